@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building and testing need, when any is missing.
+# Usage: scripts/deps.sh [build|test]
+set -euo pipefail
+what=${1:-test}
+
+build_pkgs=(cmake ninja-build g++ pkg-config libx11-dev libnetcdf-dev libpng-dev zlib1g-dev
+            libopenjp2-7-dev)
+test_pkgs=(libgtest-dev libbenchmark-dev xvfb xauth ghostscript imagemagick netcdf-bin
+           libeccodes-tools proj-bin x11-apps x11-utils xdotool pngcheck giflib-tools locales)
+
+pkgs=("${build_pkgs[@]}")
+[ "$what" = test ] && pkgs+=("${test_pkgs[@]}")
+
+missing=()
+for p in "${pkgs[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,109 @@
+#include "test_util.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace vyktest {
+
+TempDir::TempDir()
+{
+    char tmpl[] = "/tmp/vyktest.XXXXXX";
+    if (!mkdtemp(tmpl)) abort();
+    path_ = tmpl;
+}
+
+TempDir::~TempDir()
+{
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+}
+
+std::string TempDir::file(const std::string &name) const { return path_ + "/" + name; }
+
+std::string quote(const std::string &text)
+{
+    std::string q = "'";
+    for (char c : text) {
+        if (c == '\'') q += "'\\''";
+        else q += c;
+    }
+    return q + "'";
+}
+
+std::string read_file(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+void write_file(const std::string &path, const std::string &content)
+{
+    std::ofstream out(path, std::ios::binary);
+    out << content;
+}
+
+RunResult run(const std::string &command, const std::string &input)
+{
+    TempDir dir;
+    write_file(dir.file("in"), input);
+    std::string line = "(" + command + ") <" + dir.file("in") + " >" + dir.file("out") + " 2>" +
+                       dir.file("err");
+    fflush(nullptr);
+    int st = std::system(line.c_str());
+    RunResult r;
+    if (st != -1) {
+        if (WIFEXITED(st)) r.status = WEXITSTATUS(st);
+        else if (WIFSIGNALED(st)) r.status = 128 + WTERMSIG(st);
+    }
+    r.out = read_file(dir.file("out"));
+    r.err = read_file(dir.file("err"));
+    return r;
+}
+
+std::string tool(const std::string &name) { return std::string(VYK_TEST_TOOLS_DIR) + "/" + name; }
+
+std::string data(const std::string &name) { return std::string(VYK_TEST_DATA_DIR) + "/" + name; }
+
+CaptureStdio::CaptureStdio()
+{
+    char o[] = "/tmp/vykout.XXXXXX", e[] = "/tmp/vykerr.XXXXXX";
+    int fo = mkstemp(o), fe = mkstemp(e);
+    out_path_ = o;
+    err_path_ = e;
+    fflush(stdout);
+    fflush(stderr);
+    saved_out_ = dup(1);
+    saved_err_ = dup(2);
+    dup2(fo, 1);
+    dup2(fe, 2);
+    close(fo);
+    close(fe);
+}
+
+void CaptureStdio::finish()
+{
+    if (done_) return;
+    done_ = true;
+    fflush(stdout);
+    fflush(stderr);
+    dup2(saved_out_, 1);
+    dup2(saved_err_, 2);
+    close(saved_out_);
+    close(saved_err_);
+    out_ = read_file(out_path_);
+    err_ = read_file(err_path_);
+    unlink(out_path_.c_str());
+    unlink(err_path_.c_str());
+}
+
+CaptureStdio::~CaptureStdio() { finish(); }
+
+}  // namespace vyktest

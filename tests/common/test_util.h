@@ -1,0 +1,63 @@
+// Helpers shared by the test programs: scratch directories, running commands, reading files.
+#ifndef VYK_TEST_UTIL_H
+#define VYK_TEST_UTIL_H
+
+#include <string>
+
+namespace vyktest {
+
+/// A fresh directory under /tmp, removed with its contents when the object goes.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir &) = delete;
+    TempDir &operator=(const TempDir &) = delete;
+    const std::string &path() const { return path_; }
+    /// path() + "/" + name
+    std::string file(const std::string &name) const;
+
+private:
+    std::string path_;
+};
+
+struct RunResult {
+    int status = -1;   // exit status, or 128 + signal number
+    std::string out;   // standard output
+    std::string err;   // standard error
+};
+
+/// Runs a shell command line with the given text on its standard input.
+RunResult run(const std::string &command, const std::string &input = "");
+
+/// Path of a test-only driver program built from tests/tools.
+std::string tool(const std::string &name);
+
+/// Path of a fixture in tests/data.
+std::string data(const std::string &name);
+
+std::string read_file(const std::string &path);
+void write_file(const std::string &path, const std::string &content);
+
+/// Quotes a text for the shell.
+std::string quote(const std::string &text);
+
+/// Captures what a piece of code writes to standard output and standard error (file level).
+class CaptureStdio {
+public:
+    CaptureStdio();
+    ~CaptureStdio();
+    /// Stops capturing and returns the captured texts.
+    void finish();
+    const std::string &out() const { return out_; }
+    const std::string &err() const { return err_; }
+
+private:
+    int saved_out_ = -1, saved_err_ = -1;
+    std::string out_path_, err_path_, out_, err_;
+    bool done_ = false;
+};
+
+}  // namespace vyktest
+
+#endif
