@@ -11,6 +11,9 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVYK_SANITIZE=ON -DVYK
       -DVYK_BENCH=OFF >/dev/null
 cmake --build "$build" -j "$(nproc)"
 
+# Every file reader's fuzz target runs for a few seconds (a separate clang build).
+scripts/fuzz.sh "${VYK_FUZZ_SECONDS:-5}"
+
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=0}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 jobs=$(nproc)

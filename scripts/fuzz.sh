@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets of tests/fuzz with clang and runs each for a bounded time.
+# Usage: scripts/fuzz.sh [seconds per target, default 30]
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+cd "$top"
+seconds=${1:-30}
+scripts/deps.sh test
+build=${VYK_FUZZ_BUILD:-build-fuzz}
+CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVYK_FUZZ=ON \
+  -DVYK_TESTS=ON >/dev/null
+targets=$(cd tests/fuzz && ls *.cpp 2>/dev/null | sed 's/\.cpp$//')
+[ -n "$targets" ] || exit 0
+cmake --build "$build" -j "$(nproc)" --target $targets
+for t in $targets; do
+  corpus="$build/corpus/$t"
+  mkdir -p "$corpus"
+  echo "fuzzing $t for ${seconds}s"
+  "$build/tests/fuzz/$t" -max_total_time="$seconds" -print_final_stats=0 "$corpus" 2>"$build/$t.log" \
+    || { tail -40 "$build/$t.log"; echo "fuzz target $t failed"; exit 1; }
+done
+echo "fuzzing passed"
