@@ -31,7 +31,6 @@ namespace {
 
 constexpr int LINE_MAX_LEN = 249;    // longest line of a defaults file
 constexpr int KEY_MAX = DEF_KEY_LEN - 1;
-constexpr int VALUE_MAX = DEF_VALUE_LEN - 1;
 constexpr size_t NAME_MAX_LEN = 29;  // program name and title
 constexpr size_t FULL_MAX = 39;      // full name of a resource
 constexpr size_t VALID_FULL_MAX = 59;

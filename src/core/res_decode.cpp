@@ -81,14 +81,18 @@ bool is_default_option(const char *name, bool ignore_case)
 // Sends one text to the loop window program unchanged (a '%' in it is not a format).
 void send_text(const Connection &c, const char *text) { MQ_put(c.msgqid, c.conn_id, "%s", text); }
 
-// Reads replies until one carries a flag other than 0; returns that flag.
+// Reads replies until one carries a flag other than 0; returns that flag.  The wait is bounded
+// by the messaging time-out: a server that stops answering ends the program (status 7)
+// instead of hanging it.
 int drain_replies(const Connection &c)
 {
     char item[TEXT_LEN];
     int flag;
     do {
         item[0] = '\0';
+        MQ_enable_alarm();
         flag = MQ_get(c.msgqid, c.conn_id, item);
+        MQ_disable_alarm();
     } while (flag == 0);
     return flag;
 }

@@ -137,6 +137,8 @@ int MENU_check(int index, const MENU_item *menu, int menu_num);
 // Messaging with the loop window program (mqueue.cpp)
 // ---------------------------------------------------------------------------------------------
 
+/// Opens server num: queue id (0 included), 1 on the socket; -1 no such server; MQ_OPEN_FAILED
+/// (queue) when the server's queue exists but this user may not read and write it.
 int MQ_open(int num);
 int MQ_connect(int msgqid);
 int MQ_put(int msgqid, int conn_id, const char *format, ...) __attribute__((format(printf, 3, 4)));
@@ -161,12 +163,6 @@ struct Domain {
 };
 
 int DOM_decode(const char *str, Domain *domain);
-
-// ---------------------------------------------------------------------------------------------
-// File-name conventions (file_name.cpp)
-// ---------------------------------------------------------------------------------------------
-
-int FILE_set_time(const struct Date *date);
 
 // ---------------------------------------------------------------------------------------------
 // String utilities and word lists (string_util.cpp)
@@ -512,33 +508,271 @@ int scanp_print(const parse_param *cursor);
 // ---------------------------------------------------------------------------------------------
 // Date labels (date_label.cpp)
 // ---------------------------------------------------------------------------------------------
+// A forecast-hour code is stat * 1000000 + first time * 1000 + second time; a time from 801 to
+// 899 counts days and one above 900 months; -9999 is none.  The valid time of a label is the
+// base time plus the second time in hours, days or calendar months as the code counts them.
+// Every maker writes at most `size` bytes (the text cut to fit, always terminated); the default
+// sizes below hold every label of a date of the years 0 to 9999.
+
+/// DATE_make_label and DATE_make_label_valid_time.
+constexpr size_t DATE_LABEL_LEN = 40;
+/// DATE_make_seq: twelve digits and the end.
+constexpr size_t DATE_SEQ_LEN = 13;
+/// DATE_fhour_label.
+constexpr size_t DATE_FHOUR_LEN = 20;
+/// DATE_make_label_for, DATE_make_label_for_time(_mod) (with a model name of up to
+/// VAR_MODEL_LEN - 1 characters) and DATE_format_label.
+constexpr size_t DATE_LABEL_FOR_LEN = 160;
+/// The model name that DATE_make_label_for_time puts in its label: at most 9 characters.
+constexpr size_t DATE_MODEL_NAME_LEN = 10;
+
+int DATE_make_label(const Date *date, char *buf, size_t size = DATE_LABEL_LEN);
+int DATE_make_seq(Date *date, char *buf, size_t size = DATE_SEQ_LEN);
+int DATE_decode_seq(const char *text, Date *date);
+int DATE_decode_label(const char *text, Date *date);
+int DATE_decode_month(const char *text);
+char *DATE_fhour_label(char *buf, int h, int daily, size_t size = DATE_FHOUR_LEN);
+int DATE_format_label(char *buf, const char *format, int code, const char *model,
+                      const Date *date, size_t size = DATE_LABEL_FOR_LEN);
+int DATE_make_label_for(int code, int model, int64_t seconds, char *buf,
+                        size_t size = DATE_LABEL_FOR_LEN);
+int DATE_make_label_for_time(int code, int model, const Date *date, char *buf,
+                             size_t size = DATE_LABEL_FOR_LEN);
+int DATE_make_label_for_time_mod(int code, const char *model, const Date *date, char *buf,
+                                 size_t size = DATE_LABEL_FOR_LEN);
+int DATE_make_label_valid_time(int code, const Date *date, char *buf,
+                               size_t size = DATE_LABEL_LEN);
 
 // ---------------------------------------------------------------------------------------------
 // File-name conventions, part 2: the rest of the convention state and templates (file_name.cpp)
 // ---------------------------------------------------------------------------------------------
+// One naming convention is current at a time: a template (and a header template) that turns a
+// date and the key texts into a file name.  Names are at most FILE_NAME_MAX characters: every
+// `out` buffer below holds FILE_NAME_MAX + 1 bytes.  A name that would be longer is not cut:
+// the builders write FILE_NAME_TOO_LONG instead (which no file operation accepts) and return -1.
+
+constexpr int FILE_CONV_MAX = 159;  // longest template or header template
+constexpr int FILE_EXT_MAX = 19;    // longest extension (%e)
+constexpr int FILE_KEY_MAX = 29;    // longest key text; FILE_get_key's buffer holds 30 bytes
+/// Buffer size for FILE_get_name_conv ("%d %s %s": period, template, header template).
+constexpr int FILE_NAME_CONV_LEN = 2 * (FILE_CONV_MAX + 1) + 16;
+
+/// Selects the convention of a data type ("none": no template; "@text": text is the template;
+/// "type:c=value:..." also sets keys).  1 when a convention line matched or for "@", else 0.
+int FILE_set_name(const char *type);
+/// Builds the name for date (NULL: the file date) into out, which becomes the current file name.
+/// 0 when the template was applied, 1 when the name came from elsewhere (no template, standard
+/// stream, unknown year with a current name), -1 when the name would be too long.
+int FILE_set_date(const Date *date, char *out);
+/// Lists the files that may match the current template (in-process, through MESS_print, mask 15).
+int FILE_list_file();
+/// The header-file name: 1 when a non-empty name was built, else 0 (unknown year, no header
+/// template), -1 when too long.
+int FILE_hdr_set_date(const Date *date, char *out);
+/// The name for date + offset seconds; returns offset div period (div 100000 when the period is
+/// not positive).
+int FILE_set_date_off(const Date *date, int offset, char *out);
+/// The period when positive, else 100000.
+int FILE_get_offset();
+/// Sets the current file name (at most FILE_NAME_MAX characters, else FILE_NAME_TOO_LONG) and
+/// marks it user-given.
+int FILE_set_filename(const char *name);
+/// Copies the current name into out when not NULL; returns the component's own current-name
+/// buffer (FILE_NAME_MAX + 1 bytes; writers must stay within it).
+char *FILE_get_filename(char *out);
+int FILE_set_name_conv(const char *str);
+int FILE_get_name_conv(char *out);  // out: FILE_NAME_CONV_LEN bytes
+int FILE_save_name_conv();
+int FILE_restore_name_conv();
+int FILE_set_late_off(int secs);
+int FILE_get_late_off();
+/// The caller's minimum size of a file in the latest-file search; a negative one counts as none.
+int FILE_set_min_size(int bytes);
+/// The caller minimum when non-zero, else the convention minimum (never negative).
+int FILE_get_min_size();
+/// The forced date: all eight fields copied in / out; FILE_reset_time unforces year to minute.
+int FILE_set_time(const Date *date);
+int FILE_get_time(Date *date);
+int FILE_reset_time();
+/// Key texts, indexed by the key character as an unsigned byte (0 to 255): the setter keeps at
+/// most FILE_KEY_MAX characters with blanks turned into '_'; the getter copies the text into out
+/// (FILE_KEY_MAX + 1 bytes).
+int FILE_set_key(int key, const char *text);
+int FILE_get_key(int key, char *out);
+
+// The convention state that completing typed names and the file series read and set.
+/// The template (empty: no convention) and the header template (empty: none).
+const char *FILE_get_conv();
+const char *FILE_get_hconv();
+/// 1 while a header name is built (FILE_hdr_set_date); the template in use is then hconv.
+int FILE_get_header();
+/// The template in use: the header template in header mode, else the template.
+const char *FILE_get_template();
+/// Origin of the current file name: 1 user-given (or given verbatim), 0 built or a standard stream.
+int FILE_set_filename_type(int type);
+int FILE_get_filename_type();
+/// The file date (the date of the last name built or matched): copy out / copy in.
+int FILE_get_file_date(Date *date);
+int FILE_set_file_date(const Date *date);
+/// The extension written by %e.  Kept whole (never cut to FILE_EXT_MAX): a name it would make
+/// longer than FILE_NAME_MAX is refused.
+const char *FILE_get_ext();
+int FILE_set_ext(const char *ext);
+/// The period rule for one time directive ('d', 'j', 'h', 'n'; others change nothing) of step n
+/// (below 1 counts as 1): a forced step of the field sets the period outright, otherwise n units
+/// replace it when it is unknown or larger.  Returns the period.
+int FILE_period_rule(int directive, int n);
+/// The resource named by a path directive letter (C D F R G W I T M S), else NULL.
+const char *FILE_path_resource(int directive);
 
 // ---------------------------------------------------------------------------------------------
 // Completing typed file names (file_complete.cpp)
 // ---------------------------------------------------------------------------------------------
+// A typed text (a bare date, a name without its directory, a full path, "la" ...) is completed
+// into the full name that the current template describes, and the file date is read out of it.
+
+/// Longest extra information cut from a typed name (name kind 1).
+constexpr int FILE_EXT_INFO_MAX = 39;
+
+/// Completes text into out (FILE_NAME_MAX + 1 bytes) and sets the file date.  0, or -1 when the
+/// name would be longer than FILE_NAME_MAX (out then holds FILE_NAME_TOO_LONG).
+int FILE_set_file(const char *text, char *out);
+/// Moves a tail starting at '#', '-', '+' or ':' (searched from the third character) into the
+/// extra information and cuts name there.
+int FILE_extract_extra_info(char *name);
+/// Name kind: 0 a typed text may end in a date suffix '#YYYY[MM[DD[HH[NN]]]]' (it sets the
+/// forced date); 1 a tail goes to the extra information; other values neither.
+int FILE_set_type(int type);
+const char *FILE_get_ext_info();
+int FILE_set_ext_info(const char *text);
 
 // ---------------------------------------------------------------------------------------------
 // Current and latest files and file series (file_series.cpp)
 // ---------------------------------------------------------------------------------------------
+// Which file the user means (a name, the current or latest file, a prompt answer), which file
+// belongs to a time, and the names of a series over a span of time or a list of names.  Every
+// `out` buffer holds FILE_NAME_MAX + 1 bytes; times and spans are in seconds.
+
+/// The program's input file into the current file name (and out when not NULL): 1 when it
+/// exists, 0 when a `filename` item names a missing file; ends the program with status 10 when
+/// no file can be found, with 0 on "exit" or a "list" item.
+int FILE_get_file(const char *prompt, char *out);
+/// The same questions with a single prompt: 1 when the file exists, else 0.
+int FILE_get_file_only(const char *prompt, char *out);
+/// Builds the current or latest file name for a spec ("la" when NULL) into out and the current
+/// file name; returns the base time (seconds since 1970) rounded down to the period.
+int64_t FILE_set_current(const char *spec, char *out);
+/// The file date: the date of the last name built or matched.
+int FILE_get_date(Date *date);
+/// Span used when the `num_hour` resource is absent, in hours.
+int FILE_set_def_hours(int hours);
+/// The series span (negative: back in time) and step from `num_hour` "H[:M][,S[:M]]".
+int64_t FILE_num_hour();
+int64_t FILE_get_skip();
+/// Starts a series at date; FILE_get_next then gives its names (1) until it is over (0).
+int FILE_first(const Date *date);
+int FILE_get_next(char *out);
+/// The names one step after / before the first file of the series (the series does not move).
+int FILE_next_file(char *out);
+int FILE_prev_file(char *out);
+/// Listed names minus one when a list is walked, else the span.
+int64_t FILE_get_num_file();
+int64_t FILE_get_nsecs();
+int FILE_set_nsecs(int64_t secs);
+/// The span fixed by FILE_first.
+int64_t FILE_get_num_hour();
+int FILE_print_first_date(const char *text);
 
 // ---------------------------------------------------------------------------------------------
 // Report time window (report_window.cpp)
 // ---------------------------------------------------------------------------------------------
+// Report times are hour * 100 + minute (HHMM), -9999 for none; the window is min_pre to
+// min_post minutes around the file's date with the decoding hour and minute applied.
+
+int DATE_set_datim(const Date *date);
+int DATE_get_datim(Date *date);
+/// Minutes before (negative) and after the base; the bounds follow at the next DATE_set_datim.
+int DATE_set_range(int pre, int post);
+/// 1 when the report time lies in the window, else 0.
+int DATE_chk_range(int t);
 
 // ---------------------------------------------------------------------------------------------
 // Unit conversion (unit.cpp)
 // ---------------------------------------------------------------------------------------------
+// A unit text is an optional numeric factor ("100 m", "1e-05 K/m", "10^-3 kg", "-Pa") and a
+// bare name; letter case does not matter and '_' equals a blank.  Different names convert
+// through the lookup file "units.lup" on the file_path resource, read once.
+
+/// value converted from iunit to ounit.  -9999 passes through; equal texts, or an empty text on
+/// either side, return value.  A pair that cannot be converted (no "units.lup", no entry, a zero
+/// or unusable factor) gives -9999 with one warning (mask 192).
+float UNIT_cvt(float value, const char *iunit, const char *ounit);
+/// Writes "%.0e %s%s" (in's factor times scale, in's bare name, mstr) into out (size bytes).
+int UNIT_scale(const char *in, float scale, const char *mstr, char *out, size_t size);
+template <size_t N> int UNIT_scale(const char *in, float scale, const char *mstr, char (&out)[N])
+{
+    return UNIT_scale(in, scale, mstr, out, N);
+}
+/// Splits "name (units)": var gets the text before the first '(' without trailing blanks, units
+/// the text between it and the next ')'; both cut to their buffers.
+int UNIT_parse(const char *str, char *var, size_t var_size, char *units, size_t units_size);
+template <size_t N, size_t M> int UNIT_parse(const char *str, char (&var)[N], char (&units)[M])
+{
+    return UNIT_parse(str, var, N, units, M);
+}
+/// Rewrites the label str (size bytes) as "%s (%s)" with its name and the new units.
+int UNIT_change(char *str, size_t size, const char *units);
+template <size_t N> int UNIT_change(char (&str)[N], const char *units)
+{
+    return UNIT_change(str, N, units);
+}
 
 // ---------------------------------------------------------------------------------------------
 // Messaging with the loop window program, part 2 (mqueue.cpp)
 // ---------------------------------------------------------------------------------------------
+// Texts travel behind a one-character code ('0' plus a connection id or a flag) and hold at most
+// MQ_TEXT_MAX characters; a buffer that receives one (item) holds MQ_TEXT_MAX + 1 characters.
+
+constexpr int MQ_TEXT_MAX = 118;
+/// MQ_open on the queue: the server's queue exists but this user may not read and write it
+/// (never a queue id).
+constexpr int MQ_OPEN_FAILED = -2;
+
+/// The message of the queue transport: 120 bytes of mtext travel with every message.
+struct mqueuebuf {
+    long mtype;      // 1 to the server; the connection id (2 for connection answers) to a client
+    char mtext[124]; // code character, text, zero byte
+};
+
+typedef void (*MQ_handler)(int);
+
+int MQ_clear(int msgqid, int index);
+int MQ_create(int num);
+int MQ_sget(int msgqid, int *conn_id, char *item);
+int MQ_sput(int msgqid, int conn_id, int flag, const char *format, ...)
+    __attribute__((format(printf, 4, 5)));
+int MQ_del(int msgqid);
+int MQ_find(int ind);
+int MQ_timeout(int val);
+int MQ_timeout_func(MQ_handler func);
+int MQ_offset(int ind);
+int MQ_settype(int ind);
+int MQ_params();
+int MQ_enable_alarm();
+int MQ_disable_alarm();
+/// The default time-out handler: "Queue not responding!!" and the end of the program, status 7.
+[[noreturn]] void MQ_intrp(int sig = 0);
 
 // ---------------------------------------------------------------------------------------------
 // Variables: model names (src/fields/var_model.cpp)
 // ---------------------------------------------------------------------------------------------
+
+/// Buffer of VAR_model: a model name of up to 80 characters and the end.
+constexpr size_t VAR_MODEL_LEN = 81;
+
+/// The name of model rmod (above 1000: source * 1000 + model) from "mod_name.lup" on the
+/// file_path resource, written into str (at most size bytes, cut to fit; empty when the table
+/// has no such model); returns str, or NULL with str unchanged when the table cannot be opened.
+char *VAR_model(char *str, int rmod, size_t size = VAR_MODEL_LEN);
 
 #endif

@@ -1,0 +1,721 @@
+// netCDF access layer: one current file and one current position over the library's version-2
+// interface.
+//
+// Files are untrusted.  The header of a classic file is checked before the library reads it;
+// before every transfer the variable's type and number of dimensions are checked against the
+// operation (the version-2 calls move values in the variable's own memory form, as many as its
+// dimensions say); lengths from the file are checked against the caller's buffers; and 32-bit
+// integers are converted to and from the callers' longs.  The library's fatal error option is
+// switched off before the first library call.
+#include "vykcdf.h"
+
+#include <netcdf.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <sys/stat.h>
+#include <vector>
+
+namespace {
+
+/// The netCDF id of the current file; -1 when none (a failed open, or after a close).
+int fd = -1;
+
+/// The current position or range, one entry per dimension; after CDF_set_shape, start holds
+/// the dimension ids of the shape.
+long start[CDF_MAX_DIMS];
+long count[CDF_MAX_DIMS];
+int ndim = 0;
+
+/// Whether the library's error option has been set by this layer.
+bool started = false;
+
+constexpr float MISS_FLOAT = -9999.0f;
+
+/// Makes library errors non-fatal before the first library call; the library's verbosity stays.
+inline void start_library()
+{
+    if (!started) {
+        ncopts &= ~NC_FATAL;
+        started = true;
+    }
+}
+
+/// Messages of this layer follow the library's error option.
+void complain(const char *func, const char *what, int var)
+{
+    if (ncopts & NC_VERBOSE)
+        MESS_print(192, "%s: variable %d %s\n", func, var, what);
+}
+
+bool fits_nclong(long v)
+{
+    return v >= INT32_MIN && v <= INT32_MAX;
+}
+
+/// A value operation may go ahead: a file is current and a variable is named.
+inline bool usable(int var)
+{
+    return fd != -1 && var != -1;
+}
+
+/// Checks that var has the given type and `dims` dimensions (any number up to CDF_MAX_DIMS when
+/// dims is -1), so that the library moves exactly what the caller's memory holds.
+bool check_var(const char *func, int var, nc_type type, int dims)
+{
+    start_library();
+    nc_type t;
+    int nd = 0;
+    if (ncvarinq(fd, var, nullptr, &t, &nd, nullptr, nullptr) == -1)
+        return false;
+    if (t != type) {
+        complain(func, "is of another type", var);
+        return false;
+    }
+    if (dims >= 0 ? nd != dims : nd > CDF_MAX_DIMS) {
+        complain(func, "does not match the current position", var);
+        return false;
+    }
+    return true;
+}
+
+/// Values in the current block.
+size_t block_size()
+{
+    size_t n = 1;
+    for (int i = 0; i < ndim; i++)
+        n *= static_cast<size_t>(count[i]);
+    return n;
+}
+
+int put1(const char *func, int var, nc_type type, const void *value)
+{
+    if (!usable(var))
+        return 0;
+    if (!check_var(func, var, type, -1))
+        return -1;
+    return ncvarput1(fd, var, start, value) == -1 ? -1 : 0;
+}
+
+/// Reads one value; false leaves *value alone.
+bool get1(const char *func, int var, nc_type type, void *value)
+{
+    return check_var(func, var, type, -1) && ncvarget1(fd, var, start, value) != -1;
+}
+
+int put_block(const char *func, int var, nc_type type, const void *array)
+{
+    if (!usable(var))
+        return 0;
+    if (array == nullptr || !check_var(func, var, type, ndim))
+        return -1;
+    return ncvarput(fd, var, start, count, array) == -1 ? -1 : 0;
+}
+
+template <class T> int get_block(const char *func, int var, nc_type type, T *array, T miss)
+{
+    if (!usable(var) || array == nullptr)
+        return -1;
+    if (check_var(func, var, type, ndim) && ncvarget(fd, var, start, count, array) != -1)
+        return 0;
+    std::fill_n(array, block_size(), miss);
+    return -1;
+}
+
+int def_over_shape(const char *name, nc_type type)
+{
+    int dims[CDF_MAX_DIMS];
+    for (int i = 0; i < ndim; i++)
+        dims[i] = static_cast<int>(start[i]);
+    return CDF_def_var_list(name, type, ndim, dims);
+}
+
+int put_att(int id, const char *name, nc_type type, int len, const void *value)
+{
+    start_library();
+    return ncattput(fd, id, name, type, len, value) == -1 ? -1 : 0;
+}
+
+int put_text_att(int id, const char *name, const char *value)
+{
+    if (name == nullptr || value == nullptr)
+        return -1;
+    return put_att(id, name, NC_CHAR, static_cast<int>(std::strlen(value)), value);
+}
+
+/// Bytes per value of the classic types, 0 for any other.
+size_t type_size(nc_type type)
+{
+    switch (type) {
+    case NC_BYTE:
+    case NC_CHAR:
+        return 1;
+    case NC_SHORT:
+        return 2;
+    case NC_INT:
+    case NC_FLOAT:
+        return 4;
+    case NC_DOUBLE:
+        return 8;
+    default:
+        return 0;
+    }
+}
+
+bool valid_entries(int num, const long *a)
+{
+    if (num < 0 || num > CDF_MAX_DIMS || (num > 0 && a == nullptr))
+        return false;
+    for (int i = 0; i < num; i++)
+        if (a[i] < 0)
+            return false;
+    return true;
+}
+
+/// Sets the first num entries; the rest start at 0 with a count of 1.
+void set_entries(int num, const long *s, const long *c)
+{
+    for (int i = 0; i < CDF_MAX_DIMS; i++) {
+        start[i] = i < num ? s[i] : 0;
+        count[i] = i < num && c != nullptr ? c[i] : 1;
+    }
+    ndim = num;
+}
+
+/// A bounded reader of the header of a classic netCDF file (versions 1, 2 and 5).  The library
+/// trusts the counts of a header and allocates by them before it looks at the file's size, so
+/// a damaged header can make it fail badly; this reader checks every count against the bytes
+/// that remain and every name, type and dimension id against the format's limits, and reads
+/// nothing beyond the header.
+class ClassicHeader {
+    // Tags of the header's lists.
+    static constexpr uint64_t DIMENSIONS = 0x0A, VARIABLES = 0x0B, ATTRIBUTES = 0x0C;
+
+public:
+    ClassicHeader(FILE *fp, uint64_t size) : fp_(fp), size_(size) {}
+
+    /// 1: a sound header; 0: a damaged one; -1: not a classic file (left to the library).
+    int check()
+    {
+        unsigned char magic[4];
+        if (!read(magic, 4))
+            return size_ >= 4 ? -1 : 0;
+        if (std::memcmp(magic, "CDF", 3) != 0)
+            return -1;
+        version_ = magic[3];
+        if (version_ != 1 && version_ != 2 && version_ != 5)
+            return -1;
+        ns_ = version_ == 5 ? 8 : 4;
+        non_neg();  // the number of records
+        return dims() && atts() && vars() && ok_ ? 1 : 0;
+    }
+
+private:
+    bool read(void *buf, size_t n)
+    {
+        if (!ok_ || n > size_ - pos_ || std::fread(buf, 1, n, fp_) != n)
+            return ok_ = false;
+        pos_ += n;
+        return true;
+    }
+
+    bool skip(uint64_t n)
+    {
+        if (!ok_ || n > size_ - pos_ || fseeko(fp_, static_cast<off_t>(n), SEEK_CUR) != 0)
+            return ok_ = false;
+        pos_ += n;
+        return true;
+    }
+
+    uint64_t number(int bytes)
+    {
+        unsigned char b[8] = {};
+        if (!read(b, static_cast<size_t>(bytes)))
+            return 0;
+        uint64_t v = 0;
+        for (int i = 0; i < bytes; i++)
+            v = v << 8 | b[i];
+        return v;
+    }
+
+    uint64_t tag() { return number(4); }
+    uint64_t non_neg() { return number(ns_); }
+    uint64_t remaining() const { return size_ - pos_; }
+
+    /// A list header: 0 and no elements, or the tag and a count that the rest of the file can
+    /// hold with at least min_size bytes per element.
+    bool list(uint64_t want, uint64_t min_size, uint64_t *n)
+    {
+        const uint64_t t = tag();
+        *n = non_neg();
+        if (!ok_ || (t == 0 && *n == 0))
+            return ok_;
+        return ok_ = t == want && *n <= remaining() / min_size;
+    }
+
+    bool name()
+    {
+        const uint64_t len = non_neg();
+        if (ok_ && (len < 1 || len > NC_MAX_NAME))
+            ok_ = false;
+        return ok_ && skip((len + 3) & ~uint64_t{3});
+    }
+
+    /// Bytes per value of a type that the file's version allows, 0 for any other.
+    uint64_t value_size(uint64_t type) const
+    {
+        static const unsigned char sizes[12] = {0, 1, 1, 2, 4, 4, 8, 1, 2, 4, 8, 8};
+        if (type < 1 || type > (version_ == 5 ? 11u : 6u))
+            return 0;
+        return sizes[type];
+    }
+
+    bool dims()
+    {
+        uint64_t n = 0;
+        if (!list(DIMENSIONS, 2 * ns_ + 4, &n))
+            return false;
+        ndims_ = n;
+        int unlimited = 0;
+        for (uint64_t i = 0; i < n && ok_; i++)
+            if (name() && non_neg() == 0 && ++unlimited > 1)
+                ok_ = false;
+        return ok_;
+    }
+
+    bool atts()
+    {
+        uint64_t n = 0;
+        if (!list(ATTRIBUTES, 2 * ns_ + 8, &n))
+            return false;
+        for (uint64_t i = 0; i < n && ok_; i++) {
+            if (!name())
+                break;
+            const uint64_t vsize = value_size(tag());
+            const uint64_t count = non_neg();
+            if (vsize == 0 || count > remaining() / vsize)
+                return ok_ = false;
+            skip((count * vsize + 3) & ~uint64_t{3});
+        }
+        return ok_;
+    }
+
+    bool vars()
+    {
+        const int offset = version_ == 1 ? 4 : 8;
+        uint64_t n = 0;
+        if (!list(VARIABLES, 5 * ns_ + 12, &n))
+            return false;
+        for (uint64_t i = 0; i < n && ok_; i++) {
+            if (!name())
+                break;
+            const uint64_t nd = non_neg();
+            if (nd > NC_MAX_VAR_DIMS || nd > remaining() / ns_)
+                return ok_ = false;
+            for (uint64_t k = 0; k < nd && ok_; k++)
+                if (non_neg() >= ndims_)
+                    ok_ = false;
+            if (!atts() || value_size(tag()) == 0)
+                return ok_ = false;
+            non_neg();  // bytes of the variable (per record)
+            number(offset);
+        }
+        return ok_;
+    }
+
+    FILE *fp_;
+    uint64_t size_, pos_ = 0, ndims_ = 0;
+    int version_ = 0, ns_ = 4;
+    bool ok_ = true;
+};
+
+/// Whether the library may open the file: a classic file with a damaged header is refused
+/// (with a message while errors are printed); other files are left to the library.
+bool header_sane(const char *filename)
+{
+    FILE *fp = std::fopen(filename, "rb");
+    if (fp == nullptr)
+        return true;  // the library reports it
+    struct stat st;
+    int r = -1;
+    if (fstat(fileno(fp), &st) == 0 && S_ISREG(st.st_mode))
+        r = ClassicHeader(fp, static_cast<uint64_t>(st.st_size)).check();
+    std::fclose(fp);
+    if (r == 0 && (ncopts & NC_VERBOSE))
+        MESS_print(192, "CDF_open: %s: damaged netCDF header\n", filename);
+    return r != 0;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// File and definitions
+// ---------------------------------------------------------------------------------------------
+
+int CDF_set_fd(int val)
+{
+    fd = val;
+    return 0;
+}
+
+int CDF_print_errors(int val)
+{
+    ncopts = val == 1 ? NC_VERBOSE : 0;
+    started = true;
+    return 0;
+}
+
+int CDF_open(const char *filename, int access)
+{
+    if (access < 0 || access > 2)
+        return fd;
+    start_library();
+    if (filename == nullptr) {
+        fd = -1;
+        return -1;
+    }
+    int id;
+    if (access == 1)
+        id = nccreate(filename, NC_CLOBBER);
+    else if (!header_sane(filename))
+        id = -1;
+    else
+        id = ncopen(filename, access == 2 ? NC_WRITE : NC_NOWRITE);
+    fd = id < 0 ? -1 : id;
+    return fd;
+}
+
+int CDF_def_dim(const char *name, int size)
+{
+    if (name == nullptr)
+        return -1;
+    start_library();
+    return ncdimdef(fd, name, size);
+}
+
+int CDF_end_def()
+{
+    start_library();
+    return ncendef(fd) == -1 ? -1 : 0;
+}
+
+int CDF_close()
+{
+    if (fd == -1)
+        return -1;
+    start_library();
+    const int r = ncclose(fd) == -1 ? -1 : 0;
+    fd = -1;
+    return r;
+}
+
+int CDF_get_dim(const char *name)
+{
+    if (name == nullptr)
+        return -1;
+    start_library();
+    return ncdimid(fd, name);
+}
+
+int CDF_get_var(const char *name)
+{
+    if (name == nullptr)
+        return -1;
+    start_library();
+    return ncvarid(fd, name);
+}
+
+int CDF_get_dim_size(int dim)
+{
+    start_library();
+    if (dim == -1 && (ncinquire(fd, nullptr, nullptr, nullptr, &dim) == -1 || dim < 0))
+        return -1;
+    long len = 0;
+    if (ncdiminq(fd, dim, nullptr, &len) == -1)
+        return -1;
+    if (len < 0 || len > CDF_MAX_DIM_SIZE) {
+        if (ncopts & NC_VERBOSE)
+            MESS_print(192, "CDF_get_dim_size: dimension %d is too long (%ld)\n", dim, len);
+        return -1;
+    }
+    return static_cast<int>(len);
+}
+
+int CDF_def_var_list(const char *name, int type, int ndims, const int *dims)
+{
+    if (name == nullptr || ndims < 0 || ndims > CDF_MAX_DIMS || (ndims > 0 && dims == nullptr))
+        return -1;
+    start_library();
+    return ncvardef(fd, name, static_cast<nc_type>(type), ndims, dims);
+}
+
+int CDF_def_float_var(const char *name)
+{
+    return def_over_shape(name, NC_FLOAT);
+}
+
+int CDF_def_long_var(const char *name)
+{
+    return def_over_shape(name, NC_INT);
+}
+
+int CDF_def_short_var(const char *name)
+{
+    return def_over_shape(name, NC_SHORT);
+}
+
+int CDF_def_byte_var(const char *name)
+{
+    return def_over_shape(name, NC_BYTE);
+}
+
+int CDF_def_char_var(const char *name)
+{
+    return def_over_shape(name, NC_CHAR);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Shape and position
+// ---------------------------------------------------------------------------------------------
+
+int CDF_set_shape_list(int num, const long *dims)
+{
+    if (!valid_entries(num, dims))
+        return -1;
+    set_entries(num, dims, nullptr);
+    return 0;
+}
+
+int CDF_set_pos_list(int num, const long *index)
+{
+    if (!valid_entries(num, index))
+        return -1;
+    set_entries(num, index, nullptr);
+    return 0;
+}
+
+int CDF_set_range_list(int num, const long *s, const long *c)
+{
+    if (!valid_entries(num, s) || !valid_entries(num, c))
+        return -1;
+    set_entries(num, s, c);
+    return 0;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Attributes
+// ---------------------------------------------------------------------------------------------
+
+int CDF_put_glob_att(const char *name, const char *value)
+{
+    return put_text_att(NC_GLOBAL, name, value);
+}
+
+int CDF_get_glob_att(const char *name, char *value, int size)
+{
+    if (value == nullptr || size <= 0)
+        return -1;
+    value[0] = '\0';
+    if (name == nullptr)
+        return -1;
+    start_library();
+    nc_type type;
+    int len = 0;
+    if (ncattinq(fd, NC_GLOBAL, name, &type, &len) == -1)
+        return -1;
+    const size_t bytes = static_cast<size_t>(std::max(len, 0)) * type_size(type);
+    if (type_size(type) == 0 || bytes > static_cast<size_t>(CDF_MAX_ATT_SIZE)) {
+        if (ncopts & NC_VERBOSE)
+            MESS_print(192, "CDF_get_glob_att: attribute %s is not readable\n", name);
+        return -1;
+    }
+    if (bytes < static_cast<size_t>(size)) {
+        if (ncattget(fd, NC_GLOBAL, name, value) == -1) {
+            value[0] = '\0';
+            return -1;
+        }
+        value[bytes] = '\0';
+        return 0;
+    }
+    // Longer than the caller's field: read it whole and keep what fits.
+    std::vector<char> whole(bytes);
+    if (ncattget(fd, NC_GLOBAL, name, whole.data()) == -1)
+        return -1;
+    std::memcpy(value, whole.data(), static_cast<size_t>(size) - 1);
+    value[size - 1] = '\0';
+    return 0;
+}
+
+int CDF_put_base_att(int id, const char *long_name, const char *units)
+{
+    int r = 0;
+    if (long_name != nullptr && put_text_att(id, "long_name", long_name) == -1)
+        r = -1;
+    if (units != nullptr && put_text_att(id, "units", units) == -1)
+        r = -1;
+    return r;
+}
+
+int CDF_put_float_range_att(int id, float min, float max)
+{
+    const float range[2] = {min, max};
+    return put_att(id, "valid_range", NC_FLOAT, 2, range);
+}
+
+int CDF_put_long_range_att(int id, long min, long max)
+{
+    if (!fits_nclong(min) || !fits_nclong(max))
+        return -1;
+    const nclong range[2] = {static_cast<nclong>(min), static_cast<nclong>(max)};
+    return put_att(id, "valid_range", NC_INT, 2, range);
+}
+
+int CDF_put_fill_att(int id)
+{
+    const float fill = MISS_FLOAT;
+    return put_att(id, "_FillValue", NC_FLOAT, 1, &fill);
+}
+
+int CDF_put_long_fill_att(int id, long val)
+{
+    if (!fits_nclong(val))
+        return -1;
+    const nclong fill = static_cast<nclong>(val);
+    return put_att(id, "_FillValue", NC_INT, 1, &fill);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Values
+// ---------------------------------------------------------------------------------------------
+
+int CDF_put_float(int var, float value)
+{
+    return put1("CDF_put_float", var, NC_FLOAT, &value);
+}
+
+int CDF_put_long(int var, long value)
+{
+    if (!usable(var))
+        return 0;
+    if (!fits_nclong(value))
+        return -1;
+    const nclong v = static_cast<nclong>(value);
+    return put1("CDF_put_long", var, NC_INT, &v);
+}
+
+int CDF_put_short(int var, short value)
+{
+    return put1("CDF_put_short", var, NC_SHORT, &value);
+}
+
+int CDF_put_byte(int var, char value)
+{
+    return put1("CDF_put_byte", var, NC_BYTE, &value);
+}
+
+int CDF_put_char(int var, char value)
+{
+    return put1("CDF_put_char", var, NC_CHAR, &value);
+}
+
+int CDF_put_float_array(int var, const float *array)
+{
+    return put_block("CDF_put_float_array", var, NC_FLOAT, array);
+}
+
+int CDF_put_byte_array(int var, const char *array)
+{
+    return put_block("CDF_put_byte_array", var, NC_BYTE, array);
+}
+
+int CDF_put_str(int var, const char *str)
+{
+    if (!usable(var))
+        return 0;
+    if (str == nullptr || ndim >= CDF_MAX_DIMS || !check_var("CDF_put_str", var, NC_CHAR, ndim + 1))
+        return -1;
+    // The position names one string: a count of 1 in every dimension but the text's own.
+    long s[CDF_MAX_DIMS], c[CDF_MAX_DIMS];
+    std::copy_n(start, ndim, s);
+    std::fill_n(c, ndim, 1L);
+    s[ndim] = 0;
+    c[ndim] = static_cast<long>(std::strlen(str)) + 1;
+    return ncvarput(fd, var, s, c, str) == -1 ? -1 : 0;
+}
+
+float CDF_get_float(int var)
+{
+    float v;
+    if (!usable(var) || !get1("CDF_get_float", var, NC_FLOAT, &v))
+        return MISS_FLOAT;
+    return v;
+}
+
+double CDF_get_double(int var)
+{
+    double v;
+    if (!usable(var) || !get1("CDF_get_double", var, NC_DOUBLE, &v))
+        return VYK_MISS;
+    return v;
+}
+
+long CDF_get_long(int var)
+{
+    nclong v;
+    if (!usable(var) || !get1("CDF_get_long", var, NC_INT, &v))
+        return VYK_MISS;
+    return v;
+}
+
+char CDF_get_byte(int var)
+{
+    char v;
+    if (!usable(var) || !get1("CDF_get_byte", var, NC_BYTE, &v))
+        return -1;
+    return v;
+}
+
+char CDF_get_char(int var)
+{
+    char v;
+    if (!usable(var) || !get1("CDF_get_char", var, NC_CHAR, &v))
+        return ' ';
+    return v;
+}
+
+int CDF_get_float_array(int var, float *array)
+{
+    return get_block("CDF_get_float_array", var, NC_FLOAT, array, MISS_FLOAT);
+}
+
+int CDF_get_double_array(int var, double *array)
+{
+    return get_block("CDF_get_double_array", var, NC_DOUBLE, array, static_cast<double>(VYK_MISS));
+}
+
+int CDF_get_byte_array(int var, char *array)
+{
+    return get_block("CDF_get_byte_array", var, NC_BYTE, array, static_cast<char>(-1));
+}
+
+int CDF_get_str(int var, int len, char *str)
+{
+    if (!usable(var) || str == nullptr || len < 0)
+        return 0;
+    long s[CDF_MAX_DIMS], c[CDF_MAX_DIMS];
+    if (ndim < CDF_MAX_DIMS && check_var("CDF_get_str", var, NC_CHAR, ndim + 1)) {
+        std::copy_n(start, ndim, s);
+        std::fill_n(c, ndim, 1L);
+        s[ndim] = 0;
+        c[ndim] = len;
+        if (ncvarget(fd, var, s, c, str) != -1) {
+            str[len] = '\0';
+            return 1;
+        }
+    }
+    str[0] = '\0';
+    return 0;
+}

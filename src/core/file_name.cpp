@@ -1,0 +1,1076 @@
+// File-name conventions: every data file is named by a template that turns a date and a few key
+// texts into a file name.
+//
+// The naming-convention file (resource `name_conv`, default "name_conv", on the `file_path`
+// resource) holds one line per data type: type, template, header template ("-" for none) and an
+// optional minimum size; '#' starts a comment line.  FILE_set_name selects the line of a data
+// type (exactly, or the first line whose type is a prefix of it, the rest after the type's last
+// '_' becoming the extension); a type that no line names is a template of its own.
+//
+// Template language: %Y %y %m %b %d %j %h %n are date fields (a number between '%' and the
+// letter is a step: the value is rounded down to a multiple of it), %e the extension, %% a '%',
+// %C %D %F %R %G %W %I %T %M %S and %{resource} directories taken from resources, any other
+// %c the text of key c (a number is then a width); braces outside a directive are dropped and a
+// blank is written as '_'.  The forced date (the `hour` resource) overrides or steps the fields.
+//
+// Each evaluation of a template also sets the period, the time between two files of the series:
+// the finest time directive decides it (a forced step of that field assigns it outright).
+//
+// Limits: templates hold at most FILE_CONV_MAX characters and names FILE_NAME_MAX.  A template or
+// name that would be longer is never cut down (that could name another file): it is replaced by
+// FILE_NAME_TOO_LONG, which no file operation accepts, and the builders return -1.  A step of 0
+// has no meaning: it is taken as no step, with a warning.  Candidate files are listed in-process
+// (glob), never through a shell.
+#include "vyk.h"
+#include "vykresrc.h"
+
+#include <glob.h>
+
+#include <algorithm>
+#include <cctype>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int UNKNOWN = VYK_MISS;
+/// What the offset operations divide by when the period is not positive.
+constexpr int NO_PERIOD = 100000;
+/// Largest step or width read from a template; larger numbers are taken as this one.
+constexpr int STEP_MAX = 99999;
+/// Width of the listing of candidate files.
+constexpr size_t LIST_WIDTH = 80;
+
+// The current convention.
+std::string conv;          // template; empty = no convention
+std::string hconv;         // header template; empty = none
+int late_off = 3600;       // period in seconds; -9999 unknown
+int min_size = 0;          // minimum size of the convention line
+int rmin_size = 0;         // minimum size set by the caller
+std::string ext;           // extension written by %e
+int header = 0;            // 1 while a header name is built
+
+// Key texts, indexed by the key character as an unsigned byte.
+char keys[256][FILE_KEY_MAX + 1];
+bool keys_emptied = false;  // the first FILE_set_name empties them once
+
+// The forced date and the date of the last name built or matched.
+Date set = {UNKNOWN, UNKNOWN, UNKNOWN, UNKNOWN, UNKNOWN, UNKNOWN, UNKNOWN, 0};
+Date file_date = {UNKNOWN, UNKNOWN, UNKNOWN, UNKNOWN, UNKNOWN, UNKNOWN, UNKNOWN, UNKNOWN};
+
+// The current file name and its origin (1 user-given, 0 built or a standard stream).
+char filename[FILE_NAME_MAX + 1] = "";
+int filename_type = 0;
+
+// One save slot.
+struct Saved {
+    int late_off = 3600;
+    std::string conv, hconv;
+    char filename[FILE_NAME_MAX + 1] = "";
+    int filename_type = 0;
+} saved;
+
+/// Resources named by the path directives.
+struct Path_directive {
+    char letter;
+    const char *resource;
+};
+constexpr Path_directive path_directives[] = {
+    {'C', "con_path"},  {'D', "data_path"},  {'F', "file_path"},  {'R', "raw_path"},
+    {'G', "grid_path"}, {'W', "watch_path"}, {'I', "image_path"}, {'T', "text_path"},
+    {'M', "model_path"}, {'S', "sat_path"},
+};
+
+const char *path_resource(int c)
+{
+    for (const Path_directive &p : path_directives)
+        if (p.letter == c)
+            return p.resource;
+    return nullptr;
+}
+
+/// A resource value, NULL when the resource is unset or has no text.
+const char *resource_text(const char *name)
+{
+    const char *v = RES_get(name);
+    return v != nullptr && v[0] != '\0' ? v : nullptr;
+}
+
+/// Copies a name of at most FILE_NAME_MAX characters into a FILE_NAME_MAX + 1 buffer; the
+/// buffers may be the same or overlap.
+void copy_name(char *dst, const char *src)
+{
+    if (dst == src)
+        return;
+    const size_t n = std::min(std::strlen(src), static_cast<size_t>(FILE_NAME_MAX));
+    std::memmove(dst, src, n);
+    dst[n] = '\0';
+}
+
+/// Stores a template, or the too-long marker (with a warning) when it has more than
+/// FILE_CONV_MAX characters.
+void store_template(std::string &dst, const std::string &text, const char *func)
+{
+    if (text.size() > static_cast<size_t>(FILE_CONV_MAX)) {
+        MESS_print(M_WARN, "%s: Template longer than %d characters: %.60s...\n", func,
+                   FILE_CONV_MAX, text.c_str());
+        dst = FILE_NAME_TOO_LONG;
+        return;
+    }
+    dst = text;
+}
+
+int clamp_int(int64_t v)
+{
+    return static_cast<int>(std::clamp<int64_t>(v, INT_MIN, INT_MAX));
+}
+
+/// A forced date field: not forced, a fixed value, or a step of `step` units from `offset`.
+struct Forced {
+    enum Kind { NONE, FIXED, STEP } kind = NONE;
+    int step = 0;
+    int offset = 0;
+    bool zero_step = false;  // a step code whose step is 0: taken as not forced
+};
+
+/// The forced day: -9999 not forced, 0 or more fixed, -k every k days.
+Forced forced_day(int f)
+{
+    Forced r;
+    if (f == UNKNOWN)
+        return r;
+    if (f >= 0) {
+        r.kind = Forced::FIXED;
+        return r;
+    }
+    r.kind = Forced::STEP;
+    r.step = clamp_int(-int64_t{f});
+    return r;
+}
+
+/// The forced hour or minute: -9999 not forced, 0 or more fixed, -(100 o + k) every k units
+/// from o.  A code whose k is 0 is no step.
+Forced forced_clock(int f)
+{
+    Forced r;
+    if (f == UNKNOWN)
+        return r;
+    if (f >= 0) {
+        r.kind = Forced::FIXED;
+        return r;
+    }
+    const int64_t code = -int64_t{f};
+    if (code % 100 == 0) {
+        r.zero_step = true;
+        return r;
+    }
+    r.kind = Forced::STEP;
+    r.step = static_cast<int>(code % 100);
+    r.offset = static_cast<int>(code / 100);
+    return r;
+}
+
+/// The period rule for one time directive of step n; returns the period.
+int period_rule(int directive, int n)
+{
+    if (n < 1)
+        n = 1;
+    int64_t unit;
+    Forced f;
+    switch (directive) {
+    case 'd':
+    case 'j':
+        unit = 86400;
+        f = forced_day(set.day);
+        break;
+    case 'h':
+        unit = 3600;
+        f = forced_clock(set.hour);
+        break;
+    case 'n':
+        unit = 60;
+        f = forced_clock(set.min);
+        break;
+    default:
+        return late_off;
+    }
+    if (f.kind == Forced::STEP) {
+        late_off = clamp_int(f.step * unit);
+    } else {
+        const int candidate = clamp_int(n * unit);
+        if (late_off == UNKNOWN || candidate < late_off)
+            late_off = candidate;
+    }
+    return late_off;
+}
+
+/// The directory of the user's file in which a series continues: when the current name is
+/// user-given and a full path, the part of it before as many '/' (or a ':' in the second place)
+/// from its end as the template has '/' and ':' characters.
+bool extract_path(std::string &path)
+{
+    if (filename_type != 1 || !FILE_fullpath(filename))
+        return false;
+    int count = static_cast<int>(std::count_if(conv.begin(), conv.end(),
+                                               [](char c) { return c == '/' || c == ':'; }));
+    long pos = -1;
+    for (long i = static_cast<long>(std::strlen(filename)) - 1; i >= 0 && count > 0; --i) {
+        if (filename[i] == '/' || (filename[i] == ':' && i == 1)) {
+            --count;
+            pos = i;
+        }
+    }
+    if (pos < 0)
+        return false;
+    path.assign(filename, static_cast<size_t>(pos));
+    MESS_print(0x40000000, "Extracted path: %s\n", path.c_str());
+    return true;
+}
+
+/// A name under construction, at most FILE_NAME_MAX characters; anything beyond marks it too
+/// long instead of being cut.
+class Name_buffer {
+public:
+    void put(char c)
+    {
+        if (len_ < static_cast<size_t>(FILE_NAME_MAX))
+            buf_[len_++] = c;
+        else
+            too_long_ = true;
+    }
+    void put(const char *s, size_t n)
+    {
+        for (size_t i = 0; i < n && s[i] != '\0'; ++i)
+            put(s[i]);
+    }
+    void put(const char *s) { put(s, std::strlen(s)); }
+    /// A number of at least `width` digits; a missing (negative) value is written as zeros.
+    void put_num(int v, int width)
+    {
+        char tmp[24];
+        if (v < 0)
+            std::snprintf(tmp, sizeof tmp, "%0*d", width, 0);
+        else
+            std::snprintf(tmp, sizeof tmp, "%0*d", width, v);
+        put(tmp);
+    }
+    bool too_long() const { return too_long_; }
+    const char *text()
+    {
+        buf_[len_] = '\0';
+        return buf_;
+    }
+
+private:
+    char buf_[FILE_NAME_MAX + 1];
+    size_t len_ = 0;
+    bool too_long_ = false;
+};
+
+/// A directive read from a template at position i (the '%'): its step, whether a number was
+/// given, the directive character and the position after it.  False for a '%' that ends the
+/// template (alone or with its number).
+struct Directive {
+    int n = 1;
+    bool given = false;
+    char letter = '\0';
+    size_t next = 0;
+};
+
+bool read_directive(const std::string &t, size_t i, Directive &d)
+{
+    size_t j = i + 1;
+    int64_t acc = 0;
+    while (j < t.size() && std::isdigit(static_cast<unsigned char>(t[j]))) {
+        acc = std::min<int64_t>(acc * 10 + (t[j] - '0'), STEP_MAX);
+        d.given = true;
+        ++j;
+    }
+    if (j >= t.size())
+        return false;
+    d.n = d.given ? static_cast<int>(acc) : 1;
+    d.letter = t[j];
+    d.next = j + 1;
+    return true;
+}
+
+bool is_date_directive(char c)
+{
+    return c != '\0' && std::strchr("Yymbdjhn", c) != nullptr;
+}
+
+/// A value rounded down to a multiple of n; -9999 for a missing (negative) value.
+int round_down(int v, int n)
+{
+    return v < 0 ? UNKNOWN : (v / n) * n;
+}
+
+/// The hour or minute written for a field: fixed forced value rounded by n, a forced step, or
+/// the input rounded by n.
+int clock_value(const Forced &f, int forced, int input, int n)
+{
+    if (f.kind == Forced::FIXED)
+        return (forced / n) * n;
+    if (f.kind == Forced::STEP) {
+        if (input < 0)
+            return UNKNOWN;
+        return clamp_int(int64_t{input / f.step} * f.step + f.offset);
+    }
+    return round_down(input, n);
+}
+
+/// The day written for %d (and used by %j): fixed forced day, forced step, or input by n.
+int day_value(const Forced &f, int input, int n)
+{
+    if (f.kind == Forced::FIXED)
+        return set.day;
+    if (f.kind == Forced::STEP)
+        return round_down(input, f.step);
+    return round_down(input, n);
+}
+
+/// Writes the text of key c; "0" when the key is empty; with a width at most that many
+/// characters.
+void put_key(Name_buffer &out, unsigned char c, const Directive &d)
+{
+    const char *text = keys[c];
+    if (text[0] == '\0')
+        out.put('0');
+    else if (d.given)
+        out.put(text, static_cast<size_t>(d.n));
+    else
+        out.put(text);
+}
+
+/// Evaluates a template for the input date into out, storing the fields used in the file date.
+void evaluate(const std::string &t, const Date &in, bool have_path, const std::string &path,
+              Name_buffer &out)
+{
+    const Forced fday = forced_day(set.day);
+    const Forced fhour = forced_clock(set.hour);
+    const Forced fmin = forced_clock(set.min);
+
+    size_t i = 0;
+    while (i < t.size()) {
+        const char c = t[i];
+        if (c != '%') {
+            if (c == ' ')
+                out.put('_');
+            else if (c != '{' && c != '}')
+                out.put(c);
+            ++i;
+            continue;
+        }
+        Directive d;
+        if (!read_directive(t, i, d)) {
+            out.put(t.c_str() + i);  // a '%' ending the template stands for itself
+            break;
+        }
+        i = d.next;
+        const char letter = d.letter;
+        const bool is_key = letter != 'e' && letter != '%' && letter != '{' &&
+                            !path_resource(letter) && !is_date_directive(letter);
+        if (d.given && d.n == 0 && (is_key || is_date_directive(letter))) {
+            MESS_print(M_WARN, "FILE_set_date: %%0%c: a step or width of 0 is taken as none\n",
+                       letter);
+            d.given = false;
+            d.n = 1;
+        }
+        const int n = d.n;
+        switch (letter) {
+        case 'Y': {
+            const int v = set.year != UNKNOWN ? set.year : round_down(in.year, n);
+            out.put_num(v, 4);
+            file_date.year = v < 0 ? UNKNOWN : v;
+            break;
+        }
+        case 'y':
+            if (set.year != UNKNOWN) {
+                out.put_num(((set.year % 100) + 100) % 100, 2);
+                file_date.year = set.year;
+            } else if (in.year < 0) {
+                out.put("00");
+                file_date.year = UNKNOWN;
+            } else {
+                const int yy = ((in.year % 100) / n) * n;
+                out.put_num(yy, 2);
+                file_date.year = yy + (in.year / 100) * 100;
+            }
+            break;
+        case 'm':
+        case 'b': {
+            int v = set.month != UNKNOWN ? set.month : round_down(in.month, n);
+            if (v < 0)
+                v = UNKNOWN;
+            if (letter == 'm')
+                out.put_num(v, 2);
+            else
+                out.put(v >= 1 && v <= 12 ? DATE_month_lower(v) : "xxx");
+            file_date.month = v;
+            break;
+        }
+        case 'd': {
+            const int v = day_value(fday, in.day, n);
+            out.put_num(v, 2);
+            file_date.day = v < 0 ? UNKNOWN : v;
+            period_rule('d', n);
+            break;
+        }
+        case 'j': {
+            const int day = day_value(fday, in.day, n);
+            int jday = UNKNOWN;
+            if (in.year >= 0 && in.month >= 0 && day >= 0)
+                DATE_monday_julian(in.year, in.month, day, &jday);
+            out.put_num(jday, 3);
+            file_date.month = in.month < 0 ? UNKNOWN : in.month;
+            file_date.day = fday.kind == Forced::FIXED ? set.day
+                                                       : (in.day < 0 ? UNKNOWN : in.day);
+            file_date.jday = jday;
+            period_rule('j', n);
+            break;
+        }
+        case 'h':
+        case 'n': {
+            const Forced &f = letter == 'h' ? fhour : fmin;
+            if (f.zero_step)
+                MESS_print(M_WARN, "FILE_set_date: Forced %s step 0 means no step\n",
+                           letter == 'h' ? "hour" : "minute");
+            const int v = letter == 'h' ? clock_value(f, set.hour, in.hour, n)
+                                        : clock_value(f, set.min, in.min, n);
+            out.put_num(v, 2);
+            (letter == 'h' ? file_date.hour : file_date.min) = v < 0 ? UNKNOWN : v;
+            period_rule(letter, n);
+            break;
+        }
+        case 'e':
+            out.put(ext.c_str());
+            break;
+        case '%':
+            out.put('%');
+            break;
+        case '{': {
+            const size_t close = t.find('}', i);
+            if (close == std::string::npos) {
+                // No closing brace: the '%' stands for itself, the rest is read as usual.
+                out.put('%');
+                i = d.next - 1;
+                break;
+            }
+            const std::string name = t.substr(i, close - i);
+            i = close + 1;
+            if (have_path) {
+                out.put(path.c_str());
+            } else if (const char *v = resource_text(name.c_str())) {
+                out.put(v);
+            }
+            break;
+        }
+        default:
+            if (const char *res = path_resource(letter)) {
+                if (have_path) {
+                    out.put(path.c_str());
+                } else {
+                    const char *v = resource_text(res);
+                    out.put(v ? v : ".");
+                }
+            } else {
+                put_key(out, static_cast<unsigned char>(letter), d);
+            }
+            break;
+        }
+    }
+}
+
+/// Appends text to a glob pattern so that it matches itself only.
+void put_literal(std::string &pattern, const char *text)
+{
+    for (const char *p = text; *p != '\0'; ++p) {
+        if (*p == '*' || *p == '?' || *p == '[' || *p == '\\')
+            pattern += '\\';
+        pattern += *p;
+    }
+}
+
+/// The glob pattern of the candidate files of template t.
+std::string list_pattern(const std::string &t)
+{
+    std::string pattern;
+    size_t i = 0;
+    while (i < t.size()) {
+        const char c = t[i];
+        if (c != '%') {
+            if (c != '{' && c != '}')
+                pattern += c;
+            ++i;
+            continue;
+        }
+        Directive d;
+        if (!read_directive(t, i, d)) {
+            pattern += t.substr(i);
+            break;
+        }
+        i = d.next;
+        switch (d.letter) {
+        case 'Y':
+            pattern += "?[0-9]??";
+            break;
+        case 'y':
+        case 'm':
+        case 'd':
+        case 'h':
+        case 'n':
+            pattern += "[0-9]?";
+            break;
+        case 'b':
+            pattern += "?[a-z]?";
+            break;
+        case 'j':
+            pattern += "?[0-9]?";
+            break;
+        case 'e':
+            if (ext.empty())
+                pattern += '*';
+            else
+                put_literal(pattern, ext.c_str());
+            break;
+        case '%':
+            pattern += '%';
+            break;
+        case '{': {
+            const size_t close = t.find('}', i);
+            if (close == std::string::npos) {
+                pattern += '%';
+                i = d.next - 1;
+                break;
+            }
+            const std::string name = t.substr(i, close - i);
+            i = close + 1;
+            if (const char *v = resource_text(name.c_str()))
+                put_literal(pattern, v);
+            break;
+        }
+        default:
+            if (const char *res = path_resource(d.letter)) {
+                const char *v = resource_text(res);
+                put_literal(pattern, v ? v : ".");
+            } else {
+                const char *text = keys[static_cast<unsigned char>(d.letter)];
+                if (text[0] != '\0')
+                    put_literal(pattern, text);
+                else if (d.given)
+                    pattern.append(static_cast<size_t>(std::min(d.n, FILE_NAME_MAX)), '?');
+                else
+                    pattern += '*';
+            }
+            break;
+        }
+    }
+    return pattern;
+}
+
+/// Prints names across in columns as wide as their longest name and two blanks, as many
+/// columns as fit in LIST_WIDTH.
+void print_columns(const std::vector<std::string> &names)
+{
+    const size_t count = names.size();
+    if (count == 0)
+        return;
+    constexpr size_t MIN_COLUMN = 3;
+    const size_t max_cols = std::min(count, std::max<size_t>(1, LIST_WIDTH / MIN_COLUMN));
+    size_t cols = 1;
+    std::vector<size_t> widths;
+    for (size_t c = max_cols; c >= 1; --c) {
+        std::vector<size_t> w(c, MIN_COLUMN);
+        size_t line = c * MIN_COLUMN;
+        bool fits = true;
+        for (size_t k = 0; k < count && fits; ++k) {
+            const size_t col = k % c;
+            const size_t len = names[k].size() + (col == c - 1 ? 0 : 2);
+            if (len > w[col]) {
+                line += len - w[col];
+                w[col] = len;
+                fits = line < LIST_WIDTH;
+            }
+        }
+        if (fits || c == 1) {
+            cols = c;
+            widths = std::move(w);
+            break;
+        }
+    }
+    std::string row;
+    for (size_t k = 0; k < count; ++k) {
+        const size_t col = k % cols;
+        row += names[k];
+        if (col == cols - 1 || k == count - 1) {
+            MESS_print(M_PRINT, "%s\n", row.c_str());
+            row.clear();
+        } else {
+            row.append(widths[col] - names[k].size(), ' ');
+        }
+    }
+}
+
+/// Splits a line into at most max blank-separated words.
+std::vector<std::string> split_words(const char *line, size_t max)
+{
+    std::vector<std::string> words;
+    const char *p = line;
+    while (words.size() < max) {
+        while (*p == ' ' || *p == '\t' || *p == '\r')
+            ++p;
+        if (*p == '\0')
+            break;
+        const char *start = p;
+        while (*p != '\0' && *p != ' ' && *p != '\t' && *p != '\r')
+            ++p;
+        words.emplace_back(start, static_cast<size_t>(p - start));
+    }
+    return words;
+}
+
+/// A minimum size word: its number, 0 when it is absent, not a number or negative.
+int size_word(const std::string &word)
+{
+    char *end = nullptr;
+    const long v = std::strtol(word.c_str(), &end, 10);
+    if (end == word.c_str() || v < 0)
+        return 0;
+    return static_cast<int>(std::min<long>(v, INT_MAX));
+}
+
+/// Skips the rest of a line that fgetnline returned in pieces; true when there was a rest.
+bool skip_rest_of_line(FILE *fp)
+{
+    int c = getc(fp);
+    if (c == EOF || c == '\n') {
+        if (c == '\n')
+            ungetc(c, fp);
+        return false;
+    }
+    while ((c = getc(fp)) != EOF && c != '\n') {
+    }
+    if (c == '\n')
+        ungetc(c, fp);
+    return true;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Selecting a convention
+// ---------------------------------------------------------------------------------------------
+
+int FILE_set_name(const char *type_text)
+{
+    if (!keys_emptied) {
+        std::memset(keys, 0, sizeof keys);
+        keys_emptied = true;
+    }
+    filename[0] = '\0';
+    if (type_text == nullptr || stricmp(type_text, "none") == 0) {
+        conv.clear();
+        return 0;
+    }
+    if (type_text[0] == '@') {
+        store_template(conv, type_text + 1, "FILE_set_name");
+        return 1;
+    }
+
+    // Key groups ":c=value" set keys and end the type.
+    std::string type = type_text;
+    size_t cut = std::string::npos;
+    for (size_t p = type.find(':'); p != std::string::npos; p = type.find(':', p + 1)) {
+        if (p + 2 >= type.size() || type[p + 2] != '=')
+            continue;
+        const size_t end = type.find(':', p + 3);
+        const std::string value =
+            type.substr(p + 3, end == std::string::npos ? std::string::npos : end - (p + 3));
+        FILE_set_key(static_cast<unsigned char>(type[p + 1]), value.c_str());
+        MESS_print(0x80000000, "KEY: %c = %s\n", type[p + 1], value.c_str());
+        cut = std::min(cut, p);
+    }
+    if (cut != std::string::npos)
+        type.resize(cut);
+
+    const char *conv_name = resource_text("name_conv");
+    char path[FILE_NAME_MAX + 1];
+    FILE_add_path(resource_text("file_path"), conv_name ? conv_name : "name_conv", path);
+    // The convention file is a plain file: never the standard input.
+    FILE *fp = FILE_is_stdio(path) ? nullptr : FILE_open(path, "r");
+    if (fp == nullptr) {
+        MESS_print(M_WARN, "FILE_set_name: No file name convention file: %s\n", path);
+        store_template(conv, type, "FILE_set_name");
+        return 0;
+    }
+    MESS_print(0x10000000, "Opening name convention file: %s\n", path);
+
+    ext.clear();
+    char line[FGETLINE_MAX + 1];
+    int got;
+    while ((got = fgetnline(fp, line, FGETLINE_MAX)) >= 0) {
+        const bool long_line = got == FGETLINE_MAX && skip_rest_of_line(fp);
+        if (line[0] == '#')
+            continue;
+        if (long_line) {
+            // Read in pieces, its words would be wrong: the line is left out.
+            MESS_print(M_WARN, "FILE_set_name: Line longer than %d characters in %s\n",
+                       FGETLINE_MAX, path);
+            continue;
+        }
+        conv.clear();
+        hconv.clear();
+        min_size = 0;
+        const std::vector<std::string> words = split_words(got > 0 ? line : "", 4);
+        if (words.empty())
+            continue;
+        if (words.size() > 1)
+            conv = words[1];
+        if (words.size() > 2 && words[2] != "-")
+            hconv = words[2];
+        if (words.size() > 3)
+            min_size = size_word(words[3]);
+
+        const std::string &line_type = words[0];
+        if (stricmp(line_type.c_str(), type.c_str()) == 0) {
+            MESS_print(0x10000000, "File name match for: %s\n", type.c_str());
+            FILE_close(fp);
+            return 1;
+        }
+        if (strnicmp(type.c_str(), line_type.c_str(), static_cast<int>(line_type.size())) == 0) {
+            const size_t us = type.rfind('_');
+            FILE_set_ext(us == std::string::npos ? "" : type.c_str() + us + 1);
+            MESS_print(0x10000000, "File name partial match for: %s-%s ext: %s\n", type.c_str(),
+                       line_type.c_str(), ext.c_str());
+            FILE_close(fp);
+            return 1;
+        }
+    }
+    FILE_close(fp);
+    store_template(conv, type, "FILE_set_name");
+    hconv.clear();
+    min_size = 0;
+    MESS_print(0x10000000, "No file name conversion for: %s\n", type.c_str());
+    return 0;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Building names
+// ---------------------------------------------------------------------------------------------
+
+int FILE_set_date(const Date *date, char *out)
+{
+    if (out == nullptr)
+        return -1;
+    if (conv.empty()) {
+        copy_name(out, filename[0] != '\0' ? filename : "filename");
+        filename_type = 1;
+        return 1;
+    }
+    if (FILE_is_stdio(conv.c_str())) {
+        std::strcpy(out, "-");
+        filename_type = 0;
+        return 1;
+    }
+
+    std::string path;
+    const bool have_path = extract_path(path);
+    const std::string &tmpl = header ? hconv : conv;
+    late_off = UNKNOWN;
+    Date in;
+    if (date != nullptr) {
+        in = *date;
+        file_date.year = file_date.month = file_date.day = UNKNOWN;
+        file_date.hour = file_date.min = UNKNOWN;
+    } else {
+        in = file_date;
+    }
+    if (in.year == UNKNOWN && filename[0] != '\0') {
+        copy_name(out, filename);
+        filename_type = 1;
+        return 1;
+    }
+
+    Name_buffer name;
+    if (tmpl == FILE_NAME_TOO_LONG)
+        name.put(FILE_NAME_TOO_LONG);
+    else
+        evaluate(tmpl, in, have_path, path, name);
+    if (tmpl == FILE_NAME_TOO_LONG || name.too_long()) {
+        if (name.too_long())
+            MESS_print(M_WARN, "FILE_set_date: File name longer than %d characters\n",
+                       FILE_NAME_MAX);
+        std::strcpy(out, FILE_NAME_TOO_LONG);
+        std::strcpy(filename, FILE_NAME_TOO_LONG);
+        return -1;
+    }
+    copy_name(out, name.text());
+    copy_name(filename, out);
+    return 0;
+}
+
+int FILE_hdr_set_date(const Date *date, char *out)
+{
+    if (out == nullptr)
+        return 0;
+    header = 1;
+    const Date copy = date != nullptr ? *date : file_date;
+    if (copy.year == UNKNOWN) {
+        header = 0;
+        return 0;
+    }
+    const int result = FILE_set_date(&copy, out);
+    header = 0;
+    if (result < 0)
+        return -1;
+    return out[0] != '\0' ? 1 : 0;
+}
+
+int FILE_set_date_off(const Date *date, int offset, char *out)
+{
+    Date d = date != nullptr ? *date : file_date;
+    if (d.year != UNKNOWN) {
+        const int64_t old_secs = DATE_num_sec(&d);
+        const int64_t new_secs = old_secs + offset;
+        DATE_get_gmdate(&new_secs, &d);
+        MESS_print(0xf0000000, "%lld %lld = %d %d %d %d\n", static_cast<long long>(old_secs),
+                   static_cast<long long>(new_secs), d.year, d.day, d.hour, d.min);
+    }
+    FILE_set_date(&d, out);
+    return offset / (late_off > 0 ? late_off : NO_PERIOD);
+}
+
+int FILE_get_offset()
+{
+    return late_off > 0 ? late_off : NO_PERIOD;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Listing candidate files
+// ---------------------------------------------------------------------------------------------
+
+int FILE_list_file()
+{
+    const std::string pattern = list_pattern(conv);
+    MESS_print(0xf0000000, "SEARCH: %s\n", pattern.c_str());
+    glob_t g{};
+    const int status = glob(pattern.c_str(), 0, nullptr, &g);
+    std::vector<std::string> names;
+    if (status == 0)
+        for (size_t k = 0; k < g.gl_pathc; ++k)
+            names.emplace_back(g.gl_pathv[k]);
+    globfree(&g);
+    if (names.empty()) {
+        MESS_print(M_WARN, "FILE_list_file: No files match: %s\n", pattern.c_str());
+        return 0;
+    }
+    print_columns(names);
+    return 0;
+}
+
+// ---------------------------------------------------------------------------------------------
+// The convention state
+// ---------------------------------------------------------------------------------------------
+
+int FILE_set_filename(const char *name)
+{
+    if (name == nullptr)
+        name = "";
+    if (std::strlen(name) > static_cast<size_t>(FILE_NAME_MAX))
+        std::strcpy(filename, FILE_NAME_TOO_LONG);
+    else
+        copy_name(filename, name);
+    filename_type = 1;
+    return 0;
+}
+
+char *FILE_get_filename(char *out)
+{
+    if (out != nullptr)
+        copy_name(out, filename);
+    return filename;
+}
+
+int FILE_set_name_conv(const char *str)
+{
+    hconv.clear();
+    if (str == nullptr)
+        return 0;
+    char *end = nullptr;
+    const long period = std::strtol(str, &end, 10);
+    if (end == str)
+        return 0;
+    late_off = static_cast<int>(std::clamp<long>(period, INT_MIN, INT_MAX));
+    const std::vector<std::string> words = split_words(end, 2);
+    if (!words.empty())
+        store_template(conv, words[0], "FILE_set_name_conv");
+    if (words.size() > 1)
+        store_template(hconv, words[1], "FILE_set_name_conv");
+    return 0;
+}
+
+int FILE_get_name_conv(char *out)
+{
+    if (out == nullptr)
+        return -1;
+    std::snprintf(out, FILE_NAME_CONV_LEN, "%d %s %s", late_off, conv.c_str(), hconv.c_str());
+    return 0;
+}
+
+int FILE_save_name_conv()
+{
+    saved.late_off = late_off;
+    saved.conv = conv;
+    saved.hconv = hconv;
+    copy_name(saved.filename, filename);
+    saved.filename_type = filename_type;
+    return 0;
+}
+
+int FILE_restore_name_conv()
+{
+    late_off = saved.late_off;
+    conv = saved.conv;
+    hconv = saved.hconv;
+    copy_name(filename, saved.filename);
+    filename_type = saved.filename_type;
+    return 0;
+}
+
+int FILE_set_late_off(int secs)
+{
+    late_off = secs;
+    return 0;
+}
+
+int FILE_get_late_off()
+{
+    return late_off;
+}
+
+int FILE_set_min_size(int bytes)
+{
+    rmin_size = std::max(bytes, 0);
+    return 0;
+}
+
+int FILE_get_min_size()
+{
+    return rmin_size != 0 ? rmin_size : min_size;
+}
+
+int FILE_set_time(const Date *date)
+{
+    if (date == nullptr)
+        return -1;
+    set = *date;
+    return 0;
+}
+
+int FILE_get_time(Date *date)
+{
+    if (date == nullptr)
+        return -1;
+    *date = set;
+    return 0;
+}
+
+int FILE_reset_time()
+{
+    set.year = set.month = set.day = set.hour = set.min = UNKNOWN;
+    return 0;
+}
+
+int FILE_set_key(int key, const char *text)
+{
+    char *k = keys[static_cast<unsigned char>(key)];
+    size_t n = 0;
+    if (text != nullptr)
+        for (; n < static_cast<size_t>(FILE_KEY_MAX) && text[n] != '\0'; ++n)
+            k[n] = text[n] == ' ' ? '_' : text[n];
+    k[n] = '\0';
+    return 0;
+}
+
+int FILE_get_key(int key, char *out)
+{
+    if (out == nullptr)
+        return -1;
+    std::strcpy(out, keys[static_cast<unsigned char>(key)]);
+    return 0;
+}
+
+const char *FILE_get_conv()
+{
+    return conv.c_str();
+}
+
+const char *FILE_get_hconv()
+{
+    return hconv.c_str();
+}
+
+int FILE_get_header()
+{
+    return header;
+}
+
+const char *FILE_get_template()
+{
+    return header ? hconv.c_str() : conv.c_str();
+}
+
+int FILE_set_filename_type(int type)
+{
+    filename_type = type;
+    return 0;
+}
+
+int FILE_get_filename_type()
+{
+    return filename_type;
+}
+
+int FILE_get_file_date(Date *date)
+{
+    if (date == nullptr)
+        return -1;
+    *date = file_date;
+    return 0;
+}
+
+int FILE_set_file_date(const Date *date)
+{
+    if (date == nullptr)
+        return -1;
+    file_date = *date;
+    return 0;
+}
+
+const char *FILE_get_ext()
+{
+    return ext.c_str();
+}
+
+int FILE_set_ext(const char *text)
+{
+    if (text == nullptr)
+        text = "";
+    // Kept whole: a longer text is held to one character more than a name may have, so that
+    // every name built with it is refused as too long rather than cut.
+    ext.assign(text, std::min(std::strlen(text), static_cast<size_t>(FILE_NAME_MAX) + 1));
+    return 0;
+}
+
+int FILE_period_rule(int directive, int n)
+{
+    return period_rule(directive, n);
+}
+
+const char *FILE_path_resource(int directive)
+{
+    return path_resource(directive);
+}

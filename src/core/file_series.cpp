@@ -1,0 +1,539 @@
+// Current and latest files and file series: which file the user means (a name, the current or
+// the latest file, or a prompt answer), which file belongs to the present time or to a given
+// date, and which files make up a series over a span of time or a list of names.  The names
+// come from the current naming convention; the forced date (the `hour` resource) shapes them.
+#include "vyk.h"
+#include "vykresrc.h"
+
+#include <cctype>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <strings.h>
+#include <vector>
+
+namespace {
+
+constexpr M_type DEBUG_MASK = 0x40000000;
+
+Date first_date = {VYK_MISS, VYK_MISS, VYK_MISS, VYK_MISS, VYK_MISS, VYK_MISS, VYK_MISS, 0};
+int64_t secs = 0;       // offset of the first file from the start
+int64_t nsecs = 0;      // offset of the next file
+int64_t offset = 3600;  // time between the files of the series
+int64_t skip = 0;       // step asked for by the user, else the period
+int64_t num_hour = 0;   // span; negative: back in time from the start
+int64_t def_hours = 0;  // span without the `num_hour` resource
+std::vector<std::string> files;
+size_t file_ind = 0;
+constexpr int retry = 4;
+
+bool is_digit(char c) { return isdigit(static_cast<unsigned char>(c)) != 0; }
+
+// Reads a number at p as the scanf family reads "%d" (blanks, a sign, digits) and moves p past
+// it; false (p unchanged) when there is none.  A number too large for an int is held at the
+// int's limit.
+bool read_int(const char *&p, int &value)
+{
+    const char *q = p;
+    while (isspace(static_cast<unsigned char>(*q))) q++;
+    bool neg = false;
+    if (*q == '+' || *q == '-') neg = *q++ == '-';
+    if (!is_digit(*q)) return false;
+    int64_t v = 0;
+    while (is_digit(*q)) {
+        if (v <= INT_MAX) v = v * 10 + (*q - '0');
+        q++;
+    }
+    if (v > INT_MAX) v = INT_MAX;
+    value = static_cast<int>(neg ? -v : v);
+    p = q;
+    return true;
+}
+
+// "H:M" (or ":M"): hour and minute, each 0 when not read; false when neither was read.
+bool read_hour_min(const char *p, int &hour, int &min)
+{
+    hour = 0;
+    min = 0;
+    if (read_int(p, hour)) {
+        if (*p == ':') {
+            const char *q = p + 1;
+            read_int(q, min);
+        }
+        return true;
+    }
+    if (*p == ':') {
+        const char *q = p + 1;
+        return read_int(q, min);
+    }
+    return false;
+}
+
+// A date "YYYY[MM[DD[HH[NN]]]]": the year from up to four digits, each further field only
+// while digits follow; the fields not given are the start of their period (month 1, day 1,
+// hour 0, minute 0).  Moves p past the digits; false when no year is there.
+bool read_base(const char *&p, Date &date)
+{
+    DATE_init(&date);
+    date.month = 1;
+    date.day = 1;
+    date.hour = 0;
+    date.min = 0;
+    date.sec = 0;
+    int n = 0, v = 0;
+    while (n < 4 && is_digit(p[n])) v = v * 10 + (p[n++] - '0');
+    if (n == 0) return false;
+    date.year = v;
+    p += n;
+    int *fields[] = {&date.month, &date.day, &date.hour, &date.min};
+    for (int *field : fields) {
+        if (!is_digit(*p)) break;
+        v = *p++ - '0';
+        if (is_digit(*p)) v = v * 10 + (*p++ - '0');
+        *field = v;
+    }
+    return true;
+}
+
+int64_t seconds_of(const Date &date)
+{
+    Date d = date;
+    return DATE_num_sec(&d);
+}
+
+Date gmdate(int64_t t)
+{
+    Date d;
+    DATE_get_gmdate(&t, &d);
+    return d;
+}
+
+// Reads a sign: '+' forward (+1), '-' back (-1); anything else counts back and stays.
+int read_sign(const char *&p)
+{
+    if (*p == '+') {
+        p++;
+        return 1;
+    }
+    if (*p == '-') p++;
+    return -1;
+}
+
+// An offset "D d H : M" (as far as given) when the rest of the spec holds a 'd', else "H : M";
+// moves p past what was read and returns the offset in seconds.
+int64_t read_offset(const char *&p, const char *label, int64_t base)
+{
+    int d = 0, h = 0, m = 0;
+    const char *q = p;
+    int v = 0;
+    if (std::strchr(p, 'd') && read_int(q, v) && *q == 'd') {
+        d = v;
+        p = ++q;
+        if (read_int(q, v)) {
+            h = v;
+            p = q;
+            if (*q == ':') {
+                const char *r = q + 1;
+                if (read_int(r, v)) {
+                    m = v;
+                    p = r;
+                }
+            }
+        }
+    } else {
+        q = p;
+        if (read_int(q, v)) {
+            h = v;
+            p = q;
+            if (*q == ':') {
+                const char *r = q + 1;
+                if (read_int(r, v)) {
+                    m = v;
+                    p = r;
+                }
+            }
+        }
+    }
+    MESS_print(DEBUG_MASK, "%s:%lld %d %d %d\n", label, static_cast<long long>(base), d, h, m);
+    return 86400 * int64_t{d} + 3600 * int64_t{h} + 60 * int64_t{m};
+}
+
+// The period for stepping through files: the one the last template evaluation set, else the
+// one the convention had before, else one hour.
+int64_t usable_period(int64_t before)
+{
+    const int p = FILE_get_late_off();
+    if (p > 0) return p;
+    if (before > 0) return before;
+    return 3600;
+}
+
+// Hands a name to the caller's buffer (FILE_NAME_MAX + 1 bytes) unless it is that buffer.
+void copy_name(const char *name, char *out)
+{
+    if (!out || out == name) return;
+    std::strncpy(out, name, FILE_NAME_MAX);
+    out[FILE_NAME_MAX] = '\0';
+}
+
+// The name for the series start plus an offset in seconds; returns the offset in periods.
+int64_t name_at(int64_t off, char *out)
+{
+    if (off >= INT_MIN && off <= INT_MAX)
+        return FILE_set_date_off(&first_date, static_cast<int>(off), out);
+    Date d = gmdate(seconds_of(first_date) + off);
+    FILE_set_date(&d, out);
+    return off / FILE_get_offset();
+}
+
+bool list_mode() { return files.size() > 1 || (files.size() == 1 && num_hour == 0); }
+
+// The items of the `filename` resource; empty when there are none.
+std::vector<std::string> filename_items()
+{
+    std::vector<std::string> items;
+    int count = 0;
+    char **list = nullptr;
+    RES_getvals("filename", &count, &list);
+    for (int i = 0; i < count; i++) items.emplace_back(list[i] ? list[i] : "");
+    if (list) free_parsed_array(count, list);
+    return items;
+}
+
+// The current file name as the spec of the `current` resource or of batch mode gives it.
+bool current_file(const char *spec, char *out, bool quiet)
+{
+    char *cur = FILE_get_filename(nullptr);
+    FILE_set_current(spec, cur);
+    copy_name(cur, out);
+    if (FILE_exist(cur)) {
+        MESS_print(3840, "Current filename: %s\n", cur);
+        return true;
+    }
+    if (!quiet) MESS_print(192, "File not found: %s\n", cur);
+    return false;
+}
+
+// One prompt answer into the current file name.
+void answer_file(const char *answer)
+{
+    char *cur = FILE_get_filename(nullptr);
+    if (answer[0] == '#' || strncasecmp(answer, "la", 2) == 0) {
+        FILE_set_current(answer, cur);
+        MESS_print(3840, "Current filename: %s\n", cur);
+    } else if (strncasecmp(answer, "cu", 2) == 0) {
+        FILE_set_current(answer + 2, cur);
+        MESS_print(3840, "Current filename: %s\n", cur);
+    } else {
+        FILE_set_file(answer, cur);
+    }
+}
+
+void list_candidates()
+{
+    MESS_print(15, "List of available files:\n");
+    FILE_list_file();
+    MESS_print(15, "\n");
+}
+
+}  // namespace
+
+int64_t FILE_set_current(const char *spec, char *out)
+{
+    if (!spec) spec = "la";
+    FILE_set_filename_type(0);
+    const int64_t period_before = FILE_get_late_off();
+    char name[FILE_NAME_MAX + 1] = "";
+    const char *p = spec;
+
+    // The base time: a date in the spec, the time taken as now, or the clock.
+    int64_t b;
+    Date date;
+    const char *now = std::getenv("vykcurtime");
+    if (*p == '#') {
+        p++;
+        if (read_base(p, date)) b = seconds_of(date);
+        else b = DATE_get_time(nullptr);
+    } else if (now && (*now == '#' ? is_digit(now[1]) : is_digit(now[0]))) {
+        const char *q = *now == '#' ? now + 1 : now;
+        read_base(q, date);
+        b = seconds_of(date);
+    } else {
+        b = DATE_get_time(nullptr);
+    }
+
+    // Fit the forced date: the latest time at or before the base that it allows.
+    Date forced;
+    FILE_get_time(&forced);
+    Date d = gmdate(b);
+    if (forced.month != VYK_MISS && d.month < forced.month) {
+        d.year--;
+        d.month = forced.month;
+        b = seconds_of(d);
+        d = gmdate(b);
+    }
+    if (forced.day >= 0 && d.day < forced.day) {
+        if (d.month == 1) {
+            d.month = 12;
+            d.year--;
+        } else {
+            d.month--;
+        }
+        d.day = forced.day;
+        b = seconds_of(d);
+        d = gmdate(b);
+    }
+    if (forced.hour >= 0) {
+        if (d.hour < forced.hour) b -= 86400;
+        const Date day = gmdate(b);
+        d.year = day.year;
+        d.month = day.month;
+        d.day = day.day;
+        d.hour = forced.hour;
+        b = seconds_of(d);
+        d = gmdate(b);
+    }
+    if (forced.min >= 0) {
+        if (d.min < forced.min) b -= 3600;
+        const Date hour = gmdate(b);
+        d.year = hour.year;
+        d.month = hour.month;
+        d.day = hour.day;
+        d.hour = hour.hour;
+        d.min = forced.min;
+        b = seconds_of(d);
+    }
+
+    int sign = read_sign(p);
+    if (is_digit(*p)) {
+        b += sign * read_offset(p, "CUR1", b);
+        MESS_print(DEBUG_MASK, "CUR1:%s %lld\n", p, static_cast<long long>(b));
+        sign = read_sign(p);
+    }
+    if (*p == 'l' || *p == 'L') {
+        p++;
+        if (*p == 'a' || *p == 'A') p++;
+        int limit = 500;
+        if (*p == '#') {
+            p++;
+            int n = 0, v = 0;
+            while (n < 4 && is_digit(p[n])) v = v * 10 + (p[n++] - '0');
+            if (n > 0) limit = v;
+            p += n;
+        }
+        long min_size = FILE_get_min_size();
+        if (min_size < 0) min_size = 0;
+        for (int i = 0; i < limit; i++) {
+            d = gmdate(b);
+            FILE_set_date(&d, name);
+            MESS_print(DEBUG_MASK, "LATE:%d %d %d %d %d\n", d.year, d.month, d.day, d.hour,
+                       d.min);
+            MESS_print(DEBUG_MASK, "LATE: %s\n", name);
+            if (FILE_size(name) > min_size) break;
+            b += sign * usable_period(period_before);
+        }
+        MESS_print(DEBUG_MASK, "LATEST: %s %s %lld\n", p, name, static_cast<long long>(b));
+        sign = read_sign(p);
+    }
+    if (is_digit(*p)) {
+        b += sign * read_offset(p, "CUR2", b);
+        MESS_print(DEBUG_MASK, "CUR2:%lld\n", static_cast<long long>(b));
+    }
+
+    d = gmdate(b);
+    MESS_print(DEBUG_MASK, "%d %d %d %d\n", d.year, d.day, d.hour, d.min);
+    FILE_set_date(&d, name);
+    copy_name(name, out);
+    const int64_t period = usable_period(period_before);
+    int64_t q = b / period;
+    if (b % period != 0 && b < 0) q--;
+    return q * period;
+}
+
+int FILE_get_date(Date *date)
+{
+    return FILE_get_file_date(date);
+}
+
+int FILE_get_file(const char *prompt, char *out)
+{
+    char *cur = FILE_get_filename(nullptr);
+    const std::vector<std::string> items = filename_items();
+    if (!items.empty()) {
+        if (strcasecmp(items[0].c_str(), "list") == 0) {
+            FILE_list_file();
+            VYK_exit(0);
+        }
+        FILE_set_filename_type(1);
+        FILE_set_file(items[0].c_str(), cur);
+        copy_name(cur, out);
+        return FILE_exist(cur);
+    }
+    if (const char *spec = RES_get("current")) {
+        if (!current_file(spec, out, false)) VYK_exit(10);
+        return 1;
+    }
+    if (FLAG_batch()) {
+        if (!current_file("la", out, false)) VYK_exit(10);
+        return 1;
+    }
+
+    list_candidates();
+    for (int attempt = 0; attempt < retry; attempt++) {
+        FILE_set_filename_type(1);
+        char answer[80] = "";
+        VYK_prompts(prompt, answer, 79);
+        if (strcasecmp(answer, "exit") == 0) VYK_exit(0);
+        if (strcasecmp(answer, "list") == 0) {
+            FILE_list_file();
+            continue;
+        }
+        answer_file(answer);
+        copy_name(cur, out);
+        if (FILE_exist(cur)) return 1;
+        MESS_print(192, "File not found: %s\n", cur);
+    }
+    VYK_exit(10);
+}
+
+int FILE_get_file_only(const char *prompt, char *out)
+{
+    char *cur = FILE_get_filename(nullptr);
+    const std::vector<std::string> items = filename_items();
+    if (!items.empty()) {
+        if (strcasecmp(items[0].c_str(), "list") == 0) {
+            FILE_list_file();
+            VYK_exit(0);
+        }
+        FILE_set_file(items[0].c_str(), cur);
+        copy_name(cur, out);
+        return FILE_exist(cur);
+    }
+    if (const char *spec = RES_get("current")) return current_file(spec, out, true) ? 1 : 0;
+    if (FLAG_batch()) return current_file("la", out, true) ? 1 : 0;
+
+    list_candidates();
+    char answer[80] = "";
+    VYK_prompts(prompt, answer, 79);
+    FILE_set_filename_type(1);
+    if (strcasecmp(answer, "exit") == 0) VYK_exit(0);
+    if (strcasecmp(answer, "list") == 0) {
+        FILE_list_file();
+        return 0;
+    }
+    answer_file(answer);
+    copy_name(cur, out);
+    if (FILE_exist(cur)) return 1;
+    MESS_print(192, "File not found: %s\n", cur);
+    return 0;
+}
+
+int FILE_set_def_hours(int hours)
+{
+    def_hours = 3600 * int64_t{hours};
+    return 0;
+}
+
+int64_t FILE_num_hour()
+{
+    const char *text = RES_get("num_hour");
+    if (!text) return def_hours;
+    int hour = 0, min = 0;
+    // "-:M" is the minutes-only span taken back in time, as "-0:M" is.
+    const char *p = (text[0] == '-' && text[1] == ':') ? text + 1 : text;
+    read_hour_min(p, hour, min);
+    if ((hour == 0 && text[0] == '-') || hour < 0) min = -min;
+    return 3600 * int64_t{hour} + 60 * int64_t{min};
+}
+
+int64_t FILE_get_skip()
+{
+    const char *text = RES_get("num_hour");
+    const char *comma = text ? std::strchr(text, ',') : nullptr;
+    if (!comma) return FILE_get_late_off();
+    int hour = 0, min = 0;
+    read_hour_min(comma + 1, hour, min);
+    return 3600 * int64_t{hour} + 60 * int64_t{min};
+}
+
+int FILE_first(const Date *date)
+{
+    files = filename_items();
+    if (!files.empty() && (strncasecmp(files[0].c_str(), "la", 2) == 0 ||
+                           strncasecmp(files[0].c_str(), "cu", 2) == 0))
+        files.clear();
+    file_ind = 0;
+
+    if (date) first_date = *date;
+    else DATE_init(&first_date);
+    num_hour = FILE_num_hour();
+    skip = FILE_get_skip();
+    offset = FILE_get_offset();
+    if (skip > 0 && skip / offset > 0) offset = (skip / offset) * offset;
+    secs = num_hour < 0 ? ((num_hour - offset + 1) / offset) * offset : 0;
+    nsecs = secs;
+    return 0;
+}
+
+int FILE_get_next(char *out)
+{
+    if (list_mode()) {
+        if (file_ind >= files.size()) return 0;
+        FILE_set_file(files[file_ind++].c_str(), out);
+        return 1;
+    }
+    if ((num_hour < 0 && nsecs > 0) || (num_hour >= 0 && nsecs > num_hour)) return 0;
+    if (num_hour != 0) {
+        const int64_t periods = name_at(nsecs, out);
+        if (MESS_check(DEBUG_MASK)) {
+            MESS_print(DEBUG_MASK, " in: ");
+            DATE_print(DEBUG_MASK, &first_date);
+            MESS_print(DEBUG_MASK, "out: ");
+            DATE_print(DEBUG_MASK, &first_date);
+        }
+        MESS_print(DEBUG_MASK, "NEXT: %lld %lld %lld %lld %lld %s\n",
+                   static_cast<long long>(nsecs), static_cast<long long>(offset),
+                   static_cast<long long>(skip), static_cast<long long>(num_hour),
+                   static_cast<long long>(periods), out);
+    } else {
+        FILE_get_filename(out);
+    }
+    nsecs += offset;
+    return 1;
+}
+
+int FILE_next_file(char *out)
+{
+    name_at(secs + offset, out);
+    return 1;
+}
+
+int FILE_prev_file(char *out)
+{
+    name_at(secs - offset, out);
+    return 1;
+}
+
+int64_t FILE_get_num_file()
+{
+    if (list_mode()) return static_cast<int64_t>(files.size()) - 1;
+    return num_hour;
+}
+
+int64_t FILE_get_nsecs() { return nsecs; }
+
+int FILE_set_nsecs(int64_t value)
+{
+    nsecs = value;
+    return 0;
+}
+
+int64_t FILE_get_num_hour() { return num_hour; }
+
+int FILE_print_first_date(const char *text)
+{
+    MESS_print(0xf0000000, "%s", text ? text : "");
+    DATE_print(0xf0000000, &first_date);
+    return 0;
+}

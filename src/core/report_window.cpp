@@ -1,0 +1,222 @@
+// Report time window: the reports of a data file are accepted only when their time (hour and
+// minute) lies in a window around the file's own time.  The base is the file's date with the
+// decoding hour and minute applied (forced by the file layer or given by `decode_hour`); the
+// window runs from min_pre to min_post minutes around it.  Everything is counted in seconds
+// since 1970, so windows that cross midnight work.
+#include "vyk.h"
+#include "vykresrc.h"
+
+#include <cctype>
+#include <climits>
+#include <cstdint>
+#include <initializer_list>
+#include <strings.h>
+
+namespace {
+
+Date file_date = {VYK_MISS, VYK_MISS, VYK_MISS, VYK_MISS, VYK_MISS, VYK_MISS, VYK_MISS, VYK_MISS};
+int64_t base = 0;
+int min_pre = -15;
+int min_post = 10;
+int64_t begin = 60 * int64_t{-15};
+int64_t end = 60 * int64_t{10};
+
+// Reads numbers from s as the C scanf family does with a pattern of %d directives and literal
+// characters, storing them in order into the targets; returns how many were stored.  A number
+// too large for an int is held at the int's limit.
+int scan_ints(const char *s, const char *pattern, std::initializer_list<int *> targets)
+{
+    auto target = targets.begin();
+    int stored = 0;
+    for (const char *f = pattern; *f; f++) {
+        if (*f == '%' && f[1] == 'd') {
+            f++;
+            while (isspace(static_cast<unsigned char>(*s))) s++;
+            const char *p = s;
+            bool neg = false;
+            if (*p == '+' || *p == '-') neg = *p++ == '-';
+            if (!isdigit(static_cast<unsigned char>(*p))) return stored;
+            int64_t v = 0;
+            while (isdigit(static_cast<unsigned char>(*p))) {
+                if (v <= INT_MAX) v = v * 10 + (*p - '0');
+                p++;
+            }
+            if (neg) v = -v;
+            if (v > INT_MAX) v = INT_MAX;
+            if (v < INT_MIN) v = INT_MIN;
+            s = p;
+            if (target == targets.end()) return stored;
+            **target++ = static_cast<int>(v);
+            stored++;
+        } else if (isspace(static_cast<unsigned char>(*f))) {
+            while (isspace(static_cast<unsigned char>(*s))) s++;
+        } else {
+            if (*s != *f) return stored;
+            s++;
+        }
+    }
+    return stored;
+}
+
+// Resolves a step code v = -(o*100 + k) against the value x: every k units from o.  A step of
+// 0 means the fixed value o.  Against a value that is not known (-9999) the code stays as it is.
+int resolve(int v, int x)
+{
+    if (v >= 0 || v == VYK_MISS || x == VYK_MISS) return v;
+    const int64_t code = -int64_t{v};
+    const int64_t k = code % 100;
+    const int64_t o = code / 100;
+    const int64_t r = k == 0 ? o : (x / k) * k + o;
+    return r > INT_MAX ? INT_MAX : static_cast<int>(r);
+}
+
+// Moves the date by hours (negative: back) through its seconds since 1970.
+void move_hours(Date &date, int hours)
+{
+    Date d = date;
+    const int64_t secs = DATE_num_sec(&d) + 3600 * int64_t{hours};
+    DATE_get_gmdate(&secs, &date);
+}
+
+}  // namespace
+
+int DATE_set_range(int pre, int post)
+{
+    min_pre = pre;
+    min_post = post;
+    return 0;
+}
+
+int DATE_get_datim(Date *date)
+{
+    if (date) *date = file_date;
+    return 0;
+}
+
+int DATE_set_datim(const Date *date)
+{
+    if (date) file_date = *date;
+    else DATE_init(&file_date);
+
+    Date forced;
+    FILE_get_time(&forced);
+    int fhour = forced.hour;
+    int fmin = forced.min;
+
+    const char *s = RES_get("decode_hour");
+    if (s) {
+        int h = 0, m = 0, count = 0;
+        int n = scan_ints(s, "%d:%d-%d+%d", {&h, &m, &min_pre, &min_post});
+        if (n >= 2) {
+            count = n;
+            if (n >= 3) min_pre = -min_pre;
+        } else if ((n = scan_ints(s, "%d-%d+%d", {&h, &min_pre, &min_post})) >= 1) {
+            if (n >= 2) min_pre = -min_pre;
+            m = 0;
+            count = n + 1;
+        } else {
+            n = scan_ints(s, ":-%d+%d", {&min_pre, &min_post});
+            if (n >= 1) {
+                // A window with no decoding time.  A start without an end (":-20") is a start
+                // before the base as well: taking it as after the base would leave an empty
+                // window that rejects every report.
+                min_pre = -min_pre;
+                count = 9;
+            } else if (strncasecmp(s, "cu:cu", 5) == 0) {
+                int back = 0;
+                n = scan_ints(s + 5, "-%d+%d", {&back, &min_post});
+                if (n == 2) min_pre = -back;
+                h = file_date.hour;
+                m = file_date.min;
+                count = n > 0 ? n + 2 : 2;
+            } else if (strncasecmp(s, "cu", 2) == 0) {
+                const char *r = s + 2;
+                int t = 0, u = 0;
+                h = file_date.hour;
+                m = 0;
+                n = scan_ints(r, "-%d-%d+%d", {&t, &u, &min_post});
+                if (n == 3) {
+                    move_hours(file_date, -t);
+                    h = file_date.hour;
+                    m = file_date.min;
+                    min_pre = -u;
+                } else if (n == 1) {
+                    n = scan_ints(r, "-%d+%d", {&u, &min_post});
+                    if (n == 2) {
+                        min_pre = -u;
+                    } else if (n == 1) {
+                        move_hours(file_date, -u);
+                        h = file_date.hour;
+                        m = file_date.min;
+                        n = 0;
+                    }
+                } else if (n == 0) {
+                    n = scan_ints(r, ":%d-%d+%d", {&t, &u, &min_post});
+                    if (n == 3) {
+                        m = t;
+                        min_pre = -u;
+                    } else if (n == 1) {
+                        m = t;
+                    }
+                }
+                count = n > 0 ? n + 2 : 2;
+            }
+        }
+        if (count >= 1 && count <= 8) {
+            fhour = resolve(h, file_date.hour);
+            fmin = resolve(m, file_date.min);
+            MESS_print(0xF00, "Decoding for: %2.2d:%2.2dZ\n", fhour, fmin);
+        }
+        if (count > 2) MESS_print(0xF00, "Decoding range: %d +%d mins\n", min_pre, min_post);
+        DATE_set_range(min_pre, min_post);
+    }
+
+    // The decoding hour and minute replace the file's own; a step falls on or after it and may
+    // pass the end of the day (or hour), which is carried into the date.
+    int64_t carry = 0;
+    if (fhour != VYK_MISS) {
+        const int hour = resolve(fhour, file_date.hour);
+        if (hour >= 0) {
+            file_date.hour = hour;
+            if (hour >= 24) {
+                carry += 3600 * int64_t{hour};
+                file_date.hour = 0;
+            }
+        }
+    }
+    if (fmin != VYK_MISS) {
+        const int min = resolve(fmin, file_date.min);
+        if (min >= 0) {
+            file_date.min = min;
+            if (min >= 60) {
+                carry += 60 * int64_t{min};
+                file_date.min = 0;
+            }
+        }
+    }
+    if (file_date.min == VYK_MISS) file_date.min = 0;
+
+    base = DATE_num_sec(&file_date);
+    if (carry != 0) {
+        base += carry;
+        DATE_get_gmdate(&base, &file_date);
+    }
+    begin = base + 60 * int64_t{min_pre};
+    end = base + 60 * int64_t{min_post};
+    return 0;
+}
+
+int DATE_chk_range(int t)
+{
+    if (t == VYK_MISS) return 0;
+    const int64_t h = t / 100;
+    const int64_t m = t % 100;
+    int64_t d = h - file_date.hour;
+    if (d > 11) d -= 24;
+    else if (d < -11) d += 24;
+    const int64_t when = base + 3600 * d + 60 * (m - file_date.min);
+    const int ok = (begin <= when && when <= end) ? 1 : 0;
+    MESS_print(0x40000000, "%d %lld %lld-%lld = %d\n", t, static_cast<long long>(when - base),
+               static_cast<long long>(begin - base), static_cast<long long>(end - base), ok);
+    return ok;
+}

@@ -1,0 +1,207 @@
+// vykcdf.h: the netCDF access layer used by the profiler and upper-air file modules.
+//
+// The layer keeps one current file and one current position (or shape), so that a caller names
+// a variable and a value and nothing else.  A reader makes its file current with CDF_open or
+// CDF_set_fd, sets a position with CDF_set_pos or a block with CDF_set_range, and asks for
+// values; a writer defines dimensions and variables over a shape (CDF_set_shape), writes the
+// standard attributes, leaves define mode and puts values at positions.
+//
+// Every typed get or put works on a variable of its own type only; a variable of another type,
+// or one whose number of dimensions does not fit the current position, is refused without
+// touching the caller's memory.  Library errors are never fatal: the layer switches the
+// library's fatal option off before its first library call.
+#ifndef VYKCDF_H
+#define VYKCDF_H
+
+#include "vyk.h"
+
+#include <type_traits>
+
+/// netCDF external types (the library's numbering).
+enum {
+    CDF_BYTE = 1,
+    CDF_CHAR = 2,
+    CDF_SHORT = 3,
+    CDF_LONG = 4,  // a 32-bit integer in the file
+    CDF_FLOAT = 5,
+    CDF_DOUBLE = 6,
+};
+
+/// Entries of the current position, range or shape.  Strings use one entry more, so a string
+/// position has at most CDF_MAX_DIMS - 1 entries.
+constexpr int CDF_MAX_DIMS = 10;
+
+/// The largest dimension length that CDF_get_dim_size reports; longer ones are refused (-1).
+constexpr long CDF_MAX_DIM_SIZE = 1L << 24;
+
+/// The largest attribute, in bytes, that CDF_get_glob_att reads.
+constexpr long CDF_MAX_ATT_SIZE = 1L << 20;
+
+// ---------------------------------------------------------------------------------------------
+// File and definitions: library results (ids, 0 for success, -1 for failure)
+// ---------------------------------------------------------------------------------------------
+
+/// Makes val the current file; returns 0.
+int CDF_set_fd(int val);
+
+/// 1: each failing call prints the library's message; any other value: silent.  Never fatal.
+int CDF_print_errors(int val);
+
+/// access 0: read an existing file; 1: create (replacing a file of that name); 2: write an
+/// existing file.  The new id becomes current and is returned, -1 on failure.  Any other access
+/// opens nothing and returns the current id.
+int CDF_open(const char *filename, int access);
+
+/// Defines a dimension (size 0: the unlimited record dimension); returns its id.
+int CDF_def_dim(const char *name, int size);
+int CDF_end_def();
+/// Closes the current file; afterwards no file is current.
+int CDF_close();
+int CDF_get_dim(const char *name);
+int CDF_get_var(const char *name);
+/// Length of a dimension (-1: the record dimension's number of records); -1 on failure or when
+/// the length exceeds CDF_MAX_DIM_SIZE.
+int CDF_get_dim_size(int dim);
+
+/// Defines a variable of any type over ndims dimension ids (at most CDF_MAX_DIMS).
+int CDF_def_var_list(const char *name, int type, int ndims, const int *dims);
+
+// Variables of type float, long, short, byte and char over the current shape.
+int CDF_def_float_var(const char *name);
+int CDF_def_long_var(const char *name);
+int CDF_def_short_var(const char *name);
+int CDF_def_byte_var(const char *name);
+int CDF_def_char_var(const char *name);
+
+// ---------------------------------------------------------------------------------------------
+// Shape and position: 0, or -1 (state unchanged) for more than CDF_MAX_DIMS entries or negative
+// values.  A shape and a position share the same list and replace each other.
+// ---------------------------------------------------------------------------------------------
+
+int CDF_set_shape_list(int num, const long *dims);
+/// One value per dimension; the count is 1 everywhere.
+int CDF_set_pos_list(int num, const long *index);
+/// start and count per dimension.
+int CDF_set_range_list(int num, const long *start, const long *count);
+
+namespace cdf_detail {
+template <class T> constexpr bool is_index = std::is_integral_v<T> || std::is_enum_v<T>;
+}
+
+/// CDF_def_var(name, type, ndims, d1, ..., dndims)
+template <class... D> int CDF_def_var(const char *name, int type, int ndims, D... dims)
+{
+    static_assert((cdf_detail::is_index<D> && ...), "dimension ids are integers");
+    if (ndims != static_cast<int>(sizeof...(D)))
+        return -1;
+    if constexpr (sizeof...(D) == 0) {
+        return CDF_def_var_list(name, type, 0, nullptr);
+    } else {
+        const int list[] = {static_cast<int>(dims)...};
+        return CDF_def_var_list(name, type, ndims, list);
+    }
+}
+
+/// CDF_set_shape(num, d1, ..., dnum): the current shape becomes these dimension ids.
+template <class... D> int CDF_set_shape(int num, D... dims)
+{
+    static_assert((cdf_detail::is_index<D> && ...), "dimension ids are integers");
+    if (num != static_cast<int>(sizeof...(D)))
+        return -1;
+    if constexpr (sizeof...(D) == 0) {
+        return CDF_set_shape_list(0, nullptr);
+    } else {
+        const long list[] = {static_cast<long>(dims)...};
+        return CDF_set_shape_list(num, list);
+    }
+}
+
+/// CDF_set_pos(num, i1, ..., inum): the position of single values.
+template <class... I> int CDF_set_pos(int num, I... index)
+{
+    static_assert((cdf_detail::is_index<I> && ...), "positions are integers");
+    if (num != static_cast<int>(sizeof...(I)))
+        return -1;
+    if constexpr (sizeof...(I) == 0) {
+        return CDF_set_pos_list(0, nullptr);
+    } else {
+        const long list[] = {static_cast<long>(index)...};
+        return CDF_set_pos_list(num, list);
+    }
+}
+
+/// CDF_set_range(num, s1, c1, ..., snum, cnum): a block of values.
+template <class... I> int CDF_set_range(int num, I... pairs)
+{
+    static_assert((cdf_detail::is_index<I> && ...), "starts and counts are integers");
+    if (2 * num != static_cast<int>(sizeof...(I)) || num > CDF_MAX_DIMS)
+        return -1;
+    if constexpr (sizeof...(I) == 0) {
+        return CDF_set_range_list(0, nullptr, nullptr);
+    } else {
+        const long list[] = {static_cast<long>(pairs)...};
+        long start[sizeof...(I) / 2], count[sizeof...(I) / 2];
+        for (size_t i = 0; i < sizeof...(I) / 2; i++) {
+            start[i] = list[2 * i];
+            count[i] = list[2 * i + 1];
+        }
+        return CDF_set_range_list(num, start, count);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Attributes of the current file (id: a variable id); library status 0 or -1
+// ---------------------------------------------------------------------------------------------
+
+/// A global text attribute of the value's length (no NUL stored).
+int CDF_put_glob_att(const char *name, const char *value);
+/// Reads a global attribute as stored into value (size bytes) and terminates it; a longer
+/// attribute is cut to size - 1 bytes.  On failure value becomes the empty text.
+int CDF_get_glob_att(const char *name, char *value, int size);
+template <size_t N> int CDF_get_glob_att(const char *name, char (&value)[N])
+{
+    return CDF_get_glob_att(name, value, static_cast<int>(N));
+}
+/// "long_name" and "units", each only when given; 0, or -1 when a write failed.
+int CDF_put_base_att(int id, const char *long_name, const char *units);
+/// "valid_range": two floats, or two 32-bit integers (-1 when a value does not fit).
+int CDF_put_float_range_att(int id, float min, float max);
+int CDF_put_long_range_att(int id, long min, long max);
+/// "_FillValue": the float -9999, or a 32-bit integer.
+int CDF_put_fill_att(int id);
+int CDF_put_long_fill_att(int id, long val);
+
+// ---------------------------------------------------------------------------------------------
+// Values at the current position.  With no file current or var -1 nothing is touched: the puts
+// return 0, the single gets their missing value (-9999; -1 for bytes; a blank for chars), the
+// array gets -1 and CDF_get_str 0.
+// ---------------------------------------------------------------------------------------------
+
+int CDF_put_float(int var, float value);
+/// -1 when the value does not fit a 32-bit integer.
+int CDF_put_long(int var, long value);
+int CDF_put_short(int var, short value);
+int CDF_put_byte(int var, char value);
+int CDF_put_char(int var, char value);
+/// The block start/count, the last dimension varying fastest.
+int CDF_put_float_array(int var, const float *array);
+int CDF_put_byte_array(int var, const char *array);
+/// The text and its NUL along one more dimension, from index 0.
+int CDF_put_str(int var, const char *str);
+
+// Single values: a failed read gives the missing value.
+float CDF_get_float(int var);
+double CDF_get_double(int var);
+long CDF_get_long(int var);
+char CDF_get_byte(int var);
+char CDF_get_char(int var);
+
+/// Blocks: 0, or -1 on failure, when the values that could not be read are -9999 (-1 for bytes).
+int CDF_get_float_array(int var, float *array);
+int CDF_get_double_array(int var, double *array);
+int CDF_get_byte_array(int var, char *array);
+/// len characters along one more dimension into str (len + 1 bytes), terminated at str[len];
+/// 1, or 0 on failure, when a read that failed leaves the empty text.
+int CDF_get_str(int var, int len, char *str);
+
+#endif

@@ -1,0 +1,140 @@
+// var_model.cpp: model names from the lookup file "mod_name.lup".
+//
+// The table is found on the file_path resource and opened at the first call; it stays open for
+// the life of the program and is read from its start for every new question.  A line holds
+// "source:model name" or "model name"; a line without a source matches any source; a line
+// beginning '#' or not beginning with a number is passed over; an empty line ends the table.
+// Lines are read up to MAX_LINE characters (the rest of a longer line is dropped).  The last
+// name found is remembered with its numbers and given again without reading the file.
+#include "vyk.h"
+#include "vykresrc.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+constexpr const char *TABLE_NAME = "mod_name.lup";
+constexpr int MAX_LINE = 80;
+
+FILE *table = nullptr;
+
+// The remembered answer; source -1 for a line without a source.
+bool have_last = false;
+int last_model = 0;
+int last_source = -1;
+char last_name[VAR_MODEL_LEN] = "";
+
+/// Copies text into a buffer of size bytes (size > 0), cut to fit.
+void copy_cut(char *dest, const char *src, size_t size)
+{
+    const size_t n = std::min(std::strlen(src), size - 1);
+    std::memcpy(dest, src, n);
+    dest[n] = '\0';
+}
+
+/// Reads an int as "%d" does (leading white space, optional sign, digits); false when there is
+/// none or it does not fit an int.
+bool read_int(const char *&p, const char *end, int &value)
+{
+    while (p < end && std::isspace(static_cast<unsigned char>(*p))) p++;
+    const char *s = p;
+    if (s < end && *s == '+') {  // from_chars takes '-' only
+        s++;
+        if (s < end && *s == '-') return false;
+    }
+    const auto [next, ec] = std::from_chars(s, end, value);
+    if (ec != std::errc() || next == s) return false;
+    p = next;
+    return true;
+}
+
+/// One table line: source (-1 when none), model and the name stripped of trailing line ends
+/// and blanks.  False for a comment or a line that does not scan.
+bool parse_line(char *line, int len, int &source, int &model, const char *&name)
+{
+    if (line[0] == '#') return false;
+    const char *p = line;
+    const char *end = line + len;
+    int first;
+    if (!read_int(p, end, first)) return false;
+    source = -1;
+    model = first;
+    if (p < end && *p == ':') {
+        p++;
+        if (!read_int(p, end, model)) return false;
+        source = first;
+    }
+    while (p < end && std::isspace(static_cast<unsigned char>(*p))) p++;
+    char *e = line + len;
+    while (e > p && (e[-1] == ' ' || e[-1] == '\t' || e[-1] == '\r' || e[-1] == '\n')) e--;
+    if (e == p) return false;  // no name
+    *e = '\0';
+    name = p;
+    return true;
+}
+
+FILE *open_table(char *path)
+{
+    FILE_add_path(RES_get("file_path"), TABLE_NAME, path);
+    // A name built from the path is a file, never a command.
+    if (path[0] == '|') return std::fopen(path, "r");
+    return FILE_open(path, "r");
+}
+
+}  // namespace
+
+char *VAR_model(char *str, int rmod, size_t size)
+{
+    if (!str || size == 0) return nullptr;
+    int source = -1;
+    int model = rmod;
+    if (rmod > 1000) {
+        source = rmod / 1000;
+        model = rmod % 1000;
+    }
+
+    if (!table) {
+        char path[FILE_NAME_MAX + 1];
+        table = open_table(path);
+        if (!table) {
+            MESS_print(64, "VAR_model: Unable to open file: %s\n", path);
+            return nullptr;
+        }
+        have_last = false;
+    }
+
+    if (have_last && last_model == model && (last_source == -1 || last_source == source)) {
+        copy_cut(str, last_name, size);
+        return str;
+    }
+
+    str[0] = '\0';
+    // Read the file as it stands now: drop what the stream holds from an earlier search.
+    std::fflush(table);
+    std::rewind(table);
+    char line[MAX_LINE + 1];
+    int n;
+    while ((n = fgetnline(table, line, MAX_LINE)) > 0) {
+        if (n == MAX_LINE) {
+            // Drop the rest of a longer line, leaving its newline for the next read.
+            int c;
+            while ((c = getc_unlocked(table)) != EOF && c != '\n') {}
+            if (c == '\n') ungetc(c, table);
+        }
+        int line_source, line_model;
+        const char *name;
+        if (!parse_line(line, n, line_source, line_model, name)) continue;
+        if (line_model != model || (line_source != -1 && line_source != source)) continue;
+        copy_cut(last_name, name, sizeof last_name);
+        last_model = line_model;
+        last_source = line_source;
+        have_last = true;
+        copy_cut(str, last_name, size);
+        break;
+    }
+    return str;
+}

@@ -1,0 +1,405 @@
+// Transformations and clipping: six normalization transformations take world windows to NDC
+// viewports, the workstation transformation takes the workstation window to the device with
+// equal scales on both axes, and the current viewport is the clip region on every device.
+#include "gks.h"
+#include "gks_internal.h"
+#include "vyk.h"
+
+#include <cmath>
+#include <initializer_list>
+
+namespace {
+
+constexpr int NUM_TRANS = 6;
+constexpr float PIX_LIMIT = 30000;
+constexpr float PS_LIMIT = 100000;
+
+Gcoords wn[NUM_TRANS];   // world windows
+Gcoords vp[NUM_TRANS];   // NDC viewports
+int cur_trans = 0;
+Gcoords cur_wn, cur_vp;  // copies of the current transformation
+Gtransform wn_vp;        // world to NDC scales
+Gcoords wkwn;            // workstation window (NDC)
+Gcoords wkvp;            // workstation viewport (device units)
+Gcoords plt;             // the device rectangle used after the aspect fit
+Gtransform wkwn_plt;     // NDC to device scales
+XRectangle clip_rect;    // the current viewport in window pixels
+float xmult = 0, ymult = 0;
+
+void store(Gcoords &c, float x_min, float y_min, float x_max, float y_max)
+{
+    c.x_min = x_min;
+    c.y_min = y_min;
+    c.x_max = x_max;
+    c.y_max = y_max;
+    c.x_ext = x_max - x_min;
+    c.y_ext = y_max - y_min;
+}
+
+void store(Gcoords &c, const Glim &lim) { store(c, lim.x_min, lim.y_min, lim.x_max, lim.y_max); }
+
+Glim to_lim(const Gcoords &c) { return Glim{c.x_min, c.x_max, c.y_min, c.y_max}; }
+
+// A scale that is 0 when the divisor is (only before the first initialisation, or on a device
+// of one pixel): conversions then collapse onto the origin instead of dividing by zero.
+float ratio(float a, float b) { return b != 0 ? a / b : 0.0f; }
+
+void scales()
+{
+    wn_vp.x = ratio(cur_vp.x_ext, cur_wn.x_ext);
+    wn_vp.y = ratio(cur_vp.y_ext, cur_wn.y_ext);
+    wkwn_plt.x = ratio(plt.x_ext, wkwn.x_ext);
+    wkwn_plt.y = ratio(plt.y_ext, wkwn.y_ext);
+}
+
+void aspect_fit()
+{
+    int ox, oy;
+    gget_win_offset(&ox, &oy);
+    plt.x_min = static_cast<float>(ox) + wkvp.x_min;
+    plt.y_min = static_cast<float>(oy) + wkvp.y_min;
+    if (ratio(wkvp.x_ext, wkwn.x_ext) > ratio(wkvp.y_ext, wkwn.y_ext)) {
+        plt.y_ext = wkvp.y_ext;
+        plt.x_ext = ratio(wkwn.x_ext * wkvp.y_ext, wkwn.y_ext);
+    } else {
+        plt.x_ext = wkvp.x_ext;
+        plt.y_ext = ratio(wkwn.y_ext * wkvp.x_ext, wkwn.x_ext);
+    }
+    plt.x_max = plt.x_min + plt.x_ext;
+    plt.y_max = plt.y_min + plt.y_ext;
+}
+
+inline float clamp(float v, float limit) { return v > limit ? limit : (v < -limit ? -limit : v); }
+
+// The raw (unclamped) NDC to device mappings.
+inline float ndc_dev_x(float x) { return plt.x_min + (x - wkwn.x_min) * wkwn_plt.x; }
+inline float ndc_pix_y(float y) { return plt.y_min + (wkwn.y_max - y) * wkwn_plt.y; }
+inline float ndc_ps_y(float y) { return plt.y_min + (y - wkwn.y_min) * wkwn_plt.y; }
+
+void compute_clip(XRectangle &r)
+{
+    const double x = std::trunc(static_cast<double>(xNDC_p(cur_vp.x_min)) + 0.5);
+    const double y = std::trunc(static_cast<double>(yNDC_p(cur_vp.y_max)) + 0.5);
+    r.x = static_cast<short>(x);
+    r.y = static_cast<short>(y);
+    r.width = static_cast<unsigned short>(
+        static_cast<int>(std::trunc(static_cast<double>(xNDC_p(cur_vp.x_max)) - x + 1.5)));
+    r.height = static_cast<unsigned short>(
+        static_cast<int>(std::trunc(static_cast<double>(yNDC_p(cur_vp.y_min)) - y + 1.5)));
+}
+
+void write_ps_clip(float x0, float y0, float x1, float y1)
+{
+    gps_printf("initclip\n");
+    gps_printf("np\n");
+    gps_printf("%3.2f %3.2f mv\n", x0 - 0.1, y0 - 0.1);
+    gps_printf("%3.2f %3.2f ln\n", x0 - 0.1, y1 + 0.1);
+    gps_printf("%3.2f %3.2f ln\n", x1 + 0.1, y1 + 0.1);
+    gps_printf("%3.2f %3.2f ln\n", x1 + 0.1, y0 - 0.1);
+    gps_printf("cp\n");
+    gps_printf("clip\n");
+}
+
+void write_hpgl_clip(float x0, float y0, float x1, float y1)
+{
+    ghpgl_printf("IW %.0f,%.0f,%.0f,%.0f;\n", x0 - 0.1, y0 - 0.1, x1 + 0.1, y1 + 0.1);
+}
+
+void write_cgm_clip(float x0, float y0, float x1, float y1)
+{
+    gcgm_control(3, 5, 8, 0);
+    gcgm_ps_point(x0, y0);
+    gcgm_ps_point(x1, y1);
+}
+
+// Pushes the current viewport to the device as its clip region.
+void update_clip()
+{
+    compute_clip(clip_rect);
+    const float x0 = xNDC_ps(cur_vp.x_min), x1 = xNDC_ps(cur_vp.x_max);
+    const float y0 = yNDC_ps(cur_vp.y_min), y1 = yNDC_ps(cur_vp.y_max);
+    if (gtype_is_WIN_PIX()) {
+        // The graphics contexts exist only while the workstation is open.
+        Display *display = gget_display();
+        if (display && gchk_graphics())
+            for (GC gc : {gget_line_gc(), gget_marker_gc(), gget_fill_gc(), gget_text_gc()})
+                if (gc) XSetClipRectangles(display, gc, 0, 0, &clip_rect, 1, Unsorted);
+    } else if (gtype_is_PS()) {
+        write_ps_clip(x0, y0, x1, y1);
+    } else if (gtype_is_HPGL()) {
+        write_hpgl_clip(x0, y0, x1, y1);
+    } else if (gtype_is_META() && gmeta_get_type() == 1) {
+        write_cgm_clip(x0, y0, x1, y1);
+    }
+}
+
+bool valid_number(const char *func, Gint n)
+{
+    if (n >= 0 && n < NUM_TRANS) return true;
+    gerr_printf(func, "invalid transformation number: %d\n", n);
+    return false;
+}
+
+// A rectangle that can be divided by: both extents finite and not zero.
+bool valid_rect(const char *func, const Glim *lim)
+{
+    if (lim) {
+        const float dx = lim->x_max - lim->x_min, dy = lim->y_max - lim->y_min;
+        if (dx != 0 && dy != 0 && std::isfinite(dx) && std::isfinite(dy)) return true;
+        gerr_printf(func, "invalid rectangle: %f %f %f %f\n", lim->x_min, lim->x_max,
+                    lim->y_min, lim->y_max);
+    } else {
+        gerr_printf(func, "invalid rectangle\n");
+    }
+    return false;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Conversions
+// ---------------------------------------------------------------------------------------------
+
+float xW_NDC(float x) { return cur_vp.x_min + (x - cur_wn.x_min) * wn_vp.x; }
+float yW_NDC(float y) { return cur_vp.y_min + (y - cur_wn.y_min) * wn_vp.y; }
+float xNDC_p(float x) { return clamp(ndc_dev_x(x), PIX_LIMIT); }
+float yNDC_p(float y) { return clamp(ndc_pix_y(y), PIX_LIMIT); }
+float xNDC_ps(float x) { return clamp(ndc_dev_x(x), PS_LIMIT); }
+float yNDC_ps(float y) { return clamp(ndc_ps_y(y), PS_LIMIT); }
+float xW_p(float x) { return clamp(ndc_dev_x(xW_NDC(x)), PIX_LIMIT); }
+float yW_p(float y) { return clamp(ndc_pix_y(yW_NDC(y)), PIX_LIMIT); }
+float xW_ps(float x) { return clamp(ndc_dev_x(xW_NDC(x)), PS_LIMIT); }
+float yW_ps(float y) { return clamp(ndc_ps_y(yW_NDC(y)), PS_LIMIT); }
+
+float xp_W(float x)
+{
+    if (wkwn_plt.x == 0 || wn_vp.x == 0) return cur_wn.x_min;
+    return cur_wn.x_min + (wkwn.x_min + (x - plt.x_min) / wkwn_plt.x - cur_vp.x_min) / wn_vp.x;
+}
+
+float yp_W(float y)
+{
+    if (wkwn_plt.y == 0 || wn_vp.y == 0) return cur_wn.y_min;
+    return cur_wn.y_min + (wkwn.y_max - (y - plt.y_min) / wkwn_plt.y - cur_vp.y_min) / wn_vp.y;
+}
+
+float xW_trans(float x, int t1, int t2)
+{
+    if (!valid_number("xW_trans", t1) || !valid_number("xW_trans", t2)) return x;
+    if (wn[t1].x_ext == 0 || vp[t2].x_ext == 0) return x;
+    const float ndc = vp[t1].x_min + vp[t1].x_ext * (x - wn[t1].x_min) / wn[t1].x_ext;
+    return wn[t2].x_min + (ndc - vp[t2].x_min) / vp[t2].x_ext * wn[t2].x_ext;
+}
+
+float yW_trans(float y, int t1, int t2)
+{
+    if (!valid_number("yW_trans", t1) || !valid_number("yW_trans", t2)) return y;
+    if (wn[t1].y_ext == 0 || vp[t2].y_ext == 0) return y;
+    const float ndc = vp[t1].y_min + vp[t1].y_ext * (y - wn[t1].y_min) / wn[t1].y_ext;
+    return wn[t2].y_min + (ndc - vp[t2].y_min) / vp[t2].y_ext * wn[t2].y_ext;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Setting
+// ---------------------------------------------------------------------------------------------
+
+Gint gset_win(Gint n, const Glim *window)
+{
+    if (!valid_number("gset_win", n) || !valid_rect("gset_win", window)) return -1;
+    if (gtype_is_META())
+        gmeta_printf("WIN %d %f %f %f %f\n", n, window->x_min, window->y_min, window->x_max,
+                     window->y_max);
+    gnew_obj(17, n, sizeof(Glim), window);
+    store(wn[n], *window);
+    if (n == cur_trans) {
+        cur_wn = wn[n];
+        scales();
+    }
+    return 0;
+}
+
+Gint gset_vp(Gint n, const Glim *viewport)
+{
+    if (!valid_number("gset_vp", n) || !valid_rect("gset_vp", viewport)) return -1;
+    if (gtype_is_META())
+        gmeta_printf("VP %d %f %f %f %f\n", n, viewport->x_min, viewport->y_min,
+                     viewport->x_max, viewport->y_max);
+    gnew_obj(16, n, sizeof(Glim), viewport);
+    store(vp[n], *viewport);
+    if (n == cur_trans) {
+        cur_vp = vp[n];
+        scales();
+        update_clip();
+    }
+    return 0;
+}
+
+Gint gsel_norm_tran(Gint n)
+{
+    if (!valid_number("gsel_norm_tran", n)) return -1;
+    if (n == cur_trans) return 0;
+    if (gtype_is_META()) gmeta_printf("TR %d\n", n);
+    gnew_obj(15, n, 0, nullptr);
+    cur_trans = n;
+    cur_wn = wn[n];
+    cur_vp = vp[n];
+    scales();
+    update_clip();
+    return 0;
+}
+
+Gint gset_ws_win(Gint ws_id, const Glim *window)
+{
+    if (!valid_rect("gset_ws_win", window)) return -1;
+    if (gtype_is_META())
+        gmeta_printf("WS_WIN %d %f %f %f %f\n", ws_id, window->x_min, window->y_min,
+                     window->x_max, window->y_max);
+    gnew_obj(11, ws_id, sizeof(Glim), window);
+    store(wkwn, *window);
+    aspect_fit();
+    scales();
+    update_clip();
+    return 0;
+}
+
+Gint gset_ws_vp(Gint ws_id, const Glim *viewport)
+{
+    if (!valid_rect("gset_ws_vp", viewport)) return -1;
+    if (gtype_is_META())
+        gmeta_printf("WS_VP %d %f %f %f %f\n", ws_id, viewport->x_min, viewport->y_min,
+                     viewport->x_max, viewport->y_max);
+    gnew_obj(10, ws_id, sizeof(Glim), viewport);
+    store(wkvp, *viewport);
+    aspect_fit();
+    scales();
+    update_clip();
+    return 0;
+}
+
+int ginit_tran(int kind)
+{
+    int width, height;
+    gget_win_size(&width, &height);
+    if (kind != 10) store(wkwn, 0, 0, 1, 1);
+    store(wkvp, 0, 0, static_cast<float>(width - 1), static_cast<float>(height - 1));
+    if (kind != 10)
+        for (int i = 0; i < NUM_TRANS; i++) {
+            store(wn[i], 0, 0, 1, 1);
+            store(vp[i], 0, 0, 1, 1);
+        }
+    aspect_fit();
+    if (kind != 10) {
+        cur_trans = 0;
+        cur_wn = wn[0];
+        cur_vp = vp[0];
+    }
+    scales();
+    compute_clip(clip_rect);
+    const float x0 = xNDC_ps(cur_vp.x_min), x1 = xNDC_ps(cur_vp.x_max);
+    const float y0 = yNDC_ps(cur_vp.y_min), y1 = yNDC_ps(cur_vp.y_max);
+    if (kind == 2) write_ps_clip(x0, y0, x1, y1);
+    else if (kind == 3) write_hpgl_clip(x0, y0, x1, y1);
+    else if (kind == 4 && gmeta_get_type() == 1) write_cgm_clip(x0, y0, x1, y1);
+    return 0;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Inquiries
+// ---------------------------------------------------------------------------------------------
+
+Gint ginq_norm_tran(Gint n, Gint *err_ind, Gtran *tran)
+{
+    if (n < 0 || n >= NUM_TRANS) return -1;
+    if (tran) {
+        tran->win = to_lim(wn[n]);
+        tran->vp = to_lim(vp[n]);
+    }
+    if (err_ind) *err_ind = 0;
+    return 0;
+}
+
+Gint ginq_cur_norm_tran_num(Gint *err_ind, Gint *n)
+{
+    if (n) *n = cur_trans;
+    if (err_ind) *err_ind = 0;
+    return 0;
+}
+
+Gint ginq_disp_space_size(Gws_type, Gint *err_ind, Gdsp_size *size)
+{
+    int width, height;
+    gget_win_size(&width, &height);
+    if (size) {
+        size->coord_units = GOTHER_UNIT;
+        size->coord_size.x = static_cast<Gfloat>(width - 1);
+        size->coord_size.y = static_cast<Gfloat>(height - 1);
+        size->ras_size.x_coord = width;
+        size->ras_size.y_coord = height;
+    }
+    if (err_ind) *err_ind = 0;
+    return 0;
+}
+
+int gpts_in_win(Gint n, const Gpt *points)
+{
+    if (n < 1 || !points) return 0;
+    float x_min = points[0].x, x_max = points[0].x;
+    float y_min = points[0].y, y_max = points[0].y;
+    for (Gint i = 1; i < n; i++) {
+        const float x = points[i].x, y = points[i].y;
+        if (x < x_min) x_min = x;
+        if (x > x_max) x_max = x;
+        if (y < y_min) y_min = y;
+        if (y > y_max) y_max = y;
+    }
+    if (cur_wn.x_min > x_max || x_min > cur_wn.x_max || cur_wn.y_min > y_max ||
+        y_min > cur_wn.y_max)
+        return 0;
+    return 1;
+}
+
+int gget_xviewport(XRectangle *rect)
+{
+    if (rect) compute_clip(*rect);
+    return 0;
+}
+
+int gget_gviewport(Grectangle *rect)
+{
+    if (!rect) return 0;
+    if (gtype_is_WIN_PIX()) {
+        XRectangle r;
+        compute_clip(r);
+        rect->x = r.x;
+        rect->y = r.y;
+        rect->width = r.width;
+        rect->height = r.height;
+    } else if (gtype_is_PS() || gtype_is_HPGL()) {
+        const double x = std::trunc(static_cast<double>(xNDC_ps(cur_vp.x_min)));
+        const double y = std::trunc(static_cast<double>(yNDC_ps(cur_vp.y_min)));
+        rect->x = static_cast<Gint>(x);
+        rect->y = static_cast<Gint>(y);
+        rect->width = static_cast<Gint>(std::trunc(xNDC_ps(cur_vp.x_max) - x + 1.5));
+        rect->height = static_cast<Gint>(std::trunc(yNDC_ps(cur_vp.y_max) - y + 1.5));
+    }
+    return 0;
+}
+
+int gset_tran_mult(float x, float y)
+{
+    xmult = x;
+    ymult = y;
+    return 0;
+}
+
+int greset_clip() { return 0; }
+
+int gprint_win()
+{
+    std::printf("C-%d: %7.3f %7.3f %7.3f %7.3f\n", cur_trans, cur_wn.x_min, cur_wn.x_max,
+                cur_wn.y_min, cur_wn.y_max);
+    for (int i = 0; i < 4; i++)
+        std::printf("W-%d: %7.3f %7.3f %7.3f %7.3f\n", i, wn[i].x_min, wn[i].x_max, wn[i].y_min,
+                    wn[i].y_max);
+    return 0;
+}

@@ -1,0 +1,150 @@
+// Kernel control: the error report, the back-end predicates, failing workstation opens and the
+// panel form of the geometry.
+#include <gtest/gtest.h>
+
+#include "test_util.h"
+
+#include "gks.h"
+#include "gks_internal.h"
+#include "vyk.h"
+
+#include <cstdlib>
+#include <string>
+
+using vyktest::CaptureStdio;
+
+TEST(Gks, ErrorReportOnlyWhileChannelOpen)
+{
+    vyktest::TempDir dir;
+    CaptureStdio cap;
+    gerr_printf("gset_vp", "closed %d\n", 1);
+    EXPECT_EQ(gopen_gks(nullptr, 0), 0);
+    gerr_printf("gset_vp", "open %d\n", 2);
+    gclose_gks();  // standard error stays the channel
+    gerr_printf("gset_vp", "still %d\n", 3);
+    EXPECT_EQ(gopen_gks(dir.file("err.log").c_str(), 0), 0);
+    gclose_gks();  // a named file is closed and the channel cleared
+    gerr_printf("gset_vp", "gone %d\n", 4);
+    EXPECT_EQ(gopen_gks("/dev/null/err.log", 0), 1);
+    cap.finish();
+    EXPECT_EQ(cap.err(), "gset_vp: open 2\n\ngset_vp: still 3\n\n");
+}
+
+TEST(Gks, ErrorReportIsCutTo79Characters)
+{
+    gopen_gks(nullptr, 0);
+    const std::string longer(200, 'x');
+    CaptureStdio cap;
+    gerr_printf("f", "%s", longer.c_str());
+    cap.finish();
+    EXPECT_EQ(cap.err(), "f: " + std::string(79, 'x') + "\n");
+}
+
+TEST(Gks, PredicatesFollowTheWorkstationType)
+{
+    struct Case {
+        Gws_type type;
+        int win, pix, win_pix, ps, hpgl, meta;
+    };
+    const Case cases[] = {
+        {GWS_X11, 1, 0, 1, 0, 0, 0}, {GWS_PIX, 0, 1, 1, 0, 0, 0}, {GWS_PS, 0, 0, 0, 1, 0, 0},
+        {GWS_HPGL, 0, 0, 0, 0, 1, 0}, {GWS_META, 0, 0, 0, 0, 0, 1}, {0, 0, 0, 0, 0, 0, 0},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.type);
+        gset_win_type(c.type);
+        EXPECT_EQ(gget_win_type(), c.type);
+        EXPECT_EQ(gtype_is_WIN(), c.win);
+        EXPECT_EQ(gtype_is_PIX(), c.pix);
+        EXPECT_EQ(gtype_is_WIN_PIX(), c.win_pix);
+        EXPECT_EQ(gtype_is_PS(), c.ps);
+        EXPECT_EQ(gtype_is_HPGL(), c.hpgl);
+        EXPECT_EQ(gtype_is_META(), c.meta);
+    }
+    EXPECT_EQ(gget_ws_id(), 1);
+    EXPECT_STREQ(gget_prog_name(), "V11_Ududi");
+    gset_prog_name("a_program_name_longer_than_nineteen");
+    EXPECT_STREQ(gget_prog_name(), "a_program_name_long");
+}
+
+TEST(Gks, FailedOpensReportAndLeaveTheKernelClosed)
+{
+    struct Case {
+        Gws_type type;
+        const char *conn;
+        const char *vykprint;
+        const char *message;
+    };
+    const Case cases[] = {
+        {GWS_PS, "out.ps,land", nullptr, "gopen_ws: unable to open postscript file\n\n"},
+        {GWS_PS, "out.hp", "HpGl", "gopen_ws: unable to open HPGL file\n\n"},
+        {GWS_HPGL, "", nullptr, "gopen_ws: unable to open HPGL file\n\n"},
+        {GWS_META, "pic.cgm,cgm", nullptr, "gopen_ws: unable to open metafile\n\n"},
+        {2, "", nullptr, "gopen_ws: invalid workstation type: 2\n\n"},
+        {GWS_PIX, "", nullptr, "gopen_ws: window parameters not specified\n"},
+        {GWS_PIX, ",,x", nullptr, "gopen_ws: window id not specified\n"},
+        {GWS_X11, ":97", nullptr, "gopen_ws: unable to connect to display\n"},
+    };
+    unsetenv("vykwindow");
+    unsetenv("WINDOW");
+    gopen_gks(nullptr, 0);
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.message);
+        if (c.vykprint) setenv("vykprint", c.vykprint, 1);
+        else unsetenv("vykprint");
+        CaptureStdio cap;
+        EXPECT_EQ(gopen_ws(1, c.conn, c.type), -1);
+        cap.finish();
+        EXPECT_NE(cap.err().find(c.message), std::string::npos) << cap.err();
+        EXPECT_EQ(gchk_graphics(), 0);
+        EXPECT_EQ(gclose_ws(1), -1);
+    }
+}
+
+TEST(Gks, SegmentsOnTheMetafileAreRecordsOnly)
+{
+    gset_win_type(GWS_META);
+    EXPECT_EQ(gcreate_seg(3), -1);
+    EXPECT_EQ(gclose_seg(3), -1);
+    EXPECT_EQ(gdel_seg(3), -1);
+    gset_win_type(GWS_X11);
+    EXPECT_EQ(gcreate_seg(3), 0);
+    EXPECT_EQ(gclose_seg(3), 0);
+    EXPECT_EQ(gdel_seg(3), 0);
+    EXPECT_EQ(ginit_plot(-1), -1);
+    // Without a window the X11 requests do nothing.
+    EXPECT_EQ(gsync(), 0);
+    EXPECT_EQ(gbell(0), 0);
+    EXPECT_EQ(gclear_ws(1, GALWAYS), 0);
+}
+
+TEST(Gks, PanelGeometry)
+{
+    struct Case {
+        const char *geom;
+        int y_down, width, height;
+        int x, y, w, h;
+    };
+    const Case cases[] = {
+        {"P2x2+1+1", 0, 1000, 800, 500, 0, 500, 400},    // lower right quarter of a page
+        {"P2x2+0+0", 0, 1000, 800, 0, 400, 500, 400},    // upper left quarter of a page
+        {"P9x9+0+0", 0, 1000, 800, 0, 700, 125, 100},    // clamped to an 8 by 8 grid
+        {"P2x2+1+0", 1, 640, 512, 320, 0, 320, 256},     // upper right quarter of a window
+        {"p3x2+2+1", 1, 900, 600, 600, 300, 300, 300},
+        {"P0.5x0.25+0.5+0", 0, 1000, 800, 500, 0, 500, 200},  // fractions on a page
+        {"P0.5x0.25+0.5+0", 1, 1000, 800, 500, 600, 500, 200},  // the same place in a window
+        {"P", 0, 1000, 800, 0, 0, 1000, 800},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.geom);
+        gx_set_device(c.width, c.height, 7, 7);
+        gset_panel_geometry(c.geom, c.y_down);
+        int x, y, w, h;
+        gget_win_offset(&x, &y);
+        gget_win_size(&w, &h);
+        EXPECT_EQ(x, c.x);
+        EXPECT_EQ(y, c.y);
+        EXPECT_EQ(w, c.w);
+        EXPECT_EQ(h, c.h);
+    }
+}
