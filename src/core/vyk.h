@@ -775,4 +775,20 @@ constexpr size_t VAR_MODEL_LEN = 81;
 /// has no such model); returns str, or NULL with str unchanged when the table cannot be opened.
 char *VAR_model(char *str, int rmod, size_t size = VAR_MODEL_LEN);
 
+// ---------------------------------------------------------------------------------------------
+// Domains, map and plot frame services used by the images
+// ---------------------------------------------------------------------------------------------
+
+/// Empties a domain: proj, nx, ny and every float field -9999, ellipse 0.  Returns 0.
+int DOM_init(Domain *domain);
+/// Writes the domain string through MESS_print at level.  Returns 0.
+int DOM_print(M_type level, const Domain *domain);
+/// Copies the current map domain into dom and returns dom; NULL gives the current domain itself.
+Domain *MAP_get_domain(Domain *dom);
+/// The label text of position pos (0 to 5: upper left, centre, right, lower left, centre,
+/// right) on overlay line line (0 to 5); at most 69 characters.
+const char *PLT_get_label(int pos, int line);
+/// The plot frame's view margin (0 when never set).
+float PLT_get_view_offset();
+
 #endif

@@ -46,4 +46,16 @@ int gx_set_depth(int depth);
 unsigned long gx_get_back_colr();
 unsigned long gx_get_fore_colr();
 
+// ---------------------------------------------------------------------------------------------
+// Display list (gks_obj.cpp)
+// ---------------------------------------------------------------------------------------------
+
+/// The first recorded object; none when the list is empty.
+const drawobj *gobj_first();
+/// Replays every object onto the current back end with recording and event processing
+/// switched off before each object (both are left off: the caller restores them).  The list
+/// cannot be released under the walk: a clear asked for meanwhile happens when it ends.
+/// Returns the number of objects replayed.
+int gobj_replay();
+
 #endif

@@ -69,7 +69,9 @@ void aspect_fit()
     plt.y_max = plt.y_min + plt.y_ext;
 }
 
-inline float clamp(float v, float limit) { return v > limit ? limit : (v < -limit ? -limit : v); }
+// Holds a device coordinate inside +-limit; a non-number goes to the lower end, as a coordinate
+// too far below does, so that no "nan" reaches a device.
+inline float clamp(float v, float limit) { return v > limit ? limit : (v >= -limit ? v : -limit); }
 
 // The raw (unclamped) NDC to device mappings.
 inline float ndc_dev_x(float x) { return plt.x_min + (x - wkwn.x_min) * wkwn_plt.x; }

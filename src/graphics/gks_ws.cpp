@@ -6,6 +6,8 @@
 #include "vyk.h"
 #include "vykresrc.h"
 
+#include <climits>
+#include <cmath>
 #include <cstdarg>
 #include <cstdlib>
 #include <cstring>
@@ -105,6 +107,18 @@ float item_number(const char *item, size_t from)
     return std::strlen(item) > from ? static_cast<float>(std::atof(item + from)) : 0.0f;
 }
 
+// The number that starts at position `from` of an item, when one does: an item given without
+// its number ("rot", "roll=", "scale=x") leaves the setting alone.
+bool item_value(const char *item, size_t from, double &value)
+{
+    if (std::strlen(item) <= from) return false;
+    char *end = nullptr;
+    const double v = std::strtod(item + from, &end);
+    if (end == item + from || !std::isfinite(v)) return false;
+    value = v;
+    return true;
+}
+
 // Applies a callback to the items of an environment variable, then to the connection items
 // from the second on.
 template <class F> void for_each_option(const char *env, const Items &items, F apply)
@@ -196,6 +210,7 @@ int open_hpgl(const Items &items)
         return -1;
     }
     float width = 10.5f, height = 8;
+    double value;
     ghpgl_init();
     for_each_option("vykhp_param", items, [&](const char *item, bool from_env) {
         if (stricmp(item, "pcl") == 0) ghpgl_set_pcl(1);
@@ -203,11 +218,15 @@ int open_hpgl(const Items &items)
         else if (stricmp(item, "lj") == 0) ghpgl_set_pcl(2);
         else if (stricmp(item, "port") == 0) ghpgl_set_rotate(90);
         else if (stricmp(item, "land") == 0) ghpgl_set_rotate(0);
-        else if (strnicmp(item, "scale", 5) == 0) ghpgl_set_scale(item_number(item, 6));
-        else if (strnicmp(item, "lwidth", 6) == 0) ghpgl_set_base_width(item_number(item, 7));
-        else if (strnicmp(item, "rot", 3) == 0)
-            ghpgl_set_rotate(std::strlen(item) > 4 ? std::atoi(item + 4) : 0);
-        else if (strnicmp(item, "sz", 2) == 0) {
+        else if (strnicmp(item, "scale", 5) == 0) {
+            if (item_value(item, 6, value)) ghpgl_set_scale(static_cast<float>(value));
+        } else if (strnicmp(item, "lwidth", 6) == 0) {
+            if (item_value(item, 7, value)) ghpgl_set_base_width(static_cast<float>(value));
+        } else if (strnicmp(item, "rot", 3) == 0) {
+            // Whole degrees, as the integer part of the number reads.
+            if (item_value(item, 4, value) && value > INT_MIN && value < INT_MAX)
+                ghpgl_set_rotate(static_cast<int>(value));
+        } else if (strnicmp(item, "sz", 2) == 0) {
             float w, h;
             if (std::strlen(item) > 3 && std::sscanf(item + 3, "%fx%f", &w, &h) == 2) {
                 width = w;
@@ -215,8 +234,11 @@ int open_hpgl(const Items &items)
             }
         } else if (paper_size(item, width, height)) {
         } else if (from_env && strnicmp(item, "roll", 4) == 0) {
-            width = item_number(item, 5);
-            height = 23.5f;
+            // A roll as wide as the page margin or less has no drawing area.
+            if (item_value(item, 5, value) && value > 0.5 && value < 1e6) {
+                width = static_cast<float>(value);
+                height = 23.5f;
+            }
         }
     });
     gx_set_device(static_cast<int>(1015 * (width - 0.5f)),
@@ -407,7 +429,10 @@ Gint gclose_ws(Gint)
 {
     if (!open_graphics) return -1;
     Display *display = gget_display();
-    if (win_type == GWS_X11) gdelete_all_frames();
+    if (win_type == GWS_X11) {
+        gdelete_all_frames();
+        greset_zoom();  // a magnified picture belongs to this window only
+    }
     if (win_type == GWS_X11 || win_type == GWS_PIX) {
         if (win_type == GWS_X11) gx_close_window(GWS_X11);
         if (display) {

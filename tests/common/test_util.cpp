@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <csignal>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -105,5 +106,48 @@ void CaptureStdio::finish()
 }
 
 CaptureStdio::~CaptureStdio() { finish(); }
+
+PrivateX::PrivateX(const std::string &screen)
+{
+    if (const char *d = std::getenv("DISPLAY")) {
+        had_display_ = true;
+        saved_display_ = d;
+    }
+    int fds[2];
+    if (pipe(fds) != 0) return;
+    fflush(nullptr);
+    pid_ = fork();
+    if (pid_ == 0) {
+        close(fds[0]);
+        const int null = open("/dev/null", O_WRONLY);
+        if (null >= 0) {
+            dup2(null, 1);
+            dup2(null, 2);
+        }
+        const std::string fd = std::to_string(fds[1]);
+        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(),
+               "-nolisten", "tcp", "-noreset", static_cast<char *>(nullptr));
+        _exit(127);
+    }
+    close(fds[1]);
+    std::string number;
+    char c;
+    while (read(fds[0], &c, 1) == 1 && c != '\n') number += c;
+    close(fds[0]);
+    if (!number.empty()) {
+        name_ = ":" + number;
+        setenv("DISPLAY", name_.c_str(), 1);
+    }
+}
+
+PrivateX::~PrivateX()
+{
+    if (pid_ > 0) {
+        kill(pid_, SIGTERM);
+        waitpid(pid_, nullptr, 0);
+    }
+    if (had_display_) setenv("DISPLAY", saved_display_.c_str(), 1);
+    else unsetenv("DISPLAY");
+}
 
 }  // namespace vyktest

@@ -58,6 +58,24 @@ private:
     bool done_ = false;
 };
 
+/// An X server of the test's own (Xvfb on a free display, chosen by the server), made the
+/// DISPLAY for as long as the object lives.  Tests that read pixels back from the screen use it,
+/// so that windows of tests running beside them cannot cover what they capture.
+class PrivateX {
+public:
+    explicit PrivateX(const std::string &screen = "1024x768x24");
+    ~PrivateX();
+    PrivateX(const PrivateX &) = delete;
+    PrivateX &operator=(const PrivateX &) = delete;
+    /// ":N", or empty when the server could not be started.
+    const std::string &name() const { return name_; }
+
+private:
+    int pid_ = -1;
+    std::string name_, saved_display_;
+    bool had_display_ = false;
+};
+
 }  // namespace vyktest
 
 #endif

@@ -9,9 +9,11 @@
 #include "gks_internal.h"
 
 #include <cmath>
+#include <limits>
 #include <string>
 
 using vyktest::CaptureStdio;
+using vyktest::TempDir;
 
 namespace {
 
@@ -114,6 +116,44 @@ TEST(GksTrans, ConversionsClamp)
     EXPECT_FLOAT_EQ(yW_ps(-1e9f), -100000);
     EXPECT_FLOAT_EQ(xNDC_p(1e6f), 30000);
     EXPECT_FLOAT_EQ(yNDC_ps(1e6f), 100000);
+    // A non-number goes to the lower end, as a coordinate far below does.
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    EXPECT_FLOAT_EQ(xW_p(nan), -30000);
+    EXPECT_FLOAT_EQ(yW_p(nan), -30000);
+    EXPECT_FLOAT_EQ(xW_ps(nan), -100000);
+    EXPECT_FLOAT_EQ(yW_ps(nan), -100000);
+    EXPECT_FLOAT_EQ(xNDC_p(nan), -30000);
+    EXPECT_FLOAT_EQ(yNDC_p(nan), -30000);
+    EXPECT_FLOAT_EQ(xNDC_ps(nan), -100000);
+    EXPECT_FLOAT_EQ(yNDC_ps(nan), -100000);
+}
+
+TEST(GksTrans, NotANumberNeverReachesThePrinter)
+{
+    for (const char *name : {"vykps_param", "vykps_geometry", "PSGEOMETRY", "PSCOLOR"})
+        unsetenv(name);
+    TempDir dir;
+    const std::string ps = dir.file("nan.ps");
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    {
+        CaptureStdio cap;
+        ASSERT_EQ(gopen_gks(nullptr, 0), 0);
+        ASSERT_EQ(gopen_ws(1, ps.c_str(), GWS_PS), 0);
+        const Gpt line[] = {{0.2f, 0.2f}, {nan, 0.5f}, {0.8f, nan}, {0.8f, 0.8f}};
+        EXPECT_EQ(gpolyline(4, line), 0);
+        const Gpt marks[] = {{nan, nan}, {0.5f, 0.5f}};
+        EXPECT_EQ(gpolymarker(2, marks), 0);
+        EXPECT_EQ(gclose_ws(1), 0);
+    }
+    const std::string text = vyktest::read_file(ps);
+    ASSERT_NE(text.find("%%VYK"), std::string::npos) << text;
+    EXPECT_EQ(text.find("nan"), std::string::npos) << text;
+    const vyktest::RunResult r =
+        vyktest::run("gs -dSAFER -dBATCH -dNOPAUSE -q -r10 -sDEVICE=png16m -sOutputFile=" +
+                     vyktest::quote(dir.file("nan.png")) + " " + vyktest::quote(ps));
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.out.find("Error"), std::string::npos) << r.out;
 }
 
 TEST(GksTrans, AspectFitAndOffset)
@@ -296,23 +336,51 @@ TEST(GksTrans, SizeChangeKeepsTransformations)
 
 TEST(GksTrans, ClipGoesToTheDeviceOnlyWhenTheCurrentViewportChanges)
 {
-    // On PostScript the clip path is written through the driver (not built yet, so its
-    // placeholder answers): selecting the current transformation again or changing another
-    // transformation's viewport writes nothing.
+    // On PostScript the clip path goes into the output ("initclip" starts it): selecting the
+    // current transformation again or changing another transformation's viewport writes nothing.
+    TempDir dir;
+    const std::string path = dir.file("clip.ps");
+    CaptureStdio cap;  // the driver's notes
+    ASSERT_NE(gps_open_file(path.c_str()), nullptr);
+    gps_init();
+    gps_set_size(11, 8.5f);
+    gps_init_file();
     device(640, 512);
     plot_panel();
     gset_win_type(GWS_PS);
-    auto writes_clip = [](auto call) {
-        CaptureStdio cap;
-        call();
-        cap.finish();
-        return cap.err().find("gps_printf") != std::string::npos;
-    };
-    EXPECT_FALSE(writes_clip([] { gsel_norm_tran(2); }));
-    EXPECT_FALSE(writes_clip([] { gset_vp(3, &plot_vp); }));
-    EXPECT_FALSE(writes_clip([] { gset_win(2, &plot_win); }));
-    EXPECT_TRUE(writes_clip([] { gset_vp(2, &plot_vp); }));
-    EXPECT_TRUE(writes_clip([] { gsel_norm_tran(3); }));
+    const auto step = [](int n) { gps_printf("%% step %d\n", n); };
+    step(0);
+    gsel_norm_tran(2);
+    step(1);
+    gset_vp(3, &plot_vp);
+    step(2);
+    gset_win(2, &plot_win);
+    step(3);
+    gset_vp(2, &plot_vp);
+    step(4);
+    gsel_norm_tran(3);
+    step(5);
+    gps_close_file();
+    cap.finish();
+    const std::string text = vyktest::read_file(path);
+    const int expected[] = {0, 0, 0, 1, 1};
+    for (int i = 0; i < 5; i++) {
+        SCOPED_TRACE(i);
+        const std::string from = "% step " + std::to_string(i) + "\n";
+        const std::string to = "% step " + std::to_string(i + 1) + "\n";
+        const size_t a = text.find(from), b = text.find(to);
+        ASSERT_NE(a, std::string::npos) << text;
+        ASSERT_NE(b, std::string::npos) << text;
+        const std::string part = text.substr(a, b - a);
+        int clips = 0;
+        for (size_t at = part.find("initclip\n"); at != std::string::npos;
+             at = part.find("initclip\n", at + 1))
+            clips++;
+        EXPECT_EQ(clips, expected[i]) << part;
+        if (expected[i]) {
+            EXPECT_NE(part.find("clip\n", part.find("cp\n")), std::string::npos) << part;
+        }
+    }
 
     Grectangle g = {1, 2, 3, 4};
     gsel_norm_tran(2);

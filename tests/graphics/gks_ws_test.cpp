@@ -69,29 +69,36 @@ TEST(Gks, PredicatesFollowTheWorkstationType)
 
 TEST(Gks, FailedOpensReportAndLeaveTheKernelClosed)
 {
+    // Every output name lies under /dev/null, which is no directory: nothing is created.
     struct Case {
         Gws_type type;
         const char *conn;
         const char *vykprint;
+        const char *hp_out;  // vykhp_out, the HP-GL/2 output when the connection names none
         const char *message;
     };
     const Case cases[] = {
-        {GWS_PS, "out.ps,land", nullptr, "gopen_ws: unable to open postscript file\n\n"},
-        {GWS_PS, "out.hp", "HpGl", "gopen_ws: unable to open HPGL file\n\n"},
-        {GWS_HPGL, "", nullptr, "gopen_ws: unable to open HPGL file\n\n"},
-        {GWS_META, "pic.cgm,cgm", nullptr, "gopen_ws: unable to open metafile\n\n"},
-        {2, "", nullptr, "gopen_ws: invalid workstation type: 2\n\n"},
-        {GWS_PIX, "", nullptr, "gopen_ws: window parameters not specified\n"},
-        {GWS_PIX, ",,x", nullptr, "gopen_ws: window id not specified\n"},
-        {GWS_X11, ":97", nullptr, "gopen_ws: unable to connect to display\n"},
+        {GWS_PS, "/dev/null/out.ps,land", nullptr, nullptr,
+         "gopen_ws: unable to open postscript file\n\n"},
+        {GWS_PS, "/dev/null/out.hp", "HpGl", nullptr, "gopen_ws: unable to open HPGL file\n\n"},
+        {GWS_HPGL, "", nullptr, "/dev/null/x", "gopen_ws: unable to open HPGL file\n\n"},
+        {GWS_META, "/dev/null/pic.cgm,cgm", nullptr, nullptr,
+         "gopen_ws: unable to open metafile\n\n"},
+        {2, "", nullptr, nullptr, "gopen_ws: invalid workstation type: 2\n\n"},
+        {GWS_PIX, "", nullptr, nullptr, "gopen_ws: window parameters not specified\n"},
+        {GWS_PIX, ",,x", nullptr, nullptr, "gopen_ws: window id not specified\n"},
+        {GWS_X11, ":97", nullptr, nullptr, "gopen_ws: unable to connect to display\n"},
     };
     unsetenv("vykwindow");
     unsetenv("WINDOW");
+    unsetenv("vykhp_param");
     gopen_gks(nullptr, 0);
     for (const Case &c : cases) {
         SCOPED_TRACE(c.message);
         if (c.vykprint) setenv("vykprint", c.vykprint, 1);
         else unsetenv("vykprint");
+        if (c.hp_out) setenv("vykhp_out", c.hp_out, 1);
+        else unsetenv("vykhp_out");
         CaptureStdio cap;
         EXPECT_EQ(gopen_ws(1, c.conn, c.type), -1);
         cap.finish();
@@ -99,6 +106,66 @@ TEST(Gks, FailedOpensReportAndLeaveTheKernelClosed)
         EXPECT_EQ(gchk_graphics(), 0);
         EXPECT_EQ(gclose_ws(1), -1);
     }
+    unsetenv("vykprint");
+    unsetenv("vykhp_out");
+}
+
+TEST(Gks, GraphicsContextsLiveOnlyWithTheirWorkstation)
+{
+    unsetenv("vykwindow");
+    unsetenv("WINDOW");
+    ASSERT_EQ(gopen_gks(nullptr, 0), 0);
+    ASSERT_EQ(gopen_ws(1, "", GWS_X11), 0);
+    Display *display = gget_display();
+    ASSERT_NE(display, nullptr);
+    const GC contexts[] = {gget_line_gc(), gget_marker_gc(), gget_fill_gc(), gget_text_gc()};
+    for (GC gc : contexts) EXPECT_NE(gc, nullptr);
+
+    // A print of the display list puts the window's contexts back to the reset attributes:
+    // colour 1 and the default widths and fill style.
+    for (GC gc : contexts) {
+        XSetForeground(display, gc, 7);
+        XSetLineAttributes(display, gc, 5, LineSolid, CapButt, JoinBevel);
+    }
+    XSetFillStyle(display, gget_fill_gc(), FillStippled);
+    ginit_line(2);
+    ginit_marker(2);
+    ginit_fill(2);
+    ginit_text(2);
+    const int one = gget_color_ind(1);
+    const unsigned long pixel =
+        one >= 0 ? static_cast<unsigned long>(one) : WhitePixel(display, gget_screen());
+    const int widths[] = {0, 0, 5, 1};  // a fill context has no line width of its own
+    for (int i = 0; i < 4; i++) {
+        SCOPED_TRACE(i);
+        XGCValues values{};
+        ASSERT_NE(XGetGCValues(display, contexts[i], GCForeground | GCLineWidth | GCFillStyle,
+                               &values),
+                  0);
+        EXPECT_EQ(values.foreground, pixel);
+        EXPECT_EQ(values.line_width, widths[i]);
+    }
+    XGCValues fill{};
+    XGetGCValues(display, gget_fill_gc(), GCFillStyle, &fill);
+    EXPECT_EQ(fill.fill_style, FillSolid);
+
+    // The close frees the contexts while the display stays connected: nobody may hand them out
+    // or use them afterwards (the address sanitizer reports a use of a freed one).
+    ASSERT_EQ(gclose_ws(1), 0);
+    ASSERT_EQ(gget_display(), display);
+    EXPECT_EQ(gget_line_gc(), nullptr);
+    EXPECT_EQ(gget_marker_gc(), nullptr);
+    EXPECT_EQ(gget_fill_gc(), nullptr);
+    EXPECT_EQ(gget_text_gc(), nullptr);
+    EXPECT_EQ(ginit_plot(1), 0);
+    EXPECT_EQ(ginit_plot(2), 0);
+
+    // The next window has contexts of its own.
+    ASSERT_EQ(gopen_ws(1, "", GWS_X11), 0);
+    EXPECT_NE(gget_marker_gc(), nullptr);
+    EXPECT_NE(gget_fill_gc(), nullptr);
+    EXPECT_NE(gget_text_gc(), nullptr);
+    EXPECT_EQ(gclose_ws(1), 0);
 }
 
 TEST(Gks, SegmentsOnTheMetafileAreRecordsOnly)

@@ -1,0 +1,575 @@
+// Colour representation: the components and the X pixel of every colour index (0 to 255 the
+// colour table, 256 the background), the X colour cells behind them (private read-write cells
+// where the server grants them, shared read-only cells otherwise), an optional colormap of the
+// program's own, the background colour and the inverse-video flag.
+//
+// On the X11 workstations every index gets a cell as it is defined; a primitive colour setter
+// refuses an index without one.  On the file workstations no cells exist: a defined entry is
+// marked -2 there, so that the setters accept it.
+#include "gks.h"
+#include "gks_internal.h"
+#include "vyk.h"
+#include "vykgks.h"
+#include "vykresrc.h"
+
+#include <X11/Xutil.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+constexpr int NUM_IND = 257;      // 0 to 255 and the background
+constexpr int BACKGROUND = 256;
+constexpr int TABLE_MAX = 255;    // highest colour-table index
+constexpr M_type DEBUG = 0x40000000;
+constexpr int NO_CELL = -1;
+constexpr int FILE_CELL = -2;     // defined on a workstation without colour cells
+
+int color_ind[NUM_IND];           // X pixel of each index; NO_CELL or FILE_CELL
+bool cell_rw[NUM_IND];            // the index owns a private read-write cell
+bool defined[NUM_IND];            // the components have been set
+float red[NUM_IND], grn[NUM_IND], blu[NUM_IND];
+int max_color_ind = 0;            // highest table index defined so far
+int rw_colors = 1;
+int local_cmap = 0;
+int inverse = 0;
+Colormap def_colormap = 0;
+Colormap user_colormap = 0;
+Colormap created_cmap = 0;        // the colormap made for the own window, freed at its close
+char background[50] = "";
+
+// The cells allocated for the own window, released when the next X11 workstation is set up
+// (the window that showed them is gone by then).  A loop window keeps its pictures, so cells
+// allocated there are never released.
+std::vector<unsigned long> own_cells;
+Colormap own_cells_cmap = 0;
+Display *own_cells_display = nullptr;
+
+struct Init {
+    Init()
+    {
+        for (int &c : color_ind) c = NO_CELL;
+    }
+} init;
+
+int index_of(int ind) { return ind == -1 ? BACKGROUND : ind; }
+bool in_table(int ind) { return ind >= 0 && ind < NUM_IND; }
+bool is_pen(int ind) { return ind >= 500 && ind <= 508; }
+
+// A component brought into 0..1 (a value that is not a number reads as 0).
+float unit(float v)
+{
+    if (!(v > 0.0f)) return 0.0f;
+    return v > 1.0f ? 1.0f : v;
+}
+
+unsigned short to16(float v) { return static_cast<unsigned short>(65535.0f * v); }
+
+bool debugging() { return MESS_check(DEBUG) != 0; }
+
+void remember_cell(Display *display, Colormap cmap, unsigned long pixel)
+{
+    if (!gtype_is_WIN()) return;
+    if (own_cells.empty() || own_cells_cmap != cmap || own_cells_display != display) {
+        own_cells.clear();
+        own_cells_cmap = cmap;
+        own_cells_display = display;
+    }
+    own_cells.push_back(pixel);
+}
+
+void release_own_cells(Display *display)
+{
+    if (!own_cells.empty() && display == own_cells_display && own_cells_cmap) {
+        gset_Xerror_print(0);
+        XFreeColors(display, own_cells_cmap, own_cells.data(), static_cast<int>(own_cells.size()),
+                    0);
+        XSync(display, False);
+        gclear_Xerror();
+        gset_Xerror_print(1);
+    }
+    own_cells.clear();
+    own_cells_cmap = 0;
+    own_cells_display = nullptr;
+}
+
+// A shared read-only cell for the colour.  When the colormap has no room left (a full 8-bit
+// colormap), the nearest colour the colormap holds stands in for it: its cell is shared when
+// it is read-only, else its pixel is used as it is.  The colour record receives the pixel and
+// the components of the cell.  False only when the colormap cannot be read at all.
+bool alloc_shared(Display *display, Colormap cmap, XColor &color)
+{
+    color.flags = DoRed | DoGreen | DoBlue;
+    if (XAllocColor(display, cmap, &color)) {
+        remember_cell(display, cmap, color.pixel);
+        return true;
+    }
+    Visual *visual = gget_visual();
+    const int entries = visual ? visual->map_entries : 0;
+    if (entries <= 0 || entries > 65536) return false;
+    std::vector<XColor> cells(static_cast<size_t>(entries));
+    for (int i = 0; i < entries; i++)
+        cells[static_cast<size_t>(i)].pixel = static_cast<unsigned long>(i);
+    XQueryColors(display, cmap, cells.data(), entries);
+    long best_d = -1;
+    XColor best{};
+    for (const XColor &c : cells) {
+        const long d = std::labs(long(c.red) - color.red) + std::labs(long(c.green) - color.green) +
+                       std::labs(long(c.blue) - color.blue);
+        if (best_d < 0 || d < best_d) {
+            best_d = d;
+            best = c;
+        }
+    }
+    XColor shared = best;
+    shared.flags = DoRed | DoGreen | DoBlue;
+    if (XAllocColor(display, cmap, &shared) && shared.pixel == best.pixel)
+        remember_cell(display, cmap, shared.pixel);
+    color.pixel = best.pixel;
+    color.red = best.red;
+    color.green = best.green;
+    color.blue = best.blue;
+    MESS_print(DEBUG, "Nearest X Color: %lu (%5d %5d %5d)\n", color.pixel, color.red,
+               color.green, color.blue);
+    return true;
+}
+
+// Synchronises and, for the debug line, reads the cell back.
+void report_cell(Display *display, Colormap cmap, const char *what, int ind, unsigned long pixel,
+                 float r, float g, float b)
+{
+    XSync(display, False);
+    if (!debugging()) return;
+    XColor q{};
+    q.pixel = pixel;
+    XQueryColor(display, cmap, &q);
+    MESS_print(DEBUG, "%s: %d %lu (%.2f %.2f %.2f) (%5d %5d %5d)\n", what, ind, pixel, r, g, b,
+               q.red, q.green, q.blue);
+}
+
+// The defined table index whose colour lies nearest (summed component differences); the lowest
+// such index, -1 when none is defined.
+int nearest_index(float r, float g, float b)
+{
+    int best = -1;
+    float best_d = 0;
+    for (int i = 0; i <= TABLE_MAX; i++) {
+        if (!defined[i]) continue;
+        const float d = std::fabs(r - red[i]) + std::fabs(g - grn[i]) + std::fabs(b - blu[i]);
+        if (best < 0 || d < best_d) {
+            best = i;
+            best_d = d;
+        }
+    }
+    return best;
+}
+
+// Gives the index an X cell holding the colour (or stores the colour into its cell).
+int alloc_x11(int ind, float r, float g, float b, XColor &req)
+{
+    Display *display = gget_display();
+    if (!display) return color_ind[ind];
+    const Colormap cmap = gget_colormap();
+    // A cell is needed when the index has none, and with read-write colours also when its cell
+    // is a shared one: a shared cell cannot be stored into.
+    if (color_ind[ind] < 0 || (rw_colors && !cell_rw[ind])) {
+        if (rw_colors) {
+            unsigned long pixel = 0, planes = 0;
+            const Status status = XAllocColorCells(display, cmap, False, &planes, 0, &pixel, 1);
+            XSync(display, False);
+            MESS_print(DEBUG, "Allocated RW Cells: %d\n", status);
+            if (!status) {
+                rw_colors = 0;
+            } else {
+                color_ind[ind] = static_cast<int>(pixel);
+                cell_rw[ind] = true;
+                remember_cell(display, cmap, pixel);
+            }
+        }
+        if (rw_colors) {
+            req.pixel = static_cast<unsigned long>(color_ind[ind]);
+            XStoreColor(display, cmap, &req);
+            report_cell(display, cmap, "Stored new RW Cells", ind, req.pixel, r, g, b);
+        } else {
+            if (alloc_shared(display, cmap, req)) {
+                color_ind[ind] = static_cast<int>(req.pixel);
+                cell_rw[ind] = false;
+            }
+            report_cell(display, cmap, "Allocated new RW Cells", ind, req.pixel, r, g, b);
+        }
+    } else if (rw_colors) {
+        // Everything drawn in this index changes colour at once.
+        req.pixel = static_cast<unsigned long>(color_ind[ind]);
+        XStoreColor(display, cmap, &req);
+        report_cell(display, cmap, "Stored RW Cells", ind, req.pixel, r, g, b);
+    } else {
+        if (alloc_shared(display, cmap, req)) {
+            color_ind[ind] = static_cast<int>(req.pixel);
+            cell_rw[ind] = false;
+        }
+        report_cell(display, cmap, "Allocated RW Cells", ind, req.pixel, r, g, b);
+    }
+    return color_ind[ind];
+}
+
+// Loads the pixel of a redefined index into a context whose colour is that index (-1 and 256
+// both name the background).
+void reload(int attr_color, int ind, GC gc)
+{
+    if (index_of(attr_color) != index_of(ind) || !gc) return;
+    Display *display = gget_display();
+    if (!display) return;
+    XSetForeground(display, gc, static_cast<unsigned long>(color_ind[index_of(ind)]));
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Defining colours
+// ---------------------------------------------------------------------------------------------
+
+Gint gset_colr_rep(Gint ws_id, Gint ind, const Gcolr_rep *rep)
+{
+    if (!gchk_graphics()) {
+        gerr_printf("gset_colr_rep", "GKS not opened\n");
+        return -1;
+    }
+    if (is_pen(ind)) return 0;
+    if (!gis_valid_colr(ind)) {
+        gerr_printf("gset_colr_rep", "invalid color index: %d\n", ind);
+        return -1;
+    }
+    if (!rep) {
+        gerr_printf("gset_colr_rep", "invalid color representation\n");
+        return -1;
+    }
+    if (gtype_is_META()) {
+        gmeta_printf("CLR %d %d %f %f %f\n", ws_id, ind, rep->red, rep->green, rep->blue);
+        // The metafile carries the definition; the entry only counts as defined.
+        const int i = index_of(ind);
+        if (color_ind[i] == NO_CELL) color_ind[i] = FILE_CELL;
+        return 0;
+    }
+    gnew_obj(20, ind, sizeof(Gcolr_rep), rep);
+    galloc_colr(ind, rep->red, rep->green, rep->blue);
+    if (gtype_is_WIN_PIX() && gget_display()) {
+        reload(gget_line_colr(), ind, gget_line_gc());
+        reload(gget_text_colr(), ind, gget_text_gc());
+        reload(gget_marker_colr(), ind, gget_marker_gc());
+        reload(gget_fill_colr(), ind, gget_fill_gc());
+    }
+    return 0;
+}
+
+int galloc_colr(int ind, float r, float g, float b)
+{
+    if (ind >= NUM_IND) {
+        gerr_printf("galloc_colr", "invalid color index: %d\n", ind);
+        return -1;
+    }
+    r = unit(r);
+    g = unit(g);
+    b = unit(b);
+    XColor req{};
+    req.red = to16(r);
+    req.green = to16(g);
+    req.blue = to16(b);
+    req.flags = DoRed | DoGreen | DoBlue;
+
+    if (ind > max_color_ind && ind <= TABLE_MAX) max_color_ind = ind;
+    if (ind < 0) {
+        // Find or create: the last defined entry within the tolerance, else a new entry; with
+        // the table full, the nearest entry as it is.
+        int found = -1;
+        for (int i = 0; i <= max_color_ind; i++)
+            if (defined[i] && gis_color_near(i, r, g, b, 0)) found = i;
+        if (found >= 0) {
+            ind = found;
+            MESS_print(DEBUG, "Used existing ind: %d (%.2f %.2f %.2f)\n", ind, r, g, b);
+        } else if (max_color_ind < TABLE_MAX) {
+            ind = ++max_color_ind;
+            MESS_print(DEBUG, "Allocated new ind: %d (%.2f %.2f %.2f)\n", ind, r, g, b);
+        } else {
+            ind = nearest_index(r, g, b);
+            if (ind < 0) ind = TABLE_MAX;
+            MESS_print(DEBUG, "Used existing ind: %d (%.2f %.2f %.2f)\n", ind, r, g, b);
+            if (defined[ind]) {
+                // The entry keeps its colour: drawing already done in it must not change.
+                if (!gtype_is_WIN_PIX()) return 1;
+                if (color_ind[ind] >= 0) return color_ind[ind];
+                // Its cell went with an earlier workstation: it gets one for its own colour.
+                r = red[ind];
+                g = grn[ind];
+                b = blu[ind];
+                req.red = to16(r);
+                req.green = to16(g);
+                req.blue = to16(b);
+            }
+        }
+    }
+
+    const bool unchanged = defined[ind] && red[ind] == r && grn[ind] == g && blu[ind] == b;
+    red[ind] = r;
+    grn[ind] = g;
+    blu[ind] = b;
+    defined[ind] = true;
+    gps_set_color_rep(ind, r, g, b);
+
+    if (!gtype_is_WIN_PIX()) {
+        if (color_ind[ind] == NO_CELL) color_ind[ind] = FILE_CELL;
+        return 1;
+    }
+    // The same colour again (a table defined at every plot, an image colour found again): the
+    // cell it has already shows it.
+    if (unchanged && color_ind[ind] >= 0 && (cell_rw[ind] || !rw_colors)) return color_ind[ind];
+    return alloc_x11(ind, r, g, b, req);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Inquiries
+// ---------------------------------------------------------------------------------------------
+
+int gis_color_near(int ind, float r, float g, float b, int flag)
+{
+    if (ind == -1) return 0;
+    if (flag) {
+        const int pixel = ind;
+        ind = -1;
+        for (int i = 0; i < NUM_IND; i++)
+            if (color_ind[i] == pixel) ind = i;
+        if (ind < 0) return 0;
+    }
+    if (!in_table(ind)) return 0;
+    const float d = std::fabs(r - red[ind]) + std::fabs(g - grn[ind]) + std::fabs(b - blu[ind]);
+    return static_cast<double>(d) < 0.01 ? 1 : 0;
+}
+
+int gis_valid_colr(int ind) { return (ind >= -1 && ind <= BACKGROUND) || is_pen(ind) ? 1 : 0; }
+
+int gget_color_ind(int ind)
+{
+    ind = index_of(ind);
+    return in_table(ind) ? color_ind[ind] : NO_CELL;
+}
+
+int gget_color_rgb(int ind, float *r, float *g, float *b)
+{
+    ind = index_of(ind);
+    float vr = 0, vg = 0, vb = 0;
+    if (in_table(ind)) {
+        vr = red[ind];
+        vg = grn[ind];
+        vb = blu[ind];
+    } else if (is_pen(ind)) {
+        // The pens' greys: black, white and grey.
+        static constexpr float grey[] = {0.0f, 1.0f, 0.7f};
+        vr = vg = vb = grey[(ind - 500) / 3];
+    }
+    if (r) *r = vr;
+    if (g) *g = vg;
+    if (b) *b = vb;
+    return 1;
+}
+
+int gget_color_rgb256(int ind, int *r, int *g, int *b)
+{
+    float vr, vg, vb;
+    gget_color_rgb(ind, &vr, &vg, &vb);
+    if (r) *r = static_cast<int>(255.0f * vr);
+    if (g) *g = static_cast<int>(255.0f * vg);
+    if (b) *b = static_cast<int>(255.0f * vb);
+    return 1;
+}
+
+unsigned long gget_color_rgb_Xval(int red16, int grn16, int blu16)
+{
+    const int depth = gget_win_depth();
+    const unsigned long masks[3] = {gget_red_mask(), gget_grn_mask(), gget_blu_mask()};
+    const int comps[3] = {red16, grn16, blu16};
+    int shift[3], width[3];
+    unsigned long pixel = 0;
+    for (int k = 0; k < 3; k++) {
+        int s = 0;
+        while (s < depth && s < 64 && !((masks[k] >> s) & 1UL)) s++;
+        int w = 0;
+        while (s + w < depth && s + w < 64 && ((masks[k] >> (s + w)) & 1UL)) w++;
+        if (w > 16) w = 16;
+        shift[k] = s;
+        width[k] = w;
+        int c = comps[k] < 0 ? 0 : (comps[k] > 65535 ? 65535 : comps[k]);
+        if (w > 0 && s < 64) pixel += static_cast<unsigned long>(c >> (16 - w)) << s;
+    }
+    MESS_print(DEBUG, "mask: %d-%d-%d %d-%d-%d %d-%d-%d\n", shift[0], 16 - width[0],
+               (1 << width[0]) - 1, shift[1], 16 - width[1], (1 << width[1]) - 1, shift[2],
+               16 - width[2], (1 << width[2]) - 1);
+    return pixel;
+}
+
+int gget_back_color() { return color_ind[BACKGROUND]; }
+
+int gget_max_colr() { return max_color_ind; }
+
+int gquery_xcolor(int ind)
+{
+    ind = index_of(ind);
+    Display *display = gget_display();
+    if (!rw_colors || !in_table(ind) || !display || !gtype_is_WIN_PIX() || color_ind[ind] < 0)
+        return 0;
+    XColor q{};
+    q.pixel = static_cast<unsigned long>(color_ind[ind]);
+    XQueryColor(display, gget_colormap(), &q);
+    MESS_print(DEBUG, "Query X Color: %d=%d (%.2f %.2f %.2f) (%5d %5d %5d)\n", ind, color_ind[ind],
+               red[ind], grn[ind], blu[ind], q.red, q.green, q.blue);
+    return 0;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Workstation set-up
+// ---------------------------------------------------------------------------------------------
+
+int ginit_xcolr()
+{
+    Display *display = gget_display();
+    release_own_cells(display);
+    if (display && gtype_is_WIN()) {
+        if (local_cmap || std::getenv("LOCAL_CMAP") || std::getenv("vyklocal_cmap")) {
+            created_cmap = XCreateColormap(display, gget_root_window(), gget_visual(), AllocNone);
+            user_colormap = created_cmap;
+        }
+        if (user_colormap) XSetWindowColormap(display, gget_root_window(), user_colormap);
+    }
+    for (int i = 0; i < NUM_IND; i++) {
+        color_ind[i] = NO_CELL;
+        cell_rw[i] = false;
+    }
+    return 0;
+}
+
+int ginit_background()
+{
+    Display *display = gget_display();
+    const char *spec = background[0] ? background : RES_get("background");
+    if ((!spec || !spec[0]) && display) spec = XGetDefault(display, gget_prog_name(), "background");
+    bool clear = true;
+    if (spec && (stricmp(spec, "none") == 0 || stricmp(spec, "def") == 0 ||
+                 stricmp(spec, "over") == 0)) {
+        spec = nullptr;
+        clear = false;
+    }
+    if (spec && !spec[0]) spec = nullptr;
+
+    if (gtype_is_WIN_PIX() && display) {
+        const int screen = gget_screen();
+        XColor color{};
+        bool given = false;
+        if (spec) {
+            // A name of the colour table (a '#' code of six hexadecimal digits joins it), else
+            // an X colour specification.
+            const bool code = spec[0] == '#';
+            const int ind = code && std::strlen(spec) != 7 ? -1 : CLR_get_ind(spec);
+            if (ind >= 0 && ind < CLR_get_num()) {
+                float r, g, b;
+                CLR_get_rgb(ind, &r, &g, &b);
+                red[BACKGROUND] = unit(r);
+                grn[BACKGROUND] = unit(g);
+                blu[BACKGROUND] = unit(b);
+                color.red = to16(red[BACKGROUND]);
+                color.green = to16(grn[BACKGROUND]);
+                color.blue = to16(blu[BACKGROUND]);
+                given = true;
+            } else if (XParseColor(display, def_colormap ? def_colormap
+                                                         : DefaultColormap(display, screen),
+                                   spec, &color)) {
+                given = true;
+            } else {
+                gerr_printf("ginit_background", "unknown background colour: %s\n", spec);
+            }
+        }
+        if (!given) {
+            color.pixel = inverse ? WhitePixel(display, screen) : BlackPixel(display, screen);
+            XQueryColor(display, def_colormap ? def_colormap : DefaultColormap(display, screen),
+                        &color);
+        }
+        const Colormap cmap = gget_colormap();
+        alloc_shared(display, cmap, color);
+        MESS_print(DEBUG, "Allocated BG Color: %lu (%5d %5d %5d)\n", color.pixel, color.red,
+                   color.green, color.blue);
+        XQueryColor(display, cmap, &color);
+        MESS_print(DEBUG, "Queried BG Color: %lu (%5d %5d %5d)\n", color.pixel, color.red,
+                   color.green, color.blue);
+        color_ind[BACKGROUND] = static_cast<int>(color.pixel);
+        cell_rw[BACKGROUND] = false;
+        red[BACKGROUND] = color.red / 65535.0f;
+        grn[BACKGROUND] = color.green / 65535.0f;
+        blu[BACKGROUND] = color.blue / 65535.0f;
+        defined[BACKGROUND] = true;
+    } else if (gtype_is_PS()) {
+        red[BACKGROUND] = grn[BACKGROUND] = blu[BACKGROUND] = 1.0f;
+        defined[BACKGROUND] = true;
+        if (color_ind[BACKGROUND] == NO_CELL) color_ind[BACKGROUND] = FILE_CELL;
+        gps_set_color_rep(BACKGROUND, 1.0f, 1.0f, 1.0f);
+    }
+    if (clear && gtype_is_WIN()) gclear_frame(-3);
+    return 1;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Settings
+// ---------------------------------------------------------------------------------------------
+
+int gset_background(const char *name)
+{
+    std::snprintf(background, sizeof background, "%s", name ? name : "");
+    return 1;
+}
+
+int gset_local_colormap(int val)
+{
+    local_cmap = val;
+    return 1;
+}
+
+int gset_rw_colors(int val)
+{
+    rw_colors = val;
+    return 0;
+}
+
+int gset_inverse(int val)
+{
+    inverse = val;
+    return 0;
+}
+
+int gget_inverse() { return inverse; }
+
+int gset_def_cmap(Colormap cmap)
+{
+    def_colormap = cmap;
+    return 0;
+}
+
+Colormap gget_def_cmap() { return def_colormap; }
+
+int gset_user_cmap(Colormap cmap)
+{
+    if (user_colormap && user_colormap == created_cmap && cmap != created_cmap) {
+        // The own window's colormap is being given up (its close frees it): the cells
+        // allocated in it went with it.
+        if (own_cells_cmap == created_cmap) {
+            own_cells.clear();
+            own_cells_cmap = 0;
+            own_cells_display = nullptr;
+        }
+        created_cmap = 0;
+    }
+    user_colormap = cmap;
+    return 0;
+}
+
+Colormap gget_user_cmap() { return user_colormap; }
+
+Colormap gget_colormap() { return user_colormap ? user_colormap : def_colormap; }

@@ -1,0 +1,262 @@
+// HP-GL/2 output: one plot as an HP-GL/2 program for pen plotters, by default wrapped in the PCL
+// sequences that switch a PCL printer into HP-GL/2 and back.
+//
+// Coordinates are plotter units (1015 to the inch on the drawing area) with the y axis upward,
+// as the kernel's workstation transformation gives them.  Lines are black, white or grey by pen
+// number only; fills are shaded from the PostScript driver's grey table.  Pen width, shade, fill
+// shade and line type are written only when they change.
+#include "gks.h"
+#include "vyk.h"
+
+#include <cmath>
+#include <cstdarg>
+#include <cstdlib>
+
+namespace {
+
+constexpr int GRAY_SIZE = 257;  // colour indices 0 to 255 and 256, the background
+
+FILE *out_file = nullptr;  // the open output
+int append = 0;            // 1 when opened for appending
+int pcl = 1;               // PCL framing: 0 none, 1 PCL, 2 PCL with a 90-degree rotation
+int pr_rot = 0;            // plot rotation in degrees
+float gray_level = 0;      // line shade last written: 0 black, 1 white, 0.7 grey
+float fill_level = 0;      // fill grey level last written (1 white)
+float base_width = 0.2f;   // base pen width in millimetres
+float line_width = 1;      // width multiplier last written
+float line_type = 1;       // line type last written
+float pr_scale = 1;        // scale factor (stored only)
+float gray[GRAY_SIZE];     // the driver's own grey table (stored only)
+int col_ind = -1;          // colour index cache (stored only)
+int pr_color = 0;          // colour flag (stored only)
+int pr_rev = 0;            // reverse flag (stored only)
+
+constexpr float GREY_PEN = 0.7f;
+
+void write(const char *text)
+{
+    if (out_file) std::fputs(text, out_file);
+}
+
+void pen(const char *cmd, float x, float y)
+{
+    if (out_file) std::fprintf(out_file, "%s%.0f,%.0f;", cmd, x, y);
+}
+
+}  // namespace
+
+int ghpgl_init()
+{
+    pcl = 1;
+    gray_level = 0;
+    col_ind = -1;
+    line_width = 1;
+    line_type = 1;
+    // A new page starts with the solid fill of the plotter's default; a shade remembered from an
+    // earlier output would leave the first fill of that shade unwritten.
+    fill_level = 0;
+    return 0;
+}
+
+FILE *ghpgl_open_file(const char *name)
+{
+    if (!name) return nullptr;
+    if (out_file) {  // an output left open is finished first, never leaked
+        FILE_close(out_file);
+        out_file = nullptr;
+    }
+    append = 0;
+    if (name[0] == '|') {
+        // A print command the user typed.
+        MESS_print(3840, "Spooling to: %s\n", name + 1);
+        out_file = FILE_open(name, "w");
+    } else if (name[0] == '+') {
+        MESS_print(3840, "Appending to: %s\n", name + 1);
+        out_file = FILE_open(name + 1, "a");
+        append = 1;
+    } else {
+        MESS_print(3840, "Creating: %s\n", name);
+        out_file = FILE_open(name, "w");
+    }
+    if (std::getenv("PSCOLOR")) pr_color = 1;
+    return out_file;
+}
+
+int ghpgl_set_pcl(int val)
+{
+    pcl = val;
+    return 0;
+}
+
+int ghpgl_set_rotate(int val)
+{
+    pr_rot = val;
+    return 0;
+}
+
+// A keyword given without its number arrives as 0: a scale or pen width must be a positive
+// number to replace the current one.
+int ghpgl_set_scale(float val)
+{
+    if (val > 0 && std::isfinite(val)) pr_scale = val;
+    return 0;
+}
+
+int ghpgl_set_base_width(float val)
+{
+    if (val > 0 && std::isfinite(val)) base_width = val;
+    return 0;
+}
+
+int ghpgl_init_file()
+{
+    if (!out_file) return 0;
+    if (!append) {
+        // Printer reset, enter HP-GL/2, landscape page.
+        if (pcl != 0) write("\033E\033%1B\033&l1O\n");
+        write("IN;SP1;PA;\n");
+        if (pcl == 2) write("RO90;\n");
+        if (pr_rot == 90) write("RO90;\n");
+        else if (pr_rot == 180) write("RO180;\n");
+        else if (pr_rot == 270) write("RO270;\n");
+    }
+    std::fprintf(out_file, "PW%.1f;SV;LT;\n", base_width);
+    return 0;
+}
+
+int ghpgl_close_file()
+{
+    if (!out_file) return -1;
+    if (!append) {
+        write("SP;PG;");
+        if (pcl != 0) write("\033%0A\033E");  // back to PCL, reset
+    }
+    FILE_close(out_file);
+    out_file = nullptr;
+    MESS_print(3840, "Created HPGL file\n");
+    return 0;
+}
+
+int ghpgl_printf(const char *mess, ...)
+{
+    if (!out_file || !mess) return 0;
+    va_list args;
+    va_start(args, mess);
+    std::vfprintf(out_file, mess, args);
+    va_end(args);
+    return 0;
+}
+
+int ghpgl_set_color_rep(int ind, float red, float green, float blue)
+{
+    if (ind == -1) ind = GRAY_SIZE - 1;
+    if (ind < 0 || ind >= GRAY_SIZE) return 0;  // no such entry: nothing stored
+    const double level = (0.9 * red + green + 0.8 * blue) / 2.7;
+    gray[ind] = static_cast<float>(pr_rev ? 1 - level : level);
+    return 0;
+}
+
+int ghpgl_set_color(int color)
+{
+    col_ind = color;
+    const char *cmd = "SV;";
+    float level = 0;
+    if (color >= 503 && color <= 505) {
+        cmd = "SV1,0;";
+        level = 1;
+    } else if (color >= 506 && color <= 508) {
+        cmd = "SV1,30;";
+        level = GREY_PEN;
+    }
+    if (level != gray_level) {
+        write(cmd);
+        gray_level = level;
+    }
+    return 0;
+}
+
+int ghpgl_set_fill_color(int color)
+{
+    if (gget_fill_print_solid()) {
+        write("FT1;");
+        fill_level = 0;
+    } else if (color == -1) {
+        if (fill_level != 1) write("FT10,0;");
+        fill_level = 1;
+    } else {
+        const float g = gps_get_gray(color);
+        if (g != fill_level) {
+            if (out_file) std::fprintf(out_file, "FT10,%.0f;", 100.0 - 100.0 * g);
+            fill_level = g;
+        }
+    }
+    return 0;
+}
+
+int ghpgl_set_width(int color, float width)
+{
+    if (width == 0) width = 1;
+    float mult;
+    if (color == 501 || color == 504 || color == 507) mult = 2;
+    else if (color == 502 || color == 505 || color == 508) mult = 4;
+    else mult = static_cast<float>(gget_line_print_bold());
+    const float remembered = mult * width;
+    if (remembered != line_width) {
+        if (out_file) std::fprintf(out_file, "PW%.1f;", base_width * mult * width);
+        line_width = remembered;
+    }
+    return 0;
+}
+
+int ghpgl_set_type(int type)
+{
+    if (static_cast<float>(type) == line_type) return 0;
+    line_type = static_cast<float>(type);
+    switch (type) {
+    case 1: write("LT;"); break;
+    case 2: write("LT2,5,1;"); break;
+    case 3: write("LT5,8,1;"); break;
+    case 4: write("LT6,10,1;"); break;
+    case 5: write("LT2,1,1;"); break;
+    default: break;
+    }
+    return 0;
+}
+
+int ghpgl_move(float x, float y)
+{
+    pen("PU", xW_ps(x), yW_ps(y));
+    return 0;
+}
+
+int ghpgl_line(float x, float y)
+{
+    pen("PD", xW_ps(x), yW_ps(y));
+    return 0;
+}
+
+int ghpgl_move_abs(float x, float y)
+{
+    pen("PU", x, y);
+    return 0;
+}
+
+int ghpgl_line_abs(float x, float y)
+{
+    pen("PD", x, y);
+    return 0;
+}
+
+int ghpgl_set_colorPS(int val)
+{
+    pr_color = val;
+    return 1;
+}
+
+int ghpgl_set_reverse(int val)
+{
+    pr_rev = val;
+    return 1;
+}
+
+int ghpgl_get_colorPS() { return pr_color; }

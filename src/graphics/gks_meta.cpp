@@ -1,0 +1,579 @@
+// Metafiles: the metafile workstation's output file in its two forms, and the reader that
+// replays a text metafile onto the current workstation.
+//
+// The text form starts with the line "VYKMETA" and three comment lines, then holds one text
+// record per kernel call (the kernel's calls write their own records through gmeta_printf).
+// The binary form is a small CGM subset (binary encoding, big-endian): a fixed header, then
+// POLYLINE and CLIP RECTANGLE elements written by the kernel through gcgm_control and the point
+// writers, and END PICTURE at the close.
+//
+// The reader takes its input as untrusted: every count and number is scanned and checked before
+// it is used, a point list grows only with the points actually read, and a record that does not
+// scan is skipped to its line end with a warning.
+#include "gks.h"
+#include "vyk.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <charconv>
+#include <climits>
+#include <cmath>
+#include <cstdarg>
+#include <cstring>
+#include <ctime>
+#include <vector>
+
+namespace {
+
+FILE *out_file = nullptr;  // the metafile being written
+int append = 0;            // 1 when the file was opened for appending
+int meta_type = 0;         // 0 text, 1 CGM
+unsigned char buf[20];     // work buffer for binary output
+int line_type = 0;         // the last line type given to the CGM form
+
+bool is_cgm() { return meta_type == 1; }
+
+// A 16-bit big-endian word: the low 16 bits of the value.
+void put16(unsigned char *p, long value)
+{
+    const auto v = static_cast<unsigned long>(value);
+    p[0] = static_cast<unsigned char>((v >> 8) & 0xFF);
+    p[1] = static_cast<unsigned char>(v & 0xFF);
+}
+
+void write_bytes(const unsigned char *bytes, size_t n)
+{
+    if (out_file) std::fwrite(bytes, 1, n, out_file);
+}
+
+// A device coordinate as the CGM point writer takes it: the fraction dropped.  Values that are
+// not numbers give 0; the kernel clamps device coordinates to +-100000 anyway.
+long device_int(float v)
+{
+    if (!std::isfinite(v)) return 0;
+    if (v > 1e9f) return 1000000000L;
+    if (v < -1e9f) return -1000000000L;
+    return static_cast<long>(v);
+}
+
+void write_cgm_header()
+{
+    gcgm_control(0, 1, 0, 0);   // BEGIN METAFILE
+    gcgm_control(1, 1, 2, 1);   // METAFILE VERSION 1
+    gcgm_control(1, 2, 11, 0);  // METAFILE DESCRIPTION
+    static const unsigned char description[] = {10, 'V', 'Y', 'K', 'C', 'G', 'M',
+                                                '-', '1', '.', '0', 0};
+    write_bytes(description, sizeof description);
+    gcgm_control(1, 11, 6, 1);  // METAFILE ELEMENT LIST: one entry, the drawing set
+    static const unsigned char drawing_set[] = {0xFF, 0xFF, 0x00, 0x01};
+    write_bytes(drawing_set, sizeof drawing_set);
+    gcgm_control(1, 9, 1, 0);   // MAXIMUM COLOUR INDEX
+    static const unsigned char max_colour[] = {255, 0};
+    write_bytes(max_colour, sizeof max_colour);
+    gcgm_control(2, 6, 8, 0);   // VDC EXTENT
+    put16(buf, 0);
+    put16(buf + 2, 0);
+    put16(buf + 4, 10000);
+    put16(buf + 6, 8000);
+    write_bytes(buf, 8);
+    gcgm_control(0, 3, 0, 0);   // BEGIN PICTURE
+    gcgm_control(0, 4, 0, 0);   // BEGIN PICTURE BODY
+}
+
+void write_text_header()
+{
+    const char *title = gget_win_title();
+    std::fprintf(out_file, "VYKMETA\n");
+    std::fprintf(out_file, "#Title: VYK Graphics Display: %s\n", title ? title : "");
+    std::fprintf(out_file, "#Creator: VYK Metafile Processor-1.0\n");
+    char date[64] = "\n";  // ctime's 24-character form and a line end
+    const std::time_t now = std::time(nullptr);
+    if (!ctime_r(&now, date)) std::strcpy(date, "\n");
+    std::fprintf(out_file, "#CreationDate: %s", date);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The reader
+// ---------------------------------------------------------------------------------------------
+
+constexpr int KEY_MAX = 9;             // a keyword is read in pieces of at most 9 characters
+constexpr int TEXT_MAX = 100;          // longest text of a TE record
+constexpr int NUMBER_MAX = 64;         // longest number token
+constexpr long POINTS_MAX = 1L << 24;  // largest point count a record may announce
+constexpr int WARNINGS_MAX = 20;       // warnings printed per file; the rest are counted
+
+bool is_space(int c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
+bool is_number_char(int c)
+{
+    return (c >= '0' && c <= '9') || c == '-' || c == '+' || c == '.' || c == 'e' || c == 'E';
+}
+
+// A byte reader over the metafile with one character of look-ahead and the line count.
+class Scanner {
+public:
+    explicit Scanner(FILE *fp) : fp_(fp) {}
+
+    long line() const { return line_; }
+
+    // Reads the next word (at most KEY_MAX characters) into key; false at the end of the file.
+    bool keyword(char *key)
+    {
+        skip_space();
+        int n = 0;
+        int c;
+        while (n < KEY_MAX && (c = get()) != EOF) {
+            if (is_space(c)) {
+                unget(c);
+                break;
+            }
+            key[n++] = static_cast<char>(c);
+        }
+        key[n] = '\0';
+        return n > 0;
+    }
+
+    bool integer(int &value)
+    {
+        char token[NUMBER_MAX + 1];
+        if (!number_token(token, false)) return false;
+        long v = 0;
+        const char *begin = token[0] == '+' ? token + 1 : token;
+        const char *end = token + std::strlen(token);
+        const auto [ptr, ec] = std::from_chars(begin, end, v);
+        if (ec != std::errc() || ptr != end || begin == end || v < INT_MIN || v > INT_MAX)
+            return fail_in_line();
+        value = static_cast<int>(v);
+        return true;
+    }
+
+    // A finite number; comma: the number is the x of a pair and must be followed by ','.
+    bool real(float &value, bool comma = false)
+    {
+        char token[NUMBER_MAX + 1];
+        if (!number_token(token, comma)) return false;
+        const char *begin = token[0] == '+' ? token + 1 : token;
+        const char *end = token + std::strlen(token);
+        float v = 0;
+        const auto [ptr, ec] = std::from_chars(begin, end, v);
+        if (ec != std::errc() || ptr != end || begin == end || !std::isfinite(v))
+            return fail_in_line();
+        value = v;
+        return true;
+    }
+
+    // x, a comma and y.
+    bool point(Gpt &p)
+    {
+        if (!real(p.x, true)) return false;
+        if (get() != ',') return fail_in_line();  // real() left the comma next
+        return real(p.y);
+    }
+
+    // The rest of the line after blanks, at most TEXT_MAX characters; what is left of a longer
+    // line is read as the next keyword.
+    void text(char *out)
+    {
+        int c;
+        do c = get();
+        while (c == ' ' || c == '\t');
+        int n = 0;
+        while (c != EOF && c != '\n') {
+            out[n++] = static_cast<char>(c);
+            if (n == TEXT_MAX) {
+                out[n] = '\0';
+                return;
+            }
+            c = get();
+        }
+        unget(c);
+        out[n] = '\0';
+    }
+
+    void skip_line()
+    {
+        int c;
+        while ((c = get()) != EOF && c != '\n') {
+        }
+    }
+
+    // After a failed scan: the rest of the record's line is skipped, unless the scan stopped at
+    // the first word of a later line (a record with fewer values than it announced), which
+    // then starts the next record.
+    void skip_record()
+    {
+        if (!fresh_line_) skip_line();
+        fresh_line_ = false;
+    }
+
+private:
+    int get()
+    {
+        const int c = getc_unlocked(fp_);
+        if (c == '\n') line_++;
+        return c;
+    }
+    void unget(int c)
+    {
+        if (c == EOF) return;
+        if (c == '\n') line_--;
+        ungetc(c, fp_);
+    }
+    // Skips white space; true when a line end was crossed.
+    bool skip_space()
+    {
+        bool crossed = false;
+        int c;
+        while ((c = get()) != EOF && is_space(c))
+            if (c == '\n') crossed = true;
+        unget(c);
+        return crossed;
+    }
+    bool fail_in_line()
+    {
+        fresh_line_ = false;
+        return false;
+    }
+    // Reads the characters of a number after white space; it must end at white space, the end
+    // of the file or (comma) a ','.
+    bool number_token(char *token, bool comma)
+    {
+        const bool crossed = skip_space();
+        int n = 0;
+        int c;
+        while ((c = get()) != EOF && is_number_char(c)) {
+            if (n == NUMBER_MAX) return fail_in_line();
+            token[n++] = static_cast<char>(c);
+        }
+        unget(c);
+        token[n] = '\0';
+        if (n == 0) {
+            fresh_line_ = crossed;
+            return false;
+        }
+        if (comma ? c != ',' : (c != EOF && !is_space(c))) return fail_in_line();
+        return true;
+    }
+
+    FILE *fp_;
+    long line_ = 1;
+    bool fresh_line_ = false;
+};
+
+enum class Key {
+    WS_WIN, VP, WIN, TR, PL, FA, PM, TE, CLR,
+    PL_CLR, PM_CLR, FA_CLR, TE_CLR,
+    PL_TYPE, PM_TYPE, FA_INT, FA_ST,
+    PL_LW, PM_SIZE, PM_WDTH,
+    TE_HGHT, TE_EXP, TE_WDTH, TE_SPC, TE_CSPC,
+    TE_UP, TE_ALGN, TE_FNT,
+    OTHER,
+};
+
+struct KeyName {
+    const char *name;
+    Key key;
+};
+
+constexpr KeyName key_names[] = {
+    {"WS_WIN", Key::WS_WIN},   {"VP", Key::VP},           {"WIN", Key::WIN},
+    {"TR", Key::TR},           {"PL", Key::PL},           {"FA", Key::FA},
+    {"PM", Key::PM},           {"TE", Key::TE},           {"CLR", Key::CLR},
+    {"PL_CLR", Key::PL_CLR},   {"PM_CLR", Key::PM_CLR},   {"FA_CLR", Key::FA_CLR},
+    {"TE_CLR", Key::TE_CLR},   {"PL_TYPE", Key::PL_TYPE}, {"PM_TYPE", Key::PM_TYPE},
+    {"FA_INT", Key::FA_INT},   {"FA_ST", Key::FA_ST},     {"PL_LW", Key::PL_LW},
+    {"PM_SIZE", Key::PM_SIZE}, {"PM_WDTH", Key::PM_WDTH}, {"TE_HGHT", Key::TE_HGHT},
+    {"TE_EXP", Key::TE_EXP},   {"TE_WDTH", Key::TE_WDTH}, {"TE_SPC", Key::TE_SPC},
+    {"TE_CSPC", Key::TE_CSPC}, {"TE_UP", Key::TE_UP},     {"TE_ALGN", Key::TE_ALGN},
+    {"TE_FNT", Key::TE_FNT},
+};
+
+Key find_key(const char *word)
+{
+    for (const KeyName &k : key_names)
+        if (std::strcmp(word, k.name) == 0) return k.key;
+    return Key::OTHER;
+}
+
+// Reads "x_min y_min x_max y_max" into a rectangle.
+bool read_limits(Scanner &in, Glim &lim)
+{
+    return in.real(lim.x_min) && in.real(lim.y_min) && in.real(lim.x_max) && in.real(lim.y_max);
+}
+
+// Reads the count and the points of a PL, FA or PM record.
+bool read_points(Scanner &in, std::vector<Gpt> &points)
+{
+    int n;
+    if (!in.integer(n)) return false;
+    points.clear();
+    if (n < 0 || n > POINTS_MAX) return false;  // the record's line is skipped
+    for (int i = 0; i < n; i++) {
+        Gpt p;
+        if (!in.point(p)) return false;
+        points.push_back(p);
+    }
+    return true;
+}
+
+// Replays one record; false when it does not scan.
+bool replay(Scanner &in, Key key, std::vector<Gpt> &points)
+{
+    int i1, i2;
+    float f;
+    Gpt p;
+    Glim lim;
+    switch (key) {
+    case Key::WS_WIN:  // the workstation window is not applied
+    case Key::OTHER: in.skip_line(); return true;
+    case Key::VP:
+    case Key::WIN:
+        if (!in.integer(i1) || !read_limits(in, lim)) return false;
+        if (key == Key::VP) gset_vp(i1, &lim);
+        else gset_win(i1, &lim);
+        return true;
+    case Key::TR:
+        if (!in.integer(i1)) return false;
+        gsel_norm_tran(i1);
+        return true;
+    case Key::PL:
+    case Key::FA:
+    case Key::PM: {
+        if (!read_points(in, points)) return false;
+        Gpt none{0, 0};
+        const Gint n = static_cast<Gint>(points.size());
+        const Gpt *list = n > 0 ? points.data() : &none;
+        if (key == Key::PL) gpolyline(n, list);
+        else if (key == Key::FA) gfill_area(n, list);
+        else gpolymarker(n, list);
+        return true;
+    }
+    case Key::TE: {
+        if (!in.point(p)) return false;
+        char text[TEXT_MAX + 1];
+        in.text(text);
+        gtext(&p, text);
+        return true;
+    }
+    case Key::CLR: {
+        Gcolr_rep rep;
+        if (!in.integer(i1) || !in.integer(i2) || !in.real(rep.red) || !in.real(rep.green) ||
+            !in.real(rep.blue))
+            return false;
+        gset_colr_rep(1, i2, &rep);
+        return true;
+    }
+    case Key::PL_CLR:
+    case Key::PM_CLR:
+    case Key::FA_CLR:
+    case Key::TE_CLR:
+    case Key::PL_TYPE:
+    case Key::PM_TYPE:
+    case Key::FA_INT:
+    case Key::FA_ST:
+        if (!in.integer(i1)) return false;
+        switch (key) {
+        case Key::PL_CLR: gset_line_colr_ind(i1); break;
+        case Key::PM_CLR: gset_marker_colr_ind(i1); break;
+        case Key::FA_CLR: gset_fill_colr_ind(i1); break;
+        case Key::TE_CLR: gset_text_colr_ind(i1); break;
+        case Key::PL_TYPE: gset_linetype(i1); break;
+        case Key::PM_TYPE: gset_marker_type(i1); break;
+        case Key::FA_INT: gset_fill_int_style(static_cast<Gfill_int_style>(i1)); break;
+        default: gset_fill_style_ind(i1); break;
+        }
+        return true;
+    case Key::PL_LW:
+    case Key::PM_SIZE:
+    case Key::PM_WDTH:
+    case Key::TE_HGHT:
+    case Key::TE_EXP:
+    case Key::TE_WDTH:
+    case Key::TE_SPC:
+    case Key::TE_CSPC:
+        if (!in.real(f)) return false;
+        switch (key) {
+        case Key::PL_LW: gset_linewidth(f); break;
+        case Key::PM_SIZE: gset_marker_size(f); break;
+        case Key::PM_WDTH: gset_marker_width(f); break;
+        case Key::TE_HGHT: gset_char_ht(f); break;
+        case Key::TE_EXP: gset_expan(f); break;
+        case Key::TE_WDTH: gset_text_width(f); break;
+        case Key::TE_SPC: gset_space(f); break;
+        default: gset_char_space(f); break;
+        }
+        return true;
+    case Key::TE_UP:
+        if (!in.point(p)) return false;
+        gset_char_up_vec(&p);
+        return true;
+    case Key::TE_ALGN:
+    case Key::TE_FNT:
+        if (!in.integer(i1) || !in.integer(i2)) return false;
+        if (key == Key::TE_ALGN) {
+            Gtext_align align;
+            align.hor = static_cast<decltype(align.hor)>(i1);
+            align.ver = static_cast<decltype(align.ver)>(i2);
+            gset_text_align(&align);
+        } else {
+            Gfontprec fontprec;
+            fontprec.font = i1;
+            fontprec.prec = static_cast<decltype(fontprec.prec)>(i2);
+            gset_fontprec(&fontprec);
+        }
+        return true;
+    }
+    return true;
+}
+
+// True when the file open for reading is the metafile being written: replaying it would read
+// back its own records without end.
+bool is_own_output(FILE *in)
+{
+    if (!out_file) return false;
+    struct stat a, b;
+    if (fstat(fileno(in), &a) != 0 || fstat(fileno(out_file), &b) != 0) return false;
+    return S_ISREG(a.st_mode) && a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// The output file
+// ---------------------------------------------------------------------------------------------
+
+int gmeta_set_type(int type)
+{
+    meta_type = type;
+    return 0;
+}
+
+int gmeta_get_type() { return meta_type; }
+
+FILE *gmeta_open_file(const char *filename)
+{
+    if (!filename) return nullptr;
+    MESS_print(3840, "Creating metafile: %s\n", filename);
+    if (out_file) {  // a file left open is finished first, never leaked
+        FILE_close(out_file);
+        out_file = nullptr;
+    }
+    append = 0;
+    if (filename[0] == '+') {
+        out_file = FILE_open(filename + 1, "a");
+        append = 1;
+    } else {
+        // A name beginning '|' starts the rest as a command and feeds its input.
+        out_file = FILE_open(filename, "w");
+    }
+    return out_file;
+}
+
+int gmeta_init_file()
+{
+    if (!out_file) return 0;
+    if (is_cgm()) write_cgm_header();
+    else write_text_header();
+    return 0;
+}
+
+int gmeta_printf(const char *mess, ...)
+{
+    if (!out_file || is_cgm() || !mess) return 0;
+    va_list args;
+    va_start(args, mess);
+    std::vfprintf(out_file, mess, args);
+    va_end(args);
+    return 0;
+}
+
+int gmeta_close_file()
+{
+    if (!out_file) return -1;
+    if (is_cgm() && !append) gcgm_control(0, 5, 0, 0);  // END PICTURE
+    FILE_close(out_file);  // a command started for a '|' name is waited for
+    out_file = nullptr;
+    MESS_print(3840, "Created metafile\n");
+    return 0;
+}
+
+// ---------------------------------------------------------------------------------------------
+// The CGM form
+// ---------------------------------------------------------------------------------------------
+
+int gcgm_control(int maj, int min, int len, int param)
+{
+    // Binary elements go only into a CGM file: a text metafile is never corrupted by them.
+    if (!out_file || !is_cgm()) return -1;
+    const unsigned cls = static_cast<unsigned>(maj), id = static_cast<unsigned>(min);
+    buf[0] = static_cast<unsigned char>((cls * 16 + (id >> 3)) & 0xFF);
+    buf[1] = static_cast<unsigned char>(((id << 5) + (static_cast<unsigned>(len) & 31)) & 0xFF);
+    size_t n = 2;
+    if (param > 0 || len == 31) {
+        put16(buf + 2, param);
+        n = 4;
+    }
+    write_bytes(buf, n);
+    return 0;
+}
+
+int gcgm_ps_point(float x, float y)
+{
+    if (!out_file || !is_cgm()) return -1;
+    put16(buf, device_int(x));
+    put16(buf + 2, device_int(y));
+    write_bytes(buf, 4);
+    return 0;
+}
+
+int gcgm_point(float x, float y) { return gcgm_ps_point(xW_ps(x), yW_ps(y)); }
+
+int gcgm_set_color(int) { return 0; }
+int gcgm_set_fill_color(int) { return 0; }
+int gcgm_set_width(int, float) { return 0; }
+
+int gcgm_set_type(int type)
+{
+    if (type == line_type) return -1;
+    line_type = type;
+    return 0;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Replaying a text metafile
+// ---------------------------------------------------------------------------------------------
+
+Gint gread_metafile(const Gchar *filename)
+{
+    // Names come from map lists and other data: a plain file, never a command or a search.
+    FILE *fp = filename ? std::fopen(filename, "r") : nullptr;
+    if (!fp) {
+        MESS_print(192, "gread_metafile: Unable to open image file: %s\n",
+                   filename ? filename : "");
+        return 0;
+    }
+    if (is_own_output(fp)) {
+        MESS_print(192, "gread_metafile: %s is the metafile being written\n", filename);
+        std::fclose(fp);
+        return -1;
+    }
+    Scanner in(fp);
+    in.skip_line();  // "VYKMETA" (whatever the first line holds)
+    std::vector<Gpt> points;
+    char key[KEY_MAX + 1];
+    long invalid = 0;
+    while (in.keyword(key)) {
+        const long line = in.line();
+        if (replay(in, find_key(key), points)) continue;
+        if (++invalid <= WARNINGS_MAX)
+            MESS_print(192, "gread_metafile: invalid %s record in line %ld skipped\n", key, line);
+        in.skip_record();
+    }
+    if (invalid > WARNINGS_MAX)
+        MESS_print(192, "gread_metafile: %ld invalid records skipped in all\n", invalid);
+    std::fclose(fp);
+    return 0;
+}

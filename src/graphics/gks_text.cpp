@@ -1,0 +1,885 @@
+// Text and stroke fonts: the text attributes and their setters, the font list, loading stroke
+// fonts (and X server fonts), and gtext with its stroke renderer.  Every device draws text with
+// the same strokes: connected lines with the text context on the X11 types, paths on
+// PostScript, pen moves on HP-GL/2; the text metafile keeps one record per text instead.
+#include "gks.h"
+#include "vyk.h"
+#include "vykgks.h"
+#include "vykresrc.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <cerrno>
+#include <charconv>
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+// ---------------------------------------------------------------------------------------------
+// State
+// ---------------------------------------------------------------------------------------------
+
+// Text attributes (greset_text restores these start values).
+unsigned int text_color = 1;
+float text_width = 1.0f;
+float text_height = 0.01f;
+float text_expan = 1.0f;
+float text_space = 0.25f;
+float text_char_space = 0.0f;
+int horiz_align = GNORMAL_HOR;
+int vert_align = GNORMAL_VERT;
+float upx = 0.0f, upy = 1.0f;
+int font_ind = 1;
+int drop_shadow = 0;
+int drop_color = 1;
+GC text_gc = nullptr;
+
+// The font list.
+constexpr int MAX_FONTS = 40;       // entries of a list
+constexpr int MAX_FILE_FONTS = 10;  // entries read from a "fi:" list file
+struct FontEntry {
+    char abbr[10];
+    char name[100];
+};
+FontEntry fonts[MAX_FONTS];
+int num_fonts = 0;
+char font_list[80] = "";
+
+// The loaded font.
+constexpr int FONT_DB_SIZE = 15000;  // bytes of stroke data, the end mark included
+constexpr int BLANK_WIDTH = 40;
+int font_type = 0;  // 1 stroke font, 2 X server font, 0 none loaded yet
+unsigned char font_db[FONT_DB_SIZE];
+int font_len = 0;  // bytes of font_db holding data
+std::array<int, 256> font_index = [] {
+    std::array<int, 256> a{};
+    a.fill(-1);
+    return a;
+}();
+std::array<unsigned char, 256> font_size{};
+XFontStruct *font_info = nullptr;
+Display *font_display = nullptr;  // the connection font_info belongs to
+
+// Vertical offsets of the alignments in font units (normal, top, cap, half, base, bottom).
+constexpr int VOFF[] = {-35, -160, -140, -85, -35, 0};
+
+constexpr int STROKE_RUN = 30;  // points sent to a device in one piece
+
+// ---------------------------------------------------------------------------------------------
+// Helpers
+// ---------------------------------------------------------------------------------------------
+
+void copy_text(char *dest, size_t size, const char *src)
+{
+    std::snprintf(dest, size, "%s", src ? src : "");
+}
+
+bool check_open(const char *func)
+{
+    if (gchk_graphics()) return true;
+    gerr_printf(func, "GKS not opened\n");
+    return false;
+}
+
+// The text context exists only on the X11 types, and only after their initialisation.
+bool have_x_gc() { return gtype_is_WIN_PIX() && gchk_graphics() && text_gc && gget_display(); }
+
+unsigned long color_pixel(unsigned int color)
+{
+    return static_cast<unsigned long>(gget_color_ind(static_cast<int>(color)));
+}
+
+// The shadow is drawn with the screen's black pixel; saves the text pixel it replaces.
+unsigned long begin_x_shadow()
+{
+    Display *display = gget_display();
+    XGCValues saved{};
+    XGetGCValues(display, text_gc, GCForeground, &saved);
+    XSetForeground(display, text_gc, BlackPixel(display, gget_screen()));
+    return saved.foreground;
+}
+
+// Back to the pixel of the text colour; an index without a colour cell keeps the pixel saved.
+void end_x_shadow(unsigned long saved)
+{
+    const unsigned long pixel = color_pixel(text_color);
+    const bool cell = pixel != static_cast<unsigned long>(-1);
+    XSetForeground(gget_display(), text_gc, cell ? pixel : saved);
+}
+
+void clear_glyphs()
+{
+    font_index.fill(-1);
+    font_size.fill(0);
+    font_len = 0;
+}
+
+// Walks the glyph starting at offset off, calling f(move, x, y) for each pair (x with the move
+// bit removed).  The walk never leaves the loaded data: false for a glyph that runs past the
+// end of the data without its closing 255, or that holds a mark where a y belongs.
+template <class F> bool walk_glyph(int off, F f)
+{
+    for (int p = off; p >= 0 && p < font_len; p += 2) {
+        const int x = font_db[p];
+        if (x == 255) return true;
+        if (x == 254 || p + 1 >= font_len) return false;
+        const int y = font_db[p + 1];
+        if (y >= 254) return false;
+        if (x >= 128) f(true, x - 128, y);
+        else f(false, x, y);
+    }
+    return false;
+}
+
+// One whitespace-separated token of at most size - 1 characters (longer ones are cut, and then
+// no number).  False at the end of the stream.
+bool next_token(FILE *fp, char *buf, size_t size)
+{
+    int c;
+    while ((c = getc(fp)) != EOF && std::isspace(c)) {
+    }
+    if (c == EOF) return false;
+    size_t n = 0;
+    for (; c != EOF && !std::isspace(c); c = getc(fp))
+        if (n + 1 < size) buf[n++] = static_cast<char>(c);
+        else n = size;  // too long: marked by filling the buffer
+    if (n >= size) {
+        buf[0] = '\0';
+        return true;
+    }
+    buf[n] = '\0';
+    return true;
+}
+
+bool parse_int(const char *text, int &value)
+{
+    if (*text == '+') text++;
+    const char *end = text + std::strlen(text);
+    const auto [ptr, ec] = std::from_chars(text, end, value);
+    return ec == std::errc() && ptr == end && ptr != text;
+}
+
+bool read_number(FILE *fp, int &value)
+{
+    char tok[24];
+    return next_token(fp, tok, sizeof tok) && parse_int(tok, value);
+}
+
+bool skip_word(FILE *fp)
+{
+    char tok[8];
+    return next_token(fp, tok, sizeof tok);
+}
+
+// A line of a list file (at most size - 1 characters kept; the rest of a longer line is
+// skipped).  False at the end of the stream.
+bool read_line(FILE *fp, char *buf, size_t size)
+{
+    int c = getc(fp);
+    if (c == EOF) return false;
+    size_t n = 0;
+    for (; c != EOF && c != '\n'; c = getc(fp))
+        if (n + 1 < size) buf[n++] = static_cast<char>(c);
+    buf[n] = '\0';
+    return true;
+}
+
+void add_font(const char *abbr, const char *name)
+{
+    if (num_fonts >= MAX_FONTS) return;
+    copy_text(fonts[num_fonts].abbr, sizeof fonts[num_fonts].abbr, abbr);
+    copy_text(fonts[num_fonts].name, sizeof fonts[num_fonts].name, name);
+    num_fonts++;
+}
+
+// vyk.fnl: the abbreviation, then the rest of the line as the name.  Lines without a name are
+// skipped.
+void read_default_list(FILE *fp)
+{
+    char line[256];
+    while (num_fonts < MAX_FONTS && read_line(fp, line, sizeof line)) {
+        char *p = line;
+        while (*p && std::isspace(static_cast<unsigned char>(*p))) p++;
+        char *abbr = p;
+        while (*p && !std::isspace(static_cast<unsigned char>(*p))) p++;
+        if (*p) *p++ = '\0';
+        wstrim_string(p);
+        while (*p && std::isspace(static_cast<unsigned char>(*p))) p++;
+        if (*abbr && *p) add_font(abbr, p);
+    }
+}
+
+// A "fi:" list file: abbreviation and name as two words a line.
+void read_list_file(FILE *fp)
+{
+    char line[256];
+    int entries = 0;
+    while (entries < MAX_FILE_FONTS && num_fonts < MAX_FONTS && read_line(fp, line, sizeof line)) {
+        char abbr[10], name[100];
+        if (std::sscanf(line, "%9s %99s", abbr, name) != 2) continue;
+        add_font(abbr, name);
+        entries++;
+    }
+}
+
+// Opens a font or list file found along file_path: a plain file only, never a pipe or a
+// standard stream (the names come from lookup files).
+FILE *open_plain(const char *name, char (&path)[FILE_NAME_MAX + 1])
+{
+    FILE_add_path(RES_get("file_path"), name, path);
+    if (path[0] == '|' || !FILE_is_file(path)) return nullptr;
+    return FILE_open(path, "r");
+}
+
+int load_x_font(const char *name)
+{
+    Display *display = gget_display();
+    // Server fonts live on the X display; the file workstations have none.
+    XFontStruct *info = gtype_is_WIN_PIX() && display ? XLoadQueryFont(display, name) : nullptr;
+    if (!info) {
+        MESS_print(192, "read_font: unable to load font: %s\n", name);
+        return -1;
+    }
+    if (font_info && font_display == display) XFreeFont(display, font_info);
+    font_info = info;
+    font_display = display;
+    if (have_x_gc()) XSetFont(display, text_gc, info->fid);
+    font_type = 2;
+    return 0;
+}
+
+// ---------------------------------------------------------------------------------------------
+// The stroke layout
+// ---------------------------------------------------------------------------------------------
+
+inline int glyph_of(unsigned char c) { return font_index[c]; }
+
+// A running length or offset with its fraction dropped.  Settings replayed from a metafile can
+// be anything: the value is kept within +-1e9 (and a value that is not a number gives 0).
+int to_int(float v)
+{
+    if (!(v == v)) return 0;
+    return static_cast<int>(std::clamp(v, -1e9f, 1e9f));
+}
+
+int measured_length(const unsigned char *s, size_t n)
+{
+    int length = 0;
+    for (size_t i = 0; i + 1 < n; i++) {
+        if (text_char_space > 0)
+            length = to_int(static_cast<float>(length) +
+                            text_char_space * (100 * text_space + 100));
+        else
+            length = to_int(static_cast<float>(length + font_size[s[i]]) + 100 * text_space);
+    }
+    if (n > 0) {
+        if (text_char_space > 0)
+            length = to_int(static_cast<float>(length) + 100 * text_char_space);
+        else
+            length += font_size[s[n - 1]];
+    }
+    return to_int(text_expan * static_cast<float>(length));
+}
+
+int horizontal_offset(int length)
+{
+    switch (horiz_align) {
+    case GCENTER_HOR: return -(length / 2);
+    case GRIGHT_HOR: return -length;
+    default: return 0;
+    }
+}
+
+int vertical_offset()
+{
+    return vert_align >= 0 && vert_align <= 5 ? VOFF[vert_align] : VOFF[0];
+}
+
+// Lays out a text at (ox, oy) with the loaded stroke font.  The sink receives, per glyph,
+// glyph_start(), then point(move, x, y) in world coordinates for each pair, then glyph_end().
+template <class Sink> void layout(float ox, float oy, const unsigned char *s, size_t n, Sink &sink)
+{
+    int hoff = horizontal_offset(measured_length(s, n));
+    const int voff = vertical_offset();
+    const float scale = text_height / 105;
+    const float pitch = (100 * text_space + 100) * text_char_space;
+    for (size_t i = 0; i < n; i++) {
+        const int off = glyph_of(s[i]);
+        if (off >= 0) {
+            sink.glyph_start();
+            walk_glyph(off, [&](bool move, int gx, int gy) {
+                const float xx =
+                    scale * (static_cast<float>(gx) * text_expan + static_cast<float>(hoff));
+                const float yy = scale * static_cast<float>(gy + voff);
+                const float x = ox + upy * xx + upx * yy, y = oy - upx * xx + upy * yy;
+                if (std::isfinite(x) && std::isfinite(y)) sink.point(move, x, y);
+            });
+            sink.glyph_end();
+            const float width = static_cast<float>(font_size[s[i]]);
+            const float advance = text_char_space > 0 ? text_expan * pitch
+                                                      : text_expan * (width + 100 * text_space);
+            hoff = to_int(static_cast<float>(hoff) + advance);
+        } else if (s[i] == ' ') {
+            const float advance = text_char_space > 0
+                                      ? text_expan * pitch
+                                      : text_expan * (100 * text_space + BLANK_WIDTH);
+            hoff = to_int(static_cast<float>(hoff) + advance);
+        }
+    }
+}
+
+// Device points of the X11 types: buffered and drawn as connected lines in runs.
+struct XSink {
+    Display *display;
+    Drawable win;
+    XPoint pts[STROKE_RUN];
+    int n = 0;
+    void flush()
+    {
+        if (n >= 2) XDrawLines(display, win, text_gc, pts, n, CoordModeOrigin);
+    }
+    void glyph_start() { n = 0; }
+    void point(bool move, float x, float y)
+    {
+        const XPoint p{static_cast<short>(static_cast<double>(xW_p(x)) + 0.5),
+                       static_cast<short>(static_cast<double>(yW_p(y)) + 0.5)};
+        if (move) {
+            flush();
+            n = 0;
+        }
+        pts[n++] = p;
+        if (n == STROKE_RUN) {
+            flush();
+            pts[0] = p;
+            n = 1;
+        }
+    }
+    void glyph_end()
+    {
+        flush();
+        n = 0;
+    }
+};
+
+struct PsSink {
+    int n = 0;
+    void glyph_start()
+    {
+        gps_printf("np\n");
+        n = 0;
+    }
+    void point(bool move, float x, float y)
+    {
+        if (move) {
+            if (n >= 2) gps_printf("stroke\nnp\n");
+            gps_move(x, y);
+            n = 1;
+            return;
+        }
+        gps_line(x, y);
+        if (++n == STROKE_RUN) {
+            gps_printf("stroke\nnp\n");
+            gps_move(x, y);
+            n = 1;
+        }
+    }
+    void glyph_end()
+    {
+        if (n >= 2) gps_printf("stroke\n");
+        n = 0;
+    }
+};
+
+struct HpglSink {
+    int n = 0;
+    void glyph_start() { n = 0; }
+    void point(bool move, float x, float y)
+    {
+        if (move) {
+            ghpgl_move(x, y);
+            n = 1;
+            return;
+        }
+        ghpgl_line(x, y);
+        if (++n == STROKE_RUN) {
+            ghpgl_printf("\n");
+            n = 1;
+        }
+    }
+    void glyph_end()
+    {
+        if (n >= 2) ghpgl_printf("\n");
+        n = 0;
+    }
+};
+
+struct CallbackSink {
+    void (*pen)(void *, int, float, float);
+    void *arg;
+    int count = 0;
+    void glyph_start() {}
+    void point(bool move, float x, float y)
+    {
+        pen(arg, move ? 0 : 1, x, y);
+        count++;
+    }
+    void glyph_end() {}
+};
+
+// Strokes a text on the current device; color is the colour of this pass on the print
+// workstations (the shadow passes use the black pen there).
+void stroke_text(float ox, float oy, const char *str, size_t n, int color)
+{
+    const auto *s = reinterpret_cast<const unsigned char *>(str);
+    if (gtype_is_WIN_PIX()) {
+        if (!have_x_gc()) return;
+        XSink sink{gget_display(), gget_draw_window(), {}};
+        layout(ox, oy, s, n, sink);
+    } else if (gtype_is_PS()) {
+        gps_printf("%%%%TE:%f %f %s\n", ox, oy, str);
+        gps_set_width(static_cast<int>(text_color), text_width);
+        gps_set_color(color);
+        gps_set_type(1);
+        PsSink sink;
+        layout(ox, oy, s, n, sink);
+    } else if (gtype_is_HPGL()) {
+        ghpgl_set_width(static_cast<int>(text_color), text_width);
+        ghpgl_set_color(color);
+        ghpgl_set_type(1);
+        HpglSink sink;
+        layout(ox, oy, s, n, sink);
+    }
+}
+
+// The world size of one device unit at a position; 0 where the device scale collapses.
+float device_unit(float (*to_dev)(float), float v)
+{
+    const float d = to_dev(v + 1) - to_dev(v);
+    return d != 0 ? 1 / d : 0.0f;
+}
+
+void draw_x_font_text(const Gpt &pos, const char *str, size_t n)
+{
+    if (!have_x_gc() || !font_info || !std::isfinite(pos.x) || !std::isfinite(pos.y)) return;
+    Display *display = gget_display();
+    const int px = static_cast<int>(xW_p(pos.x) + 0.5f);
+    const int py = static_cast<int>(yW_p(pos.y) + 0.5f);
+    const int len = static_cast<int>(n);
+    const int w = XTextWidth(font_info, str, len);
+    int xoff = 0, yoff = 0;
+    if (horiz_align == GCENTER_HOR) xoff = -(w / 2);
+    else if (horiz_align == GRIGHT_HOR) xoff = -w;
+    switch (vert_align) {
+    case GTOP_VERT:
+    case GCAP_VERT: yoff = font_info->ascent; break;
+    case GHALF_VERT: yoff = font_info->ascent / 2; break;
+    case GBOTTOM_VERT: yoff = -font_info->descent; break;
+    default: break;
+    }
+    const Drawable win = gget_draw_window();
+    if (drop_shadow > 0) {
+        const unsigned long saved = begin_x_shadow();
+        for (int i = 0; i < drop_shadow; i++)
+            XDrawString(display, win, text_gc, px + xoff + i, py + yoff + i, str, len);
+        end_x_shadow(saved);
+    }
+    XDrawString(display, win, text_gc, px + xoff, py + yoff, str, len);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Drawing
+// ---------------------------------------------------------------------------------------------
+
+Gint gtext(const Gpt *text_pos, const Gchar *char_string)
+{
+    if (!check_open("gtext")) return -1;
+    if (!text_pos) return -1;
+    if (!char_string || !char_string[0]) return 0;
+    const float x = text_pos->x, y = text_pos->y;
+    const size_t n = std::strlen(char_string);
+    if (gtype_is_META()) {
+        gmeta_printf("TE %f,%f %s\n", x, y, char_string);
+        if (gmeta_get_type() == 1) gcgm_set_type(1);  // nothing of a text is drawn in CGM
+        return 0;
+    }
+    if (void *data = gnew_obj(50, 1, static_cast<int>(n + 9), nullptr)) {
+        std::memcpy(data, text_pos, sizeof(Gpt));
+        std::memcpy(static_cast<char *>(data) + sizeof(Gpt), char_string, n + 1);
+    }
+    if (font_type == 1) {
+        if (drop_shadow > 0) {
+            const float dx = device_unit(xW_p, x), dy = device_unit(yW_p, y);
+            // The shadow is black: the screen's black pixel on the X11 types, the black pen on
+            // the print workstations (which have no X context).
+            const bool x11 = have_x_gc();
+            const unsigned long saved = x11 ? begin_x_shadow() : 0;
+            for (int i = 0; i < drop_shadow; i++)
+                stroke_text(x + static_cast<float>(i) * dx, y + static_cast<float>(i) * dy,
+                            char_string, n, 500);
+            if (x11) end_x_shadow(saved);
+        }
+        stroke_text(x, y, char_string, n, static_cast<int>(text_color));
+    } else if (font_type == 2) {
+        draw_x_font_text(*text_pos, char_string, n);
+    }
+    return 0;
+}
+
+int gtext_length(const Gchar *char_string)
+{
+    if (!char_string) return 0;
+    return measured_length(reinterpret_cast<const unsigned char *>(char_string),
+                           std::strlen(char_string));
+}
+
+int gtext_strokes(const Gpt *text_pos, const Gchar *char_string,
+                  void (*pen)(void *arg, int draw, float x, float y), void *arg)
+{
+    if (!text_pos || !char_string || !pen || font_type != 1) return 0;
+    CallbackSink sink{pen, arg};
+    layout(text_pos->x, text_pos->y, reinterpret_cast<const unsigned char *>(char_string),
+           std::strlen(char_string), sink);
+    return sink.count;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Attributes
+// ---------------------------------------------------------------------------------------------
+
+Gint gset_text_colr_ind(Gint ind)
+{
+    if (!check_open("gset_text_colr_ind")) return -1;
+    if (!gis_valid_colr(ind)) {
+        gerr_printf("gset_text_colr_ind", "invalid color index: %d\n", ind);
+        return -1;
+    }
+    const bool pen = ind >= 500 && ind <= 508;
+    if (pen && gtype_is_WIN_PIX()) ind = 1;
+    else if (!pen && gget_color_ind(ind) == -1) {
+        gerr_printf("gset_text_colr_ind", "color index not initialized\n");
+        return -1;
+    }
+    if (static_cast<unsigned int>(ind) == text_color) return 0;
+    text_color = static_cast<unsigned int>(ind);
+    if (gtype_is_META()) {
+        gmeta_printf("TE_CLR %d\n", ind);
+    } else {
+        gnew_obj(56, ind, 0, nullptr);
+        if (have_x_gc()) XSetForeground(gget_display(), text_gc, color_pixel(text_color));
+    }
+    return 0;
+}
+
+Gint gset_expan(Gfloat expansion)
+{
+    if (!check_open("gset_expan")) return -1;
+    if (!(expansion >= 0)) {
+        gerr_printf("gset_expan", "invalid expansion factor: %f\n", expansion);
+        return -1;
+    }
+    if (expansion == text_expan) return 0;
+    text_expan = expansion;
+    if (gtype_is_META()) gmeta_printf("TE_EXP %f\n", expansion);
+    else gnew_obj(55, 1, sizeof(Gfloat), &expansion);
+    return 0;
+}
+
+Gint gset_text_width(Gfloat textwidth)
+{
+    if (!check_open("gset_text_width")) return -1;
+    if (!(textwidth >= 0)) {
+        gerr_printf("gset_text_width", "invalid text width: %f\n", textwidth);
+        return -1;
+    }
+    if (textwidth == text_width) return 0;
+    if (gtype_is_PS() && textwidth == 0) textwidth = 1;
+    text_width = textwidth;
+    if (gtype_is_META()) {
+        gmeta_printf("TE_WDTH %f\n", textwidth);
+    } else {
+        gnew_obj(61, 1, sizeof(Gfloat), &textwidth);
+        if (have_x_gc()) {
+            XGCValues values;
+            values.line_width = static_cast<int>(textwidth);
+            XChangeGC(gget_display(), text_gc, GCLineWidth, &values);
+        }
+    }
+    return 0;
+}
+
+Gint gset_char_ht(Gfloat char_ht)
+{
+    if (!check_open("gset_char_ht")) return -1;
+    if (!(char_ht >= 0)) {
+        gerr_printf("gset_char_ht", "invalid character height: %f\n", char_ht);
+        return -1;
+    }
+    if (char_ht == text_height) return 0;
+    text_height = char_ht;
+    if (gtype_is_META()) gmeta_printf("TE_HGHT %f\n", char_ht);
+    else gnew_obj(57, 1, sizeof(Gfloat), &char_ht);
+    return 0;
+}
+
+Gint gset_text_path(Gtext_path) { return 0; }
+
+Gint gset_char_up_vec(const Gpt *char_up_vec)
+{
+    if (!char_up_vec) return 0;
+    const float vx = char_up_vec->x, vy = char_up_vec->y;
+    if (vx == upx && vy == upy) return 0;
+    if (gtype_is_META()) {
+        gmeta_printf("TE_UP %f,%f\n", vx, vy);
+        return 0;
+    }
+    // A zero (or not finite) vector has no direction: the text keeps its own.
+    const float length = std::sqrt(vx * vx + vy * vy);
+    if (!(length > 0) || !std::isfinite(length)) return 0;
+    gnew_obj(58, 1, sizeof(Gpt), char_up_vec);
+    upx = vx / length;
+    upy = vy / length;
+    return 0;
+}
+
+Gint gset_text_align(const Gtext_align *text_align)
+{
+    if (!text_align) return 0;
+    if (text_align->hor == horiz_align && text_align->ver == vert_align) return 0;
+    horiz_align = text_align->hor;
+    vert_align = text_align->ver;
+    if (gtype_is_META()) gmeta_printf("TE_ALGN %d %d\n", horiz_align, vert_align);
+    else gnew_obj(60, 1, sizeof(Gtext_align), text_align);
+    return 0;
+}
+
+Gint ginq_text_align(Gint *err, Gtext_align *text_align)
+{
+    if (text_align) {
+        text_align->hor = static_cast<Gtext_hor>(horiz_align);
+        text_align->ver = static_cast<Gtext_ver>(vert_align);
+    }
+    if (err) *err = 0;
+    return 0;
+}
+
+Gint gset_space(Gfloat space)
+{
+    if (space == text_space) return 0;
+    text_space = space;
+    if (gtype_is_META()) gmeta_printf("TE_SPC %f\n", space);
+    else gnew_obj(53, 1, sizeof(Gfloat), &space);
+    return 0;
+}
+
+Gint gset_char_space(Gfloat space)
+{
+    if (space == text_char_space) return 0;
+    text_char_space = space;
+    if (gtype_is_META()) gmeta_printf("TE_CSPC %f\n", space);
+    else gnew_obj(54, 1, sizeof(Gfloat), &space);
+    return 0;
+}
+
+Gint gset_fontprec(const Gfontprec *fontprec)
+{
+    if (!fontprec) return -1;
+    if (fontprec->font == font_ind) return 0;
+    font_ind = fontprec->font;
+    if (gtype_is_META()) {
+        gmeta_printf("TE_FNT %d %d\n", fontprec->font, static_cast<int>(fontprec->prec));
+        return 0;
+    }
+    gnew_obj(59, 1, sizeof(Gfontprec), fontprec);
+    if (num_fonts == 0) return 0;
+    if (font_ind < 1 || font_ind > num_fonts) {
+        MESS_print(192, "gset_fontprec: invalid font id: %d\n", font_ind);
+        return -1;
+    }
+    return read_font(fonts[font_ind - 1].name);
+}
+
+int gset_font_drop(int ind)
+{
+    drop_shadow = ind;
+    return 0;
+}
+
+int gget_font_drop() { return drop_shadow; }
+
+int gset_font_drop_color(int ind)
+{
+    drop_color = ind;
+    return 0;
+}
+
+int gget_text_colr() { return static_cast<int>(text_color); }
+
+// The context only while an X11 workstation is open: after its close the context is freed.
+GC gget_text_gc() { return have_x_gc() ? text_gc : nullptr; }
+
+int ginit_text(int type)
+{
+    Display *display = gget_display();
+    // A new X11 workstation: the context of an earlier one was freed when it closed.
+    if (type == 0) text_gc = nullptr;
+    if (type == 0 && display && gget_base_window())
+        text_gc = XCreateGC(display, gget_base_window(), 0, nullptr);
+    if (type != 0 && type != 1) {
+        // A print of the display list initialises the kernel for the printer while the window
+        // stays open: the window's context follows the attributes just reset (colour 1, width 1).
+        if (display && text_gc && gget_root_window()) {
+            XGCValues values;
+            const int pixel = gget_color_ind(1);
+            values.foreground = pixel >= 0 ? static_cast<unsigned long>(pixel)
+                                           : WhitePixel(display, gget_screen());
+            values.line_width = 1;
+            XChangeGC(display, text_gc, GCForeground | GCLineWidth, &values);
+        }
+        return 0;
+    }
+    if (have_x_gc()) {  // only while an X11 workstation has the context
+        XRectangle rect;
+        gget_xviewport(&rect);
+        XSetClipRectangles(display, text_gc, 0, 0, &rect, 1, Unsorted);
+        const int screen = gget_screen();
+        XSetForeground(display, text_gc, WhitePixel(display, screen));
+        XSetBackground(display, text_gc, BlackPixel(display, screen));
+        XSetLineAttributes(display, text_gc, 1, LineSolid, CapProjecting, JoinBevel);
+    }
+    return 0;
+}
+
+int greset_text()
+{
+    text_color = 1;
+    text_width = 1.0f;
+    text_height = 0.01f;
+    text_expan = 1.0f;
+    text_space = 0.25f;
+    text_char_space = 0.0f;
+    horiz_align = GNORMAL_HOR;
+    vert_align = GNORMAL_VERT;
+    upx = 0.0f;
+    upy = 1.0f;
+    font_ind = 1;
+    return 0;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Fonts
+// ---------------------------------------------------------------------------------------------
+
+int gset_font_list(const char *list)
+{
+    copy_text(font_list, sizeof font_list, list);
+    return 1;
+}
+
+int gsetup_fonts()
+{
+    num_fonts = 0;
+    const char *setting = font_list[0] ? font_list : RES_get("font_list");
+    if ((!setting || !setting[0]) && gget_display())
+        setting = XGetDefault(gget_display(), gget_prog_name(), "font_list");
+    char path[FILE_NAME_MAX + 1];
+    if (setting && setting[0] && strnicmp(setting, "fi:", 3) == 0) {
+        // The list file is named by the user's setting.
+        FILE_add_path(RES_get("file_path"), setting + 3, path);
+        if (FILE *fp = FILE_open(path, "r")) {
+            read_list_file(fp);
+            FILE_close(fp);
+        } else {
+            MESS_print(192, "gsetup_fonts: unable to load font list file: %s\n", path);
+        }
+    } else if (setting && setting[0]) {
+        int count = 0;
+        char **list = nullptr;
+        if (parse_string(setting, ',', &count, &list) == 0) {
+            for (int i = 0; i < count && num_fonts < MAX_FONTS; i++) add_font("", list[i]);
+            free_parsed_array(count, list);
+        }
+    } else if (FILE *fp = open_plain("vyk.fnl", path)) {
+        read_default_list(fp);
+        FILE_close(fp);
+    }
+    // A font number outside the list (stored by gset_fontprec) falls back to the default font.
+    const bool listed = font_ind >= 1 && font_ind <= num_fonts;
+    return read_font(listed ? fonts[font_ind - 1].name : "modern.fnt");
+}
+
+int gget_font_index(const char *str)
+{
+    if (!str) return 1;
+    if (std::isdigit(static_cast<unsigned char>(str[0]))) {
+        // A number too large for an int is held at the largest one (no font has it).
+        errno = 0;
+        const long n = std::strtol(str, nullptr, 10);
+        return errno == ERANGE || n > INT_MAX ? INT_MAX : static_cast<int>(n);
+    }
+    for (int i = 0; i < num_fonts; i++)
+        if (stricmp(fonts[i].abbr, str) == 0) return i + 1;
+    return 1;
+}
+
+int read_font(const char *name)
+{
+    if (!gchk_graphics()) return -1;
+    clear_glyphs();
+    if (!name) name = "";
+    if (name[0] == '#') return load_x_font(name + 1);
+    char path[FILE_NAME_MAX + 1];
+    FILE *fp = open_plain(name, path);
+    const int status = fp ? gread_font_data(fp) : -1;
+    if (fp) FILE_close(fp);
+    if (status != 0) {
+        MESS_print(192, "read_font: unable to load font file: %s\n", path);
+        return -1;
+    }
+    return 0;
+}
+
+int gread_font_data(FILE *fp)
+{
+    clear_glyphs();
+    if (!fp) return -1;
+    int first;
+    if (!read_number(fp, first)) return -1;
+    int len = 0;
+    const bool labels = first != 255;  // the second layout labels each glyph
+    if (!labels) font_db[len++] = 255;
+    else if (!skip_word(fp)) return -1;
+    for (;;) {
+        int v;
+        if (!read_number(fp, v) || v < 0 || v > 255 || len >= FONT_DB_SIZE) return -1;
+        if (v == 254) {
+            font_db[len++] = 255;
+            break;
+        }
+        font_db[len++] = static_cast<unsigned char>(v);
+        if (labels && v == 255 && !skip_word(fp)) return -1;
+    }
+    std::array<int, 256> start;
+    for (int &off : start)
+        if (!read_number(fp, off)) return -1;
+    font_len = len;
+    // Each start offset is checked against the data; a glyph that is not well formed counts
+    // as missing.
+    for (int c = 0; c < 256; c++) {
+        const int off = start[c];
+        if (off < 0 || off >= len) continue;
+        int width = 0;
+        if (!walk_glyph(off, [&](bool, int x, int) { width = std::max(width, x); })) continue;
+        font_index[c] = off;
+        font_size[c] = static_cast<unsigned char>(width);
+    }
+    font_size[' '] = BLANK_WIDTH;
+    font_type = 1;
+    return 0;
+}

@@ -1,0 +1,303 @@
+// PNG files through libpng 1.6.  The writer turns any image record into an 8-bit palette image
+// of exactly 256 palette entries (the colours in order of first appearance, then black) with
+// the texts "Title", "Software" and "Creation Time".  The reader gives 8 bits per channel
+// whatever the file holds: 16-bit channels are stripped, 1-, 2- and 4-bit palette indices
+// unpacked, low-depth grey levels scaled to 0..255, grey alpha dropped, and interlaced files
+// assembled pass by pass into the whole picture.
+//
+// libpng reports errors by a long jump back to the setjmp of the call: the functions that set
+// it up hold only plain C data, so that nothing with a destructor is skipped.
+#include "vykimg.h"
+
+#include "gks.h"
+
+#include <png.h>
+
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+const char *const PNG_SOFTWARE = "VYK - Halcyra v5.0";
+
+void on_error(png_structp png, png_const_charp msg)
+{
+    MESS_print(192, "%s: %s\n", static_cast<const char *>(png_get_error_ptr(png)), msg);
+    png_longjmp(png, 1);
+}
+
+void on_warning(png_structp png, png_const_charp msg)
+{
+    MESS_print(0x40000000, "%s: %s\n", static_cast<const char *>(png_get_error_ptr(png)), msg);
+}
+
+/// Encodes the palette image.  rows: height pointers to width index bytes each.
+int write_png(FILE *fp, png_uint_32 width, png_uint_32 height, const IMG_palette *pal,
+              png_bytep *rows, const char *title, const char *created)
+{
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING,
+                                              const_cast<char *>("PNG_write"), on_error,
+                                              on_warning);
+    if (png == nullptr) return 0;
+    png_infop info = png_create_info_struct(png);
+    if (info == nullptr) {
+        png_destroy_write_struct(&png, nullptr);
+        return 0;
+    }
+    png_color palette[256];
+    for (int i = 0; i < 256; i++) {
+        palette[i].red = i < pal->num_color ? pal->red[i] : 0;
+        palette[i].green = i < pal->num_color ? pal->grn[i] : 0;
+        palette[i].blue = i < pal->num_color ? pal->blu[i] : 0;
+    }
+    png_text text[3];
+    std::memset(text, 0, sizeof text);
+    const char *keys[3] = {"Title", "Software", "Creation Time"};
+    const char *values[3] = {title, PNG_SOFTWARE, created};
+    for (int i = 0; i < 3; i++) {
+        text[i].compression = PNG_TEXT_COMPRESSION_NONE;
+        text[i].key = const_cast<char *>(keys[i]);
+        text[i].text = const_cast<char *>(values[i]);
+        text[i].text_length = std::strlen(values[i]);
+    }
+
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        return 0;
+    }
+    png_init_io(png, fp);
+    png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_PALETTE, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_set_PLTE(png, info, palette, 256);
+    png_set_text(png, info, text, 3);
+    png_write_info(png, info);
+    png_write_image(png, rows);
+    png_write_end(png, info);
+    png_destroy_write_struct(&png, &info);
+    return 1;
+}
+
+/// Releases what the reader allocated in the record.
+void drop_pixels(IMG_report *image)
+{
+    std::free(image->data);
+    std::free(image->colors);
+    image->data = nullptr;
+    image->colors = nullptr;
+    image->num_colors = 0;
+}
+
+/// Decodes the file after its signature into the record.
+int read_png(FILE *fp, IMG_report *image, int type)
+{
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING,
+                                             const_cast<char *>("PNG_read"), on_error, on_warning);
+    if (png == nullptr) return 0;
+    png_infop info = png_create_info_struct(png);
+    png_infop end_info = png_create_info_struct(png);
+    if (info == nullptr || end_info == nullptr) {
+        png_destroy_read_struct(&png, &info, &end_info);
+        return 0;
+    }
+    png_bytep *volatile rows = nullptr;
+
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_read_struct(&png, &info, &end_info);
+        std::free(rows);
+        drop_pixels(image);
+        return 0;
+    }
+    png_init_io(png, fp);
+    png_set_sig_bytes(png, 8);
+    png_read_info(png, info);
+    png_uint_32 width = 0, height = 0;
+    int bit_depth = 0, color_type = 0, interlace = 0, compression = 0, filter = 0;
+    png_get_IHDR(png, info, &width, &height, &bit_depth, &color_type, &interlace, &compression,
+                 &filter);
+    MESS_print(0xf0000000, "%u %u %d - %d %d - %d %d\n", width, height, bit_depth, color_type,
+               interlace, compression, filter);
+
+    // Eight bits per channel, whatever the file holds.
+    if (bit_depth == 16) png_set_strip_16(png);
+    if (color_type == PNG_COLOR_TYPE_PALETTE && bit_depth < 8) png_set_packing(png);
+    if (color_type == PNG_COLOR_TYPE_GRAY && bit_depth < 8) png_set_expand_gray_1_2_4_to_8(png);
+    if (color_type == PNG_COLOR_TYPE_GRAY_ALPHA) png_set_strip_alpha(png);
+    png_set_interlace_handling(png);
+    png_read_update_info(png, info);
+    const size_t row_bytes = png_get_rowbytes(png, info);
+    const int channels = png_get_channels(png, info);
+
+    if (!IMG_check_size("PNG_read", static_cast<long>(width), static_cast<long>(height),
+                        static_cast<long>(row_bytes), 8L * channels)) {
+        png_destroy_read_struct(&png, &info, &end_info);
+        return 0;
+    }
+    std::snprintf(image->info, sizeof image->info, "PNG");
+    image->width = static_cast<int>(width);
+    image->height = static_cast<int>(height);
+    image->num_colors = 0;
+    image->colors = nullptr;
+    image->bytes_line = static_cast<int>(row_bytes);
+    image->byte_order = 1;
+    const bool rgba = color_type == PNG_COLOR_TYPE_RGB_ALPHA;
+    if (color_type == PNG_COLOR_TYPE_PALETTE || color_type == PNG_COLOR_TYPE_GRAY ||
+        color_type == PNG_COLOR_TYPE_GRAY_ALPHA) {
+        image->depth = image->bits_pixel = 8;
+    } else {
+        image->depth = 24;
+        image->bits_pixel = static_cast<int>(8 * (row_bytes / width));
+    }
+    MESS_print(0xf0000000, "type: %s\n", image->info);
+    MESS_print(0xf0000000, "width: %d\n", image->width);
+    MESS_print(0xf0000000, "height: %d\n", image->height);
+    MESS_print(0xf0000000, "depth: %d\n", image->depth);
+    MESS_print(0xf0000000, "bytes_per_line: %d\n", image->bytes_line);
+    if (type == 1) {
+        png_destroy_read_struct(&png, &info, &end_info);
+        return 1;
+    }
+
+    if (color_type == PNG_COLOR_TYPE_PALETTE) {
+        png_colorp palette = nullptr;
+        int num = 0;
+        image->color_type = 1;
+        image->red = image->grn = image->blu = 0;
+        if (png_get_PLTE(png, info, &palette, &num) == PNG_INFO_PLTE && num > 0) {
+            MESS_print(0xf0000000, "color table size: %d\n", num);
+            image->colors = static_cast<IMG_color *>(std::calloc(static_cast<size_t>(num),
+                                                                 sizeof(IMG_color)));
+            if (image->colors == nullptr) {
+                MESS_print(192, "Unable to allocate data buffer.\n");
+                png_destroy_read_struct(&png, &info, &end_info);
+                return 0;
+            }
+            image->num_colors = num;
+            for (int i = 0; i < num; i++) {
+                image->colors[i].r = palette[i].red / 255.0f;
+                image->colors[i].g = palette[i].green / 255.0f;
+                image->colors[i].b = palette[i].blue / 255.0f;
+            }
+        }
+    } else if (color_type == PNG_COLOR_TYPE_RGB || rgba) {
+        image->color_type = 0;
+        image->red = 0xff0000;
+        image->grn = 0xff00;
+        image->blu = 0xff;
+    }
+
+    image->data = static_cast<unsigned char *>(std::calloc(row_bytes * height, 1));
+    rows = static_cast<png_bytep *>(std::malloc(height * sizeof(png_bytep)));
+    if (image->data == nullptr || rows == nullptr) {
+        MESS_print(192, "Unable to allocate data buffer.\n");
+        png_destroy_read_struct(&png, &info, &end_info);
+        std::free(rows);
+        drop_pixels(image);
+        return 0;
+    }
+    for (png_uint_32 y = 0; y < height; y++) rows[y] = image->data + y * row_bytes;
+    // Every pass of an interlaced file lands in its own rows and columns.
+    png_read_image(png, rows);
+    if (rgba) {
+        // red, green, blue, alpha becomes red, red, green, blue: the masks select the colour.
+        for (png_uint_32 y = 0; y < height; y++) {
+            unsigned char *p = rows[y];
+            for (png_uint_32 x = 0; x < width; x++, p += 4) {
+                p[3] = p[2];
+                p[2] = p[1];
+                p[1] = p[0];
+            }
+        }
+    }
+    png_read_end(png, end_info);
+    png_destroy_read_struct(&png, &info, &end_info);
+    std::free(rows);
+    return 1;
+}
+
+}  // namespace
+
+int PNG_write(const char *filename, IMG_report *image)
+{
+    if (image == nullptr) return 0;
+    MESS_print(0xf0000000, "width: %d\n", image->width);
+    MESS_print(0xf0000000, "height: %d\n", image->height);
+    MESS_print(0xf0000000, "depth: %d\n", image->depth);
+    MESS_print(0xf0000000, "bytes_per_line: %d\n", image->bytes_line);
+
+    IMG_palette pal;
+    unsigned char *index = nullptr;
+    png_bytep *rows = nullptr;
+    if (image->data && image->width > 0 && image->height > 0) {
+        index = static_cast<unsigned char *>(
+            std::malloc(static_cast<size_t>(image->width) * static_cast<size_t>(image->height)));
+        rows = static_cast<png_bytep *>(
+            std::malloc(static_cast<size_t>(image->height) * sizeof(png_bytep)));
+        if (index == nullptr || rows == nullptr) {
+            MESS_print(192, "PNG_write: Unable to allocate data buffer.\n");
+            std::free(index);
+            std::free(rows);
+            return 0;
+        }
+    }
+    if (IMG_index_pixels("PNG_write", image, -1, &pal, index) != 0) {
+        std::free(index);
+        std::free(rows);
+        return 0;
+    }
+    MESS_print(0xf0000000, "num_color: %d\n", pal.num_color);
+    for (int y = 0; y < image->height; y++)
+        rows[y] = index + static_cast<size_t>(y) * static_cast<size_t>(image->width);
+
+    FILE *fp = filename ? FILE_open(filename, "wb") : nullptr;
+    if (fp == nullptr) {
+        MESS_print(192, "Unable to open PNG file\n");
+        std::free(index);
+        std::free(rows);
+        return 0;
+    }
+    Date now;
+    DATE_get_current_gmdate(&now);
+    char created[64];
+    std::snprintf(created, sizeof created, "%02d %.3s %d %02d:%02d:%02d GMT", now.day,
+                  now.month >= 1 && now.month <= 12 ? months_long[now.month - 1] : "",
+                  now.year, now.hour, now.min, now.sec);
+    const char *title = gget_win_title();
+    int result = write_png(fp, static_cast<png_uint_32>(image->width),
+                           static_cast<png_uint_32>(image->height), &pal, rows,
+                           title ? title : "", created);
+    if (std::fflush(fp) != 0 || std::ferror(fp)) result = 0;
+    if (FILE_close(fp) != 0) result = 0;
+    std::free(index);
+    std::free(rows);
+    return result;
+}
+
+int PNG_read(const char *filename, IMG_report *image, int type)
+{
+    FILE *fp = filename ? FILE_open(filename, "rb") : nullptr;
+    if (fp == nullptr) {
+        MESS_print(192, "PNG_read: Unable to open file: %s\n", filename ? filename : "");
+        return 0;
+    }
+    unsigned char sig[8];
+    if (std::fread(sig, 1, sizeof sig, fp) != sizeof sig || png_sig_cmp(sig, 0, sizeof sig) != 0) {
+        MESS_print(192, "PNG_read: Not a PNG file\n");
+        FILE_close(fp);
+        return 0;
+    }
+    image->data = nullptr;
+    image->colors = nullptr;
+    image->num_colors = 0;
+    const int result = read_png(fp, image, type);
+    FILE_close(fp);
+    return result;
+}
+
+int PNG_dump(const char *filename)
+{
+    IMG_report image;
+    if (gget_image(&image) == 0) return 0;
+    const int result = PNG_write(filename, &image);
+    IMG_free(&image);
+    return result;
+}

@@ -1,0 +1,504 @@
+// PNG files: what the writer makes is checked by pngcheck and ImageMagick (palette of 256
+// entries, texts, pixels); what ImageMagick makes in every colour type, bit depth and with
+// interlace is read and compared pixel by pixel with ImageMagick's own decoding; broken files
+// fail quickly.
+#include <gtest/gtest.h>
+
+#include "test_util.h"
+
+#include "vykimg.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <regex>
+#include <string>
+#include <vector>
+
+using vyktest::CaptureStdio;
+using vyktest::TempDir;
+using vyktest::quote;
+using vyktest::read_file;
+using vyktest::run;
+using vyktest::write_file;
+
+namespace {
+
+struct Image {
+    IMG_report r;
+    Image() { IMG_init(&r); }
+    ~Image() { IMG_free(&r); }
+    Image(const Image &) = delete;
+    Image &operator=(const Image &) = delete;
+};
+
+struct Rgb {
+    int r, g, b;
+    bool operator==(const Rgb &o) const { return r == o.r && g == o.g && b == o.b; }
+};
+
+void PrintTo(const Rgb &c, std::ostream *os)
+{
+    *os << "(" << c.r << "," << c.g << "," << c.b << ")";
+}
+
+unsigned channel(unsigned v, unsigned mask)
+{
+    if (mask == 0) return 0;
+    return (v & mask) >> __builtin_ctz(mask);
+}
+
+/// The colour of pixel (x, y) of a record as 0..255 components.
+Rgb rgb_at(const IMG_report &im, int x, int y)
+{
+    const unsigned char *row = im.data + static_cast<size_t>(y) * im.bytes_line;
+    if (im.color_type == 1) {
+        const int i = row[x];
+        if (i >= im.num_colors) return {0, 0, 0};
+        const IMG_color &c = im.colors[i];
+        return {static_cast<int>(std::lround(c.r * 255)), static_cast<int>(std::lround(c.g * 255)),
+                static_cast<int>(std::lround(c.b * 255))};
+    }
+    if (im.red == 0 && im.grn == 0 && im.blu == 0) return {row[x], row[x], row[x]};
+    unsigned v;
+    if (im.bits_pixel == 32) {
+        const unsigned char *p = row + 4 * x;
+        v = im.byte_order ? (p[1] << 16) | (p[2] << 8) | p[3] : p[0] | (p[1] << 8) | (p[2] << 16);
+    } else {
+        const unsigned char *p = row + 3 * x;
+        v = im.byte_order ? (p[0] << 16) | (p[1] << 8) | p[2] : p[0] | (p[1] << 8) | (p[2] << 16);
+    }
+    return {static_cast<int>(channel(v, im.red)), static_cast<int>(channel(v, im.grn)),
+            static_cast<int>(channel(v, im.blu))};
+}
+
+/// ImageMagick's decoding of a file: 8-bit RGB triples, rows from the top.
+std::vector<Rgb> magick_rgb(const std::string &file)
+{
+    const auto r = run("convert " + quote(file) + " -depth 8 rgb:-");
+    std::vector<Rgb> px;
+    EXPECT_EQ(r.status, 0) << r.err;
+    for (size_t i = 0; i + 2 < r.out.size(); i += 3)
+        px.push_back({static_cast<unsigned char>(r.out[i]),
+                      static_cast<unsigned char>(r.out[i + 1]),
+                      static_cast<unsigned char>(r.out[i + 2])});
+    return px;
+}
+
+/// A source picture of 200 colours (or of `colors` colours).
+std::vector<Rgb> source_colors(int w, int h, int colors)
+{
+    std::vector<Rgb> px;
+    for (int y = 0; y < h; y++)
+        for (int x = 0; x < w; x++) {
+            const int i = colors == 200 ? (x * 3 + y * 5) % 200 : (x + y) % colors;
+            px.push_back({(i * 37) % 256, (i * 91) % 256, (i * 53) % 256});
+        }
+    return px;
+}
+
+void write_ppm(const std::string &file, int w, int h, const std::vector<Rgb> &px)
+{
+    std::string s = "P6\n" + std::to_string(w) + " " + std::to_string(h) + "\n255\n";
+    for (const Rgb &c : px) {
+        s += static_cast<char>(c.r);
+        s += static_cast<char>(c.g);
+        s += static_cast<char>(c.b);
+    }
+    write_file(file, s);
+}
+
+/// A direct-colour record of 4-byte pixels, least significant byte first (as a 24-bit
+/// TrueColor window capture gives it).
+void make_truecolor(IMG_report *im, int w, int h, const std::vector<Rgb> &px)
+{
+    im->width = w;
+    im->height = h;
+    im->depth = 24;
+    im->bits_pixel = 32;
+    im->bytes_line = 4 * w;
+    im->byte_order = 0;
+    im->color_type = 0;
+    im->red = 0xff0000;
+    im->grn = 0xff00;
+    im->blu = 0xff;
+    im->data = static_cast<unsigned char *>(std::calloc(static_cast<size_t>(4) * w * h, 1));
+    for (int i = 0; i < w * h; i++) {
+        im->data[4 * i] = static_cast<unsigned char>(px[i].b);
+        im->data[4 * i + 1] = static_cast<unsigned char>(px[i].g);
+        im->data[4 * i + 2] = static_cast<unsigned char>(px[i].r);
+        im->data[4 * i + 3] = 0x77;
+    }
+}
+
+std::string png_chunk(const std::string &type, const std::string &data)
+{
+    std::string out;
+    const uint32_t n = static_cast<uint32_t>(data.size());
+    for (int s = 24; s >= 0; s -= 8) out += static_cast<char>(n >> s);
+    const std::string body = type + data;
+    out += body;
+    const uint32_t crc = static_cast<uint32_t>(
+        crc32(0, reinterpret_cast<const Bytef *>(body.data()), static_cast<uInt>(body.size())));
+    for (int s = 24; s >= 0; s -= 8) out += static_cast<char>(crc >> s);
+    return out;
+}
+
+std::string be32(uint32_t v)
+{
+    std::string s;
+    for (int sh = 24; sh >= 0; sh -= 8) s += static_cast<char>(v >> sh);
+    return s;
+}
+
+class ImgPng : public ::testing::Test {
+protected:
+    TempDir dir;
+};
+
+}  // namespace
+
+TEST_F(ImgPng, WrittenFileIsAValid256EntryPaletteImage)
+{
+    // Five colours, first met in this order when rows are taken from the top.
+    const Rgb five[5] = {{200, 10, 10}, {10, 200, 10}, {10, 10, 200}, {255, 255, 0}, {1, 2, 3}};
+    const int w = 20, h = 10;
+    std::vector<Rgb> px;
+    for (int y = 0; y < h; y++)
+        for (int x = 0; x < w; x++) px.push_back(five[std::min(4, x / 4 + y / 5)]);
+    Image im;
+    make_truecolor(&im.r, w, h, px);
+    const std::string file = dir.file("five.png");
+    ASSERT_EQ(PNG_write(file.c_str(), &im.r), 1);
+
+    const auto check = run("pngcheck -v " + quote(file));
+    EXPECT_EQ(check.status, 0) << check.out << check.err;
+    EXPECT_NE(check.out.find("8-bit palette"), std::string::npos) << check.out;
+    EXPECT_NE(check.out.find("256 palette entries"), std::string::npos) << check.out;
+    EXPECT_NE(check.out.find("non-interlaced"), std::string::npos) << check.out;
+
+    const auto ident = run("identify -verbose " + quote(file));
+    EXPECT_EQ(ident.status, 0) << ident.err;
+    EXPECT_NE(ident.out.find("Colormap entries: 256"), std::string::npos) << ident.out;
+
+    // The palette: the five colours in order of first appearance, then black.
+    const auto pal = run("pngcheck -p " + quote(file));
+    std::regex entry(R"((\d+):\s*\(\s*(\d+),\s*(\d+),\s*(\d+)\))");
+    std::vector<Rgb> entries;
+    for (std::sregex_iterator it(pal.out.begin(), pal.out.end(), entry), end; it != end; ++it)
+        entries.push_back({std::stoi((*it)[2]), std::stoi((*it)[3]), std::stoi((*it)[4])});
+    ASSERT_EQ(entries.size(), 256u) << pal.out;
+    for (int i = 0; i < 5; i++) EXPECT_EQ(entries[i], five[i]) << i;
+    for (int i = 5; i < 256; i++) EXPECT_EQ(entries[i], (Rgb{0, 0, 0})) << i;
+
+    EXPECT_EQ(magick_rgb(file), px);
+}
+
+TEST_F(ImgPng, TextEntries)
+{
+    Image im;
+    make_truecolor(&im.r, 4, 4, std::vector<Rgb>(16, Rgb{9, 9, 9}));
+    const std::string file = dir.file("t.png");
+    ASSERT_EQ(PNG_write(file.c_str(), &im.r), 1);
+    const auto t = run("pngcheck -t " + quote(file));
+    EXPECT_EQ(t.status, 0) << t.out;
+    EXPECT_NE(t.out.find("Title:"), std::string::npos) << t.out;
+    EXPECT_NE(t.out.find("VYK - Halcyra v5.0"), std::string::npos) << t.out;
+    std::smatch m;
+    ASSERT_TRUE(std::regex_search(t.out, m,
+                                  std::regex(R"(Creation Time:\s+(\d\d) ([A-Z][a-z][a-z]) (\d{4}) )"
+                                             R"((\d\d):(\d\d):(\d\d) GMT)")))
+        << t.out;
+    EXPECT_EQ(m[2].str() + "\n", run("LC_ALL=C date -u '+%b'").out);
+    EXPECT_LT(t.out.find("Title"), t.out.find("Software"));
+    EXPECT_LT(t.out.find("Software"), t.out.find("Creation Time"));
+}
+
+TEST_F(ImgPng, ColoursBeyondTheTwoHundredFiftySixthTakeEntryZero)
+{
+    const int w = 20, h = 20;  // 400 distinct colours
+    std::vector<Rgb> px;
+    for (int i = 0; i < w * h; i++) px.push_back({i % 256, i / 256, 100});
+    Image im;
+    make_truecolor(&im.r, w, h, px);
+    const std::string file = dir.file("many.png");
+    ASSERT_EQ(PNG_write(file.c_str(), &im.r), 1);
+    const std::vector<Rgb> got = magick_rgb(file);
+    ASSERT_EQ(got.size(), px.size());
+    for (int i = 0; i < w * h; i++) EXPECT_EQ(got[i], i < 256 ? px[i] : px[0]) << i;
+}
+
+TEST_F(ImgPng, OtherRecordLayoutsAreWrittenWithTheirColours)
+{
+    // An indexed record with an index beyond its table (black) and padded rows.
+    Image idx;
+    idx.r.width = 3;
+    idx.r.height = 2;
+    idx.r.depth = 8;
+    idx.r.bits_pixel = 8;
+    idx.r.bytes_line = 4;
+    idx.r.color_type = 1;
+    idx.r.num_colors = 2;
+    idx.r.colors = static_cast<IMG_color *>(std::calloc(2, sizeof(IMG_color)));
+    idx.r.colors[0] = {1, 0, 0};
+    idx.r.colors[1] = {0, 0, 1};
+    idx.r.data = static_cast<unsigned char *>(std::malloc(8));
+    const unsigned char d8[8] = {0, 1, 7, 0xee, 1, 0, 0, 0xee};
+    std::memcpy(idx.r.data, d8, 8);
+    ASSERT_EQ(PNG_write(dir.file("i.png").c_str(), &idx.r), 1);
+    EXPECT_EQ(magick_rgb(dir.file("i.png")),
+              (std::vector<Rgb>{{255, 0, 0}, {0, 0, 255}, {0, 0, 0}, {0, 0, 255}, {255, 0, 0},
+                                {255, 0, 0}}));
+
+    // A grey record as the own format gives it (no table, no masks).
+    Image grey;
+    grey.r.width = 3;
+    grey.r.height = 1;
+    grey.r.depth = 8;
+    grey.r.bytes_line = 3;
+    grey.r.data = static_cast<unsigned char *>(std::malloc(3));
+    grey.r.data[0] = 0;
+    grey.r.data[1] = 128;
+    grey.r.data[2] = 255;
+    ASSERT_EQ(PNG_write(dir.file("g.png").c_str(), &grey.r), 1);
+    EXPECT_EQ(magick_rgb(dir.file("g.png")),
+              (std::vector<Rgb>{{0, 0, 0}, {128, 128, 128}, {255, 255, 255}}));
+
+    // 4-bit pixels, the high half-byte first; 1-bit pixels, the least significant bit first.
+    Image nib;
+    nib.r.width = 3;
+    nib.r.height = 1;
+    nib.r.depth = 4;
+    nib.r.bits_pixel = 4;
+    nib.r.bytes_line = 2;
+    nib.r.color_type = 1;
+    nib.r.num_colors = 16;
+    nib.r.colors = static_cast<IMG_color *>(std::calloc(16, sizeof(IMG_color)));
+    nib.r.colors[2] = {0, 1, 0};
+    nib.r.colors[5] = {1, 1, 1};
+    nib.r.data = static_cast<unsigned char *>(std::malloc(2));
+    nib.r.data[0] = 0x25;
+    nib.r.data[1] = 0x20;
+    ASSERT_EQ(PNG_write(dir.file("n.png").c_str(), &nib.r), 1);
+    EXPECT_EQ(magick_rgb(dir.file("n.png")),
+              (std::vector<Rgb>{{0, 255, 0}, {255, 255, 255}, {0, 255, 0}}));
+
+    Image bit;
+    bit.r.width = 3;
+    bit.r.height = 1;
+    bit.r.depth = 1;
+    bit.r.bits_pixel = 1;
+    bit.r.bytes_line = 1;
+    bit.r.color_type = 1;
+    bit.r.num_colors = 2;
+    bit.r.colors = static_cast<IMG_color *>(std::calloc(2, sizeof(IMG_color)));
+    bit.r.colors[1] = {1, 1, 0};
+    bit.r.data = static_cast<unsigned char *>(std::malloc(1));
+    bit.r.data[0] = 0x06;
+    ASSERT_EQ(PNG_write(dir.file("b.png").c_str(), &bit.r), 1);
+    EXPECT_EQ(magick_rgb(dir.file("b.png")),
+              (std::vector<Rgb>{{0, 0, 0}, {255, 255, 0}, {255, 255, 0}}));
+}
+
+TEST_F(ImgPng, WriterRefusesRecordsItCannotRead)
+{
+    Image empty;
+    Image odd;
+    odd.r.width = 4;
+    odd.r.height = 4;
+    odd.r.depth = 12;
+    odd.r.bytes_line = 8;
+    odd.r.data = static_cast<unsigned char *>(std::calloc(32, 1));
+    Image narrow;
+    narrow.r.width = 10;
+    narrow.r.height = 2;
+    narrow.r.depth = 8;
+    narrow.r.bytes_line = 4;
+    narrow.r.data = static_cast<unsigned char *>(std::calloc(8, 1));
+    Image fine;
+    fine.r.width = 2;
+    fine.r.height = 2;
+    fine.r.depth = 8;
+    fine.r.bytes_line = 2;
+    fine.r.data = static_cast<unsigned char *>(std::calloc(4, 1));
+    CaptureStdio cap;
+    EXPECT_EQ(PNG_write(dir.file("e.png").c_str(), &empty.r), 0);
+    EXPECT_EQ(PNG_write(dir.file("o.png").c_str(), &odd.r), 0);
+    EXPECT_EQ(PNG_write(dir.file("w.png").c_str(), &narrow.r), 0);
+    write_file(dir.file("plain"), "a file, not a directory");
+    EXPECT_EQ(PNG_write(dir.file("plain/x.png").c_str(), &fine.r), 0);
+    cap.finish();
+    EXPECT_NE(cap.err().find("PNG_write: No image to write"), std::string::npos);
+    EXPECT_NE(cap.err().find("PNG_write: Unsupported pixel layout"), std::string::npos);
+    EXPECT_NE(cap.err().find("PNG_write: Rows of 4 bytes are too short for 10 pixels"),
+              std::string::npos);
+    EXPECT_NE(cap.err().find("Unable to open PNG file"), std::string::npos);
+}
+
+TEST_F(ImgPng, FilesMadeByImageMagickReadAsImageMagickSeesThem)
+{
+    const int w = 37, h = 23;
+    write_ppm(dir.file("src.ppm"), w, h, source_colors(w, h, 200));
+    write_ppm(dir.file("src12.ppm"), w, h, source_colors(w, h, 12));
+    write_ppm(dir.file("src2.ppm"), w, h, source_colors(w, h, 2));
+    struct Case {
+        const char *name, *source, *options;
+        int bit_depth, color_type, interlace;
+        int tolerance;  // 16-bit channels are cut to their high byte, ImageMagick rounds
+    } cases[] = {
+        {"png8", "src.ppm", "PNG8:", 8, 3, 0, 0},
+        {"png24", "src.ppm", "PNG24:", 8, 2, 0, 0},
+        {"png32", "src.ppm", "PNG32:", 8, 6, 0, 0},
+        {"png48", "src.ppm", "PNG48:", 16, 2, 0, 1},
+        {"png64", "src.ppm", "PNG64:", 16, 6, 0, 1},
+        {"interlaced rgb", "src.ppm", "-interlace PNG PNG24:", 8, 2, 1, 0},
+        {"interlaced rgba 16-bit", "src.ppm", "-interlace PNG PNG64:", 16, 6, 1, 1},
+        {"interlaced palette", "src.ppm", "-interlace PNG PNG8:", 8, 3, 1, 0},
+        {"palette 4-bit", "src12.ppm", "-define png:bit-depth=4 -define png:color-type=3 PNG8:",
+         4, 3, 0, 0},
+        {"palette 1-bit", "src2.ppm", "-define png:bit-depth=1 -define png:color-type=3 PNG8:", 1,
+         3, 0, 0},
+        {"interlaced palette 2-bit", "src2.ppm",
+         "-interlace PNG -define png:bit-depth=2 -define png:color-type=3 PNG8:", 2, 3, 1, 0},
+        {"grey 1-bit", "src.ppm", "-colorspace Gray -threshold 50% -type Bilevel PNG:", 1, 0, 0,
+         0},
+        {"grey 4-bit interlaced", "src.ppm",
+         "-colorspace Gray -interlace PNG -define png:color-type=0 -define png:bit-depth=4 PNG:",
+         4, 0, 1, 0},
+        {"grey 16-bit", "src.ppm", "-colorspace Gray -depth 16 PNG:", 16, 0, 0, 1},
+        {"grey alpha", "src.ppm", "-colorspace Gray -alpha set -define png:color-type=4 PNG:", 8,
+         4, 0, 0},
+        {"grey alpha 16-bit", "src.ppm",
+         "-colorspace Gray -alpha set -define png:color-type=4 -define png:bit-depth=16 PNG:", 16,
+         4, 0, 1},
+    };
+    const std::vector<Rgb> original = source_colors(w, h, 200);
+    for (const Case &c : cases) {
+        const std::string file = dir.file("m.png");
+        const auto made = run("convert " + quote(dir.file(c.source)) + " " + c.options +
+                              quote(file));
+        ASSERT_EQ(made.status, 0) << c.name << made.err;
+        const std::string bytes = read_file(file);
+        ASSERT_GT(bytes.size(), 29u);
+        ASSERT_EQ(bytes[24], c.bit_depth) << c.name;  // the case is the one meant
+        ASSERT_EQ(bytes[25], c.color_type) << c.name;
+        ASSERT_EQ(bytes[28], c.interlace) << c.name;
+
+        Image im;
+        ASSERT_EQ(IMG_read(file.c_str(), &im.r, 0), 1) << c.name;
+        EXPECT_STREQ(im.r.info, "PNG");
+        EXPECT_EQ(im.r.width, w);
+        EXPECT_EQ(im.r.height, h);
+        const std::vector<Rgb> want = magick_rgb(file);
+        ASSERT_EQ(want.size(), static_cast<size_t>(w * h)) << c.name;
+        int bad = 0;
+        for (int y = 0; y < h; y++)
+            for (int x = 0; x < w; x++) {
+                const Rgb got = rgb_at(im.r, x, y);
+                const Rgb &ref = want[y * w + x];
+                if (std::abs(got.r - ref.r) > c.tolerance ||
+                    std::abs(got.g - ref.g) > c.tolerance || std::abs(got.b - ref.b) > c.tolerance)
+                    bad++;
+            }
+        EXPECT_EQ(bad, 0) << c.name;
+        if (std::string(c.source) == "src.ppm" && c.color_type != 0 && c.color_type != 4) {
+            int off = 0;
+            for (int i = 0; i < w * h; i++)
+                if (!(rgb_at(im.r, i % w, i / w) == original[i])) off++;
+            EXPECT_EQ(off, 0) << c.name << ": differs from the original";
+        }
+    }
+}
+
+TEST_F(ImgPng, RecordFieldsOfPaletteRgbAndRgbaFiles)
+{
+    write_ppm(dir.file("src.ppm"), 8, 4, source_colors(8, 4, 200));
+    for (const char *kind : {"PNG8:p.png", "PNG32:a.png", "PNG24:c.png"})
+        ASSERT_EQ(run("cd " + quote(dir.path()) + " && convert src.ppm " + kind).status, 0);
+    Image p;
+    ASSERT_EQ(PNG_read(dir.file("p.png").c_str(), &p.r, 0), 1);
+    EXPECT_EQ(p.r.color_type, 1);
+    EXPECT_EQ(p.r.depth, 8);
+    EXPECT_EQ(p.r.bits_pixel, 8);
+    EXPECT_EQ(p.r.bytes_line, 8);
+    EXPECT_GE(p.r.num_colors, 1);
+    EXPECT_NE(p.r.colors, nullptr);
+
+    Image a;
+    ASSERT_EQ(PNG_read(dir.file("a.png").c_str(), &a.r, 0), 1);
+    EXPECT_EQ(a.r.color_type, 0);
+    EXPECT_EQ(a.r.depth, 24);
+    EXPECT_EQ(a.r.bits_pixel, 32);
+    EXPECT_EQ(a.r.bytes_line, 32);
+    EXPECT_EQ(a.r.byte_order, 1);
+    EXPECT_EQ(a.r.red, 0xff0000u);
+    EXPECT_EQ(a.r.grn, 0xff00u);
+    EXPECT_EQ(a.r.blu, 0xffu);
+    EXPECT_EQ(a.r.num_colors, 0);
+
+    Image c;
+    ASSERT_EQ(PNG_read(dir.file("c.png").c_str(), &c.r, 0), 1);
+    EXPECT_EQ(c.r.depth, 24);
+    EXPECT_EQ(c.r.bits_pixel, 24);
+    EXPECT_EQ(c.r.bytes_line, 24);
+
+    // A header-only read: size and depth, no pixels.
+    Image hdr;
+    ASSERT_EQ(IMG_read(dir.file("a.png").c_str(), &hdr.r, 1), 1);
+    EXPECT_EQ(hdr.r.width, 8);
+    EXPECT_EQ(hdr.r.height, 4);
+    EXPECT_EQ(hdr.r.depth, 24);
+    EXPECT_EQ(hdr.r.data, nullptr);
+    EXPECT_EQ(hdr.r.colors, nullptr);
+}
+
+TEST_F(ImgPng, OwnWrittenFileReadsBack)
+{
+    const int w = 30, h = 17;
+    const std::vector<Rgb> px = source_colors(w, h, 200);
+    Image src;
+    make_truecolor(&src.r, w, h, px);
+    ASSERT_EQ(PNG_write(dir.file("own.png").c_str(), &src.r), 1);
+    Image back;
+    ASSERT_EQ(IMG_read(dir.file("own.png").c_str(), &back.r, 0), 1);
+    EXPECT_EQ(back.r.num_colors, 256);
+    for (int i = 0; i < w * h; i++) EXPECT_EQ(rgb_at(back.r, i % w, i / w), px[i]) << i;
+}
+
+TEST_F(ImgPng, BrokenFilesFailQuickly)
+{
+    write_ppm(dir.file("src.ppm"), 64, 48, source_colors(64, 48, 200));
+    ASSERT_EQ(run("convert " + quote(dir.file("src.ppm")) + " PNG24:" + quote(dir.file("ok.png")))
+                  .status, 0);
+    const std::string good = read_file(dir.file("ok.png"));
+    std::vector<std::pair<std::string, std::string>> cases;
+    for (size_t cut : {size_t(4), size_t(8), size_t(20), size_t(33), size_t(60), good.size() / 2,
+                       good.size() - 13})
+        cases.push_back({"cut at " + std::to_string(cut), good.substr(0, cut)});
+    std::string flipped = good;
+    flipped[good.size() / 2] ^= 0x40;  // a data byte: the chunk's checksum fails
+    cases.push_back({"flipped", flipped});
+    const std::string sig = good.substr(0, 8);
+    auto header_only = [&](uint32_t w, uint32_t h, const char *depth_and_type) {
+        const std::string ihdr = be32(w) + be32(h) + std::string(depth_and_type, 2) +
+                                 std::string(3, '\0');
+        return sig + png_chunk("IHDR", ihdr) + png_chunk("IEND", "");
+    };
+    cases.push_back({"absurd width", header_only(100000, 3, "\x08\x02")});
+    cases.push_back({"absurd area", header_only(60000, 60000, "\x08\x06")});
+    cases.push_back({"no image data", header_only(10, 10, "\x08\x02")});
+    cases.push_back({"not png", std::string("\x89PNX\r\n\x1a\n", 8) + good.substr(8)});
+    for (const auto &[what, bytes] : cases) {
+        write_file(dir.file("bad.png"), bytes);
+        Image im;
+        CaptureStdio cap;
+        EXPECT_EQ(PNG_read(dir.file("bad.png").c_str(), &im.r, 0), 0) << what;
+        cap.finish();
+        EXPECT_NE(cap.err().find("PNG_read:"), std::string::npos) << what << ": " << cap.err();
+        EXPECT_EQ(im.r.data, nullptr) << what;
+        EXPECT_EQ(im.r.colors, nullptr) << what;
+    }
+}

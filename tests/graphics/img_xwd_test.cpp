@@ -1,0 +1,346 @@
+// XWD files: dumps written here are read by netpbm's xwdtopnm and ImageMagick, dumps of the
+// real xwd program (the test X server's root window) are read here, written dumps read back
+// field for field, and broken or hostile dumps are refused with their messages.
+#include <gtest/gtest.h>
+
+#include "test_util.h"
+
+#include "gks.h"
+#include "vykimg.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+using vyktest::CaptureStdio;
+using vyktest::TempDir;
+using vyktest::quote;
+using vyktest::read_file;
+using vyktest::run;
+using vyktest::write_file;
+
+namespace {
+
+struct Image {
+    IMG_report r;
+    Image() { IMG_init(&r); }
+    ~Image() { IMG_free(&r); }
+    Image(const Image &) = delete;
+    Image &operator=(const Image &) = delete;
+};
+
+struct Rgb {
+    int r, g, b;
+    bool operator==(const Rgb &o) const { return r == o.r && g == o.g && b == o.b; }
+};
+
+void PrintTo(const Rgb &c, std::ostream *os)
+{
+    *os << "(" << c.r << "," << c.g << "," << c.b << ")";
+}
+
+/// A PPM file (P6 with maxval up to 65535, or P5 turned into grey triples) as 8-bit triples.
+std::vector<Rgb> parse_pnm(const std::string &text, int *w, int *h)
+{
+    std::vector<Rgb> px;
+    int maxval = 0, pos = 0;
+    char kind[3] = {0, 0, 0};
+    if (std::sscanf(text.c_str(), "%2s %d %d %d%n", kind, w, h, &maxval, &pos) != 4) return px;
+    pos++;  // the single blank after the maximum
+    const int bytes = maxval > 255 ? 2 : 1;
+    const int per = std::strcmp(kind, "P6") == 0 ? 3 : 1;
+    auto sample = [&](size_t i) {
+        const auto *p = reinterpret_cast<const unsigned char *>(text.data()) + pos + i * bytes;
+        const int v = bytes == 2 ? (p[0] << 8) | p[1] : p[0];
+        return static_cast<int>((v * 255L + maxval / 2) / maxval);
+    };
+    const size_t n = static_cast<size_t>(*w) * *h;
+    if (text.size() < pos + n * per * bytes) return px;
+    for (size_t i = 0; i < n; i++) {
+        if (per == 3) px.push_back({sample(3 * i), sample(3 * i + 1), sample(3 * i + 2)});
+        else px.push_back({sample(i), sample(i), sample(i)});
+    }
+    return px;
+}
+
+/// The colour of a pixel of a record read from a dump.
+Rgb rgb_at(const IMG_report &im, int x, int y)
+{
+    const unsigned char *row = im.data + static_cast<size_t>(y) * im.bytes_line;
+    if (im.color_type == 1) {
+        const int i = im.bits_pixel == 8 ? row[x] : 0;
+        const IMG_color &c = im.colors[i];
+        return {static_cast<int>(c.r * 255 + 0.5f), static_cast<int>(c.g * 255 + 0.5f),
+                static_cast<int>(c.b * 255 + 0.5f)};
+    }
+    const unsigned char *p = row + 4 * x;
+    const unsigned v = im.byte_order ? (unsigned(p[0]) << 24) | (p[1] << 16) | (p[2] << 8) | p[3]
+                                     : p[0] | (p[1] << 8) | (p[2] << 16) | (unsigned(p[3]) << 24);
+    auto ch = [&](unsigned mask) { return static_cast<int>((v & mask) >> __builtin_ctz(mask)); };
+    return {ch(im.red), ch(im.grn), ch(im.blu)};
+}
+
+/// A PseudoColor record: 8-bit indices into a three-colour table, rows padded to 8 bytes.
+void make_indexed(IMG_report *im)
+{
+    im->width = 6;
+    im->height = 3;
+    im->depth = 8;
+    im->bits_pixel = 8;
+    im->bytes_line = 8;
+    im->color_type = 1;
+    im->num_colors = 3;
+    im->colors = static_cast<IMG_color *>(std::calloc(3, sizeof(IMG_color)));
+    im->colors[0] = {1, 1, 1};
+    im->colors[1] = {1, 0, 0};
+    im->colors[2] = {0, 0.4f, 1};
+    im->data = static_cast<unsigned char *>(std::calloc(24, 1));
+    for (int y = 0; y < 3; y++)
+        for (int x = 0; x < 6; x++) im->data[y * 8 + x] = static_cast<unsigned char>((x + y) % 3);
+    std::snprintf(im->info, sizeof im->info, "xwdump");
+}
+
+/// A TrueColor record of 4-byte pixels, least significant byte first.
+void make_truecolor(IMG_report *im, int w, int h)
+{
+    im->width = w;
+    im->height = h;
+    im->depth = 24;
+    im->bits_pixel = 32;
+    im->bytes_line = 4 * w;
+    im->byte_order = 0;
+    im->color_type = 0;
+    im->red = 0xff0000;
+    im->grn = 0xff00;
+    im->blu = 0xff;
+    im->data = static_cast<unsigned char *>(std::calloc(static_cast<size_t>(4) * w * h, 1));
+    for (int y = 0; y < h; y++)
+        for (int x = 0; x < w; x++) {
+            unsigned char *p = im->data + 4 * (y * w + x);
+            p[0] = static_cast<unsigned char>(x * 20);   // blue
+            p[1] = static_cast<unsigned char>(y * 30);   // green
+            p[2] = static_cast<unsigned char>(255 - x);  // red
+        }
+    std::snprintf(im->info, sizeof im->info, "truecolour window");
+}
+
+std::string be32(uint32_t v)
+{
+    std::string s;
+    for (int sh = 24; sh >= 0; sh -= 8) s += static_cast<char>(v >> sh);
+    return s;
+}
+
+/// A dump header with the given fields changed from a small 8-bit PseudoColor dump.
+std::string header(std::vector<std::pair<int, uint32_t>> changes)
+{
+    uint32_t f[25] = {100 + 5, 7, 2, 8, 4, 2, 0, 1, 32, 1, 32, 8, 4, 3, 0, 0, 0, 8, 2, 2, 4, 2,
+                      0, 0, 0};
+    for (auto [i, v] : changes) f[i] = v;
+    std::string s;
+    for (uint32_t v : f) s += be32(v);
+    return s;
+}
+
+std::string color_entry(uint32_t pixel, int r, int g, int b)
+{
+    std::string s = be32(pixel);
+    for (int c : {r, g, b}) {
+        s += static_cast<char>(c >> 8);
+        s += static_cast<char>(c);
+    }
+    return s + std::string("\x07\0", 2);
+}
+
+class ImgXwd : public ::testing::Test {
+protected:
+    TempDir dir;
+};
+
+}  // namespace
+
+TEST_F(ImgXwd, WrittenDumpsAreReadByNetpbmAndImageMagick)
+{
+    Image a, b;
+    make_indexed(&a.r);
+    make_truecolor(&b.r, 13, 7);
+    for (IMG_report *im : {&a.r, &b.r}) {
+        const std::string file = dir.file("w.xwd");
+        ASSERT_EQ(XWD_write(file.c_str(), im), 1);
+        std::vector<Rgb> want;
+        for (int y = 0; y < im->height; y++)
+            for (int x = 0; x < im->width; x++) want.push_back(rgb_at(*im, x, y));
+
+        const auto pnm = run("xwdtopnm " + quote(file));
+        ASSERT_EQ(pnm.status, 0) << pnm.err;
+        int w = 0, h = 0;
+        EXPECT_EQ(parse_pnm(pnm.out, &w, &h), want) << im->info;
+        EXPECT_EQ(w, im->width);
+        EXPECT_EQ(h, im->height);
+
+        const auto magick = run("convert xwd:" + quote(file) + " -depth 8 rgb:-");
+        ASSERT_EQ(magick.status, 0) << magick.err;
+        std::vector<Rgb> seen;
+        for (size_t i = 0; i + 2 < magick.out.size(); i += 3)
+            seen.push_back({static_cast<unsigned char>(magick.out[i]),
+                            static_cast<unsigned char>(magick.out[i + 1]),
+                            static_cast<unsigned char>(magick.out[i + 2])});
+        EXPECT_EQ(seen, want) << im->info;
+    }
+}
+
+TEST_F(ImgXwd, WrittenDumpReadsBackFieldForField)
+{
+    Image a, b;
+    make_indexed(&a.r);
+    make_truecolor(&b.r, 13, 7);
+    for (IMG_report *im : {&a.r, &b.r}) {
+        const std::string file = dir.file("r.xwd");
+        ASSERT_EQ(XWD_write(file.c_str(), im), 1);
+        const std::string bytes = read_file(file);
+        EXPECT_EQ(bytes.substr(0, 4), be32(100 + static_cast<uint32_t>(std::strlen(im->info)) + 1));
+        Image back;
+        back.r.depth = 32;
+        ASSERT_EQ(XWD_read(file.c_str(), &back.r, 0), 1);
+        EXPECT_STREQ(back.r.info, im->info);
+        EXPECT_EQ(back.r.width, im->width);
+        EXPECT_EQ(back.r.height, im->height);
+        EXPECT_EQ(back.r.depth, im->depth);
+        EXPECT_EQ(back.r.bits_pixel, im->bits_pixel);
+        EXPECT_EQ(back.r.bytes_line, im->bytes_line);
+        EXPECT_EQ(back.r.byte_order, im->byte_order);
+        EXPECT_EQ(back.r.color_type, im->color_type);
+        EXPECT_EQ(back.r.num_colors, im->num_colors);
+        if (im->color_type == 0) {
+            EXPECT_EQ(back.r.red, im->red);
+            EXPECT_EQ(back.r.grn, im->grn);
+            EXPECT_EQ(back.r.blu, im->blu);
+        }
+        for (int i = 0; i < im->num_colors; i++) {
+            EXPECT_NEAR(back.r.colors[i].r, im->colors[i].r, 1e-4f);
+            EXPECT_NEAR(back.r.colors[i].g, im->colors[i].g, 1e-4f);
+            EXPECT_NEAR(back.r.colors[i].b, im->colors[i].b, 1e-4f);
+        }
+        EXPECT_EQ(std::memcmp(back.r.data, im->data,
+                              static_cast<size_t>(im->bytes_line) * im->height), 0);
+    }
+    // The name "xwdump" makes a header of 107 bytes.
+    ASSERT_EQ(XWD_write(dir.file("x.xwd").c_str(), &a.r), 1);
+    EXPECT_EQ(read_file(dir.file("x.xwd")).substr(0, 4), be32(107));
+}
+
+TEST_F(ImgXwd, DumpOfTheRealXwdProgramIsRead)
+{
+    const std::string file = dir.file("root.xwd");
+    const auto dump = run("xwd -root -silent > " + quote(file));
+    ASSERT_EQ(dump.status, 0) << "needs an X server: " << dump.err;
+    const auto pnm = run("xwdtopnm " + quote(file));
+    ASSERT_EQ(pnm.status, 0) << pnm.err;
+    int w = 0, h = 0;
+    const std::vector<Rgb> want = parse_pnm(pnm.out, &w, &h);
+    ASSERT_FALSE(want.empty());
+
+    Image im;
+    im.r.depth = 32;
+    ASSERT_EQ(XWD_read(file.c_str(), &im.r, 0), 1);
+    EXPECT_STREQ(im.r.info, "xwdump");
+    ASSERT_EQ(im.r.width, w);
+    ASSERT_EQ(im.r.height, h);
+    ASSERT_EQ(im.r.color_type, 0) << "a TrueColor screen is expected";
+    int bad = 0;
+    for (int y = 0; y < h; y++)
+        for (int x = 0; x < w; x++)
+            if (!(rgb_at(im.r, x, y) == want[static_cast<size_t>(y) * w + x])) bad++;
+    EXPECT_EQ(bad, 0);
+
+    // Through the sniffing reader: a header-only read accepts any depth; a whole read accepts
+    // what the open window can show.
+    Image hdr;
+    ASSERT_EQ(IMG_read(file.c_str(), &hdr.r, 1), 1);
+    EXPECT_EQ(hdr.r.width, w);
+    ASSERT_EQ(gopen_gks(nullptr, 0), 0);
+    ASSERT_EQ(gopen_ws(1, "", GWS_X11), 0);
+    Image whole;
+    EXPECT_EQ(IMG_read(file.c_str(), &whole.r, 0), 1);
+    EXPECT_EQ(whole.r.height, h);
+    gclose_ws(1);
+    gclose_gks();
+}
+
+TEST_F(ImgXwd, DumpsThatAreRefused)
+{
+    const std::string name = std::string("abcd", 5);
+    const std::string map = color_entry(0, 0, 0, 0) + color_entry(1, 65535, 0, 0);
+    const std::string pixels(8, '\1');
+    struct Case {
+        const char *what;
+        std::string bytes;
+        int depth;
+        const char *message;
+    } cases[] = {
+        {"version 6", header({{1, 6}}) + name + map + pixels, 32,
+         "XWD file format version mismatch"},
+        {"too deep", header({{3, 24}, {11, 32}, {12, 16}}) + name + map + pixels, 8,
+         "Incorrect depth: 24 > 8"},
+        {"small header", header({{0, 60}}) + name, 32, "XWD header size is too small."},
+        {"short header", header({}).substr(0, 70), 32, "Unable to read dump file header"},
+        {"short name", header({{0, 100 + 4000}}) + name, 32,
+         "Unable to read window name from dump file."},
+        {"short map", header({}) + name + map.substr(0, 20), 32,
+         "Unable to read color map from dump file."},
+        {"short pixels", header({}) + name + map + pixels.substr(0, 5), 32,
+         "Unable to read pixmap from dump file."},
+        {"narrow rows", header({{12, 3}}) + name + map + pixels, 32, "Invalid image size"},
+        {"no width", header({{4, 0}}) + name + map + pixels, 32, "Invalid image size"},
+        {"huge", header({{4, 0x10000000}, {5, 0x10000000}, {12, 0x10000000}}) + name, 32,
+         "Invalid image size"},
+        {"wrapping rows", header({{4, 0x7fffffff}, {12, 0x80000000}}) + name, 32,
+         "Invalid image size"},
+        {"odd bits", header({{11, 7}}) + name + map + pixels, 32, "pixel layout not supported"},
+        {"many colours", header({{19, 0x40000000}}) + name, 32, "colour map is too large"},
+        {"planes", header({{2, 1}}) + name + map + pixels, 32, "pixmap format not supported"},
+    };
+    for (const Case &c : cases) {
+        write_file(dir.file("bad.xwd"), c.bytes);
+        Image im;
+        im.r.depth = c.depth;
+        CaptureStdio cap;
+        EXPECT_EQ(XWD_read(dir.file("bad.xwd").c_str(), &im.r, 0), 0) << c.what;
+        cap.finish();
+        EXPECT_NE(cap.err().find(c.message), std::string::npos) << c.what << ": " << cap.err();
+        IMG_free(&im.r);
+    }
+}
+
+TEST_F(ImgXwd, LongNamesAreCutAndStrayColourEntriesSkipped)
+{
+    const std::string name = std::string(200, 'n') + std::string(1, '\0');
+    // Two entries: pixel 1 belongs to the table of two, pixel 300 does not.
+    const std::string map = color_entry(300, 65535, 65535, 65535) + color_entry(1, 0, 65535, 0);
+    write_file(dir.file("odd.xwd"), header({{0, 100 + 201}}) + name + map + std::string(8, '\1'));
+    Image im;
+    im.r.depth = 8;
+    ASSERT_EQ(XWD_read(dir.file("odd.xwd").c_str(), &im.r, 0), 1);
+    EXPECT_EQ(std::string(im.r.info), std::string(IMG_INFO_LEN - 1, 'n'));
+    ASSERT_EQ(im.r.num_colors, 2);
+    EXPECT_FLOAT_EQ(im.r.colors[0].r, 0);  // untouched: the stray entry went nowhere
+    EXPECT_FLOAT_EQ(im.r.colors[1].g, 1);
+    EXPECT_EQ(im.r.width, 4);
+    EXPECT_EQ(im.r.data[7], 1);
+}
+
+TEST_F(ImgXwd, WriterFailures)
+{
+    Image empty;
+    Image fine;
+    make_indexed(&fine.r);
+    write_file(dir.file("plain"), "a file");
+    CaptureStdio cap;
+    EXPECT_EQ(XWD_write(dir.file("e.xwd").c_str(), &empty.r), 0);
+    EXPECT_EQ(XWD_write(dir.file("plain/x.xwd").c_str(), &fine.r), 0);
+    EXPECT_EQ(XWD_dump(dir.file("d.xwd").c_str()), 0);  // no window to capture
+    cap.finish();
+    EXPECT_NE(cap.err().find("XWD_write: No image to write"), std::string::npos);
+    EXPECT_NE(cap.err().find("Unable to open dump file"), std::string::npos);
+}
