@@ -436,10 +436,10 @@ int FILE_set_file(const char *typed, char *out)
         return store(text, out);
     }
     if (current_spec(text)) {
-        const char *spec = text.c_str();
-        if (strncasecmp(spec, "cu", 2) == 0) spec += 2;
+        const char *desc = text.c_str();
+        if (strncasecmp(desc, "cu", 2) == 0) desc += 2;
         char name[FILE_NAME_MAX + 1];
-        FILE_set_current(spec, name);
+        FILE_set_current(desc, name);
         MESS_print(3840, "Current filename: %s\n", name);
         return store(name, out);
     }

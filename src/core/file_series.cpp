@@ -120,7 +120,7 @@ int read_sign(const char *&p)
     return -1;
 }
 
-// An offset "D d H : M" (as far as given) when the rest of the spec holds a 'd', else "H : M";
+// An offset "D d H : M" (as far as given) when the rest of the text holds a 'd', else "H : M";
 // moves p past what was read and returns the offset in seconds.
 int64_t read_offset(const char *&p, const char *label, int64_t base)
 {
@@ -201,11 +201,11 @@ std::vector<std::string> filename_items()
     return items;
 }
 
-// The current file name as the spec of the `current` resource or of batch mode gives it.
-bool current_file(const char *spec, char *out, bool quiet)
+// The current file name as the text of the `current` resource or of batch mode gives it.
+bool current_file(const char *desc, char *out, bool quiet)
 {
     char *cur = FILE_get_filename(nullptr);
-    FILE_set_current(spec, cur);
+    FILE_set_current(desc, cur);
     copy_name(cur, out);
     if (FILE_exist(cur)) {
         MESS_print(3840, "Current filename: %s\n", cur);
@@ -239,15 +239,15 @@ void list_candidates()
 
 }  // namespace
 
-int64_t FILE_set_current(const char *spec, char *out)
+int64_t FILE_set_current(const char *desc, char *out)
 {
-    if (!spec) spec = "la";
+    if (!desc) desc = "la";
     FILE_set_filename_type(0);
     const int64_t period_before = FILE_get_late_off();
     char name[FILE_NAME_MAX + 1] = "";
-    const char *p = spec;
+    const char *p = desc;
 
-    // The base time: a date in the spec, the time taken as now, or the clock.
+    // The base time: a date in the text, the time taken as now, or the clock.
     int64_t b;
     Date date;
     const char *now = std::getenv("vykcurtime");
@@ -370,8 +370,8 @@ int FILE_get_file(const char *prompt, char *out)
         copy_name(cur, out);
         return FILE_exist(cur);
     }
-    if (const char *spec = RES_get("current")) {
-        if (!current_file(spec, out, false)) VYK_exit(10);
+    if (const char *desc = RES_get("current")) {
+        if (!current_file(desc, out, false)) VYK_exit(10);
         return 1;
     }
     if (FLAG_batch()) {
@@ -410,7 +410,7 @@ int FILE_get_file_only(const char *prompt, char *out)
         copy_name(cur, out);
         return FILE_exist(cur);
     }
-    if (const char *spec = RES_get("current")) return current_file(spec, out, true) ? 1 : 0;
+    if (const char *desc = RES_get("current")) return current_file(desc, out, true) ? 1 : 0;
     if (FLAG_batch()) return current_file("la", out, true) ? 1 : 0;
 
     list_candidates();

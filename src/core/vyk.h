@@ -659,9 +659,9 @@ int FILE_set_ext_info(const char *text);
 int FILE_get_file(const char *prompt, char *out);
 /// The same questions with a single prompt: 1 when the file exists, else 0.
 int FILE_get_file_only(const char *prompt, char *out);
-/// Builds the current or latest file name for a spec ("la" when NULL) into out and the current
+/// Builds the current or latest file name for a current-file text ("la" when NULL) into out and the current
 /// file name; returns the base time (seconds since 1970) rounded down to the period.
-int64_t FILE_set_current(const char *spec, char *out);
+int64_t FILE_set_current(const char *desc, char *out);
 /// The file date: the date of the last name built or matched.
 int FILE_get_date(Date *date);
 /// Span used when the `num_hour` resource is absent, in hours.

@@ -451,25 +451,25 @@ int ginit_xcolr()
 int ginit_background()
 {
     Display *display = gget_display();
-    const char *spec = background[0] ? background : RES_get("background");
-    if ((!spec || !spec[0]) && display) spec = XGetDefault(display, gget_prog_name(), "background");
+    const char *desc = background[0] ? background : RES_get("background");
+    if ((!desc || !desc[0]) && display) desc = XGetDefault(display, gget_prog_name(), "background");
     bool clear = true;
-    if (spec && (stricmp(spec, "none") == 0 || stricmp(spec, "def") == 0 ||
-                 stricmp(spec, "over") == 0)) {
-        spec = nullptr;
+    if (desc && (stricmp(desc, "none") == 0 || stricmp(desc, "def") == 0 ||
+                 stricmp(desc, "over") == 0)) {
+        desc = nullptr;
         clear = false;
     }
-    if (spec && !spec[0]) spec = nullptr;
+    if (desc && !desc[0]) desc = nullptr;
 
     if (gtype_is_WIN_PIX() && display) {
         const int screen = gget_screen();
         XColor color{};
         bool given = false;
-        if (spec) {
+        if (desc) {
             // A name of the colour table (a '#' code of six hexadecimal digits joins it), else
             // an X colour specification.
-            const bool code = spec[0] == '#';
-            const int ind = code && std::strlen(spec) != 7 ? -1 : CLR_get_ind(spec);
+            const bool code = desc[0] == '#';
+            const int ind = code && std::strlen(desc) != 7 ? -1 : CLR_get_ind(desc);
             if (ind >= 0 && ind < CLR_get_num()) {
                 float r, g, b;
                 CLR_get_rgb(ind, &r, &g, &b);
@@ -482,10 +482,10 @@ int ginit_background()
                 given = true;
             } else if (XParseColor(display, def_colormap ? def_colormap
                                                          : DefaultColormap(display, screen),
-                                   spec, &color)) {
+                                   desc, &color)) {
                 given = true;
             } else {
-                gerr_printf("ginit_background", "unknown background colour: %s\n", spec);
+                gerr_printf("ginit_background", "unknown background colour: %s\n", desc);
             }
         }
         if (!given) {

@@ -105,15 +105,15 @@ bool read_field(const char *&p, int base, char sep, long &out)
     out = v;
     p = end;
     if (*p == sep && sep) p++;
-    else if (*p) p = "";  // anything else ends the specification
+    else if (*p) p = "";  // anything else ends the window description
     return true;
 }
 
 // Reads a window specification: the '+' form (shown window, pixmap, size, colormap), the "0x"
 // form and the decimal form (pixmap, size, colormap).  Returns the number of fields read.
-int read_spec(const char *spec, long &root, long &pixmap, long &width, long &height, long &cmap)
+int read_spec(const char *desc, long &root, long &pixmap, long &width, long &height, long &cmap)
 {
-    const char *p = spec;
+    const char *p = desc;
     int n = 0;
     int base = 10;
     bool with_root = false;
@@ -306,15 +306,15 @@ int gx_open_window()
 
 int gx_attach_window(int count, char **items, int pix_mode)
 {
-    char spec[80];
+    char desc[80];
     const char *given = count >= 2 ? items[1] : std::getenv("vykwindow");
     if (!given) given = std::getenv("WINDOW");
     if (!given) {
         MESS_print(192, "gopen_ws: window parameters not specified\n");
         return -1;
     }
-    copy_text(spec, sizeof spec, given);
-    if (!spec[0]) {
+    copy_text(desc, sizeof desc, given);
+    if (!desc[0]) {
         MESS_print(192, "gopen_ws: window id not specified\n");
         return -1;
     }
@@ -322,14 +322,14 @@ int gx_attach_window(int count, char **items, int pix_mode)
     win_height = 512;
     win_x = win_y = 0;
 
-    if (!(spec[0] >= '0' && spec[0] <= '9') && spec[0] != '+') {
+    if (!(desc[0] >= '0' && desc[0] <= '9') && desc[0] != '+') {
         char name[FILE_NAME_MAX + 1];
-        if ((spec[0] == 'w' || spec[0] == 'W') && spec[1] >= '0' && spec[1] <= '9')
-            std::snprintf(name, sizeof name, "vovadev.%ld", std::strtol(spec + 1, nullptr, 10));
-        else if (spec[0] == 'w' || spec[0] == 'W')
+        if ((desc[0] == 'w' || desc[0] == 'W') && desc[1] >= '0' && desc[1] <= '9')
+            std::snprintf(name, sizeof name, "vovadev.%ld", std::strtol(desc + 1, nullptr, 10));
+        else if (desc[0] == 'w' || desc[0] == 'W')
             copy_text(name, sizeof name, "vovadev.win");
         else
-            copy_text(name, sizeof name, spec);
+            copy_text(name, sizeof name, desc);
         char *path = nullptr;
         RES_getval("file_path", &path, CV_path);
         char full[FILE_NAME_MAX + 1];
@@ -344,12 +344,12 @@ int gx_attach_window(int count, char **items, int pix_mode)
         char word[80];
         if (std::fscanf(fp, "%79s", word) != 1) word[0] = '\0';
         std::fclose(fp);
-        copy_text(spec, sizeof spec, word);
+        copy_text(desc, sizeof desc, word);
     }
 
     long root = 0, pixmap = 0, width = 640, height = 512, cmap = 0;
-    int n = read_spec(spec, root, pixmap, width, height, cmap);
-    const bool with_root = spec[0] == '+';
+    int n = read_spec(desc, root, pixmap, width, height, cmap);
+    const bool with_root = desc[0] == '+';
     if (n == 0 || pixmap == 0 || width < 1 || height < 1 || width > 32767 || height > 32767) {
         MESS_print(192, "gopen_ws: window id not specified\n");
         return -1;

@@ -226,12 +226,12 @@ TEST(FileComplete, CurrentAndLatestTexts)
     FILE_set_name("prf_dat");
     const struct {
         const char *text;
-        const char *spec;
+        const char *desc;
     } cases[] = {{"la", "la"}, {"LA", "LA"}, {"cu-3", "-3"}, {"CU", ""},
                  {"#2024010112", "#2024010112"}, {"cu#2024020304", "#2024020304"}};
     for (const auto &k : cases) {
         char direct[FILE_NAME_MAX + 1];
-        FILE_set_current(k.spec, direct);
+        FILE_set_current(k.desc, direct);
         const Completed c = complete(k.text);
         EXPECT_EQ(c.name, direct) << k.text;
         EXPECT_EQ(FILE_get_filename_type(), 0) << k.text;

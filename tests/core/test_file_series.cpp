@@ -38,10 +38,10 @@ int64_t gnu_seconds(const std::string &when)
     return std::strtoll(r.out.c_str(), nullptr, 10);
 }
 
-std::string current(const char *spec, int64_t *result = nullptr)
+std::string current(const char *desc, int64_t *result = nullptr)
 {
     char out[FILE_NAME_MAX + 1] = "";
-    const int64_t r = FILE_set_current(spec, out);
+    const int64_t r = FILE_set_current(desc, out);
     if (result) *result = r;
     return out;
 }
@@ -89,7 +89,7 @@ TEST(FileSeries, CurrentSpecs)
     FILE_set_name("prf_dat");
     struct Case {
         const char *now;
-        const char *spec;
+        const char *desc;
         const char *name;  // without the directory and ".prf"
         const char *base;  // the result, for GNU date
     } cases[] = {
@@ -122,9 +122,9 @@ TEST(FileSeries, CurrentSpecs)
     for (const Case &k : cases) {
         setenv("vykcurtime", k.now, 1);
         int64_t result = 0;
-        const std::string name = current(k.spec, &result);
-        EXPECT_EQ(name, data + k.name + ".prf") << k.now << " " << k.spec;
-        EXPECT_EQ(result, gnu_seconds(k.base)) << k.now << " " << k.spec;
+        const std::string name = current(k.desc, &result);
+        EXPECT_EQ(name, data + k.name + ".prf") << k.now << " " << k.desc;
+        EXPECT_EQ(result, gnu_seconds(k.base)) << k.now << " " << k.desc;
         EXPECT_EQ(FILE_get_filename_type(), 0);
         EXPECT_STREQ(FILE_get_filename(nullptr), name.c_str());
     }

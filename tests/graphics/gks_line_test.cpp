@@ -413,8 +413,8 @@ TEST(GksLine, DemoDrawsIntoTheLoopWindow)
     }
     for (int i = 0; i < 500 && access(dir.file("vovadev.3").c_str(), R_OK) != 0; i++) usleep(20000);
     unsigned long win = 0, pix = 0;
-    const std::string spec = vyktest::read_file(dir.file("vovadev.3"));
-    ASSERT_EQ(std::sscanf(spec.c_str(), "+%lu:%lu:", &win, &pix), 2);
+    const std::string desc = vyktest::read_file(dir.file("vovadev.3"));
+    ASSERT_EQ(std::sscanf(desc.c_str(), "+%lu:%lu:", &win, &pix), 2);
 
     {
         Demo demo(server.name,

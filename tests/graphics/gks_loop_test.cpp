@@ -1,6 +1,7 @@
 // Animation frames and zoom on the own window of the test X server: frames made, selected,
 // shown (the window captured with xwd and read back with ImageMagick) and deleted; the checks of
-// frame indexes against the table; stepping and delays; magnification by pixel replication.
+// frame indexes against the table; stepping and delays; magnification by pixel replication; the
+// frame keys of the hold loop typed with xdotool into the frames tool.
 #include <gtest/gtest.h>
 
 #include "test_util.h"
@@ -647,4 +648,131 @@ TEST(GksLoop, BackgroundIsPaintedAtOpenAndIntoNewFrames)
     EXPECT_EQ(img.at(0, 0), orange);
     EXPECT_EQ(img.at(63, 47), orange);
     gclose_ws(1);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Frame keys of the hold loop, typed with xdotool into the frames tool
+// ---------------------------------------------------------------------------------------------
+
+namespace {
+
+// The frames tool holding on a server of the test's own; the keys go to its window.
+class FramesTool {
+public:
+    FramesTool()
+    {
+        if (x_.name().empty()) return;
+        const auto start = run(vyktest::quote(vyktest::tool("gks_frames_tool")) + " > " +
+                               vyktest::quote(dir_.file("out")) + " 2>&1 & echo $!");
+        pid_ = std::atoi(start.out.c_str());
+        const auto found =
+            run("timeout 10 xdotool search --sync --onlyvisible --name '^Frames tool'");
+        win_ = found.out.substr(0, found.out.find('\n'));
+        if (!win_.empty()) run("xdotool mousemove --window " + win_ + " 50 50");
+    }
+    ~FramesTool()
+    {
+        if (pid_ > 0) kill(pid_, SIGKILL);
+    }
+    FramesTool(const FramesTool &) = delete;
+    FramesTool &operator=(const FramesTool &) = delete;
+    const std::string &window() const { return win_; }
+    std::string output() const { return vyktest::read_file(dir_.file("out")); }
+    std::string title() const
+    {
+        const std::string t = run("xdotool getwindowname " + win_).out;
+        return t.substr(0, t.find('\n'));
+    }
+    /// Waits (a few seconds at most) for the title to show frame i.
+    bool shows(int i) const
+    {
+        const std::string want = "Frames tool [" + std::to_string(i) + "]";
+        for (int k = 0; k < 100; k++) {
+            if (title() == want) return true;
+            usleep(50000);
+        }
+        return false;
+    }
+    /// The colour in the middle of the window.
+    Rgb middle() const
+    {
+        const auto r = run("xwd -id " + win_ +
+                           " -silent | convert xwd:- -crop 1x1+50+50 -depth 8 rgb:-");
+        if (r.out.size() < 3) return {-1, -1, -1};
+        return {static_cast<unsigned char>(r.out[0]), static_cast<unsigned char>(r.out[1]),
+                static_cast<unsigned char>(r.out[2])};
+    }
+    int key(const std::string &keys) const { return run("xdotool key " + keys).status; }
+    /// Ends the hold with Return; true when the tool reports it.
+    bool finish()
+    {
+        key("Return");
+        for (int k = 0; k < 100; k++) {
+            if (has(output(), "hold 0")) {
+                pid_ = -1;
+                return true;
+            }
+            usleep(50000);
+        }
+        return false;
+    }
+
+private:
+    vyktest::PrivateX x_;
+    vyktest::TempDir dir_;
+    int pid_ = -1;
+    std::string win_;
+};
+
+}  // namespace
+
+TEST(GksLoop, FrameKeysStepBothWaysAndWrap)
+{
+    FramesTool t;
+    ASSERT_FALSE(t.window().empty()) << t.output();
+    ASSERT_TRUE(t.shows(0)) << t.title();
+    const Rgb colours[3] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}};
+    EXPECT_EQ(t.middle(), colours[0]);
+    struct Step {
+        const char *keys;
+        int frame;
+    };
+    const Step steps[] = {
+        {"alt+bracketright", 1}, {"alt+bracketright", 2}, {"alt+bracketright", 0},
+        {"alt+bracketleft", 2},  {"alt+bracketleft", 1},
+        // Without Alt the key only reaches the callback: the Alt+[ after it steps from 1.
+        {"bracketright alt+bracketleft", 0},
+    };
+    for (const Step &s : steps) {
+        SCOPED_TRACE(s.keys);
+        ASSERT_EQ(t.key(s.keys), 0);
+        ASSERT_TRUE(t.shows(s.frame)) << t.title();
+        EXPECT_EQ(t.middle(), colours[s.frame]);
+    }
+    EXPECT_TRUE(t.finish()) << t.output();
+}
+
+TEST(GksLoop, LoopKeyRunsThroughTheFramesAndStops)
+{
+    FramesTool t;
+    ASSERT_FALSE(t.window().empty()) << t.output();
+    ASSERT_TRUE(t.shows(0)) << t.title();
+    ASSERT_EQ(t.key("alt+l"), 0);
+    // Looping, the frames follow each other without keys, wrapping to the first.
+    for (int frame : {1, 2, 0, 1}) EXPECT_TRUE(t.shows(frame)) << frame << ": " << t.title();
+    ASSERT_EQ(t.key("alt+l"), 0);
+    // Stopped (the title stays the same for longer than the longest frame delay): the step
+    // keys work again from wherever the loop stopped.
+    std::string stopped;
+    for (int k = 0; k < 20; k++) {
+        const std::string now = t.title();
+        if (now == stopped) break;
+        stopped = now;
+        usleep(1500000);
+    }
+    ASSERT_EQ(stopped.compare(0, 13, "Frames tool ["), 0) << stopped;
+    const int at = stopped[13] - '0';
+    ASSERT_EQ(t.key("alt+bracketright"), 0);
+    EXPECT_TRUE(t.shows((at + 1) % 3)) << t.title();
+    EXPECT_TRUE(t.finish()) << t.output();
 }

@@ -1,6 +1,7 @@
 // Metafiles: the text records a picture writes through the kernel, replaying a text metafile
-// onto the metafile and PostScript workstations, the reader's handling of malformed records,
-// the binary CGM form byte by byte, and the output names.
+// onto the metafile and PostScript workstations (a replayed page renders like the page drawn
+// directly), the reader's handling of malformed records, the binary CGM form byte by byte, and
+// the output names.
 #include <gtest/gtest.h>
 
 #include "test_util.h"
@@ -551,4 +552,73 @@ TEST(GksMeta, ReplayOntoPostScript)
     EXPECT_LT(pixel(x0 + 144, y0 - 144), 128);
     EXPECT_GT(pixel(x0 + 432, y0 - 144), 200);  // off the line
     EXPECT_GT(pixel(x0 + 144, y0 - 432), 200);
+}
+
+namespace {
+
+// draw_picture and a solid fill and a thick solid line, which cover a good part of the page.
+void draw_larger_picture()
+{
+    draw_picture();
+    gset_fill_int_style(GSOLID);
+    const Gpt box[4] = {{65, 5}, {95, 5}, {95, 45}, {65, 45}};
+    gfill_area(4, box);
+    gset_linetype(1);
+    gset_linewidth(6);
+    const Gcolr_rep green = {0, 0.6f, 0};
+    gset_colr_rep(1, 21, &green);
+    gset_line_colr_ind(21);
+    const Gpt line[3] = {{5, 45}, {60, 30}, {60, 45}};
+    gpolyline(3, line);
+}
+
+}  // namespace
+
+TEST(GksMeta, ReplayOntoPostScriptMatchesDrawingDirectly)
+{
+    // The same picture drawn once straight onto PostScript and once into a metafile that is
+    // then replayed onto PostScript: ghostscript renders both pages alike.
+    TempDir dir;
+    const std::string meta = dir.file("pic.meta"), direct = dir.file("direct.ps"),
+                      replayed = dir.file("replayed.ps");
+    const std::string conn = ",port,sz=8.5x11";
+    clear_environment();
+    ASSERT_EQ(gopen_gks(nullptr, 0), 0);
+    ASSERT_EQ(gopen_ws(1, (direct + conn).c_str(), GWS_PS), 0);
+    draw_larger_picture();
+    gclose_ws(1);
+    gclose_gks();
+
+    open_meta(meta);
+    draw_larger_picture();
+    gclose_ws(1);
+    gclose_gks();
+
+    ASSERT_EQ(gopen_gks(nullptr, 0), 0);
+    ASSERT_EQ(gopen_ws(1, (replayed + conn).c_str(), GWS_PS), 0);
+    EXPECT_EQ(gread_metafile(meta.c_str()), 0);
+    gclose_ws(1);
+    gclose_gks();
+
+    auto render = [&](const std::string &ps) {
+        const std::string png = ps + ".png";
+        const auto gs = run("gs -q -dSAFER -dBATCH -dNOPAUSE -sDEVICE=png16m -sPAPERSIZE=letter "
+                            "-dFIXEDMEDIA -r72 -sOutputFile=" +
+                            vyktest::quote(png) + " " + vyktest::quote(ps));
+        EXPECT_EQ(gs.status, 0) << gs.err;
+        return png;
+    };
+    const std::string a = render(direct), b = render(replayed);
+    // compare prints the number of differing pixels on standard error (status 1 when any).
+    auto differing = [&](const std::string &x, const std::string &y) {
+        const auto r = run("compare -metric AE -fuzz 5% " + vyktest::quote(x) + " " +
+                           vyktest::quote(y) + " null:");
+        EXPECT_TRUE((r.status == 0 || r.status == 1) && !r.err.empty()) << r.err;
+        return r.err.empty() ? -1 : std::atol(r.err.c_str());
+    };
+    EXPECT_EQ(differing(a, b), 0);
+    // Not two empty pages: the picture covers a good number of pixels of the page.
+    ASSERT_EQ(run("convert -size 612x792 xc:white " + vyktest::quote(dir.file("white.png")))
+                  .status, 0);
+    EXPECT_GT(differing(a, dir.file("white.png")), 5000);
 }

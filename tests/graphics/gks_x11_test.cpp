@@ -361,7 +361,7 @@ TEST(GksX11, WindowSpecifications)
     vyktest::write_file(dir.file("empty"), "");
 
     struct Case {
-        std::string spec;
+        std::string desc;
         int status;
         Window root;
         int width, height;
@@ -382,10 +382,10 @@ TEST(GksX11, WindowSpecifications)
     };
     gopen_gks(nullptr, 0);
     for (const Case &c : cases) {
-        SCOPED_TRACE(c.spec);
+        SCOPED_TRACE(c.desc);
         gset_win_title("Radar");
         CaptureStdio cap;
-        const int status = gopen_ws(1, ("," + c.spec).c_str(), GWS_PIX);
+        const int status = gopen_ws(1, ("," + c.desc).c_str(), GWS_PIX);
         cap.finish();
         ASSERT_EQ(status, c.status) << cap.err();
         if (c.message) {

@@ -1,7 +1,8 @@
 // GIF files: files written here are read by ImageMagick and giflib's giftext and gifbuild
 // (pixels, colour tables, code sizes, the clear code of a full string table, sub-block sizes);
 // files made by ImageMagick (interlaced, with comments and application blocks) and by hand
-// (local colour tables, extensions holding image separators) are read here; broken files fail.
+// (local colour tables, extensions holding image separators) and by gifsicle (interlaced, with
+// comments, loop extensions and local colour tables) are read here; broken files fail.
 #include <gtest/gtest.h>
 
 #include "test_util.h"
@@ -580,4 +581,64 @@ TEST_F(ImgGif, BrokenFilesFail)
         EXPECT_EQ(b.r.data, nullptr) << c.what;
         EXPECT_NE(cap.err().find(c.message), std::string::npos) << c.what << ": " << cap.err();
     }
+}
+
+TEST_F(ImgGif, FilesMadeByGifsicleAreRead)
+{
+    // Sources written here; gifsicle rewrites them with its own encoder and extensions.  The
+    // second picture's 200 colours do not fit beside the first's 150, so gifsicle gives the
+    // later frames local colour tables.
+    const int w = 23, h = 19;
+    const std::vector<Rgb> px = pattern(w, h, 150);
+    std::vector<Rgb> other;
+    for (int i = 0; i < w * h; i++) {
+        const int k = i % 200;
+        other.push_back({k * 11 % 256, (k * 29 + 100) % 256, (k * 71 + 3) % 256});
+    }
+    Image a, c;
+    make_truecolor(&a.r, w, h, px);
+    make_truecolor(&c.r, w, h, other);
+    GIF_interlace(0);
+    const std::string first = dir.file("a.gif"), second = dir.file("c.gif");
+    ASSERT_EQ(GIF_write(first.c_str(), &a.r), 1);
+    ASSERT_EQ(GIF_write(second.c_str(), &c.r), 1);
+    const std::string two = quote(first) + " " + quote(second) + " " + quote(second);
+
+    struct Case {
+        const char *what, *options, *shown;
+        bool frames;
+    };
+    const Case cases[] = {
+        {"interlaced", "-i", "interlaced", false},
+        {"comment", "-c 'made by gifsicle'", "comment made by gifsicle", false},
+        {"loop forever", "-l", "loop forever", false},
+        {"loop count", "--loopcount=3", "loop count 3", false},
+        {"local colour tables", "", "local color table", true},
+        {"everything", "-i -l -c 'made by gifsicle'", "local color table", true},
+    };
+    for (const Case &k : cases) {
+        const std::string out = dir.file("g.gif");
+        const auto made = run(std::string("gifsicle ") + k.options + " " +
+                              (k.frames ? two : quote(first)) + " > " + quote(out));
+        ASSERT_EQ(made.status, 0) << k.what << ": " << made.err;
+        const auto info = run("gifsicle --info " + quote(out));
+        ASSERT_NE(info.out.find(k.shown), std::string::npos) << k.what << ":\n" << info.out;
+        Image back;
+        ASSERT_EQ(GIF_read(out.c_str(), &back.r, 0), 1) << k.what;
+        EXPECT_EQ(back.r.width, w) << k.what;
+        EXPECT_EQ(back.r.height, h) << k.what;
+        EXPECT_EQ(record_rgb(back.r), px) << k.what;
+        Image sniffed;
+        ASSERT_EQ(IMG_read(out.c_str(), &sniffed.r, 0), 1) << k.what;
+        EXPECT_EQ(record_rgb(sniffed.r), px) << k.what;
+    }
+
+    // The second frame, cut out of the file where its colours were a local table, is read with
+    // its own colours.
+    const std::string frames = dir.file("f.gif"), cut = dir.file("cut.gif");
+    ASSERT_EQ(run("gifsicle " + two + " > " + quote(frames)).status, 0);
+    ASSERT_EQ(run("gifsicle " + quote(frames) + " '#1' > " + quote(cut)).status, 0);
+    Image one;
+    ASSERT_EQ(GIF_read(cut.c_str(), &one.r, 0), 1);
+    EXPECT_EQ(record_rgb(one.r), other);
 }

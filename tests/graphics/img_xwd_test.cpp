@@ -1,6 +1,6 @@
 // XWD files: dumps written here are read by netpbm's xwdtopnm and ImageMagick, dumps of the
-// real xwd program (the test X server's root window) are read here, written dumps read back
-// field for field, and broken or hostile dumps are refused with their messages.
+// real xwd program (the test X server's root window) are read here, written dumps are shown by
+// xwud and read back field for field, and broken or hostile dumps are refused with their messages.
 #include <gtest/gtest.h>
 
 #include "test_util.h"
@@ -8,12 +8,15 @@
 #include "gks.h"
 #include "vykimg.h"
 
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 using vyktest::CaptureStdio;
+using vyktest::PrivateX;
 using vyktest::TempDir;
 using vyktest::quote;
 using vyktest::read_file;
@@ -343,4 +346,52 @@ TEST_F(ImgXwd, WriterFailures)
     cap.finish();
     EXPECT_NE(cap.err().find("XWD_write: No image to write"), std::string::npos);
     EXPECT_NE(cap.err().find("Unable to open dump file"), std::string::npos);
+}
+
+TEST_F(ImgXwd, WrittenDumpsAreShownByXwud)
+{
+    PrivateX x;
+    ASSERT_FALSE(x.name().empty()) << "Xvfb could not be started";
+    Image a, b;
+    make_indexed(&a.r);
+    make_truecolor(&b.r, 40, 30);
+    std::snprintf(a.r.info, sizeof a.r.info, "xwud indexed");
+    std::snprintf(b.r.info, sizeof b.r.info, "xwud truecolour");
+    for (IMG_report *im : {&a.r, &b.r}) {
+        const std::string file = dir.file("show.xwd");
+        ASSERT_EQ(XWD_write(file.c_str(), im), 1);
+        // The viewer names its window "xwud: " and the name in the dump.
+        const auto start = run("xwud -in " + quote(file) + " >/dev/null 2>&1 & echo $!");
+        ASSERT_EQ(start.status, 0) << start.err;
+        const int pid = std::atoi(start.out.c_str());
+        ASSERT_GT(pid, 0);
+        const auto found = run("timeout 10 xdotool search --sync --onlyvisible --name " +
+                               quote(std::string("^xwud: ") + im->info + "$"));
+        const std::string win = found.out.substr(0, found.out.find('\n'));
+        EXPECT_EQ(found.status, 0) << im->info << ": no window appeared " << found.err;
+        if (found.status == 0 && !win.empty()) {
+            // The window may be mapped before its first exposure is painted: look again then.
+            int w = 0, h = 0, bad = -1;
+            for (int attempt = 0; attempt < 20 && bad != 0; attempt++) {
+                if (attempt) usleep(100000);
+                const auto shot = run("xwd -id " + win + " -silent | xwdtopnm");
+                ASSERT_EQ(shot.status, 0) << shot.err;
+                const std::vector<Rgb> seen = parse_pnm(shot.out, &w, &h);
+                if (w != im->width || h != im->height) continue;
+                bad = 0;
+                for (int y = 0; y < h; y++)
+                    for (int xx = 0; xx < w; xx++) {
+                        const Rgb want = rgb_at(*im, xx, y);
+                        const Rgb got = seen[static_cast<size_t>(y) * w + xx];
+                        if (std::abs(want.r - got.r) > 1 || std::abs(want.g - got.g) > 1 ||
+                            std::abs(want.b - got.b) > 1)
+                            bad++;
+                    }
+            }
+            EXPECT_EQ(w, im->width) << im->info;
+            EXPECT_EQ(h, im->height) << im->info;
+            EXPECT_EQ(bad, 0) << im->info;
+        }
+        kill(pid, SIGTERM);
+    }
 }

@@ -2,7 +2,8 @@
 //
 //   gks_demo [-de d|w[,display,window]|p[,file[,eps]]|h|q[,file[,nopcl]]|m[,file[,cgm]]]
 //            [-ge geometry] [-fp path] [-bg background] [-me levels] [--hold-seconds N]
-//            [--hold-stdin] [--sections name,...] [--pix-mode N] [--list]
+//            [--hold-stdin] [--sections name,...] [--pix-mode N] [--list] [--hold]
+//            [--dump=png|img|gif|xwd:file] [--image file] [--frames N]
 //
 // -de d (the default) opens a window of its own; -de w,,w3 draws into the loop window whose
 // window-id file "vovadev.3" lies on the file path.  On the X11 devices the program prints
@@ -11,6 +12,13 @@
 // input arrives (at most --hold-seconds, 60 by default), so that it can be captured
 // (xwd -id W).  --sections draws only the named sections; --list prints them.  --pix-mode sets
 // the loop window cooperation (9: end the loop window's hold at the close).
+//
+// --hold keeps the own window with the kernel's hold loop until Return or Alt-q instead.
+// --dump=KIND:FILE captures the window once drawn and writes it as KIND (png, img the own
+// format, gif or xwd), then ends without holding.  --image FILE draws the image file at the
+// plot's top left corner before the sheet (on the windows and PostScript).  --frames N draws N
+// animation frames on the own window, each with a bar that grows from frame to frame under the
+// sheet, and shows the first; with --hold the frames loop while the window is held.
 //
 // The sheet is 640 by 512 units with y upward, mapped onto the device with its aspect kept; on
 // the default 640 by 512 window a unit is a pixel and the pixel row of y is 511 - y.  Sections
@@ -45,6 +53,7 @@
 #include "gks.h"
 #include "vyk.h"
 #include "vykgks.h"
+#include "vykimg.h"
 #include "vykresrc.h"
 
 #include <poll.h>
@@ -337,6 +346,53 @@ void hold(float seconds, bool until_stdin)
     }
 }
 
+// The bar that tells the frames apart: frame k of n spans (k + 1) / n of the sheet's width.
+void draw_frame_bar(int k, int n)
+{
+    line_attr(2, 6, 1);
+    segment(20, 14, 20 + 600.0f * static_cast<float>(k + 1) / static_cast<float>(n), 14);
+}
+
+enum class DumpKind { none, png, img, gif, xwd };
+
+// "KIND:FILE"; none when the text is not of that form.
+DumpKind dump_kind(const char *text, const char **file)
+{
+    struct Kind {
+        const char *name;
+        DumpKind kind;
+    };
+    constexpr Kind kinds[] = {
+        {"png", DumpKind::png}, {"img", DumpKind::img}, {"gif", DumpKind::gif}, {"xwd", DumpKind::xwd}};
+    const char *colon = text ? std::strchr(text, ':') : nullptr;
+    if (!colon || !colon[1]) return DumpKind::none;
+    const std::string name(text, static_cast<size_t>(colon - text));
+    for (const Kind &k : kinds) {
+        if (stricmp(name.c_str(), k.name) == 0) {
+            *file = colon + 1;
+            return k.kind;
+        }
+    }
+    return DumpKind::none;
+}
+
+// Captures the window and writes it; 1 on success.
+int dump_window(DumpKind kind, const char *file)
+{
+    IMG_report image;
+    if (!gget_image(&image)) return 0;
+    int ok = 0;
+    switch (kind) {
+    case DumpKind::png: ok = PNG_write(file, &image); break;
+    case DumpKind::img: ok = IMG_write(file, &image, 1); break;
+    case DumpKind::gif: ok = GIF_write(file, &image); break;
+    case DumpKind::xwd: ok = XWD_write(file, &image); break;
+    case DumpKind::none: break;
+    }
+    IMG_free(&image);
+    return ok;
+}
+
 const res_type res_key[] = {RES_help,     RES_message,    RES_device, RES_geometry,
                             RES_file_path, RES_background, RES_null};
 const res_type res_pos[] = {RES_null};
@@ -361,6 +417,24 @@ int main(int argc, char **argv)
     int pix_mode = 0;
     RES_getval("pix-mode", &pix_mode, CV_int);
     const char *only = RES_get("sections");
+    const bool hold_loop = RES_get("hold") != nullptr;
+    const char *image_file = RES_get("image");
+    int frames = 0;
+    RES_getval("frames", &frames, CV_int);
+    if (frames < 0 || frames > 128) {
+        MESS_print(48, "gks_demo: --frames takes 0 to 128\n");
+        return 2;
+    }
+    const char *dump_file = nullptr;
+    const DumpKind dump = RES_get("dump") ? dump_kind(RES_get("dump"), &dump_file) : DumpKind::none;
+    if (RES_get("dump") && dump == DumpKind::none) {
+        MESS_print(48, "gks_demo: --dump takes png, img, gif or xwd, a colon and a file name\n");
+        return 2;
+    }
+    if (image_file && !image_file[0]) {
+        MESS_print(48, "gks_demo: --image needs a file name\n");
+        return 2;
+    }
 
     // The device: its letter gives the workstation type, the text after the first comma the
     // connection (display and window, or the output file).
@@ -378,25 +452,85 @@ int main(int argc, char **argv)
         MESS_print(48, "gks_demo: unable to open the workstation\n");
         return 4;
     }
+    // The image is read once the workstation is open: readers take the deepest image they
+    // accept from the window's depth.
+    IMG_report image;
+    if (image_file && !IMG_read(image_file, &image, 0)) {
+        MESS_print(48, "gks_demo: unable to read the image %s\n", image_file);
+        gclose_ws(1);
+        gclose_gks();
+        return 3;
+    }
     gactivate_ws(1);
     define_palette();
     gclear_ws(1, GALWAYS);
     set_up_sheet();
-    for (const Section &s : sections)
-        if ((!s.on_request || (only && only[0])) && wanted(s.name, only)) s.draw();
+    const auto draw_sheet = [&] {
+        // Drawing maps the image's colours to the display's in place (on colour-mapped
+        // displays), so every frame but the last draws a copy.
+        if (image_file) {
+            IMG_report copy;
+            const bool last = frames <= 1 || gget_num_images() == frames;
+            if (last) {
+                gload_image(&image, 0, 0);
+            } else if (IMG_copy(&copy, &image) == 0) {
+                gload_image(&copy, 0, 0);
+                IMG_free(&copy);
+            }
+        }
+        for (const Section &s : sections)
+            if ((!s.on_request || (only && only[0])) && wanted(s.name, only)) s.draw();
+    };
+    int status = 0;
+    if (frames > 0 && gtype_is_WIN()) {
+        for (int k = 0; k < frames; k++) {
+            const int before = gget_num_images();
+            const int ind = gcreate_frame(-1);
+            if (gget_num_images() != before + 1 || gselect_frame(ind) != 0) {
+                MESS_print(48, "gks_demo: unable to make frame %d\n", k);
+                status = 5;
+                break;
+            }
+            draw_sheet();
+            draw_frame_bar(k, frames);
+        }
+        gselect_frame(-3);
+        if (status == 0) {
+            gset_looping(hold_loop ? 1 : 0);
+            gdisplay_frame(0);
+        }
+    } else {
+        if (frames > 0) MESS_print(48, "gks_demo: frames need the own window\n");
+        draw_sheet();
+    }
+    if (image_file) IMG_free(&image);
 
     if (gtype_is_WIN_PIX()) {
         gupdate_window();
         gsync();
-        std::printf("ready window=%lu pixmap=%lu\n", gget_root_window(), gget_base_window());
+        std::printf("ready window=%lu pixmap=%lu", gget_root_window(), gget_base_window());
+        if (frames > 0) std::printf(" frames=%d", gget_num_images());
+        std::printf("\n");
     } else {
         std::printf("ready\n");
     }
     std::fflush(stdout);
-    hold(static_cast<float>(hold_seconds), hold_stdin);
+    if (status == 0 && dump != DumpKind::none) {
+        if (!gtype_is_WIN_PIX()) {
+            MESS_print(48, "gks_demo: --dump needs a window\n");
+            status = 6;
+        } else if (!dump_window(dump, dump_file)) {
+            MESS_print(48, "gks_demo: unable to write %s\n", dump_file);
+            status = 6;
+        }
+    } else if (status == 0 && hold_loop) {
+        ghold(1);
+    } else if (status == 0) {
+        hold(static_cast<float>(hold_seconds), hold_stdin);
+    }
 
     gdeactivate_ws(1);
     gclose_ws(1);
     gclose_gks();
-    return 0;
+    return status;
 }
