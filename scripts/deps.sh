@@ -6,8 +6,9 @@ what=${1:-test}
 
 build_pkgs=(cmake ninja-build g++ pkg-config libx11-dev libnetcdf-dev libpng-dev zlib1g-dev
             libopenjp2-7-dev)
-test_pkgs=(libgtest-dev libbenchmark-dev xvfb xauth ghostscript imagemagick netcdf-bin
-           libeccodes-tools proj-bin x11-apps x11-utils x11-xserver-utils xdotool pngcheck giflib-tools locales clang units hp2xx hershey-fonts-data netpbm gifsicle)
+test_pkgs=(libgtest-dev libbenchmark-dev clang xvfb xauth x11-apps x11-utils x11-xserver-utils
+           xdotool ghostscript imagemagick pngcheck giflib-tools gifsicle netpbm hp2xx
+           netcdf-bin libeccodes-tools proj-bin units locales python3 hershey-fonts-data)
 
 pkgs=("${build_pkgs[@]}")
 [ "$what" = test ] && pkgs+=("${test_pkgs[@]}")
