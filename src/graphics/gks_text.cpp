@@ -74,9 +74,13 @@ constexpr int STROKE_RUN = 30;  // points sent to a device in one piece
 // Helpers
 // ---------------------------------------------------------------------------------------------
 
+// Copies src into dest, cut to size - 1 characters.
 void copy_text(char *dest, size_t size, const char *src)
 {
-    std::snprintf(dest, size, "%s", src ? src : "");
+    if (size == 0) return;
+    const size_t n = src ? strnlen(src, size - 1) : 0;
+    if (n) std::memcpy(dest, src, n);
+    dest[n] = '\0';
 }
 
 bool check_open(const char *func)
