@@ -107,7 +107,7 @@ void CaptureStdio::finish()
 
 CaptureStdio::~CaptureStdio() { finish(); }
 
-PrivateX::PrivateX(const std::string &screen)
+PrivateX::PrivateX(const std::string &screen, bool set_display)
 {
     if (const char *d = std::getenv("DISPLAY")) {
         had_display_ = true;
@@ -136,8 +136,13 @@ PrivateX::PrivateX(const std::string &screen)
     close(fds[0]);
     if (!number.empty()) {
         name_ = ":" + number;
-        setenv("DISPLAY", name_.c_str(), 1);
+        if (set_display) use();
     }
+}
+
+void PrivateX::use() const
+{
+    setenv("DISPLAY", name_.c_str(), 1);
 }
 
 PrivateX::~PrivateX()

@@ -59,16 +59,19 @@ private:
 };
 
 /// An X server of the test's own (Xvfb on a free display, chosen by the server), made the
-/// DISPLAY for as long as the object lives.  Tests that read pixels back from the screen use it,
+/// DISPLAY for as long as the object lives (unless set_display is false: then the caller names
+/// the server itself, or calls use()).  Tests that read pixels back from the screen use it,
 /// so that windows of tests running beside them cannot cover what they capture.
 class PrivateX {
 public:
-    explicit PrivateX(const std::string &screen = "1024x768x24");
+    explicit PrivateX(const std::string &screen = "1024x768x24", bool set_display = true);
     ~PrivateX();
     PrivateX(const PrivateX &) = delete;
     PrivateX &operator=(const PrivateX &) = delete;
     /// ":N", or empty when the server could not be started.
     const std::string &name() const { return name_; }
+    /// Makes this process's own X11 calls use the server.
+    void use() const;
 
 private:
     int pid_ = -1;

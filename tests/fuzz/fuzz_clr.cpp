@@ -8,6 +8,7 @@
 #include "vyk.h"
 #include "vykgks.h"
 #include "vykresrc.h"
+#include "fuzz_util.h"
 
 #include <unistd.h>
 
@@ -20,44 +21,19 @@
 
 namespace {
 
-[[noreturn]] void fail(const char *what)
-{
-    fprintf(stderr, "fuzz_clr: %s\n", what);
-    abort();
-}
-
-// The directory of this process's temporary files, made once and removed at exit (kept in a
-// plain array: the exit handler runs after the destructors of function statics).
-char work_path[64];
-
-void remove_work_dir()
-{
-    std::error_code ec;
-    std::filesystem::remove_all(work_path, ec);
-}
-
-void write_bytes(const std::string &path, const void *data, size_t size)
-{
-    FILE *fp = fopen(path.c_str(), "wb");
-    if (fp == nullptr)
-        fail("no temporary file");
-    if (size > 0 && fwrite(data, 1, size, fp) != size)
-        fail("short write");
-    fclose(fp);
-}
+using vykfuzz::fail;
+using vykfuzz::work_dir;
+using vykfuzz::write_bytes;
 
 /// Makes the directory and a table "reset.clr" that names all slots, read before every input
 /// so that no entry of an earlier input stays visible.
 void prepare()
 {
-    snprintf(work_path, sizeof work_path, "/tmp/vyk_fuzz_clr_%d", static_cast<int>(getpid()));
-    std::filesystem::create_directories(work_path);
-    std::atexit(remove_work_dir);
     std::string reset;
     for (int i = 0; i < CLR_MAX; i++)
         reset += "reset" + std::to_string(i) + " 0.5 0.5 0.5\n";
-    write_bytes(std::string(work_path) + "/reset.clr", reset.data(), reset.size());
-    RES_put("file_path", work_path);
+    write_bytes(std::string(work_dir()) + "/reset.clr", reset.data(), reset.size());
+    RES_put("file_path", work_dir());
     MESS_set(10, 0);
 }
 
@@ -129,7 +105,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const uint8_t *zero = static_cast<const uint8_t *>(memchr(data, 0, size));
     const char *text = reinterpret_cast<const char *>(data);
     const size_t split = zero ? static_cast<size_t>(zero - data) : size;
-    write_bytes(std::string(work_path) + "/vyk.clr", data, split);
+    write_bytes(std::string(work_dir()) + "/vyk.clr", data, split);
     const std::string strings = zero ? std::string(text + split + 1, size - split - 1)
                                      : std::string(text, split);
 

@@ -6,6 +6,7 @@
 // the next, so every run ends by reading enough END lines to close whatever the input opened.
 #include "vyk.h"
 #include "vykresrc.h"
+#include "fuzz_util.h"
 
 #include <unistd.h>
 
@@ -18,41 +19,9 @@
 
 namespace {
 
-[[noreturn]] void fail(const char *what)
-{
-    fprintf(stderr, "fuzz_defaults: %s\n", what);
-    abort();
-}
-
-// The directory of this process's temporary files, made once and removed at exit (kept in a
-// plain array: the exit handler runs after the destructors of function statics).
-char work_path[64];
-
-void remove_work_dir()
-{
-    std::error_code ec;
-    std::filesystem::remove_all(work_path, ec);
-}
-
-const char *work_dir()
-{
-    if (work_path[0] == '\0') {
-        snprintf(work_path, sizeof work_path, "/tmp/vyk_fuzz_defaults_%d", static_cast<int>(getpid()));
-        std::filesystem::create_directories(work_path);
-        std::atexit(remove_work_dir);
-    }
-    return work_path;
-}
-
-void write_bytes(const std::string &path, const void *data, size_t size)
-{
-    FILE *fp = fopen(path.c_str(), "wb");
-    if (fp == nullptr)
-        fail("no temporary file");
-    if (size > 0 && fwrite(data, 1, size, fp) != size)
-        fail("short write");
-    fclose(fp);
-}
+using vykfuzz::fail;
+using vykfuzz::work_dir;
+using vykfuzz::write_bytes;
 
 /// Reads every entry of the defaults file at path; each key is matched and parsed.
 void read_entries(const std::string &path)

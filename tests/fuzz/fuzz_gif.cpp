@@ -1,29 +1,16 @@
 // Fuzz target of the GIF reader: arbitrary bytes after the GIF signature, read whole and header
 // only; a picture read whole is written again (the writer's palette and coder on any pixels).
 #include "vykimg.h"
+#include "fuzz_util.h"
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <unistd.h>
 
-namespace {
-
-const char *scratch_file()
-{
-    static char name[64] = "";
-    if (name[0] == '\0') {
-        std::snprintf(name, sizeof name, "/tmp/fuzz_gif.%d", static_cast<int>(getpid()));
-        MESS_set(0, 0);
-    }
-    return name;
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    const char *name = scratch_file();
+    const char *name = vykfuzz::scratch_file();
     FILE *fp = std::fopen(name, "wb");
     if (fp == nullptr) abort();
     std::fwrite("GIF89a", 1, 6, fp);

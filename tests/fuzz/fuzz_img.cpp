@@ -1,30 +1,16 @@
 // Fuzz target of the own image format: arbitrary bytes in a file read through IMG_read (the
 // sniffing reader) and IMG_read_vyk.  The compressed reader does not wait at the end of data.
 #include "vykimg.h"
+#include "fuzz_util.h"
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <unistd.h>
 
-namespace {
-
-const char *scratch_file()
-{
-    static char name[64] = "";
-    if (name[0] == '\0') {
-        std::snprintf(name, sizeof name, "/tmp/fuzz_img.%d", static_cast<int>(getpid()));
-        MESS_set(0, 0);
-        IMG_set_read_wait(0, 0);
-    }
-    return name;
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    const char *name = scratch_file();
+    const char *name = vykfuzz::scratch_file();
     FILE *fp = std::fopen(name, "wb");
     if (fp == nullptr) abort();
     // The magic line is given, so that the fuzzer spends its time past it.

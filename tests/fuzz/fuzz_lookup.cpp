@@ -11,6 +11,7 @@
 // every input ends by asking for a sentinel model that no input asks for.
 #include "vyk.h"
 #include "vykresrc.h"
+#include "fuzz_util.h"
 
 #include <unistd.h>
 
@@ -25,43 +26,22 @@
 
 namespace {
 
+using vykfuzz::fail;
+using vykfuzz::work_dir;
+using vykfuzz::write_bytes;
+
 constexpr int SENTINEL_MODEL = -12345;
 
-[[noreturn]] void fail(const char *what)
-{
-    fprintf(stderr, "fuzz_lookup: %s\n", what);
-    abort();
-}
-
-// The directory of this process's temporary files, made once and removed at exit (kept in a
-// plain array: the exit handler runs after the destructors of function statics).
-char work_path[64];
-
-void remove_work_dir()
-{
-    std::error_code ec;
-    std::filesystem::remove_all(work_path, ec);
-}
-
+// A sub-directory ("a", "b" or "m") of the work directory; all three are made on the first call.
 std::string work_dir(const char *sub)
 {
-    if (work_path[0] == '\0') {
-        snprintf(work_path, sizeof work_path, "/tmp/vyk_fuzz_lookup_%d", static_cast<int>(getpid()));
+    static const bool made = [] {
         for (const char *d : {"a", "b", "m"})
-            std::filesystem::create_directories(std::string(work_path) + "/" + d);
-        std::atexit(remove_work_dir);
-    }
-    return std::string(work_path) + "/" + sub;
-}
-
-void write_bytes(const std::string &path, const void *data, size_t size)
-{
-    FILE *fp = fopen(path.c_str(), "wb");
-    if (fp == nullptr)
-        fail("no temporary file");
-    if (size > 0 && fwrite(data, 1, size, fp) != size)
-        fail("short write");
-    fclose(fp);
+            std::filesystem::create_directories(std::string(work_dir()) + "/" + d);
+        return true;
+    }();
+    (void)made;
+    return std::string(work_dir()) + "/" + sub;
 }
 
 /// The first max blank-separated words of a text (cut at a zero byte).

@@ -9,6 +9,7 @@
 // exactly sized heap buffers letting the address sanitizer see any write beyond.
 #include "vyk.h"
 #include "vykresrc.h"
+#include "fuzz_util.h"
 
 #include <strings.h>
 #include <unistd.h>
@@ -23,41 +24,9 @@
 
 namespace {
 
-[[noreturn]] void fail(const char *what)
-{
-    fprintf(stderr, "fuzz_name_conv: %s\n", what);
-    abort();
-}
-
-// The directory of this process's temporary files, made once and removed at exit (kept in a
-// plain array: the exit handler runs after the destructors of function statics).
-char work_path[64];
-
-void remove_work_dir()
-{
-    std::error_code ec;
-    std::filesystem::remove_all(work_path, ec);
-}
-
-const char *work_dir()
-{
-    if (work_path[0] == '\0') {
-        snprintf(work_path, sizeof work_path, "/tmp/vyk_fuzz_name_conv_%d", static_cast<int>(getpid()));
-        std::filesystem::create_directories(work_path);
-        std::atexit(remove_work_dir);
-    }
-    return work_path;
-}
-
-void write_bytes(const std::string &path, const void *data, size_t size)
-{
-    FILE *fp = fopen(path.c_str(), "wb");
-    if (fp == nullptr)
-        fail("no temporary file");
-    if (size > 0 && fwrite(data, 1, size, fp) != size)
-        fail("short write");
-    fclose(fp);
-}
+using vykfuzz::fail;
+using vykfuzz::work_dir;
+using vykfuzz::write_bytes;
 
 using Name = std::vector<char>;
 

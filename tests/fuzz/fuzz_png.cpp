@@ -1,25 +1,12 @@
 // Fuzz target of the PNG reader: arbitrary bytes after the PNG signature, read whole and
 // header only.  A successful whole read must give a pixel area of bytes_line x height bytes.
 #include "vykimg.h"
+#include "fuzz_util.h"
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <unistd.h>
-
-namespace {
-
-const char *scratch_file()
-{
-    static char name[64] = "";
-    if (name[0] == '\0') {
-        std::snprintf(name, sizeof name, "/tmp/fuzz_png.%d", static_cast<int>(getpid()));
-        MESS_set(0, 0);
-    }
-    return name;
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
@@ -31,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         };
         if (be32(data + 8) * be32(data + 12) > (4u << 20)) return 0;
     }
-    const char *name = scratch_file();
+    const char *name = vykfuzz::scratch_file();
     FILE *fp = std::fopen(name, "wb");
     if (fp == nullptr) abort();
     std::fwrite("\x89PNG\r\n\x1a\n", 1, 8, fp);

@@ -2,29 +2,16 @@
 // A successful read must give a pixel area of bytes_line x height bytes and a colour table of
 // num_colors entries.
 #include "vykimg.h"
+#include "fuzz_util.h"
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <unistd.h>
 
-namespace {
-
-const char *scratch_file()
-{
-    static char name[64] = "";
-    if (name[0] == '\0') {
-        std::snprintf(name, sizeof name, "/tmp/fuzz_xwd.%d", static_cast<int>(getpid()));
-        MESS_set(0, 0);
-    }
-    return name;
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    const char *name = scratch_file();
+    const char *name = vykfuzz::scratch_file();
     FILE *fp = std::fopen(name, "wb");
     if (fp == nullptr) abort();
     std::fwrite(data, 1, size, fp);

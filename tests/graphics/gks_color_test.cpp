@@ -25,6 +25,8 @@ using vyktest::CaptureStdio;
 
 namespace {
 
+using vyktest::PrivateX;
+
 constexpr M_type DEBUG = 0x40000000;
 
 bool has(const std::string &text, const std::string &part)
@@ -38,41 +40,6 @@ int count(const std::string &text, const std::string &part)
     for (size_t p = text.find(part); p != std::string::npos; p = text.find(part, p + 1)) n++;
     return n;
 }
-
-// An X server of the test's own (Xvfb picks a free display number and reports it).
-struct PrivateX {
-    pid_t pid = -1;
-    std::string name;
-
-    explicit PrivateX(const char *screen)
-    {
-        int fds[2];
-        if (pipe(fds) != 0) return;
-        pid = fork();
-        if (pid == 0) {
-            close(fds[0]);
-            if (!freopen("/dev/null", "w", stdout) || !freopen("/dev/null", "w", stderr))
-                _exit(127);
-            const std::string fd = std::to_string(fds[1]);
-            execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen, "-noreset",
-                   "-nolisten", "tcp", nullptr);
-            _exit(127);
-        }
-        close(fds[1]);
-        std::string num;
-        char c;
-        while (read(fds[0], &c, 1) == 1 && c != '\n') num += c;
-        close(fds[0]);
-        if (!num.empty()) name = ":" + num;
-    }
-    ~PrivateX()
-    {
-        if (pid > 0) {
-            kill(pid, SIGTERM);
-            waitpid(pid, nullptr, 0);
-        }
-    }
-};
 
 struct DisplayCloser {
     void operator()(Display *d) const
@@ -331,12 +298,12 @@ TEST(GksColor, FullTableReusesNearestColour)
 
 TEST(GksColor, ReadWriteCellsRecolourWhatIsDrawn)
 {
-    PrivateX server("1024x768x8");
-    ASSERT_FALSE(server.name.empty());
-    DisplayPtr own(XOpenDisplay(server.name.c_str()));
+    PrivateX server("1024x768x8", false);
+    ASSERT_FALSE(server.name().empty());
+    DisplayPtr own(XOpenDisplay(server.name().c_str()));
     ASSERT_TRUE(own);
     const Colormap cmap = DefaultColormap(own.get(), DefaultScreen(own.get()));
-    open_window(server.name.c_str());
+    open_window(server.name().c_str());
     ASSERT_EQ(gget_win_depth(), 8);
     pixel_world();
 
@@ -385,12 +352,12 @@ TEST(GksColor, ReadWriteCellsRecolourWhatIsDrawn)
 
 TEST(GksColor, ReadOnlyFallbackWhenTheColormapIsFull)
 {
-    PrivateX server("1024x768x8");
-    ASSERT_FALSE(server.name.empty());
-    DisplayPtr own(XOpenDisplay(server.name.c_str()));
+    PrivateX server("1024x768x8", false);
+    ASSERT_FALSE(server.name().empty());
+    DisplayPtr own(XOpenDisplay(server.name().c_str()));
     ASSERT_TRUE(own);
     const Colormap cmap = DefaultColormap(own.get(), DefaultScreen(own.get()));
-    open_window(server.name.c_str());
+    open_window(server.name().c_str());
 
     // Another client takes a shared orange and then every free cell.
     XColor orange{};
@@ -426,13 +393,13 @@ TEST(GksColor, ReadOnlyFallbackWhenTheColormapIsFull)
 // after a few plots.
 TEST(GksColor, CellsOfAClosedWindowAreReleased)
 {
-    PrivateX server("1024x768x8");
-    ASSERT_FALSE(server.name.empty());
+    PrivateX server("1024x768x8", false);
+    ASSERT_FALSE(server.name().empty());
     gopen_gks(nullptr, 0);
     MESS_set(1, DEBUG);
     CaptureStdio cap;
     for (int round = 0; round < 4; round++) {
-        ASSERT_EQ(gopen_ws(1, server.name.c_str(), GWS_X11), 0);
+        ASSERT_EQ(gopen_ws(1, server.name().c_str(), GWS_X11), 0);
         for (int i = 0; i < 120; i++) define(i, static_cast<float>(i) / 120, 0.5f, 0.25f);
         ASSERT_EQ(gclose_ws(1), 0);
     }
@@ -445,14 +412,14 @@ TEST(GksColor, CellsOfAClosedWindowAreReleased)
 
 TEST(GksColor, OwnColormap)
 {
-    PrivateX server("1024x768x8");
-    ASSERT_FALSE(server.name.empty());
-    DisplayPtr own(XOpenDisplay(server.name.c_str()));
+    PrivateX server("1024x768x8", false);
+    ASSERT_FALSE(server.name().empty());
+    DisplayPtr own(XOpenDisplay(server.name().c_str()));
     ASSERT_TRUE(own);
     const Colormap def = DefaultColormap(own.get(), DefaultScreen(own.get()));
 
     gset_local_colormap(1);
-    open_window(server.name.c_str());
+    open_window(server.name().c_str());
     const Colormap mine = gget_user_cmap();
     ASSERT_NE(mine, 0u);
     EXPECT_NE(mine, def);
@@ -471,12 +438,12 @@ TEST(GksColor, OwnColormap)
     // Without the setting the environment asks for one.
     gset_local_colormap(0);
     setenv("LOCAL_CMAP", "", 1);
-    ASSERT_EQ(gopen_ws(1, server.name.c_str(), GWS_X11), 0);
+    ASSERT_EQ(gopen_ws(1, server.name().c_str(), GWS_X11), 0);
     EXPECT_NE(gget_user_cmap(), 0u);
     EXPECT_NE(gget_user_cmap(), def);
     gclose_ws(1);
     unsetenv("LOCAL_CMAP");
-    ASSERT_EQ(gopen_ws(1, server.name.c_str(), GWS_X11), 0);
+    ASSERT_EQ(gopen_ws(1, server.name().c_str(), GWS_X11), 0);
     EXPECT_EQ(gget_user_cmap(), 0u);
     EXPECT_EQ(gget_colormap(), def);
     gclose_ws(1);
@@ -488,8 +455,8 @@ TEST(GksColor, OwnColormap)
 
 TEST(GksColor, BackgroundAndInverseVideo)
 {
-    PrivateX server("1024x768x8");
-    ASSERT_FALSE(server.name.empty());
+    PrivateX server("1024x768x8", false);
+    ASSERT_FALSE(server.name().empty());
     RES_put("file_path", VYK_SOURCE_DIR "/etc");
     CLR_read_table("vyk.clr");
 
@@ -510,7 +477,7 @@ TEST(GksColor, BackgroundAndInverseVideo)
          "ginit_background: unknown background colour: nosuchcolour"},
     };
     gopen_gks(nullptr, 0);
-    for (const char *display : {"", server.name.c_str()}) {
+    for (const char *display : {"", server.name().c_str()}) {
         for (const Case &c : cases) {
             SCOPED_TRACE(std::string(display) + " " + (c.background ? c.background : "(none)") +
                          (c.inverse ? " inverse" : ""));
@@ -554,14 +521,14 @@ TEST(GksColor, BackgroundAndInverseVideo)
 // Without a background setting or resource, the X default "background" of the program's name.
 TEST(GksColor, BackgroundFromXDefaults)
 {
-    PrivateX server("1024x768x8");
-    ASSERT_FALSE(server.name.empty());
+    PrivateX server("1024x768x8", false);
+    ASSERT_FALSE(server.name().empty());
     vyktest::TempDir dir;
     vyktest::write_file(dir.file("db"), "GksColorTest.background: rgb:20/40/60\n");
-    const std::string xrdb = "xrdb -display " + server.name + " -nocpp -merge " + dir.file("db");
+    const std::string xrdb = "xrdb -display " + server.name() + " -nocpp -merge " + dir.file("db");
     ASSERT_EQ(vyktest::run(xrdb).status, 0);
     gset_prog_name("GksColorTest");
-    open_window(server.name.c_str());
+    open_window(server.name().c_str());
     XColor c =
         query(gget_display(), gget_colormap(), static_cast<unsigned long>(gget_back_color()));
     EXPECT_EQ(c.red >> 8, 0x20);
@@ -570,7 +537,7 @@ TEST(GksColor, BackgroundFromXDefaults)
     gclose_ws(1);
     // The resource comes first.
     RES_put("background", "rgb:00/00/ff");
-    ASSERT_EQ(gopen_ws(1, server.name.c_str(), GWS_X11), 0);
+    ASSERT_EQ(gopen_ws(1, server.name().c_str(), GWS_X11), 0);
     c = query(gget_display(), gget_colormap(), static_cast<unsigned long>(gget_back_color()));
     EXPECT_EQ(c.red, 0);
     EXPECT_EQ(c.blue, 0xffff);

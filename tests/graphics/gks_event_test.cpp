@@ -31,54 +31,16 @@ using vyktest::run;
 
 namespace {
 
-// An Xvfb of the test's own on a free display number; stopped when the object goes.
-class PrivateX {
-public:
-    PrivateX()
-    {
-        int fds[2];
-        if (pipe(fds) != 0) return;
-        pid_ = fork();
-        if (pid_ == 0) {
-            close(fds[0]);
-            const int null = open("/dev/null", O_WRONLY);
-            if (null >= 0) {
-                dup2(null, 1);
-                dup2(null, 2);
-            }
-            const std::string fd = std::to_string(fds[1]);
-            execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "800x600x24",
-                   "-nolisten", "tcp", "-noreset", static_cast<char *>(nullptr));
-            _exit(127);
-        }
-        close(fds[1]);
-        std::string number;
-        char c;
-        while (read(fds[0], &c, 1) == 1 && c != '\n') number += c;
-        close(fds[0]);
-        if (!number.empty()) name_ = ":" + number;
-    }
-    ~PrivateX()
-    {
-        if (pid_ > 0) {
-            kill(pid_, SIGTERM);
-            waitpid(pid_, nullptr, 0);
-        }
-    }
-    PrivateX(const PrivateX &) = delete;
-    PrivateX &operator=(const PrivateX &) = delete;
-    const std::string &name() const { return name_; }
-    /// Makes this process's own X11 calls use the server.
-    void use() const { setenv("DISPLAY", name_.c_str(), 1); }
+using vyktest::PrivateX;
+
+// An Xvfb of the test's own on a free display number, made current only by use().
+struct EventX : PrivateX {
+    EventX() : PrivateX("800x600x24", false) {}
     /// Runs an xdotool command line on the server.
     int xdo(const std::string &args) const
     {
-        return run("DISPLAY=" + name_ + " xdotool " + args).status;
+        return run("DISPLAY=" + name() + " xdotool " + args).status;
     }
-
-private:
-    pid_t pid_ = -1;
-    std::string name_;
 };
 
 // The hold tool running on the private server, its output read line by line.
@@ -221,7 +183,7 @@ std::vector<std::string> names_of(const std::vector<Event> &events)
 
 // Starts the tool, points into its window and waits until its hold reacts to keys: the key "s"
 // is typed until the callback reports it (keys before the hold do nothing).  Returns the window.
-unsigned long start_holding(const PrivateX &x, HoldTool &tool)
+unsigned long start_holding(const EventX &x, HoldTool &tool)
 {
     const std::string open = tool.wait_for("window ");
     if (open.empty()) return 0;
@@ -272,7 +234,7 @@ void send_notice(Display *display, Window win, int code)
 
 TEST(GksEvent, KeysEndTheHoldAndReachTheCallbackByName)
 {
-    PrivateX x;
+    EventX x;
     ASSERT_FALSE(x.name().empty());
     struct Case {
         const char *keys;
@@ -310,7 +272,7 @@ TEST(GksEvent, KeysEndTheHoldAndReachTheCallbackByName)
 
 TEST(GksEvent, ButtonsReachTheCallbackWithPositionAndModifiers)
 {
-    PrivateX x;
+    EventX x;
     ASSERT_FALSE(x.name().empty());
     HoldTool tool(x, {});
     const unsigned long win = start_holding(x, tool);
@@ -335,7 +297,7 @@ TEST(GksEvent, ButtonsReachTheCallbackWithPositionAndModifiers)
 
 TEST(GksEvent, ResizeCallsTheCallbackWithTheNewSizeAndAMoveDoesNot)
 {
-    PrivateX x;
+    EventX x;
     ASSERT_FALSE(x.name().empty());
     HoldTool tool(x, {});
     const unsigned long win = start_holding(x, tool);
@@ -356,7 +318,7 @@ TEST(GksEvent, ResizeCallsTheCallbackWithTheNewSizeAndAMoveDoesNot)
 
 TEST(GksEvent, RefreshFunctionRunsDuringAPollingHold)
 {
-    PrivateX x;
+    EventX x;
     ASSERT_FALSE(x.name().empty());
     HoldTool tool(x, {"-refresh", "1"});
     ASSERT_NE(start_holding(x, tool), 0u) << tool.output();
@@ -371,7 +333,7 @@ TEST(GksEvent, RefreshFunctionRunsDuringAPollingHold)
 
 TEST(GksEvent, NoticesRestoreTheTitleAndCodeNineEndsTheHold)
 {
-    PrivateX x;
+    EventX x;
     ASSERT_FALSE(x.name().empty());
     HoldTool tool(x, {"-title", "Wind profiler", "-extra", "busy"});
     const unsigned long win = start_holding(x, tool);
@@ -394,7 +356,7 @@ TEST(GksEvent, NoticesRestoreTheTitleAndCodeNineEndsTheHold)
 
 TEST(GksEvent, DumpKeysWriteTheirFiles)
 {
-    PrivateX x;
+    EventX x;
     ASSERT_FALSE(x.name().empty());
     vyktest::TempDir dir;
     const std::string meta = dir.file("alt.meta");
@@ -427,7 +389,7 @@ TEST(GksEvent, DumpKeysWriteTheirFiles)
 
 TEST(GksEvent, PrintEventShowsEventsAsTheyArrive)
 {
-    PrivateX x;
+    EventX x;
     ASSERT_FALSE(x.name().empty());
     HoldTool tool(x, {"-print"});
     const std::string open = tool.wait_for("window ");
@@ -517,7 +479,7 @@ unsigned long window_pixel(int x, int y)
 
 TEST(GksEvent, WindowCountsAsMappedFromTheOpenAndFollowsMapAndUnmap)
 {
-    PrivateX x;
+    EventX x;
     ASSERT_FALSE(x.name().empty());
     EXPECT_EQ(gis_mapped(), 0);
     open_window(x);
@@ -537,7 +499,7 @@ TEST(GksEvent, WindowCountsAsMappedFromTheOpenAndFollowsMapAndUnmap)
 
 TEST(GksEvent, OutsideTheHoldKeysOnlyCountAndButtonsStillCallBack)
 {
-    PrivateX x;
+    EventX x;
     ASSERT_FALSE(x.name().empty());
     open_window(x);
     calls.clear();
@@ -582,7 +544,7 @@ TEST(GksEvent, OutsideTheHoldKeysOnlyCountAndButtonsStillCallBack)
 
 TEST(GksEvent, RubberBandFollowsThePointerWithinItsLimits)
 {
-    PrivateX x;
+    EventX x;
     ASSERT_FALSE(x.name().empty());
     open_window(x);
     Glim win{0, 639, 0, 511};

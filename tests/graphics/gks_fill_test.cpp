@@ -7,6 +7,7 @@
 
 #include "gks.h"
 #include "gks_internal.h"
+#include "image_util.h"
 
 #include <cctype>
 #include <cstdlib>
@@ -14,83 +15,14 @@
 
 using vyktest::CaptureStdio;
 using vyktest::run;
+using vyktest::Rgb;
+using vyktest::parse_ppm;
+using vyktest::capture_window;
+using Image = vyktest::RgbImage;
 
 namespace {
 
-struct Rgb {
-    int r, g, b;
-    bool operator==(const Rgb &o) const { return r == o.r && g == o.g && b == o.b; }
-};
-
-std::ostream &operator<<(std::ostream &os, const Rgb &c)
-{
-    return os << "(" << c.r << "," << c.g << "," << c.b << ")";
-}
-
 constexpr Rgb BLACK{0, 0, 0}, RED{255, 0, 0};
-
-// An RGB image, 8 bits a component, rows from the top.
-struct Image {
-    int width = 0, height = 0;
-    int border = 0;  // a window capture holds the window's border around its inside
-    std::string pixels;
-    // The pixel at (x, y) of the window's inside.
-    Rgb at(int x, int y) const
-    {
-        x += border;
-        y += border;
-        if (x < 0 || y < 0 || x >= width || y >= height) return {-1, -1, -1};
-        const size_t p = 3 * (static_cast<size_t>(y) * static_cast<size_t>(width) +
-                              static_cast<size_t>(x));
-        return {static_cast<unsigned char>(pixels[p]), static_cast<unsigned char>(pixels[p + 1]),
-                static_cast<unsigned char>(pixels[p + 2])};
-    }
-};
-
-// A binary PPM: "P6", width, height and the largest value (255), with comment lines among
-// them, then the pixels.
-Image parse_ppm(const std::string &ppm)
-{
-    Image img;
-    size_t pos = 0;
-    int fields[4] = {0, 0, 0, 0};
-    for (int &field : fields) {
-        while (pos < ppm.size() && (std::isspace(static_cast<unsigned char>(ppm[pos])) ||
-                                    ppm[pos] == '#')) {
-            if (ppm[pos] == '#') pos = ppm.find('\n', pos);
-            else pos++;
-        }
-        if (pos >= ppm.size()) break;
-        if (&field == fields) {
-            field = ppm.compare(pos, 2, "P6") == 0;
-            pos += 2;
-        } else {
-            field = std::atoi(ppm.c_str() + pos);
-            while (pos < ppm.size() && std::isdigit(static_cast<unsigned char>(ppm[pos]))) pos++;
-        }
-    }
-    if (fields[0] != 1 || fields[3] != 255 || pos >= ppm.size()) {
-        ADD_FAILURE() << "not a PPM image";
-        return {};
-    }
-    img.width = fields[1];
-    img.height = fields[2];
-    img.pixels = ppm.substr(pos + 1);
-    EXPECT_EQ(img.pixels.size(), 3u * img.width * img.height);
-    return img;
-}
-
-Image capture()
-{
-    gupdate_window();
-    const auto res = run("xwd -id " + std::to_string(gget_root_window()) +
-                         " -silent | convert xwd:- -depth 8 ppm:-");
-    EXPECT_EQ(res.status, 0) << res.err;
-    Image img = parse_ppm(res.out);
-    img.border = (img.width - gget_window_width()) / 2;
-    EXPECT_EQ(img.height, gget_window_height() + 2 * img.border);
-    return img;
-}
 
 void define(int ind, float r, float g, float b)
 {
@@ -242,7 +174,7 @@ TEST(GksFill, SolidFillsOnWindow)
     const Gpt outside[] = {{600, 10}, {700, 10}, {650, 100}};
     EXPECT_EQ(gfill_area(3, outside), 0);
 
-    const Image img = capture();
+    const Image img = capture_window();
     ASSERT_EQ(img.width, 640 + 2 * img.border);
     struct Probe {
         int x, y;
@@ -288,7 +220,7 @@ TEST(GksFill, PatternFillsOnWindow)
     const Square hollow(80, 300, 120, 340);
     EXPECT_EQ(gfill_area(4, hollow.p), 0);
 
-    const Image img = capture();
+    const Image img = capture_window();
     ASSERT_EQ(img.width, 640 + 2 * img.border);
     for (int p = 0; p < 20; p++) {
         int x0, y0;

@@ -27,6 +27,8 @@ using vyktest::run;
 
 namespace {
 
+using vyktest::PrivateX;
+
 bool has(const std::string &text, const std::string &part)
 {
     return text.find(part) != std::string::npos;
@@ -38,42 +40,6 @@ int count(const std::string &text, const std::string &part)
     for (size_t p = text.find(part); p != std::string::npos; p = text.find(part, p + 1)) n++;
     return n;
 }
-
-// An X server of the test's own (Xvfb picks a free display number and reports it), so that
-// captured windows cannot be covered by windows of other tests.
-struct PrivateX {
-    pid_t pid = -1;
-    std::string name;
-
-    explicit PrivateX(const char *screen)
-    {
-        int fds[2];
-        if (pipe(fds) != 0) return;
-        pid = fork();
-        if (pid == 0) {
-            close(fds[0]);
-            if (!freopen("/dev/null", "w", stdout) || !freopen("/dev/null", "w", stderr))
-                _exit(127);
-            const std::string fd = std::to_string(fds[1]);
-            execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen, "-noreset",
-                   "-nolisten", "tcp", nullptr);
-            _exit(127);
-        }
-        close(fds[1]);
-        std::string num;
-        char c;
-        while (read(fds[0], &c, 1) == 1 && c != '\n') num += c;
-        close(fds[0]);
-        if (!num.empty()) name = ":" + num;
-    }
-    ~PrivateX()
-    {
-        if (pid > 0) {
-            kill(pid, SIGTERM);
-            waitpid(pid, nullptr, 0);
-        }
-    }
-};
 
 // ---------------------------------------------------------------------------------------------
 // Captured images
@@ -336,13 +302,13 @@ TEST(GksLine, SheetOnTrueColorAndPseudoColorScreens)
 {
     for (const char *screen : {"1024x768x24", "1024x768x8"}) {
         SCOPED_TRACE(screen);
-        PrivateX server(screen);
-        ASSERT_FALSE(server.name.empty());
+        PrivateX server(screen, false);
+        ASSERT_FALSE(server.name().empty());
         vyktest::TempDir dir;
-        Demo demo(server.name, {"--hold-stdin"}, dir.file("err"));
+        Demo demo(server.name(), {"--hold-stdin"}, dir.file("err"));
         const std::string ready = demo.line();
         ASSERT_TRUE(has(ready, "ready window=")) << ready << vyktest::read_file(dir.file("err"));
-        const Image img = capture(server.name, field(ready, "window"), dir.file("sheet.png"));
+        const Image img = capture(server.name(), field(ready, "window"), dir.file("sheet.png"));
         ASSERT_EQ(img.width, 640);
         ASSERT_EQ(img.height, 512);
         EXPECT_EQ(demo.finish(), 0) << vyktest::read_file(dir.file("err"));
@@ -399,15 +365,15 @@ TEST(GksLine, SheetOnTrueColorAndPseudoColorScreens)
 
 TEST(GksLine, DemoDrawsIntoTheLoopWindow)
 {
-    PrivateX server("800x600x24");
-    ASSERT_FALSE(server.name.empty());
+    PrivateX server("800x600x24", false);
+    ASSERT_FALSE(server.name().empty());
     vyktest::TempDir dir;
     const std::string prog = vyktest::tool("gks_loopwin_tool");
     std::fflush(nullptr);
     const pid_t loop = fork();
     if (loop == 0) {
         if (!freopen(dir.file("loop.out").c_str(), "w", stdout)) _exit(3);
-        setenv("DISPLAY", server.name.c_str(), 1);
+        setenv("DISPLAY", server.name().c_str(), 1);
         execl(prog.c_str(), prog.c_str(), dir.path().c_str(), "answer", nullptr);
         _exit(3);
     }
@@ -417,14 +383,14 @@ TEST(GksLine, DemoDrawsIntoTheLoopWindow)
     ASSERT_EQ(std::sscanf(desc.c_str(), "+%lu:%lu:", &win, &pix), 2);
 
     {
-        Demo demo(server.name,
+        Demo demo(server.name(),
                   {"-de", "w,,w3", "-fp", dir.path(), "--pix-mode", "9", "--hold-stdin"},
                   dir.file("err"));
         const std::string ready = demo.line();
         ASSERT_TRUE(has(ready, "ready window=")) << ready << vyktest::read_file(dir.file("err"));
         EXPECT_EQ(field(ready, "window"), win);
         EXPECT_EQ(field(ready, "pixmap"), pix);
-        const Image img = capture(server.name, win, dir.file("loop.png"));
+        const Image img = capture(server.name(), win, dir.file("loop.png"));
         ASSERT_EQ(img.width, 400);
         ASSERT_EQ(img.height, 300);
         // The sheet fills the 400 x 300 window with its aspect kept: 299 / 511 pixels a unit.

@@ -8,6 +8,7 @@
 
 #include "gks.h"
 #include "vyk.h"
+#include "image_util.h"
 
 #include <X11/Xutil.h>
 
@@ -26,15 +27,8 @@ using vyktest::run;
 
 namespace {
 
-struct Rgb {
-    int r, g, b;
-    bool operator==(const Rgb &o) const { return r == o.r && g == o.g && b == o.b; }
-};
-
-std::ostream &operator<<(std::ostream &os, const Rgb &c)
-{
-    return os << "(" << c.r << "," << c.g << "," << c.b << ")";
-}
+using vyktest::PrivateX;
+using vyktest::Rgb;
 
 struct Image {
     int width = 0, height = 0;
@@ -172,43 +166,6 @@ void expect_replicated(const Image &img, int a, int b, int f, int marker)
             }
         }
 }
-
-// An X server of the test's own on a free display number (Xvfb picks it and reports it);
-// stopped when the object goes.
-struct PrivateX {
-    pid_t pid = -1;
-    std::string name;
-
-    explicit PrivateX(const char *screen)
-    {
-        int fds[2];
-        if (pipe(fds) != 0) return;
-        std::fflush(nullptr);
-        pid = fork();
-        if (pid == 0) {
-            close(fds[0]);
-            if (!freopen("/dev/null", "w", stdout) || !freopen("/dev/null", "w", stderr))
-                _exit(127);
-            const std::string fd = std::to_string(fds[1]);
-            execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen, "-noreset",
-                   "-nolisten", "tcp", nullptr);
-            _exit(127);
-        }
-        close(fds[1]);
-        std::string num;
-        char c;
-        while (read(fds[0], &c, 1) == 1 && c != '\n') num += c;
-        close(fds[0]);
-        if (!num.empty()) name = ":" + num;
-    }
-    ~PrivateX()
-    {
-        if (pid > 0) {
-            kill(pid, SIGTERM);
-            waitpid(pid, nullptr, 0);
-        }
-    }
-};
 
 bool has(const std::string &text, const std::string &part)
 {
@@ -580,10 +537,10 @@ namespace {
 
 void zoom_on_screen(const char *screen)
 {
-    PrivateX server(screen);
-    ASSERT_FALSE(server.name.empty()) << "Xvfb did not start";
+    PrivateX server(screen, false);
+    ASSERT_FALSE(server.name().empty()) << "Xvfb did not start";
     ASSERT_EQ(gopen_gks(nullptr, 0), 0);
-    ASSERT_EQ(gopen_ws(1, server.name.c_str(), GWS_X11), 0);
+    ASSERT_EQ(gopen_ws(1, server.name().c_str(), GWS_X11), 0);
     Display *display = gget_display();
     int W, H;
     gget_win_size(&W, &H);

@@ -482,26 +482,9 @@ TEST(Gph, PictureOnWindow)
 // away from other tests' windows.
 TEST(Gph, HoldOnOwnWindowEndsWithReturn)
 {
-    int fds[2];
-    ASSERT_EQ(pipe(fds), 0);
-    const pid_t server = fork();
-    ASSERT_GE(server, 0);
-    if (server == 0) {
-        close(fds[0]);
-        if (!std::freopen("/dev/null", "w", stderr)) _exit(126);
-        const std::string fd = std::to_string(fds[1]);
-        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "640x480x24", "-nolisten",
-               "tcp", static_cast<char *>(nullptr));
-        _exit(127);
-    }
-    close(fds[1]);
-    std::string number;
-    char ch;
-    while (read(fds[0], &ch, 1) == 1 && ch != '\n') number += ch;
-    close(fds[0]);
-    ASSERT_FALSE(number.empty());
-    const std::string display = ":" + number;
-    setenv("DISPLAY", display.c_str(), 1);
+    vyktest::PrivateX server("640x480x24");
+    ASSERT_FALSE(server.name().empty());
+    const std::string &display = server.name();
 
     TempDir dir;
     ASSERT_EQ(chdir(dir.path().c_str()), 0);
@@ -532,6 +515,4 @@ TEST(Gph, HoldOnOwnWindowEndsWithReturn)
     kill(typist, SIGKILL);
     waitpid(typist, nullptr, 0);
     GPH_end(ws_id);
-    kill(server, SIGTERM);
-    waitpid(server, nullptr, 0);
 }

@@ -9,6 +9,7 @@
 
 #include "gks.h"
 #include "vykimg.h"
+#include "image_util.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -23,26 +24,12 @@ using vyktest::quote;
 using vyktest::read_file;
 using vyktest::run;
 using vyktest::write_file;
+using Image = vyktest::ImageRecord;
+using vyktest::Rgb;
+using vyktest::write_ppm;
+using vyktest::magick_rgb;
 
 namespace {
-
-struct Image {
-    IMG_report r;
-    Image() { IMG_init(&r); }
-    ~Image() { IMG_free(&r); }
-    Image(const Image &) = delete;
-    Image &operator=(const Image &) = delete;
-};
-
-struct Rgb {
-    int r, g, b;
-    bool operator==(const Rgb &o) const { return r == o.r && g == o.g && b == o.b; }
-};
-
-void PrintTo(const Rgb &c, std::ostream *os)
-{
-    *os << "(" << c.r << "," << c.g << "," << c.b << ")";
-}
 
 /// The colour of pixel (x, y) of a record read from a GIF (indices into the colour table).
 Rgb rgb_at(const IMG_report &im, int x, int y)
@@ -59,18 +46,6 @@ std::vector<Rgb> record_rgb(const IMG_report &im)
     std::vector<Rgb> px;
     for (int y = 0; y < im.height; y++)
         for (int x = 0; x < im.width; x++) px.push_back(rgb_at(im, x, y));
-    return px;
-}
-
-std::vector<Rgb> magick_rgb(const std::string &file)
-{
-    const auto r = run("convert " + quote(file) + "[0] -depth 8 rgb:-");
-    std::vector<Rgb> px;
-    EXPECT_EQ(r.status, 0) << r.err;
-    for (size_t i = 0; i + 2 < r.out.size(); i += 3)
-        px.push_back({static_cast<unsigned char>(r.out[i]),
-                      static_cast<unsigned char>(r.out[i + 1]),
-                      static_cast<unsigned char>(r.out[i + 2])});
     return px;
 }
 
@@ -104,17 +79,6 @@ std::vector<Rgb> pattern(int w, int h, int colors)
     for (int y = 0; y < h; y++)
         for (int x = 0; x < w; x++) px.push_back(color_number((x * 3 + y * 5) % colors));
     return px;
-}
-
-void write_ppm(const std::string &file, int w, int h, const std::vector<Rgb> &px)
-{
-    std::string s = "P6\n" + std::to_string(w) + " " + std::to_string(h) + "\n255\n";
-    for (const Rgb &c : px) {
-        s += static_cast<char>(c.r);
-        s += static_cast<char>(c.g);
-        s += static_cast<char>(c.b);
-    }
-    write_file(file, s);
 }
 
 /// Offsets of a written GIF: the packed byte, the table size and where the image data starts.
@@ -172,7 +136,7 @@ TEST_F(ImgGif, WrittenFileIsReadByImageMagickAndGiflib)
     EXPECT_EQ(std::string(reinterpret_cast<char *>(im.r.data), 4 * w * h), before)
         << "the caller's pixels stay as they were";
 
-    EXPECT_EQ(magick_rgb(file), px);
+    EXPECT_EQ(magick_rgb(file, 0), px);
     const auto text = run("giftext " + quote(file));
     EXPECT_EQ(text.status, 0) << text.out << text.err;
     EXPECT_NE(text.out.find("Width = 30, Height = 20"), std::string::npos) << text.out;
@@ -226,7 +190,7 @@ TEST_F(ImgGif, ColourTableSizeAndCodeSize)
         // Entries after the colours are black.
         for (int e = c.colors; e < c.entries; e++)
             EXPECT_EQ(gif.substr(13 + 3 * e, 3), std::string(3, '\0')) << c.colors << " " << e;
-        EXPECT_EQ(magick_rgb(file), px) << c.colors;
+        EXPECT_EQ(magick_rgb(file, 0), px) << c.colors;
         EXPECT_EQ(run("giftext " + quote(file)).status, 0) << c.colors;
     }
 }
@@ -239,7 +203,7 @@ TEST_F(ImgGif, ColoursBeyondTheTwoHundredFiftySixthTakeIndexZero)
     Image im;
     make_truecolor(&im.r, w, h, px);
     ASSERT_EQ(GIF_write(dir.file("m.gif").c_str(), &im.r), 1);
-    const std::vector<Rgb> got = magick_rgb(dir.file("m.gif"));
+    const std::vector<Rgb> got = magick_rgb(dir.file("m.gif"), 0);
     ASSERT_EQ(got.size(), px.size());
     for (int i = 0; i < w * h; i++) EXPECT_EQ(got[i], i < 256 ? px[i] : px[0]) << i;
 }
@@ -255,7 +219,7 @@ TEST_F(ImgGif, InterlacedFilesBothWays)
     ASSERT_EQ(GIF_write(file.c_str(), &im.r), 1);
     const std::string gif = read_file(file);
     EXPECT_EQ(gif[layout_of(gif).descriptor + 9], 0x40);
-    EXPECT_EQ(magick_rgb(file), px);
+    EXPECT_EQ(magick_rgb(file, 0), px);
     EXPECT_NE(run("giftext " + quote(file)).out.find("Image is Interlaced"), std::string::npos);
     Image back;
     ASSERT_EQ(GIF_read(file.c_str(), &back.r, 0), 1);
@@ -304,7 +268,7 @@ TEST_F(ImgGif, FullStringTableIsClearedAndReadsBack)
     make_truecolor(&im.r, w, h, px);
     const std::string file = dir.file("noise.gif");
     ASSERT_EQ(GIF_write(file.c_str(), &im.r), 1);
-    EXPECT_EQ(magick_rgb(file), px);
+    EXPECT_EQ(magick_rgb(file, 0), px);
     Image back;
     ASSERT_EQ(GIF_read(file.c_str(), &back.r, 0), 1);
     EXPECT_EQ(record_rgb(back.r), px);
@@ -388,7 +352,7 @@ TEST_F(ImgGif, CommentLineHeaderOnlyAndLocalColourTables)
     ASSERT_EQ(GIF_read(dir.file("o.gif").c_str(), &c.r, 0), 1);
     EXPECT_EQ(c.r.num_colors, l.entries);
     EXPECT_EQ(record_rgb(c.r), px);
-    EXPECT_EQ(magick_rgb(dir.file("o.gif")), px);
+    EXPECT_EQ(magick_rgb(dir.file("o.gif"), 0), px);
 }
 
 TEST_F(ImgGif, ExtensionsArePassedOverByTheirLengths)
@@ -421,7 +385,7 @@ TEST_F(ImgGif, ExtensionsArePassedOverByTheirLengths)
     Image back;
     ASSERT_EQ(GIF_read(dir.file("e.gif").c_str(), &back.r, 0), 1);
     EXPECT_EQ(record_rgb(back.r), px);
-    EXPECT_EQ(magick_rgb(dir.file("e.gif")), px);
+    EXPECT_EQ(magick_rgb(dir.file("e.gif"), 0), px);
 }
 
 TEST_F(ImgGif, TransparentBackgroundColour)
@@ -469,7 +433,7 @@ TEST_F(ImgGif, IndexedAndLowDepthRecords)
     const unsigned char d[4] = {1, 0, 9, 1};
     std::memcpy(idx.r.data, d, 4);
     ASSERT_EQ(GIF_write(dir.file("i.gif").c_str(), &idx.r), 1);
-    EXPECT_EQ(magick_rgb(dir.file("i.gif")),
+    EXPECT_EQ(magick_rgb(dir.file("i.gif"), 0),
               (std::vector<Rgb>{{255, 255, 255}, {0, 255, 0}, {0, 0, 0}, {255, 255, 255}}));
     EXPECT_EQ(idx.r.data[2], 9);
 
@@ -488,7 +452,7 @@ TEST_F(ImgGif, IndexedAndLowDepthRecords)
     const unsigned char n4[4] = {0x3c, 0x30, 0xc3, 0xc0};
     std::memcpy(nib.r.data, n4, 4);
     ASSERT_EQ(GIF_write(dir.file("n.gif").c_str(), &nib.r), 1);
-    EXPECT_EQ(magick_rgb(dir.file("n.gif")),
+    EXPECT_EQ(magick_rgb(dir.file("n.gif"), 0),
               (std::vector<Rgb>{{255, 0, 0}, {0, 0, 255}, {255, 0, 0}, {0, 0, 255}, {255, 0, 0},
                                 {0, 0, 255}}));
 }

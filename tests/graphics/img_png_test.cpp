@@ -7,6 +7,7 @@
 #include "test_util.h"
 
 #include "vykimg.h"
+#include "image_util.h"
 
 #include <zlib.h>
 
@@ -24,26 +25,13 @@ using vyktest::quote;
 using vyktest::read_file;
 using vyktest::run;
 using vyktest::write_file;
+using Image = vyktest::ImageRecord;
+using vyktest::Rgb;
+using vyktest::be32;
+using vyktest::write_ppm;
+using vyktest::magick_rgb;
 
 namespace {
-
-struct Image {
-    IMG_report r;
-    Image() { IMG_init(&r); }
-    ~Image() { IMG_free(&r); }
-    Image(const Image &) = delete;
-    Image &operator=(const Image &) = delete;
-};
-
-struct Rgb {
-    int r, g, b;
-    bool operator==(const Rgb &o) const { return r == o.r && g == o.g && b == o.b; }
-};
-
-void PrintTo(const Rgb &c, std::ostream *os)
-{
-    *os << "(" << c.r << "," << c.g << "," << c.b << ")";
-}
 
 unsigned channel(unsigned v, unsigned mask)
 {
@@ -75,19 +63,6 @@ Rgb rgb_at(const IMG_report &im, int x, int y)
             static_cast<int>(channel(v, im.blu))};
 }
 
-/// ImageMagick's decoding of a file: 8-bit RGB triples, rows from the top.
-std::vector<Rgb> magick_rgb(const std::string &file)
-{
-    const auto r = run("convert " + quote(file) + " -depth 8 rgb:-");
-    std::vector<Rgb> px;
-    EXPECT_EQ(r.status, 0) << r.err;
-    for (size_t i = 0; i + 2 < r.out.size(); i += 3)
-        px.push_back({static_cast<unsigned char>(r.out[i]),
-                      static_cast<unsigned char>(r.out[i + 1]),
-                      static_cast<unsigned char>(r.out[i + 2])});
-    return px;
-}
-
 /// A source picture of 200 colours (or of `colors` colours).
 std::vector<Rgb> source_colors(int w, int h, int colors)
 {
@@ -98,17 +73,6 @@ std::vector<Rgb> source_colors(int w, int h, int colors)
             px.push_back({(i * 37) % 256, (i * 91) % 256, (i * 53) % 256});
         }
     return px;
-}
-
-void write_ppm(const std::string &file, int w, int h, const std::vector<Rgb> &px)
-{
-    std::string s = "P6\n" + std::to_string(w) + " " + std::to_string(h) + "\n255\n";
-    for (const Rgb &c : px) {
-        s += static_cast<char>(c.r);
-        s += static_cast<char>(c.g);
-        s += static_cast<char>(c.b);
-    }
-    write_file(file, s);
 }
 
 /// A direct-colour record of 4-byte pixels, least significant byte first (as a 24-bit
@@ -145,13 +109,6 @@ std::string png_chunk(const std::string &type, const std::string &data)
         crc32(0, reinterpret_cast<const Bytef *>(body.data()), static_cast<uInt>(body.size())));
     for (int s = 24; s >= 0; s -= 8) out += static_cast<char>(crc >> s);
     return out;
-}
-
-std::string be32(uint32_t v)
-{
-    std::string s;
-    for (int sh = 24; sh >= 0; sh -= 8) s += static_cast<char>(v >> sh);
-    return s;
 }
 
 class ImgPng : public ::testing::Test {

@@ -8,6 +8,7 @@
 
 #include "gks.h"
 #include "vykimg.h"
+#include "image_util.h"
 
 #include <zlib.h>
 
@@ -25,17 +26,9 @@ using vyktest::quote;
 using vyktest::read_file;
 using vyktest::run;
 using vyktest::write_file;
+using Image = vyktest::ImageRecord;
 
 namespace {
-
-/// A record that releases itself.
-struct Image {
-    IMG_report r;
-    Image() { IMG_init(&r); }
-    ~Image() { IMG_free(&r); }
-    Image(const Image &) = delete;
-    Image &operator=(const Image &) = delete;
-};
 
 /// An 8-bit record without colours: pixel (x, y) = (x * 7 + y * 13) % 256.
 void make_grey(IMG_report *r, int w, int h)

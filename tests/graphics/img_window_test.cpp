@@ -12,6 +12,7 @@
 #include "vyk.h"
 #include "vykgks.h"
 #include "vykimg.h"
+#include "image_util.h"
 
 #include <X11/Xutil.h>
 
@@ -32,52 +33,8 @@ using vyktest::TempDir;
 
 namespace {
 
-// An X server of the test's own on a free display number (Xvfb picks it and reports it);
-// stopped when the object goes.
-struct PrivateX {
-    pid_t pid = -1;
-    std::string name;
-
-    explicit PrivateX(const char *screen)
-    {
-        int fds[2];
-        if (pipe(fds) != 0) return;
-        std::fflush(nullptr);
-        pid = fork();
-        if (pid == 0) {
-            close(fds[0]);
-            if (!freopen("/dev/null", "w", stdout) || !freopen("/dev/null", "w", stderr))
-                _exit(127);
-            const std::string fd = std::to_string(fds[1]);
-            execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen, "-noreset",
-                   "-nolisten", "tcp", nullptr);
-            _exit(127);
-        }
-        close(fds[1]);
-        std::string num;
-        char c;
-        while (read(fds[0], &c, 1) == 1 && c != '\n') num += c;
-        close(fds[0]);
-        if (!num.empty()) name = ":" + num;
-    }
-    ~PrivateX()
-    {
-        if (pid > 0) {
-            kill(pid, SIGTERM);
-            waitpid(pid, nullptr, 0);
-        }
-    }
-};
-
-struct Rgb {
-    int r, g, b;
-    bool operator==(const Rgb &o) const { return r == o.r && g == o.g && b == o.b; }
-};
-
-std::ostream &operator<<(std::ostream &os, const Rgb &c)
-{
-    return os << "(" << c.r << "," << c.g << "," << c.b << ")";
-}
+using vyktest::PrivateX;
+using vyktest::Rgb;
 
 constexpr Rgb RED = {255, 0, 0}, GREEN = {0, 255, 0}, BLUE = {0, 0, 255}, WHITE = {255, 255, 255};
 
@@ -184,9 +141,9 @@ class ImgWindowScreen : public ::testing::TestWithParam<const char *> {
 protected:
     void SetUp() override
     {
-        server_ = std::make_unique<PrivateX>(GetParam());
-        ASSERT_FALSE(server_->name.empty()) << "Xvfb did not start";
-        open_window(server_->name);
+        server_ = std::make_unique<PrivateX>(GetParam(), false);
+        ASSERT_FALSE(server_->name().empty()) << "Xvfb did not start";
+        open_window(server_->name());
         deep_ = std::string(GetParam()).find("x24") != std::string::npos;
         ASSERT_EQ(gget_win_depth(), deep_ ? 24 : 8);
     }
@@ -218,7 +175,7 @@ TEST_P(ImgWindowScreen, IndexedImageLandsAtViewportPlacesInItsColours)
     gload_image(&top, 10, 20);           // from the viewport's top-left corner
     gload_image(&corner, -10, -10);      // from its bottom-right corner
     gupdate_window();
-    const Picture pic = capture_window(server_->name, dir_.path() + "/win.ppm");
+    const Picture pic = capture_window(server_->name(), dir_.path() + "/win.ppm");
     ASSERT_GT(pic.width, 0);
 
     const int tx = vp.x + 10, ty = vp.y + 20;
@@ -268,7 +225,7 @@ TEST_P(ImgWindowScreen, OverlayKeepsTheWindowUnderTheBackgroundColour)
         x += 30;
     }
     gupdate_window();
-    const Picture pic = capture_window(server_->name, dir_.path() + "/win.ppm");
+    const Picture pic = capture_window(server_->name(), dir_.path() + "/win.ppm");
     ASSERT_GT(pic.width, 0);
     XRectangle vp;
     gget_xviewport(&vp);
@@ -314,7 +271,7 @@ TEST_P(ImgWindowScreen, CaptureWrittenAsPngEqualsTheXwdCapture)
     const std::string ours = dir_.path() + "/ours.png", theirs = dir_.path() + "/xwd.png";
     ASSERT_EQ(PNG_write(ours.c_str(), &cap), 1);
     IMG_free(&cap);
-    const std::string grab = "xwd -display " + server_->name + " -id " +
+    const std::string grab = "xwd -display " + server_->name() + " -id " +
                              std::to_string(gget_root_window()) + " -nobdrs -silent" +
                              " | convert xwd:- png:" + quote(theirs);
     ASSERT_EQ(run(grab).status, 0);
@@ -341,9 +298,9 @@ INSTANTIATE_TEST_SUITE_P(ImgWindow, ImgWindowScreen,
 // centre, on top of green squares.
 TEST(ImgWindow, DeepImagesOfEitherLayoutDrawAndOverlay)
 {
-    PrivateX server("1280x1024x24");
-    ASSERT_FALSE(server.name.empty());
-    open_window(server.name);
+    PrivateX server("1280x1024x24", false);
+    ASSERT_FALSE(server.name().empty());
+    open_window(server.name());
     struct Layout {
         int bytes, byte_order;
         bool red_low;
@@ -393,7 +350,7 @@ TEST(ImgWindow, DeepImagesOfEitherLayoutDrawAndOverlay)
     }
     gupdate_window();
     TempDir dir;
-    const Picture pic = capture_window(server.name, dir.path() + "/win.ppm");
+    const Picture pic = capture_window(server.name(), dir.path() + "/win.ppm");
     ASSERT_GT(pic.width, 0);
     XRectangle vp;
     gget_xviewport(&vp);
@@ -416,10 +373,10 @@ TEST(ImgWindow, DeepImagesOfEitherLayoutDrawAndOverlay)
 
 TEST(ImgWindow, SaveImageFileWritesTheSelectedType)
 {
-    PrivateX server("1280x1024x24");
-    ASSERT_FALSE(server.name.empty());
+    PrivateX server("1280x1024x24", false);
+    ASSERT_FALSE(server.name().empty());
     EXPECT_EQ(gget_save_image_type(), 56);  // GIF until another type is set
-    open_window(server.name);
+    open_window(server.name());
     TempDir dir;
     struct Case {
         int type;  // 0: left as it is
@@ -454,9 +411,9 @@ TEST(ImgWindow, SaveImageFileWritesTheSelectedType)
 
 TEST(ImgWindow, UnconvertedDepthIsZeroFilledAndBadSizesAreRefused)
 {
-    PrivateX server("1280x1024x24");
-    ASSERT_FALSE(server.name.empty());
-    open_window(server.name);
+    PrivateX server("1280x1024x24", false);
+    ASSERT_FALSE(server.name().empty());
+    open_window(server.name());
 
     // A 16-bit image on a 24-bit window: an area of its own, zeros.
     IMG_report image;

@@ -7,6 +7,7 @@
 
 #include "gks.h"
 #include "vykimg.h"
+#include "image_util.h"
 
 #include <csignal>
 #include <cstdlib>
@@ -22,26 +23,11 @@ using vyktest::quote;
 using vyktest::read_file;
 using vyktest::run;
 using vyktest::write_file;
+using Image = vyktest::ImageRecord;
+using vyktest::Rgb;
+using vyktest::be32;
 
 namespace {
-
-struct Image {
-    IMG_report r;
-    Image() { IMG_init(&r); }
-    ~Image() { IMG_free(&r); }
-    Image(const Image &) = delete;
-    Image &operator=(const Image &) = delete;
-};
-
-struct Rgb {
-    int r, g, b;
-    bool operator==(const Rgb &o) const { return r == o.r && g == o.g && b == o.b; }
-};
-
-void PrintTo(const Rgb &c, std::ostream *os)
-{
-    *os << "(" << c.r << "," << c.g << "," << c.b << ")";
-}
 
 /// A PPM file (P6 with maxval up to 65535, or P5 turned into grey triples) as 8-bit triples.
 std::vector<Rgb> parse_pnm(const std::string &text, int *w, int *h)
@@ -126,13 +112,6 @@ void make_truecolor(IMG_report *im, int w, int h)
             p[2] = static_cast<unsigned char>(255 - x);  // red
         }
     std::snprintf(im->info, sizeof im->info, "truecolour window");
-}
-
-std::string be32(uint32_t v)
-{
-    std::string s;
-    for (int sh = 24; sh >= 0; sh -= 8) s += static_cast<char>(v >> sh);
-    return s;
 }
 
 /// A dump header with the given fields changed from a small 8-bit PseudoColor dump.
