@@ -5,6 +5,7 @@
 // Letter case, letters and digits are ASCII only: the results never depend on the locale.
 #include "vyk.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cmath>
@@ -427,6 +428,15 @@ int strntcpy(char *dest, const char *src, int n)
         for (; static_cast<long long>(i) < n && src[i]; i++) dest[i] = src[i];
     dest[i] = '\0';
     return 1;
+}
+
+size_t strfcpy(char *dest, size_t size, const char *src, size_t n)
+{
+    if (!dest || size == 0) return 0;
+    const size_t len = src ? strnlen(src, std::min(n, size - 1)) : 0;
+    if (len) memmove(dest, src, len);
+    dest[len] = '\0';
+    return len;
 }
 
 int strmcat(char *dest, const char *src, int m)

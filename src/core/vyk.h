@@ -16,8 +16,10 @@
 // Shared codes
 // ---------------------------------------------------------------------------------------------
 
-/// The value of every int or float field and result that has no value.
+/// The missing value: the value of every int or float field and result that has no value.
 constexpr int VYK_MISS = -9999;
+/// The missing-value test.
+constexpr bool VYK_is_miss(float v) { return v == static_cast<float>(VYK_MISS); }
 
 /// Exit statuses with which the system ends itself.
 enum VYK_exit_status {
@@ -38,6 +40,9 @@ enum VYK_exit_status {
 /// Message class mask: eight 4-bit groups, the four bits of a group being its sub-levels a to d.
 typedef uint32_t M_type;
 
+// The classes.  Error and warn share the second group: error holds its sub-levels a and b,
+// warn c and d.
+constexpr M_type M_NONE = 0;
 constexpr M_type M_PRINT = 0xF;
 constexpr M_type M_ERROR = 0x30;
 constexpr M_type M_WARN = 0xC0;
@@ -47,6 +52,23 @@ constexpr M_type M_OUT2 = 0xF0000;
 constexpr M_type M_OUT3 = 0xF00000;
 constexpr M_type M_OUT4 = 0xF000000;
 constexpr M_type M_DEBUG = 0xF0000000;
+
+// Single sub-levels, named <class>_A to <class>_D (bit values 1, 2, 4 and 8 of the group).
+constexpr M_type M_PRINT_A = 0x1, M_PRINT_B = 0x2, M_PRINT_C = 0x4, M_PRINT_D = 0x8;
+constexpr M_type M_ERROR_A = 0x10, M_ERROR_B = 0x20, M_WARN_C = 0x40, M_WARN_D = 0x80;
+constexpr M_type M_MESS_A = 0x100, M_MESS_B = 0x200, M_MESS_C = 0x400, M_MESS_D = 0x800;
+constexpr M_type M_OUT1_A = 0x1000, M_OUT1_B = 0x2000, M_OUT1_C = 0x4000, M_OUT1_D = 0x8000;
+constexpr M_type M_OUT2_A = 0x10000, M_OUT2_B = 0x20000, M_OUT2_C = 0x40000, M_OUT2_D = 0x80000;
+constexpr M_type M_OUT3_A = 0x100000, M_OUT3_B = 0x200000, M_OUT3_C = 0x400000,
+                 M_OUT3_D = 0x800000;
+constexpr M_type M_OUT4_A = 0x1000000, M_OUT4_B = 0x2000000, M_OUT4_C = 0x4000000,
+                 M_OUT4_D = 0x8000000;
+constexpr M_type M_DEBUG_A = 0x10000000, M_DEBUG_B = 0x20000000, M_DEBUG_C = 0x40000000,
+                 M_DEBUG_D = 0x80000000;
+
+// Every class narrowed to one sub-level (the message option words ending in a, b, c or d).
+constexpr M_type M_SUB_A = 0x11111111, M_SUB_B = 0x22222222, M_SUB_C = 0x44444444,
+                 M_SUB_D = 0x88888888;
 
 int MESS_print(M_type type, const char *format, ...) __attribute__((format(printf, 2, 3)));
 int MESS_set(int oper, M_type level);
@@ -199,6 +221,15 @@ int strnicmp(const char *a, const char *b, int n);
 int searchstr(const char *const *list, int n, const char *str);
 char *strlstr(const char *str, const char *part);
 int strntcpy(char *dest, const char *src, int n);
+/// The bounded copy into a fixed-size field: copies src, up to its end or n characters, into
+/// dest of size bytes, cut to size - 1 characters and always terminated; dest and src may be
+/// the same or overlap.  A NULL src gives an empty field; a NULL dest or size 0 writes nothing.
+/// Returns the characters copied.
+size_t strfcpy(char *dest, size_t size, const char *src, size_t n = SIZE_MAX);
+template <size_t N> size_t strfcpy(char (&dest)[N], const char *src, size_t n = SIZE_MAX)
+{
+    return strfcpy(dest, N, src, n);
+}
 int strmcat(char *dest, const char *src, int m);
 /// Writes x with the significant digits of the format "W.S.D" into buf, never past size bytes.
 char *set_num(char *buf, size_t size, const char *format, float x);

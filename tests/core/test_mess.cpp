@@ -40,6 +40,31 @@ TEST(Mess, ClassWordsSetTheMask)
     }
 }
 
+TEST(Mess, SubLevelNamesAreTheOptionWords)
+{
+    // Each named sub-level is what "none,+<class><a-d>" leaves in force.
+    struct Case {
+        const char *word;
+        M_type mask;
+    } cases[] = {
+        {"printa", M_PRINT_A}, {"printb", M_PRINT_B}, {"printc", M_PRINT_C}, {"printd", M_PRINT_D},
+        {"errora", M_ERROR_A}, {"errorb", M_ERROR_B}, {"warnc", M_WARN_C},   {"warnd", M_WARN_D},
+        {"messa", M_MESS_A},   {"messb", M_MESS_B},   {"messc", M_MESS_C},   {"messd", M_MESS_D},
+        {"out1a", M_OUT1_A},   {"out1b", M_OUT1_B},   {"out1c", M_OUT1_C},   {"out1d", M_OUT1_D},
+        {"out2a", M_OUT2_A},   {"out2b", M_OUT2_B},   {"out2c", M_OUT2_C},   {"out2d", M_OUT2_D},
+        {"out3a", M_OUT3_A},   {"out3b", M_OUT3_B},   {"out3c", M_OUT3_C},   {"out3d", M_OUT3_D},
+        {"out4a", M_OUT4_A},   {"out4b", M_OUT4_B},   {"out4c", M_OUT4_C},   {"out4d", M_OUT4_D},
+        {"debuga", M_DEBUG_A}, {"debugb", M_DEBUG_B}, {"debugc", M_DEBUG_C}, {"debugd", M_DEBUG_D},
+        {"error", M_ERROR},    {"warn", M_WARN},      {"mess", M_MESS},      {"debug", M_DEBUG},
+    };
+    for (const Case &c : cases) {
+        MESS_set_str((std::string("none,+") + c.word).c_str());
+        EXPECT_EQ(MESS_get(), c.mask) << c.word;
+    }
+    EXPECT_EQ(M_SUB_A | M_SUB_B | M_SUB_C | M_SUB_D, 0xFFFFFFFFu);
+    EXPECT_EQ(M_WARN_C | M_WARN_D, M_WARN);
+}
+
 TEST(Mess, UserSettingsOutrankDefaults)
 {
     EXPECT_EQ(MESS_check_set(), 0);

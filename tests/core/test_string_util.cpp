@@ -508,6 +508,55 @@ TEST(StringUtil, StrntcpyStopsAtShorterSource)
     }
 }
 
+TEST(StringUtil, StrfcpyFillsAFieldBounded)
+{
+    struct Case {
+        const char *src;
+        size_t n;          // source characters at most
+        size_t copied;
+        const char *out;   // the field of 6 bytes
+    };
+    const std::vector<Case> cases = {
+        {"abc", SIZE_MAX, 3, "abc"},     {"abcde", SIZE_MAX, 5, "abcde"},
+        {"abcdef", SIZE_MAX, 5, "abcde"}, {"abcdefghij", SIZE_MAX, 5, "abcde"},
+        {"abcdef", 2, 2, "ab"},          {"", SIZE_MAX, 0, ""},
+        {nullptr, SIZE_MAX, 0, ""},      {"abc", 0, 0, ""},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::string("strfcpy of \"") + show(c.src) + "\", n " + std::to_string(c.n));
+        char field[8];
+        memset(field, 'Z', sizeof field);
+        EXPECT_EQ(strfcpy(field, 6, c.src, c.n), c.copied);
+        EXPECT_STREQ(field, c.out);
+        EXPECT_EQ(field[6], 'Z');  // never past the field
+        EXPECT_EQ(field[7], 'Z');
+    }
+
+    // The template takes the size of the array.
+    char small[4];
+    EXPECT_EQ(strfcpy(small, "abcdef"), 3u);
+    EXPECT_STREQ(small, "abc");
+
+    // A source without a terminator is read no further than n.
+    const char raw[3] = {'x', 'y', 'z'};
+    char field[8];
+    EXPECT_EQ(strfcpy(field, raw, sizeof raw), 3u);
+    EXPECT_STREQ(field, "xyz");
+
+    // The same or overlapping buffers.
+    char text[16] = "hello world";
+    EXPECT_EQ(strfcpy(text, text), 11u);
+    EXPECT_STREQ(text, "hello world");
+    strfcpy(text, text + 6);
+    EXPECT_STREQ(text, "world");
+
+    // Nothing is written into no field.
+    EXPECT_EQ(strfcpy(nullptr, 4, "abc"), 0u);
+    field[0] = 'Q';
+    EXPECT_EQ(strfcpy(field, 0, "abc"), 0u);
+    EXPECT_EQ(field[0], 'Q');
+}
+
 TEST(StringUtil, Strmcat)
 {
     struct Case {
