@@ -12,6 +12,7 @@
 // does not fit is cut and terminated.  The defaults (vyk.h) hold every label the maker writes
 // for dates of the years 0 to 9999.
 #include "vyk.h"
+#include "vykup.h"
 
 #include <cstdarg>
 #include <cstdio>

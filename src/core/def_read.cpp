@@ -20,6 +20,7 @@
 // - blocks nest 10 deep: a block opened deeper is skipped whole with a warning, and its END
 //   still closes it;
 // - a defaults file name holds 79 characters: a longer one is not opened (with a warning).
+#include "vyk.h"
 #include "vykresrc.h"
 
 #include <cctype>

@@ -2,6 +2,7 @@
 // the mask in force, copied to log files and paged on the terminal.
 #include "vyk.h"
 
+#include <cstdarg>
 #include <cstdlib>
 #include <cstring>
 #include <string>

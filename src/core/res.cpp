@@ -4,6 +4,7 @@
 // behind a fixed head record; records are never removed, and a value is released only when it is
 // replaced.  The catalogue holds the declaration row of every kind a program may accept: its
 // name, environment variable, option abbreviation or positional slot, conversion and help.
+#include "vyk.h"
 #include "vykresrc.h"
 
 #include <array>

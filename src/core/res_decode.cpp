@@ -1,6 +1,7 @@
 // Resource decoding and start-up: builds a program's declaration table from its lists of
 // accepted kinds and merges the defaults path (defaults files and loop window programs), the
 // environment and the command line into the resource list, then runs the start-up conversions.
+#include "vyk.h"
 #include "vykresrc.h"
 
 #include <algorithm>

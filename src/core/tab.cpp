@@ -6,6 +6,7 @@
 // record copy; the key-slot-1 entries are chained through next in order of entry.
 #include "vyk.h"
 
+#include <cstdarg>
 #include <cstdlib>
 #include <cstring>
 

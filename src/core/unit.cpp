@@ -8,6 +8,7 @@
 // another directory); the pair converted last is cached, so a grid converted point by point
 // costs a few comparisons per value.  A pair that cannot be converted (no table, no entry, an
 // unusable factor) gives the missing value -9999 and one warning, never a guessed value.
+#include "vyk.h"
 #include "vykresrc.h"
 
 #include <cctype>

@@ -13,8 +13,7 @@
 #ifndef VYKCDF_H
 #define VYKCDF_H
 
-#include "vyk.h"
-
+#include <cstddef>
 #include <type_traits>
 
 /// netCDF external types (the library's numbering).

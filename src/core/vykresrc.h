@@ -3,7 +3,10 @@
 #ifndef VYKRESRC_H
 #define VYKRESRC_H
 
-#include "vyk.h"
+#include "vykbase.h"
+#include "vykdate.h"
+
+#include <cstddef>
 
 /// The catalogue of resource kinds from which every program picks the ones it accepts.
 enum res_type {
@@ -63,6 +66,8 @@ struct resource {
 typedef resource res_obj;
 
 // The resource list and the catalogue (res.cpp).
+int RES_put(const char *name, const char *value);
+int RES_list();
 int RES_new(int index, const char *name, const char *data, DEF_convert cvt);
 int RES_append(int index, const char *name, const char *data, DEF_convert cvt);
 const char *RES_get(const char *name);

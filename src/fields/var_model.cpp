@@ -6,7 +6,7 @@
 // beginning '#' or not beginning with a number is passed over; an empty line ends the table.
 // Lines are read up to MAX_LINE characters (the rest of a longer line is dropped).  The last
 // name found is remembered with its numbers and given again without reading the file.
-#include "vyk.h"
+#include "vykvar.h"
 #include "vykresrc.h"
 
 #include <algorithm>

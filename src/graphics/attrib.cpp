@@ -7,6 +7,7 @@
 // "magenta:s4" is magenta in line style 4.  The fill-pattern and marker words used in such
 // strings and in plot formats are mapped here too.
 #include "vykgks.h"
+#include "vyk.h"
 #include "vykresrc.h"
 
 #include <climits>

@@ -8,6 +8,7 @@
 // number of entries the earlier files of the list gave, and a leading slot number moves the
 // position first.  Nothing is ever stored outside the 256 slots.
 #include "vykgks.h"
+#include "vyk.h"
 #include "vykresrc.h"
 
 #include <algorithm>

@@ -3,6 +3,7 @@
 // compound shapes and formatted texts that plotting code needs.  Beyond the panel geometry, the
 // open flag, the workstation type and the default font name everything is the kernel's.
 #include "vykgks.h"
+#include "vyk.h"
 #include "vykresrc.h"
 
 #include <cmath>

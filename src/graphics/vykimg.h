@@ -8,6 +8,7 @@
 #define VYKIMG_H
 
 #include "vyk.h"
+#include "vykdom.h"
 
 // ---------------------------------------------------------------------------------------------
 // The image record and the own format (img.cpp)

@@ -1,6 +1,7 @@
 // netCDF access layer: reads of files made by ncgen, files written by the layer checked with
 // ncdump, hostile and damaged files.
 #include "test_util.h"
+#include "vyk.h"
 #include "vykcdf.h"
 
 #include <gtest/gtest.h>

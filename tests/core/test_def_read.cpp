@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "test_util.h"
+#include "vyk.h"
 #include "vykresrc.h"
 
 using vyktest::CaptureStdio;

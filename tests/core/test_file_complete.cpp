@@ -6,6 +6,7 @@
 #include <string>
 
 #include "test_util.h"
+#include "vyk.h"
 #include "vykresrc.h"
 
 using vyktest::TempDir;

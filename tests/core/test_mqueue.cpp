@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "test_util.h"
+#include "vyk.h"
 #include "vykresrc.h"
 
 using vyktest::quote;

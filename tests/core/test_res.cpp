@@ -1,4 +1,5 @@
 // The resource list and the catalogue of resource kinds.
+#include "vyk.h"
 #include "vykresrc.h"
 
 #include <gtest/gtest.h>

@@ -6,6 +6,8 @@
 #include <string>
 
 #include "test_util.h"
+#include "vykdom.h"
+#include "vyk.h"
 #include "vykresrc.h"
 
 using vyktest::CaptureStdio;

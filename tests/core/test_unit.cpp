@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "test_util.h"
+#include "vyk.h"
 #include "vykresrc.h"
 
 using vyktest::CaptureStdio;

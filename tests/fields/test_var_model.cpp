@@ -2,7 +2,7 @@
 // the table, long lines, the caller's buffer size, the remembered answer, a missing table, and
 // the table shipped in etc/.
 #include "test_util.h"
-#include "vyk.h"
+#include "vykvar.h"
 
 #include <gtest/gtest.h>
 

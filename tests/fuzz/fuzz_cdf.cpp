@@ -3,6 +3,7 @@
 // run), is opened through the layer; every variable is read with every typed get, whole and
 // value by value, and every global attribute into a small field.  Guard values after each
 // buffer catch a transfer larger than the layer promised.
+#include "vyk.h"
 #include "vykcdf.h"
 
 #include <netcdf.h>

@@ -10,6 +10,7 @@
 // every question whose answer is not the remembered one, so its file is rewritten in place and
 // every input ends by asking for a sentinel model that no input asks for.
 #include "vyk.h"
+#include "vykvar.h"
 #include "vykresrc.h"
 #include "fuzz_util.h"
 

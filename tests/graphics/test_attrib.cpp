@@ -3,6 +3,7 @@
 
 #include "test_util.h"
 #include "vykgks.h"
+#include "vyk.h"
 #include "vykresrc.h"
 
 #include <string>

@@ -15,6 +15,7 @@
 //   find NUM          prints the first free server number from NUM on
 //   decode WORD...    starts up with a short resource list and the words as command line and
 //                     prints the resource list ("name=value")
+#include "vyk.h"
 #include "vykresrc.h"
 
 #include <cstdio>

@@ -2,6 +2,7 @@
 // command line, the environment and the defaults files: every resource as "name=value" (a
 // resource without a value as "name"), then the batch and help flags and the message mask.
 // With help requested it prints the usage and ends with status 0, as the program does.
+#include "vyk.h"
 #include "vykresrc.h"
 
 #include <cstdio>

@@ -3,6 +3,7 @@
 //   series_tool -fp <dir of name_conv> -dp <data dir> [-nh span[,step]] [-ho hour] 2024010112
 // Without a name it asks for one (or takes the latest file in batch mode).  Each listed name is
 // followed by " missing" when there is no such file.
+#include "vyk.h"
 #include "vykresrc.h"
 
 #include <cstdio>

@@ -1,0 +1,10 @@
+// vykplot.h: domains, projections, the plot frame, labels and maps.
+#ifndef VYKPLOT_H
+#define VYKPLOT_H
+
+#include "vyk.h"
+// The domain record, DOM_decode, DOM_init, DOM_print, MAP_get_domain, PLT_get_label and
+// PLT_get_view_offset, declared where the image files of graphics need them.
+#include "vykdom.h"
+
+#endif
