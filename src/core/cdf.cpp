@@ -34,8 +34,6 @@ int ndim = 0;
 /// Whether the library's error option has been set by this layer.
 bool started = false;
 
-constexpr float MISS_FLOAT = -9999.0f;
-
 /// Makes library errors non-fatal before the first library call; the library's verbosity stays.
 inline void start_library()
 {
@@ -49,7 +47,7 @@ inline void start_library()
 void complain(const char *func, const char *what, int var)
 {
     if (ncopts & NC_VERBOSE)
-        MESS_print(192, "%s: variable %d %s\n", func, var, what);
+        MESS_print(M_WARN, "%s: variable %d %s\n", func, var, what);
 }
 
 bool fits_nclong(long v)
@@ -346,7 +344,7 @@ bool header_sane(const char *filename)
         r = ClassicHeader(fp, static_cast<uint64_t>(st.st_size)).check();
     std::fclose(fp);
     if (r == 0 && (ncopts & NC_VERBOSE))
-        MESS_print(192, "CDF_open: %s: damaged netCDF header\n", filename);
+        MESS_print(M_WARN, "CDF_open: %s: damaged netCDF header\n", filename);
     return r != 0;
 }
 
@@ -439,7 +437,7 @@ int CDF_get_dim_size(int dim)
         return -1;
     if (len < 0 || len > CDF_MAX_DIM_SIZE) {
         if (ncopts & NC_VERBOSE)
-            MESS_print(192, "CDF_get_dim_size: dimension %d is too long (%ld)\n", dim, len);
+            MESS_print(M_WARN, "CDF_get_dim_size: dimension %d is too long (%ld)\n", dim, len);
         return -1;
     }
     return static_cast<int>(len);
@@ -530,7 +528,7 @@ int CDF_get_glob_att(const char *name, char *value, int size)
     const size_t bytes = static_cast<size_t>(std::max(len, 0)) * type_size(type);
     if (type_size(type) == 0 || bytes > static_cast<size_t>(CDF_MAX_ATT_SIZE)) {
         if (ncopts & NC_VERBOSE)
-            MESS_print(192, "CDF_get_glob_att: attribute %s is not readable\n", name);
+            MESS_print(M_WARN, "CDF_get_glob_att: attribute %s is not readable\n", name);
         return -1;
     }
     if (bytes < static_cast<size_t>(size)) {
@@ -545,8 +543,7 @@ int CDF_get_glob_att(const char *name, char *value, int size)
     std::vector<char> whole(bytes);
     if (ncattget(fd, NC_GLOBAL, name, whole.data()) == -1)
         return -1;
-    std::memcpy(value, whole.data(), static_cast<size_t>(size) - 1);
-    value[size - 1] = '\0';
+    strfcpy(value, static_cast<size_t>(size), whole.data(), whole.size());
     return 0;
 }
 
@@ -576,7 +573,7 @@ int CDF_put_long_range_att(int id, long min, long max)
 
 int CDF_put_fill_att(int id)
 {
-    const float fill = MISS_FLOAT;
+    const float fill = VYK_MISS;
     return put_att(id, "_FillValue", NC_FLOAT, 1, &fill);
 }
 
@@ -651,7 +648,7 @@ float CDF_get_float(int var)
 {
     float v;
     if (!usable(var) || !get1("CDF_get_float", var, NC_FLOAT, &v))
-        return MISS_FLOAT;
+        return VYK_MISS;
     return v;
 }
 
@@ -689,7 +686,7 @@ char CDF_get_char(int var)
 
 int CDF_get_float_array(int var, float *array)
 {
-    return get_block("CDF_get_float_array", var, NC_FLOAT, array, MISS_FLOAT);
+    return get_block("CDF_get_float_array", var, NC_FLOAT, array, static_cast<float>(VYK_MISS));
 }
 
 int CDF_get_double_array(int var, double *array)

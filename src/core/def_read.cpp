@@ -121,7 +121,7 @@ void recompute_matches()
 void open_level(int value)
 {
     if (num_match >= MAX_LEVEL)
-        MESS_print(0xC0, "DEF_get: if nested deeper than %d levels, block skipped\n", MAX_LEVEL);
+        MESS_print(M_WARN, "DEF_get: if nested deeper than %d levels, block skipped\n", MAX_LEVEL);
     else
         match[num_match] = value;
     num_match++;
@@ -148,16 +148,8 @@ int read_line(FILE *fp, char *buf)
     if (c == '\n' || c == EOF) return n;
     while (c != EOF && c != '\n') c = getc(fp);
     if (c == '\n') ungetc(c, fp);
-    MESS_print(0xC0, "DEF_get: line too long, rest skipped\n");
+    MESS_print(M_WARN, "DEF_get: line too long, rest skipped\n");
     return n;
-}
-
-/// Copies text of length n into out (size bytes), cut to fit.
-void copy_cut(char *out, size_t size, const char *text, size_t n)
-{
-    if (n > size - 1) n = size - 1;
-    std::memcpy(out, text, n);
-    out[n] = '\0';
 }
 
 }  // namespace
@@ -175,7 +167,7 @@ int DEF_open(const char *filename)
     }
     DEF_close();
     if (name.size() > FILE_MAX) {
-        MESS_print(0xC0, "DEF_open: file name too long: %s\n", name.c_str());
+        MESS_print(M_WARN, "DEF_open: file name too long: %s\n", name.c_str());
         return -1;
     }
     def_file = FILE_open(name.c_str(), "r");
@@ -255,17 +247,17 @@ int DEF_get(char *resrc, char *value)
             recompute_matches();
             continue;
         } else if (word0 == "ELSE") {
-            if (num_match == 0) MESS_print(0xC0, "DEF_get: else without an if\n");
+            if (num_match == 0) MESS_print(M_WARN, "DEF_get: else without an if\n");
             else next_branch(true);
             recompute_matches();
             continue;
         } else if (val && word0 == "ELIF") {
-            if (num_match == 0) MESS_print(0xC0, "DEF_get: elif without an if\n");
+            if (num_match == 0) MESS_print(M_WARN, "DEF_get: elif without an if\n");
             else next_branch(tag_defined(word1));
             recompute_matches();
             continue;
         } else if (word0 == "END") {
-            if (num_match == 0) MESS_print(0xC0, "DEF_get: end without an if\n");
+            if (num_match == 0) MESS_print(M_WARN, "DEF_get: end without an if\n");
             else num_match--;
             recompute_matches();
             continue;
@@ -276,7 +268,8 @@ int DEF_get(char *resrc, char *value)
         size_t klen = key_len;
         if (klen > 0 && key[klen - 1] == ':') klen--;
         if (klen > static_cast<size_t>(KEY_MAX)) {
-            MESS_print(0xC0, "DEF_get: key too long, skipped: %.*s\n", static_cast<int>(klen), key);
+            MESS_print(M_WARN, "DEF_get: key too long, skipped: %.*s\n", static_cast<int>(klen),
+                       key);
             continue;
         }
         for (size_t i = 0; i < klen; i++)
@@ -286,10 +279,10 @@ int DEF_get(char *resrc, char *value)
         if (*val == '"') {
             const char *start = val + 1;
             const char *end = std::strchr(start, '"');
-            copy_cut(value, DEF_VALUE_LEN, start, end ? static_cast<size_t>(end - start)
-                                                      : std::strlen(start));
+            const size_t n = end ? static_cast<size_t>(end - start) : SIZE_MAX;
+            strfcpy(value, DEF_VALUE_LEN, start, n);
         } else {
-            copy_cut(value, DEF_VALUE_LEN, val, val_len);
+            strfcpy(value, DEF_VALUE_LEN, val, val_len);
         }
         return 1;
     }
@@ -326,7 +319,7 @@ int DEF_parse_name(const char *str, char *ostr)
     const char *last = str;
     for (const char *p = str; *p; p++)
         if (*p == '.' || *p == '*') last = p + 1;
-    copy_cut(ostr, DEF_KEY_LEN, last, std::strlen(last));
+    strfcpy(ostr, DEF_KEY_LEN, last);
     return 1;
 }
 
@@ -342,6 +335,6 @@ int DEF_env(const char *resrc, const char *env, char *value)
         if (name.size() <= ENV_MAX) found = std::getenv(name.c_str());
     }
     if (!found) return 0;
-    copy_cut(value, DEF_VALUE_LEN, found, std::strlen(found));
+    strfcpy(value, DEF_VALUE_LEN, found);
     return 1;
 }

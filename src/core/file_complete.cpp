@@ -97,7 +97,7 @@ public:
     {
         FILE_set_late_off(VYK_MISS);
         while (t_ < tmpl_.size() && !stopped_) {
-            MESS_print(0x80000000, "FILES:%s:%s:%s:%s:%s:%d\n", tmpl_.c_str() + t_,
+            MESS_print(M_DEBUG_D, "FILES:%s:%s:%s:%s:%s:%d\n", tmpl_.c_str() + t_,
                        text_.c_str() + n_, out_.c_str(), text_.c_str(), out_.c_str(), where_);
             const char c = tmpl_[t_];
             if (in_block_) {
@@ -122,8 +122,8 @@ public:
                 literal(c);
             }
         }
-        MESS_print(0x80000000, "FILES:%s:%s:%d\n", text_.c_str(), out_.c_str(), where_);
-        DATE_print(0xf0000000, &date_);
+        MESS_print(M_DEBUG_D, "FILES:%s:%s:%d\n", text_.c_str(), out_.c_str(), where_);
+        DATE_print(M_DEBUG, &date_);
         return out_;
     }
 
@@ -422,7 +422,7 @@ int FILE_set_file(const char *typed, char *out)
     FILE_get_time(&date);
     FILE_set_file_date(&date);
 
-    if (strcasecmp(text.c_str(), "exit") == 0) VYK_exit(0);
+    if (strcasecmp(text.c_str(), "exit") == 0) VYK_exit(VYK_EXIT_OK);
 
     if (!text.empty() && text[0] == '@') {
         FILE_set_filename_type(1);
@@ -440,7 +440,7 @@ int FILE_set_file(const char *typed, char *out)
         if (strncasecmp(desc, "cu", 2) == 0) desc += 2;
         char name[FILE_NAME_MAX + 1];
         FILE_set_current(desc, name);
-        MESS_print(3840, "Current filename: %s\n", name);
+        MESS_print(M_MESS, "Current filename: %s\n", name);
         return store(name, out);
     }
     const std::string tmpl = FILE_get_template();

@@ -99,17 +99,6 @@ const char *resource_text(const char *name)
     return v != nullptr && v[0] != '\0' ? v : nullptr;
 }
 
-/// Copies a name of at most FILE_NAME_MAX characters into a FILE_NAME_MAX + 1 buffer; the
-/// buffers may be the same or overlap.
-void copy_name(char *dst, const char *src)
-{
-    if (dst == src)
-        return;
-    const size_t n = std::min(std::strlen(src), static_cast<size_t>(FILE_NAME_MAX));
-    std::memmove(dst, src, n);
-    dst[n] = '\0';
-}
-
 /// Stores a template, or the too-long marker (with a warning) when it has more than
 /// FILE_CONV_MAX characters.
 void store_template(std::string &dst, const std::string &text, const char *func)
@@ -226,7 +215,7 @@ bool extract_path(std::string &path)
     if (pos < 0)
         return false;
     path.assign(filename, static_cast<size_t>(pos));
-    MESS_print(0x40000000, "Extracted path: %s\n", path.c_str());
+    MESS_print(M_DEBUG_C, "Extracted path: %s\n", path.c_str());
     return true;
 }
 
@@ -690,7 +679,7 @@ int FILE_set_name(const char *type_text)
         const std::string value =
             type.substr(p + 3, end == std::string::npos ? std::string::npos : end - (p + 3));
         FILE_set_key(static_cast<unsigned char>(type[p + 1]), value.c_str());
-        MESS_print(0x80000000, "KEY: %c = %s\n", type[p + 1], value.c_str());
+        MESS_print(M_DEBUG_D, "KEY: %c = %s\n", type[p + 1], value.c_str());
         cut = std::min(cut, p);
     }
     if (cut != std::string::npos)
@@ -706,7 +695,7 @@ int FILE_set_name(const char *type_text)
         store_template(conv, type, "FILE_set_name");
         return 0;
     }
-    MESS_print(0x10000000, "Opening name convention file: %s\n", path);
+    MESS_print(M_DEBUG_A, "Opening name convention file: %s\n", path);
 
     ext.clear();
     char line[FGETLINE_MAX + 1];
@@ -736,14 +725,14 @@ int FILE_set_name(const char *type_text)
 
         const std::string &line_type = words[0];
         if (stricmp(line_type.c_str(), type.c_str()) == 0) {
-            MESS_print(0x10000000, "File name match for: %s\n", type.c_str());
+            MESS_print(M_DEBUG_A, "File name match for: %s\n", type.c_str());
             FILE_close(fp);
             return 1;
         }
         if (strnicmp(type.c_str(), line_type.c_str(), static_cast<int>(line_type.size())) == 0) {
             const size_t us = type.rfind('_');
             FILE_set_ext(us == std::string::npos ? "" : type.c_str() + us + 1);
-            MESS_print(0x10000000, "File name partial match for: %s-%s ext: %s\n", type.c_str(),
+            MESS_print(M_DEBUG_A, "File name partial match for: %s-%s ext: %s\n", type.c_str(),
                        line_type.c_str(), ext.c_str());
             FILE_close(fp);
             return 1;
@@ -753,7 +742,7 @@ int FILE_set_name(const char *type_text)
     store_template(conv, type, "FILE_set_name");
     hconv.clear();
     min_size = 0;
-    MESS_print(0x10000000, "No file name conversion for: %s\n", type.c_str());
+    MESS_print(M_DEBUG_A, "No file name conversion for: %s\n", type.c_str());
     return 0;
 }
 
@@ -766,7 +755,7 @@ int FILE_set_date(const Date *date, char *out)
     if (out == nullptr)
         return -1;
     if (conv.empty()) {
-        copy_name(out, filename[0] != '\0' ? filename : "filename");
+        strfcpy(out, FILE_NAME_MAX + 1, filename[0] != '\0' ? filename : "filename");
         filename_type = 1;
         return 1;
     }
@@ -789,7 +778,7 @@ int FILE_set_date(const Date *date, char *out)
         in = file_date;
     }
     if (in.year == UNKNOWN && filename[0] != '\0') {
-        copy_name(out, filename);
+        strfcpy(out, FILE_NAME_MAX + 1, filename);
         filename_type = 1;
         return 1;
     }
@@ -807,8 +796,8 @@ int FILE_set_date(const Date *date, char *out)
         std::strcpy(filename, FILE_NAME_TOO_LONG);
         return -1;
     }
-    copy_name(out, name.text());
-    copy_name(filename, out);
+    strfcpy(out, FILE_NAME_MAX + 1, name.text());
+    strfcpy(filename, out);
     return 0;
 }
 
@@ -836,7 +825,7 @@ int FILE_set_date_off(const Date *date, int offset, char *out)
         const int64_t old_secs = DATE_num_sec(&d);
         const int64_t new_secs = old_secs + offset;
         DATE_get_gmdate(&new_secs, &d);
-        MESS_print(0xf0000000, "%lld %lld = %d %d %d %d\n", static_cast<long long>(old_secs),
+        MESS_print(M_DEBUG, "%lld %lld = %d %d %d %d\n", static_cast<long long>(old_secs),
                    static_cast<long long>(new_secs), d.year, d.day, d.hour, d.min);
     }
     FILE_set_date(&d, out);
@@ -855,7 +844,7 @@ int FILE_get_offset()
 int FILE_list_file()
 {
     const std::string pattern = list_pattern(conv);
-    MESS_print(0xf0000000, "SEARCH: %s\n", pattern.c_str());
+    MESS_print(M_DEBUG, "SEARCH: %s\n", pattern.c_str());
     glob_t g{};
     const int status = glob(pattern.c_str(), 0, nullptr, &g);
     std::vector<std::string> names;
@@ -882,7 +871,7 @@ int FILE_set_filename(const char *name)
     if (std::strlen(name) > static_cast<size_t>(FILE_NAME_MAX))
         std::strcpy(filename, FILE_NAME_TOO_LONG);
     else
-        copy_name(filename, name);
+        strfcpy(filename, name);
     filename_type = 1;
     return 0;
 }
@@ -890,7 +879,7 @@ int FILE_set_filename(const char *name)
 char *FILE_get_filename(char *out)
 {
     if (out != nullptr)
-        copy_name(out, filename);
+        strfcpy(out, FILE_NAME_MAX + 1, filename);
     return filename;
 }
 
@@ -925,7 +914,7 @@ int FILE_save_name_conv()
     saved.late_off = late_off;
     saved.conv = conv;
     saved.hconv = hconv;
-    copy_name(saved.filename, filename);
+    strfcpy(saved.filename, filename);
     saved.filename_type = filename_type;
     return 0;
 }
@@ -935,7 +924,7 @@ int FILE_restore_name_conv()
     late_off = saved.late_off;
     conv = saved.conv;
     hconv = saved.hconv;
-    copy_name(filename, saved.filename);
+    strfcpy(filename, saved.filename);
     filename_type = saved.filename_type;
     return 0;
 }

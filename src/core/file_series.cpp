@@ -15,8 +15,6 @@
 
 namespace {
 
-constexpr M_type DEBUG_MASK = 0x40000000;
-
 Date first_date = {VYK_MISS, VYK_MISS, VYK_MISS, VYK_MISS, VYK_MISS, VYK_MISS, VYK_MISS, 0};
 int64_t secs = 0;       // offset of the first file from the start
 int64_t nsecs = 0;      // offset of the next file
@@ -155,7 +153,7 @@ int64_t read_offset(const char *&p, const char *label, int64_t base)
             }
         }
     }
-    MESS_print(DEBUG_MASK, "%s:%lld %d %d %d\n", label, static_cast<long long>(base), d, h, m);
+    MESS_print(M_DEBUG_C, "%s:%lld %d %d %d\n", label, static_cast<long long>(base), d, h, m);
     return 86400 * int64_t{d} + 3600 * int64_t{h} + 60 * int64_t{m};
 }
 
@@ -167,14 +165,6 @@ int64_t usable_period(int64_t before)
     if (p > 0) return p;
     if (before > 0) return before;
     return 3600;
-}
-
-// Hands a name to the caller's buffer (FILE_NAME_MAX + 1 bytes) unless it is that buffer.
-void copy_name(const char *name, char *out)
-{
-    if (!out || out == name) return;
-    std::strncpy(out, name, FILE_NAME_MAX);
-    out[FILE_NAME_MAX] = '\0';
 }
 
 // The name for the series start plus an offset in seconds; returns the offset in periods.
@@ -206,12 +196,12 @@ bool current_file(const char *desc, char *out, bool quiet)
 {
     char *cur = FILE_get_filename(nullptr);
     FILE_set_current(desc, cur);
-    copy_name(cur, out);
+    strfcpy(out, FILE_NAME_MAX + 1, cur);
     if (FILE_exist(cur)) {
-        MESS_print(3840, "Current filename: %s\n", cur);
+        MESS_print(M_MESS, "Current filename: %s\n", cur);
         return true;
     }
-    if (!quiet) MESS_print(192, "File not found: %s\n", cur);
+    if (!quiet) MESS_print(M_WARN, "File not found: %s\n", cur);
     return false;
 }
 
@@ -221,10 +211,10 @@ void answer_file(const char *answer)
     char *cur = FILE_get_filename(nullptr);
     if (answer[0] == '#' || strncasecmp(answer, "la", 2) == 0) {
         FILE_set_current(answer, cur);
-        MESS_print(3840, "Current filename: %s\n", cur);
+        MESS_print(M_MESS, "Current filename: %s\n", cur);
     } else if (strncasecmp(answer, "cu", 2) == 0) {
         FILE_set_current(answer + 2, cur);
-        MESS_print(3840, "Current filename: %s\n", cur);
+        MESS_print(M_MESS, "Current filename: %s\n", cur);
     } else {
         FILE_set_file(answer, cur);
     }
@@ -232,9 +222,117 @@ void answer_file(const char *answer)
 
 void list_candidates()
 {
-    MESS_print(15, "List of available files:\n");
+    MESS_print(M_PRINT, "List of available files:\n");
     FILE_list_file();
-    MESS_print(15, "\n");
+    MESS_print(M_PRINT, "\n");
+}
+
+// The base time of a current-file text: a date after a leading '#' (p moves past it), else the
+// time in `vykcurtime` when it holds one, else the clock.
+int64_t base_time(const char *&p)
+{
+    Date date;
+    if (*p == '#') {
+        p++;
+        return read_base(p, date) ? seconds_of(date) : DATE_get_time(nullptr);
+    }
+    const char *now = std::getenv("vykcurtime");
+    if (now && (*now == '#' ? is_digit(now[1]) : is_digit(now[0]))) {
+        const char *q = *now == '#' ? now + 1 : now;
+        read_base(q, date);
+        return seconds_of(date);
+    }
+    return DATE_get_time(nullptr);
+}
+
+// Steps back by one unit of the field above a forced field: a year, a month (on the calendar),
+// a day or an hour (in seconds, the fields above taken from the new time).
+void back_year(Date &d, int64_t &) { d.year--; }
+void back_month(Date &d, int64_t &)
+{
+    if (d.month == 1) {
+        d.month = 12;
+        d.year--;
+    } else {
+        d.month--;
+    }
+}
+void back_day(Date &d, int64_t &b)
+{
+    const Date t = gmdate(b -= 86400);
+    d.year = t.year;
+    d.month = t.month;
+    d.day = t.day;
+}
+void back_hour(Date &d, int64_t &b)
+{
+    const Date t = gmdate(b -= 3600);
+    d.year = t.year;
+    d.month = t.month;
+    d.day = t.day;
+    d.hour = t.hour;
+}
+
+// The forced fields from the largest down.  A field is fixed when its forced value is not
+// negative (negative values are unset or steps).  When the base's field is earlier, the base
+// steps back one unit of the field above; a later month or day stays as it is (the name still
+// shows the forced value), a forced hour or minute is always set.
+struct Forced_field {
+    int Date::*field;
+    bool keep_later;
+    void (*back)(Date &d, int64_t &b);
+};
+constexpr Forced_field FORCED_FIELDS[] = {
+    {&Date::month, true, back_year},
+    {&Date::day, true, back_month},
+    {&Date::hour, false, back_day},
+    {&Date::min, false, back_hour},
+};
+
+// Fits the forced date to the base time b: the latest time at or before b that it allows.
+int64_t fit_forced(int64_t b)
+{
+    Date forced;
+    FILE_get_time(&forced);
+    Date d = gmdate(b);
+    for (const Forced_field &f : FORCED_FIELDS) {
+        const int want = forced.*f.field;
+        if (want < 0) continue;
+        if (d.*f.field < want) f.back(d, b);
+        else if (f.keep_later) continue;
+        d.*f.field = want;
+        b = seconds_of(d);
+        d = gmdate(b);
+    }
+    return b;
+}
+
+// The latest-file search of a current-file text at 'l' (p moves past "l", "la" and a "#N"
+// limit, 500 by default): from b, steps of step seconds until the name built for the time
+// names a file larger than the minimum size.  The time of the last name tried.
+int64_t latest(const char *&p, int64_t b, int64_t step, char *name)
+{
+    p++;
+    if (*p == 'a' || *p == 'A') p++;
+    int limit = 500;
+    if (*p == '#') {
+        p++;
+        int n = 0, v = 0;
+        while (n < 4 && is_digit(p[n])) v = v * 10 + (p[n++] - '0');
+        if (n > 0) limit = v;
+        p += n;
+    }
+    long min_size = FILE_get_min_size();
+    if (min_size < 0) min_size = 0;
+    for (int i = 0; i < limit; i++) {
+        const Date d = gmdate(b);
+        FILE_set_date(&d, name);
+        MESS_print(M_DEBUG_C, "LATE:%d %d %d %d %d\n", d.year, d.month, d.day, d.hour, d.min);
+        MESS_print(M_DEBUG_C, "LATE: %s\n", name);
+        if (FILE_size(name) > min_size) break;
+        b += step;
+    }
+    return b;
 }
 
 }  // namespace
@@ -247,104 +345,27 @@ int64_t FILE_set_current(const char *desc, char *out)
     char name[FILE_NAME_MAX + 1] = "";
     const char *p = desc;
 
-    // The base time: a date in the text, the time taken as now, or the clock.
-    int64_t b;
-    Date date;
-    const char *now = std::getenv("vykcurtime");
-    if (*p == '#') {
-        p++;
-        if (read_base(p, date)) b = seconds_of(date);
-        else b = DATE_get_time(nullptr);
-    } else if (now && (*now == '#' ? is_digit(now[1]) : is_digit(now[0]))) {
-        const char *q = *now == '#' ? now + 1 : now;
-        read_base(q, date);
-        b = seconds_of(date);
-    } else {
-        b = DATE_get_time(nullptr);
-    }
-
-    // Fit the forced date: the latest time at or before the base that it allows.
-    Date forced;
-    FILE_get_time(&forced);
-    Date d = gmdate(b);
-    if (forced.month != VYK_MISS && d.month < forced.month) {
-        d.year--;
-        d.month = forced.month;
-        b = seconds_of(d);
-        d = gmdate(b);
-    }
-    if (forced.day >= 0 && d.day < forced.day) {
-        if (d.month == 1) {
-            d.month = 12;
-            d.year--;
-        } else {
-            d.month--;
-        }
-        d.day = forced.day;
-        b = seconds_of(d);
-        d = gmdate(b);
-    }
-    if (forced.hour >= 0) {
-        if (d.hour < forced.hour) b -= 86400;
-        const Date day = gmdate(b);
-        d.year = day.year;
-        d.month = day.month;
-        d.day = day.day;
-        d.hour = forced.hour;
-        b = seconds_of(d);
-        d = gmdate(b);
-    }
-    if (forced.min >= 0) {
-        if (d.min < forced.min) b -= 3600;
-        const Date hour = gmdate(b);
-        d.year = hour.year;
-        d.month = hour.month;
-        d.day = hour.day;
-        d.hour = hour.hour;
-        d.min = forced.min;
-        b = seconds_of(d);
-    }
-
+    int64_t b = fit_forced(base_time(p));
     int sign = read_sign(p);
     if (is_digit(*p)) {
         b += sign * read_offset(p, "CUR1", b);
-        MESS_print(DEBUG_MASK, "CUR1:%s %lld\n", p, static_cast<long long>(b));
+        MESS_print(M_DEBUG_C, "CUR1:%s %lld\n", p, static_cast<long long>(b));
         sign = read_sign(p);
     }
     if (*p == 'l' || *p == 'L') {
-        p++;
-        if (*p == 'a' || *p == 'A') p++;
-        int limit = 500;
-        if (*p == '#') {
-            p++;
-            int n = 0, v = 0;
-            while (n < 4 && is_digit(p[n])) v = v * 10 + (p[n++] - '0');
-            if (n > 0) limit = v;
-            p += n;
-        }
-        long min_size = FILE_get_min_size();
-        if (min_size < 0) min_size = 0;
-        for (int i = 0; i < limit; i++) {
-            d = gmdate(b);
-            FILE_set_date(&d, name);
-            MESS_print(DEBUG_MASK, "LATE:%d %d %d %d %d\n", d.year, d.month, d.day, d.hour,
-                       d.min);
-            MESS_print(DEBUG_MASK, "LATE: %s\n", name);
-            if (FILE_size(name) > min_size) break;
-            b += sign * usable_period(period_before);
-        }
-        MESS_print(DEBUG_MASK, "LATEST: %s %s %lld\n", p, name, static_cast<long long>(b));
+        b = latest(p, b, sign * usable_period(period_before), name);
+        MESS_print(M_DEBUG_C, "LATEST: %s %s %lld\n", p, name, static_cast<long long>(b));
         sign = read_sign(p);
     }
     if (is_digit(*p)) {
         b += sign * read_offset(p, "CUR2", b);
-        MESS_print(DEBUG_MASK, "CUR2:%lld\n", static_cast<long long>(b));
+        MESS_print(M_DEBUG_C, "CUR2:%lld\n", static_cast<long long>(b));
     }
 
-    d = gmdate(b);
-    MESS_print(DEBUG_MASK, "%d %d %d %d\n", d.year, d.day, d.hour, d.min);
+    const Date d = gmdate(b);
+    MESS_print(M_DEBUG_C, "%d %d %d %d\n", d.year, d.day, d.hour, d.min);
     FILE_set_date(&d, name);
-    copy_name(name, out);
+    strfcpy(out, FILE_NAME_MAX + 1, name);
     const int64_t period = usable_period(period_before);
     int64_t q = b / period;
     if (b % period != 0 && b < 0) q--;
@@ -363,19 +384,19 @@ int FILE_get_file(const char *prompt, char *out)
     if (!items.empty()) {
         if (strcasecmp(items[0].c_str(), "list") == 0) {
             FILE_list_file();
-            VYK_exit(0);
+            VYK_exit(VYK_EXIT_OK);
         }
         FILE_set_filename_type(1);
         FILE_set_file(items[0].c_str(), cur);
-        copy_name(cur, out);
+        strfcpy(out, FILE_NAME_MAX + 1, cur);
         return FILE_exist(cur);
     }
     if (const char *desc = RES_get("current")) {
-        if (!current_file(desc, out, false)) VYK_exit(10);
+        if (!current_file(desc, out, false)) VYK_exit(VYK_EXIT_NO_FILE);
         return 1;
     }
     if (FLAG_batch()) {
-        if (!current_file("la", out, false)) VYK_exit(10);
+        if (!current_file("la", out, false)) VYK_exit(VYK_EXIT_NO_FILE);
         return 1;
     }
 
@@ -384,17 +405,17 @@ int FILE_get_file(const char *prompt, char *out)
         FILE_set_filename_type(1);
         char answer[80] = "";
         VYK_prompts(prompt, answer, 79);
-        if (strcasecmp(answer, "exit") == 0) VYK_exit(0);
+        if (strcasecmp(answer, "exit") == 0) VYK_exit(VYK_EXIT_OK);
         if (strcasecmp(answer, "list") == 0) {
             FILE_list_file();
             continue;
         }
         answer_file(answer);
-        copy_name(cur, out);
+        strfcpy(out, FILE_NAME_MAX + 1, cur);
         if (FILE_exist(cur)) return 1;
-        MESS_print(192, "File not found: %s\n", cur);
+        MESS_print(M_WARN, "File not found: %s\n", cur);
     }
-    VYK_exit(10);
+    VYK_exit(VYK_EXIT_NO_FILE);
 }
 
 int FILE_get_file_only(const char *prompt, char *out)
@@ -404,10 +425,10 @@ int FILE_get_file_only(const char *prompt, char *out)
     if (!items.empty()) {
         if (strcasecmp(items[0].c_str(), "list") == 0) {
             FILE_list_file();
-            VYK_exit(0);
+            VYK_exit(VYK_EXIT_OK);
         }
         FILE_set_file(items[0].c_str(), cur);
-        copy_name(cur, out);
+        strfcpy(out, FILE_NAME_MAX + 1, cur);
         return FILE_exist(cur);
     }
     if (const char *desc = RES_get("current")) return current_file(desc, out, true) ? 1 : 0;
@@ -417,15 +438,15 @@ int FILE_get_file_only(const char *prompt, char *out)
     char answer[80] = "";
     VYK_prompts(prompt, answer, 79);
     FILE_set_filename_type(1);
-    if (strcasecmp(answer, "exit") == 0) VYK_exit(0);
+    if (strcasecmp(answer, "exit") == 0) VYK_exit(VYK_EXIT_OK);
     if (strcasecmp(answer, "list") == 0) {
         FILE_list_file();
         return 0;
     }
     answer_file(answer);
-    copy_name(cur, out);
+    strfcpy(out, FILE_NAME_MAX + 1, cur);
     if (FILE_exist(cur)) return 1;
-    MESS_print(192, "File not found: %s\n", cur);
+    MESS_print(M_WARN, "File not found: %s\n", cur);
     return 0;
 }
 
@@ -486,13 +507,13 @@ int FILE_get_next(char *out)
     if ((num_hour < 0 && nsecs > 0) || (num_hour >= 0 && nsecs > num_hour)) return 0;
     if (num_hour != 0) {
         const int64_t periods = name_at(nsecs, out);
-        if (MESS_check(DEBUG_MASK)) {
-            MESS_print(DEBUG_MASK, " in: ");
-            DATE_print(DEBUG_MASK, &first_date);
-            MESS_print(DEBUG_MASK, "out: ");
-            DATE_print(DEBUG_MASK, &first_date);
+        if (MESS_check(M_DEBUG_C)) {
+            MESS_print(M_DEBUG_C, " in: ");
+            DATE_print(M_DEBUG_C, &first_date);
+            MESS_print(M_DEBUG_C, "out: ");
+            DATE_print(M_DEBUG_C, &first_date);
         }
-        MESS_print(DEBUG_MASK, "NEXT: %lld %lld %lld %lld %lld %s\n",
+        MESS_print(M_DEBUG_C, "NEXT: %lld %lld %lld %lld %lld %s\n",
                    static_cast<long long>(nsecs), static_cast<long long>(offset),
                    static_cast<long long>(skip), static_cast<long long>(num_hour),
                    static_cast<long long>(periods), out);
@@ -533,7 +554,7 @@ int64_t FILE_get_num_hour() { return num_hour; }
 
 int FILE_print_first_date(const char *text)
 {
-    MESS_print(0xf0000000, "%s", text ? text : "");
-    DATE_print(0xf0000000, &first_date);
+    MESS_print(M_DEBUG, "%s", text ? text : "");
+    DATE_print(M_DEBUG, &first_date);
     return 0;
 }

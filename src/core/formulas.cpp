@@ -15,8 +15,6 @@
 
 namespace {
 
-constexpr float MISS = -9999.0f;
-
 // Exponent of the potential temperature (R/cp as the system has always used it).
 constexpr double KAPPA = 0.286;
 // Ratio of the molecular weights of water and dry air, times 1000 (g/kg).
@@ -39,7 +37,7 @@ double temp_of_vapor(double e)
 
 float vapor_pr(float t)
 {
-    if (t < 0.0f) return MISS;
+    if (t < 0.0f) return VYK_MISS;
     if (t < 100.0f) return 0.0f;
     const double T = t;
     const double l = 23.832241 - 5.02808 * std::log10(T) -
@@ -51,18 +49,18 @@ float vapor_pr(float t)
 // A temperature of 100 or less is taken as the vapour pressure itself.
 float mix_ratio(float temp, float pr)
 {
-    if (temp == MISS || pr == MISS) return MISS;
+    if (VYK_is_miss(temp) || VYK_is_miss(pr)) return VYK_MISS;
     if (temp <= 0.0f || pr <= 0.0f) return 0.0f;
     const float e = temp <= 100.0f ? temp : vapor_pr(temp);
     const float dry = pr - e;
     // When the vapour pressure reaches the total pressure there is no mixing ratio.
-    if (dry <= 0.0f) return MISS;
+    if (dry <= 0.0f) return VYK_MISS;
     return static_cast<float>(EPS_GKG * e / dry);
 }
 
 float spec_hum(float temp, float pr)
 {
-    if (temp == MISS || pr == MISS) return MISS;
+    if (VYK_is_miss(temp) || VYK_is_miss(pr)) return VYK_MISS;
     if (temp <= 0.0f || pr <= 0.0f) return 0.0f;
     const float e = temp <= 100.0f ? temp : vapor_pr(temp);
     return static_cast<float>(EPS_GKG * e / pr);
@@ -71,16 +69,16 @@ float spec_hum(float temp, float pr)
 // Both arguments 100 or less: they are vapour pressures.  Float arithmetic throughout.
 float rel_hum(float t, float td)
 {
-    if (t <= 0.0f || td <= 0.0f) return MISS;
+    if (t <= 0.0f || td <= 0.0f) return VYK_MISS;
     if (t <= 100.0f && td <= 100.0f) return 100.0f * td / t;
     const float es = vapor_pr(t);
-    if (es <= 0.0f) return MISS;  // a temperature below 100 K has no vapour pressure
+    if (es <= 0.0f) return VYK_MISS;  // a temperature below 100 K has no vapour pressure
     return vapor_pr(td) / es * 100.0f;
 }
 
 float dew_temp(float temp, float rh)
 {
-    if (rh == MISS || temp <= 0.0f) return MISS;
+    if (VYK_is_miss(rh) || temp <= 0.0f) return VYK_MISS;
     if (rh <= 2.0f) rh = 2.0f;
     if (rh >= 100.0f) rh = 100.0f;
     const float product = vapor_pr(temp) * rh;
@@ -106,27 +104,27 @@ float temp_on_mixrat(float w, float pr)
 
 float pot_temp(float temp, float pr)
 {
-    if (pr <= 0.0f || temp <= 0.0f) return MISS;
+    if (pr <= 0.0f || temp <= 0.0f) return VYK_MISS;
     return static_cast<float>(temp * std::pow(1000.0 / pr, KAPPA));
 }
 
 // A dew point of 100 or less is a mixing ratio (g/kg); exactly 0 means dry air.
 float virt_temp(float temp, float dewp, float pr)
 {
-    if (temp <= 0.0f || dewp < 0.0f || pr < 0.0f) return MISS;
+    if (temp <= 0.0f || dewp < 0.0f || pr < 0.0f) return VYK_MISS;
     if (dewp == 0.0f) return temp;
     const float w = dewp <= 100.0f ? dewp : mix_ratio(dewp, pr);
-    if (w == MISS) return MISS;
+    if (VYK_is_miss(w)) return VYK_MISS;
     return static_cast<float>((1.0 + 0.609 * w / 1000.0) * temp);
 }
 
 float virt_pot_temp(float temp, float dewp, float pr)
 {
-    if (temp <= 0.0f || dewp < 0.0f || pr < 0.0f) return MISS;
+    if (temp <= 0.0f || dewp < 0.0f || pr < 0.0f) return VYK_MISS;
     if (dewp == 0.0f) return pot_temp(temp, pr);
-    if (pr == 0.0f) return MISS;  // no potential temperature at zero pressure
+    if (pr == 0.0f) return VYK_MISS;  // no potential temperature at zero pressure
     const float tv = virt_temp(temp, dewp, pr);
-    if (tv == MISS) return MISS;
+    if (VYK_is_miss(tv)) return VYK_MISS;
     return static_cast<float>(tv * std::pow(1000.0 / pr, KAPPA));
 }
 
@@ -144,21 +142,21 @@ float thetae_on_satad(float temp, float pr)
 {
     if (temp <= 0.0f || pr <= 0.0f) return 0.0f;
     const float w = mix_ratio(temp, pr);
-    if (w == MISS) return 0.0f;  // saturation beyond the total pressure: no adiabat
+    if (VYK_is_miss(w)) return 0.0f;  // saturation beyond the total pressure: no adiabat
     return static_cast<float>(std::pow(1000.0 / pr, KAPPA) * temp / std::exp(-LATENT * w / temp));
 }
 
 // Bisection with float state: 12 evaluations at most.
 float temp_on_satad(float pot, float pr)
 {
-    if (pot <= 0.0f || pr <= 0.0f) return MISS;
-    if (pr > 2000.0f) return MISS;
+    if (pot <= 0.0f || pr <= 0.0f) return VYK_MISS;
+    if (pr > 2000.0f) return VYK_MISS;
     float guess = 253.16f;
     float step = 120.0f;
     for (int pass = 0; pass < 12; ++pass) {
         const float w = mix_ratio(guess, pr);
         float diff;
-        if (w == MISS) {
+        if (VYK_is_miss(w)) {
             // The guess saturates beyond the total pressure: it is far too warm.
             diff = -1.0f;
         } else {
@@ -173,9 +171,9 @@ float temp_on_satad(float pot, float pr)
 
 float lcl_pres(float ts, float tds, float ps)
 {
-    if (ts <= 100.0f || tds <= 100.0f || ps <= 0.0f || ps > 1100.0f) return MISS;
+    if (ts <= 100.0f || tds <= 100.0f || ps <= 0.0f || ps > 1100.0f) return VYK_MISS;
     const float w = mix_ratio(tds, ps);
-    if (w == MISS) return MISS;
+    if (VYK_is_miss(w)) return VYK_MISS;
     const float theta = pot_temp(ts, ps);
     float p = ps;
     float d = temp_on_mixrat(w, p) - temp_on_dryad(theta, p);
@@ -196,12 +194,12 @@ float conv_temp(float wbar, float pc, float pr)
 // A dew point of exactly 0 means dry air.
 float eq_pot_temp(float temp, float dewp, float pr)
 {
-    if (temp <= 0.0f || dewp < 0.0f || pr < 0.0f) return MISS;
+    if (temp <= 0.0f || dewp < 0.0f || pr < 0.0f) return VYK_MISS;
     if (dewp == 0.0f) return pot_temp(temp, pr);
     const float pl = lcl_pres(temp, dewp, pr);
-    if (pl == MISS) return MISS;
+    if (VYK_is_miss(pl)) return VYK_MISS;
     const float te = thetae_on_satad(lcl_temp(temp, pr, pl), pl);
-    return te > 0.0f ? te : MISS;
+    return te > 0.0f ? te : VYK_MISS;
 }
 
 namespace {
@@ -211,7 +209,7 @@ namespace {
 float satad_of_parcel(float temp, float dewp, float pr)
 {
     const float pl = lcl_pres(temp, dewp, pr);
-    if (pl == MISS) return 0.0f;
+    if (VYK_is_miss(pl)) return 0.0f;
     return thetae_on_satad(lcl_temp(temp, pr, pl), pl);
 }
 
@@ -220,19 +218,19 @@ float satad_of_parcel(float temp, float dewp, float pr)
 // Dry air (dew point 0) has no wet-bulb temperature here: -9999.
 float wet_bulb(float temp, float dewp, float pr)
 {
-    if (temp <= 0.0f || dewp < 0.0f || pr < 0.0f) return MISS;
-    if (dewp == 0.0f) return MISS;
+    if (temp <= 0.0f || dewp < 0.0f || pr < 0.0f) return VYK_MISS;
+    if (dewp == 0.0f) return VYK_MISS;
     const float th = satad_of_parcel(temp, dewp, pr);
-    if (th <= 0.0f) return MISS;
+    if (th <= 0.0f) return VYK_MISS;
     return temp_on_satad(th, pr);
 }
 
 float wet_bulb_pot_temp(float temp, float dewp, float pr)
 {
-    if (temp <= 0.0f || dewp < 0.0f || pr < 0.0f) return MISS;
-    if (dewp == 0.0f) return MISS;
+    if (temp <= 0.0f || dewp < 0.0f || pr < 0.0f) return VYK_MISS;
+    if (dewp == 0.0f) return VYK_MISS;
     const float th = satad_of_parcel(temp, dewp, pr);
-    if (th <= 0.0f) return MISS;
+    if (th <= 0.0f) return VYK_MISS;
     return temp_on_satad(th, 1000.0f);
 }
 
@@ -242,15 +240,15 @@ float wet_bulb_pot_temp(float temp, float dewp, float pr)
 
 float interp_temp(float t1, float t2, float p1, float p2, float pr)
 {
-    if (p1 <= 0.0f || p2 <= 0.0f) return MISS;
-    if (t1 == MISS && t2 == MISS) return MISS;
-    if (t1 == MISS) return t2;
-    if (t2 == MISS) return t1;
-    if (pr <= 0.0f) return MISS;
+    if (p1 <= 0.0f || p2 <= 0.0f) return VYK_MISS;
+    if (VYK_is_miss(t1) && VYK_is_miss(t2)) return VYK_MISS;
+    if (VYK_is_miss(t1)) return t2;
+    if (VYK_is_miss(t2)) return t1;
+    if (pr <= 0.0f) return VYK_MISS;
     const float dt = t2 - t1;
     const float r = pr / p1;
     const float span = p1 / p2;
-    if (span == 1.0f) return MISS;  // equal pressures: no slope in ln p
+    if (span == 1.0f) return VYK_MISS;  // equal pressures: no slope in ln p
     return static_cast<float>(t1 - dt * std::log(static_cast<double>(r)) /
                                    std::log(static_cast<double>(span)));
 }
@@ -261,7 +259,7 @@ float interp_temp(float t1, float t2, float p1, float p2, float pr)
 
 float wind_chill_temp(float temp, float ws)
 {
-    if (ws < 0.0f || temp < 0.0f) return MISS;
+    if (ws < 0.0f || temp < 0.0f) return VYK_MISS;
     if (ws < 2.0f || temp > 306.15f) return temp;
     const double v = ws > 26.0f ? 26.0 : ws;
     return static_cast<float>(306.15 -
@@ -270,7 +268,7 @@ float wind_chill_temp(float temp, float ws)
 
 float wind_chill_temp2(float temp, float ws)
 {
-    if (ws < 0.0f || temp < 0.0f) return MISS;
+    if (ws < 0.0f || temp < 0.0f) return VYK_MISS;
     const float w = static_cast<float>(0.6215 * temp + 116.514 +
                                        std::pow(static_cast<double>(ws), 0.16) * (0.4863 * temp - 146.774));
     return w < temp ? w : temp;
@@ -278,7 +276,7 @@ float wind_chill_temp2(float temp, float ws)
 
 float wind_chill(float temp, float ws)
 {
-    if (ws < 0.0f || temp < 0.0f) return MISS;
+    if (ws < 0.0f || temp < 0.0f) return VYK_MISS;
     if (ws < 2.0f || temp > 306.15f) return temp;
     const double v = ws > 26.0f ? 26.0 : ws;
     return static_cast<float>((10.45 + 10.0 * std::sqrt(v) - v) * 1.1627 * (306.15 - temp));
@@ -286,9 +284,9 @@ float wind_chill(float temp, float ws)
 
 float heat_index(float temp, float dewp)
 {
-    if (temp < 0.0f || dewp < 0.0f || dewp > temp) return MISS;
+    if (temp < 0.0f || dewp < 0.0f || dewp > temp) return VYK_MISS;
     const float es = vapor_pr(temp);
-    if (es <= 0.0f) return MISS;  // below 100 K: no relative humidity
+    if (es <= 0.0f) return VYK_MISS;  // below 100 K: no relative humidity
     const float F = static_cast<float>(32.0 + 9.0 * (temp - 273.15) / 5.0);
     const float RH = static_cast<float>(static_cast<double>(vapor_pr(dewp)) / es * 100.0);
     const float f68 = F - 68.0f;
@@ -309,7 +307,7 @@ float heat_index(float temp, float dewp)
 // Degrees F in every case: below a vapour pressure of 21 mb the humiture is the temperature.
 float humiture(float temp, float dewp)
 {
-    if (temp < 0.0f || dewp < 0.0f) return MISS;
+    if (temp < 0.0f || dewp < 0.0f) return VYK_MISS;
     const float x = vapor_pr(dewp) - 21.0f;
     const double f = 32.0 + 9.0 * (temp - 273.15) / 5.0;
     return static_cast<float>(x >= 0.0f ? f + x : f);
@@ -317,7 +315,7 @@ float humiture(float temp, float dewp)
 
 float temp_hum_index(float temp, float dewp)
 {
-    if (temp < 0.0f || dewp < 0.0f) return MISS;
+    if (temp < 0.0f || dewp < 0.0f) return VYK_MISS;
     return static_cast<float>(17.5 + 0.55 * temp + 0.2 * dewp);
 }
 
@@ -327,15 +325,15 @@ float temp_hum_index(float temp, float dewp)
 
 float sfc_pr_alt(float alt, float el)
 {
-    if (alt <= 0.0f || el == MISS) return MISS;
+    if (alt <= 0.0f || VYK_is_miss(el)) return VYK_MISS;
     const double ratio = (288.15 - 0.0065 * el) / 288.15;
-    if (ratio <= 0.0) return MISS;  // above the top of the standard troposphere's formula
+    if (ratio <= 0.0) return VYK_MISS;  // above the top of the standard troposphere's formula
     return static_cast<float>(alt * std::pow(ratio, 5.2558));
 }
 
 float pres_alt(float pres)
 {
-    if (pres <= 0.0f) return MISS;
+    if (pres <= 0.0f) return VYK_MISS;
     if (pres < 226.32) return static_cast<float>(11000.0 + 6341.62 * std::log(226.32 / pres));
     const float t = static_cast<float>(288.15 * std::pow(pres / 1013.25, 0.190263));
     return static_cast<float>((288.15 - t) / 0.0065);

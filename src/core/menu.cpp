@@ -30,8 +30,10 @@ bool is_separator(const MENU_item *item) { return item->name[0] == '-'; }
 // One cell of the menu: item number k, followed by a line end or by the blank between columns.
 void print_cell(const MENU_item *item, int k, bool line_end)
 {
-    if (is_separator(item)) MESS_print(15, " --------------------               %s", line_end ? "\n" : "");
-    else MESS_print(15, " %2d: %-30s%s", k, item->name, line_end ? "\n" : " ");
+    if (is_separator(item))
+        MESS_print(M_PRINT, " --------------------               %s", line_end ? "\n" : "");
+    else
+        MESS_print(M_PRINT, " %2d: %-30s%s", k, item->name, line_end ? "\n" : " ");
 }
 
 const char *back_name(const MENU_item *menu) { return menu && menu[0].name ? menu[0].name : ""; }
@@ -74,8 +76,8 @@ int MENU_print(const char *title, const MENU_item *menu, int menu_num, int flag)
     const MENU_item *items[MAX_VISIBLE];
     int n = visible_items(menu, menu_num, items);
 
-    if (title) MESS_print(15, "%s", title);
-    MESS_print(15, "\n");
+    if (title) MESS_print(M_PRINT, "%s", title);
+    MESS_print(M_PRINT, "\n");
 
     bool two_columns = n > ONE_COLUMN_MAX;
     if (!two_columns) {
@@ -94,19 +96,19 @@ int MENU_print(const char *title, const MENU_item *menu, int menu_num, int flag)
         }
     }
 
-    if (flag & MENU_HELP) MESS_print(15, " 99: Help                          \n");
+    if (flag & MENU_HELP) MESS_print(M_PRINT, " 99: Help                          \n");
 
     bool exit_offered = flag & MENU_EXIT, back_offered = flag & MENU_BACK;
     if (exit_offered && back_offered) {
-        if (two_columns) MESS_print(15, "  0: %-30s ", back_name(menu));
-        else MESS_print(15, "  0: %-30s\n", back_name(menu));
-        MESS_print(15, " -1: Exit program                  \n");
+        if (two_columns) MESS_print(M_PRINT, "  0: %-30s ", back_name(menu));
+        else MESS_print(M_PRINT, "  0: %-30s\n", back_name(menu));
+        MESS_print(M_PRINT, " -1: Exit program                  \n");
     } else if (exit_offered) {
-        MESS_print(15, "  0: Exit program                  \n");
+        MESS_print(M_PRINT, "  0: Exit program                  \n");
     } else if (back_offered) {
-        MESS_print(15, "  0: %-30s\n", back_name(menu));
+        MESS_print(M_PRINT, "  0: %-30s\n", back_name(menu));
     }
-    MESS_print(15, "\n");
+    MESS_print(M_PRINT, "\n");
     return 1;
 }
 
@@ -135,7 +137,7 @@ int MENU_process(const char *title, const MENU_item *menu, int menu_num, const c
             abbrs += ',';
             if (items[k]->abbr) abbrs += items[k]->abbr;
         }
-        MESS_print(15, "%s\n\n", abbrs.c_str());
+        MESS_print(M_PRINT, "%s\n\n", abbrs.c_str());
         memcpy(string, preset.c_str(), preset.size() + 1);
     }
 

@@ -10,7 +10,7 @@
 
 namespace {
 
-M_type mess_level = 0xFFFFF;  // print through out2
+M_type mess_level = M_PRINT | M_ERROR | M_WARN | M_MESS | M_OUT1 | M_OUT2;
 int mess_set = 0;             // how many times the user has set the mask
 int mess_out = 1;             // 1 screen, 0 file only, -1 log with time prefix, 2 reopened file
 int page = 1;                 // 0 never wait, 1 explicit holds only, 2 every max_lines lines
@@ -20,7 +20,7 @@ FILE *ofile = nullptr;        // copy file of MESS_file
 FILE *pfile = nullptr;        // log file of the message option list
 char filename[FILE_NAME_MAX + 1] = "";  // file of the "dfi" option
 
-constexpr M_type ERROR_OR_WARN = 0x30 | 0xC0;
+constexpr M_type ERROR_OR_WARN = M_ERROR | M_WARN;
 
 // Every bit below the highest bit of level set too.
 M_type fill_below(M_type level)
@@ -73,10 +73,10 @@ M_type class_mask(const char *word)
     size_t n = strlen(word);
     if (n > 0) {
         switch (word[n - 1]) {
-        case 'a': mask &= 0x11111111u; break;
-        case 'b': mask &= 0x22222222u; break;
-        case 'c': mask &= 0x44444444u; break;
-        case 'd': mask &= 0x88888888u; break;
+        case 'a': mask &= M_SUB_A; break;
+        case 'b': mask &= M_SUB_B; break;
+        case 'c': mask &= M_SUB_C; break;
+        case 'd': mask &= M_SUB_D; break;
         default: break;
         }
     }
@@ -98,7 +98,7 @@ void apply_item(const char *item)
         set_pfile(nullptr);
         // A name too long for the system is refused, never cut into another file's name.
         const char *name = option_file(item, 4);
-        if (name && strlen(name) <= FILE_NAME_MAX) snprintf(filename, sizeof filename, "%s", name);
+        if (name && strlen(name) <= FILE_NAME_MAX) strfcpy(filename, name);
         else filename[0] = '\0';
         mess_out = 2;
     } else if (strnicmp(item, "fi", 2) == 0) {
@@ -187,12 +187,18 @@ int MESS_print(M_type type, const char *format, ...)
 
 int MESS_set(int oper, M_type level)
 {
-    if (oper <= 4) mess_set++;
-    if (oper >= 16 && mess_set != 0) return 0;
+    if (oper <= MESS_USER_MAX) mess_set++;
+    if (oper >= MESS_DEF_MIN && mess_set != 0) return 0;
     switch (oper) {
-    case 0: case 10: case 20: mess_level = fill_below(level); break;
-    case 1: case 11: case 21: mess_level |= level; break;
-    case -1: case 9: case 19: mess_level &= ~level; break;
+    case MESS_USER_SET: case MESS_PROG_SET: case MESS_DEF_SET:
+        mess_level = fill_below(level);
+        break;
+    case MESS_USER_ADD: case MESS_PROG_ADD: case MESS_DEF_ADD:
+        mess_level |= level;
+        break;
+    case MESS_USER_CLEAR: case MESS_PROG_CLEAR: case MESS_DEF_CLEAR:
+        mess_level &= ~level;
+        break;
     default: break;
     }
     return 0;
@@ -246,7 +252,7 @@ int MESS_get_max_lines() { return max_lines; }
 int MESS_hold(M_type type, const char *mess)
 {
     if (!(type & mess_level) || mess_out == 0 || FLAG_batch() || page == 0) return 0;
-    bool both = (type & 0x30) && (type & 0xC0);
+    bool both = (type & M_ERROR) && (type & M_WARN);
     FILE *screen = both ? stderr : stdout;
     fprintf(screen, "%s", mess);
     fflush(screen);
@@ -257,6 +263,6 @@ int MESS_hold(M_type type, const char *mess)
 
 int MESS_print_prog(const char *string)
 {
-    MESS_print(0xF00, "      %s (Ver %s)\n\n", string, VYK_version());
+    MESS_print(M_MESS, "      %s (Ver %s)\n\n", string, VYK_version());
     return 0;
 }

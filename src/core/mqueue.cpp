@@ -130,7 +130,7 @@ bool may_wait_on()
 
 void install_handler()
 {
-    intrp_loud = MESS_check(0xC0) ? 1 : 0;
+    intrp_loud = MESS_check(M_WARN) ? 1 : 0;
     struct sigaction sa{};
     sa.sa_handler = to_func ? to_func : MQ_intrp;
     sigemptyset(&sa.sa_mask);
@@ -149,15 +149,6 @@ int build_text(char *out, int n, const char *format, va_list ap)
     out[1] = '\0';
     if (format) vsnprintf(out + 1, MQ_TEXT_MAX + 1, format, ap);
     return 1 + static_cast<int>(strnlen(out + 1, MQ_TEXT_MAX));
-}
-
-// Copies the text after the code character (at most avail bytes, at most MQ_TEXT_MAX
-// characters, up to a zero byte) into item.
-void copy_text(char *item, const char *text, size_t avail)
-{
-    const size_t n = strnlen(text, std::min(avail, static_cast<size_t>(MQ_TEXT_MAX)));
-    memcpy(item, text, n);
-    item[n] = '\0';
 }
 
 // Sends one queue message of XFER bytes of mtext, waiting for room; the result of msgsnd.
@@ -227,7 +218,7 @@ inline bool frame_length_ok(unsigned len) { return len >= 1 && len <= FRAME_MAX;
 ssize_t drop_frame(int fd, unsigned len, int wait_ms, const char *who)
 {
     unsigned char junk[UCHAR_MAX];
-    MESS_print(0xC0, "%s: message of length %u dropped\n", who, len);
+    MESS_print(M_WARN, "%s: message of length %u dropped\n", who, len);
     return len ? read_full(fd, junk, len, wait_ms) : 1;
 }
 
@@ -244,8 +235,8 @@ int client_get_socket(char *item)
         unsigned char frame[FRAME_MAX];
         const ssize_t got = read_full(sock1, frame, len, -1);
         if (got <= 0) return -1;
-        copy_text(item, reinterpret_cast<const char *>(frame) + 1, len - 1u);
-        MESS_print(0x80000000, "Received: %d %d %d => %s\n", static_cast<int>(got), len,
+        strfcpy(item, MQ_TEXT_MAX + 1, reinterpret_cast<const char *>(frame) + 1, len - 1u);
+        MESS_print(M_DEBUG_D, "Received: %d %d %d => %s\n", static_cast<int>(got), len,
                    frame[0], item);
         return code_value(static_cast<char>(frame[0]));
     }
@@ -259,18 +250,18 @@ int client_get_queue(int id, int conn_id, char *item)
     for (int k = 1;; k++) {
         r = queue_receive(id, conn_id, msgb);
         err = r < 0 ? errno : 0;
-        MESS_print(0x80000000, "GET-MSG:%d %d %d %d\n", id, static_cast<int>(r), err, k);
+        MESS_print(M_DEBUG_D, "GET-MSG:%d %d %d %d\n", id, static_cast<int>(r), err, k);
         if (k > 200) VYK_sleep(1.0f);
         else if (k > 2) VYK_sleep(0.1f);
         if (r >= 0 || err != ENOMSG) break;
     }
     MQ_disable_alarm();
-    MESS_print(0x80000000, "GET:%s\n", msgb.mtext);
+    MESS_print(M_DEBUG_D, "GET:%s\n", msgb.mtext);
     if (r < 1) {  // nothing received, or a message without even its code character
         item[0] = '\0';
         return r < 0 ? static_cast<int>(r) : -1;
     }
-    copy_text(item, msgb.mtext + 1, static_cast<size_t>(r) - 1);
+    strfcpy(item, MQ_TEXT_MAX + 1, msgb.mtext + 1, static_cast<size_t>(r) - 1);
     return code_value(msgb.mtext[0]);
 }
 
@@ -283,13 +274,13 @@ bool accept_client()
     const int fd = accept(sock1, reinterpret_cast<sockaddr *>(&from), &size);
     if (fd < 0) {
         const int err = errno;
-        MESS_print(0x80000000, "Accept failed\n");
-        MESS_print(0x80000000, "accept: %s\n", strerror(err));
+        MESS_print(M_DEBUG_D, "Accept failed\n");
+        MESS_print(M_DEBUG_D, "accept: %s\n", strerror(err));
         return false;
     }
     fcntl(fd, F_SETFD, FD_CLOEXEC);
     sock2 = fd;
-    MESS_print(0x80000000, "Connection made from %X on port %d\n",
+    MESS_print(M_DEBUG_D, "Connection made from %X on port %d\n",
                static_cast<unsigned>(ntohl(from.sin_addr.s_addr)), ntohs(from.sin_port));
     return true;
 }
@@ -308,7 +299,7 @@ int server_read_socket()
     unsigned char len = 0;
     const ssize_t r = recv(sock2, &len, 1, MSG_DONTWAIT);
     if (r == 0) {
-        MESS_print(0x80000000, "Client disconnect\n");
+        MESS_print(M_DEBUG_D, "Client disconnect\n");
         forget_client();
         return -1;
     }
@@ -320,13 +311,13 @@ int server_read_socket()
     unsigned char frame[FRAME_MAX];
     const ssize_t got = read_full(sock2, frame, len, FRAME_WAIT_MS);
     if (got <= 0) {  // the client went away or stalled in the middle of a frame
-        MESS_print(0x80000000, "Client disconnect\n");
+        MESS_print(M_DEBUG_D, "Client disconnect\n");
         forget_client();
         return -1;
     }
     memset(msgb.mtext, 0, sizeof msgb.mtext);
     memcpy(msgb.mtext, frame, len);
-    MESS_print(0x80000000, "Received: %d %d %d => %s\n", static_cast<int>(got), len, frame[0],
+    MESS_print(M_DEBUG_D, "Received: %d %d %d => %s\n", static_cast<int>(got), len, frame[0],
                msgb.mtext + 1);
     return len;
 }
@@ -359,7 +350,7 @@ int MQ_open(int num)
         sock1 = fd;
         return 1;
     }
-    intrp_loud = MESS_check(0xC0) ? 1 : 0;
+    intrp_loud = MESS_check(M_WARN) ? 1 : 0;
     struct sigaction sa{};
     sa.sa_handler = MQ_intrp;
     sigemptyset(&sa.sa_mask);
@@ -402,11 +393,11 @@ int MQ_put(int id, int conn_id, const char *format, ...)
     if (len < 0) return -1;
     if (use_socket()) {
         const ssize_t r = sock1 >= 0 ? frame_send(sock1, text, len) : -1;
-        MESS_print(0x80000000, "Send: %d %d %d => %s\n", static_cast<int>(r), len,
+        MESS_print(M_DEBUG_D, "Send: %d %d %d => %s\n", static_cast<int>(r), len,
                    static_cast<unsigned char>(text[0]), text + 1);
         return static_cast<int>(r);
     }
-    MESS_print(0x80000000, "PUT:%d:%s\n", id, text);
+    MESS_print(M_DEBUG_D, "PUT:%d:%s\n", id, text);
     return queue_send(id, CLIENT_TYPE, text, len, true);
 }
 
@@ -479,11 +470,11 @@ int MQ_sget(int id, int *conn_id, char *item)
         const ssize_t r = queue_receive(id, CLIENT_TYPE, msgb);
         if (r <= 0) return static_cast<int>(r);
         len = static_cast<int>(r);
-        MESS_print(0x80000000, "SGET:%s\n", msgb.mtext);
+        MESS_print(M_DEBUG_D, "SGET:%s\n", msgb.mtext);
     }
     if (msgb.mtext[0] != '/') {
         *conn_id = code_value(msgb.mtext[0]);
-        if (item) copy_text(item, msgb.mtext + 1, static_cast<size_t>(len) - 1);
+        if (item) strfcpy(item, MQ_TEXT_MAX + 1, msgb.mtext + 1, static_cast<size_t>(len) - 1);
         return 1;
     }
     // A connection request: hand out the first free id.
@@ -514,11 +505,11 @@ int MQ_sput(int id, int conn_id, int flag, const char *format, ...)
     if (flag < 0) conn[slot] = 0;
     if (use_socket()) {
         const ssize_t r = sock2 >= 0 ? frame_send(sock2, text, len) : -1;
-        MESS_print(0x80000000, "Send: %d %d %d => %s\n", static_cast<int>(r), len,
+        MESS_print(M_DEBUG_D, "Send: %d %d %d => %s\n", static_cast<int>(r), len,
                    static_cast<unsigned char>(text[0]), text + 1);
         return static_cast<int>(r);
     }
-    MESS_print(0x80000000, "SPUT:%d:%s:", conn_id, text);
+    MESS_print(M_DEBUG_D, "SPUT:%d:%s:", conn_id, text);
     return queue_send(id, conn_id, text, len, false);
 }
 

@@ -165,9 +165,9 @@ int DATE_set_datim(const Date *date)
         if (count >= 1 && count <= 8) {
             fhour = resolve(h, file_date.hour);
             fmin = resolve(m, file_date.min);
-            MESS_print(0xF00, "Decoding for: %2.2d:%2.2dZ\n", fhour, fmin);
+            MESS_print(M_MESS, "Decoding for: %2.2d:%2.2dZ\n", fhour, fmin);
         }
-        if (count > 2) MESS_print(0xF00, "Decoding range: %d +%d mins\n", min_pre, min_post);
+        if (count > 2) MESS_print(M_MESS, "Decoding range: %d +%d mins\n", min_pre, min_post);
         DATE_set_range(min_pre, min_post);
     }
 
@@ -216,7 +216,7 @@ int DATE_chk_range(int t)
     else if (d < -11) d += 24;
     const int64_t when = base + 3600 * d + 60 * (m - file_date.min);
     const int ok = (begin <= when && when <= end) ? 1 : 0;
-    MESS_print(0x40000000, "%d %lld %lld-%lld = %d\n", t, static_cast<long long>(when - base),
+    MESS_print(M_DEBUG_C, "%d %lld %lld-%lld = %d\n", t, static_cast<long long>(when - base),
                static_cast<long long>(begin - base), static_cast<long long>(end - base), ok);
     return ok;
 }

@@ -189,13 +189,14 @@ resource *add_res(const char *name)
 // The lines that follow the argument of a domain kind's help.
 void print_domain_help(const char *arg, const char *description, bool region)
 {
-    MESS_print(15, " %-10s\n", arg);
-    MESS_print(15, "             %s\n", description);
-    MESS_print(15, "               region=predefined region:\n");
-    MESS_print(15, "                  us,ne,at,se,mw,sp,nw,sw,etc\n");
-    MESS_print(15, "               proj=projection, clat=central latitude, clon=central longitude,\n");
-    MESS_print(15, "               nx,ny=number of gridpoints and dx,dy=grid spacing\n");
-    if (region) MESS_print(15, "               us,ne,at,se,mw,sp,nw,sw,var\n");
+    MESS_print(M_PRINT, " %-10s\n", arg);
+    MESS_print(M_PRINT, "             %s\n", description);
+    MESS_print(M_PRINT, "               region=predefined region:\n");
+    MESS_print(M_PRINT, "                  us,ne,at,se,mw,sp,nw,sw,etc\n");
+    MESS_print(M_PRINT,
+               "               proj=projection, clat=central latitude, clon=central longitude,\n");
+    MESS_print(M_PRINT, "               nx,ny=number of gridpoints and dx,dy=grid spacing\n");
+    if (region) MESS_print(M_PRINT, "               us,ne,at,se,mw,sp,nw,sw,var\n");
 }
 
 }  // namespace
@@ -270,8 +271,8 @@ const resource *RES_first() { return root_res.next; }
 int RES_list()
 {
     for (const resource *r = root_res.next; r; r = r->next) {
-        if (r->data) MESS_print(8, "%s: %s\n", r->name, r->data);
-        else MESS_print(8, "%s:\n", r->name);
+        if (r->data) MESS_print(M_PRINT_D, "%s: %s\n", r->name, r->data);
+        else MESS_print(M_PRINT_D, "%s:\n", r->name);
     }
     return 0;
 }
@@ -304,10 +305,7 @@ char *RES_get_progname(char *prog, size_t size)
         return fallback;
     }
     if (size == 0) size = FILE_NAME_MAX + 1;
-    size_t n = strlen(base);
-    if (n >= size) n = size - 1;
-    memcpy(prog, base, n);
-    prog[n] = '\0';
+    strfcpy(prog, size, base);
     return prog;
 }
 
@@ -360,8 +358,9 @@ int RES_help_item(res_type res)
     }
     switch (res) {
     case RES_message:
-        MESS_print(15, " %-10s  %s\n", row->arg, row->text);
-        MESS_print(15, "               none,print,error,warn,mess,out1,*out2,out3,out4,debug\n");
+        MESS_print(M_PRINT, " %-10s  %s\n", row->arg, row->text);
+        MESS_print(M_PRINT,
+                   "               none,print,error,warn,mess,out1,*out2,out3,out4,debug\n");
         break;
     case RES_plot_domain: print_domain_help(row->arg, "Output plot domain", false); break;
     case RES_grid_domain: print_domain_help(row->arg, "Grid domain", false); break;
@@ -369,10 +368,10 @@ int RES_help_item(res_type res)
         print_domain_help(row->arg, "Region to be used for plotting and gridding", true);
         break;
     case RES_object_param:
-        MESS_print(15, " %-10s\n", row->arg);
-        MESS_print(15, "             Objective analysis parameters\n");
+        MESS_print(M_PRINT, " %-10s\n", row->arg);
+        MESS_print(M_PRINT, "             Objective analysis parameters\n");
         break;
-    default: MESS_print(15, " %-10s  %s\n", row->arg, row->text); break;
+    default: MESS_print(M_PRINT, " %-10s  %s\n", row->arg, row->text); break;
     }
     return 1;
 }
@@ -380,13 +379,13 @@ int RES_help_item(res_type res)
 int RES_help_print(const char *name, const res_type *res_key, const res_type *res_pos)
 {
     if (!name) name = "";
-    MESS_print(15, "%s syntax (version:%s)\n", name, VYK_version());
-    MESS_print(15, "   %s [options...]\n", name);
-    MESS_print(15, "Keyed options...\n");
-    MESS_print(15, " %-10s  Resource/defaults file name\n", "-df file");
-    MESS_print(15, " %-10s  Program name\n", "-na name");
+    MESS_print(M_PRINT, "%s syntax (version:%s)\n", name, VYK_version());
+    MESS_print(M_PRINT, "   %s [options...]\n", name);
+    MESS_print(M_PRINT, "Keyed options...\n");
+    MESS_print(M_PRINT, " %-10s  Resource/defaults file name\n", "-df file");
+    MESS_print(M_PRINT, " %-10s  Program name\n", "-na name");
     for (const res_type *k = res_key; k && *k != RES_null; k++) RES_help_item(*k);
-    MESS_print(15, "Positional options...\n");
+    MESS_print(M_PRINT, "Positional options...\n");
     for (const res_type *k = res_pos; k && *k != RES_null; k++) RES_help_item(*k);
     return 1;
 }

@@ -209,11 +209,11 @@ int RES_hour_date(const char *text, Date *date)
 
     // A step of 0 hours or minutes (-300: every 0 hours from 3) means no step.
     if (zero_step(date->hour)) {
-        MESS_print(0xC0, "RES_hour_date: hour step of 0 in %s ignored\n", text);
+        MESS_print(M_WARN, "RES_hour_date: hour step of 0 in %s ignored\n", text);
         date->hour = VYK_MISS;
     }
     if (zero_step(date->min)) {
-        MESS_print(0xC0, "RES_hour_date: minute step of 0 in %s ignored\n", text);
+        MESS_print(M_WARN, "RES_hour_date: minute step of 0 in %s ignored\n", text);
         date->min = VYK_MISS;
     }
     return 0;
@@ -223,7 +223,7 @@ int RES_conv_data(const char *data, void *out, DEF_convert cvt, size_t size)
 {
     if (cvt == CV_batch) {
         FLAG_set(FLAG_BATCH, 1);
-        if (MESS_check_set() == 0) MESS_set(0, 0xFF);
+        if (MESS_check_set() == 0) MESS_set(MESS_USER_SET, M_PRINT | M_ERROR | M_WARN);
         return 1;
     }
     if (cvt == CV_help) {
@@ -296,12 +296,7 @@ int RES_conv_data(const char *data, void *out, DEF_convert cvt, size_t size)
         *static_cast<const char **>(out) = data;
         break;
     case CV_strcpy: {
-        const size_t cap = size ? size : FILE_NAME_MAX + 1;
-        size_t n = std::strlen(data);
-        if (n > cap - 1) n = cap - 1;
-        char *dest = static_cast<char *>(out);
-        std::memcpy(dest, data, n);
-        dest[n] = '\0';
+        strfcpy(static_cast<char *>(out), size ? size : FILE_NAME_MAX + 1, data);
         break;
     }
     case CV_path: {

@@ -57,10 +57,7 @@ inline bool has_name(const RES_defobj &row) { return row.def && row.def[0]; }
 // characters into name.
 void option_name(const char *text, char *name)
 {
-    size_t n = strcspn(text, "=");
-    if (n > NAME_LEN - 1) n = NAME_LEN - 1;
-    memcpy(name, text, n);
-    name[n] = '\0';
+    strfcpy(name, NAME_LEN, text, strcspn(text, "="));
 }
 
 // A leading part of "name" (n, na, nam, name).
@@ -116,12 +113,12 @@ void read_loop_window(const char *item, RES_defobj *table, int rows)
     const long num = std::clamp(strtol(number, nullptr, 10), -1L, static_cast<long>(INT_MAX));
     const int msgqid = MQ_open(static_cast<int>(num));
     if (msgqid == -1) {
-        MESS_print(0xC0, "VOVadev window: %s not running or no message queue exists\n", number);
+        MESS_print(M_WARN, "VOVadev window: %s not running or no message queue exists\n", number);
         return;
     }
     const int conn_id = MQ_connect(msgqid);
     if (conn_id == -1) {
-        MESS_print(0xC0, "VOVadev window: %s unable to connect\n", number);
+        MESS_print(M_WARN, "VOVadev window: %s unable to connect\n", number);
         return;
     }
     const Connection c{true, msgqid, conn_id};
@@ -161,7 +158,7 @@ void read_loop_window(const char *item, RES_defobj *table, int rows)
                 sets++;
             }
         }
-        if (flag == -3) MESS_print(0xC0, "VOVadev not running!\n");
+        if (flag == -3) MESS_print(M_WARN, "VOVadev not running!\n");
     }
 
     signal(SIGALRM, SIG_IGN);
@@ -182,7 +179,7 @@ void read_defaults_file(const char *item, const RES_defobj *table, int rows)
         bool matched = false;
         for (int i = 0; i < rows; i++) {
             if (!has_name(table[i]) || !DEF_cmp(table[i].def, key)) continue;
-            MESS_print(0x80000000, "RESRC: %s=%s\n", key, value);
+            MESS_print(M_DEBUG_D, "RESRC: %s=%s\n", key, value);
             RES_new(i, table[i].def, value, table[i].cvt);
             matched = true;
         }
@@ -343,7 +340,7 @@ int RES_decode(const char *progname, const char *cls, int argc, char **argv, RES
 
     if (const char *env = getenv("vykdefault")) {
         char value[TEXT_LEN];
-        snprintf(value, sizeof value, "%s", env);
+        strfcpy(value, env);
         RES_new(VYK_MISS, "default", value, CV_string);
     }
 
@@ -393,7 +390,8 @@ int RES_init(int argc, char **argv, const res_type *res_key, const res_type *res
     }
     table[n] = RES_defobj{nullptr, nullptr, nullptr, 0, CV_none, nullptr, nullptr};
     if (dropped > 0)
-        MESS_print(0xC0, "RES_init: more than %d resource kinds, %d ignored\n", RES_MAX_DEF, dropped);
+        MESS_print(M_WARN, "RES_init: more than %d resource kinds, %d ignored\n", RES_MAX_DEF,
+                   dropped);
 
     RES_decode(argc > 0 && argv ? argv[0] : "", "Vyk", argc, argv, table);
 

@@ -25,7 +25,6 @@
 
 namespace {
 
-constexpr M_type TRACE = 0x80000000;
 constexpr int DEFAULT_WIDTH = 999;
 constexpr int TOKEN_MAX = 80;  // the longest run that %s takes
 constexpr int WIDTH_MAX = INT_MAX / 4;
@@ -145,7 +144,7 @@ bool Scanner::take_slot(const Directive &d)
         want = parse_out::FLOAT;
     const int index = next_out_++;
     if (index >= nouts_ || outs_[index].kind != want || !outs_[index].ptr) {
-        MESS_print(192, "scanp: destination %d does not suit %%%c\n", index + 1, d.conv);
+        MESS_print(M_WARN, "scanp: destination %d does not suit %%%c\n", index + 1, d.conv);
         return false;
     }
     slot_ = &outs_[index];
@@ -432,7 +431,7 @@ int scanp_list(parse_param *cursor, const char *pattern, const parse_out *outs, 
 
     const char *in = cursor->ptr + cursor->off;
     Scanner sc(in, cursor->length - cursor->off, outs, outs ? nouts : 0);
-    const bool trace = MESS_check(TRACE);
+    const bool trace = MESS_check(M_DEBUG_D);
 
     const char *q = pattern;
     bool failed = false;
@@ -467,7 +466,7 @@ int scanp_list(parse_param *cursor, const char *pattern, const parse_out *outs, 
         }
         if (!failed && trace) {
             const int n = sc.rest_len() < 50 ? sc.rest_len() : 50;
-            MESS_print(TRACE, "     :%s:%.*s:\n", q, n, sc.rest());
+            MESS_print(M_DEBUG_D, "     :%s:%.*s:\n", q, n, sc.rest());
         }
     }
 
@@ -477,8 +476,9 @@ int scanp_list(parse_param *cursor, const char *pattern, const parse_out *outs, 
     cursor->assigned = sc.assigned;
     if (trace) {
         const int avail = cursor->length - cursor->off;
-        MESS_print(TRACE, "SCANP:%.*s:%s:%d:%d:%d:%d:%d\n", avail < 50 ? avail : 50, in, pattern,
-                   cursor->off, cursor->len, cursor->done, cursor->assigned, cursor->matched);
+        MESS_print(M_DEBUG_D, "SCANP:%.*s:%s:%d:%d:%d:%d:%d\n", avail < 50 ? avail : 50, in,
+                   pattern, cursor->off, cursor->len, cursor->done, cursor->assigned,
+                   cursor->matched);
     }
     return cursor->matched;
 }

@@ -21,8 +21,6 @@
 
 namespace {
 
-constexpr float MISS = -9999.0f;
-constexpr M_type M_TRACE = 0x40000000;        // traces: debug class, sub-level c
 constexpr const char *UNITS_FILE = "units.lup";
 constexpr size_t WORD_MAX = 255;              // longest table word kept
 constexpr size_t ENTRY_MAX = 100000;          // entries read from one table at most
@@ -168,30 +166,30 @@ void split_unit(const char *text, Role role, bool key_name, Split &out)
             const double power = std::pow(static_cast<double>(ff), static_cast<double>(fe));
             out.factor = static_cast<float>(power);
             if (role == Role::input)
-                MESS_print(M_TRACE, "ISC^: %f^%f %f %s\n", ff, fe, out.factor, name);
+                MESS_print(M_DEBUG_C, "ISC^: %f^%f %f %s\n", ff, fe, out.factor, name);
             else if (role == Role::output)
-                MESS_print(M_TRACE, "OSC^: %f^%f %f %s %d %d %s\n", ff, fe, out.factor, name, 3,
+                MESS_print(M_DEBUG_C, "OSC^: %f^%f %f %s %d %d %s\n", ff, fe, out.factor, name, 3,
                            static_cast<int>(std::strlen(name)), text);
             else
-                MESS_print(M_TRACE, "SC-ISC^: %e^%f %f %s\n", ff, fe, out.factor, name);
+                MESS_print(M_DEBUG_C, "SC-ISC^: %e^%f %f %s\n", ff, fe, out.factor, name);
         } else {
             out.factor = ff;
             if (role == Role::input)
-                MESS_print(M_TRACE, "ISC: %f %s\n", out.factor, name);
+                MESS_print(M_DEBUG_C, "ISC: %f %s\n", out.factor, name);
             else if (role == Role::output)
-                MESS_print(M_TRACE, "OSC: %f %s\n", out.factor, name);
+                MESS_print(M_DEBUG_C, "OSC: %f %s\n", out.factor, name);
             else
-                MESS_print(M_TRACE, "SC-ISC: %e %s\n", out.factor, name);
+                MESS_print(M_DEBUG_C, "SC-ISC: %e %s\n", out.factor, name);
         }
     } else if (*p == '-') {
         out.factor = -1.0f;
         name = p + 1;
         if (role == Role::input)
-            MESS_print(M_TRACE, "ISC-: %f %s\n", out.factor, name);
+            MESS_print(M_DEBUG_C, "ISC-: %f %s\n", out.factor, name);
         else if (role == Role::output)
-            MESS_print(M_TRACE, "OSC-: %f %s\n", out.factor, name);
+            MESS_print(M_DEBUG_C, "OSC-: %f %s\n", out.factor, name);
         else
-            MESS_print(M_TRACE, "SC-ISC-: %e %s\n", out.factor, name);
+            MESS_print(M_DEBUG_C, "SC-ISC-: %e %s\n", out.factor, name);
     } else {
         out.factor = 1.0f;
         name = p;
@@ -222,7 +220,7 @@ void read_conversion(const char *text, float &scale, float &offset)
             scale = static_cast<float>(v);
             p += n;
         }
-        MESS_print(M_TRACE, "SC: %f %s\n", scale, p);
+        MESS_print(M_DEBUG_C, "SC: %f %s\n", scale, p);
     }
     if (*p == '+' || *p == '-') {
         const bool neg = *p == '-';
@@ -232,7 +230,7 @@ void read_conversion(const char *text, float &scale, float &offset)
             offset = static_cast<float>(neg ? -v : v);
             p += n;
         }
-        MESS_print(M_TRACE, neg ? "OF-: %f %s\n" : "OF: %f %s\n", offset, p);
+        MESS_print(M_DEBUG_C, neg ? "OF-: %f %s\n" : "OF: %f %s\n", offset, p);
     }
 }
 
@@ -323,7 +321,7 @@ bool usable_factor(float f) { return std::isfinite(f) && f != 0.0f; }
 
 float UNIT_cvt(float value, const char *iunit, const char *ounit)
 {
-    if (value == MISS) return MISS;
+    if (VYK_is_miss(value)) return VYK_MISS;
     if (iunit == nullptr) iunit = "";
     if (ounit == nullptr) ounit = "";
     if (same_text(iunit, ounit)) return value;
@@ -331,7 +329,8 @@ float UNIT_cvt(float value, const char *iunit, const char *ounit)
     if (iunit[0] == '\0' || ounit[0] == '\0') return value;
 
     if (cache.set && same_folded(iunit, cache.in) && same_folded(ounit, cache.out))
-        return cache.known ? apply(value, cache.ifac, cache.scale, cache.offset, cache.ofac) : MISS;
+        return cache.known ? apply(value, cache.ifac, cache.scale, cache.offset, cache.ofac)
+                           : VYK_MISS;
 
     split_unit(iunit, Role::input, true, isplit);
     split_unit(ounit, Role::output, true, osplit);
@@ -345,7 +344,7 @@ float UNIT_cvt(float value, const char *iunit, const char *ounit)
         const char *dir = RES_get("file_path");
         if (dir == nullptr) dir = "";
         if (!table.tried || table.dir != dir) load_table(dir);
-        if (!table.open) return MISS;  // reported once when the table was looked for
+        if (!table.open) return VYK_MISS;  // reported once when the table was looked for
 
         key.assign(isplit.name);
         key.push_back(' ');
@@ -354,7 +353,7 @@ float UNIT_cvt(float value, const char *iunit, const char *ounit)
         if (it != table.pairs.end() && it->second >= 0) {
             const std::string &conv = table.conv[static_cast<size_t>(it->second)];
             read_conversion(conv.c_str(), scale, offset);
-            MESS_print(M_TRACE, "%s %s %s %f %f\n", isplit.name.c_str(), osplit.name.c_str(),
+            MESS_print(M_DEBUG_C, "%s %s %s %f %f\n", isplit.name.c_str(), osplit.name.c_str(),
                        conv.c_str(), scale, offset);
         } else {
             known = false;
@@ -376,7 +375,7 @@ float UNIT_cvt(float value, const char *iunit, const char *ounit)
     cache.scale = scale;
     cache.offset = offset;
     cache.known = known;
-    return known ? apply(value, cache.ifac, scale, offset, cache.ofac) : MISS;
+    return known ? apply(value, cache.ifac, scale, offset, cache.ofac) : VYK_MISS;
 }
 
 int UNIT_scale(const char *in, float scale, const char *mstr, char *out, size_t size)
@@ -388,7 +387,7 @@ int UNIT_scale(const char *in, float scale, const char *mstr, char *out, size_t 
     split_unit(in, Role::scale, false, s);
     const float product = s.factor * scale;
     std::snprintf(out, size, "%.0e %s%s", static_cast<double>(product), s.name.c_str(), mstr);
-    MESS_print(M_TRACE, "SC: %s %e = %e = %s %s = %s\n", in, static_cast<double>(scale),
+    MESS_print(M_DEBUG_C, "SC: %s %e = %e = %s %s = %s\n", in, static_cast<double>(scale),
                static_cast<double>(product), s.name.c_str(), mstr, out);
     return 0;
 }
@@ -416,7 +415,7 @@ int UNIT_parse(const char *str, char *var, size_t var_size, char *units, size_t 
         var[n] = '\0';
         trim_string(var);
     }
-    MESS_print(M_TRACE, "%s = %s %s\n", str, var ? var : "", units ? units : "");
+    MESS_print(M_DEBUG_C, "%s = %s %s\n", str, var ? var : "", units ? units : "");
     return 0;
 }
 
@@ -432,8 +431,6 @@ int UNIT_change(char *str, size_t size, const char *units)
     label += " (";
     label += units;
     label += ')';
-    const size_t m = label.size() < size ? label.size() : size - 1;
-    std::memcpy(str, label.data(), m);
-    str[m] = '\0';
+    strfcpy(str, size, label.c_str());
     return 0;
 }

@@ -37,7 +37,7 @@ int set_path(char *field, const char *name, const char *func)
     if (!name) name = "";
     size_t len = strlen(name);
     if (len >= PATH_FIELD) {
-        MESS_print(192, "%s: file name longer than %d characters, redirection off: %s\n", func,
+        MESS_print(M_WARN, "%s: file name longer than %d characters, redirection off: %s\n", func,
                    PATH_FIELD - 1, name);
         field[0] = '\0';
         return 0;
@@ -103,10 +103,7 @@ int VYK_add_proc(int pid, const char *name)
     for (int i = 0; i < VYK_MAX_PROC; i++) {
         if (procs[i].id != -1) continue;
         procs[i].id = pid;
-        const char *src = name ? name : "";
-        size_t len = strnlen(src, sizeof procs[i].name - 1);
-        memcpy(procs[i].name, src, len);
-        procs[i].name[len] = '\0';
+        strfcpy(procs[i].name, name);
         if (i >= num_proc) num_proc++;
         return i;
     }
@@ -170,7 +167,7 @@ int VYK_run(const char *filename, char *const *argv, char *const *env, int flag)
     fflush(nullptr);
     pid_t pid = fork();
     if (pid < 0) {
-        MESS_print(192, "VYK_run: cannot fork: %s\n", strerror(errno));
+        MESS_print(M_WARN, "VYK_run: cannot fork: %s\n", strerror(errno));
         return -1;
     }
     if (pid == 0) {
@@ -178,20 +175,17 @@ int VYK_run(const char *filename, char *const *argv, char *const *env, int flag)
         if (flag & 1) {
             if (chdir(filename) != 0) { /* stays in the current directory */ }
         }
-        const int out_flags = O_WRONLY | O_CREAT | O_TRUNC;
-        if (background) {
-            if (!reopen(0, proc_infile[0] ? proc_infile : "/dev/null", O_RDONLY)) _exit(1);
-            if (proc_outfile[0] && !reopen(1, proc_outfile, out_flags)) _exit(1);
-            setpgid(0, 0);
-        } else {
-            if (proc_infile[0] && !reopen(0, proc_infile, O_RDONLY)) _exit(1);
-            if (proc_outfile[0] && !reopen(1, proc_outfile, out_flags)) _exit(1);
-        }
+        // A background child reads /dev/null unless given an input file.
+        const char *in = background && !proc_infile[0] ? "/dev/null" : proc_infile;
+        if (in[0] && !reopen(0, in, O_RDONLY)) _exit(VYK_EXIT_REDIRECT);
+        if (proc_outfile[0] && !reopen(1, proc_outfile, O_WRONLY | O_CREAT | O_TRUNC))
+            _exit(VYK_EXIT_REDIRECT);
+        if (background) setpgid(0, 0);
         if (env) environ = const_cast<char **>(env);
         execvp(filename, argv);
         std::string text = std::string("Running ") + filename;
         perror(text.c_str());
-        _exit(2);
+        _exit(VYK_EXIT_EXEC);
     }
     if (background) return VYK_add_proc(static_cast<int>(pid), argv[0]);
     return wait_child(pid);
@@ -202,7 +196,7 @@ int VYK_run_func(int (*func)(int), int arg)
     fflush(nullptr);
     pid_t pid = fork();
     if (pid < 0) {
-        MESS_print(192, "VYK_run_func: cannot fork: %s\n", strerror(errno));
+        MESS_print(M_WARN, "VYK_run_func: cannot fork: %s\n", strerror(errno));
         return -1;
     }
     if (pid == 0) {
@@ -220,11 +214,11 @@ int VYK_back_proc()
     fflush(nullptr);
     pid_t pid = fork();
     if (pid < 0) {
-        MESS_print(192, "VYK_back_proc: cannot fork, continuing in the foreground\n");
+        MESS_print(M_WARN, "VYK_back_proc: cannot fork, continuing in the foreground\n");
         return 1;
     }
     // The foreground side ends at once: its exit handlers and buffers belong to the background.
-    if (pid > 0) _exit(0);
+    if (pid > 0) _exit(VYK_EXIT_OK);
 
     signal(SIGINT, SIG_DFL);
     // Open first, so that a failure leaves the standard streams in place rather than closed

@@ -22,7 +22,7 @@ enum class Scan { empty, no_match, value };
 // longer line is consumed in pieces of 79 characters.  End of input gives an empty answer.
 void ask(const char *prompt, char *line)
 {
-    MESS_print(15, "%s", prompt ? prompt : "");
+    MESS_print(M_PRINT, "%s", prompt ? prompt : "");
     fflush(stdout);
     int n = 0;
     int c = 0;
@@ -152,9 +152,9 @@ int VYK_set_command(const char *string)
         const char *name_end = p;
         while (*name_end && *name_end != '=' && *name_end != ' ') name_end++;
         if (name_end == p) {
-            MESS_print(2048, "Set resources\n");
+            MESS_print(M_MESS_D, "Set resources\n");
             RES_list();
-            MESS_print(2048, "\n");
+            MESS_print(M_MESS_D, "\n");
             return 1;
         }
         std::string name(p, static_cast<size_t>(name_end - p));
@@ -164,6 +164,6 @@ int VYK_set_command(const char *string)
         RES_put(name.c_str(), value);
         return 1;
     }
-    if (strncasecmp(string, "exit", 4) == 0) VYK_exit(0);
+    if (strncasecmp(string, "exit", 4) == 0) VYK_exit(VYK_EXIT_OK);
     return 0;
 }

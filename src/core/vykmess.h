@@ -37,6 +37,16 @@ constexpr M_type M_DEBUG_A = 0x10000000, M_DEBUG_B = 0x20000000, M_DEBUG_C = 0x4
 constexpr M_type M_SUB_A = 0x11111111, M_SUB_B = 0x22222222, M_SUB_C = 0x44444444,
                  M_SUB_D = 0x88888888;
 
+// Operation codes of MESS_set: user settings (0 to 4, counted), program settings (10 to 15,
+// always applied) and defaults (16 and up, ignored once the user has set the mask).
+enum {
+    MESS_USER_CLEAR = -1, MESS_USER_SET = 0, MESS_USER_ADD = 1,
+    MESS_PROG_CLEAR = 9, MESS_PROG_SET = 10, MESS_PROG_ADD = 11,
+    MESS_DEF_CLEAR = 19, MESS_DEF_SET = 20, MESS_DEF_ADD = 21,
+};
+constexpr int MESS_USER_MAX = 4;   // highest code counted as a user setting
+constexpr int MESS_DEF_MIN = 16;   // lowest default code
+
 int MESS_print(M_type type, const char *format, ...) __attribute__((format(printf, 2, 3)));
 int MESS_set(int oper, M_type level);
 int MESS_set_str(const char *str);

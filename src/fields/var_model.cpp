@@ -28,14 +28,6 @@ int last_model = 0;
 int last_source = -1;
 char last_name[VAR_MODEL_LEN] = "";
 
-/// Copies text into a buffer of size bytes (size > 0), cut to fit.
-void copy_cut(char *dest, const char *src, size_t size)
-{
-    const size_t n = std::min(std::strlen(src), size - 1);
-    std::memcpy(dest, src, n);
-    dest[n] = '\0';
-}
-
 /// Reads an int as "%d" does (leading white space, optional sign, digits); false when there is
 /// none or it does not fit an int.
 bool read_int(const char *&p, const char *end, int &value)
@@ -101,14 +93,14 @@ char *VAR_model(char *str, int rmod, size_t size)
         char path[FILE_NAME_MAX + 1];
         table = open_table(path);
         if (!table) {
-            MESS_print(64, "VAR_model: Unable to open file: %s\n", path);
+            MESS_print(M_WARN_C, "VAR_model: Unable to open file: %s\n", path);
             return nullptr;
         }
         have_last = false;
     }
 
     if (have_last && last_model == model && (last_source == -1 || last_source == source)) {
-        copy_cut(str, last_name, size);
+        strfcpy(str, size, last_name);
         return str;
     }
 
@@ -129,11 +121,11 @@ char *VAR_model(char *str, int rmod, size_t size)
         const char *name;
         if (!parse_line(line, n, line_source, line_model, name)) continue;
         if (line_model != model || (line_source != -1 && line_source != source)) continue;
-        copy_cut(last_name, name, sizeof last_name);
+        strfcpy(last_name, name);
         last_model = line_model;
         last_source = line_source;
         have_last = true;
-        copy_cut(str, last_name, size);
+        strfcpy(str, size, last_name);
         break;
     }
     return str;

@@ -4,36 +4,36 @@
 
 int DOM_decode(const char *, Domain *)
 {
-    MESS_print(192, "DOM_decode: not available\n");
+    MESS_print(M_WARN, "DOM_decode: not available\n");
     return -1;
 }
 
 int DOM_init(Domain *)
 {
-    MESS_print(192, "DOM_init: not available\n");
+    MESS_print(M_WARN, "DOM_init: not available\n");
     return -1;
 }
 
 int DOM_print(M_type, const Domain *)
 {
-    MESS_print(192, "DOM_print: not available\n");
+    MESS_print(M_WARN, "DOM_print: not available\n");
     return -1;
 }
 
 Domain *MAP_get_domain(Domain *)
 {
-    MESS_print(192, "MAP_get_domain: not available\n");
+    MESS_print(M_WARN, "MAP_get_domain: not available\n");
     return nullptr;
 }
 
 const char *PLT_get_label(int, int)
 {
-    MESS_print(192, "PLT_get_label: not available\n");
+    MESS_print(M_WARN, "PLT_get_label: not available\n");
     return nullptr;
 }
 
 float PLT_get_view_offset()
 {
-    MESS_print(192, "PLT_get_view_offset: not available\n");
+    MESS_print(M_WARN, "PLT_get_view_offset: not available\n");
     return -1.0f;
 }

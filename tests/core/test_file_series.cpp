@@ -159,6 +159,12 @@ TEST(FileSeries, ForcedDateFitsTheBase)
         {"2024011512", 6, VYK_MISS, VYK_MISS, VYK_MISS, "prf_dat", "2023061512.prf"},
         {"2024011512", VYK_MISS, 20, VYK_MISS, VYK_MISS, "prf_dat", "2023122012.prf"},
         {"2024031512", VYK_MISS, 20, VYK_MISS, VYK_MISS, "prf_dat", "2024022012.prf"},
+        // A later month or day stays in the base (the name shows the forced value); the fields
+        // below step back across the larger ones.
+        {"2024081512", 6, VYK_MISS, VYK_MISS, VYK_MISS, "prf_dat", "2024061512.prf"},
+        {"2024082512", VYK_MISS, 20, VYK_MISS, VYK_MISS, "prf_dat", "2024082012.prf"},
+        {"202401010015", VYK_MISS, VYK_MISS, 0, 30, "min_dat", "202312310030"},
+        {"202401011015", 12, 31, 23, 30, "min_dat", "202312312330"},
     };
     for (const Case &k : cases) {
         FILE_set_name(k.type);
