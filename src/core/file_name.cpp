@@ -36,7 +36,6 @@
 
 namespace {
 
-constexpr int UNKNOWN = VYK_MISS;
 /// What the offset operations divide by when the period is not positive.
 constexpr int NO_PERIOD = 100000;
 /// Largest step or width read from a template; larger numbers are taken as this one.
@@ -44,34 +43,31 @@ constexpr int STEP_MAX = 99999;
 /// Width of the listing of candidate files.
 constexpr size_t LIST_WIDTH = 80;
 
-// The current convention.
-std::string conv;          // template; empty = no convention
-std::string hconv;         // header template; empty = none
-int late_off = 3600;       // period in seconds; -9999 unknown
-int min_size = 0;          // minimum size of the convention line
-int rmin_size = 0;         // minimum size set by the caller
-std::string ext;           // extension written by %e
-int header = 0;            // 1 while a header name is built
+// What a save slot keeps: the convention, its period and the current file name.
+struct Convention {
+    std::string conv;     // template; empty = no convention
+    std::string hconv;    // header template; empty = none
+    int late_off = 3600;  // period in seconds; VYK_MISS unknown
+    char filename[FILE_NAME_MAX + 1] = "";  // the current file name
+    int filename_type = 0;  // its origin: 1 user-given, 0 built or a standard stream
+};
 
-// Key texts, indexed by the key character as an unsigned byte.
-char keys[256][FILE_KEY_MAX + 1];
-bool keys_emptied = false;  // the first FILE_set_name empties them once
-
-// The forced date and the date of the last name built or matched.
-Date set = {UNKNOWN, UNKNOWN, UNKNOWN, UNKNOWN, UNKNOWN, UNKNOWN, UNKNOWN, 0};
-Date file_date = {UNKNOWN, UNKNOWN, UNKNOWN, UNKNOWN, UNKNOWN, UNKNOWN, UNKNOWN, UNKNOWN};
-
-// The current file name and its origin (1 user-given, 0 built or a standard stream).
-char filename[FILE_NAME_MAX + 1] = "";
-int filename_type = 0;
-
-// One save slot.
-struct Saved {
-    int late_off = 3600;
-    std::string conv, hconv;
-    char filename[FILE_NAME_MAX + 1] = "";
-    int filename_type = 0;
-} saved;
+// The component's state; the member initialisers are the start values.
+struct State : Convention {
+    int min_size = 0;   // minimum size of the convention line
+    int rmin_size = 0;  // minimum size set by the caller
+    std::string ext;    // extension written by %e
+    int header = 0;     // 1 while a header name is built
+    // Key texts, indexed by the key character as an unsigned byte.
+    char keys[256][FILE_KEY_MAX + 1] = {};
+    bool keys_emptied = false;  // the first FILE_set_name empties them once
+    // The forced date and the date of the last name built or matched.
+    Date set = {VYK_MISS, VYK_MISS, VYK_MISS, VYK_MISS, VYK_MISS, VYK_MISS, VYK_MISS, 0};
+    Date file_date = {VYK_MISS, VYK_MISS, VYK_MISS, VYK_MISS,
+                      VYK_MISS, VYK_MISS, VYK_MISS, VYK_MISS};
+};
+State st;
+Convention saved;  // the one save slot
 
 /// Resources named by the path directives.
 struct Path_directive {
@@ -129,7 +125,7 @@ struct Forced {
 Forced forced_day(int f)
 {
     Forced r;
-    if (f == UNKNOWN)
+    if (f == VYK_MISS)
         return r;
     if (f >= 0) {
         r.kind = Forced::FIXED;
@@ -145,7 +141,7 @@ Forced forced_day(int f)
 Forced forced_clock(int f)
 {
     Forced r;
-    if (f == UNKNOWN)
+    if (f == VYK_MISS)
         return r;
     if (f >= 0) {
         r.kind = Forced::FIXED;
@@ -173,27 +169,27 @@ int period_rule(int directive, int n)
     case 'd':
     case 'j':
         unit = 86400;
-        f = forced_day(set.day);
+        f = forced_day(st.set.day);
         break;
     case 'h':
         unit = 3600;
-        f = forced_clock(set.hour);
+        f = forced_clock(st.set.hour);
         break;
     case 'n':
         unit = 60;
-        f = forced_clock(set.min);
+        f = forced_clock(st.set.min);
         break;
     default:
-        return late_off;
+        return st.late_off;
     }
     if (f.kind == Forced::STEP) {
-        late_off = clamp_int(f.step * unit);
+        st.late_off = clamp_int(f.step * unit);
     } else {
         const int candidate = clamp_int(n * unit);
-        if (late_off == UNKNOWN || candidate < late_off)
-            late_off = candidate;
+        if (st.late_off == VYK_MISS || candidate < st.late_off)
+            st.late_off = candidate;
     }
-    return late_off;
+    return st.late_off;
 }
 
 /// The directory of the user's file in which a series continues: when the current name is
@@ -201,20 +197,20 @@ int period_rule(int directive, int n)
 /// from its end as the template has '/' and ':' characters.
 bool extract_path(std::string &path)
 {
-    if (filename_type != 1 || !FILE_fullpath(filename))
+    if (st.filename_type != 1 || !FILE_fullpath(st.filename))
         return false;
-    int count = static_cast<int>(std::count_if(conv.begin(), conv.end(),
+    int count = static_cast<int>(std::count_if(st.conv.begin(), st.conv.end(),
                                                [](char c) { return c == '/' || c == ':'; }));
     long pos = -1;
-    for (long i = static_cast<long>(std::strlen(filename)) - 1; i >= 0 && count > 0; --i) {
-        if (filename[i] == '/' || (filename[i] == ':' && i == 1)) {
+    for (long i = static_cast<long>(std::strlen(st.filename)) - 1; i >= 0 && count > 0; --i) {
+        if (st.filename[i] == '/' || (st.filename[i] == ':' && i == 1)) {
             --count;
             pos = i;
         }
     }
     if (pos < 0)
         return false;
-    path.assign(filename, static_cast<size_t>(pos));
+    path.assign(st.filename, static_cast<size_t>(pos));
     MESS_print(M_DEBUG_C, "Extracted path: %s\n", path.c_str());
     return true;
 }
@@ -294,7 +290,7 @@ bool is_date_directive(char c)
 /// A value rounded down to a multiple of n; -9999 for a missing (negative) value.
 int round_down(int v, int n)
 {
-    return v < 0 ? UNKNOWN : (v / n) * n;
+    return v < 0 ? VYK_MISS : (v / n) * n;
 }
 
 /// The hour or minute written for a field: fixed forced value rounded by n, a forced step, or
@@ -305,7 +301,7 @@ int clock_value(const Forced &f, int forced, int input, int n)
         return (forced / n) * n;
     if (f.kind == Forced::STEP) {
         if (input < 0)
-            return UNKNOWN;
+            return VYK_MISS;
         return clamp_int(int64_t{input / f.step} * f.step + f.offset);
     }
     return round_down(input, n);
@@ -315,7 +311,7 @@ int clock_value(const Forced &f, int forced, int input, int n)
 int day_value(const Forced &f, int input, int n)
 {
     if (f.kind == Forced::FIXED)
-        return set.day;
+        return st.set.day;
     if (f.kind == Forced::STEP)
         return round_down(input, f.step);
     return round_down(input, n);
@@ -325,7 +321,7 @@ int day_value(const Forced &f, int input, int n)
 /// characters.
 void put_key(Name_buffer &out, unsigned char c, const Directive &d)
 {
-    const char *text = keys[c];
+    const char *text = st.keys[c];
     if (text[0] == '\0')
         out.put('0');
     else if (d.given)
@@ -338,9 +334,9 @@ void put_key(Name_buffer &out, unsigned char c, const Directive &d)
 void evaluate(const std::string &t, const Date &in, bool have_path, const std::string &path,
               Name_buffer &out)
 {
-    const Forced fday = forced_day(set.day);
-    const Forced fhour = forced_clock(set.hour);
-    const Forced fmin = forced_clock(set.min);
+    const Forced fday = forced_day(st.set.day);
+    const Forced fhour = forced_clock(st.set.hour);
+    const Forced fmin = forced_clock(st.set.min);
 
     size_t i = 0;
     while (i < t.size()) {
@@ -371,53 +367,53 @@ void evaluate(const std::string &t, const Date &in, bool have_path, const std::s
         const int n = d.n;
         switch (letter) {
         case 'Y': {
-            const int v = set.year != UNKNOWN ? set.year : round_down(in.year, n);
+            const int v = st.set.year != VYK_MISS ? st.set.year : round_down(in.year, n);
             out.put_num(v, 4);
-            file_date.year = v < 0 ? UNKNOWN : v;
+            st.file_date.year = v < 0 ? VYK_MISS : v;
             break;
         }
         case 'y':
-            if (set.year != UNKNOWN) {
-                out.put_num(((set.year % 100) + 100) % 100, 2);
-                file_date.year = set.year;
+            if (st.set.year != VYK_MISS) {
+                out.put_num(((st.set.year % 100) + 100) % 100, 2);
+                st.file_date.year = st.set.year;
             } else if (in.year < 0) {
                 out.put("00");
-                file_date.year = UNKNOWN;
+                st.file_date.year = VYK_MISS;
             } else {
                 const int yy = ((in.year % 100) / n) * n;
                 out.put_num(yy, 2);
-                file_date.year = yy + (in.year / 100) * 100;
+                st.file_date.year = yy + (in.year / 100) * 100;
             }
             break;
         case 'm':
         case 'b': {
-            int v = set.month != UNKNOWN ? set.month : round_down(in.month, n);
+            int v = st.set.month != VYK_MISS ? st.set.month : round_down(in.month, n);
             if (v < 0)
-                v = UNKNOWN;
+                v = VYK_MISS;
             if (letter == 'm')
                 out.put_num(v, 2);
             else
                 out.put(v >= 1 && v <= 12 ? DATE_month_lower(v) : "xxx");
-            file_date.month = v;
+            st.file_date.month = v;
             break;
         }
         case 'd': {
             const int v = day_value(fday, in.day, n);
             out.put_num(v, 2);
-            file_date.day = v < 0 ? UNKNOWN : v;
+            st.file_date.day = v < 0 ? VYK_MISS : v;
             period_rule('d', n);
             break;
         }
         case 'j': {
             const int day = day_value(fday, in.day, n);
-            int jday = UNKNOWN;
+            int jday = VYK_MISS;
             if (in.year >= 0 && in.month >= 0 && day >= 0)
                 DATE_monday_julian(in.year, in.month, day, &jday);
             out.put_num(jday, 3);
-            file_date.month = in.month < 0 ? UNKNOWN : in.month;
-            file_date.day = fday.kind == Forced::FIXED ? set.day
-                                                       : (in.day < 0 ? UNKNOWN : in.day);
-            file_date.jday = jday;
+            st.file_date.month = in.month < 0 ? VYK_MISS : in.month;
+            st.file_date.day = fday.kind == Forced::FIXED ? st.set.day
+                                                       : (in.day < 0 ? VYK_MISS : in.day);
+            st.file_date.jday = jday;
             period_rule('j', n);
             break;
         }
@@ -427,15 +423,15 @@ void evaluate(const std::string &t, const Date &in, bool have_path, const std::s
             if (f.zero_step)
                 MESS_print(M_WARN, "FILE_set_date: Forced %s step 0 means no step\n",
                            letter == 'h' ? "hour" : "minute");
-            const int v = letter == 'h' ? clock_value(f, set.hour, in.hour, n)
-                                        : clock_value(f, set.min, in.min, n);
+            const int v = letter == 'h' ? clock_value(f, st.set.hour, in.hour, n)
+                                        : clock_value(f, st.set.min, in.min, n);
             out.put_num(v, 2);
-            (letter == 'h' ? file_date.hour : file_date.min) = v < 0 ? UNKNOWN : v;
+            (letter == 'h' ? st.file_date.hour : st.file_date.min) = v < 0 ? VYK_MISS : v;
             period_rule(letter, n);
             break;
         }
         case 'e':
-            out.put(ext.c_str());
+            out.put(st.ext.c_str());
             break;
         case '%':
             out.put('%');
@@ -520,10 +516,10 @@ std::string list_pattern(const std::string &t)
             pattern += "?[0-9]?";
             break;
         case 'e':
-            if (ext.empty())
+            if (st.ext.empty())
                 pattern += '*';
             else
-                put_literal(pattern, ext.c_str());
+                put_literal(pattern, st.ext.c_str());
             break;
         case '%':
             pattern += '%';
@@ -546,7 +542,7 @@ std::string list_pattern(const std::string &t)
                 const char *v = resource_text(res);
                 put_literal(pattern, v ? v : ".");
             } else {
-                const char *text = keys[static_cast<unsigned char>(d.letter)];
+                const char *text = st.keys[static_cast<unsigned char>(d.letter)];
                 if (text[0] != '\0')
                     put_literal(pattern, text);
                 else if (d.given)
@@ -655,17 +651,17 @@ bool skip_rest_of_line(FILE *fp)
 
 int FILE_set_name(const char *type_text)
 {
-    if (!keys_emptied) {
-        std::memset(keys, 0, sizeof keys);
-        keys_emptied = true;
+    if (!st.keys_emptied) {
+        std::memset(st.keys, 0, sizeof st.keys);
+        st.keys_emptied = true;
     }
-    filename[0] = '\0';
+    st.filename[0] = '\0';
     if (type_text == nullptr || stricmp(type_text, "none") == 0) {
-        conv.clear();
+        st.conv.clear();
         return 0;
     }
     if (type_text[0] == '@') {
-        store_template(conv, type_text + 1, "FILE_set_name");
+        store_template(st.conv, type_text + 1, "FILE_set_name");
         return 1;
     }
 
@@ -692,12 +688,12 @@ int FILE_set_name(const char *type_text)
     FILE *fp = FILE_is_stdio(path) ? nullptr : FILE_open(path, "r");
     if (fp == nullptr) {
         MESS_print(M_WARN, "FILE_set_name: No file name convention file: %s\n", path);
-        store_template(conv, type, "FILE_set_name");
+        store_template(st.conv, type, "FILE_set_name");
         return 0;
     }
     MESS_print(M_DEBUG_A, "Opening name convention file: %s\n", path);
 
-    ext.clear();
+    st.ext.clear();
     char line[FGETLINE_MAX + 1];
     int got;
     while ((got = fgetnline(fp, line, FGETLINE_MAX)) >= 0) {
@@ -710,18 +706,18 @@ int FILE_set_name(const char *type_text)
                        FGETLINE_MAX, path);
             continue;
         }
-        conv.clear();
-        hconv.clear();
-        min_size = 0;
+        st.conv.clear();
+        st.hconv.clear();
+        st.min_size = 0;
         const std::vector<std::string> words = split_words(got > 0 ? line : "", 4);
         if (words.empty())
             continue;
         if (words.size() > 1)
-            conv = words[1];
+            st.conv = words[1];
         if (words.size() > 2 && words[2] != "-")
-            hconv = words[2];
+            st.hconv = words[2];
         if (words.size() > 3)
-            min_size = size_word(words[3]);
+            st.min_size = size_word(words[3]);
 
         const std::string &line_type = words[0];
         if (stricmp(line_type.c_str(), type.c_str()) == 0) {
@@ -733,15 +729,15 @@ int FILE_set_name(const char *type_text)
             const size_t us = type.rfind('_');
             FILE_set_ext(us == std::string::npos ? "" : type.c_str() + us + 1);
             MESS_print(M_DEBUG_A, "File name partial match for: %s-%s ext: %s\n", type.c_str(),
-                       line_type.c_str(), ext.c_str());
+                       line_type.c_str(), st.ext.c_str());
             FILE_close(fp);
             return 1;
         }
     }
     FILE_close(fp);
-    store_template(conv, type, "FILE_set_name");
-    hconv.clear();
-    min_size = 0;
+    store_template(st.conv, type, "FILE_set_name");
+    st.hconv.clear();
+    st.min_size = 0;
     MESS_print(M_DEBUG_A, "No file name conversion for: %s\n", type.c_str());
     return 0;
 }
@@ -754,32 +750,32 @@ int FILE_set_date(const Date *date, char *out)
 {
     if (out == nullptr)
         return -1;
-    if (conv.empty()) {
-        strfcpy(out, FILE_NAME_MAX + 1, filename[0] != '\0' ? filename : "filename");
-        filename_type = 1;
+    if (st.conv.empty()) {
+        strfcpy(out, FILE_NAME_MAX + 1, st.filename[0] != '\0' ? st.filename : "filename");
+        st.filename_type = 1;
         return 1;
     }
-    if (FILE_is_stdio(conv.c_str())) {
+    if (FILE_is_stdio(st.conv.c_str())) {
         std::strcpy(out, "-");
-        filename_type = 0;
+        st.filename_type = 0;
         return 1;
     }
 
     std::string path;
     const bool have_path = extract_path(path);
-    const std::string &tmpl = header ? hconv : conv;
-    late_off = UNKNOWN;
+    const std::string &tmpl = st.header ? st.hconv : st.conv;
+    st.late_off = VYK_MISS;
     Date in;
     if (date != nullptr) {
         in = *date;
-        file_date.year = file_date.month = file_date.day = UNKNOWN;
-        file_date.hour = file_date.min = UNKNOWN;
+        st.file_date.year = st.file_date.month = st.file_date.day = VYK_MISS;
+        st.file_date.hour = st.file_date.min = VYK_MISS;
     } else {
-        in = file_date;
+        in = st.file_date;
     }
-    if (in.year == UNKNOWN && filename[0] != '\0') {
-        strfcpy(out, FILE_NAME_MAX + 1, filename);
-        filename_type = 1;
+    if (in.year == VYK_MISS && st.filename[0] != '\0') {
+        strfcpy(out, FILE_NAME_MAX + 1, st.filename);
+        st.filename_type = 1;
         return 1;
     }
 
@@ -793,11 +789,11 @@ int FILE_set_date(const Date *date, char *out)
             MESS_print(M_WARN, "FILE_set_date: File name longer than %d characters\n",
                        FILE_NAME_MAX);
         std::strcpy(out, FILE_NAME_TOO_LONG);
-        std::strcpy(filename, FILE_NAME_TOO_LONG);
+        std::strcpy(st.filename, FILE_NAME_TOO_LONG);
         return -1;
     }
     strfcpy(out, FILE_NAME_MAX + 1, name.text());
-    strfcpy(filename, out);
+    strfcpy(st.filename, out);
     return 0;
 }
 
@@ -805,14 +801,14 @@ int FILE_hdr_set_date(const Date *date, char *out)
 {
     if (out == nullptr)
         return 0;
-    header = 1;
-    const Date copy = date != nullptr ? *date : file_date;
-    if (copy.year == UNKNOWN) {
-        header = 0;
+    st.header = 1;
+    const Date copy = date != nullptr ? *date : st.file_date;
+    if (copy.year == VYK_MISS) {
+        st.header = 0;
         return 0;
     }
     const int result = FILE_set_date(&copy, out);
-    header = 0;
+    st.header = 0;
     if (result < 0)
         return -1;
     return out[0] != '\0' ? 1 : 0;
@@ -820,8 +816,8 @@ int FILE_hdr_set_date(const Date *date, char *out)
 
 int FILE_set_date_off(const Date *date, int offset, char *out)
 {
-    Date d = date != nullptr ? *date : file_date;
-    if (d.year != UNKNOWN) {
+    Date d = date != nullptr ? *date : st.file_date;
+    if (d.year != VYK_MISS) {
         const int64_t old_secs = DATE_num_sec(&d);
         const int64_t new_secs = old_secs + offset;
         DATE_get_gmdate(&new_secs, &d);
@@ -829,12 +825,12 @@ int FILE_set_date_off(const Date *date, int offset, char *out)
                    static_cast<long long>(new_secs), d.year, d.day, d.hour, d.min);
     }
     FILE_set_date(&d, out);
-    return offset / (late_off > 0 ? late_off : NO_PERIOD);
+    return offset / (st.late_off > 0 ? st.late_off : NO_PERIOD);
 }
 
 int FILE_get_offset()
 {
-    return late_off > 0 ? late_off : NO_PERIOD;
+    return st.late_off > 0 ? st.late_off : NO_PERIOD;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -843,7 +839,7 @@ int FILE_get_offset()
 
 int FILE_list_file()
 {
-    const std::string pattern = list_pattern(conv);
+    const std::string pattern = list_pattern(st.conv);
     MESS_print(M_DEBUG, "SEARCH: %s\n", pattern.c_str());
     glob_t g{};
     const int status = glob(pattern.c_str(), 0, nullptr, &g);
@@ -869,35 +865,35 @@ int FILE_set_filename(const char *name)
     if (name == nullptr)
         name = "";
     if (std::strlen(name) > static_cast<size_t>(FILE_NAME_MAX))
-        std::strcpy(filename, FILE_NAME_TOO_LONG);
+        std::strcpy(st.filename, FILE_NAME_TOO_LONG);
     else
-        strfcpy(filename, name);
-    filename_type = 1;
+        strfcpy(st.filename, name);
+    st.filename_type = 1;
     return 0;
 }
 
 char *FILE_get_filename(char *out)
 {
     if (out != nullptr)
-        strfcpy(out, FILE_NAME_MAX + 1, filename);
-    return filename;
+        strfcpy(out, FILE_NAME_MAX + 1, st.filename);
+    return st.filename;
 }
 
 int FILE_set_name_conv(const char *str)
 {
-    hconv.clear();
+    st.hconv.clear();
     if (str == nullptr)
         return 0;
     char *end = nullptr;
     const long period = std::strtol(str, &end, 10);
     if (end == str)
         return 0;
-    late_off = static_cast<int>(std::clamp<long>(period, INT_MIN, INT_MAX));
+    st.late_off = static_cast<int>(std::clamp<long>(period, INT_MIN, INT_MAX));
     const std::vector<std::string> words = split_words(end, 2);
     if (!words.empty())
-        store_template(conv, words[0], "FILE_set_name_conv");
+        store_template(st.conv, words[0], "FILE_set_name_conv");
     if (words.size() > 1)
-        store_template(hconv, words[1], "FILE_set_name_conv");
+        store_template(st.hconv, words[1], "FILE_set_name_conv");
     return 0;
 }
 
@@ -905,57 +901,50 @@ int FILE_get_name_conv(char *out)
 {
     if (out == nullptr)
         return -1;
-    std::snprintf(out, FILE_NAME_CONV_LEN, "%d %s %s", late_off, conv.c_str(), hconv.c_str());
+    std::snprintf(out, FILE_NAME_CONV_LEN, "%d %s %s", st.late_off, st.conv.c_str(),
+                  st.hconv.c_str());
     return 0;
 }
 
 int FILE_save_name_conv()
 {
-    saved.late_off = late_off;
-    saved.conv = conv;
-    saved.hconv = hconv;
-    strfcpy(saved.filename, filename);
-    saved.filename_type = filename_type;
+    saved = static_cast<const Convention &>(st);
     return 0;
 }
 
 int FILE_restore_name_conv()
 {
-    late_off = saved.late_off;
-    conv = saved.conv;
-    hconv = saved.hconv;
-    strfcpy(filename, saved.filename);
-    filename_type = saved.filename_type;
+    static_cast<Convention &>(st) = saved;
     return 0;
 }
 
 int FILE_set_late_off(int secs)
 {
-    late_off = secs;
+    st.late_off = secs;
     return 0;
 }
 
 int FILE_get_late_off()
 {
-    return late_off;
+    return st.late_off;
 }
 
 int FILE_set_min_size(int bytes)
 {
-    rmin_size = std::max(bytes, 0);
+    st.rmin_size = std::max(bytes, 0);
     return 0;
 }
 
 int FILE_get_min_size()
 {
-    return rmin_size != 0 ? rmin_size : min_size;
+    return st.rmin_size != 0 ? st.rmin_size : st.min_size;
 }
 
 int FILE_set_time(const Date *date)
 {
     if (date == nullptr)
         return -1;
-    set = *date;
+    st.set = *date;
     return 0;
 }
 
@@ -963,19 +952,19 @@ int FILE_get_time(Date *date)
 {
     if (date == nullptr)
         return -1;
-    *date = set;
+    *date = st.set;
     return 0;
 }
 
 int FILE_reset_time()
 {
-    set.year = set.month = set.day = set.hour = set.min = UNKNOWN;
+    st.set.year = st.set.month = st.set.day = st.set.hour = st.set.min = VYK_MISS;
     return 0;
 }
 
 int FILE_set_key(int key, const char *text)
 {
-    char *k = keys[static_cast<unsigned char>(key)];
+    char *k = st.keys[static_cast<unsigned char>(key)];
     size_t n = 0;
     if (text != nullptr)
         for (; n < static_cast<size_t>(FILE_KEY_MAX) && text[n] != '\0'; ++n)
@@ -988,46 +977,46 @@ int FILE_get_key(int key, char *out)
 {
     if (out == nullptr)
         return -1;
-    std::strcpy(out, keys[static_cast<unsigned char>(key)]);
+    std::strcpy(out, st.keys[static_cast<unsigned char>(key)]);
     return 0;
 }
 
 const char *FILE_get_conv()
 {
-    return conv.c_str();
+    return st.conv.c_str();
 }
 
 const char *FILE_get_hconv()
 {
-    return hconv.c_str();
+    return st.hconv.c_str();
 }
 
 int FILE_get_header()
 {
-    return header;
+    return st.header;
 }
 
 const char *FILE_get_template()
 {
-    return header ? hconv.c_str() : conv.c_str();
+    return st.header ? st.hconv.c_str() : st.conv.c_str();
 }
 
 int FILE_set_filename_type(int type)
 {
-    filename_type = type;
+    st.filename_type = type;
     return 0;
 }
 
 int FILE_get_filename_type()
 {
-    return filename_type;
+    return st.filename_type;
 }
 
 int FILE_get_file_date(Date *date)
 {
     if (date == nullptr)
         return -1;
-    *date = file_date;
+    *date = st.file_date;
     return 0;
 }
 
@@ -1035,13 +1024,13 @@ int FILE_set_file_date(const Date *date)
 {
     if (date == nullptr)
         return -1;
-    file_date = *date;
+    st.file_date = *date;
     return 0;
 }
 
 const char *FILE_get_ext()
 {
-    return ext.c_str();
+    return st.ext.c_str();
 }
 
 int FILE_set_ext(const char *text)
@@ -1050,7 +1039,7 @@ int FILE_set_ext(const char *text)
         text = "";
     // Kept whole: a longer text is held to one character more than a name may have, so that
     // every name built with it is refused as too long rather than cut.
-    ext.assign(text, std::min(std::strlen(text), static_cast<size_t>(FILE_NAME_MAX) + 1));
+    st.ext.assign(text, std::min(std::strlen(text), static_cast<size_t>(FILE_NAME_MAX) + 1));
     return 0;
 }
 

@@ -15,15 +15,20 @@
 
 namespace {
 
-Date first_date = {VYK_MISS, VYK_MISS, VYK_MISS, VYK_MISS, VYK_MISS, VYK_MISS, VYK_MISS, 0};
-int64_t secs = 0;       // offset of the first file from the start
-int64_t nsecs = 0;      // offset of the next file
-int64_t offset = 3600;  // time between the files of the series
-int64_t skip = 0;       // step asked for by the user, else the period
-int64_t num_hour = 0;   // span; negative: back in time from the start
-int64_t def_hours = 0;  // span without the `num_hour` resource
-std::vector<std::string> files;
-size_t file_ind = 0;
+// The component's state; the member initialisers are the start values.
+struct State {
+    Date first_date = {VYK_MISS, VYK_MISS, VYK_MISS, VYK_MISS, VYK_MISS, VYK_MISS, VYK_MISS, 0};
+    int64_t secs = 0;       // offset of the first file from the start
+    int64_t nsecs = 0;      // offset of the next file
+    int64_t offset = 3600;  // time between the files of the series
+    int64_t skip = 0;       // step asked for by the user, else the period
+    int64_t num_hour = 0;   // span; negative: back in time from the start
+    int64_t def_hours = 0;  // span without the `num_hour` resource
+    std::vector<std::string> files;  // the listed names of a series over a list
+    size_t file_ind = 0;             // the next of them
+};
+State st;
+
 constexpr int retry = 4;
 
 bool is_digit(char c) { return isdigit(static_cast<unsigned char>(c)) != 0; }
@@ -171,13 +176,13 @@ int64_t usable_period(int64_t before)
 int64_t name_at(int64_t off, char *out)
 {
     if (off >= INT_MIN && off <= INT_MAX)
-        return FILE_set_date_off(&first_date, static_cast<int>(off), out);
-    Date d = gmdate(seconds_of(first_date) + off);
+        return FILE_set_date_off(&st.first_date, static_cast<int>(off), out);
+    Date d = gmdate(seconds_of(st.first_date) + off);
     FILE_set_date(&d, out);
     return off / FILE_get_offset();
 }
 
-bool list_mode() { return files.size() > 1 || (files.size() == 1 && num_hour == 0); }
+bool list_mode() { return st.files.size() > 1 || (st.files.size() == 1 && st.num_hour == 0); }
 
 // The items of the `filename` resource; empty when there are none.
 std::vector<std::string> filename_items()
@@ -452,14 +457,14 @@ int FILE_get_file_only(const char *prompt, char *out)
 
 int FILE_set_def_hours(int hours)
 {
-    def_hours = 3600 * int64_t{hours};
+    st.def_hours = 3600 * int64_t{hours};
     return 0;
 }
 
 int64_t FILE_num_hour()
 {
     const char *text = RES_get("num_hour");
-    if (!text) return def_hours;
+    if (!text) return st.def_hours;
     int hour = 0, min = 0;
     // "-:M" is the minutes-only span taken back in time, as "-0:M" is.
     const char *p = (text[0] == '-' && text[1] == ':') ? text + 1 : text;
@@ -480,81 +485,81 @@ int64_t FILE_get_skip()
 
 int FILE_first(const Date *date)
 {
-    files = filename_items();
-    if (!files.empty() && (strncasecmp(files[0].c_str(), "la", 2) == 0 ||
-                           strncasecmp(files[0].c_str(), "cu", 2) == 0))
-        files.clear();
-    file_ind = 0;
+    st.files = filename_items();
+    if (!st.files.empty() && (strncasecmp(st.files[0].c_str(), "la", 2) == 0 ||
+                              strncasecmp(st.files[0].c_str(), "cu", 2) == 0))
+        st.files.clear();
+    st.file_ind = 0;
 
-    if (date) first_date = *date;
-    else DATE_init(&first_date);
-    num_hour = FILE_num_hour();
-    skip = FILE_get_skip();
-    offset = FILE_get_offset();
-    if (skip > 0 && skip / offset > 0) offset = (skip / offset) * offset;
-    secs = num_hour < 0 ? ((num_hour - offset + 1) / offset) * offset : 0;
-    nsecs = secs;
+    if (date) st.first_date = *date;
+    else DATE_init(&st.first_date);
+    st.num_hour = FILE_num_hour();
+    st.skip = FILE_get_skip();
+    st.offset = FILE_get_offset();
+    if (st.skip > 0 && st.skip / st.offset > 0) st.offset = (st.skip / st.offset) * st.offset;
+    st.secs = st.num_hour < 0 ? ((st.num_hour - st.offset + 1) / st.offset) * st.offset : 0;
+    st.nsecs = st.secs;
     return 0;
 }
 
 int FILE_get_next(char *out)
 {
     if (list_mode()) {
-        if (file_ind >= files.size()) return 0;
-        FILE_set_file(files[file_ind++].c_str(), out);
+        if (st.file_ind >= st.files.size()) return 0;
+        FILE_set_file(st.files[st.file_ind++].c_str(), out);
         return 1;
     }
-    if ((num_hour < 0 && nsecs > 0) || (num_hour >= 0 && nsecs > num_hour)) return 0;
-    if (num_hour != 0) {
-        const int64_t periods = name_at(nsecs, out);
+    if ((st.num_hour < 0 && st.nsecs > 0) || (st.num_hour >= 0 && st.nsecs > st.num_hour)) return 0;
+    if (st.num_hour != 0) {
+        const int64_t periods = name_at(st.nsecs, out);
         if (MESS_check(M_DEBUG_C)) {
             MESS_print(M_DEBUG_C, " in: ");
-            DATE_print(M_DEBUG_C, &first_date);
+            DATE_print(M_DEBUG_C, &st.first_date);
             MESS_print(M_DEBUG_C, "out: ");
-            DATE_print(M_DEBUG_C, &first_date);
+            DATE_print(M_DEBUG_C, &st.first_date);
         }
         MESS_print(M_DEBUG_C, "NEXT: %lld %lld %lld %lld %lld %s\n",
-                   static_cast<long long>(nsecs), static_cast<long long>(offset),
-                   static_cast<long long>(skip), static_cast<long long>(num_hour),
+                   static_cast<long long>(st.nsecs), static_cast<long long>(st.offset),
+                   static_cast<long long>(st.skip), static_cast<long long>(st.num_hour),
                    static_cast<long long>(periods), out);
     } else {
         FILE_get_filename(out);
     }
-    nsecs += offset;
+    st.nsecs += st.offset;
     return 1;
 }
 
 int FILE_next_file(char *out)
 {
-    name_at(secs + offset, out);
+    name_at(st.secs + st.offset, out);
     return 1;
 }
 
 int FILE_prev_file(char *out)
 {
-    name_at(secs - offset, out);
+    name_at(st.secs - st.offset, out);
     return 1;
 }
 
 int64_t FILE_get_num_file()
 {
-    if (list_mode()) return static_cast<int64_t>(files.size()) - 1;
-    return num_hour;
+    if (list_mode()) return static_cast<int64_t>(st.files.size()) - 1;
+    return st.num_hour;
 }
 
-int64_t FILE_get_nsecs() { return nsecs; }
+int64_t FILE_get_nsecs() { return st.nsecs; }
 
 int FILE_set_nsecs(int64_t value)
 {
-    nsecs = value;
+    st.nsecs = value;
     return 0;
 }
 
-int64_t FILE_get_num_hour() { return num_hour; }
+int64_t FILE_get_num_hour() { return st.num_hour; }
 
 int FILE_print_first_date(const char *text)
 {
     MESS_print(M_DEBUG, "%s", text ? text : "");
-    DATE_print(M_DEBUG, &first_date);
+    DATE_print(M_DEBUG, &st.first_date);
     return 0;
 }

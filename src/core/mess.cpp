@@ -10,15 +10,19 @@
 
 namespace {
 
-M_type mess_level = M_PRINT | M_ERROR | M_WARN | M_MESS | M_OUT1 | M_OUT2;
-int mess_set = 0;             // how many times the user has set the mask
-int mess_out = 1;             // 1 screen, 0 file only, -1 log with time prefix, 2 reopened file
-int page = 1;                 // 0 never wait, 1 explicit holds only, 2 every max_lines lines
-int max_lines = 22;
-int lines = 0;
-FILE *ofile = nullptr;        // copy file of MESS_file
-FILE *pfile = nullptr;        // log file of the message option list
-char filename[FILE_NAME_MAX + 1] = "";  // file of the "dfi" option
+// The component's state; the member initialisers are the start values.
+struct State {
+    M_type mess_level = M_PRINT | M_ERROR | M_WARN | M_MESS | M_OUT1 | M_OUT2;
+    int mess_set = 0;       // how many times the user has set the mask
+    int mess_out = 1;       // 1 screen, 0 file only, -1 log with time prefix, 2 reopened file
+    int page = 1;           // 0 never wait, 1 explicit holds only, 2 every max_lines lines
+    int max_lines = 22;
+    int lines = 0;
+    FILE *ofile = nullptr;  // copy file of MESS_file
+    FILE *pfile = nullptr;  // log file of the message option list
+    char filename[FILE_NAME_MAX + 1] = "";  // file of the "dfi" option
+};
+State st;
 
 constexpr M_type ERROR_OR_WARN = M_ERROR | M_WARN;
 
@@ -33,8 +37,8 @@ M_type fill_below(M_type level)
 // Replaces the log stream by a new one (closing the old).
 void set_pfile(FILE *fp)
 {
-    if (pfile) FILE_close(pfile);
-    pfile = fp;
+    if (st.pfile) FILE_close(st.pfile);
+    st.pfile = fp;
 }
 
 // The file name of a log option: the text from position `from` on; NULL when none.
@@ -87,38 +91,38 @@ void apply_item(const char *item)
 {
     if (strnicmp(item, "@fi", 3) == 0) {
         open_log(item, 4, "a");
-        mess_out = -1;
+        st.mess_out = -1;
     } else if (strnicmp(item, "+fi", 3) == 0) {
         open_log(item, 4, "a");
-        mess_out = 1;
+        st.mess_out = 1;
     } else if (strnicmp(item, "-fi", 3) == 0) {
         open_log(item, 4, "w");
-        mess_out = 1;
+        st.mess_out = 1;
     } else if (strnicmp(item, "dfi", 3) == 0) {
         set_pfile(nullptr);
         // A name too long for the system is refused, never cut into another file's name.
         const char *name = option_file(item, 4);
-        if (name && strlen(name) <= FILE_NAME_MAX) strfcpy(filename, name);
-        else filename[0] = '\0';
-        mess_out = 2;
+        if (name && strlen(name) <= FILE_NAME_MAX) strfcpy(st.filename, name);
+        else st.filename[0] = '\0';
+        st.mess_out = 2;
     } else if (strnicmp(item, "fi", 2) == 0) {
         // File only; when the file cannot be opened the messages stay on the screen.
         open_log(item, 3, "a");
-        mess_out = pfile ? 0 : 1;
+        st.mess_out = st.pfile ? 0 : 1;
     } else if (stricmp(item, "nopage") == 0) {
-        page = 0;
+        st.page = 0;
     } else if (stricmp(item, "page") == 0) {
-        page = 2;
+        st.page = 2;
     } else if (strnicmp(item, "line", 4) == 0) {
         long n = strlen(item) > 5 ? strtol(item + 5, nullptr, 10) : 0;
-        max_lines = n > 0 && n <= 1000000 ? static_cast<int>(n) : 22;
+        st.max_lines = n > 0 && n <= 1000000 ? static_cast<int>(n) : State{}.max_lines;
     } else {
         char sign = item[0];
         if (sign == '+' || sign == '-') item++;
         M_type mask = class_mask(item);
-        if (sign == '+') mess_level |= mask;
-        else if (sign == '-') mess_level &= ~mask;
-        else mess_level = fill_below(mask);
+        if (sign == '+') st.mess_level |= mask;
+        else if (sign == '-') st.mess_level &= ~mask;
+        else st.mess_level = fill_below(mask);
     }
 }
 
@@ -134,7 +138,7 @@ int count_newlines(const char *text)
 
 int MESS_print(M_type type, const char *format, ...)
 {
-    if (!(type & mess_level)) return 0;
+    if (!(type & st.mess_level)) return 0;
 
     // Format once; every destination receives the same text.
     char small[1024];
@@ -154,50 +158,50 @@ int MESS_print(M_type type, const char *format, ...)
     }
     size_t len = static_cast<size_t>(n);
 
-    if (ofile) {
-        fwrite(text, 1, len, ofile);
-        fflush(ofile);
+    if (st.ofile) {
+        fwrite(text, 1, len, st.ofile);
+        fflush(st.ofile);
     }
-    if (mess_out == 2 && filename[0]) pfile = FILE_open(filename, "a");
-    if (pfile) {
-        if (mess_out == -1) {
+    if (st.mess_out == 2 && st.filename[0]) st.pfile = FILE_open(st.filename, "a");
+    if (st.pfile) {
+        if (st.mess_out == -1) {
             char now[DATE_STR_LEN];
             DATE_get_current_str(now);
-            fprintf(pfile, "%s -- ", now);
+            fprintf(st.pfile, "%s -- ", now);
         }
-        fwrite(text, 1, len, pfile);
-        fflush(pfile);
+        fwrite(text, 1, len, st.pfile);
+        fflush(st.pfile);
     }
-    if (mess_out == 2 && pfile) {
-        FILE_close(pfile);
-        pfile = nullptr;
+    if (st.mess_out == 2 && st.pfile) {
+        FILE_close(st.pfile);
+        st.pfile = nullptr;
     }
-    if (mess_out == 0) return 0;
+    if (st.mess_out == 0) return 0;
 
     FILE *screen = (type & ERROR_OR_WARN) ? stderr : stdout;
     fwrite(text, 1, len, screen);
     if (screen == stderr) fflush(stderr);
 
-    if (page == 2) {
-        lines += count_newlines(format);
-        if (lines > max_lines) MESS_hold(type, "Press return to continue\n");
+    if (st.page == 2) {
+        st.lines += count_newlines(format);
+        if (st.lines > st.max_lines) MESS_hold(type, "Press return to continue\n");
     }
     return 1;
 }
 
 int MESS_set(int oper, M_type level)
 {
-    if (oper <= MESS_USER_MAX) mess_set++;
-    if (oper >= MESS_DEF_MIN && mess_set != 0) return 0;
+    if (oper <= MESS_USER_MAX) st.mess_set++;
+    if (oper >= MESS_DEF_MIN && st.mess_set != 0) return 0;
     switch (oper) {
     case MESS_USER_SET: case MESS_PROG_SET: case MESS_DEF_SET:
-        mess_level = fill_below(level);
+        st.mess_level = fill_below(level);
         break;
     case MESS_USER_ADD: case MESS_PROG_ADD: case MESS_DEF_ADD:
-        mess_level |= level;
+        st.mess_level |= level;
         break;
     case MESS_USER_CLEAR: case MESS_PROG_CLEAR: case MESS_DEF_CLEAR:
-        mess_level &= ~level;
+        st.mess_level &= ~level;
         break;
     default: break;
     }
@@ -206,7 +210,7 @@ int MESS_set(int oper, M_type level)
 
 int MESS_set_str(const char *str)
 {
-    mess_set++;
+    st.mess_set++;
     int count = 0;
     char **items = nullptr;
     if (parse_string(str, ',', &count, &items) != 0) return 0;
@@ -215,49 +219,49 @@ int MESS_set_str(const char *str)
     return 0;
 }
 
-M_type MESS_get() { return mess_level; }
+M_type MESS_get() { return st.mess_level; }
 
-int MESS_check(M_type level) { return (level & mess_level) ? 1 : 0; }
+int MESS_check(M_type level) { return (level & st.mess_level) ? 1 : 0; }
 
-int MESS_check_set() { return mess_set; }
+int MESS_check_set() { return st.mess_set; }
 
 int MESS_file(const char *name, const char *access)
 {
     MESS_file_close();
-    ofile = FILE_open(name, access);
+    st.ofile = FILE_open(name, access);
     return 0;
 }
 
 int MESS_file_close()
 {
-    if (ofile) FILE_close(ofile);
-    ofile = nullptr;
+    if (st.ofile) FILE_close(st.ofile);
+    st.ofile = nullptr;
     return 0;
 }
 
 int MESS_set_out(int val)
 {
-    mess_out = val;
+    st.mess_out = val;
     return 0;
 }
 
 int MESS_set_page(int val)
 {
-    page = val;
+    st.page = val;
     return 0;
 }
 
-int MESS_get_max_lines() { return max_lines; }
+int MESS_get_max_lines() { return st.max_lines; }
 
 int MESS_hold(M_type type, const char *mess)
 {
-    if (!(type & mess_level) || mess_out == 0 || FLAG_batch() || page == 0) return 0;
+    if (!(type & st.mess_level) || st.mess_out == 0 || FLAG_batch() || st.page == 0) return 0;
     bool both = (type & M_ERROR) && (type & M_WARN);
     FILE *screen = both ? stderr : stdout;
     fprintf(screen, "%s", mess);
     fflush(screen);
     (void)getchar();
-    lines = 0;
+    st.lines = 0;
     return 0;
 }
 
