@@ -22,24 +22,26 @@
 
 namespace {
 
-/// The netCDF id of the current file; -1 when none (a failed open, or after a close).
-int fd = -1;
-
-/// The current position or range, one entry per dimension; after CDF_set_shape, start holds
-/// the dimension ids of the shape.
-long start[CDF_MAX_DIMS];
-long count[CDF_MAX_DIMS];
-int ndim = 0;
-
-/// Whether the library's error option has been set by this layer.
-bool started = false;
+// The component's state; the member initialisers are the start values.
+struct State {
+    /// The netCDF id of the current file; -1 when none (a failed open, or after a close).
+    int fd = -1;
+    /// The current position or range, one entry per dimension; after CDF_set_shape, start
+    /// holds the dimension ids of the shape.
+    long start[CDF_MAX_DIMS] = {};
+    long count[CDF_MAX_DIMS] = {};
+    int ndim = 0;
+    /// Whether the library's error option has been set by this layer.
+    bool started = false;
+};
+State st;
 
 /// Makes library errors non-fatal before the first library call; the library's verbosity stays.
 inline void start_library()
 {
-    if (!started) {
+    if (!st.started) {
         ncopts &= ~NC_FATAL;
-        started = true;
+        st.started = true;
     }
 }
 
@@ -58,7 +60,7 @@ bool fits_nclong(long v)
 /// A value operation may go ahead: a file is current and a variable is named.
 inline bool usable(int var)
 {
-    return fd != -1 && var != -1;
+    return st.fd != -1 && var != -1;
 }
 
 /// Checks that var has the given type and `dims` dimensions (any number up to CDF_MAX_DIMS when
@@ -68,7 +70,7 @@ bool check_var(const char *func, int var, nc_type type, int dims)
     start_library();
     nc_type t;
     int nd = 0;
-    if (ncvarinq(fd, var, nullptr, &t, &nd, nullptr, nullptr) == -1)
+    if (ncvarinq(st.fd, var, nullptr, &t, &nd, nullptr, nullptr) == -1)
         return false;
     if (t != type) {
         complain(func, "is of another type", var);
@@ -85,8 +87,8 @@ bool check_var(const char *func, int var, nc_type type, int dims)
 size_t block_size()
 {
     size_t n = 1;
-    for (int i = 0; i < ndim; i++)
-        n *= static_cast<size_t>(count[i]);
+    for (int i = 0; i < st.ndim; i++)
+        n *= static_cast<size_t>(st.count[i]);
     return n;
 }
 
@@ -96,29 +98,30 @@ int put1(const char *func, int var, nc_type type, const void *value)
         return 0;
     if (!check_var(func, var, type, -1))
         return -1;
-    return ncvarput1(fd, var, start, value) == -1 ? -1 : 0;
+    return ncvarput1(st.fd, var, st.start, value) == -1 ? -1 : 0;
 }
 
 /// Reads one value; false leaves *value alone.
 bool get1(const char *func, int var, nc_type type, void *value)
 {
-    return check_var(func, var, type, -1) && ncvarget1(fd, var, start, value) != -1;
+    return check_var(func, var, type, -1) && ncvarget1(st.fd, var, st.start, value) != -1;
 }
 
 int put_block(const char *func, int var, nc_type type, const void *array)
 {
     if (!usable(var))
         return 0;
-    if (array == nullptr || !check_var(func, var, type, ndim))
+    if (array == nullptr || !check_var(func, var, type, st.ndim))
         return -1;
-    return ncvarput(fd, var, start, count, array) == -1 ? -1 : 0;
+    return ncvarput(st.fd, var, st.start, st.count, array) == -1 ? -1 : 0;
 }
 
 template <class T> int get_block(const char *func, int var, nc_type type, T *array, T miss)
 {
     if (!usable(var) || array == nullptr)
         return -1;
-    if (check_var(func, var, type, ndim) && ncvarget(fd, var, start, count, array) != -1)
+    if (check_var(func, var, type, st.ndim) &&
+        ncvarget(st.fd, var, st.start, st.count, array) != -1)
         return 0;
     std::fill_n(array, block_size(), miss);
     return -1;
@@ -127,15 +130,15 @@ template <class T> int get_block(const char *func, int var, nc_type type, T *arr
 int def_over_shape(const char *name, nc_type type)
 {
     int dims[CDF_MAX_DIMS];
-    for (int i = 0; i < ndim; i++)
-        dims[i] = static_cast<int>(start[i]);
-    return CDF_def_var_list(name, type, ndim, dims);
+    for (int i = 0; i < st.ndim; i++)
+        dims[i] = static_cast<int>(st.start[i]);
+    return CDF_def_var_list(name, type, st.ndim, dims);
 }
 
 int put_att(int id, const char *name, nc_type type, int len, const void *value)
 {
     start_library();
-    return ncattput(fd, id, name, type, len, value) == -1 ? -1 : 0;
+    return ncattput(st.fd, id, name, type, len, value) == -1 ? -1 : 0;
 }
 
 int put_text_att(int id, const char *name, const char *value)
@@ -178,10 +181,10 @@ bool valid_entries(int num, const long *a)
 void set_entries(int num, const long *s, const long *c)
 {
     for (int i = 0; i < CDF_MAX_DIMS; i++) {
-        start[i] = i < num ? s[i] : 0;
-        count[i] = i < num && c != nullptr ? c[i] : 1;
+        st.start[i] = i < num ? s[i] : 0;
+        st.count[i] = i < num && c != nullptr ? c[i] : 1;
     }
-    ndim = num;
+    st.ndim = num;
 }
 
 /// A bounded reader of the header of a classic netCDF file (versions 1, 2 and 5).  The library
@@ -356,24 +359,24 @@ bool header_sane(const char *filename)
 
 int CDF_set_fd(int val)
 {
-    fd = val;
+    st.fd = val;
     return 0;
 }
 
 int CDF_print_errors(int val)
 {
     ncopts = val == 1 ? NC_VERBOSE : 0;
-    started = true;
+    st.started = true;
     return 0;
 }
 
 int CDF_open(const char *filename, int access)
 {
     if (access < 0 || access > 2)
-        return fd;
+        return st.fd;
     start_library();
     if (filename == nullptr) {
-        fd = -1;
+        st.fd = -1;
         return -1;
     }
     int id;
@@ -383,8 +386,8 @@ int CDF_open(const char *filename, int access)
         id = -1;
     else
         id = ncopen(filename, access == 2 ? NC_WRITE : NC_NOWRITE);
-    fd = id < 0 ? -1 : id;
-    return fd;
+    st.fd = id < 0 ? -1 : id;
+    return st.fd;
 }
 
 int CDF_def_dim(const char *name, int size)
@@ -392,22 +395,22 @@ int CDF_def_dim(const char *name, int size)
     if (name == nullptr)
         return -1;
     start_library();
-    return ncdimdef(fd, name, size);
+    return ncdimdef(st.fd, name, size);
 }
 
 int CDF_end_def()
 {
     start_library();
-    return ncendef(fd) == -1 ? -1 : 0;
+    return ncendef(st.fd) == -1 ? -1 : 0;
 }
 
 int CDF_close()
 {
-    if (fd == -1)
+    if (st.fd == -1)
         return -1;
     start_library();
-    const int r = ncclose(fd) == -1 ? -1 : 0;
-    fd = -1;
+    const int r = ncclose(st.fd) == -1 ? -1 : 0;
+    st.fd = -1;
     return r;
 }
 
@@ -416,7 +419,7 @@ int CDF_get_dim(const char *name)
     if (name == nullptr)
         return -1;
     start_library();
-    return ncdimid(fd, name);
+    return ncdimid(st.fd, name);
 }
 
 int CDF_get_var(const char *name)
@@ -424,16 +427,16 @@ int CDF_get_var(const char *name)
     if (name == nullptr)
         return -1;
     start_library();
-    return ncvarid(fd, name);
+    return ncvarid(st.fd, name);
 }
 
 int CDF_get_dim_size(int dim)
 {
     start_library();
-    if (dim == -1 && (ncinquire(fd, nullptr, nullptr, nullptr, &dim) == -1 || dim < 0))
+    if (dim == -1 && (ncinquire(st.fd, nullptr, nullptr, nullptr, &dim) == -1 || dim < 0))
         return -1;
     long len = 0;
-    if (ncdiminq(fd, dim, nullptr, &len) == -1)
+    if (ncdiminq(st.fd, dim, nullptr, &len) == -1)
         return -1;
     if (len < 0 || len > CDF_MAX_DIM_SIZE) {
         if (ncopts & NC_VERBOSE)
@@ -448,7 +451,7 @@ int CDF_def_var_list(const char *name, int type, int ndims, const int *dims)
     if (name == nullptr || ndims < 0 || ndims > CDF_MAX_DIMS || (ndims > 0 && dims == nullptr))
         return -1;
     start_library();
-    return ncvardef(fd, name, static_cast<nc_type>(type), ndims, dims);
+    return ncvardef(st.fd, name, static_cast<nc_type>(type), ndims, dims);
 }
 
 int CDF_def_float_var(const char *name)
@@ -523,7 +526,7 @@ int CDF_get_glob_att(const char *name, char *value, int size)
     start_library();
     nc_type type;
     int len = 0;
-    if (ncattinq(fd, NC_GLOBAL, name, &type, &len) == -1)
+    if (ncattinq(st.fd, NC_GLOBAL, name, &type, &len) == -1)
         return -1;
     const size_t bytes = static_cast<size_t>(std::max(len, 0)) * type_size(type);
     if (type_size(type) == 0 || bytes > static_cast<size_t>(CDF_MAX_ATT_SIZE)) {
@@ -532,7 +535,7 @@ int CDF_get_glob_att(const char *name, char *value, int size)
         return -1;
     }
     if (bytes < static_cast<size_t>(size)) {
-        if (ncattget(fd, NC_GLOBAL, name, value) == -1) {
+        if (ncattget(st.fd, NC_GLOBAL, name, value) == -1) {
             value[0] = '\0';
             return -1;
         }
@@ -541,7 +544,7 @@ int CDF_get_glob_att(const char *name, char *value, int size)
     }
     // Longer than the caller's field: read it whole and keep what fits.
     std::vector<char> whole(bytes);
-    if (ncattget(fd, NC_GLOBAL, name, whole.data()) == -1)
+    if (ncattget(st.fd, NC_GLOBAL, name, whole.data()) == -1)
         return -1;
     strfcpy(value, static_cast<size_t>(size), whole.data(), whole.size());
     return 0;
@@ -633,15 +636,16 @@ int CDF_put_str(int var, const char *str)
 {
     if (!usable(var))
         return 0;
-    if (str == nullptr || ndim >= CDF_MAX_DIMS || !check_var("CDF_put_str", var, NC_CHAR, ndim + 1))
+    if (str == nullptr || st.ndim >= CDF_MAX_DIMS ||
+        !check_var("CDF_put_str", var, NC_CHAR, st.ndim + 1))
         return -1;
     // The position names one string: a count of 1 in every dimension but the text's own.
     long s[CDF_MAX_DIMS], c[CDF_MAX_DIMS];
-    std::copy_n(start, ndim, s);
-    std::fill_n(c, ndim, 1L);
-    s[ndim] = 0;
-    c[ndim] = static_cast<long>(std::strlen(str)) + 1;
-    return ncvarput(fd, var, s, c, str) == -1 ? -1 : 0;
+    std::copy_n(st.start, st.ndim, s);
+    std::fill_n(c, st.ndim, 1L);
+    s[st.ndim] = 0;
+    c[st.ndim] = static_cast<long>(std::strlen(str)) + 1;
+    return ncvarput(st.fd, var, s, c, str) == -1 ? -1 : 0;
 }
 
 float CDF_get_float(int var)
@@ -704,12 +708,12 @@ int CDF_get_str(int var, int len, char *str)
     if (!usable(var) || str == nullptr || len < 0)
         return 0;
     long s[CDF_MAX_DIMS], c[CDF_MAX_DIMS];
-    if (ndim < CDF_MAX_DIMS && check_var("CDF_get_str", var, NC_CHAR, ndim + 1)) {
-        std::copy_n(start, ndim, s);
-        std::fill_n(c, ndim, 1L);
-        s[ndim] = 0;
-        c[ndim] = len;
-        if (ncvarget(fd, var, s, c, str) != -1) {
+    if (st.ndim < CDF_MAX_DIMS && check_var("CDF_get_str", var, NC_CHAR, st.ndim + 1)) {
+        std::copy_n(st.start, st.ndim, s);
+        std::fill_n(c, st.ndim, 1L);
+        s[st.ndim] = 0;
+        c[st.ndim] = len;
+        if (ncvarget(st.fd, var, s, c, str) != -1) {
             str[len] = '\0';
             return 1;
         }

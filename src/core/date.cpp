@@ -24,16 +24,20 @@ const int num_day_leap[13] = {0, 31, 60, 91, 121, 152, 182, 213, 244, 274, 305, 
 
 namespace {
 
-// Display time zone: the text appended to hours in labels (a blank and up to four characters of
-// name, or the initial "Z"), the seconds added to UTC before a label is formatted, and the
-// display mode (0 24-hour, +1 12-hour with AM/PM, -1 the same followed by the UTC hour).
-char tz_str[8] = "Z";
-int tz_off = 0;
-int tz_pm = 0;
-
-// The record that DATE_to_struct fills and returns.
-Date to_struct_date = {VYK_MISS, VYK_MISS, VYK_MISS, VYK_MISS,
-                       VYK_MISS, VYK_MISS, VYK_MISS, VYK_MISS};
+// The component's state; the member initialisers are the start values.
+struct State {
+    // Display time zone: the text appended to hours in labels (a blank and up to four
+    // characters of name, or the initial "Z"), the seconds added to UTC before a label is
+    // formatted, and the display mode (0 24-hour, +1 12-hour with AM/PM, -1 the same followed
+    // by the UTC hour).
+    char tz_str[8] = "Z";
+    int tz_off = 0;
+    int tz_pm = 0;
+    // The record that DATE_to_struct fills and returns.
+    Date to_struct_date = {VYK_MISS, VYK_MISS, VYK_MISS, VYK_MISS,
+                           VYK_MISS, VYK_MISS, VYK_MISS, VYK_MISS};
+};
+State st;
 
 // Leap days since 1970 by the four-year rule: trunc((year - 1900) / 4) - 17, one less in
 // January and February of a year divisible by four.
@@ -109,31 +113,31 @@ int DATE_print(M_type level, const Date *date)
 int DATE_set_TZ(const char *zone)
 {
     if (!zone || !*zone) return 0;
-    tz_str[0] = ' ';
+    st.tz_str[0] = ' ';
     if (*zone == '-') {
-        tz_pm = -1;
+        st.tz_pm = -1;
         zone++;
     } else if (*zone == '+') {
-        tz_pm = 1;
+        st.tz_pm = 1;
         zone++;
     }
     float hours = 0.0f;
     // The name goes after the blank: at most four characters and a terminator, within tz_str.
-    if (std::sscanf(zone, "%4[^:]:%f", tz_str + 1, &hours) < 2) hours = 0.0f;
+    if (std::sscanf(zone, "%4[^:]:%f", st.tz_str + 1, &hours) < 2) hours = 0.0f;
     // Offsets that no int holds (or not a number) are clamped to the int range (0 for NaN).
     float s = 3600.0f * hours;
-    if (std::isnan(s)) tz_off = 0;
-    else if (s >= 2147483647.0f) tz_off = INT_MAX;
-    else if (s <= -2147483648.0f) tz_off = INT_MIN;
-    else tz_off = static_cast<int>(s);
+    if (std::isnan(s)) st.tz_off = 0;
+    else if (s >= 2147483647.0f) st.tz_off = INT_MAX;
+    else if (s <= -2147483648.0f) st.tz_off = INT_MIN;
+    else st.tz_off = static_cast<int>(s);
     return 0;
 }
 
-int DATE_get_tz_off() { return tz_off; }
+int DATE_get_tz_off() { return st.tz_off; }
 
-const char *DATE_get_tz_str() { return tz_str; }
+const char *DATE_get_tz_str() { return st.tz_str; }
 
-int DATE_get_tz_pm() { return tz_pm; }
+int DATE_get_tz_pm() { return st.tz_pm; }
 
 int DATE_get_current_str(char *buf)
 {
@@ -276,13 +280,13 @@ struct tm *DATE_get_localtime(int64_t secs)
 
 Date *DATE_to_struct(int year, int month, int day, int hour, int min)
 {
-    to_struct_date.year = year;
-    to_struct_date.month = month;
-    to_struct_date.day = day;
-    to_struct_date.hour = hour;
-    to_struct_date.min = min;
-    to_struct_date.sec = 0;
-    return &to_struct_date;
+    st.to_struct_date.year = year;
+    st.to_struct_date.month = month;
+    st.to_struct_date.day = day;
+    st.to_struct_date.hour = hour;
+    st.to_struct_date.min = min;
+    st.to_struct_date.sec = 0;
+    return &st.to_struct_date;
 }
 
 // Fills a date from seconds since 1970 in UTC (the current time for NULL).  Seconds whose year

@@ -46,14 +46,18 @@ constexpr int LEVEL_SKIP = 0;   // no branch taken yet
 constexpr int LEVEL_TAKE = 1;   // this branch is being taken
 constexpr int LEVEL_DONE = 99;  // a branch was taken already
 
-std::string prog_name = "Vyk";
-std::string prog_title;
-FILE *def_file = nullptr;
-std::string tag[MAX_TAG];
-int num_tag = 0;
-int match[MAX_LEVEL];
-int num_match = 0;  // open levels, those nested beyond MAX_LEVEL included
-int matches = 1;
+// The component's state; the member initialisers are the start values.
+struct State {
+    std::string prog_name = "Vyk";
+    std::string prog_title;
+    FILE *def_file = nullptr;
+    std::string tag[MAX_TAG];
+    int num_tag = 0;
+    int match[MAX_LEVEL] = {};
+    int num_match = 0;  // open levels, those nested beyond MAX_LEVEL included
+    int matches = 1;
+};
+State st;
 
 bool is_blank(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; }
 
@@ -61,10 +65,11 @@ bool is_blank(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0;
 /// characters (or the program name or title does not fit its own limit).
 bool full_name(const char *resrc, size_t max, std::string &out)
 {
-    if (prog_name.size() > NAME_MAX_LEN || prog_title.size() > NAME_MAX_LEN) return false;
-    if (prog_title.empty()) out = prog_name + "." + resrc;
-    else if (prog_title[0] == '+') out = prog_name + "." + prog_title.substr(1) + "." + resrc;
-    else out = prog_title + "." + resrc;
+    if (st.prog_name.size() > NAME_MAX_LEN || st.prog_title.size() > NAME_MAX_LEN) return false;
+    if (st.prog_title.empty()) out = st.prog_name + "." + resrc;
+    else if (st.prog_title[0] == '+')
+        out = st.prog_name + "." + st.prog_title.substr(1) + "." + resrc;
+    else out = st.prog_title + "." + resrc;
     return out.size() <= max;
 }
 
@@ -91,48 +96,48 @@ int match_key(const char *name, const char *key)
 
 bool tag_defined(const std::string &word)
 {
-    for (int i = 0; i < num_tag; i++)
-        if (stricmp(tag[i].c_str(), word.c_str()) == 0) return true;
+    for (int i = 0; i < st.num_tag; i++)
+        if (stricmp(st.tag[i].c_str(), word.c_str()) == 0) return true;
     return false;
 }
 
 void add_tag(const std::string &word)
 {
-    if (num_tag < MAX_TAG) tag[num_tag++] = word;
+    if (st.num_tag < MAX_TAG) st.tag[st.num_tag++] = word;
 }
 
 void remove_tag(const std::string &word)
 {
-    for (int i = 0; i < num_tag; i++) {
-        if (stricmp(tag[i].c_str(), word.c_str()) != 0) continue;
-        for (int j = i; j + 1 < num_tag; j++) tag[j] = std::move(tag[j + 1]);
-        tag[--num_tag].clear();
+    for (int i = 0; i < st.num_tag; i++) {
+        if (stricmp(st.tag[i].c_str(), word.c_str()) != 0) continue;
+        for (int j = i; j + 1 < st.num_tag; j++) st.tag[j] = std::move(st.tag[j + 1]);
+        st.tag[--st.num_tag].clear();
         return;
     }
 }
 
 void recompute_matches()
 {
-    matches = num_match <= MAX_LEVEL ? 1 : 0;
-    for (int i = 0; i < num_match && i < MAX_LEVEL; i++)
-        if (match[i] != LEVEL_TAKE) matches = 0;
+    st.matches = st.num_match <= MAX_LEVEL ? 1 : 0;
+    for (int i = 0; i < st.num_match && i < MAX_LEVEL; i++)
+        if (st.match[i] != LEVEL_TAKE) st.matches = 0;
 }
 
 void open_level(int value)
 {
-    if (num_match >= MAX_LEVEL)
+    if (st.num_match >= MAX_LEVEL)
         MESS_print(M_WARN, "DEF_get: if nested deeper than %d levels, block skipped\n", MAX_LEVEL);
     else
-        match[num_match] = value;
-    num_match++;
+        st.match[st.num_match] = value;
+    st.num_match++;
 }
 
 /// The innermost level on ELSE or ELIF: DONE once a branch was taken, else what cond says.
 /// A level nested too deeply stays skipped.
 void next_branch(bool cond)
 {
-    if (num_match > MAX_LEVEL) return;
-    int &m = match[num_match - 1];
+    if (st.num_match > MAX_LEVEL) return;
+    int &m = st.match[st.num_match - 1];
     m = m != LEVEL_SKIP ? LEVEL_DONE : (cond ? LEVEL_TAKE : LEVEL_SKIP);
 }
 
@@ -170,14 +175,14 @@ int DEF_open(const char *filename)
         MESS_print(M_WARN, "DEF_open: file name too long: %s\n", name.c_str());
         return -1;
     }
-    def_file = FILE_open(name.c_str(), "r");
-    return def_file ? 0 : -1;
+    st.def_file = FILE_open(name.c_str(), "r");
+    return st.def_file ? 0 : -1;
 }
 
 int DEF_close()
 {
-    if (def_file) FILE_close(def_file);
-    def_file = nullptr;
+    if (st.def_file) FILE_close(st.def_file);
+    st.def_file = nullptr;
     return 0;
 }
 
@@ -188,13 +193,13 @@ int DEF_prog()
     // A buffer longer than the limit, so that a name too long to use is seen as such.
     char base[NAME_MAX_LEN + 2];
     RES_get_progname(base, sizeof base);
-    prog_name = base;
+    st.prog_name = base;
     return 0;
 }
 
 int DEF_name(const char *name)
 {
-    prog_title = name ? name : "";
+    st.prog_title = name ? name : "";
     return 0;
 }
 
@@ -202,24 +207,24 @@ int DEF_title(const char *title) { return DEF_name(title); }
 
 int DEF_clr_tag()
 {
-    for (int i = 0; i < num_tag; i++) tag[i].clear();
-    num_tag = 0;
+    for (int i = 0; i < st.num_tag; i++) st.tag[i].clear();
+    st.num_tag = 0;
     return 0;
 }
 
 int DEF_tag(const char *str)
 {
-    if (!str || num_tag >= MAX_TAG) return -1;
+    if (!str || st.num_tag >= MAX_TAG) return -1;
     add_tag(str);
     return 0;
 }
 
 int DEF_get(char *resrc, char *value)
 {
-    if (!resrc || !value || !def_file) return -1;
+    if (!resrc || !value || !st.def_file) return -1;
     char line[LINE_MAX_LEN + 1];
     int n;
-    while ((n = read_line(def_file, line)) >= 0) {
+    while ((n = read_line(st.def_file, line)) >= 0) {
         if (line[0] == '#') continue;
         // The key is the first word, the value the second.
         const char *p = line;
@@ -247,23 +252,23 @@ int DEF_get(char *resrc, char *value)
             recompute_matches();
             continue;
         } else if (word0 == "ELSE") {
-            if (num_match == 0) MESS_print(M_WARN, "DEF_get: else without an if\n");
+            if (st.num_match == 0) MESS_print(M_WARN, "DEF_get: else without an if\n");
             else next_branch(true);
             recompute_matches();
             continue;
         } else if (val && word0 == "ELIF") {
-            if (num_match == 0) MESS_print(M_WARN, "DEF_get: elif without an if\n");
+            if (st.num_match == 0) MESS_print(M_WARN, "DEF_get: elif without an if\n");
             else next_branch(tag_defined(word1));
             recompute_matches();
             continue;
         } else if (word0 == "END") {
-            if (num_match == 0) MESS_print(M_WARN, "DEF_get: end without an if\n");
-            else num_match--;
+            if (st.num_match == 0) MESS_print(M_WARN, "DEF_get: end without an if\n");
+            else st.num_match--;
             recompute_matches();
             continue;
         }
 
-        if (!val || !matches) continue;
+        if (!val || !st.matches) continue;
 
         size_t klen = key_len;
         if (klen > 0 && key[klen - 1] == ':') klen--;

@@ -27,11 +27,14 @@
 
 namespace {
 
-/// Set by VYK_share; kept for callers that store it, read by nobody.
-int shared = 1;
-
-/// The streams opened by FILE_open through popen, so that FILE_close can pclose them.
-std::vector<FILE *> pipes;
+// The component's state; the member initialisers are the start values.
+struct State {
+    /// Set by VYK_share; kept for callers that store it, read by nobody.
+    int shared = 1;
+    /// The streams opened by FILE_open through popen, so that FILE_close can pclose them.
+    std::vector<FILE *> pipes;
+};
+State st;
 
 /// Longest user name after '~'.
 constexpr size_t USER_NAME_MAX = 19;
@@ -125,7 +128,7 @@ FILE *open_plain_for_reading(const char *name)
 
 void forget_pipe(FILE *fp)
 {
-    pipes.erase(std::remove(pipes.begin(), pipes.end(), fp), pipes.end());
+    st.pipes.erase(std::remove(st.pipes.begin(), st.pipes.end(), fp), st.pipes.end());
 }
 
 struct Magic {
@@ -329,7 +332,7 @@ FILE *FILE_open(const char *name, const char *mode)
         std::fflush(stdout);
         FILE *fp = popen(name + 1, mode[0] == 'r' ? "r" : "w");
         if (fp != nullptr)
-            pipes.push_back(fp);
+            st.pipes.push_back(fp);
         return fp;
     }
 
@@ -360,7 +363,7 @@ int FILE_close(FILE *fp)
             std::fflush(fp);
         return 0;
     }
-    if (std::find(pipes.begin(), pipes.end(), fp) != pipes.end()) {
+    if (std::find(st.pipes.begin(), st.pipes.end(), fp) != st.pipes.end()) {
         forget_pipe(fp);
         return pclose(fp);
     }
@@ -393,6 +396,6 @@ int FILE_type(const char *name)
 
 int VYK_share(int mode)
 {
-    shared = mode;
+    st.shared = mode;
     return 0;
 }

@@ -14,11 +14,15 @@
 
 namespace {
 
-// 0: a typed text may end in a date suffix that sets the forced date; 1: a tail starting with
-// '#', '-', '+' or ':' is moved into the extra information; other values: neither.
-int file_type = 0;
-// The tail cut from the last typed text under name kind 1.
-std::string ext_info;
+// The component's state; the member initialisers are the start values.
+struct State {
+    // 0: a typed text may end in a date suffix that sets the forced date; 1: a tail starting
+    // with '#', '-', '+' or ':' is moved into the extra information; other values: neither.
+    int file_type = 0;
+    // The tail cut from the last typed text under name kind 1.
+    std::string ext_info;
+};
+State st;
 
 bool is_digit(char c) { return isdigit(static_cast<unsigned char>(c)) != 0; }
 
@@ -370,17 +374,17 @@ bool current_spec(const std::string &text)
 
 int FILE_set_type(int type)
 {
-    file_type = type;
+    st.file_type = type;
     return 0;
 }
 
-const char *FILE_get_ext_info() { return ext_info.c_str(); }
+const char *FILE_get_ext_info() { return st.ext_info.c_str(); }
 
 int FILE_set_ext_info(const char *text)
 {
-    ext_info.assign(text ? text : "");
-    if (ext_info.size() > static_cast<size_t>(FILE_EXT_INFO_MAX))
-        ext_info.resize(FILE_EXT_INFO_MAX);
+    st.ext_info.assign(text ? text : "");
+    if (st.ext_info.size() > static_cast<size_t>(FILE_EXT_INFO_MAX))
+        st.ext_info.resize(FILE_EXT_INFO_MAX);
     return 0;
 }
 
@@ -405,7 +409,7 @@ int FILE_set_file(const char *typed, char *out)
     date.year = date.month = date.day = date.hour = date.min = VYK_MISS;
     FILE_set_file_date(&date);
 
-    if (file_type == 0) {
+    if (st.file_type == 0) {
         // A date suffix; a text that asks for the current or latest file has none (its '#'
         // gives a base date or a count of files to try).
         const size_t hash = text.size() > 1 ? text.find('#', 1) : std::string::npos;
@@ -413,7 +417,7 @@ int FILE_set_file(const char *typed, char *out)
             read_date_suffix(text.c_str() + hash + 1);
             text.resize(hash);
         }
-    } else if (file_type == 1 && !text.empty()) {
+    } else if (st.file_type == 1 && !text.empty()) {
         std::string rest = text.substr(1);
         FILE_extract_extra_info(rest.data());
         text = text.substr(0, 1) + rest.c_str();

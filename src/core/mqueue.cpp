@@ -38,20 +38,25 @@ constexpr int FRAME_WAIT_MS = 5000;         // server: longest wait for the rest
 constexpr long CLIENT_TYPE = 1;             // mtype of every message to the server
 constexpr int ANSWER_ID = 2;                // connection id of the answers to connection requests
 
-int type = 0;          // 0 message queue, 1 TCP socket
-int offset = 0;        // added to a server number: queue key or TCP port
-int timeout = 20;      // seconds of the alarm around blocking client operations
-MQ_handler to_func = nullptr;
-int msgqid = 0;        // queue id of the last open or create
-int sock1 = -1;        // client: connected socket; server: listening socket
-int sock2 = -1;        // server: the accepted client, -1 when none
-int conn[NUM_CONN] = {};
-mqueuebuf msgb;
+// The component's state; the member initialisers are the start values.  (The handler's flag
+// below stays apart: a signal handler may only touch a volatile sig_atomic_t.)
+struct State {
+    int type = 0;                  // 0 message queue, 1 TCP socket
+    int offset = 0;                // added to a server number: queue key or TCP port
+    int timeout = 20;              // seconds of the alarm around blocking client operations
+    MQ_handler to_func = nullptr;  // the time-out handler; NULL: MQ_intrp
+    int msgqid = 0;                // queue id of the last open or create
+    int sock1 = -1;                // client: connected socket; server: listening socket
+    int sock2 = -1;                // server: the accepted client, -1 when none
+    int conn[NUM_CONN] = {};       // server: connection slots in use
+    mqueuebuf msgb{};              // the last message received
+};
+State st;
 
 // Whether the default handler prints its message (the warning level when it was installed).
 volatile sig_atomic_t intrp_loud = 1;
 
-inline bool use_socket() { return type == 1; }
+inline bool use_socket() { return st.type == 1; }
 
 // The code character of n, or -1 when '0' + n is not a byte.
 int code_char(int n)
@@ -66,7 +71,7 @@ inline int code_value(char c) { return static_cast<int>(static_cast<unsigned cha
 // private key, which would make a new queue nobody else can find).
 key_t queue_key(int num)
 {
-    const long long key = static_cast<long long>(offset) + num;
+    const long long key = static_cast<long long>(st.offset) + num;
     if (key == IPC_PRIVATE || key < INT_MIN || key > INT_MAX) return IPC_PRIVATE;
     return static_cast<key_t>(key);
 }
@@ -74,7 +79,7 @@ key_t queue_key(int num)
 // TCP port of server num: offset + num; 0 when out of range.
 int socket_port(int num)
 {
-    const long long port = static_cast<long long>(offset) + num;
+    const long long port = static_cast<long long>(st.offset) + num;
     return (port >= 1 && port <= 65535) ? static_cast<int>(port) : 0;
 }
 
@@ -122,7 +127,7 @@ int lookup_queue(int num)
 // not yet run out (another signal came), or no time-out is in force.
 bool may_wait_on()
 {
-    if (timeout <= 0) return true;
+    if (st.timeout <= 0) return true;
     itimerval left{};
     getitimer(ITIMER_REAL, &left);
     return left.it_value.tv_sec > 0 || left.it_value.tv_usec > 0;
@@ -132,7 +137,7 @@ void install_handler()
 {
     intrp_loud = MESS_check(M_WARN) ? 1 : 0;
     struct sigaction sa{};
-    sa.sa_handler = to_func ? to_func : MQ_intrp;
+    sa.sa_handler = st.to_func ? st.to_func : MQ_intrp;
     sigemptyset(&sa.sa_mask);
     sa.sa_flags = 0;  // a handler that returns interrupts the blocking call
     sigaction(SIGALRM, &sa, nullptr);
@@ -226,14 +231,14 @@ int client_get_socket(char *item)
 {
     for (;;) {
         unsigned char len = 0;
-        const ssize_t r = read_full(sock1, &len, 1, -1);
+        const ssize_t r = read_full(st.sock1, &len, 1, -1);
         if (r <= 0) return -1;
         if (!frame_length_ok(len)) {
-            if (drop_frame(sock1, len, -1, "MQ_get") <= 0) return -1;
+            if (drop_frame(st.sock1, len, -1, "MQ_get") <= 0) return -1;
             continue;
         }
         unsigned char frame[FRAME_MAX];
-        const ssize_t got = read_full(sock1, frame, len, -1);
+        const ssize_t got = read_full(st.sock1, frame, len, -1);
         if (got <= 0) return -1;
         strfcpy(item, MQ_TEXT_MAX + 1, reinterpret_cast<const char *>(frame) + 1, len - 1u);
         MESS_print(M_DEBUG_D, "Received: %d %d %d => %s\n", static_cast<int>(got), len,
@@ -248,7 +253,7 @@ int client_get_queue(int id, int conn_id, char *item)
     ssize_t r;
     int err;
     for (int k = 1;; k++) {
-        r = queue_receive(id, conn_id, msgb);
+        r = queue_receive(id, conn_id, st.msgb);
         err = r < 0 ? errno : 0;
         MESS_print(M_DEBUG_D, "GET-MSG:%d %d %d %d\n", id, static_cast<int>(r), err, k);
         if (k > 200) VYK_sleep(1.0f);
@@ -256,22 +261,22 @@ int client_get_queue(int id, int conn_id, char *item)
         if (r >= 0 || err != ENOMSG) break;
     }
     MQ_disable_alarm();
-    MESS_print(M_DEBUG_D, "GET:%s\n", msgb.mtext);
+    MESS_print(M_DEBUG_D, "GET:%s\n", st.msgb.mtext);
     if (r < 1) {  // nothing received, or a message without even its code character
         item[0] = '\0';
         return r < 0 ? static_cast<int>(r) : -1;
     }
-    strfcpy(item, MQ_TEXT_MAX + 1, msgb.mtext + 1, static_cast<size_t>(r) - 1);
-    return code_value(msgb.mtext[0]);
+    strfcpy(item, MQ_TEXT_MAX + 1, st.msgb.mtext + 1, static_cast<size_t>(r) - 1);
+    return code_value(st.msgb.mtext[0]);
 }
 
 // Server: accepts the next client on the listening socket when none is connected.
 bool accept_client()
 {
-    if (sock2 >= 0) return true;
+    if (st.sock2 >= 0) return true;
     sockaddr_in from{};
     socklen_t size = sizeof from;
-    const int fd = accept(sock1, reinterpret_cast<sockaddr *>(&from), &size);
+    const int fd = accept(st.sock1, reinterpret_cast<sockaddr *>(&from), &size);
     if (fd < 0) {
         const int err = errno;
         MESS_print(M_DEBUG_D, "Accept failed\n");
@@ -279,7 +284,7 @@ bool accept_client()
         return false;
     }
     fcntl(fd, F_SETFD, FD_CLOEXEC);
-    sock2 = fd;
+    st.sock2 = fd;
     MESS_print(M_DEBUG_D, "Connection made from %X on port %d\n",
                static_cast<unsigned>(ntohl(from.sin_addr.s_addr)), ntohs(from.sin_port));
     return true;
@@ -287,17 +292,17 @@ bool accept_client()
 
 void forget_client()
 {
-    if (sock2 >= 0) close(sock2);
-    sock2 = -1;
+    if (st.sock2 >= 0) close(st.sock2);
+    st.sock2 = -1;
 }
 
 // Server: the next frame of the connected client into msgb.mtext (code and text, ended by a
 // zero byte); its length, or -1 when nothing was received.
 int server_read_socket()
 {
-    if (sock1 < 0 || !accept_client()) return -1;
+    if (st.sock1 < 0 || !accept_client()) return -1;
     unsigned char len = 0;
-    const ssize_t r = recv(sock2, &len, 1, MSG_DONTWAIT);
+    const ssize_t r = recv(st.sock2, &len, 1, MSG_DONTWAIT);
     if (r == 0) {
         MESS_print(M_DEBUG_D, "Client disconnect\n");
         forget_client();
@@ -305,20 +310,20 @@ int server_read_socket()
     }
     if (r < 0) return -1;  // nothing waiting, or a failure
     if (!frame_length_ok(len)) {
-        if (drop_frame(sock2, len, FRAME_WAIT_MS, "MQ_sget") <= 0) forget_client();
+        if (drop_frame(st.sock2, len, FRAME_WAIT_MS, "MQ_sget") <= 0) forget_client();
         return -1;
     }
     unsigned char frame[FRAME_MAX];
-    const ssize_t got = read_full(sock2, frame, len, FRAME_WAIT_MS);
+    const ssize_t got = read_full(st.sock2, frame, len, FRAME_WAIT_MS);
     if (got <= 0) {  // the client went away or stalled in the middle of a frame
         MESS_print(M_DEBUG_D, "Client disconnect\n");
         forget_client();
         return -1;
     }
-    memset(msgb.mtext, 0, sizeof msgb.mtext);
-    memcpy(msgb.mtext, frame, len);
+    memset(st.msgb.mtext, 0, sizeof st.msgb.mtext);
+    memcpy(st.msgb.mtext, frame, len);
     MESS_print(M_DEBUG_D, "Received: %d %d %d => %s\n", static_cast<int>(got), len, frame[0],
-               msgb.mtext + 1);
+               st.msgb.mtext + 1);
     return len;
 }
 
@@ -346,8 +351,8 @@ int MQ_open(int num)
     if (use_socket()) {
         const int fd = connect_server(num);
         if (fd < 0) return -1;
-        if (sock1 >= 0) close(sock1);
-        sock1 = fd;
+        if (st.sock1 >= 0) close(st.sock1);
+        st.sock1 = fd;
         return 1;
     }
     intrp_loud = MESS_check(M_WARN) ? 1 : 0;
@@ -356,7 +361,7 @@ int MQ_open(int num)
     sigemptyset(&sa.sa_mask);
     sigaction(SIGALRM, &sa, nullptr);
     const int id = lookup_queue(num);
-    if (id >= 0) msgqid = id;
+    if (id >= 0) st.msgqid = id;
     return id;
 }
 
@@ -392,7 +397,7 @@ int MQ_put(int id, int conn_id, const char *format, ...)
     va_end(ap);
     if (len < 0) return -1;
     if (use_socket()) {
-        const ssize_t r = sock1 >= 0 ? frame_send(sock1, text, len) : -1;
+        const ssize_t r = st.sock1 >= 0 ? frame_send(st.sock1, text, len) : -1;
         MESS_print(M_DEBUG_D, "Send: %d %d %d => %s\n", static_cast<int>(r), len,
                    static_cast<unsigned char>(text[0]), text + 1);
         return static_cast<int>(r);
@@ -413,7 +418,7 @@ int MQ_clear(int id, int index)
 {
     if (use_socket()) return 0;
     ssize_t r;
-    while ((r = queue_receive(id, index, msgb)) >= 0) {
+    while ((r = queue_receive(id, index, st.msgb)) >= 0) {
     }
     return static_cast<int>(r);
 }
@@ -425,11 +430,11 @@ int MQ_clear(int id, int index)
 int MQ_create(int num)
 {
     if (num == -1) return -2;
-    std::fill(conn, conn + NUM_CONN, 0);
+    std::fill(st.conn, st.conn + NUM_CONN, 0);
     if (use_socket()) {
         forget_client();
-        if (sock1 >= 0) close(sock1);
-        sock1 = -1;
+        if (st.sock1 >= 0) close(st.sock1);
+        st.sock1 = -1;
         const int port = socket_port(num);
         if (port == 0) return -1;
         const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -445,14 +450,14 @@ int MQ_create(int num)
         }
         const int flags = fcntl(fd, F_GETFL, 0);
         fcntl(fd, F_SETFL, (flags < 0 ? 0 : flags) | O_NONBLOCK);
-        sock1 = fd;
+        st.sock1 = fd;
         return 1;
     }
     const key_t key = queue_key(num);
     if (key == IPC_PRIVATE) return -1;
     const int id = msgget(key, IPC_CREAT | IPC_EXCL | 0600);
     if (id < 0) return -1;
-    msgqid = id;
+    st.msgqid = id;
     return id;
 }
 
@@ -467,24 +472,24 @@ int MQ_sget(int id, int *conn_id, char *item)
         len = server_read_socket();
         if (len <= 0) return -1;
     } else {
-        const ssize_t r = queue_receive(id, CLIENT_TYPE, msgb);
+        const ssize_t r = queue_receive(id, CLIENT_TYPE, st.msgb);
         if (r <= 0) return static_cast<int>(r);
         len = static_cast<int>(r);
-        MESS_print(M_DEBUG_D, "SGET:%s\n", msgb.mtext);
+        MESS_print(M_DEBUG_D, "SGET:%s\n", st.msgb.mtext);
     }
-    if (msgb.mtext[0] != '/') {
-        *conn_id = code_value(msgb.mtext[0]);
-        if (item) strfcpy(item, MQ_TEXT_MAX + 1, msgb.mtext + 1, static_cast<size_t>(len) - 1);
+    if (st.msgb.mtext[0] != '/') {
+        *conn_id = code_value(st.msgb.mtext[0]);
+        if (item) strfcpy(item, MQ_TEXT_MAX + 1, st.msgb.mtext + 1, static_cast<size_t>(len) - 1);
         return 1;
     }
     // A connection request: hand out the first free id.
     if (item) item[0] = '\0';
     for (int i = FIRST_SLOT; i <= LAST_SLOT; i++) {
-        if (conn[i]) continue;
-        conn[0] = 1;
+        if (st.conn[i]) continue;
+        st.conn[0] = 1;
         MQ_sput(id, ANSWER_ID, 2, "%d", i + 2);
-        conn[0] = 0;
-        conn[i] = 1;
+        st.conn[0] = 0;
+        st.conn[i] = 1;
         *conn_id = i + 2;
         break;
     }
@@ -495,16 +500,16 @@ int MQ_sput(int id, int conn_id, int flag, const char *format, ...)
 {
     if (id < 0 || conn_id < 0) return -1;
     const int slot = conn_id - 2;
-    if (slot < 0 || slot >= NUM_CONN || !conn[slot]) return -1;
+    if (slot < 0 || slot >= NUM_CONN || !st.conn[slot]) return -1;
     char text[FRAME_MAX + 1];
     va_list ap;
     va_start(ap, format);
     const int len = build_text(text, flag, format, ap);
     va_end(ap);
     if (len < 0) return -1;
-    if (flag < 0) conn[slot] = 0;
+    if (flag < 0) st.conn[slot] = 0;
     if (use_socket()) {
-        const ssize_t r = sock2 >= 0 ? frame_send(sock2, text, len) : -1;
+        const ssize_t r = st.sock2 >= 0 ? frame_send(st.sock2, text, len) : -1;
         MESS_print(M_DEBUG_D, "Send: %d %d %d => %s\n", static_cast<int>(r), len,
                    static_cast<unsigned char>(text[0]), text + 1);
         return static_cast<int>(r);
@@ -517,8 +522,8 @@ int MQ_del(int id)
 {
     if (use_socket()) {
         forget_client();
-        if (sock1 >= 0) close(sock1);
-        sock1 = -1;
+        if (st.sock1 >= 0) close(st.sock1);
+        st.sock1 = -1;
         return 0;
     }
     if (id >= 0) msgctl(id, IPC_RMID, nullptr);
@@ -538,25 +543,25 @@ int MQ_find(int ind)
 
 int MQ_timeout(int val)
 {
-    timeout = val;
+    st.timeout = val;
     return 0;
 }
 
 int MQ_timeout_func(MQ_handler func)
 {
-    to_func = func;
+    st.to_func = func;
     return 0;
 }
 
 int MQ_offset(int ind)
 {
-    offset = ind;
+    st.offset = ind;
     return 0;
 }
 
 int MQ_settype(int ind)
 {
-    type = ind;
+    st.type = ind;
     return 0;
 }
 
@@ -572,11 +577,11 @@ int MQ_params()
             // "to=N": the number from the 4th character on (none: 0, no time-out).
             const char *value = strlen(item) > 3 ? item + 3 : "";
             const long n = strtol(value, nullptr, 10);
-            timeout = static_cast<int>(std::clamp(n, 0L, static_cast<long>(INT_MAX)));
+            st.timeout = static_cast<int>(std::clamp(n, 0L, static_cast<long>(INT_MAX)));
         } else if (stricmp(item, "qtype=sock") == 0) {
-            type = 1;
+            st.type = 1;
         } else if (stricmp(item, "qtype=mqueue") == 0) {
-            type = 0;
+            st.type = 0;
         }
     }
     if (items) free_parsed_array(count, items);
@@ -586,7 +591,7 @@ int MQ_params()
 int MQ_enable_alarm()
 {
     install_handler();
-    alarm(timeout > 0 ? static_cast<unsigned>(timeout) : 0u);
+    alarm(st.timeout > 0 ? static_cast<unsigned>(st.timeout) : 0u);
     return 0;
 }
 

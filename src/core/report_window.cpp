@@ -14,12 +14,17 @@
 
 namespace {
 
-Date file_date = {VYK_MISS, VYK_MISS, VYK_MISS, VYK_MISS, VYK_MISS, VYK_MISS, VYK_MISS, VYK_MISS};
-int64_t base = 0;
-int min_pre = -15;
-int min_post = 10;
-int64_t begin = 60 * int64_t{-15};
-int64_t end = 60 * int64_t{10};
+// The component's state; the member initialisers are the start values.
+struct State {
+    Date file_date = {VYK_MISS, VYK_MISS, VYK_MISS, VYK_MISS,
+                      VYK_MISS, VYK_MISS, VYK_MISS, VYK_MISS};
+    int64_t base = 0;   // seconds of the file date with the decoding hour and minute
+    int min_pre = -15;  // the window in minutes around the base
+    int min_post = 10;
+    int64_t begin = 60 * int64_t{min_pre};  // the window in seconds since 1970
+    int64_t end = 60 * int64_t{min_post};
+};
+State st;
 
 // Reads numbers from s as the C scanf family does with a pattern of %d directives and literal
 // characters, storing them in order into the targets; returns how many were stored.  A number
@@ -82,21 +87,21 @@ void move_hours(Date &date, int hours)
 
 int DATE_set_range(int pre, int post)
 {
-    min_pre = pre;
-    min_post = post;
+    st.min_pre = pre;
+    st.min_post = post;
     return 0;
 }
 
 int DATE_get_datim(Date *date)
 {
-    if (date) *date = file_date;
+    if (date) *date = st.file_date;
     return 0;
 }
 
 int DATE_set_datim(const Date *date)
 {
-    if (date) file_date = *date;
-    else DATE_init(&file_date);
+    if (date) st.file_date = *date;
+    else DATE_init(&st.file_date);
 
     Date forced;
     FILE_get_time(&forced);
@@ -106,55 +111,55 @@ int DATE_set_datim(const Date *date)
     const char *s = RES_get("decode_hour");
     if (s) {
         int h = 0, m = 0, count = 0;
-        int n = scan_ints(s, "%d:%d-%d+%d", {&h, &m, &min_pre, &min_post});
+        int n = scan_ints(s, "%d:%d-%d+%d", {&h, &m, &st.min_pre, &st.min_post});
         if (n >= 2) {
             count = n;
-            if (n >= 3) min_pre = -min_pre;
-        } else if ((n = scan_ints(s, "%d-%d+%d", {&h, &min_pre, &min_post})) >= 1) {
-            if (n >= 2) min_pre = -min_pre;
+            if (n >= 3) st.min_pre = -st.min_pre;
+        } else if ((n = scan_ints(s, "%d-%d+%d", {&h, &st.min_pre, &st.min_post})) >= 1) {
+            if (n >= 2) st.min_pre = -st.min_pre;
             m = 0;
             count = n + 1;
         } else {
-            n = scan_ints(s, ":-%d+%d", {&min_pre, &min_post});
+            n = scan_ints(s, ":-%d+%d", {&st.min_pre, &st.min_post});
             if (n >= 1) {
                 // A window with no decoding time.  A start without an end (":-20") is a start
                 // before the base as well: taking it as after the base would leave an empty
                 // window that rejects every report.
-                min_pre = -min_pre;
+                st.min_pre = -st.min_pre;
                 count = 9;
             } else if (strncasecmp(s, "cu:cu", 5) == 0) {
                 int back = 0;
-                n = scan_ints(s + 5, "-%d+%d", {&back, &min_post});
-                if (n == 2) min_pre = -back;
-                h = file_date.hour;
-                m = file_date.min;
+                n = scan_ints(s + 5, "-%d+%d", {&back, &st.min_post});
+                if (n == 2) st.min_pre = -back;
+                h = st.file_date.hour;
+                m = st.file_date.min;
                 count = n > 0 ? n + 2 : 2;
             } else if (strncasecmp(s, "cu", 2) == 0) {
                 const char *r = s + 2;
                 int t = 0, u = 0;
-                h = file_date.hour;
+                h = st.file_date.hour;
                 m = 0;
-                n = scan_ints(r, "-%d-%d+%d", {&t, &u, &min_post});
+                n = scan_ints(r, "-%d-%d+%d", {&t, &u, &st.min_post});
                 if (n == 3) {
-                    move_hours(file_date, -t);
-                    h = file_date.hour;
-                    m = file_date.min;
-                    min_pre = -u;
+                    move_hours(st.file_date, -t);
+                    h = st.file_date.hour;
+                    m = st.file_date.min;
+                    st.min_pre = -u;
                 } else if (n == 1) {
-                    n = scan_ints(r, "-%d+%d", {&u, &min_post});
+                    n = scan_ints(r, "-%d+%d", {&u, &st.min_post});
                     if (n == 2) {
-                        min_pre = -u;
+                        st.min_pre = -u;
                     } else if (n == 1) {
-                        move_hours(file_date, -u);
-                        h = file_date.hour;
-                        m = file_date.min;
+                        move_hours(st.file_date, -u);
+                        h = st.file_date.hour;
+                        m = st.file_date.min;
                         n = 0;
                     }
                 } else if (n == 0) {
-                    n = scan_ints(r, ":%d-%d+%d", {&t, &u, &min_post});
+                    n = scan_ints(r, ":%d-%d+%d", {&t, &u, &st.min_post});
                     if (n == 3) {
                         m = t;
-                        min_pre = -u;
+                        st.min_pre = -u;
                     } else if (n == 1) {
                         m = t;
                     }
@@ -163,46 +168,46 @@ int DATE_set_datim(const Date *date)
             }
         }
         if (count >= 1 && count <= 8) {
-            fhour = resolve(h, file_date.hour);
-            fmin = resolve(m, file_date.min);
+            fhour = resolve(h, st.file_date.hour);
+            fmin = resolve(m, st.file_date.min);
             MESS_print(M_MESS, "Decoding for: %2.2d:%2.2dZ\n", fhour, fmin);
         }
-        if (count > 2) MESS_print(M_MESS, "Decoding range: %d +%d mins\n", min_pre, min_post);
-        DATE_set_range(min_pre, min_post);
+        if (count > 2) MESS_print(M_MESS, "Decoding range: %d +%d mins\n", st.min_pre, st.min_post);
+        DATE_set_range(st.min_pre, st.min_post);
     }
 
     // The decoding hour and minute replace the file's own; a step falls on or after it and may
     // pass the end of the day (or hour), which is carried into the date.
     int64_t carry = 0;
     if (fhour != VYK_MISS) {
-        const int hour = resolve(fhour, file_date.hour);
+        const int hour = resolve(fhour, st.file_date.hour);
         if (hour >= 0) {
-            file_date.hour = hour;
+            st.file_date.hour = hour;
             if (hour >= 24) {
                 carry += 3600 * int64_t{hour};
-                file_date.hour = 0;
+                st.file_date.hour = 0;
             }
         }
     }
     if (fmin != VYK_MISS) {
-        const int min = resolve(fmin, file_date.min);
+        const int min = resolve(fmin, st.file_date.min);
         if (min >= 0) {
-            file_date.min = min;
+            st.file_date.min = min;
             if (min >= 60) {
                 carry += 60 * int64_t{min};
-                file_date.min = 0;
+                st.file_date.min = 0;
             }
         }
     }
-    if (file_date.min == VYK_MISS) file_date.min = 0;
+    if (st.file_date.min == VYK_MISS) st.file_date.min = 0;
 
-    base = DATE_num_sec(&file_date);
+    st.base = DATE_num_sec(&st.file_date);
     if (carry != 0) {
-        base += carry;
-        DATE_get_gmdate(&base, &file_date);
+        st.base += carry;
+        DATE_get_gmdate(&st.base, &st.file_date);
     }
-    begin = base + 60 * int64_t{min_pre};
-    end = base + 60 * int64_t{min_post};
+    st.begin = st.base + 60 * int64_t{st.min_pre};
+    st.end = st.base + 60 * int64_t{st.min_post};
     return 0;
 }
 
@@ -211,12 +216,13 @@ int DATE_chk_range(int t)
     if (t == VYK_MISS) return 0;
     const int64_t h = t / 100;
     const int64_t m = t % 100;
-    int64_t d = h - file_date.hour;
+    int64_t d = h - st.file_date.hour;
     if (d > 11) d -= 24;
     else if (d < -11) d += 24;
-    const int64_t when = base + 3600 * d + 60 * (m - file_date.min);
-    const int ok = (begin <= when && when <= end) ? 1 : 0;
-    MESS_print(M_DEBUG_C, "%d %lld %lld-%lld = %d\n", t, static_cast<long long>(when - base),
-               static_cast<long long>(begin - base), static_cast<long long>(end - base), ok);
+    const int64_t when = st.base + 3600 * d + 60 * (m - st.file_date.min);
+    const int ok = (st.begin <= when && when <= st.end) ? 1 : 0;
+    MESS_print(M_DEBUG_C, "%d %lld %lld-%lld = %d\n", t, static_cast<long long>(when - st.base),
+               static_cast<long long>(st.begin - st.base),
+               static_cast<long long>(st.end - st.base), ok);
     return ok;
 }

@@ -13,13 +13,15 @@
 
 namespace {
 
-// The list: a fixed head record whose successor is the first resource.
-resource root_res = {VYK_MISS, nullptr, nullptr, CV_none, nullptr};
-resource *last_res = &root_res;
-
-// The remembered command line.
-int cl_argc = 0;
-char **cl_argv = nullptr;
+// The component's state; the member initialisers are the start values.
+struct State {
+    resource *first = nullptr;  // the list, in order of creation
+    resource *last = nullptr;
+    // The remembered command line.
+    int cl_argc = 0;
+    char **cl_argv = nullptr;
+};
+State st;
 
 // One catalogue row with its help.
 struct Row {
@@ -152,7 +154,7 @@ const Row *find_row(res_type key)
 resource *find_res(const char *name)
 {
     if (!name) return nullptr;
-    for (resource *r = root_res.next; r; r = r->next)
+    for (resource *r = st.first; r; r = r->next)
         if (strcmp(r->name, name) == 0) return r;
     return nullptr;
 }
@@ -181,8 +183,9 @@ resource *add_res(const char *name)
     r->data = nullptr;
     r->cvt = CV_string;
     r->next = nullptr;
-    last_res->next = r;
-    last_res = r;
+    if (st.last) st.last->next = r;
+    else st.first = r;
+    st.last = r;
     return r;
 }
 
@@ -266,11 +269,11 @@ int RES_getvals(const char *name, int *paramc, char ***paramv)
     return *paramc;
 }
 
-const resource *RES_first() { return root_res.next; }
+const resource *RES_first() { return st.first; }
 
 int RES_list()
 {
-    for (const resource *r = root_res.next; r; r = r->next) {
+    for (const resource *r = st.first; r; r = r->next) {
         if (r->data) MESS_print(M_PRINT_D, "%s: %s\n", r->name, r->data);
         else MESS_print(M_PRINT_D, "%s:\n", r->name);
     }
@@ -279,15 +282,15 @@ int RES_list()
 
 int RES_setCL(int argc, char **argv)
 {
-    cl_argc = argc;
-    cl_argv = argv;
+    st.cl_argc = argc;
+    st.cl_argv = argv;
     return 1;
 }
 
 const char *RES_get_prog()
 {
-    if (cl_argc < 1 || !cl_argv) return nullptr;
-    return cl_argv[0];
+    if (st.cl_argc < 1 || !st.cl_argv) return nullptr;
+    return st.cl_argv[0];
 }
 
 char *RES_get_progname(char *prog, size_t size)

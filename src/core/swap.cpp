@@ -10,8 +10,12 @@
 
 namespace {
 
-/// 1: reverse the bytes of every value; 0: leave them.
-int swap = 1;
+// The component's state; the member initialisers are the start values.
+struct State {
+    /// 1: reverse the bytes of every value; 0: leave them.
+    int swap = 1;
+};
+State st;
 
 bool little_endian_host()
 {
@@ -29,7 +33,7 @@ inline void reverse(void *p, size_t size)
 
 int swap_values(void *p, size_t size, int n)
 {
-    if (!swap)
+    if (!st.swap)
         return -1;
     auto *b = static_cast<unsigned char *>(p);
     for (int i = 0; i < n; i++)
@@ -43,7 +47,7 @@ int fread_swap(void *p, size_t size, FILE *fp)
     unsigned char value[8];
     if (p == nullptr || fp == nullptr || std::fread(value, size, 1, fp) != 1)
         return 0;
-    if (swap)
+    if (st.swap)
         reverse(value, size);
     std::memcpy(p, value, size);
     return 1;
@@ -53,7 +57,7 @@ int fwrite_swap(void *p, size_t size, FILE *fp)
 {
     if (p == nullptr || fp == nullptr)
         return 0;
-    if (swap)
+    if (st.swap)
         reverse(p, size);  // the caller's value stays swapped
     return static_cast<int>(std::fwrite(p, size, 1, fp));
 }
@@ -66,16 +70,16 @@ int swap_setup(int flag)
 {
     switch (flag) {
     case -1:
-        swap = 0;
+        st.swap = 0;
         break;
     case 1:
-        swap = little_endian_host() ? 1 : 0;
+        st.swap = little_endian_host() ? 1 : 0;
         break;
     case 2:
-        swap = little_endian_host() ? 0 : 1;
+        st.swap = little_endian_host() ? 0 : 1;
         break;
     default:
-        swap = 1;
+        st.swap = 1;
         break;
     }
     return 0;

@@ -53,10 +53,14 @@ struct Table {
     size_t unknown = 0;             // unknown pairs entered
 };
 
-Cache cache;
-Table table;
-Split isplit, osplit;
-std::string key;  // lookup key, reused
+// The component's state; the member initialisers are the start values.
+struct State {
+    Cache cache;
+    Table table;
+    Split isplit, osplit;
+    std::string key;  // lookup key, reused
+};
+State st;
 
 /// ASCII lower case with '_' written as a blank: how unit texts are compared.
 struct FoldTable {
@@ -265,13 +269,10 @@ void lower(std::string &s)
 /// Reads "units.lup" from dir into the table (reporting a file that does not open).
 void load_table(const char *dir)
 {
-    table.tried = true;
-    table.open = false;
-    table.dir.assign(dir);
-    table.conv.clear();
-    table.pairs.clear();
-    table.unknown = 0;
-    cache.set = false;
+    st.table = Table{};
+    st.table.tried = true;
+    st.table.dir.assign(dir);
+    st.cache.set = false;
 
     char name[FILE_NAME_MAX + 1];
     FILE_add_path(dir[0] ? dir : nullptr, UNITS_FILE, name);
@@ -292,19 +293,19 @@ void load_table(const char *dir)
         if (++k < 3) continue;
         k = 0;
         if (too_long[0] || too_long[1]) continue;  // a cut name must not match a shorter one
-        if (table.conv.size() >= ENTRY_MAX) {
+        if (st.table.conv.size() >= ENTRY_MAX) {
             MESS_print(M_WARN, "UNIT_cvt: too many entries in %s, rest ignored\n", name);
             break;
         }
         lower(word[0]);
         lower(word[1]);
         std::string pair_key = word[0] + ' ' + word[1];
-        const int index = static_cast<int>(table.conv.size());
-        if (table.pairs.try_emplace(std::move(pair_key), index).second)
-            table.conv.push_back(word[2]);
+        const int index = static_cast<int>(st.table.conv.size());
+        if (st.table.pairs.try_emplace(std::move(pair_key), index).second)
+            st.table.conv.push_back(word[2]);
     }
     FILE_close(fp);
-    table.open = true;
+    st.table.open = true;
 }
 
 float apply(float value, float ifac, float scale, float offset, float ofac)
@@ -328,54 +329,54 @@ float UNIT_cvt(float value, const char *iunit, const char *ounit)
     // A value without a unit, or with no unit wanted, is left as it is.
     if (iunit[0] == '\0' || ounit[0] == '\0') return value;
 
-    if (cache.set && same_folded(iunit, cache.in) && same_folded(ounit, cache.out))
-        return cache.known ? apply(value, cache.ifac, cache.scale, cache.offset, cache.ofac)
-                           : VYK_MISS;
+    const Cache &c = st.cache;
+    if (c.set && same_folded(iunit, c.in) && same_folded(ounit, c.out))
+        return c.known ? apply(value, c.ifac, c.scale, c.offset, c.ofac) : VYK_MISS;
 
-    split_unit(iunit, Role::input, true, isplit);
-    split_unit(ounit, Role::output, true, osplit);
+    split_unit(iunit, Role::input, true, st.isplit);
+    split_unit(ounit, Role::output, true, st.osplit);
 
     float scale = 1.0f, offset = 0.0f;
     bool known = true;
-    if (!usable_factor(isplit.factor) || !usable_factor(osplit.factor)) {
+    if (!usable_factor(st.isplit.factor) || !usable_factor(st.osplit.factor)) {
         known = false;
         MESS_print(M_WARN, "UNIT_cvt: No conversion from %s to %s\n", iunit, ounit);
-    } else if (isplit.name != osplit.name) {
+    } else if (st.isplit.name != st.osplit.name) {
         const char *dir = RES_get("file_path");
         if (dir == nullptr) dir = "";
-        if (!table.tried || table.dir != dir) load_table(dir);
-        if (!table.open) return VYK_MISS;  // reported once when the table was looked for
+        if (!st.table.tried || st.table.dir != dir) load_table(dir);
+        if (!st.table.open) return VYK_MISS;  // reported once when the table was looked for
 
-        key.assign(isplit.name);
-        key.push_back(' ');
-        key.append(osplit.name);
-        const auto it = table.pairs.find(key);
-        if (it != table.pairs.end() && it->second >= 0) {
-            const std::string &conv = table.conv[static_cast<size_t>(it->second)];
+        st.key.assign(st.isplit.name);
+        st.key.push_back(' ');
+        st.key.append(st.osplit.name);
+        const auto it = st.table.pairs.find(st.key);
+        if (it != st.table.pairs.end() && it->second >= 0) {
+            const std::string &conv = st.table.conv[static_cast<size_t>(it->second)];
             read_conversion(conv.c_str(), scale, offset);
-            MESS_print(M_DEBUG_C, "%s %s %s %f %f\n", isplit.name.c_str(), osplit.name.c_str(),
-                       conv.c_str(), scale, offset);
+            MESS_print(M_DEBUG_C, "%s %s %s %f %f\n", st.isplit.name.c_str(),
+                       st.osplit.name.c_str(), conv.c_str(), scale, offset);
         } else {
             known = false;
-            if (it == table.pairs.end()) {
+            if (it == st.table.pairs.end()) {
                 MESS_print(M_WARN, "UNIT_cvt: No conversion from %s to %s\n", iunit, ounit);
-                if (table.unknown < UNKNOWN_MAX) {
-                    table.pairs.emplace(key, -1);
-                    table.unknown++;
+                if (st.table.unknown < UNKNOWN_MAX) {
+                    st.table.pairs.emplace(st.key, -1);
+                    st.table.unknown++;
                 }
             }
         }
     }
 
-    cache.set = true;
-    store_folded(cache.in, iunit);
-    store_folded(cache.out, ounit);
-    cache.ifac = isplit.factor;
-    cache.ofac = osplit.factor;
-    cache.scale = scale;
-    cache.offset = offset;
-    cache.known = known;
-    return known ? apply(value, cache.ifac, scale, offset, cache.ofac) : VYK_MISS;
+    st.cache.set = true;
+    store_folded(st.cache.in, iunit);
+    store_folded(st.cache.out, ounit);
+    st.cache.ifac = st.isplit.factor;
+    st.cache.ofac = st.osplit.factor;
+    st.cache.scale = scale;
+    st.cache.offset = offset;
+    st.cache.known = known;
+    return known ? apply(value, st.cache.ifac, scale, offset, st.cache.ofac) : VYK_MISS;
 }
 
 int UNIT_scale(const char *in, float scale, const char *mstr, char *out, size_t size)

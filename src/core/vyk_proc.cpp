@@ -19,14 +19,17 @@ namespace {
 constexpr const char *version_text = "5.60.2-LINUX-X11";
 constexpr int PATH_FIELD = 70;  // redirection paths: at most 69 characters
 
-proc_item procs[VYK_MAX_PROC] = {
-    {0, "", -1}, {0, "", -1}, {0, "", -1}, {0, "", -1}, {0, "", -1},
-    {0, "", -1}, {0, "", -1}, {0, "", -1}, {0, "", -1}, {0, "", -1},
+// The component's state; the member initialisers are the start values.
+struct State {
+    proc_item procs[VYK_MAX_PROC] = {
+        {0, "", -1}, {0, "", -1}, {0, "", -1}, {0, "", -1}, {0, "", -1},
+        {0, "", -1}, {0, "", -1}, {0, "", -1}, {0, "", -1}, {0, "", -1},
+    };
+    int num_proc = 0;
+    char proc_infile[PATH_FIELD] = "";
+    char proc_outfile[PATH_FIELD] = "";
 };
-int num_proc = 0;
-
-char proc_infile[PATH_FIELD] = "";
-char proc_outfile[PATH_FIELD] = "";
+State st;
 
 bool valid_slot(int proc) { return proc >= 0 && proc < VYK_MAX_PROC; }
 
@@ -101,40 +104,40 @@ int VYK_get_pid() { return static_cast<int>(getpid()); }
 int VYK_add_proc(int pid, const char *name)
 {
     for (int i = 0; i < VYK_MAX_PROC; i++) {
-        if (procs[i].id != -1) continue;
-        procs[i].id = pid;
-        strfcpy(procs[i].name, name);
-        if (i >= num_proc) num_proc++;
+        if (st.procs[i].id != -1) continue;
+        st.procs[i].id = pid;
+        strfcpy(st.procs[i].name, name);
+        if (i >= st.num_proc) st.num_proc++;
         return i;
     }
     return -1;
 }
 
-int VYK_numproc() { return num_proc; }
+int VYK_numproc() { return st.num_proc; }
 
 int VYK_proc(int pid)
 {
     for (int i = 0; i < VYK_MAX_PROC; i++)
-        if (procs[i].id == pid) return i;
+        if (st.procs[i].id == pid) return i;
     return -1;
 }
 
-int VYK_proc_id(int proc) { return valid_slot(proc) ? procs[proc].id : -1; }
+int VYK_proc_id(int proc) { return valid_slot(proc) ? st.procs[proc].id : -1; }
 
-const char *VYK_proc_name(int proc) { return valid_slot(proc) ? procs[proc].name : ""; }
+const char *VYK_proc_name(int proc) { return valid_slot(proc) ? st.procs[proc].name : ""; }
 
 int VYK_set_proc(int proc, int value)
 {
     if (!valid_slot(proc)) return -1;
-    procs[proc].id = value;
+    st.procs[proc].id = value;
     return 0;
 }
 
 int VYK_clr_proc(int proc)
 {
     if (!valid_slot(proc)) return -1;
-    procs[proc].id = -1;
-    procs[proc].name[0] = '\0';
+    st.procs[proc].id = -1;
+    st.procs[proc].name[0] = '\0';
     return 0;
 }
 
@@ -142,8 +145,8 @@ int VYK_chk_proc(int proc)
 {
     if (!valid_slot(proc)) return 0;
     // Process id 0 would probe the whole process group: it names no child.
-    if (procs[proc].id <= 0) return 0;
-    if (kill(procs[proc].id, 0) == 0) return 1;
+    if (st.procs[proc].id <= 0) return 0;
+    if (kill(st.procs[proc].id, 0) == 0) return 1;
     VYK_clr_proc(proc);
     return 0;
 }
@@ -152,14 +155,14 @@ int VYK_chk_proc(int proc)
 // Running children
 // ---------------------------------------------------------------------------------------------
 
-int VYK_set_outfile(const char *name) { return set_path(proc_outfile, name, "VYK_set_outfile"); }
+int VYK_set_outfile(const char *name) { return set_path(st.proc_outfile, name, "VYK_set_outfile"); }
 
-int VYK_set_infile(const char *name) { return set_path(proc_infile, name, "VYK_set_infile"); }
+int VYK_set_infile(const char *name) { return set_path(st.proc_infile, name, "VYK_set_infile"); }
 
 int VYK_run(const char *filename, char *const *argv, char *const *env, int flag)
 {
     const bool background = flag & 2;
-    if (background && num_proc >= VYK_MAX_PROC) return 0;
+    if (background && st.num_proc >= VYK_MAX_PROC) return 0;
     if (!filename) filename = "";
     char *fallback[2] = {const_cast<char *>(filename), nullptr};
     if (!argv || !argv[0]) argv = fallback;
@@ -176,9 +179,9 @@ int VYK_run(const char *filename, char *const *argv, char *const *env, int flag)
             if (chdir(filename) != 0) { /* stays in the current directory */ }
         }
         // A background child reads /dev/null unless given an input file.
-        const char *in = background && !proc_infile[0] ? "/dev/null" : proc_infile;
+        const char *in = background && !st.proc_infile[0] ? "/dev/null" : st.proc_infile;
         if (in[0] && !reopen(0, in, O_RDONLY)) _exit(VYK_EXIT_REDIRECT);
-        if (proc_outfile[0] && !reopen(1, proc_outfile, O_WRONLY | O_CREAT | O_TRUNC))
+        if (st.proc_outfile[0] && !reopen(1, st.proc_outfile, O_WRONLY | O_CREAT | O_TRUNC))
             _exit(VYK_EXIT_REDIRECT);
         if (background) setpgid(0, 0);
         if (env) environ = const_cast<char **>(env);

@@ -12,9 +12,13 @@
 
 namespace {
 
-timeval start = {0, 0};    // clock reading of the last VYK_init_time
-timeval current = {0, 0};  // latest reading of VYK_elapse_time
-float elapse = 0;          // seconds slept through VYK_sleep since the last VYK_init_time
+// The component's state; the member initialisers are the start values.
+struct State {
+    timeval start = {0, 0};    // clock reading of the last VYK_init_time
+    timeval current = {0, 0};  // latest reading of VYK_elapse_time
+    float elapse = 0;          // seconds slept through VYK_sleep since the last VYK_init_time
+};
+State st;
 
 }  // namespace
 
@@ -34,25 +38,25 @@ int VYK_sleep(float secs)
     ts.tv_nsec = usec * 1000;
     while (nanosleep(&ts, &ts) != 0 && errno == EINTR) {
     }
-    elapse += secs;
+    st.elapse += secs;
     return 0;
 }
 
 int VYK_init_time()
 {
-    gettimeofday(&start, nullptr);
-    elapse = 0;
+    gettimeofday(&st.start, nullptr);
+    st.elapse = 0;
     return 0;
 }
 
 float VYK_elapse_time()
 {
-    gettimeofday(&current, nullptr);
+    gettimeofday(&st.current, nullptr);
     // A reading without a microsecond part is taken for a clock that has none: the account of
     // the time slept is the better measure then.
-    if (current.tv_usec == 0) return elapse;
-    long long sec = static_cast<long long>(current.tv_sec) - start.tv_sec;
-    long long usec = static_cast<long long>(current.tv_usec) - start.tv_usec;
+    if (st.current.tv_usec == 0) return st.elapse;
+    long long sec = static_cast<long long>(st.current.tv_sec) - st.start.tv_sec;
+    long long usec = static_cast<long long>(st.current.tv_usec) - st.start.tv_usec;
     if (usec < 0) {
         usec += 1000000;
         sec--;

@@ -20,13 +20,16 @@ namespace {
 constexpr const char *TABLE_NAME = "mod_name.lup";
 constexpr int MAX_LINE = 80;
 
-FILE *table = nullptr;
-
-// The remembered answer; source -1 for a line without a source.
-bool have_last = false;
-int last_model = 0;
-int last_source = -1;
-char last_name[VAR_MODEL_LEN] = "";
+// The component's state; the member initialisers are the start values.
+struct State {
+    FILE *table = nullptr;  // the model table, kept open between calls
+    // The remembered answer; source -1 for a line without a source.
+    bool have_last = false;
+    int last_model = 0;
+    int last_source = -1;
+    char last_name[VAR_MODEL_LEN] = "";
+};
+State st;
 
 /// Reads an int as "%d" does (leading white space, optional sign, digits); false when there is
 /// none or it does not fit an int.
@@ -89,43 +92,44 @@ char *VAR_model(char *str, int rmod, size_t size)
         model = rmod % 1000;
     }
 
-    if (!table) {
+    if (!st.table) {
         char path[FILE_NAME_MAX + 1];
-        table = open_table(path);
-        if (!table) {
+        st.table = open_table(path);
+        if (!st.table) {
             MESS_print(M_WARN_C, "VAR_model: Unable to open file: %s\n", path);
             return nullptr;
         }
-        have_last = false;
+        st.have_last = false;
     }
 
-    if (have_last && last_model == model && (last_source == -1 || last_source == source)) {
-        strfcpy(str, size, last_name);
+    if (st.have_last && st.last_model == model &&
+        (st.last_source == -1 || st.last_source == source)) {
+        strfcpy(str, size, st.last_name);
         return str;
     }
 
     str[0] = '\0';
     // Read the file as it stands now: drop what the stream holds from an earlier search.
-    std::fflush(table);
-    std::rewind(table);
+    std::fflush(st.table);
+    std::rewind(st.table);
     char line[MAX_LINE + 1];
     int n;
-    while ((n = fgetnline(table, line, MAX_LINE)) > 0) {
+    while ((n = fgetnline(st.table, line, MAX_LINE)) > 0) {
         if (n == MAX_LINE) {
             // Drop the rest of a longer line, leaving its newline for the next read.
             int c;
-            while ((c = getc_unlocked(table)) != EOF && c != '\n') {}
-            if (c == '\n') ungetc(c, table);
+            while ((c = getc_unlocked(st.table)) != EOF && c != '\n') {}
+            if (c == '\n') ungetc(c, st.table);
         }
         int line_source, line_model;
         const char *name;
         if (!parse_line(line, n, line_source, line_model, name)) continue;
         if (line_model != model || (line_source != -1 && line_source != source)) continue;
-        strfcpy(last_name, name);
-        last_model = line_model;
-        last_source = line_source;
-        have_last = true;
-        strfcpy(str, size, last_name);
+        strfcpy(st.last_name, name);
+        st.last_model = line_model;
+        st.last_source = line_source;
+        st.have_last = true;
+        strfcpy(str, size, st.last_name);
         break;
     }
     return str;
