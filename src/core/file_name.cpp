@@ -330,14 +330,101 @@ void put_key(Name_buffer &out, unsigned char c, const Directive &d)
         out.put(text);
 }
 
+/// A date directive (Y y m b d j h n) of step n: writes the field of the input date, or the
+/// forced field that overrides or steps it, and stores it in the file date; the day, hour and
+/// minute directives also set the period.
+void put_date(Name_buffer &out, char letter, int n, const Date &in)
+{
+    Date &file = st.file_date;
+    const Date &set = st.set;
+    switch (letter) {
+    case 'Y': {
+        const int v = set.year != VYK_MISS ? set.year : round_down(in.year, n);
+        out.put_num(v, 4);
+        file.year = v < 0 ? VYK_MISS : v;
+        break;
+    }
+    case 'y':
+        if (set.year != VYK_MISS) {
+            out.put_num(((set.year % 100) + 100) % 100, 2);
+            file.year = set.year;
+        } else if (in.year < 0) {
+            out.put("00");
+            file.year = VYK_MISS;
+        } else {
+            const int yy = ((in.year % 100) / n) * n;
+            out.put_num(yy, 2);
+            file.year = yy + (in.year / 100) * 100;
+        }
+        break;
+    case 'm':
+    case 'b': {
+        int v = set.month != VYK_MISS ? set.month : round_down(in.month, n);
+        if (v < 0)
+            v = VYK_MISS;
+        if (letter == 'm')
+            out.put_num(v, 2);
+        else
+            out.put(v >= 1 && v <= 12 ? DATE_month_lower(v) : "xxx");
+        file.month = v;
+        break;
+    }
+    case 'd': {
+        const int v = day_value(forced_day(set.day), in.day, n);
+        out.put_num(v, 2);
+        file.day = v < 0 ? VYK_MISS : v;
+        period_rule('d', n);
+        break;
+    }
+    case 'j': {
+        const Forced fday = forced_day(set.day);
+        const int day = day_value(fday, in.day, n);
+        int jday = VYK_MISS;
+        if (in.year >= 0 && in.month >= 0 && day >= 0)
+            DATE_monday_julian(in.year, in.month, day, &jday);
+        out.put_num(jday, 3);
+        file.month = in.month < 0 ? VYK_MISS : in.month;
+        file.day = fday.kind == Forced::FIXED ? set.day : (in.day < 0 ? VYK_MISS : in.day);
+        file.jday = jday;
+        period_rule('j', n);
+        break;
+    }
+    case 'h':
+    case 'n': {
+        const bool hour = letter == 'h';
+        const Forced f = forced_clock(hour ? set.hour : set.min);
+        if (f.zero_step)
+            MESS_print(M_WARN, "FILE_set_date: Forced %s step 0 means no step\n",
+                       hour ? "hour" : "minute");
+        const int v = hour ? clock_value(f, set.hour, in.hour, n)
+                           : clock_value(f, set.min, in.min, n);
+        out.put_num(v, 2);
+        (hour ? file.hour : file.min) = v < 0 ? VYK_MISS : v;
+        period_rule(letter, n);
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+/// A directory of a path directive or of "%{resource}": the user's own directory when a series
+/// continues in it, else the resource's text, else unset.
+void put_dir(Name_buffer &out, const char *resource, const char *unset, bool have_path,
+             const std::string &path)
+{
+    if (have_path) {
+        out.put(path.c_str());
+    } else {
+        const char *v = resource_text(resource);
+        out.put(v ? v : unset);
+    }
+}
+
 /// Evaluates a template for the input date into out, storing the fields used in the file date.
 void evaluate(const std::string &t, const Date &in, bool have_path, const std::string &path,
               Name_buffer &out)
 {
-    const Forced fday = forced_day(st.set.day);
-    const Forced fhour = forced_clock(st.set.hour);
-    const Forced fmin = forced_clock(st.set.min);
-
     size_t i = 0;
     while (i < t.size()) {
         const char c = t[i];
@@ -356,115 +443,36 @@ void evaluate(const std::string &t, const Date &in, bool have_path, const std::s
         }
         i = d.next;
         const char letter = d.letter;
-        const bool is_key = letter != 'e' && letter != '%' && letter != '{' &&
-                            !path_resource(letter) && !is_date_directive(letter);
+        const char *dir = path_resource(letter);
+        const bool is_key = letter != 'e' && letter != '%' && letter != '{' && !dir &&
+                            !is_date_directive(letter);
         if (d.given && d.n == 0 && (is_key || is_date_directive(letter))) {
             MESS_print(M_WARN, "FILE_set_date: %%0%c: a step or width of 0 is taken as none\n",
                        letter);
             d.given = false;
             d.n = 1;
         }
-        const int n = d.n;
-        switch (letter) {
-        case 'Y': {
-            const int v = st.set.year != VYK_MISS ? st.set.year : round_down(in.year, n);
-            out.put_num(v, 4);
-            st.file_date.year = v < 0 ? VYK_MISS : v;
-            break;
-        }
-        case 'y':
-            if (st.set.year != VYK_MISS) {
-                out.put_num(((st.set.year % 100) + 100) % 100, 2);
-                st.file_date.year = st.set.year;
-            } else if (in.year < 0) {
-                out.put("00");
-                st.file_date.year = VYK_MISS;
-            } else {
-                const int yy = ((in.year % 100) / n) * n;
-                out.put_num(yy, 2);
-                st.file_date.year = yy + (in.year / 100) * 100;
-            }
-            break;
-        case 'm':
-        case 'b': {
-            int v = st.set.month != VYK_MISS ? st.set.month : round_down(in.month, n);
-            if (v < 0)
-                v = VYK_MISS;
-            if (letter == 'm')
-                out.put_num(v, 2);
-            else
-                out.put(v >= 1 && v <= 12 ? DATE_month_lower(v) : "xxx");
-            st.file_date.month = v;
-            break;
-        }
-        case 'd': {
-            const int v = day_value(fday, in.day, n);
-            out.put_num(v, 2);
-            st.file_date.day = v < 0 ? VYK_MISS : v;
-            period_rule('d', n);
-            break;
-        }
-        case 'j': {
-            const int day = day_value(fday, in.day, n);
-            int jday = VYK_MISS;
-            if (in.year >= 0 && in.month >= 0 && day >= 0)
-                DATE_monday_julian(in.year, in.month, day, &jday);
-            out.put_num(jday, 3);
-            st.file_date.month = in.month < 0 ? VYK_MISS : in.month;
-            st.file_date.day = fday.kind == Forced::FIXED ? st.set.day
-                                                       : (in.day < 0 ? VYK_MISS : in.day);
-            st.file_date.jday = jday;
-            period_rule('j', n);
-            break;
-        }
-        case 'h':
-        case 'n': {
-            const Forced &f = letter == 'h' ? fhour : fmin;
-            if (f.zero_step)
-                MESS_print(M_WARN, "FILE_set_date: Forced %s step 0 means no step\n",
-                           letter == 'h' ? "hour" : "minute");
-            const int v = letter == 'h' ? clock_value(f, st.set.hour, in.hour, n)
-                                        : clock_value(f, st.set.min, in.min, n);
-            out.put_num(v, 2);
-            (letter == 'h' ? st.file_date.hour : st.file_date.min) = v < 0 ? VYK_MISS : v;
-            period_rule(letter, n);
-            break;
-        }
-        case 'e':
+        if (is_date_directive(letter)) {
+            put_date(out, letter, d.n, in);
+        } else if (letter == 'e') {
             out.put(st.ext.c_str());
-            break;
-        case '%':
+        } else if (letter == '%') {
             out.put('%');
-            break;
-        case '{': {
+        } else if (letter == '{') {
             const size_t close = t.find('}', i);
             if (close == std::string::npos) {
                 // No closing brace: the '%' stands for itself, the rest is read as usual.
                 out.put('%');
                 i = d.next - 1;
-                break;
+                continue;
             }
             const std::string name = t.substr(i, close - i);
             i = close + 1;
-            if (have_path) {
-                out.put(path.c_str());
-            } else if (const char *v = resource_text(name.c_str())) {
-                out.put(v);
-            }
-            break;
-        }
-        default:
-            if (const char *res = path_resource(letter)) {
-                if (have_path) {
-                    out.put(path.c_str());
-                } else {
-                    const char *v = resource_text(res);
-                    out.put(v ? v : ".");
-                }
-            } else {
-                put_key(out, static_cast<unsigned char>(letter), d);
-            }
-            break;
+            put_dir(out, name.c_str(), "", have_path, path);
+        } else if (dir) {
+            put_dir(out, dir, ".", have_path, path);
+        } else {
+            put_key(out, static_cast<unsigned char>(letter), d);
         }
     }
 }
@@ -643,29 +651,10 @@ bool skip_rest_of_line(FILE *fp)
     return true;
 }
 
-}  // namespace
-
-// ---------------------------------------------------------------------------------------------
-// Selecting a convention
-// ---------------------------------------------------------------------------------------------
-
-int FILE_set_name(const char *type_text)
+/// Sets the keys of the groups ":c=value" in a type text; the type is the text before the
+/// first group.
+std::string take_keys(const char *type_text)
 {
-    if (!st.keys_emptied) {
-        std::memset(st.keys, 0, sizeof st.keys);
-        st.keys_emptied = true;
-    }
-    st.filename[0] = '\0';
-    if (type_text == nullptr || stricmp(type_text, "none") == 0) {
-        st.conv.clear();
-        return 0;
-    }
-    if (type_text[0] == '@') {
-        store_template(st.conv, type_text + 1, "FILE_set_name");
-        return 1;
-    }
-
-    // Key groups ":c=value" set keys and end the type.
     std::string type = type_text;
     size_t cut = std::string::npos;
     for (size_t p = type.find(':'); p != std::string::npos; p = type.find(':', p + 1)) {
@@ -680,19 +669,14 @@ int FILE_set_name(const char *type_text)
     }
     if (cut != std::string::npos)
         type.resize(cut);
+    return type;
+}
 
-    const char *conv_name = resource_text("name_conv");
-    char path[FILE_NAME_MAX + 1];
-    FILE_add_path(resource_text("file_path"), conv_name ? conv_name : "name_conv", path);
-    // The convention file is a plain file: never the standard input.
-    FILE *fp = FILE_is_stdio(path) ? nullptr : FILE_open(path, "r");
-    if (fp == nullptr) {
-        MESS_print(M_WARN, "FILE_set_name: No file name convention file: %s\n", path);
-        store_template(st.conv, type, "FILE_set_name");
-        return 0;
-    }
-    MESS_print(M_DEBUG_A, "Opening name convention file: %s\n", path);
-
+/// Reads the convention file fp (named path) up to the line of type: exactly its type, or a
+/// type that begins it (the rest after the type's last '_' becoming the extension).  True when
+/// found, the convention then being that line's; otherwise the last line read is left in it.
+bool read_convention(FILE *fp, const char *path, const std::string &type)
+{
     st.ext.clear();
     char line[FGETLINE_MAX + 1];
     int got;
@@ -722,19 +706,57 @@ int FILE_set_name(const char *type_text)
         const std::string &line_type = words[0];
         if (stricmp(line_type.c_str(), type.c_str()) == 0) {
             MESS_print(M_DEBUG_A, "File name match for: %s\n", type.c_str());
-            FILE_close(fp);
-            return 1;
+            return true;
         }
         if (strnicmp(type.c_str(), line_type.c_str(), static_cast<int>(line_type.size())) == 0) {
             const size_t us = type.rfind('_');
             FILE_set_ext(us == std::string::npos ? "" : type.c_str() + us + 1);
             MESS_print(M_DEBUG_A, "File name partial match for: %s-%s ext: %s\n", type.c_str(),
                        line_type.c_str(), st.ext.c_str());
-            FILE_close(fp);
-            return 1;
+            return true;
         }
     }
+    return false;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Selecting a convention
+// ---------------------------------------------------------------------------------------------
+
+int FILE_set_name(const char *type_text)
+{
+    if (!st.keys_emptied) {
+        std::memset(st.keys, 0, sizeof st.keys);
+        st.keys_emptied = true;
+    }
+    st.filename[0] = '\0';
+    if (type_text == nullptr || stricmp(type_text, "none") == 0) {
+        st.conv.clear();
+        return 0;
+    }
+    if (type_text[0] == '@') {
+        store_template(st.conv, type_text + 1, "FILE_set_name");
+        return 1;
+    }
+    const std::string type = take_keys(type_text);
+
+    const char *conv_name = resource_text("name_conv");
+    char path[FILE_NAME_MAX + 1];
+    FILE_add_path(resource_text("file_path"), conv_name ? conv_name : "name_conv", path);
+    // The convention file is a plain file: never the standard input.
+    FILE *fp = FILE_is_stdio(path) ? nullptr : FILE_open(path, "r");
+    if (fp == nullptr) {
+        MESS_print(M_WARN, "FILE_set_name: No file name convention file: %s\n", path);
+        store_template(st.conv, type, "FILE_set_name");
+        return 0;
+    }
+    MESS_print(M_DEBUG_A, "Opening name convention file: %s\n", path);
+    const bool found = read_convention(fp, path, type);
     FILE_close(fp);
+    if (found)
+        return 1;
     store_template(st.conv, type, "FILE_set_name");
     st.hconv.clear();
     st.min_size = 0;

@@ -83,101 +83,88 @@ void move_hours(Date &date, int hours)
     DATE_get_gmdate(&secs, &date);
 }
 
-}  // namespace
-
-int DATE_set_range(int pre, int post)
+// The current-time forms of the decode_hour text s ("cu:cu-B+A", "cu-T-B+A", "cu-B+A", "cu-T",
+// "cu:M-B+A", "cu:M"): the decoding hour h and minute m from the file date (moved back T hours
+// first) and the window.  Returns the number of fields that count.
+int read_current_form(const char *s, int &h, int &m)
 {
-    st.min_pre = pre;
-    st.min_post = post;
-    return 0;
-}
-
-int DATE_get_datim(Date *date)
-{
-    if (date) *date = st.file_date;
-    return 0;
-}
-
-int DATE_set_datim(const Date *date)
-{
-    if (date) st.file_date = *date;
-    else DATE_init(&st.file_date);
-
-    Date forced;
-    FILE_get_time(&forced);
-    int fhour = forced.hour;
-    int fmin = forced.min;
-
-    const char *s = RES_get("decode_hour");
-    if (s) {
-        int h = 0, m = 0, count = 0;
-        int n = scan_ints(s, "%d:%d-%d+%d", {&h, &m, &st.min_pre, &st.min_post});
-        if (n >= 2) {
-            count = n;
-            if (n >= 3) st.min_pre = -st.min_pre;
-        } else if ((n = scan_ints(s, "%d-%d+%d", {&h, &st.min_pre, &st.min_post})) >= 1) {
-            if (n >= 2) st.min_pre = -st.min_pre;
-            m = 0;
-            count = n + 1;
-        } else {
-            n = scan_ints(s, ":-%d+%d", {&st.min_pre, &st.min_post});
-            if (n >= 1) {
-                // A window with no decoding time.  A start without an end (":-20") is a start
-                // before the base as well: taking it as after the base would leave an empty
-                // window that rejects every report.
-                st.min_pre = -st.min_pre;
-                count = 9;
-            } else if (strncasecmp(s, "cu:cu", 5) == 0) {
-                int back = 0;
-                n = scan_ints(s + 5, "-%d+%d", {&back, &st.min_post});
-                if (n == 2) st.min_pre = -back;
-                h = st.file_date.hour;
-                m = st.file_date.min;
-                count = n > 0 ? n + 2 : 2;
-            } else if (strncasecmp(s, "cu", 2) == 0) {
-                const char *r = s + 2;
-                int t = 0, u = 0;
-                h = st.file_date.hour;
-                m = 0;
-                n = scan_ints(r, "-%d-%d+%d", {&t, &u, &st.min_post});
-                if (n == 3) {
-                    move_hours(st.file_date, -t);
-                    h = st.file_date.hour;
-                    m = st.file_date.min;
-                    st.min_pre = -u;
-                } else if (n == 1) {
-                    n = scan_ints(r, "-%d+%d", {&u, &st.min_post});
-                    if (n == 2) {
-                        st.min_pre = -u;
-                    } else if (n == 1) {
-                        move_hours(st.file_date, -u);
-                        h = st.file_date.hour;
-                        m = st.file_date.min;
-                        n = 0;
-                    }
-                } else if (n == 0) {
-                    n = scan_ints(r, ":%d-%d+%d", {&t, &u, &st.min_post});
-                    if (n == 3) {
-                        m = t;
-                        st.min_pre = -u;
-                    } else if (n == 1) {
-                        m = t;
-                    }
-                }
-                count = n > 0 ? n + 2 : 2;
-            }
-        }
-        if (count >= 1 && count <= 8) {
-            fhour = resolve(h, st.file_date.hour);
-            fmin = resolve(m, st.file_date.min);
-            MESS_print(M_MESS, "Decoding for: %2.2d:%2.2dZ\n", fhour, fmin);
-        }
-        if (count > 2) MESS_print(M_MESS, "Decoding range: %d +%d mins\n", st.min_pre, st.min_post);
-        DATE_set_range(st.min_pre, st.min_post);
+    int n;
+    if (strncasecmp(s, "cu:cu", 5) == 0) {
+        int back = 0;
+        n = scan_ints(s + 5, "-%d+%d", {&back, &st.min_post});
+        if (n == 2) st.min_pre = -back;
+        h = st.file_date.hour;
+        m = st.file_date.min;
+        return n > 0 ? n + 2 : 2;
     }
+    const char *r = s + 2;
+    int t = 0, u = 0;
+    h = st.file_date.hour;
+    m = 0;
+    n = scan_ints(r, "-%d-%d+%d", {&t, &u, &st.min_post});
+    if (n == 3) {
+        move_hours(st.file_date, -t);
+        h = st.file_date.hour;
+        m = st.file_date.min;
+        st.min_pre = -u;
+    } else if (n == 1) {
+        n = scan_ints(r, "-%d+%d", {&u, &st.min_post});
+        if (n == 2) {
+            st.min_pre = -u;
+        } else if (n == 1) {
+            move_hours(st.file_date, -u);
+            h = st.file_date.hour;
+            m = st.file_date.min;
+            n = 0;
+        }
+    } else if (n == 0) {
+        n = scan_ints(r, ":%d-%d+%d", {&t, &u, &st.min_post});
+        if (n == 3) {
+            m = t;
+            st.min_pre = -u;
+        } else if (n == 1) {
+            m = t;
+        }
+    }
+    return n > 0 ? n + 2 : 2;
+}
 
-    // The decoding hour and minute replace the file's own; a step falls on or after it and may
-    // pass the end of the day (or hour), which is carried into the date.
+// Reads the decode_hour text s: the decoding hour and minute (into fhour and fmin, step codes
+// resolved against the file date) and the window of minutes around them.
+void read_decode_hour(const char *s, int &fhour, int &fmin)
+{
+    int h = 0, m = 0, count = 0;
+    int n = scan_ints(s, "%d:%d-%d+%d", {&h, &m, &st.min_pre, &st.min_post});
+    if (n >= 2) {
+        count = n;
+        if (n >= 3) st.min_pre = -st.min_pre;
+    } else if ((n = scan_ints(s, "%d-%d+%d", {&h, &st.min_pre, &st.min_post})) >= 1) {
+        if (n >= 2) st.min_pre = -st.min_pre;
+        m = 0;
+        count = n + 1;
+    } else if ((n = scan_ints(s, ":-%d+%d", {&st.min_pre, &st.min_post})) >= 1) {
+        // A window with no decoding time.  A start without an end (":-20") is a start before
+        // the base as well: taking it as after the base would leave an empty window that
+        // rejects every report.
+        st.min_pre = -st.min_pre;
+        count = 9;
+    } else if (strncasecmp(s, "cu", 2) == 0) {
+        count = read_current_form(s, h, m);
+    }
+    if (count >= 1 && count <= 8) {
+        fhour = resolve(h, st.file_date.hour);
+        fmin = resolve(m, st.file_date.min);
+        MESS_print(M_MESS, "Decoding for: %2.2d:%2.2dZ\n", fhour, fmin);
+    }
+    if (count > 2) MESS_print(M_MESS, "Decoding range: %d +%d mins\n", st.min_pre, st.min_post);
+    DATE_set_range(st.min_pre, st.min_post);
+}
+
+// The decoding hour and minute replace the file's own; a step falls on or after it and may pass
+// the end of the day (or hour), which is carried into the date.  Then the base and the window
+// in seconds.
+void place_window(int fhour, int fmin)
+{
     int64_t carry = 0;
     if (fhour != VYK_MISS) {
         const int hour = resolve(fhour, st.file_date.hour);
@@ -208,6 +195,34 @@ int DATE_set_datim(const Date *date)
     }
     st.begin = st.base + 60 * int64_t{st.min_pre};
     st.end = st.base + 60 * int64_t{st.min_post};
+}
+
+}  // namespace
+
+int DATE_set_range(int pre, int post)
+{
+    st.min_pre = pre;
+    st.min_post = post;
+    return 0;
+}
+
+int DATE_get_datim(Date *date)
+{
+    if (date) *date = st.file_date;
+    return 0;
+}
+
+int DATE_set_datim(const Date *date)
+{
+    if (date) st.file_date = *date;
+    else DATE_init(&st.file_date);
+
+    Date forced;
+    FILE_get_time(&forced);
+    int fhour = forced.hour;
+    int fmin = forced.min;
+    if (const char *s = RES_get("decode_hour")) read_decode_hour(s, fhour, fmin);
+    place_window(fhour, fmin);
     return 0;
 }
 

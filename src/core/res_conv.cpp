@@ -150,6 +150,109 @@ bool read_int(const char *data, int &out)
     return true;
 }
 
+// The kinds that act on the program's settings at once (message mask, forced file time, flags,
+// plot switches); false for any other kind.
+bool apply_setting(const char *data, DEF_convert cvt)
+{
+    switch (cvt) {
+    case CV_mess:
+        MESS_set_str(data);
+        return true;
+    case CV_hour: {
+        Date date;
+        RES_hour_date(data, &date);
+        FILE_set_time(&date);
+        return true;
+    }
+    case CV_file_param:
+        set_from_table(FLAG_FILE_PARAM, lookup(file_params, data));
+        return true;
+    case CV_plot_type:
+        set_from_table(FLAG_PLOT_TYPE, lookup(plot_types, data));
+        return true;
+    case CV_draw:
+        apply_draw(data);
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The kinds that store a value into out (size bytes for CV_strcpy; 0 stands for
+// FILE_NAME_MAX + 1).
+void store_value(const char *data, void *out, DEF_convert cvt, size_t size)
+{
+    switch (cvt) {
+    case CV_int:
+        if (is_digit(data[0]) || data[0] == '-' || data[0] == '+') {
+            int v;
+            if (read_int(data, v)) *static_cast<int *>(out) = v;
+        }
+        break;
+    case CV_short:
+        if (is_digit(data[0])) {
+            char *end = nullptr;
+            errno = 0;
+            const long v = std::strtol(data, &end, 10);
+            if (errno != ERANGE && v <= INT16_MAX)
+                *static_cast<int16_t *>(out) = static_cast<int16_t>(v);
+        }
+        break;
+    case CV_long:
+        if (is_digit(data[0])) {
+            char *end = nullptr;
+            errno = 0;
+            const long v = std::strtol(data, &end, 10);
+            if (errno != ERANGE) *static_cast<long *>(out) = v;
+        }
+        break;
+    case CV_float:
+        *static_cast<float *>(out) = std::strtof(data, nullptr);
+        break;
+    case CV_color:
+        *static_cast<long *>(out) = std::strtol(data, nullptr, 10);
+        break;
+    case CV_string:
+        *static_cast<const char **>(out) = data;
+        break;
+    case CV_strcpy: {
+        strfcpy(static_cast<char *>(out), size ? size : FILE_NAME_MAX + 1, data);
+        break;
+    }
+    case CV_path: {
+        char *copy;
+        if (stricmp(data, "none") == 0) {
+            copy = static_cast<char *>(std::malloc(1));
+            if (copy) copy[0] = '\0';
+        } else {
+            const size_t n = std::strlen(data);
+            copy = static_cast<char *>(std::malloc(n + 2));  // room for the '/' added
+            if (copy) {
+                std::memcpy(copy, data, n + 1);
+                FILE_add_path_delim(copy);
+            }
+        }
+        *static_cast<char **>(out) = copy;
+        break;
+    }
+    case CV_region:
+    case CV_domain:
+        DOM_decode(data, static_cast<Domain *>(out));
+        break;
+    case CV_device: {
+        // The words are separated by commas; commas at the end separate no word.
+        size_t n = std::strlen(data);
+        while (n > 0 && data[n - 1] == ',') n--;
+        FLAG_set(FLAG_DEVICE, RES_set_device(data));
+        const char *comma = static_cast<const char *>(std::memchr(data, ',', n));
+        if (comma) *static_cast<const char **>(out) = comma + 1;
+        break;
+    }
+    default:
+        break;
+    }
+}
+
 }  // namespace
 
 int RES_set_device(const char *str)
@@ -239,98 +342,10 @@ int RES_conv_data(const char *data, void *out, DEF_convert cvt, size_t size)
     }
     if (!data) return 0;
 
-    switch (cvt) {
-    case CV_mess:
-        MESS_set_str(data);
-        return 1;
-    case CV_hour: {
-        Date date;
-        RES_hour_date(data, &date);
-        FILE_set_time(&date);
-        return 1;
-    }
-    case CV_file_param:
-        set_from_table(FLAG_FILE_PARAM, lookup(file_params, data));
-        return 1;
-    case CV_plot_type:
-        set_from_table(FLAG_PLOT_TYPE, lookup(plot_types, data));
-        return 1;
-    case CV_draw:
-        apply_draw(data);
-        return 1;
-    default:
-        break;
-    }
+    if (apply_setting(data, cvt)) return 1;
     if (!out) return 0;
 
-    switch (cvt) {
-    case CV_int:
-        if (is_digit(data[0]) || data[0] == '-' || data[0] == '+') {
-            int v;
-            if (read_int(data, v)) *static_cast<int *>(out) = v;
-        }
-        break;
-    case CV_short:
-        if (is_digit(data[0])) {
-            char *end = nullptr;
-            errno = 0;
-            const long v = std::strtol(data, &end, 10);
-            if (errno != ERANGE && v <= INT16_MAX) *static_cast<int16_t *>(out) = static_cast<int16_t>(v);
-        }
-        break;
-    case CV_long:
-        if (is_digit(data[0])) {
-            char *end = nullptr;
-            errno = 0;
-            const long v = std::strtol(data, &end, 10);
-            if (errno != ERANGE) *static_cast<long *>(out) = v;
-        }
-        break;
-    case CV_float:
-        *static_cast<float *>(out) = std::strtof(data, nullptr);
-        break;
-    case CV_color:
-        *static_cast<long *>(out) = std::strtol(data, nullptr, 10);
-        break;
-    case CV_string:
-        *static_cast<const char **>(out) = data;
-        break;
-    case CV_strcpy: {
-        strfcpy(static_cast<char *>(out), size ? size : FILE_NAME_MAX + 1, data);
-        break;
-    }
-    case CV_path: {
-        char *copy;
-        if (stricmp(data, "none") == 0) {
-            copy = static_cast<char *>(std::malloc(1));
-            if (copy) copy[0] = '\0';
-        } else {
-            const size_t n = std::strlen(data);
-            copy = static_cast<char *>(std::malloc(n + 2));  // room for the '/' added
-            if (copy) {
-                std::memcpy(copy, data, n + 1);
-                FILE_add_path_delim(copy);
-            }
-        }
-        *static_cast<char **>(out) = copy;
-        break;
-    }
-    case CV_region:
-    case CV_domain:
-        DOM_decode(data, static_cast<Domain *>(out));
-        break;
-    case CV_device: {
-        // The words are separated by commas; commas at the end separate no word.
-        size_t n = std::strlen(data);
-        while (n > 0 && data[n - 1] == ',') n--;
-        FLAG_set(FLAG_DEVICE, RES_set_device(data));
-        const char *comma = static_cast<const char *>(std::memchr(data, ',', n));
-        if (comma) *static_cast<const char **>(out) = comma + 1;
-        break;
-    }
-    default:
-        break;
-    }
+    store_value(data, out, cvt, size);
     return 1;
 }
 
