@@ -155,4 +155,18 @@ PrivateX::~PrivateX()
     else unsetenv("DISPLAY");
 }
 
+ByteStream::ByteStream(const std::string &content)
+{
+    fp_ = tmpfile();
+    if (fp_ != nullptr) {
+        fwrite(content.data(), 1, content.size(), fp_);
+        rewind(fp_);
+    }
+}
+
+ByteStream::~ByteStream()
+{
+    if (fp_ != nullptr) fclose(fp_);
+}
+
 }  // namespace vyktest

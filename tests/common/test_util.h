@@ -2,6 +2,7 @@
 #ifndef VYK_TEST_UTIL_H
 #define VYK_TEST_UTIL_H
 
+#include <cstdio>
 #include <string>
 
 namespace vyktest {
@@ -77,6 +78,19 @@ private:
     int pid_ = -1;
     std::string name_, saved_display_;
     bool had_display_ = false;
+};
+
+/// A stream holding the given bytes, read from the start (a temporary file).
+class ByteStream {
+public:
+    explicit ByteStream(const std::string &content);
+    ~ByteStream();
+    ByteStream(const ByteStream &) = delete;
+    ByteStream &operator=(const ByteStream &) = delete;
+    FILE *get() const { return fp_; }
+
+private:
+    FILE *fp_ = nullptr;
 };
 
 }  // namespace vyktest
