@@ -107,6 +107,16 @@ bool get1(const char *func, int var, nc_type type, void *value)
     return check_var(func, var, type, -1) && ncvarget1(st.fd, var, st.start, value) != -1;
 }
 
+/// One value of a variable of type at the current position; miss when the variable cannot
+/// give one.
+template <class T> T get_value(const char *func, int var, nc_type type, T miss)
+{
+    T v;
+    if (!usable(var) || !get1(func, var, type, &v))
+        return miss;
+    return v;
+}
+
 int put_block(const char *func, int var, nc_type type, const void *array)
 {
     if (!usable(var))
@@ -650,42 +660,27 @@ int CDF_put_str(int var, const char *str)
 
 float CDF_get_float(int var)
 {
-    float v;
-    if (!usable(var) || !get1("CDF_get_float", var, NC_FLOAT, &v))
-        return VYK_MISS;
-    return v;
+    return get_value<float>("CDF_get_float", var, NC_FLOAT, VYK_MISS);
 }
 
 double CDF_get_double(int var)
 {
-    double v;
-    if (!usable(var) || !get1("CDF_get_double", var, NC_DOUBLE, &v))
-        return VYK_MISS;
-    return v;
+    return get_value<double>("CDF_get_double", var, NC_DOUBLE, VYK_MISS);
 }
 
 long CDF_get_long(int var)
 {
-    nclong v;
-    if (!usable(var) || !get1("CDF_get_long", var, NC_INT, &v))
-        return VYK_MISS;
-    return v;
+    return get_value<nclong>("CDF_get_long", var, NC_INT, VYK_MISS);
 }
 
 char CDF_get_byte(int var)
 {
-    char v;
-    if (!usable(var) || !get1("CDF_get_byte", var, NC_BYTE, &v))
-        return -1;
-    return v;
+    return get_value<char>("CDF_get_byte", var, NC_BYTE, -1);
 }
 
 char CDF_get_char(int var)
 {
-    char v;
-    if (!usable(var) || !get1("CDF_get_char", var, NC_CHAR, &v))
-        return ' ';
-    return v;
+    return get_value<char>("CDF_get_char", var, NC_CHAR, ' ');
 }
 
 int CDF_get_float_array(int var, float *array)

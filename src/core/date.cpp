@@ -74,6 +74,15 @@ int date_from_tm(const struct tm *tm, Date *date)
     return 0;
 }
 
+// The clock broken down in UTC; NULL (buf emptied) when the system cannot give it.
+const struct tm *now_utc(char *buf)
+{
+    const time_t now = time(nullptr);
+    const struct tm *tm = gmtime(&now);
+    if (!tm) buf[0] = '\0';
+    return tm;
+}
+
 }  // namespace
 
 const char *DATE_month(int month)
@@ -141,12 +150,8 @@ int DATE_get_tz_pm() { return st.tz_pm; }
 
 int DATE_get_current_str(char *buf)
 {
-    time_t now = time(nullptr);
-    const struct tm *tm = gmtime(&now);
-    if (!tm) {
-        buf[0] = '\0';
-        return 0;
-    }
+    const struct tm *tm = now_utc(buf);
+    if (!tm) return 0;
     snprintf(buf, DATE_STR_LEN, "%2.2d %s %2.2d  %2.2d:%2.2d:%2.2dZ", tm->tm_year % 100,
              DATE_month(tm->tm_mon + 1), tm->tm_mday, tm->tm_hour, tm->tm_min, tm->tm_sec);
     return 0;
@@ -162,12 +167,8 @@ int DATE_print_current(M_type level)
 
 int DATE_get_simple_current_str(char *buf)
 {
-    time_t now = time(nullptr);
-    const struct tm *tm = gmtime(&now);
-    if (!tm) {
-        buf[0] = '\0';
-        return 0;
-    }
+    const struct tm *tm = now_utc(buf);
+    if (!tm) return 0;
     snprintf(buf, DATE_STR_LEN, "%2.2d-%2.2d:%2.2dZ", tm->tm_mday, tm->tm_hour, tm->tm_min);
     return 0;
 }

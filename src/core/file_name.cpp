@@ -140,19 +140,15 @@ Forced forced_day(int f)
 /// from o.  A code whose k is 0 is no step.
 Forced forced_clock(int f)
 {
-    Forced r;
-    if (f == VYK_MISS)
+    Forced r = forced_day(f);
+    if (r.kind != Forced::STEP)
         return r;
-    if (f >= 0) {
-        r.kind = Forced::FIXED;
-        return r;
-    }
     const int64_t code = -int64_t{f};
     if (code % 100 == 0) {
+        r = Forced{};
         r.zero_step = true;
         return r;
     }
-    r.kind = Forced::STEP;
     r.step = static_cast<int>(code % 100);
     r.offset = static_cast<int>(code / 100);
     return r;

@@ -123,6 +123,23 @@ int read_sign(const char *&p)
     return -1;
 }
 
+// "H[:M]" at p (as far as given): moves p past what was read.
+void read_clock(const char *&p, int &h, int &m)
+{
+    const char *q = p;
+    int v = 0;
+    if (!read_int(q, v)) return;
+    h = v;
+    p = q;
+    if (*q == ':') {
+        const char *r = q + 1;
+        if (read_int(r, v)) {
+            m = v;
+            p = r;
+        }
+    }
+}
+
 // An offset "D d H : M" (as far as given) when the rest of the text holds a 'd', else "H : M";
 // moves p past what was read and returns the offset in seconds.
 int64_t read_offset(const char *&p, const char *label, int64_t base)
@@ -132,32 +149,9 @@ int64_t read_offset(const char *&p, const char *label, int64_t base)
     int v = 0;
     if (std::strchr(p, 'd') && read_int(q, v) && *q == 'd') {
         d = v;
-        p = ++q;
-        if (read_int(q, v)) {
-            h = v;
-            p = q;
-            if (*q == ':') {
-                const char *r = q + 1;
-                if (read_int(r, v)) {
-                    m = v;
-                    p = r;
-                }
-            }
-        }
-    } else {
-        q = p;
-        if (read_int(q, v)) {
-            h = v;
-            p = q;
-            if (*q == ':') {
-                const char *r = q + 1;
-                if (read_int(r, v)) {
-                    m = v;
-                    p = r;
-                }
-            }
-        }
+        p = q + 1;
     }
+    read_clock(p, h, m);
     MESS_print(M_DEBUG_C, "%s:%lld %d %d %d\n", label, static_cast<long long>(base), d, h, m);
     return 86400 * int64_t{d} + 3600 * int64_t{h} + 60 * int64_t{m};
 }
@@ -210,8 +204,9 @@ bool current_file(const char *desc, char *out, bool quiet)
     return false;
 }
 
-// One prompt answer into the current file name.
-void answer_file(const char *answer)
+// One prompt answer into the current file name and out: true when the file exists (else a
+// warning).
+bool answer_file(const char *answer, char *out)
 {
     char *cur = FILE_get_filename(nullptr);
     if (answer[0] == '#' || strncasecmp(answer, "la", 2) == 0) {
@@ -223,6 +218,25 @@ void answer_file(const char *answer)
     } else {
         FILE_set_file(answer, cur);
     }
+    strfcpy(out, FILE_NAME_MAX + 1, cur);
+    if (FILE_exist(cur)) return true;
+    MESS_print(M_WARN, "File not found: %s\n", cur);
+    return false;
+}
+
+// The first `filename` item into the current file name and out ("list" lists the candidate
+// files and ends the program); user_given marks the name so.  True when the file exists.
+bool item_file(const std::string &item, char *out, bool user_given)
+{
+    if (strcasecmp(item.c_str(), "list") == 0) {
+        FILE_list_file();
+        VYK_exit(VYK_EXIT_OK);
+    }
+    if (user_given) FILE_set_filename_type(1);
+    char *cur = FILE_get_filename(nullptr);
+    FILE_set_file(item.c_str(), cur);
+    strfcpy(out, FILE_NAME_MAX + 1, cur);
+    return FILE_exist(cur);
 }
 
 void list_candidates()
@@ -384,18 +398,8 @@ int FILE_get_date(Date *date)
 
 int FILE_get_file(const char *prompt, char *out)
 {
-    char *cur = FILE_get_filename(nullptr);
     const std::vector<std::string> items = filename_items();
-    if (!items.empty()) {
-        if (strcasecmp(items[0].c_str(), "list") == 0) {
-            FILE_list_file();
-            VYK_exit(VYK_EXIT_OK);
-        }
-        FILE_set_filename_type(1);
-        FILE_set_file(items[0].c_str(), cur);
-        strfcpy(out, FILE_NAME_MAX + 1, cur);
-        return FILE_exist(cur);
-    }
+    if (!items.empty()) return item_file(items[0], out, true);
     if (const char *desc = RES_get("current")) {
         if (!current_file(desc, out, false)) VYK_exit(VYK_EXIT_NO_FILE);
         return 1;
@@ -415,27 +419,15 @@ int FILE_get_file(const char *prompt, char *out)
             FILE_list_file();
             continue;
         }
-        answer_file(answer);
-        strfcpy(out, FILE_NAME_MAX + 1, cur);
-        if (FILE_exist(cur)) return 1;
-        MESS_print(M_WARN, "File not found: %s\n", cur);
+        if (answer_file(answer, out)) return 1;
     }
     VYK_exit(VYK_EXIT_NO_FILE);
 }
 
 int FILE_get_file_only(const char *prompt, char *out)
 {
-    char *cur = FILE_get_filename(nullptr);
     const std::vector<std::string> items = filename_items();
-    if (!items.empty()) {
-        if (strcasecmp(items[0].c_str(), "list") == 0) {
-            FILE_list_file();
-            VYK_exit(VYK_EXIT_OK);
-        }
-        FILE_set_file(items[0].c_str(), cur);
-        strfcpy(out, FILE_NAME_MAX + 1, cur);
-        return FILE_exist(cur);
-    }
+    if (!items.empty()) return item_file(items[0], out, false);
     if (const char *desc = RES_get("current")) return current_file(desc, out, true) ? 1 : 0;
     if (FLAG_batch()) return current_file("la", out, true) ? 1 : 0;
 
@@ -448,11 +440,7 @@ int FILE_get_file_only(const char *prompt, char *out)
         FILE_list_file();
         return 0;
     }
-    answer_file(answer);
-    strfcpy(out, FILE_NAME_MAX + 1, cur);
-    if (FILE_exist(cur)) return 1;
-    MESS_print(M_WARN, "File not found: %s\n", cur);
-    return 0;
+    return answer_file(answer, out) ? 1 : 0;
 }
 
 int FILE_set_def_hours(int hours)

@@ -160,32 +160,26 @@ void read_decode_hour(const char *s, int &fhour, int &fmin)
     DATE_set_range(st.min_pre, st.min_post);
 }
 
+// A decoding hour or minute (a step resolved against the file's own) into field; a value of
+// limit or more (24 hours, 60 minutes) leaves 0 there and returns its seconds to carry.
+int64_t place(int forced, int &field, int limit, int64_t unit)
+{
+    if (forced == VYK_MISS) return 0;
+    const int v = resolve(forced, field);
+    if (v < 0) return 0;
+    field = v;
+    if (v < limit) return 0;
+    field = 0;
+    return unit * v;
+}
+
 // The decoding hour and minute replace the file's own; a step falls on or after it and may pass
 // the end of the day (or hour), which is carried into the date.  Then the base and the window
 // in seconds.
 void place_window(int fhour, int fmin)
 {
-    int64_t carry = 0;
-    if (fhour != VYK_MISS) {
-        const int hour = resolve(fhour, st.file_date.hour);
-        if (hour >= 0) {
-            st.file_date.hour = hour;
-            if (hour >= 24) {
-                carry += 3600 * int64_t{hour};
-                st.file_date.hour = 0;
-            }
-        }
-    }
-    if (fmin != VYK_MISS) {
-        const int min = resolve(fmin, st.file_date.min);
-        if (min >= 0) {
-            st.file_date.min = min;
-            if (min >= 60) {
-                carry += 60 * int64_t{min};
-                st.file_date.min = 0;
-            }
-        }
-    }
+    const int64_t carry = place(fhour, st.file_date.hour, 24, 3600) +
+                          place(fmin, st.file_date.min, 60, 60);
     if (st.file_date.min == VYK_MISS) st.file_date.min = 0;
 
     st.base = DATE_num_sec(&st.file_date);

@@ -315,26 +315,14 @@ char *RES_get_progname(char *prog, size_t size)
 int RES_fill_obj(RES_defobj *obj, const char *def, const char *env, const char *cmd,
                  DEF_convert cvt, void *out, int *num)
 {
-    obj->def = def;
-    obj->env = env;
-    obj->cmd = cmd;
-    obj->slot = 0;
-    obj->cvt = cvt;
-    obj->out = out;
-    obj->num = num;
+    *obj = RES_defobj{def, env, cmd, 0, cvt, out, num};
     return 1;
 }
 
 int RES_fill_obj(RES_defobj *obj, const char *def, const char *env, int slot, DEF_convert cvt,
                  void *out, int *num)
 {
-    obj->def = def;
-    obj->env = env;
-    obj->cmd = nullptr;
-    obj->slot = slot;
-    obj->cvt = cvt;
-    obj->out = out;
-    obj->num = num;
+    *obj = RES_defobj{def, env, nullptr, slot, cvt, out, num};
     return 1;
 }
 

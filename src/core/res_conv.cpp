@@ -178,6 +178,15 @@ bool apply_setting(const char *data, DEF_convert cvt)
     }
 }
 
+// A number that begins with a digit and fits a long.
+bool read_long(const char *data, long &v)
+{
+    if (!is_digit(data[0])) return false;
+    errno = 0;
+    v = std::strtol(data, nullptr, 10);
+    return errno != ERANGE;
+}
+
 // The kinds that store a value into out (size bytes for CV_strcpy; 0 stands for
 // FILE_NAME_MAX + 1).
 void store_value(const char *data, void *out, DEF_convert cvt, size_t size)
@@ -189,23 +198,17 @@ void store_value(const char *data, void *out, DEF_convert cvt, size_t size)
             if (read_int(data, v)) *static_cast<int *>(out) = v;
         }
         break;
-    case CV_short:
-        if (is_digit(data[0])) {
-            char *end = nullptr;
-            errno = 0;
-            const long v = std::strtol(data, &end, 10);
-            if (errno != ERANGE && v <= INT16_MAX)
-                *static_cast<int16_t *>(out) = static_cast<int16_t>(v);
-        }
+    case CV_short: {
+        long v;
+        if (read_long(data, v) && v <= INT16_MAX)
+            *static_cast<int16_t *>(out) = static_cast<int16_t>(v);
         break;
-    case CV_long:
-        if (is_digit(data[0])) {
-            char *end = nullptr;
-            errno = 0;
-            const long v = std::strtol(data, &end, 10);
-            if (errno != ERANGE) *static_cast<long *>(out) = v;
-        }
+    }
+    case CV_long: {
+        long v;
+        if (read_long(data, v)) *static_cast<long *>(out) = v;
         break;
+    }
     case CV_float:
         *static_cast<float *>(out) = std::strtof(data, nullptr);
         break;

@@ -137,6 +137,17 @@ size_t scan_number(const char *p, double &value)
     return static_cast<size_t>(q - p);
 }
 
+/// Traces a factor read without an exponent, after "ISC", "OSC" or "SC-ISC" and mark.
+void trace_factor(Role role, const char *mark, float factor, const char *name)
+{
+    if (role == Role::input)
+        MESS_print(M_DEBUG_C, "ISC%s: %f %s\n", mark, factor, name);
+    else if (role == Role::output)
+        MESS_print(M_DEBUG_C, "OSC%s: %f %s\n", mark, factor, name);
+    else
+        MESS_print(M_DEBUG_C, "SC-ISC%s: %e %s\n", mark, factor, name);
+}
+
 /// Splits a unit text into its factor and bare name.  With fold_underscore every '_' is a blank
 /// while the factor is read; for the converter (key) the name is then lowered and its blanks
 /// written '_'.  Leading and trailing blanks of the name are dropped.
@@ -178,22 +189,12 @@ void split_unit(const char *text, Role role, bool key_name, Split &out)
                 MESS_print(M_DEBUG_C, "SC-ISC^: %e^%f %f %s\n", ff, fe, out.factor, name);
         } else {
             out.factor = ff;
-            if (role == Role::input)
-                MESS_print(M_DEBUG_C, "ISC: %f %s\n", out.factor, name);
-            else if (role == Role::output)
-                MESS_print(M_DEBUG_C, "OSC: %f %s\n", out.factor, name);
-            else
-                MESS_print(M_DEBUG_C, "SC-ISC: %e %s\n", out.factor, name);
+            trace_factor(role, "", out.factor, name);
         }
     } else if (*p == '-') {
         out.factor = -1.0f;
         name = p + 1;
-        if (role == Role::input)
-            MESS_print(M_DEBUG_C, "ISC-: %f %s\n", out.factor, name);
-        else if (role == Role::output)
-            MESS_print(M_DEBUG_C, "OSC-: %f %s\n", out.factor, name);
-        else
-            MESS_print(M_DEBUG_C, "SC-ISC-: %e %s\n", out.factor, name);
+        trace_factor(role, "-", out.factor, name);
     } else {
         out.factor = 1.0f;
         name = p;

@@ -89,6 +89,17 @@ int wait_child(pid_t pid)
     }
 }
 
+// Forks after flushing every stream (the child repeats no buffered output); the child takes
+// the default interrupt handling.  -1 after a message when the system cannot fork.
+pid_t start_child(const char *func)
+{
+    fflush(nullptr);
+    const pid_t pid = fork();
+    if (pid < 0) MESS_print(M_WARN, "%s: cannot fork: %s\n", func, strerror(errno));
+    if (pid == 0) signal(SIGINT, SIG_DFL);
+    return pid;
+}
+
 }  // namespace
 
 const char *VYK_version() { return version_text; }
@@ -167,14 +178,9 @@ int VYK_run(const char *filename, char *const *argv, char *const *env, int flag)
     char *fallback[2] = {const_cast<char *>(filename), nullptr};
     if (!argv || !argv[0]) argv = fallback;
 
-    fflush(nullptr);
-    pid_t pid = fork();
-    if (pid < 0) {
-        MESS_print(M_WARN, "VYK_run: cannot fork: %s\n", strerror(errno));
-        return -1;
-    }
+    const pid_t pid = start_child("VYK_run");
+    if (pid < 0) return -1;
     if (pid == 0) {
-        signal(SIGINT, SIG_DFL);
         if (flag & 1) {
             if (chdir(filename) != 0) { /* stays in the current directory */ }
         }
@@ -196,14 +202,9 @@ int VYK_run(const char *filename, char *const *argv, char *const *env, int flag)
 
 int VYK_run_func(int (*func)(int), int arg)
 {
-    fflush(nullptr);
-    pid_t pid = fork();
-    if (pid < 0) {
-        MESS_print(M_WARN, "VYK_run_func: cannot fork: %s\n", strerror(errno));
-        return -1;
-    }
+    const pid_t pid = start_child("VYK_run_func");
+    if (pid < 0) return -1;
     if (pid == 0) {
-        signal(SIGINT, SIG_DFL);
         int result = func ? func(arg) : 0;
         // The child's own output is written; the parent's exit handlers stay the parent's.
         fflush(nullptr);

@@ -37,11 +37,17 @@ void ask(const char *prompt, char *line)
     wstrim_string(line);
 }
 
+// The text after leading white space.
+const char *skip_space(const char *p)
+{
+    while (*p && isspace(static_cast<unsigned char>(*p))) p++;
+    return p;
+}
+
 // The first word of line, at most max characters, as a "%<max>s" scan takes it.
 Scan scan_word(const char *line, int max, std::string &word)
 {
-    const char *p = line;
-    while (*p && isspace(static_cast<unsigned char>(*p))) p++;
+    const char *p = skip_space(line);
     if (!*p) return Scan::empty;
     const char *q = p;
     while (*q && !isspace(static_cast<unsigned char>(*q)) && q - p < max) q++;
@@ -51,8 +57,7 @@ Scan scan_word(const char *line, int max, std::string &word)
 
 Scan scan_float(const char *line, float &value)
 {
-    const char *p = line;
-    while (*p && isspace(static_cast<unsigned char>(*p))) p++;
+    const char *p = skip_space(line);
     if (!*p) return Scan::empty;
     char *end = nullptr;
     float v = strtof(p, &end);
@@ -63,8 +68,7 @@ Scan scan_float(const char *line, float &value)
 
 Scan scan_int(const char *line, int &value)
 {
-    const char *p = line;
-    while (*p && isspace(static_cast<unsigned char>(*p))) p++;
+    const char *p = skip_space(line);
     if (!*p) return Scan::empty;
     char *end = nullptr;
     long v = strtol(p, &end, 10);
@@ -91,6 +95,20 @@ char *prompt_word(const char *prompt, char *str, int max)
     }
 }
 
+// Asks until an answer holds a number (a "set" line is taken as a command and asked again).
+template <class T, Scan (*scan)(const char *, T &)> T prompt_number(const char *prompt)
+{
+    char line[LINE_MAX_CHARS + 1];
+    for (;;) {
+        T value = 0;
+        ask(prompt, line);
+        Scan s = scan(line, value);
+        if (VYK_set_command(line)) continue;
+        if (s == Scan::no_match) continue;
+        return value;
+    }
+}
+
 }  // namespace
 
 char *VYK_prompts(const char *prompt, char *str, int length)
@@ -114,31 +132,9 @@ char *VYK_promptl(const char *prompt, char *str)
     return prompt_word(prompt, str, MENU_WORD);
 }
 
-float VYK_promptf(const char *prompt)
-{
-    char line[LINE_MAX_CHARS + 1];
-    for (;;) {
-        float value = 0;
-        ask(prompt, line);
-        Scan s = scan_float(line, value);
-        if (VYK_set_command(line)) continue;
-        if (s == Scan::no_match) continue;
-        return value;
-    }
-}
+float VYK_promptf(const char *prompt) { return prompt_number<float, scan_float>(prompt); }
 
-int VYK_promptd(const char *prompt)
-{
-    char line[LINE_MAX_CHARS + 1];
-    for (;;) {
-        int value = 0;
-        ask(prompt, line);
-        Scan s = scan_int(line, value);
-        if (VYK_set_command(line)) continue;
-        if (s == Scan::no_match) continue;
-        return value;
-    }
-}
+int VYK_promptd(const char *prompt) { return prompt_number<int, scan_int>(prompt); }
 
 int VYK_set_command(const char *string)
 {
