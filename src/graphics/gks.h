@@ -2,17 +2,15 @@
 //
 // The kernel drives one workstation at a time (its id is always 1): the program's own X11
 // window, a window of the loop window program, PostScript or EPS, HP-GL/2 or the metafile.
-// Every drawing call asks the type predicates (gtype_is_*) which back end is current.
+// Every drawing call reaches the current back end through the kernel's device table.
 // World coordinates go through one of six normalization transformations (0 to 5) and the
 // workstation transformation to the device.  Results: 0 for success and -1 for failure unless a
 // call says otherwise.
 //
-// This header includes Xlib, whose macros (None, Bool, Status, True, False, Always ...) collide
-// with names in some C++ libraries: include such headers (GoogleTest among them) first.
+// This is the plotting API only: the calls that hand out X11 resources (display, windows,
+// graphics contexts, colormaps, events, frame pixmaps) are in gks_x11.h.
 #ifndef GKS_H
 #define GKS_H
-
-#include <X11/Xlib.h>
 
 #include <cstddef>
 #include <cstdio>
@@ -133,21 +131,8 @@ int gtype_is_META();
 // X11 windows (gks_x11.cpp)
 // ---------------------------------------------------------------------------------------------
 
-Display *gget_display();
-int gget_screen();
-Visual *gget_visual();
 /// The X11 depth; 10 on the file back ends.
 int gget_win_depth();
-Window gget_root_window();
-Pixmap gget_base_window();
-Drawable gget_draw_window();
-GC gget_root_gc();
-int gset_base_window(Pixmap win);
-/// 0 selects the base pixmap.
-int gset_draw_window(Drawable win);
-unsigned long gget_red_mask();
-unsigned long gget_grn_mask();
-unsigned long gget_blu_mask();
 int gget_win_size(int *width, int *height);
 int gget_root_size(int *width, int *height);
 int gget_win_offset(int *x, int *y);
@@ -207,7 +192,6 @@ Gint ginq_cur_norm_tran_num(Gint *err_ind, Gint *n);
 Gint ginq_disp_space_size(Gws_type ws_type, Gint *err_ind, Gdsp_size *size);
 /// 1 when the bounding box of the n points meets the current window.
 int gpts_in_win(Gint n, const Gpt *points);
-int gget_xviewport(XRectangle *rect);
 int gget_gviewport(Grectangle *rect);
 int gset_tran_mult(float x, float y);
 int greset_clip();
@@ -226,7 +210,6 @@ int gis_valid_colr(int ind);
 int gget_color_ind(int ind);
 int gget_color_rgb(int ind, float *r, float *g, float *b);
 int gget_color_rgb256(int ind, int *r, int *g, int *b);
-unsigned long gget_color_rgb_Xval(int red, int grn, int blu);
 int gget_back_color();
 int gget_max_colr();
 int gquery_xcolor(int ind);
@@ -237,11 +220,6 @@ int gset_local_colormap(int val);
 int gset_rw_colors(int val);
 int gset_inverse(int val);
 int gget_inverse();
-int gset_def_cmap(Colormap cmap);
-Colormap gget_def_cmap();
-int gset_user_cmap(Colormap cmap);
-Colormap gget_user_cmap();
-Colormap gget_colormap();
 
 // ---------------------------------------------------------------------------------------------
 // Polylines (gks_line.cpp)
@@ -254,11 +232,6 @@ Gint gset_linetype(Gint type);
 int gset_line_print_bold(int factor);
 int gget_line_print_bold();
 int gget_line_colr();
-GC gget_line_gc();
-int gset_line_gc_func(int function);
-int gget_line_gc_func();
-int gxline(Drawable win, const XPoint *p1, const XPoint *p2);
-int gxrect(Drawable win, const XPoint *p1, const XPoint *p2);
 int ginit_line(int kind);
 int greset_line();
 
@@ -279,7 +252,6 @@ Gint gset_marker_size(Gfloat size);
 Gint gset_marker_type(Gint type);
 Gint gset_marker_width(Gfloat width);
 int gget_marker_colr();
-GC gget_marker_gc();
 /// Strokes one marker of the current type centred on a device point, device size S; 0.
 int draw_marker(float cx, float cy, float S);
 /// One connected stroke through n device points on the current workstation; 0.
@@ -304,15 +276,12 @@ Gint gset_fill_style_ind(Gint pattern);
 int gset_fill_print_solid(int val);
 int gget_fill_print_solid();
 int gget_fill_colr();
-GC gget_fill_gc();
 /// Non-zero when the pattern's bit for pixel (x mod 8, y mod 8) is set; 0 for no such pattern.
 int gfill_test(int pattern, int x, int y);
 /// 0 creates the X11 context and the pattern bitmaps, 0 and 1 reset the context.
 int ginit_fill(int kind);
 /// GSOLID, pattern 1, colour 1; the context is not touched.
 int greset_fill();
-/// Frees the pattern bitmaps.
-int gdel_fill_pat();
 
 // Text and stroke fonts (gks_text.cpp)
 // Text is stroked with the loaded stroke font on every device (or drawn with an X server font
@@ -372,7 +341,6 @@ int ginit_text(int type);
 /// Every text attribute back to its start value (drop shadow and context kept).
 int greset_text();
 int gget_text_colr();
-GC gget_text_gc();
 /// Reads stroke-font data (the file format of read_font) from an open stream into the loaded
 /// font; 0, or -1 when they are not a valid font (every stroke glyph is then removed).
 int gread_font_data(FILE *fp);
@@ -403,8 +371,6 @@ Gint ghold(Gint ws_id);
 int gcheck_event();
 /// Waits for one event, then handles it and every event queued; the number of user events.
 int gwait_event();
-/// Handles one event of the own window; 0.
-int gprocess_x11_event(XEvent *event);
 /// Diagnostic: prints every event that arrives, without end.
 int gprint_event();
 /// Resets the rubber band; type 0 (a new window) also leaves the hold state.  1.
@@ -474,9 +440,6 @@ int ginc_frame(int step);
 /// Holds the current frame for its delay, counted from the last VYK_init_time, handling
 /// events meanwhile; 0, -1 without a current frame.
 int gloop_sleep();
-/// A frame's pixmap (-3 the base pixmap); 0 when there is none.
-Pixmap gget_frame_id(int ind);
-int gset_frame_id(int ind, Pixmap id);
 /// Keeps at most 50 bytes of the caller's data with a frame; 0 or -1.
 int gset_image_data(int ind, const void *data, int size);
 /// Copies the frame's data out (the caller's block holds 50 bytes); 0 or -1.

@@ -7,6 +7,7 @@
 // refuses an index without one.  On the file workstations no cells exist: a defined entry is
 // marked -2 there, so that the setters accept it.
 #include "gks.h"
+#include "gks_x11.h"
 #include "gks_internal.h"
 #include "vyk.h"
 #include "vykgks.h"

@@ -4,6 +4,7 @@
 // the screen.  Events are read only on the own window and only while the event-processing switch
 // is on; nothing here waits for an event except the hold loop.
 #include "gks.h"
+#include "gks_x11.h"
 #include "gks_internal.h"
 #include "vyk.h"
 #include "vykimg.h"

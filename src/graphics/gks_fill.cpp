@@ -2,6 +2,7 @@
 // one of 20 built-in 8 x 8 patterns; the fill attributes, the X11 fill context and its pattern
 // bitmaps, and the print-solid switch that the print drivers consult.
 #include "gks.h"
+#include "gks_x11.h"
 #include "gks_internal.h"
 
 #include <climits>

@@ -6,6 +6,7 @@
 // (6, 6, 3, 6), 5 dotted (2, 2); lengths in pixels on X11.  Widths are in device units; on X11
 // the context takes the integer part, so widths below 1 give the server's thin line.
 #include "gks.h"
+#include "gks_x11.h"
 #include "gks_internal.h"
 #include "vyk.h"
 

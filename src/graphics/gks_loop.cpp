@@ -2,6 +2,7 @@
 // size, shown one after another with a delay per frame, and the magnification of the shown
 // picture by an integer factor through pixel replication.
 #include "gks.h"
+#include "gks_x11.h"
 #include "gks_internal.h"
 #include "vyk.h"
 

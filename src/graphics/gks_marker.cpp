@@ -2,6 +2,7 @@
 // points, stroked in device coordinates so that its size does not follow the transformation.
 // Markers carry the drop shadow that the text layer holds.
 #include "gks.h"
+#include "gks_x11.h"
 #include "gks_internal.h"
 
 #include <climits>

@@ -4,6 +4,7 @@
 // segments can be removed.  The count of objects requested paces the event handling of long
 // drawings: every 500th request handles the queued events, whether it is recorded or not.
 #include "gks.h"
+#include "gks_x11.h"
 #include "gks_internal.h"
 #include "vyk.h"
 

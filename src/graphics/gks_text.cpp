@@ -3,6 +3,7 @@
 // the same strokes: connected lines with the text context on the X11 types, paths on
 // PostScript, pen moves on HP-GL/2; the text metafile keeps one record per text instead.
 #include "gks.h"
+#include "gks_x11.h"
 #include "vyk.h"
 #include "vykgks.h"
 #include "vykresrc.h"

@@ -2,6 +2,7 @@
 // viewports, the workstation transformation takes the workstation window to the device with
 // equal scales on both axes, and the current viewport is the clip region on every device.
 #include "gks.h"
+#include "gks_x11.h"
 #include "gks_internal.h"
 #include "vyk.h"
 

@@ -2,6 +2,7 @@
 // choosing and initialising its back end, the back-end predicates every drawing call asks, the
 // kernel's error report and the X11 error handlers.
 #include "gks.h"
+#include "gks_x11.h"
 #include "gks_internal.h"
 #include "vyk.h"
 #include "vykresrc.h"

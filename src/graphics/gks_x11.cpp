@@ -2,6 +2,7 @@
 // of the loop window program that the kernel draws into; sizes, offsets, titles, cursors,
 // clearing and copying the pixmap to the screen.
 #include "gks.h"
+#include "gks_x11.h"
 #include "gks_internal.h"
 #include "vyk.h"
 #include "vykresrc.h"

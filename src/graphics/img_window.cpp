@@ -4,6 +4,7 @@
 // palette on colour-mapped displays, packed colour values on TrueColor displays of 15, 16 and
 // 24 bits), captures the window picture into a record and saves it as GIF, PNG or XWD.
 #include "gks.h"
+#include "gks_x11.h"
 #include "gks_internal.h"
 #include "vyk.h"
 #include "vykgks.h"

@@ -144,12 +144,6 @@ int gquery_image_file(const char *file, IMG_report *image);
 /// Colour-mapped displays (1, 4, 8 bits): replaces the image's palette indices in place by
 /// workstation pixels; colours within 0.01 of the transparent pixel's (-1 none) become it.  0.
 int gsetup_image_colors(IMG_report *image, int transparent);
-/// Fills an X image for drawing the record on the window's depth.  Its pixel area is the
-/// record's own when the depths agree, else a converted area of its own (zeros for a depth
-/// combination that is not converted), to be released by the caller.  1, or 0 when the record's
-/// size is invalid or the area cannot be allocated.
-struct _XImage;  // Xlib's XImage
-int gset_ximage_params(IMG_report *image, struct _XImage *ximage);
 /// Draws the image opaque (window, or PostScript output); 0.
 int gload_image(IMG_report *image, int x, int y);
 /// 1 when drawn, 0 when there is no window or the file cannot be read.

@@ -4,6 +4,7 @@
 #include "test_util.h"
 
 #include "gks.h"
+#include "gks_x11.h"
 
 #include <cctype>
 #include <cstdlib>

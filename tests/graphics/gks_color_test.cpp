@@ -7,6 +7,7 @@
 #include "test_util.h"
 
 #include "gks.h"
+#include "gks_x11.h"
 #include "gks_internal.h"
 #include "vyk.h"
 #include "vykgks.h"

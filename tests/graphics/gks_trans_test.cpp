@@ -6,6 +6,7 @@
 #include "test_util.h"
 
 #include "gks.h"
+#include "gks_x11.h"
 #include "gks_internal.h"
 
 #include <cmath>

@@ -51,6 +51,7 @@
 // -de m,sheet.meta (metafile; m,sheet.cgm,cgm the binary form), -de h,sheet.hp,nopcl (HP-GL/2
 // without the PCL wrapper).
 #include "gks.h"
+#include "gks_x11.h"
 #include "vyk.h"
 #include "vykgks.h"
 #include "vykimg.h"

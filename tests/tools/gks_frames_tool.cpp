@@ -4,6 +4,7 @@
 //   hold STATUS      when the hold has ended
 // It ends by itself after 60 seconds.
 #include "gks.h"
+#include "gks_x11.h"
 
 #include <cstdio>
 #include <unistd.h>

@@ -12,6 +12,7 @@
 //   -print          print the events without end instead of holding
 // It ends by itself after 60 seconds.
 #include "gks.h"
+#include "gks_x11.h"
 #include "vyk.h"
 
 #include <cstdio>

@@ -3,6 +3,7 @@
 //   gks_xerror_tool lost       the server drops the kernel's connection
 // Prints "survived" and ends with status 0 when the kernel lets the program go on.
 #include "gks.h"
+#include "gks_x11.h"
 
 #include <cstdio>
 #include <cstdlib>
