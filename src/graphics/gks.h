@@ -85,6 +85,17 @@ struct Gcolr_rep {
 enum Gfill_int_style { GHOLLOW = 0, GSOLID = 1, GPAT = 2, GHATCH = 3 };
 enum Gclear_flag { GCOND = 0, GALWAYS = 1 };
 
+/// Kinds of kernel initialisation: ginit_plot, ginit_tran and the modules' ginit_* calls.
+enum Ginit_kind : int {
+    GINIT_NONE = -1,     // ginit_plot does nothing
+    GINIT_WINDOW = 0,    // a new X11 workstation
+    GINIT_REDRAW = 1,    // an X11 redraw or resize
+    GINIT_PS = 2,        // PostScript (an open, or a print of the display list)
+    GINIT_HPGL = 3,      // HP-GL/2
+    GINIT_META = 4,      // metafile
+    GINIT_RESIZE = 10,   // ginit_tran only: the device size changed, the transformations stay
+};
+
 // ---------------------------------------------------------------------------------------------
 // Kernel and workstation control (gks_ws.cpp)
 // ---------------------------------------------------------------------------------------------
@@ -98,8 +109,8 @@ Gint gactivate_ws(Gint ws_id);
 Gint gdeactivate_ws(Gint ws_id);
 Gint gclear_ws(Gint ws_id, Gclear_flag clear_flag);
 Gint gclose_ws(Gint ws_id);
-/// Re-initialises every attribute module: 0 new X11 workstation, 1 X11 redraw or resize,
-/// 2 PostScript, 3 HP-GL/2, 4 metafile; -1 does nothing and returns -1.
+/// Re-initialises every attribute module for a Ginit_kind (GINIT_WINDOW to GINIT_META);
+/// GINIT_NONE does nothing and returns -1.
 int ginit_plot(int type);
 Gint gmessage(Gint ws_id, const Gchar *message);
 Gint gcreate_seg(Gint seg_name);
@@ -128,7 +139,7 @@ int gtype_is_HPGL();
 int gtype_is_META();
 
 // ---------------------------------------------------------------------------------------------
-// X11 windows (gks_x11.cpp)
+// X11 windows (gks_xwin.cpp)
 // ---------------------------------------------------------------------------------------------
 
 /// The X11 depth; 10 on the file back ends.
@@ -146,7 +157,6 @@ int gset_xoff(int x, int y);
 /// 1 when the size changed, else 0.
 int gresize_window(int width, int height);
 int gupdate_window();
-int gclear_region(const Glim *lim);
 int gset_geometry(const char *geom);
 int gset_iconic(int iconic);
 int gset_fixed_size();
@@ -185,7 +195,7 @@ Gint gset_vp(Gint n, const Glim *viewport);
 Gint gsel_norm_tran(Gint n);
 Gint gset_ws_win(Gint ws_id, const Glim *window);
 Gint gset_ws_vp(Gint ws_id, const Glim *viewport);
-/// 0 new X11 workstation, 1 X11 reset, 2 PostScript, 3 HP-GL/2, 4 metafile, 10 size change.
+/// A Ginit_kind: GINIT_RESIZE refits the device transformation and keeps the others.
 int ginit_tran(int kind);
 Gint ginq_norm_tran(Gint n, Gint *err_ind, Gtran *tran);
 Gint ginq_cur_norm_tran_num(Gint *err_ind, Gint *n);
@@ -232,6 +242,8 @@ Gint gset_linetype(Gint type);
 int gset_line_print_bold(int factor);
 int gget_line_print_bold();
 int gget_line_colr();
+/// The X11 back end's line context (gks_x11.cpp): GINIT_WINDOW creates it, GINIT_WINDOW and
+/// GINIT_REDRAW reset it; a print kind puts it back to the reset attributes.
 int ginit_line(int kind);
 int greset_line();
 
@@ -256,7 +268,7 @@ int gget_marker_colr();
 int draw_marker(float cx, float cy, float S);
 /// One connected stroke through n device points on the current workstation; 0.
 int mark_draw(int n, const Gpt *points);
-/// 0 creates the X11 context, 0 and 1 reset it; other kinds do nothing.
+/// The X11 back end's marker context (gks_x11.cpp), as ginit_line.
 int ginit_marker(int kind);
 /// Colour 1, type 1, width 1, size 10.
 int greset_marker();
@@ -276,9 +288,11 @@ Gint gset_fill_style_ind(Gint pattern);
 int gset_fill_print_solid(int val);
 int gget_fill_print_solid();
 int gget_fill_colr();
+/// Clears a world rectangle to the background (a page's white); 0.
+int gclear_region(const Glim *lim);
 /// Non-zero when the pattern's bit for pixel (x mod 8, y mod 8) is set; 0 for no such pattern.
 int gfill_test(int pattern, int x, int y);
-/// 0 creates the X11 context and the pattern bitmaps, 0 and 1 reset the context.
+/// The X11 back end's fill context and pattern bitmaps (gks_x11.cpp), as ginit_line.
 int ginit_fill(int kind);
 /// GSOLID, pattern 1, colour 1; the context is not touched.
 int greset_fill();
@@ -336,7 +350,7 @@ int read_font(const char *name);
 int gset_font_drop(int ind);
 int gget_font_drop();
 int gset_font_drop_color(int ind);
-/// 0 creates the text context on a new X11 workstation, 0 and 1 reset it; others do nothing.
+/// The X11 back end's text context (gks_x11.cpp), as ginit_line.
 int ginit_text(int type);
 /// Every text attribute back to its start value (drop shadow and context kept).
 int greset_text();

@@ -5,7 +5,7 @@
 //
 // On the X11 workstations every index gets a cell as it is defined; a primitive colour setter
 // refuses an index without one.  On the file workstations no cells exist: a defined entry is
-// marked -2 there, so that the setters accept it.
+// marked -2 there, so that the setters accept it.  The background of a page is white.
 #include "gks.h"
 #include "gks_x11.h"
 #include "gks_internal.h"
@@ -60,6 +60,9 @@ int index_of(int ind) { return ind == -1 ? BACKGROUND : ind; }
 bool in_table(int ind) { return ind >= 0 && ind < NUM_IND; }
 bool is_pen(int ind) { return ind >= 500 && ind <= 508; }
 
+// The device has colour cells: an X11 window.
+bool has_cells() { return gdev().caps & GDEV_WINDOW; }
+
 // A component brought into 0..1 (a value that is not a number reads as 0).
 float unit(float v)
 {
@@ -73,7 +76,7 @@ bool debugging() { return MESS_check(DEBUG) != 0; }
 
 void remember_cell(Display *display, Colormap cmap, unsigned long pixel)
 {
-    if (!gtype_is_WIN()) return;
+    if (!(gdev().caps & GDEV_OWN_WINDOW)) return;
     if (own_cells.empty() || own_cells_cmap != cmap || own_cells_display != display) {
         own_cells.clear();
         own_cells_cmap = cmap;
@@ -216,14 +219,51 @@ int alloc_x11(int ind, float r, float g, float b, XColor &req)
     return color_ind[ind];
 }
 
-// Loads the pixel of a redefined index into a context whose colour is that index (-1 and 256
-// both name the background).
-void reload(int attr_color, int ind, GC gc)
+// The window's background: a name of the colour table (a '#' code of six hexadecimal digits
+// joins it), else an X colour specification, else black (white in inverse video); a shared
+// cell holds it.
+void window_background(Display *display, const char *desc)
 {
-    if (index_of(attr_color) != index_of(ind) || !gc) return;
-    Display *display = gget_display();
-    if (!display) return;
-    XSetForeground(display, gc, static_cast<unsigned long>(color_ind[index_of(ind)]));
+    const int screen = gget_screen();
+    const Colormap def = def_colormap ? def_colormap : DefaultColormap(display, screen);
+    XColor color{};
+    bool given = false;
+    if (desc) {
+        const bool code = desc[0] == '#';
+        const int ind = code && std::strlen(desc) != 7 ? -1 : CLR_get_ind(desc);
+        if (ind >= 0 && ind < CLR_get_num()) {
+            float r, g, b;
+            CLR_get_rgb(ind, &r, &g, &b);
+            red[BACKGROUND] = unit(r);
+            grn[BACKGROUND] = unit(g);
+            blu[BACKGROUND] = unit(b);
+            color.red = to16(red[BACKGROUND]);
+            color.green = to16(grn[BACKGROUND]);
+            color.blue = to16(blu[BACKGROUND]);
+            given = true;
+        } else if (XParseColor(display, def, desc, &color)) {
+            given = true;
+        } else {
+            gerr_printf("ginit_background", "unknown background colour: %s\n", desc);
+        }
+    }
+    if (!given) {
+        color.pixel = inverse ? WhitePixel(display, screen) : BlackPixel(display, screen);
+        XQueryColor(display, def, &color);
+    }
+    const Colormap cmap = gget_colormap();
+    alloc_shared(display, cmap, color);
+    MESS_print(DEBUG, "Allocated BG Color: %lu (%5d %5d %5d)\n", color.pixel, color.red,
+               color.green, color.blue);
+    XQueryColor(display, cmap, &color);
+    MESS_print(DEBUG, "Queried BG Color: %lu (%5d %5d %5d)\n", color.pixel, color.red,
+               color.green, color.blue);
+    color_ind[BACKGROUND] = static_cast<int>(color.pixel);
+    cell_rw[BACKGROUND] = false;
+    red[BACKGROUND] = color.red / 65535.0f;
+    grn[BACKGROUND] = color.green / 65535.0f;
+    blu[BACKGROUND] = color.blue / 65535.0f;
+    defined[BACKGROUND] = true;
 }
 
 }  // namespace
@@ -232,7 +272,7 @@ void reload(int attr_color, int ind, GC gc)
 // Defining colours
 // ---------------------------------------------------------------------------------------------
 
-Gint gset_colr_rep(Gint ws_id, Gint ind, const Gcolr_rep *rep)
+Gint gset_colr_rep(Gint, Gint ind, const Gcolr_rep *rep)
 {
     if (!gchk_graphics()) {
         gerr_printf("gset_colr_rep", "GKS not opened\n");
@@ -247,22 +287,31 @@ Gint gset_colr_rep(Gint ws_id, Gint ind, const Gcolr_rep *rep)
         gerr_printf("gset_colr_rep", "invalid color representation\n");
         return -1;
     }
-    if (gtype_is_META()) {
-        gmeta_printf("CLR %d %d %f %f %f\n", ws_id, ind, rep->red, rep->green, rep->blue);
-        // The metafile carries the definition; the entry only counts as defined.
-        const int i = index_of(ind);
-        if (color_ind[i] == NO_CELL) color_ind[i] = FILE_CELL;
-        return 0;
-    }
-    gnew_obj(20, ind, sizeof(Gcolr_rep), rep);
+    // Index -1 finds or creates the entry nearest the colour (galloc_colr).
     galloc_colr(ind, rep->red, rep->green, rep->blue);
-    if (gtype_is_WIN_PIX() && gget_display()) {
-        reload(gget_line_colr(), ind, gget_line_gc());
-        reload(gget_text_colr(), ind, gget_text_gc());
-        reload(gget_marker_colr(), ind, gget_marker_gc());
-        reload(gget_fill_colr(), ind, gget_fill_gc());
-    }
+    gkeep(GOBJ_COLR_REP, ind, sizeof(Gcolr_rep), rep);
     return 0;
+}
+
+bool gcheck_colr_ind(const char *func, Gint &ind)
+{
+    if (!gchk_graphics()) {
+        gerr_printf(func, "GKS not opened\n");
+        return false;
+    }
+    if (!gis_valid_colr(ind)) {
+        gerr_printf(func, "invalid color index: %d\n", ind);
+        return false;
+    }
+    if (is_pen(ind)) {
+        if (!(gdev().caps & GDEV_PENS)) ind = 1;
+        return true;
+    }
+    if (gget_color_ind(ind) == NO_CELL) {
+        gerr_printf(func, "color index not initialized\n");
+        return false;
+    }
+    return true;
 }
 
 int galloc_colr(int ind, float r, float g, float b)
@@ -299,7 +348,7 @@ int galloc_colr(int ind, float r, float g, float b)
             MESS_print(DEBUG, "Used existing ind: %d (%.2f %.2f %.2f)\n", ind, r, g, b);
             if (defined[ind]) {
                 // The entry keeps its colour: drawing already done in it must not change.
-                if (!gtype_is_WIN_PIX()) return 1;
+                if (!has_cells()) return 1;
                 if (color_ind[ind] >= 0) return color_ind[ind];
                 // Its cell went with an earlier workstation: it gets one for its own colour.
                 r = red[ind];
@@ -317,9 +366,9 @@ int galloc_colr(int ind, float r, float g, float b)
     grn[ind] = g;
     blu[ind] = b;
     defined[ind] = true;
-    gps_set_color_rep(ind, r, g, b);
+    gdefine_colour(ind, r, g, b);
 
-    if (!gtype_is_WIN_PIX()) {
+    if (!has_cells()) {
         if (color_ind[ind] == NO_CELL) color_ind[ind] = FILE_CELL;
         return 1;
     }
@@ -417,7 +466,7 @@ int gquery_xcolor(int ind)
 {
     ind = index_of(ind);
     Display *display = gget_display();
-    if (!rw_colors || !in_table(ind) || !display || !gtype_is_WIN_PIX() || color_ind[ind] < 0)
+    if (!rw_colors || !in_table(ind) || !display || !has_cells() || color_ind[ind] < 0)
         return 0;
     XColor q{};
     q.pixel = static_cast<unsigned long>(color_ind[ind]);
@@ -435,7 +484,7 @@ int ginit_xcolr()
 {
     Display *display = gget_display();
     release_own_cells(display);
-    if (display && gtype_is_WIN()) {
+    if (display && (gdev().caps & GDEV_OWN_WINDOW)) {
         if (local_cmap || std::getenv("LOCAL_CMAP") || std::getenv("vyklocal_cmap")) {
             created_cmap = XCreateColormap(display, gget_root_window(), gget_visual(), AllocNone);
             user_colormap = created_cmap;
@@ -451,9 +500,8 @@ int ginit_xcolr()
 
 int ginit_background()
 {
-    Display *display = gget_display();
     const char *desc = background[0] ? background : RES_get("background");
-    if ((!desc || !desc[0]) && display) desc = XGetDefault(display, gget_prog_name(), "background");
+    if (!desc || !desc[0]) desc = gx_get_default("background");
     bool clear = true;
     if (desc && (stricmp(desc, "none") == 0 || stricmp(desc, "def") == 0 ||
                  stricmp(desc, "over") == 0)) {
@@ -461,59 +509,12 @@ int ginit_background()
         clear = false;
     }
     if (desc && !desc[0]) desc = nullptr;
-
-    if (gtype_is_WIN_PIX() && display) {
-        const int screen = gget_screen();
-        XColor color{};
-        bool given = false;
-        if (desc) {
-            // A name of the colour table (a '#' code of six hexadecimal digits joins it), else
-            // an X colour specification.
-            const bool code = desc[0] == '#';
-            const int ind = code && std::strlen(desc) != 7 ? -1 : CLR_get_ind(desc);
-            if (ind >= 0 && ind < CLR_get_num()) {
-                float r, g, b;
-                CLR_get_rgb(ind, &r, &g, &b);
-                red[BACKGROUND] = unit(r);
-                grn[BACKGROUND] = unit(g);
-                blu[BACKGROUND] = unit(b);
-                color.red = to16(red[BACKGROUND]);
-                color.green = to16(grn[BACKGROUND]);
-                color.blue = to16(blu[BACKGROUND]);
-                given = true;
-            } else if (XParseColor(display, def_colormap ? def_colormap
-                                                         : DefaultColormap(display, screen),
-                                   desc, &color)) {
-                given = true;
-            } else {
-                gerr_printf("ginit_background", "unknown background colour: %s\n", desc);
-            }
-        }
-        if (!given) {
-            color.pixel = inverse ? WhitePixel(display, screen) : BlackPixel(display, screen);
-            XQueryColor(display, def_colormap ? def_colormap : DefaultColormap(display, screen),
-                        &color);
-        }
-        const Colormap cmap = gget_colormap();
-        alloc_shared(display, cmap, color);
-        MESS_print(DEBUG, "Allocated BG Color: %lu (%5d %5d %5d)\n", color.pixel, color.red,
-                   color.green, color.blue);
-        XQueryColor(display, cmap, &color);
-        MESS_print(DEBUG, "Queried BG Color: %lu (%5d %5d %5d)\n", color.pixel, color.red,
-                   color.green, color.blue);
-        color_ind[BACKGROUND] = static_cast<int>(color.pixel);
-        cell_rw[BACKGROUND] = false;
-        red[BACKGROUND] = color.red / 65535.0f;
-        grn[BACKGROUND] = color.green / 65535.0f;
-        blu[BACKGROUND] = color.blue / 65535.0f;
-        defined[BACKGROUND] = true;
-    } else if (gtype_is_PS()) {
-        red[BACKGROUND] = grn[BACKGROUND] = blu[BACKGROUND] = 1.0f;
-        defined[BACKGROUND] = true;
-        if (color_ind[BACKGROUND] == NO_CELL) color_ind[BACKGROUND] = FILE_CELL;
-        gps_set_color_rep(BACKGROUND, 1.0f, 1.0f, 1.0f);
+    if (!has_cells()) {
+        galloc_colr(BACKGROUND, 1.0f, 1.0f, 1.0f);  // the paper
+        return 1;
     }
-    if (clear && gtype_is_WIN()) gclear_frame(-3);
+    if (Display *display = gget_display()) window_background(display, desc);
+    if (clear && (gdev().caps & GDEV_OWN_WINDOW)) gclear_frame(-3);
     return 1;
 }
 

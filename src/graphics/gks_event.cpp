@@ -47,7 +47,7 @@ Grefresh_func refresh_CB = nullptr;
 
 bool events_on()
 {
-    return gchk_graphics() && gtype_is_WIN() && gget_cache() && gget_display() &&
+    return gchk_graphics() && (gdev().caps & GDEV_OWN_WINDOW) && gget_cache() && gget_display() &&
            gget_root_window();
 }
 
@@ -351,7 +351,7 @@ void configure(const XConfigureEvent &config)
 {
     if (config.window != gget_root_window()) return;
     if (gresize_window(-1, -1) == 0) return;
-    ginit_plot(1);
+    ginit_plot(GINIT_REDRAW);
     int width, height;
     gget_win_size(&width, &height);
     call_mouse(2, "size", static_cast<float>(width), static_cast<float>(height));
@@ -520,7 +520,8 @@ int ginit_event(int type)
         Display *display = gget_display();
         const Window win = gget_root_window();
         XWindowAttributes attrs;
-        if (gtype_is_WIN() && display && win && XGetWindowAttributes(display, win, &attrs))
+        const bool own = gdev().caps & GDEV_OWN_WINDOW;
+        if (own && display && win && XGetWindowAttributes(display, win, &attrs))
             mapped = attrs.map_state != IsUnmapped;
     }
     return 1;

@@ -6,11 +6,14 @@
 // number only; fills are shaded from the PostScript driver's grey table.  Pen width, shade, fill
 // shade and line type are written only when they change.
 #include "gks.h"
+#include "gks_internal.h"
 #include "vyk.h"
 
+#include <climits>
 #include <cmath>
 #include <cstdarg>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -260,3 +263,169 @@ int ghpgl_set_reverse(int val)
 }
 
 int ghpgl_get_colorPS() { return pr_color; }
+
+// ---------------------------------------------------------------------------------------------
+// The back end
+// ---------------------------------------------------------------------------------------------
+
+namespace {
+
+// The options of the connection and of vykhp_param (a roll only from vykhp_param); paper sizes
+// and rolls set the page.
+void apply_option(const char *item, bool from_env, float &width, float &height)
+{
+    double value;
+    if (stricmp(item, "pcl") == 0) ghpgl_set_pcl(1);
+    else if (stricmp(item, "nopcl") == 0) ghpgl_set_pcl(0);
+    else if (stricmp(item, "lj") == 0) ghpgl_set_pcl(2);
+    else if (stricmp(item, "port") == 0) ghpgl_set_rotate(90);
+    else if (stricmp(item, "land") == 0) ghpgl_set_rotate(0);
+    else if (strnicmp(item, "scale", 5) == 0) {
+        if (gitem_value(item, 6, value)) ghpgl_set_scale(static_cast<float>(value));
+    } else if (strnicmp(item, "lwidth", 6) == 0) {
+        if (gitem_value(item, 7, value)) ghpgl_set_base_width(static_cast<float>(value));
+    } else if (strnicmp(item, "rot", 3) == 0) {
+        // Whole degrees, as the integer part of the number reads.
+        if (gitem_value(item, 4, value) && value > INT_MIN && value < INT_MAX)
+            ghpgl_set_rotate(static_cast<int>(value));
+    } else if (gitem_size(item, width, height) || gpaper_size(item, width, height)) {
+    } else if (from_env && strnicmp(item, "roll", 4) == 0) {
+        // A roll as wide as the page margin or less has no drawing area.
+        if (gitem_value(item, 5, value) && value > 0.5 && value < 1e6) {
+            width = static_cast<float>(value);
+            height = 23.5f;
+        }
+    }
+}
+
+int hpgl_open(int count, char **items)
+{
+    gx_set_depth(10);
+    const char *name = count > 0 && items[0][0] ? items[0] : std::getenv("vykhp_out");
+    if (!ghpgl_open_file(name ? name : "vyk.hpgl")) {
+        gerr_printf("gopen_ws", "unable to open HPGL file\n");
+        return -1;
+    }
+    float width = 10.5f, height = 8;
+    ghpgl_init();
+    gfor_each_option("vykhp_param", count, items, [&](const char *item, bool from_env) {
+        apply_option(item, from_env, width, height);
+    });
+    gx_set_device(static_cast<int>(1015 * (width - 0.5f)),
+                  static_cast<int>(1015 * (height - 0.5f)), 10, 10);
+    gset_page_geometry("vykhp_geometry", nullptr, {"%dx%d+%d+%d", "+%d+%d", 10.15f, 10.0f});
+    ghpgl_init_file();
+    return 0;
+}
+
+void hpgl_clip(const Gclip &c)
+{
+    ghpgl_printf("IW %.0f,%.0f,%.0f,%.0f;\n", c.x0 - 0.1, c.y0 - 0.1, c.x1 + 0.1, c.y1 + 0.1);
+}
+
+// The pen of a primitive: its width and shade, and a line type.
+void set_pen(int color, float width, int type, int pass_color)
+{
+    ghpgl_set_width(color, width);
+    ghpgl_set_color(pass_color);
+    ghpgl_set_type(type);
+}
+
+int hpgl_polyline(Gint n, const Gpt *points)
+{
+    const Gline_attr &line = gline_attr();
+    set_pen(line.color, line.width, line.type, line.color);
+    ghpgl_move(points[0].x, points[0].y);
+    for (Gint i = 1; i < n; i++) {
+        ghpgl_line(points[i].x, points[i].y);
+        if (i % 10 == 9) ghpgl_printf("\n");
+    }
+    ghpgl_printf("\n");
+    return 0;
+}
+
+// Every style is filled, in the shade of the fill colour.
+int hpgl_fill_area(Gint n, const Gpt *points)
+{
+    ghpgl_set_fill_color(gfill_attr().color);
+    ghpgl_move(points[0].x, points[0].y);
+    ghpgl_printf("PM0;");
+    for (Gint i = 1; i < n; i++) ghpgl_line(points[i].x, points[i].y);
+    ghpgl_printf("PM1;PM2;FP;\n");
+    return 0;
+}
+
+void hpgl_marker_begin(Gint)
+{
+    const Gmarker_attr &marker = gmarker_attr();
+    set_pen(marker.color, marker.width, 1, marker.color);
+}
+
+// The shadow takes the black pen.
+void hpgl_marker_shadow(bool on) { ghpgl_set_color(on ? 500 : gmarker_attr().color); }
+
+// A stroke through points already in plotter units.
+int hpgl_stroke(int n, const Gpt *points)
+{
+    ghpgl_move_abs(points[0].x, points[0].y);
+    for (int i = 1; i < n; i++) ghpgl_line_abs(points[i].x, points[i].y);
+    ghpgl_printf("\n");
+    return 0;
+}
+
+// Glyph strokes: a line break after every STROKE_RUN points.
+constexpr int STROKE_RUN = 30;
+int run_points = 0;
+
+bool hpgl_text_begin(float, float, const char *, int color)
+{
+    const Gtext_attr &text = gtext_attr();
+    set_pen(text.color, text.width, 1, color);
+    return true;
+}
+
+void hpgl_glyph_start() { run_points = 0; }
+
+void hpgl_glyph_point(bool move, float x, float y)
+{
+    if (move) {
+        ghpgl_move(x, y);
+        run_points = 1;
+        return;
+    }
+    ghpgl_line(x, y);
+    if (++run_points == STROKE_RUN) {
+        ghpgl_printf("\n");
+        run_points = 1;
+    }
+}
+
+void hpgl_glyph_end()
+{
+    if (run_points >= 2) ghpgl_printf("\n");
+    run_points = 0;
+}
+
+}  // namespace
+
+const Gdevice gdev_hpgl = {
+    .type = GWS_HPGL,
+    .caps = GDEV_PENS,
+    .init_kind = GINIT_HPGL,
+    .units = GUNITS_PAGE,
+    .marker_scale = 10.15,
+    .open = hpgl_open,
+    .close = ghpgl_close_file,
+    .clip = hpgl_clip,
+    .polyline = hpgl_polyline,
+    .polymarker = gstroke_markers,
+    .fill_area = hpgl_fill_area,
+    .text = gstroke_text,
+    .marker_begin = hpgl_marker_begin,
+    .marker_shadow = hpgl_marker_shadow,
+    .stroke = hpgl_stroke,
+    .text_begin = hpgl_text_begin,
+    .glyph_start = hpgl_glyph_start,
+    .glyph_point = hpgl_glyph_point,
+    .glyph_end = hpgl_glyph_end,
+};

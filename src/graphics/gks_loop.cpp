@@ -497,7 +497,8 @@ float yZ_p(float y)
 
 int gzoom(int ind, int x, int y, int factor, int flag)
 {
-    if (gtype_is_PIX()) return 0;
+    // A loop window's pixmap belongs to its program.
+    if (!(gdev().caps & GDEV_OWN_WINDOW)) return 0;
     if (zoom == 1 && flag) return 0;
     Display *display = gget_display();
     const Pixmap base = gget_base_window();
@@ -602,7 +603,7 @@ int gzoom(int ind, int x, int y, int factor, int flag)
 
 int gunzoom()
 {
-    if (gtype_is_PIX() || zoom == 1) return 0;
+    if (!(gdev().caps & GDEV_OWN_WINDOW) || zoom == 1) return 0;
     zoom = 1;
     zoom_x = zoom_y = 0;
     Display *display = gget_display();

@@ -11,10 +11,12 @@
 // it is used, a point list grows only with the points actually read, and a record that does not
 // scan is skipped to its line end with a warning.
 #include "gks.h"
+#include "gks_internal.h"
 #include "vyk.h"
 
 #include <sys/stat.h>
 
+#include <array>
 #include <cerrno>
 #include <charconv>
 #include <climits>
@@ -25,6 +27,8 @@
 #include <vector>
 
 namespace {
+
+constexpr int POINTS_PER_LINE = 4;  // points per record line
 
 FILE *out_file = nullptr;  // the metafile being written
 int append = 0;            // 1 when the file was opened for appending
@@ -577,3 +581,198 @@ Gint gread_metafile(const Gchar *filename)
     std::fclose(fp);
     return 0;
 }
+
+// ---------------------------------------------------------------------------------------------
+// The back end
+// ---------------------------------------------------------------------------------------------
+
+namespace {
+
+int meta_open(int count, char **items)
+{
+    for (int i = 1; i < count; i++) {
+        if (stricmp(items[i], "cgm") == 0) gmeta_set_type(1);
+        else if (stricmp(items[i], "vyk") == 0) gmeta_set_type(0);
+    }
+    gx_set_device(1000, 800, 0, 0);
+    gset_page_geometry(nullptr, nullptr, {"%dx%d%d%d", "%d%d", 100.0f, 0.0f});
+    char name[80];
+    const char *out = count > 0 && items[0][0] ? items[0] : std::getenv("vykmeta_out");
+    if (!out) out = is_cgm() ? "vyk.cgm" : "vyk.meta";
+    std::snprintf(name, sizeof name, "%s", out);
+    gx_set_depth(10);
+    if (!gmeta_open_file(name)) {
+        gerr_printf("gopen_ws", "unable to open metafile\n");
+        return -1;
+    }
+    gmeta_init_file();
+    return 0;
+}
+
+// A replay of the display list into a metafile.
+int meta_open_file(const char *name)
+{
+    if (!gmeta_open_file(name)) return -1;
+    gmeta_init_file();
+    return 0;
+}
+
+// The records of the kept calls: the object code, the record's keyword and how its values are
+// written.
+enum class Form {
+    INT,      // "KEY value"
+    FLOAT,    // "KEY %f" of the float data
+    PAIR,     // "KEY %f,%f" of a point
+    TWO_INT,  // "KEY %d %d" of two ints
+    RECT,     // "KEY value %f %f %f %f" of a Glim: x_min, y_min, x_max, y_max
+    COLOUR,   // "CLR ws index %f %f %f"
+    TEXT,     // "KEY text"
+};
+struct Record {
+    int code;
+    const char *key;
+    Form form;
+};
+constexpr Record records[] = {
+    {GOBJ_MESSAGE, "ME", Form::TEXT},          {GOBJ_WS_VP, "WS_VP", Form::RECT},
+    {GOBJ_WS_WIN, "WS_WIN", Form::RECT},       {GOBJ_NORM_TRAN, "TR", Form::INT},
+    {GOBJ_VP, "VP", Form::RECT},               {GOBJ_WIN, "WIN", Form::RECT},
+    {GOBJ_COLR_REP, "CLR", Form::COLOUR},      {GOBJ_LINETYPE, "PL_TYPE", Form::INT},
+    {GOBJ_LINEWIDTH, "PL_LW", Form::FLOAT},    {GOBJ_LINE_COLR, "PL_CLR", Form::INT},
+    {GOBJ_MARKER_TYPE, "PM_TYPE", Form::INT},  {GOBJ_MARKER_SIZE, "PM_SIZE", Form::FLOAT},
+    {GOBJ_MARKER_COLR, "PM_CLR", Form::INT},   {GOBJ_MARKER_WIDTH, "PM_WDTH", Form::FLOAT},
+    {GOBJ_SPACE, "TE_SPC", Form::FLOAT},       {GOBJ_CHAR_SPACE, "TE_CSPC", Form::FLOAT},
+    {GOBJ_EXPAN, "TE_EXP", Form::FLOAT},       {GOBJ_TEXT_COLR, "TE_CLR", Form::INT},
+    {GOBJ_CHAR_HT, "TE_HGHT", Form::FLOAT},    {GOBJ_CHAR_UP_VEC, "TE_UP", Form::PAIR},
+    {GOBJ_FONTPREC, "TE_FNT", Form::TWO_INT},  {GOBJ_TEXT_ALIGN, "TE_ALGN", Form::TWO_INT},
+    {GOBJ_TEXT_WIDTH, "TE_WDTH", Form::FLOAT}, {GOBJ_FILL_STYLE, "FA_INT", Form::INT},
+    {GOBJ_FILL_STYLE_IND, "FA_ST", Form::INT}, {GOBJ_FILL_COLR, "FA_CLR", Form::INT},
+};
+
+template <class T> T data_as(const void *data)
+{
+    T v;
+    std::memcpy(&v, data, sizeof v);
+    return v;
+}
+
+void meta_object(int code, int values, const void *data)
+{
+    for (const Record &r : records) {
+        if (r.code != code) continue;
+        switch (r.form) {
+        case Form::INT: gmeta_printf("%s %d\n", r.key, values); break;
+        case Form::FLOAT: gmeta_printf("%s %f\n", r.key, data_as<float>(data)); break;
+        case Form::PAIR: {
+            const Gpt p = data_as<Gpt>(data);
+            gmeta_printf("%s %f,%f\n", r.key, p.x, p.y);
+            break;
+        }
+        case Form::TWO_INT: {
+            const auto v = data_as<std::array<int, 2>>(data);
+            gmeta_printf("%s %d %d\n", r.key, v[0], v[1]);
+            break;
+        }
+        case Form::RECT: {
+            const Glim l = data_as<Glim>(data);
+            gmeta_printf("%s %d %f %f %f %f\n", r.key, values, l.x_min, l.y_min, l.x_max,
+                         l.y_max);
+            break;
+        }
+        case Form::COLOUR: {
+            const Gcolr_rep c = data_as<Gcolr_rep>(data);
+            gmeta_printf("%s %d %d %f %f %f\n", r.key, gget_ws_id(), values, c.red, c.green,
+                         c.blue);
+            break;
+        }
+        case Form::TEXT: gmeta_printf("%s %s\n", r.key, static_cast<const char *>(data)); break;
+        }
+        return;
+    }
+}
+
+// The CGM form clips to the viewport; the text form has no clip record.
+void meta_clip(const Gclip &c)
+{
+    if (!is_cgm()) return;
+    gcgm_control(3, 5, 8, 0);
+    gcgm_ps_point(c.x0, c.y0);
+    gcgm_ps_point(c.x1, c.y1);
+}
+
+// Segments are records of the metafile only; -1 tells the caller that nothing was kept.
+int meta_segment(int code, Gint name)
+{
+    const char *key = code == GOBJ_SEG_START ? "SEG_CR" : code == GOBJ_SEG_END ? "SEG_CL"
+                                                                               : "SEG_DE";
+    gmeta_printf("%s %d\n", key, name);
+    return -1;
+}
+
+// "KEY n" and the points, four a line, each further line indented.  A polyline ends its last
+// line; the marker and fill records break after every fourth point, their last one included.
+void write_points(const char *key, Gint n, const Gpt *points, bool break_last)
+{
+    gmeta_printf("%s %d ", key, n);
+    for (Gint i = 0; i < n; i++) {
+        gmeta_printf("%f,%f ", points[i].x, points[i].y);
+        if ((i + 1) % POINTS_PER_LINE == 0 && (break_last || i != n - 1)) gmeta_printf("\n   ");
+    }
+    if (!break_last || n % POINTS_PER_LINE != 0) gmeta_printf("\n");
+}
+
+int meta_polyline(Gint n, const Gpt *points)
+{
+    if (is_cgm()) {
+        gcgm_control(4, 1, 31, 4 * n);
+        for (Gint i = 0; i < n; i++) gcgm_point(points[i].x, points[i].y);
+    } else {
+        write_points("PL", n, points, false);
+    }
+    return 1;
+}
+
+int meta_polymarker(Gint n, const Gpt *points)
+{
+    write_points("PM", n, points, true);
+    return 0;
+}
+
+int meta_fill_area(Gint n, const Gpt *points)
+{
+    write_points("FA", n, points, true);
+    return 1;
+}
+
+int meta_text(const Gpt *pos, const char *str)
+{
+    gmeta_printf("TE %f,%f %s\n", pos->x, pos->y, str);
+    if (is_cgm()) gcgm_set_type(1);  // nothing of a text is drawn in CGM
+    return 0;
+}
+
+int meta_clear_region(const Glim *lim)
+{
+    gmeta_printf("CLR_REG %f %f %f %f\n", lim->x_min, lim->y_min, lim->x_max, lim->y_max);
+    return 0;
+}
+
+}  // namespace
+
+const Gdevice gdev_meta = {
+    .type = GWS_META,
+    .caps = GDEV_PENS,
+    .init_kind = GINIT_META,
+    .units = GUNITS_NONE,
+    .open = meta_open,
+    .open_file = meta_open_file,
+    .close = gmeta_close_file,
+    .object = meta_object,
+    .clip = meta_clip,
+    .segment = meta_segment,
+    .polyline = meta_polyline,
+    .polymarker = meta_polymarker,
+    .fill_area = meta_fill_area,
+    .text = meta_text,
+    .clear_region = meta_clear_region,
+};

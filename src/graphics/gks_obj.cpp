@@ -4,10 +4,10 @@
 // segments can be removed.  The count of objects requested paces the event handling of long
 // drawings: every 500th request handles the queued events, whether it is recorded or not.
 #include "gks.h"
-#include "gks_x11.h"
 #include "gks_internal.h"
 #include "vyk.h"
 
+#include <climits>
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
@@ -82,8 +82,7 @@ int ginit_objs()
     // A list left by an earlier workstation is released, not lost.
     gclear_objs();
     const char *setting = std::getenv("vykredraw");
-    if (!setting)
-        if (Display *display = gget_display()) setting = XGetDefault(display, gget_prog_name(), "redraw");
+    if (!setting) setting = gx_get_default("redraw");
     if (setting && stricmp(setting, "no") == 0) redraw = 0;
     return 0;
 }
@@ -113,6 +112,12 @@ void *gnew_obj(int type, int values, int size, const void *data)
     last->next = obj;
     last = obj;
     return own;
+}
+
+void gnew_points(int type, Gint n, const Gpt *points)
+{
+    const bool fits = n <= INT_MAX / static_cast<Gint>(sizeof(Gpt));
+    gnew_obj(type, n, fits ? n * static_cast<int>(sizeof(Gpt)) : 0, fits ? points : nullptr);
 }
 
 int gclear_objs()
@@ -309,7 +314,7 @@ int gobj_redraw_plot()
     if (!redraw) return -1;
     gresize_window(0, 0);
     const int cursor = gset_cursor(8);
-    ginit_plot(1);
+    ginit_plot(GINIT_REDRAW);
     redrawn = 0;
     gobj_replay();
     action = 1;
@@ -329,21 +334,20 @@ int gobj_print_plot()
     gget_win_size(&width, &height);
     const int cursor = gset_cursor(8);
     gset_win_type(GWS_PS);
+    const Gdevice &ps = gdev();
     const char *name = output_name("vykps_print", "PSPRINT", "vyk.ps");
-    if (!gps_open_file(name)) {
+    if (ps.open_file(name) != 0) {
         gerr_printf("gprint_plot", "unable to open postscript file\n");
         gset_win_type(type);
         gset_cursor(cursor);
         return -1;
     }
-    gps_init();
-    gps_init_file();
     gset_win_size(757, 577);
-    ginit_plot(2);
+    ginit_plot(ps.init_kind);
     redraw = 0;
     if (!root.next) MESS_print(192, "gobj_print_plot: No redraw data to make Postscript file from\n");
     gobj_replay();
-    gps_close_file();
+    ps.close();
     gset_win_type(type);
     gset_cursor(cursor);
     redraw = recording;
@@ -362,18 +366,18 @@ int gobj_print_meta()
     const int events = action;
     const int cursor = gset_cursor(8);
     gset_win_type(GWS_META);
+    const Gdevice &meta = gdev();
     const char *name = output_name("METAOUT", nullptr, "vyk.meta");
-    if (!gmeta_open_file(name)) {
+    if (meta.open_file(name) != 0) {
         gerr_printf("gprint_meta", "unable to open metafile\n");
         gset_win_type(type);
         gset_cursor(cursor);
         return -1;
     }
-    gmeta_init_file();
     redraw = 0;
     if (!root.next) MESS_print(192, "gobj_print_meta: No redraw data to make metafile from\n");
     gobj_replay();
-    gmeta_close_file();
+    meta.close();
     gset_win_type(type);
     gset_cursor(cursor);
     redraw = recording;

@@ -9,6 +9,7 @@
 // computed from the drawing area that the kernel finally set up and the translation and scale
 // that the prolog applies.
 #include "gks.h"
+#include "gks_internal.h"
 #include "vyk.h"
 #include "vykgks.h"
 #include "vykimg.h"
@@ -521,6 +522,8 @@ int gps_set_fill_color(int color)
 
 int gps_set_width(int color, float width)
 {
+    // A width of 0 would be PostScript's thinnest line, which a printer may hardly show.
+    if (width == 0) width = 1;
     const float b = base_width;
     if (color == 501 || color == 504 || color == 507) {
         if (line_width != 2 * width)
@@ -684,3 +687,237 @@ int gps_image(const IMG_report *image, int x, int y)
     put("grestore\n");
     return 0;
 }
+
+// ---------------------------------------------------------------------------------------------
+// The back end
+// ---------------------------------------------------------------------------------------------
+
+namespace {
+
+// "|command" a print pipe, else a file: the connection, vykps_print, PSPRINT or "vyk.ps".
+const char *output_name(const char *given)
+{
+    if (given && given[0]) return given;
+    if (const char *name = std::getenv("vykps_print")) return name;
+    if (const char *name = std::getenv("PSPRINT")) return name;
+    return "vyk.ps";
+}
+
+// The options of the connection and of vykps_param; paper sizes set the page.
+void apply_option(const char *item, float &width, float &height)
+{
+    if (stricmp(item, "port") == 0) gps_set_orient(1);
+    else if (stricmp(item, "land") == 0) gps_set_orient(0);
+    else if (stricmp(item, "eps") == 0) gps_set_EPS(1);
+    else if (stricmp(item, "noeps") == 0) gps_set_EPS(0);
+    else if (stricmp(item, "color") == 0) {
+        gps_set_colorPS(1);
+        gset_inverse(1);
+    } else if (stricmp(item, "gray") == 0) gps_set_colorPS(0);
+    else if (strnicmp(item, "scale", 5) == 0) gps_set_scale(gitem_number(item, 6));
+    else if (strnicmp(item, "lwidth", 6) == 0)
+        gps_set_base_width(static_cast<int>(gitem_number(item, 7)));
+    else if (!gitem_size(item, width, height)) gpaper_size(item, width, height);
+}
+
+int ps_open(int count, char **items)
+{
+    gx_set_depth(10);
+    if (!gps_open_file(output_name(count > 0 ? items[0] : nullptr))) {
+        gerr_printf("gopen_ws", "unable to open postscript file\n");
+        return -1;
+    }
+    float width = 11, height = 8.5f;
+    gps_init();
+    gfor_each_option("vykps_param", count, items,
+                     [&](const char *item, bool) { apply_option(item, width, height); });
+    gx_set_device(static_cast<int>(72 * (width - 0.5f)), static_cast<int>(72 * (height - 0.5f)),
+                  0, 0);
+    gps_set_size(width, height);
+    gps_init_file();
+    gset_page_geometry("vykps_geometry", "PSGEOMETRY", {"%dx%d%d%d", "%d%d", 0.72f, 0.0f});
+    return 0;
+}
+
+// A print of the display list: the file, without options.
+int ps_open_file(const char *name)
+{
+    if (!gps_open_file(name)) return -1;
+    gps_init();
+    gps_init_file();
+    return 0;
+}
+
+void ps_object(int code, int, const void *data)
+{
+    if (code == GOBJ_MESSAGE) gps_printf("%%%%Message: %s\n", static_cast<const char *>(data));
+}
+
+void ps_colour_rep(int ind, float red, float green, float blue)
+{
+    gps_set_color_rep(ind, red, green, blue);
+}
+
+void ps_clip(const Gclip &c)
+{
+    gps_printf("initclip\n");
+    gps_printf("np\n");
+    gps_printf("%3.2f %3.2f mv\n", c.x0 - 0.1, c.y0 - 0.1);
+    gps_printf("%3.2f %3.2f ln\n", c.x0 - 0.1, c.y1 + 0.1);
+    gps_printf("%3.2f %3.2f ln\n", c.x1 + 0.1, c.y1 + 0.1);
+    gps_printf("%3.2f %3.2f ln\n", c.x1 + 0.1, c.y0 - 0.1);
+    gps_printf("cp\n");
+    gps_printf("clip\n");
+}
+
+// The pen of a primitive: its width and colour, and a line type.
+void pen(int color, float width, int type, int pass_color)
+{
+    gps_set_width(color, width);
+    gps_set_color(pass_color);
+    gps_set_type(type);
+}
+
+// A path through world points.
+void path(Gint n, const Gpt *points)
+{
+    gps_move(points[0].x, points[0].y);
+    for (Gint i = 1; i < n; i++) gps_line(points[i].x, points[i].y);
+}
+
+int ps_polyline(Gint n, const Gpt *points)
+{
+    const Gline_attr &line = gline_attr();
+    gps_printf("%%%%PL:%d\n", n);
+    pen(line.color, line.width, line.type, line.color);
+    gps_printf("np\n");
+    path(n, points);
+    gps_printf("stroke\n");
+    return 0;
+}
+
+// Only solid fills are printed.
+int ps_fill_area(Gint n, const Gpt *points)
+{
+    const Gfill_attr &fill = gfill_attr();
+    if (fill.style != GSOLID) return 0;
+    gps_printf("%%%%FA:%d\n", n);
+    gps_printf("np\n");
+    path(n, points);
+    gps_printf("cp\n");
+    gps_set_fill_color(fill.color);
+    gps_printf("fill\n");
+    return 0;
+}
+
+int ps_image(IMG_report *image, int x, int y)
+{
+    gps_image(image, x, y);
+    return 1;
+}
+
+// The region is filled with the paper's white.
+int ps_clear_region(const Glim *lim)
+{
+    const Gpt corners[] = {{lim->x_min, lim->y_min}, {lim->x_min, lim->y_max},
+                           {lim->x_max, lim->y_max}, {lim->x_max, lim->y_min},
+                           {lim->x_min, lim->y_min}};
+    gps_printf("%%%%CLR\n");
+    gps_printf("np\n");
+    path(5, corners);
+    gps_printf("cp\n");
+    gps_set_fill_color(-1);
+    gps_printf("fill\n");
+    return 0;
+}
+
+void ps_marker_begin(Gint n)
+{
+    const Gmarker_attr &marker = gmarker_attr();
+    gps_printf("%%%%PM:%d\n", n);
+    pen(marker.color, marker.width, 1, marker.color);
+}
+
+// The shadow takes the black pen.
+void ps_marker_shadow(bool on) { gps_set_color(on ? 500 : gmarker_attr().color); }
+
+// A stroke through points already in page units.
+int ps_stroke(int n, const Gpt *points)
+{
+    gps_printf("np\n");
+    gps_move_abs(points[0].x, points[0].y);
+    for (int i = 1; i < n; i++) gps_line_abs(points[i].x, points[i].y);
+    gps_printf("stroke\n");
+    return 0;
+}
+
+// Glyph strokes go out as paths of at most STROKE_RUN points.
+constexpr int STROKE_RUN = 30;
+int run_points = 0;
+
+bool ps_text_begin(float x, float y, const char *str, int color)
+{
+    const Gtext_attr &text = gtext_attr();
+    gps_printf("%%%%TE:%f %f %s\n", x, y, str);
+    pen(text.color, text.width, 1, color);
+    return true;
+}
+
+void ps_glyph_start()
+{
+    gps_printf("np\n");
+    run_points = 0;
+}
+
+void ps_glyph_point(bool move, float x, float y)
+{
+    if (move) {
+        if (run_points >= 2) gps_printf("stroke\nnp\n");
+        gps_move(x, y);
+        run_points = 1;
+        return;
+    }
+    gps_line(x, y);
+    if (++run_points == STROKE_RUN) {
+        gps_printf("stroke\nnp\n");
+        gps_move(x, y);
+        run_points = 1;
+    }
+}
+
+void ps_glyph_end()
+{
+    if (run_points >= 2) gps_printf("stroke\n");
+    run_points = 0;
+}
+
+int ps_close() { return gps_close_file(); }
+
+}  // namespace
+
+const Gdevice gdev_ps = {
+    .type = GWS_PS,
+    .caps = GDEV_PENS,
+    .init_kind = GINIT_PS,
+    .units = GUNITS_PAGE,
+    .marker_scale = 0.72,
+    .open = ps_open,
+    .open_file = ps_open_file,
+    .close = ps_close,
+    .object = ps_object,
+    .colour_rep = ps_colour_rep,
+    .clip = ps_clip,
+    .polyline = ps_polyline,
+    .polymarker = gstroke_markers,
+    .fill_area = ps_fill_area,
+    .text = gstroke_text,
+    .image = ps_image,
+    .clear_region = ps_clear_region,
+    .marker_begin = ps_marker_begin,
+    .marker_shadow = ps_marker_shadow,
+    .stroke = ps_stroke,
+    .text_begin = ps_text_begin,
+    .glyph_start = ps_glyph_start,
+    .glyph_point = ps_glyph_point,
+    .glyph_end = ps_glyph_end,
+};

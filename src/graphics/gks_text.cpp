@@ -1,9 +1,10 @@
 // Text and stroke fonts: the text attributes and their setters, the font list, loading stroke
-// fonts (and X server fonts), and gtext with its stroke renderer.  Every device draws text with
-// the same strokes: connected lines with the text context on the X11 types, paths on
-// PostScript, pen moves on HP-GL/2; the text metafile keeps one record per text instead.
+// fonts (and X server fonts through the device), and gtext with its stroke layout.  Every
+// stroking device draws text with the same strokes (connected lines with the text context on
+// the X11 types, paths on PostScript, pen moves on HP-GL/2); the text metafile keeps one
+// record per text instead.
 #include "gks.h"
-#include "gks_x11.h"
+#include "gks_internal.h"
 #include "vyk.h"
 #include "vykgks.h"
 #include "vykresrc.h"
@@ -25,20 +26,11 @@ namespace {
 // State
 // ---------------------------------------------------------------------------------------------
 
-// Text attributes (greset_text restores these start values).
-unsigned int text_color = 1;
-float text_width = 1.0f;
-float text_height = 0.01f;
-float text_expan = 1.0f;
-float text_space = 0.25f;
-float text_char_space = 0.0f;
-int horiz_align = GNORMAL_HOR;
-int vert_align = GNORMAL_VERT;
-float upx = 0.0f, upy = 1.0f;
-int font_ind = 1;
-int drop_shadow = 0;
-int drop_color = 1;
-GC text_gc = nullptr;
+struct State {
+    Gtext_attr attr;      // reset with every kernel initialisation
+    int drop_shadow = 0;  // kept
+    int drop_color = 1;   // kept
+} text;
 
 // The font list.
 constexpr int MAX_FONTS = 40;       // entries of a list
@@ -63,13 +55,9 @@ std::array<int, 256> font_index = [] {
     return a;
 }();
 std::array<unsigned char, 256> font_size{};
-XFontStruct *font_info = nullptr;
-Display *font_display = nullptr;  // the connection font_info belongs to
 
 // Vertical offsets of the alignments in font units (normal, top, cap, half, base, bottom).
 constexpr int VOFF[] = {-35, -160, -140, -85, -35, 0};
-
-constexpr int STROKE_RUN = 30;  // points sent to a device in one piece
 
 // ---------------------------------------------------------------------------------------------
 // Helpers
@@ -89,32 +77,6 @@ bool check_open(const char *func)
     if (gchk_graphics()) return true;
     gerr_printf(func, "GKS not opened\n");
     return false;
-}
-
-// The text context exists only on the X11 types, and only after their initialisation.
-bool have_x_gc() { return gtype_is_WIN_PIX() && gchk_graphics() && text_gc && gget_display(); }
-
-unsigned long color_pixel(unsigned int color)
-{
-    return static_cast<unsigned long>(gget_color_ind(static_cast<int>(color)));
-}
-
-// The shadow is drawn with the screen's black pixel; saves the text pixel it replaces.
-unsigned long begin_x_shadow()
-{
-    Display *display = gget_display();
-    XGCValues saved{};
-    XGetGCValues(display, text_gc, GCForeground, &saved);
-    XSetForeground(display, text_gc, BlackPixel(display, gget_screen()));
-    return saved.foreground;
-}
-
-// Back to the pixel of the text colour; an index without a colour cell keeps the pixel saved.
-void end_x_shadow(unsigned long saved)
-{
-    const unsigned long pixel = color_pixel(text_color);
-    const bool cell = pixel != static_cast<unsigned long>(-1);
-    XSetForeground(gget_display(), text_gc, cell ? pixel : saved);
 }
 
 void clear_glyphs()
@@ -241,19 +203,14 @@ FILE *open_plain(const char *name, char (&path)[FILE_NAME_MAX + 1])
     return FILE_open(path, "r");
 }
 
-int load_x_font(const char *name)
+// Server fonts live on the X display; the file workstations have none.
+int load_server_font(const char *name)
 {
-    Display *display = gget_display();
-    // Server fonts live on the X display; the file workstations have none.
-    XFontStruct *info = gtype_is_WIN_PIX() && display ? XLoadQueryFont(display, name) : nullptr;
-    if (!info) {
+    const auto server_font = gdev().server_font;
+    if (!server_font || server_font(name) != 0) {
         MESS_print(192, "read_font: unable to load font: %s\n", name);
         return -1;
     }
-    if (font_info && font_display == display) XFreeFont(display, font_info);
-    font_info = info;
-    font_display = display;
-    if (have_x_gc()) XSetFont(display, text_gc, info->fid);
     font_type = 2;
     return 0;
 }
@@ -276,24 +233,24 @@ int measured_length(const unsigned char *s, size_t n)
 {
     int length = 0;
     for (size_t i = 0; i + 1 < n; i++) {
-        if (text_char_space > 0)
+        if (text.attr.char_space > 0)
             length = to_int(static_cast<float>(length) +
-                            text_char_space * (100 * text_space + 100));
+                            text.attr.char_space * (100 * text.attr.space + 100));
         else
-            length = to_int(static_cast<float>(length + font_size[s[i]]) + 100 * text_space);
+            length = to_int(static_cast<float>(length + font_size[s[i]]) + 100 * text.attr.space);
     }
     if (n > 0) {
-        if (text_char_space > 0)
-            length = to_int(static_cast<float>(length) + 100 * text_char_space);
+        if (text.attr.char_space > 0)
+            length = to_int(static_cast<float>(length) + 100 * text.attr.char_space);
         else
             length += font_size[s[n - 1]];
     }
-    return to_int(text_expan * static_cast<float>(length));
+    return to_int(text.attr.expan * static_cast<float>(length));
 }
 
 int horizontal_offset(int length)
 {
-    switch (horiz_align) {
+    switch (text.attr.hor) {
     case GCENTER_HOR: return -(length / 2);
     case GRIGHT_HOR: return -length;
     default: return 0;
@@ -302,7 +259,7 @@ int horizontal_offset(int length)
 
 int vertical_offset()
 {
-    return vert_align >= 0 && vert_align <= 5 ? VOFF[vert_align] : VOFF[0];
+    return text.attr.ver >= 0 && text.attr.ver <= 5 ? VOFF[text.attr.ver] : VOFF[0];
 }
 
 // Lays out a text at (ox, oy) with the loaded stroke font.  The sink receives, per glyph,
@@ -311,118 +268,43 @@ template <class Sink> void layout(float ox, float oy, const unsigned char *s, si
 {
     int hoff = horizontal_offset(measured_length(s, n));
     const int voff = vertical_offset();
-    const float scale = text_height / 105;
-    const float pitch = (100 * text_space + 100) * text_char_space;
+    const float scale = text.attr.height / 105;
+    const Gpt up = text.attr.up;
+    const float pitch = (100 * text.attr.space + 100) * text.attr.char_space;
     for (size_t i = 0; i < n; i++) {
         const int off = glyph_of(s[i]);
         if (off >= 0) {
             sink.glyph_start();
             walk_glyph(off, [&](bool move, int gx, int gy) {
                 const float xx =
-                    scale * (static_cast<float>(gx) * text_expan + static_cast<float>(hoff));
+                    scale * (static_cast<float>(gx) * text.attr.expan + static_cast<float>(hoff));
                 const float yy = scale * static_cast<float>(gy + voff);
-                const float x = ox + upy * xx + upx * yy, y = oy - upx * xx + upy * yy;
+                const float x = ox + up.y * xx + up.x * yy, y = oy - up.x * xx + up.y * yy;
                 if (std::isfinite(x) && std::isfinite(y)) sink.point(move, x, y);
             });
             sink.glyph_end();
             const float width = static_cast<float>(font_size[s[i]]);
-            const float advance = text_char_space > 0 ? text_expan * pitch
-                                                      : text_expan * (width + 100 * text_space);
+            const float advance = text.attr.char_space > 0 ? text.attr.expan * pitch
+                                                      : text.attr.expan * (width + 100 * text.attr.space);
             hoff = to_int(static_cast<float>(hoff) + advance);
         } else if (s[i] == ' ') {
-            const float advance = text_char_space > 0
-                                      ? text_expan * pitch
-                                      : text_expan * (100 * text_space + BLANK_WIDTH);
+            const float advance = text.attr.char_space > 0
+                                      ? text.attr.expan * pitch
+                                      : text.attr.expan * (100 * text.attr.space + BLANK_WIDTH);
             hoff = to_int(static_cast<float>(hoff) + advance);
         }
     }
 }
 
-// Device points of the X11 types: buffered and drawn as connected lines in runs.
-struct XSink {
-    Display *display;
-    Drawable win;
-    XPoint pts[STROKE_RUN];
-    int n = 0;
-    void flush()
-    {
-        if (n >= 2) XDrawLines(display, win, text_gc, pts, n, CoordModeOrigin);
-    }
-    void glyph_start() { n = 0; }
-    void point(bool move, float x, float y)
-    {
-        const XPoint p{static_cast<short>(static_cast<double>(xW_p(x)) + 0.5),
-                       static_cast<short>(static_cast<double>(yW_p(y)) + 0.5)};
-        if (move) {
-            flush();
-            n = 0;
-        }
-        pts[n++] = p;
-        if (n == STROKE_RUN) {
-            flush();
-            pts[0] = p;
-            n = 1;
-        }
-    }
-    void glyph_end()
-    {
-        flush();
-        n = 0;
-    }
+// The strokes of the current device.
+struct DeviceSink {
+    const Gdevice &dev;
+    void glyph_start() { dev.glyph_start(); }
+    void point(bool move, float x, float y) { dev.glyph_point(move, x, y); }
+    void glyph_end() { dev.glyph_end(); }
 };
 
-struct PsSink {
-    int n = 0;
-    void glyph_start()
-    {
-        gps_printf("np\n");
-        n = 0;
-    }
-    void point(bool move, float x, float y)
-    {
-        if (move) {
-            if (n >= 2) gps_printf("stroke\nnp\n");
-            gps_move(x, y);
-            n = 1;
-            return;
-        }
-        gps_line(x, y);
-        if (++n == STROKE_RUN) {
-            gps_printf("stroke\nnp\n");
-            gps_move(x, y);
-            n = 1;
-        }
-    }
-    void glyph_end()
-    {
-        if (n >= 2) gps_printf("stroke\n");
-        n = 0;
-    }
-};
-
-struct HpglSink {
-    int n = 0;
-    void glyph_start() { n = 0; }
-    void point(bool move, float x, float y)
-    {
-        if (move) {
-            ghpgl_move(x, y);
-            n = 1;
-            return;
-        }
-        ghpgl_line(x, y);
-        if (++n == STROKE_RUN) {
-            ghpgl_printf("\n");
-            n = 1;
-        }
-    }
-    void glyph_end()
-    {
-        if (n >= 2) ghpgl_printf("\n");
-        n = 0;
-    }
-};
-
+// The strokes of gtext_strokes.
 struct CallbackSink {
     void (*pen)(void *, int, float, float);
     void *arg;
@@ -436,29 +318,14 @@ struct CallbackSink {
     void glyph_end() {}
 };
 
-// Strokes a text on the current device; color is the colour of this pass on the print
-// workstations (the shadow passes use the black pen there).
+// Strokes a text on the current device; color is the colour of this pass (the shadow passes
+// use the black pen).
 void stroke_text(float ox, float oy, const char *str, size_t n, int color)
 {
-    const auto *s = reinterpret_cast<const unsigned char *>(str);
-    if (gtype_is_WIN_PIX()) {
-        if (!have_x_gc()) return;
-        XSink sink{gget_display(), gget_draw_window(), {}};
-        layout(ox, oy, s, n, sink);
-    } else if (gtype_is_PS()) {
-        gps_printf("%%%%TE:%f %f %s\n", ox, oy, str);
-        gps_set_width(static_cast<int>(text_color), text_width);
-        gps_set_color(color);
-        gps_set_type(1);
-        PsSink sink;
-        layout(ox, oy, s, n, sink);
-    } else if (gtype_is_HPGL()) {
-        ghpgl_set_width(static_cast<int>(text_color), text_width);
-        ghpgl_set_color(color);
-        ghpgl_set_type(1);
-        HpglSink sink;
-        layout(ox, oy, s, n, sink);
-    }
+    const Gdevice &dev = gdev();
+    if (!dev.text_begin || !dev.text_begin(ox, oy, str, color)) return;
+    DeviceSink sink{dev};
+    layout(ox, oy, reinterpret_cast<const unsigned char *>(str), n, sink);
 }
 
 // The world size of one device unit at a position; 0 where the device scale collapses.
@@ -468,35 +335,9 @@ float device_unit(float (*to_dev)(float), float v)
     return d != 0 ? 1 / d : 0.0f;
 }
 
-void draw_x_font_text(const Gpt &pos, const char *str, size_t n)
-{
-    if (!have_x_gc() || !font_info || !std::isfinite(pos.x) || !std::isfinite(pos.y)) return;
-    Display *display = gget_display();
-    const int px = static_cast<int>(xW_p(pos.x) + 0.5f);
-    const int py = static_cast<int>(yW_p(pos.y) + 0.5f);
-    const int len = static_cast<int>(n);
-    const int w = XTextWidth(font_info, str, len);
-    int xoff = 0, yoff = 0;
-    if (horiz_align == GCENTER_HOR) xoff = -(w / 2);
-    else if (horiz_align == GRIGHT_HOR) xoff = -w;
-    switch (vert_align) {
-    case GTOP_VERT:
-    case GCAP_VERT: yoff = font_info->ascent; break;
-    case GHALF_VERT: yoff = font_info->ascent / 2; break;
-    case GBOTTOM_VERT: yoff = -font_info->descent; break;
-    default: break;
-    }
-    const Drawable win = gget_draw_window();
-    if (drop_shadow > 0) {
-        const unsigned long saved = begin_x_shadow();
-        for (int i = 0; i < drop_shadow; i++)
-            XDrawString(display, win, text_gc, px + xoff + i, py + yoff + i, str, len);
-        end_x_shadow(saved);
-    }
-    XDrawString(display, win, text_gc, px + xoff, py + yoff, str, len);
-}
-
 }  // namespace
+
+const Gtext_attr &gtext_attr() { return text.attr; }
 
 // ---------------------------------------------------------------------------------------------
 // Drawing
@@ -507,36 +348,39 @@ Gint gtext(const Gpt *text_pos, const Gchar *char_string)
     if (!check_open("gtext")) return -1;
     if (!text_pos) return -1;
     if (!char_string || !char_string[0]) return 0;
+    // The object holds the position, then the text with its end.
+    const size_t size = sizeof(Gpt) + std::strlen(char_string) + 1;
+    if (size <= INT_MAX) {
+        if (void *data = gnew_obj(GOBJ_TEXT, 1, static_cast<int>(size), nullptr)) {
+            std::memcpy(data, text_pos, sizeof(Gpt));
+            std::memcpy(static_cast<char *>(data) + sizeof(Gpt), char_string, size - sizeof(Gpt));
+        }
+    }
+    const auto draw = gdev().text;
+    return draw ? draw(text_pos, char_string) : 0;
+}
+
+int gstroke_text(const Gpt *text_pos, const char *char_string)
+{
     const float x = text_pos->x, y = text_pos->y;
     const size_t n = std::strlen(char_string);
-    if (gtype_is_META()) {
-        gmeta_printf("TE %f,%f %s\n", x, y, char_string);
-        if (gmeta_get_type() == 1) gcgm_set_type(1);  // nothing of a text is drawn in CGM
-        return 0;
-    }
-    if (void *data = gnew_obj(50, 1, static_cast<int>(n + 9), nullptr)) {
-        std::memcpy(data, text_pos, sizeof(Gpt));
-        std::memcpy(static_cast<char *>(data) + sizeof(Gpt), char_string, n + 1);
-    }
+    const Gdevice &dev = gdev();
     if (font_type == 1) {
-        if (drop_shadow > 0) {
+        if (text.drop_shadow > 0) {
+            // The shadow is black, a device unit further right and down each time.
             const float dx = device_unit(xW_p, x), dy = device_unit(yW_p, y);
-            // The shadow is black: the screen's black pixel on the X11 types, the black pen on
-            // the print workstations (which have no X context).
-            const bool x11 = have_x_gc();
-            const unsigned long saved = x11 ? begin_x_shadow() : 0;
-            for (int i = 0; i < drop_shadow; i++)
+            if (dev.text_shadow) dev.text_shadow(true);
+            for (int i = 0; i < text.drop_shadow; i++)
                 stroke_text(x + static_cast<float>(i) * dx, y + static_cast<float>(i) * dy,
                             char_string, n, 500);
-            if (x11) end_x_shadow(saved);
+            if (dev.text_shadow) dev.text_shadow(false);
         }
-        stroke_text(x, y, char_string, n, static_cast<int>(text_color));
-    } else if (font_type == 2) {
-        draw_x_font_text(*text_pos, char_string, n);
+        stroke_text(x, y, char_string, n, text.attr.color);
+    } else if (font_type == 2 && dev.server_text) {
+        dev.server_text(text_pos, char_string, static_cast<int>(n));
     }
     return 0;
 }
-
 int gtext_length(const Gchar *char_string)
 {
     if (!char_string) return 0;
@@ -560,25 +404,10 @@ int gtext_strokes(const Gpt *text_pos, const Gchar *char_string,
 
 Gint gset_text_colr_ind(Gint ind)
 {
-    if (!check_open("gset_text_colr_ind")) return -1;
-    if (!gis_valid_colr(ind)) {
-        gerr_printf("gset_text_colr_ind", "invalid color index: %d\n", ind);
-        return -1;
-    }
-    const bool pen = ind >= 500 && ind <= 508;
-    if (pen && gtype_is_WIN_PIX()) ind = 1;
-    else if (!pen && gget_color_ind(ind) == -1) {
-        gerr_printf("gset_text_colr_ind", "color index not initialized\n");
-        return -1;
-    }
-    if (static_cast<unsigned int>(ind) == text_color) return 0;
-    text_color = static_cast<unsigned int>(ind);
-    if (gtype_is_META()) {
-        gmeta_printf("TE_CLR %d\n", ind);
-    } else {
-        gnew_obj(56, ind, 0, nullptr);
-        if (have_x_gc()) XSetForeground(gget_display(), text_gc, color_pixel(text_color));
-    }
+    if (!gcheck_colr_ind("gset_text_colr_ind", ind)) return -1;
+    if (ind == text.attr.color) return 0;
+    text.attr.color = ind;
+    gkeep(GOBJ_TEXT_COLR, ind);
     return 0;
 }
 
@@ -589,10 +418,9 @@ Gint gset_expan(Gfloat expansion)
         gerr_printf("gset_expan", "invalid expansion factor: %f\n", expansion);
         return -1;
     }
-    if (expansion == text_expan) return 0;
-    text_expan = expansion;
-    if (gtype_is_META()) gmeta_printf("TE_EXP %f\n", expansion);
-    else gnew_obj(55, 1, sizeof(Gfloat), &expansion);
+    if (expansion == text.attr.expan) return 0;
+    text.attr.expan = expansion;
+    gkeep(GOBJ_EXPAN, 1, sizeof(Gfloat), &expansion);
     return 0;
 }
 
@@ -603,19 +431,9 @@ Gint gset_text_width(Gfloat textwidth)
         gerr_printf("gset_text_width", "invalid text width: %f\n", textwidth);
         return -1;
     }
-    if (textwidth == text_width) return 0;
-    if (gtype_is_PS() && textwidth == 0) textwidth = 1;
-    text_width = textwidth;
-    if (gtype_is_META()) {
-        gmeta_printf("TE_WDTH %f\n", textwidth);
-    } else {
-        gnew_obj(61, 1, sizeof(Gfloat), &textwidth);
-        if (have_x_gc()) {
-            XGCValues values;
-            values.line_width = static_cast<int>(textwidth);
-            XChangeGC(gget_display(), text_gc, GCLineWidth, &values);
-        }
-    }
+    if (textwidth == text.attr.width) return 0;
+    text.attr.width = textwidth;
+    gkeep(GOBJ_TEXT_WIDTH, 1, sizeof(Gfloat), &textwidth);
     return 0;
 }
 
@@ -626,10 +444,9 @@ Gint gset_char_ht(Gfloat char_ht)
         gerr_printf("gset_char_ht", "invalid character height: %f\n", char_ht);
         return -1;
     }
-    if (char_ht == text_height) return 0;
-    text_height = char_ht;
-    if (gtype_is_META()) gmeta_printf("TE_HGHT %f\n", char_ht);
-    else gnew_obj(57, 1, sizeof(Gfloat), &char_ht);
+    if (char_ht == text.attr.height) return 0;
+    text.attr.height = char_ht;
+    gkeep(GOBJ_CHAR_HT, 1, sizeof(Gfloat), &char_ht);
     return 0;
 }
 
@@ -639,36 +456,30 @@ Gint gset_char_up_vec(const Gpt *char_up_vec)
 {
     if (!char_up_vec) return 0;
     const float vx = char_up_vec->x, vy = char_up_vec->y;
-    if (vx == upx && vy == upy) return 0;
-    if (gtype_is_META()) {
-        gmeta_printf("TE_UP %f,%f\n", vx, vy);
-        return 0;
-    }
+    if (vx == text.attr.up.x && vy == text.attr.up.y) return 0;
     // A zero (or not finite) vector has no direction: the text keeps its own.
     const float length = std::sqrt(vx * vx + vy * vy);
     if (!(length > 0) || !std::isfinite(length)) return 0;
-    gnew_obj(58, 1, sizeof(Gpt), char_up_vec);
-    upx = vx / length;
-    upy = vy / length;
+    gkeep(GOBJ_CHAR_UP_VEC, 1, sizeof(Gpt), char_up_vec);
+    text.attr.up = {vx / length, vy / length};
     return 0;
 }
 
 Gint gset_text_align(const Gtext_align *text_align)
 {
     if (!text_align) return 0;
-    if (text_align->hor == horiz_align && text_align->ver == vert_align) return 0;
-    horiz_align = text_align->hor;
-    vert_align = text_align->ver;
-    if (gtype_is_META()) gmeta_printf("TE_ALGN %d %d\n", horiz_align, vert_align);
-    else gnew_obj(60, 1, sizeof(Gtext_align), text_align);
+    if (text_align->hor == text.attr.hor && text_align->ver == text.attr.ver) return 0;
+    text.attr.hor = text_align->hor;
+    text.attr.ver = text_align->ver;
+    gkeep(GOBJ_TEXT_ALIGN, 1, sizeof(Gtext_align), text_align);
     return 0;
 }
 
 Gint ginq_text_align(Gint *err, Gtext_align *text_align)
 {
     if (text_align) {
-        text_align->hor = static_cast<Gtext_hor>(horiz_align);
-        text_align->ver = static_cast<Gtext_ver>(vert_align);
+        text_align->hor = static_cast<Gtext_hor>(text.attr.hor);
+        text_align->ver = static_cast<Gtext_ver>(text.attr.ver);
     }
     if (err) *err = 0;
     return 0;
@@ -676,104 +487,53 @@ Gint ginq_text_align(Gint *err, Gtext_align *text_align)
 
 Gint gset_space(Gfloat space)
 {
-    if (space == text_space) return 0;
-    text_space = space;
-    if (gtype_is_META()) gmeta_printf("TE_SPC %f\n", space);
-    else gnew_obj(53, 1, sizeof(Gfloat), &space);
+    if (space == text.attr.space) return 0;
+    text.attr.space = space;
+    gkeep(GOBJ_SPACE, 1, sizeof(Gfloat), &space);
     return 0;
 }
 
 Gint gset_char_space(Gfloat space)
 {
-    if (space == text_char_space) return 0;
-    text_char_space = space;
-    if (gtype_is_META()) gmeta_printf("TE_CSPC %f\n", space);
-    else gnew_obj(54, 1, sizeof(Gfloat), &space);
+    if (space == text.attr.char_space) return 0;
+    text.attr.char_space = space;
+    gkeep(GOBJ_CHAR_SPACE, 1, sizeof(Gfloat), &space);
     return 0;
 }
 
 Gint gset_fontprec(const Gfontprec *fontprec)
 {
     if (!fontprec) return -1;
-    if (fontprec->font == font_ind) return 0;
-    font_ind = fontprec->font;
-    if (gtype_is_META()) {
-        gmeta_printf("TE_FNT %d %d\n", fontprec->font, static_cast<int>(fontprec->prec));
-        return 0;
-    }
-    gnew_obj(59, 1, sizeof(Gfontprec), fontprec);
+    if (fontprec->font == text.attr.font) return 0;
+    text.attr.font = fontprec->font;
+    gkeep(GOBJ_FONTPREC, 1, sizeof(Gfontprec), fontprec);
     if (num_fonts == 0) return 0;
-    if (font_ind < 1 || font_ind > num_fonts) {
-        MESS_print(192, "gset_fontprec: invalid font id: %d\n", font_ind);
+    if (text.attr.font < 1 || text.attr.font > num_fonts) {
+        MESS_print(192, "gset_fontprec: invalid font id: %d\n", text.attr.font);
         return -1;
     }
-    return read_font(fonts[font_ind - 1].name);
+    return read_font(fonts[text.attr.font - 1].name);
 }
 
 int gset_font_drop(int ind)
 {
-    drop_shadow = ind;
+    text.drop_shadow = ind;
     return 0;
 }
 
-int gget_font_drop() { return drop_shadow; }
+int gget_font_drop() { return text.drop_shadow; }
 
 int gset_font_drop_color(int ind)
 {
-    drop_color = ind;
+    text.drop_color = ind;
     return 0;
 }
 
-int gget_text_colr() { return static_cast<int>(text_color); }
-
-// The context only while an X11 workstation is open: after its close the context is freed.
-GC gget_text_gc() { return have_x_gc() ? text_gc : nullptr; }
-
-int ginit_text(int type)
-{
-    Display *display = gget_display();
-    // A new X11 workstation: the context of an earlier one was freed when it closed.
-    if (type == 0) text_gc = nullptr;
-    if (type == 0 && display && gget_base_window())
-        text_gc = XCreateGC(display, gget_base_window(), 0, nullptr);
-    if (type != 0 && type != 1) {
-        // A print of the display list initialises the kernel for the printer while the window
-        // stays open: the window's context follows the attributes just reset (colour 1, width 1).
-        if (display && text_gc && gget_root_window()) {
-            XGCValues values;
-            const int pixel = gget_color_ind(1);
-            values.foreground = pixel >= 0 ? static_cast<unsigned long>(pixel)
-                                           : WhitePixel(display, gget_screen());
-            values.line_width = 1;
-            XChangeGC(display, text_gc, GCForeground | GCLineWidth, &values);
-        }
-        return 0;
-    }
-    if (have_x_gc()) {  // only while an X11 workstation has the context
-        XRectangle rect;
-        gget_xviewport(&rect);
-        XSetClipRectangles(display, text_gc, 0, 0, &rect, 1, Unsorted);
-        const int screen = gget_screen();
-        XSetForeground(display, text_gc, WhitePixel(display, screen));
-        XSetBackground(display, text_gc, BlackPixel(display, screen));
-        XSetLineAttributes(display, text_gc, 1, LineSolid, CapProjecting, JoinBevel);
-    }
-    return 0;
-}
+int gget_text_colr() { return text.attr.color; }
 
 int greset_text()
 {
-    text_color = 1;
-    text_width = 1.0f;
-    text_height = 0.01f;
-    text_expan = 1.0f;
-    text_space = 0.25f;
-    text_char_space = 0.0f;
-    horiz_align = GNORMAL_HOR;
-    vert_align = GNORMAL_VERT;
-    upx = 0.0f;
-    upy = 1.0f;
-    font_ind = 1;
+    text.attr = Gtext_attr{};
     return 0;
 }
 
@@ -791,8 +551,7 @@ int gsetup_fonts()
 {
     num_fonts = 0;
     const char *setting = font_list[0] ? font_list : RES_get("font_list");
-    if ((!setting || !setting[0]) && gget_display())
-        setting = XGetDefault(gget_display(), gget_prog_name(), "font_list");
+    if (!setting || !setting[0]) setting = gx_get_default("font_list");
     char path[FILE_NAME_MAX + 1];
     if (setting && setting[0] && strnicmp(setting, "fi:", 3) == 0) {
         // The list file is named by the user's setting.
@@ -815,8 +574,9 @@ int gsetup_fonts()
         FILE_close(fp);
     }
     // A font number outside the list (stored by gset_fontprec) falls back to the default font.
-    const bool listed = font_ind >= 1 && font_ind <= num_fonts;
-    return read_font(listed ? fonts[font_ind - 1].name : "modern.fnt");
+    const int font = text.attr.font;
+    const bool listed = font >= 1 && font <= num_fonts;
+    return read_font(listed ? fonts[font - 1].name : "modern.fnt");
 }
 
 int gget_font_index(const char *str)
@@ -838,7 +598,7 @@ int read_font(const char *name)
     if (!gchk_graphics()) return -1;
     clear_glyphs();
     if (!name) name = "";
-    if (name[0] == '#') return load_x_font(name + 1);
+    if (name[0] == '#') return load_server_font(name + 1);
     char path[FILE_NAME_MAX + 1];
     FILE *fp = open_plain(name, path);
     const int status = fp ? gread_font_data(fp) : -1;

@@ -2,12 +2,10 @@
 // viewports, the workstation transformation takes the workstation window to the device with
 // equal scales on both axes, and the current viewport is the clip region on every device.
 #include "gks.h"
-#include "gks_x11.h"
 #include "gks_internal.h"
 #include "vyk.h"
 
 #include <cmath>
-#include <initializer_list>
 
 namespace {
 
@@ -24,7 +22,6 @@ Gcoords wkwn;            // workstation window (NDC)
 Gcoords wkvp;            // workstation viewport (device units)
 Gcoords plt;             // the device rectangle used after the aspect fit
 Gtransform wkwn_plt;     // NDC to device scales
-XRectangle clip_rect;    // the current viewport in window pixels
 float xmult = 0, ymult = 0;
 
 void store(Gcoords &c, float x_min, float y_min, float x_max, float y_max)
@@ -79,61 +76,22 @@ inline float ndc_dev_x(float x) { return plt.x_min + (x - wkwn.x_min) * wkwn_plt
 inline float ndc_pix_y(float y) { return plt.y_min + (wkwn.y_max - y) * wkwn_plt.y; }
 inline float ndc_ps_y(float y) { return plt.y_min + (y - wkwn.y_min) * wkwn_plt.y; }
 
-void compute_clip(XRectangle &r)
+// The current viewport in window pixels: the nearest pixels to its corners, both edges
+// included.
+Grectangle pixel_viewport()
 {
     const double x = std::trunc(static_cast<double>(xNDC_p(cur_vp.x_min)) + 0.5);
     const double y = std::trunc(static_cast<double>(yNDC_p(cur_vp.y_max)) + 0.5);
-    r.x = static_cast<short>(x);
-    r.y = static_cast<short>(y);
-    r.width = static_cast<unsigned short>(
-        static_cast<int>(std::trunc(static_cast<double>(xNDC_p(cur_vp.x_max)) - x + 1.5)));
-    r.height = static_cast<unsigned short>(
-        static_cast<int>(std::trunc(static_cast<double>(yNDC_p(cur_vp.y_min)) - y + 1.5)));
-}
-
-void write_ps_clip(float x0, float y0, float x1, float y1)
-{
-    gps_printf("initclip\n");
-    gps_printf("np\n");
-    gps_printf("%3.2f %3.2f mv\n", x0 - 0.1, y0 - 0.1);
-    gps_printf("%3.2f %3.2f ln\n", x0 - 0.1, y1 + 0.1);
-    gps_printf("%3.2f %3.2f ln\n", x1 + 0.1, y1 + 0.1);
-    gps_printf("%3.2f %3.2f ln\n", x1 + 0.1, y0 - 0.1);
-    gps_printf("cp\n");
-    gps_printf("clip\n");
-}
-
-void write_hpgl_clip(float x0, float y0, float x1, float y1)
-{
-    ghpgl_printf("IW %.0f,%.0f,%.0f,%.0f;\n", x0 - 0.1, y0 - 0.1, x1 + 0.1, y1 + 0.1);
-}
-
-void write_cgm_clip(float x0, float y0, float x1, float y1)
-{
-    gcgm_control(3, 5, 8, 0);
-    gcgm_ps_point(x0, y0);
-    gcgm_ps_point(x1, y1);
+    return Grectangle{
+        static_cast<Gint>(x), static_cast<Gint>(y),
+        static_cast<Gint>(std::trunc(static_cast<double>(xNDC_p(cur_vp.x_max)) - x + 1.5)),
+        static_cast<Gint>(std::trunc(static_cast<double>(yNDC_p(cur_vp.y_min)) - y + 1.5))};
 }
 
 // Pushes the current viewport to the device as its clip region.
 void update_clip()
 {
-    compute_clip(clip_rect);
-    const float x0 = xNDC_ps(cur_vp.x_min), x1 = xNDC_ps(cur_vp.x_max);
-    const float y0 = yNDC_ps(cur_vp.y_min), y1 = yNDC_ps(cur_vp.y_max);
-    if (gtype_is_WIN_PIX()) {
-        // The graphics contexts exist only while the workstation is open.
-        Display *display = gget_display();
-        if (display && gchk_graphics())
-            for (GC gc : {gget_line_gc(), gget_marker_gc(), gget_fill_gc(), gget_text_gc()})
-                if (gc) XSetClipRectangles(display, gc, 0, 0, &clip_rect, 1, Unsorted);
-    } else if (gtype_is_PS()) {
-        write_ps_clip(x0, y0, x1, y1);
-    } else if (gtype_is_HPGL()) {
-        write_hpgl_clip(x0, y0, x1, y1);
-    } else if (gtype_is_META() && gmeta_get_type() == 1) {
-        write_cgm_clip(x0, y0, x1, y1);
-    }
+    if (const auto clip = gdev().clip) clip(gget_clip());
 }
 
 bool valid_number(const char *func, Gint n)
@@ -209,10 +167,7 @@ float yW_trans(float y, int t1, int t2)
 Gint gset_win(Gint n, const Glim *window)
 {
     if (!valid_number("gset_win", n) || !valid_rect("gset_win", window)) return -1;
-    if (gtype_is_META())
-        gmeta_printf("WIN %d %f %f %f %f\n", n, window->x_min, window->y_min, window->x_max,
-                     window->y_max);
-    gnew_obj(17, n, sizeof(Glim), window);
+    gkeep(GOBJ_WIN, n, sizeof(Glim), window);
     store(wn[n], *window);
     if (n == cur_trans) {
         cur_wn = wn[n];
@@ -224,10 +179,7 @@ Gint gset_win(Gint n, const Glim *window)
 Gint gset_vp(Gint n, const Glim *viewport)
 {
     if (!valid_number("gset_vp", n) || !valid_rect("gset_vp", viewport)) return -1;
-    if (gtype_is_META())
-        gmeta_printf("VP %d %f %f %f %f\n", n, viewport->x_min, viewport->y_min,
-                     viewport->x_max, viewport->y_max);
-    gnew_obj(16, n, sizeof(Glim), viewport);
+    gkeep(GOBJ_VP, n, sizeof(Glim), viewport);
     store(vp[n], *viewport);
     if (n == cur_trans) {
         cur_vp = vp[n];
@@ -241,8 +193,7 @@ Gint gsel_norm_tran(Gint n)
 {
     if (!valid_number("gsel_norm_tran", n)) return -1;
     if (n == cur_trans) return 0;
-    if (gtype_is_META()) gmeta_printf("TR %d\n", n);
-    gnew_obj(15, n, 0, nullptr);
+    gkeep(GOBJ_NORM_TRAN, n);
     cur_trans = n;
     cur_wn = wn[n];
     cur_vp = vp[n];
@@ -254,10 +205,7 @@ Gint gsel_norm_tran(Gint n)
 Gint gset_ws_win(Gint ws_id, const Glim *window)
 {
     if (!valid_rect("gset_ws_win", window)) return -1;
-    if (gtype_is_META())
-        gmeta_printf("WS_WIN %d %f %f %f %f\n", ws_id, window->x_min, window->y_min,
-                     window->x_max, window->y_max);
-    gnew_obj(11, ws_id, sizeof(Glim), window);
+    gkeep(GOBJ_WS_WIN, ws_id, sizeof(Glim), window);
     store(wkwn, *window);
     aspect_fit();
     scales();
@@ -268,10 +216,7 @@ Gint gset_ws_win(Gint ws_id, const Glim *window)
 Gint gset_ws_vp(Gint ws_id, const Glim *viewport)
 {
     if (!valid_rect("gset_ws_vp", viewport)) return -1;
-    if (gtype_is_META())
-        gmeta_printf("WS_VP %d %f %f %f %f\n", ws_id, viewport->x_min, viewport->y_min,
-                     viewport->x_max, viewport->y_max);
-    gnew_obj(10, ws_id, sizeof(Glim), viewport);
+    gkeep(GOBJ_WS_VP, ws_id, sizeof(Glim), viewport);
     store(wkvp, *viewport);
     aspect_fit();
     scales();
@@ -283,26 +228,23 @@ int ginit_tran(int kind)
 {
     int width, height;
     gget_win_size(&width, &height);
-    if (kind != 10) store(wkwn, 0, 0, 1, 1);
+    const bool resize = kind == GINIT_RESIZE;
+    if (!resize) store(wkwn, 0, 0, 1, 1);
     store(wkvp, 0, 0, static_cast<float>(width - 1), static_cast<float>(height - 1));
-    if (kind != 10)
+    if (!resize)
         for (int i = 0; i < NUM_TRANS; i++) {
             store(wn[i], 0, 0, 1, 1);
             store(vp[i], 0, 0, 1, 1);
         }
     aspect_fit();
-    if (kind != 10) {
+    if (!resize) {
         cur_trans = 0;
         cur_wn = wn[0];
         cur_vp = vp[0];
     }
     scales();
-    compute_clip(clip_rect);
-    const float x0 = xNDC_ps(cur_vp.x_min), x1 = xNDC_ps(cur_vp.x_max);
-    const float y0 = yNDC_ps(cur_vp.y_min), y1 = yNDC_ps(cur_vp.y_max);
-    if (kind == 2) write_ps_clip(x0, y0, x1, y1);
-    else if (kind == 3) write_hpgl_clip(x0, y0, x1, y1);
-    else if (kind == 4 && gmeta_get_type() == 1) write_cgm_clip(x0, y0, x1, y1);
+    // A page starts with its clip region; the X11 contexts take theirs as they are set up.
+    if (kind == GINIT_PS || kind == GINIT_HPGL || kind == GINIT_META) update_clip();
     return 0;
 }
 
@@ -361,30 +303,31 @@ int gpts_in_win(Gint n, const Gpt *points)
     return 1;
 }
 
-int gget_xviewport(XRectangle *rect)
+Gclip gget_clip()
 {
-    if (rect) compute_clip(*rect);
-    return 0;
+    return Gclip{pixel_viewport(), xNDC_ps(cur_vp.x_min), yNDC_ps(cur_vp.y_min),
+                 xNDC_ps(cur_vp.x_max), yNDC_ps(cur_vp.y_max)};
 }
 
 int gget_gviewport(Grectangle *rect)
 {
-    if (!rect) return 0;
-    if (gtype_is_WIN_PIX()) {
-        XRectangle r;
-        compute_clip(r);
-        rect->x = r.x;
-        rect->y = r.y;
-        rect->width = r.width;
-        rect->height = r.height;
-    } else if (gtype_is_PS() || gtype_is_HPGL()) {
-        const double x = std::trunc(static_cast<double>(xNDC_ps(cur_vp.x_min)));
-        const double y = std::trunc(static_cast<double>(yNDC_ps(cur_vp.y_min)));
-        rect->x = static_cast<Gint>(x);
-        rect->y = static_cast<Gint>(y);
-        rect->width = static_cast<Gint>(std::trunc(xNDC_ps(cur_vp.x_max) - x + 1.5));
-        rect->height = static_cast<Gint>(std::trunc(yNDC_ps(cur_vp.y_max) - y + 1.5));
+    const Gdev_units units = gdev().units;
+    if (!rect || units == GUNITS_NONE) return 0;
+    if (units == GUNITS_PIXELS) {
+        // As the X rectangle of the clip holds it.
+        const Grectangle r = pixel_viewport();
+        rect->x = static_cast<short>(r.x);
+        rect->y = static_cast<short>(r.y);
+        rect->width = static_cast<unsigned short>(r.width);
+        rect->height = static_cast<unsigned short>(r.height);
+        return 0;
     }
+    const double x = std::trunc(static_cast<double>(xNDC_ps(cur_vp.x_min)));
+    const double y = std::trunc(static_cast<double>(yNDC_ps(cur_vp.y_min)));
+    rect->x = static_cast<Gint>(x);
+    rect->y = static_cast<Gint>(y);
+    rect->width = static_cast<Gint>(std::trunc(xNDC_ps(cur_vp.x_max) - x + 1.5));
+    rect->height = static_cast<Gint>(std::trunc(yNDC_ps(cur_vp.y_max) - y + 1.5));
     return 0;
 }
 

@@ -1,701 +1,852 @@
-// X11 windows: the program's own window with the pixmap that receives all drawing, or a window
-// of the loop window program that the kernel draws into; sizes, offsets, titles, cursors,
-// clearing and copying the pixmap to the screen.
+// The X11 back end: the device tables of the program's own window and of a loop window, the
+// graphics contexts that lines, markers, fills and text are drawn with (and the fill pattern
+// bitmaps and server fonts that go with them), the drawing itself into the current drawing
+// target, and the kernel's handlers of protocol errors and of a lost connection.
 #include "gks.h"
-#include "gks_x11.h"
 #include "gks_internal.h"
+#include "gks_x11.h"
 #include "vyk.h"
-#include "vykresrc.h"
 
-#include <X11/Xatom.h>
-#include <X11/Xutil.h>
-#include <X11/cursorfont.h>
-
-#include <array>
-#include <cerrno>
-#include <cstdint>
 #include <climits>
-#include <cstdlib>
+#include <cmath>
 #include <cstring>
-#include <string>
+#include <initializer_list>
+#include <new>
+#include <vector>
 
 namespace {
 
-constexpr int ICON_SIZE = 48;
-constexpr int ICON_BYTES = ICON_SIZE * ICON_SIZE / 8;
-constexpr int NUM_CURSORS = 9;
-// Seconds the loop window program gets to prepare a new frame.
-constexpr int FRAME_WAIT_STEPS = 100;  // of 0.2 seconds
-constexpr float FRAME_WAIT_STEP = 0.2f;
+constexpr int MAX_X_ERRORS = 25;
 
-// A frame with a rising curve: the default icon.
-std::array<unsigned char, ICON_BYTES> make_icon()
-{
-    std::array<unsigned char, ICON_BYTES> bits{};
-    auto set = [&](int x, int y) { bits[y * 6 + x / 8] |= static_cast<unsigned char>(1 << (x % 8)); };
-    for (int k = 2; k < ICON_SIZE - 2; k++) {
-        set(k, 2);
-        set(k, ICON_SIZE - 3);
-        set(2, k);
-        set(ICON_SIZE - 3, k);
-    }
-    for (int x = 6; x < ICON_SIZE - 6; x++) {
-        int y = ICON_SIZE - 7 - (x - 6) * (x - 6) / 36;
-        set(x, y);
-        set(x, y - 1);
-    }
-    return bits;
-}
+struct Errors {
+    int flag = 0;   // set by the protocol-error handler
+    int print = 1;  // print and count protocol errors
+    int count = 0;  // protocol errors printed so far
+} xerror;
 
-Display *display = nullptr;
-std::string display_name;       // the name the connection was opened with ("" the default)
-int screen = 0;
-int depth = 0;
-Visual *visual = nullptr;
-Window root_window = 0;         // the window that is shown
-Pixmap base_window = 0;         // the pixmap that receives drawing
-Drawable draw_window = 0;       // the current drawing target
-GC root_gc = nullptr;
-unsigned long fore_colr = 0, back_colr = 0;
-unsigned long red_mask = 0, grn_mask = 0, blu_mask = 0;
-Cursor cursors[NUM_CURSORS] = {};
-int cursor = 0;
-int icon = 0;
-int fixed_size = 0;
-std::array<unsigned char, ICON_BYTES> icon_bits = make_icon();
-Pixmap icon_pixmap = 0;
-int root_width = 640, root_height = 512;
-int win_width = 640, win_height = 512;
-int win_x = 0, win_y = 0;
-char win_title[60] = "V11_Ududi";
-char geometry[40] = "";
+// The contexts of the primitives and what goes with them.  A context is created when an X11
+// workstation opens and freed when it closes.
+struct Contexts {
+    GC line = nullptr;
+    GC marker = nullptr;
+    GC fill = nullptr;
+    GC text = nullptr;
+    int line_function = GXcopy;
+    Pixmap pattern[GFILL_PATTERNS] = {};
+    XFontStruct *font = nullptr;      // the loaded server font
+    Display *font_display = nullptr;  // the connection the font belongs to
+} gc;
 
-void copy_text(char *dest, size_t size, const char *src)
-{
-    std::snprintf(dest, size, "%s", src ? src : "");
-}
+// The on/off lengths of line types 2 to 5.
+struct Dashes {
+    char list[4];
+    int len;
+};
+constexpr Dashes dashes[4] = {{{6, 6}, 2}, {{3, 6}, 2}, {{6, 6, 3, 6}, 4}, {{2, 2}, 2}};
 
-void video_colours()
-{
-    if (gget_inverse()) {
-        back_colr = WhitePixel(display, screen);
-        fore_colr = BlackPixel(display, screen);
-    } else {
-        back_colr = BlackPixel(display, screen);
-        fore_colr = WhitePixel(display, screen);
-    }
-}
+// Short lines (glyphs, symbols, map segments) are converted on the stack; longer ones in a
+// buffer that is kept between calls, so a long drawing allocates only while its lines grow.
+constexpr int LOCAL_POINTS = 32;
+std::vector<XPoint> point_buf;
 
-void forget_window()
-{
-    if (display && root_gc) XFreeGC(display, root_gc);
-    root_gc = nullptr;
-    root_window = 0;
-    base_window = 0;
-    draw_window = 0;
-}
+constexpr int STROKE_RUN = 30;  // glyph points drawn in one request
 
-// A decimal or hexadecimal number at p followed by the separator sep (or the end of the text);
-// moves p past both.  Numbers out of range count as not read.
-bool read_field(const char *&p, int base, char sep, long &out)
-{
-    char *end;
-    errno = 0;
-    long v = std::strtol(p, &end, base);
-    if (end == p || errno == ERANGE || v < 0 || v > UINT32_MAX) return false;
-    out = v;
-    p = end;
-    if (*p == sep && sep) p++;
-    else if (*p) p = "";  // anything else ends the window description
-    return true;
-}
-
-// Reads a window specification: the '+' form (shown window, pixmap, size, colormap), the "0x"
-// form and the decimal form (pixmap, size, colormap).  Returns the number of fields read.
-int read_spec(const char *desc, long &root, long &pixmap, long &width, long &height, long &cmap)
-{
-    const char *p = desc;
+// The glyph strokes of the text being drawn.
+struct Glyphs {
+    Display *display = nullptr;
+    Drawable win = 0;
+    XPoint pts[STROKE_RUN];
     int n = 0;
-    int base = 10;
-    bool with_root = false;
-    if (*p == '+') {
-        p++;
-        with_root = true;
-    } else if (p[0] == '0' && (p[1] == 'x' || p[1] == 'X')) {
-        p += 2;
-        base = 16;
-    }
-    if (with_root) {
-        if (!read_field(p, 10, ':', root)) return n;
-        n++;
-    }
-    if (!*p || !read_field(p, base, ':', pixmap)) return n;
-    n++;
-    if (!*p || !read_field(p, 10, 'x', width)) return n;
-    n++;
-    if (!*p || !read_field(p, 10, ':', height)) return n;
-    n++;
-    if (!*p || !read_field(p, 10, 0, cmap)) return n;
-    return n + 1;
+    bool shadow = false;          // the shadow's pen is on
+    unsigned long saved_pixel = 0;  // the text pixel the shadow replaced
+} glyphs;
+
+// ---------------------------------------------------------------------------------------------
+// Helpers
+// ---------------------------------------------------------------------------------------------
+
+// The display while an X11 workstation is open and has the context (its close frees it).
+Display *with(GC context)
+{
+    Display *display = gget_display();
+    return (gdev().caps & GDEV_WINDOW) && gchk_graphics() && display && context ? display
+                                                                                 : nullptr;
 }
 
-// The loop window's geometry: a panel, or "WxH+X+Y" limited to the loop window.
-void pix_geometry()
+// The pixel of a colour index (-1 when it has no colour cell).
+unsigned long pixel_of(int ind) { return static_cast<unsigned long>(gget_color_ind(ind)); }
+
+// The pixel of a colour index, white without a colour cell.
+unsigned long pixel_or_white(Display *display, int ind)
 {
-    const char *geom = geometry[0] ? geometry : RES_get("geometry");
-    if (!geom || !geom[0]) return;
-    if (geom[0] == 'P' || geom[0] == 'p') {
-        gset_panel_geometry(geom, 1);
+    const int pixel = gget_color_ind(ind);
+    return pixel >= 0 ? static_cast<unsigned long>(pixel) : WhitePixel(display, gget_screen());
+}
+
+// The X11 line width of a width: its integer part, within what the protocol can carry.
+int x_width(float width)
+{
+    if (!(width < 32767.0f)) return 32767;
+    return static_cast<int>(width);
+}
+
+inline short to_pixel(float v)
+{
+    return static_cast<short>(std::trunc(static_cast<double>(v) + 0.5));
+}
+
+// A device coordinate as an X coordinate: truncated, and held inside the 16-bit range (a
+// non-number goes to the lower end) so that the conversion is always defined.
+short to_xcoord(float v)
+{
+    const float t = std::trunc(v);
+    if (!(t >= -32768.0f)) return -32768;
+    if (t > 32767.0f) return 32767;
+    return static_cast<short>(t);
+}
+
+// A pixel coordinate: trunc(v + 0.5) in double precision, held inside the 16-bit range.
+short to_rounded_xcoord(float v)
+{
+    const double t = std::trunc(static_cast<double>(v) + 0.5);
+    if (!(t >= -32768.0)) return -32768;
+    if (t > 32767.0) return 32767;
+    return static_cast<short>(t);
+}
+
+XPoint *point_buffer(int n, XPoint *local)
+{
+    if (n <= LOCAL_POINTS) return local;
+    try {
+        if (point_buf.size() < static_cast<size_t>(n)) point_buf.resize(static_cast<size_t>(n));
+    } catch (const std::bad_alloc &) {
+        return nullptr;
+    }
+    return point_buf.data();
+}
+
+XRectangle to_xrect(const Grectangle &r)
+{
+    return XRectangle{static_cast<short>(r.x), static_cast<short>(r.y),
+                      static_cast<unsigned short>(r.width), static_cast<unsigned short>(r.height)};
+}
+
+void set_clip(Display *display, GC context)
+{
+    XRectangle clip = to_xrect(gget_clip().pixels);
+    XSetClipRectangles(display, context, 0, 0, &clip, 1, Unsorted);
+}
+
+// Every context after a redraw or a new workstation: thin solid lines, butt caps, bevel joins.
+void plain_lines(Display *display, GC context)
+{
+    XSetLineAttributes(display, context, 0, LineSolid, CapButt, JoinBevel);
+}
+
+// Loads the bitmap of a pattern as the fill context's stipple (nothing for a pattern without
+// one).
+void set_stipple(int pattern)
+{
+    Display *display = with(gc.fill);
+    if (display && pattern >= 0 && pattern < GFILL_PATTERNS && gc.pattern[pattern])
+        XSetStipple(display, gc.fill, gc.pattern[pattern]);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Protocol errors
+// ---------------------------------------------------------------------------------------------
+
+int Xerror_handler(Display *display, XErrorEvent *error)
+{
+    xerror.flag = 1;
+    if (!xerror.print) return 0;
+    char text[80] = "";
+    char request[60] = "";
+    char code[16];
+    XGetErrorText(display, error->error_code, text, sizeof text);
+    std::snprintf(code, sizeof code, "%d", error->request_code);
+    XGetErrorDatabaseText(display, "XRequest", code, "", request, sizeof request);
+    MESS_print(192, "X11 error: %s in %s\n", text, request);
+    if (++xerror.count >= MAX_X_ERRORS) {
+        MESS_print(48, "X11 error: too many errors\n");
+        if (gdev().caps & GDEV_OWN_WINDOW) gdelete_all_frames();
+        VYK_exit(VYK_EXIT_GRAPHICS);
+    }
+    return 0;
+}
+
+// The connection is gone: the server has already released every pixmap of it, and a request on
+// the dead connection would only re-enter this handler, so nothing is sent any more.
+int XerrorIO_handler(Display *)
+{
+    MESS_print(48, "Fatal X11 Error\n");
+    VYK_exit(VYK_EXIT_GRAPHICS);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The workstation
+// ---------------------------------------------------------------------------------------------
+
+// The display, then the own window or the loop window.
+int open_display(int count, char **items)
+{
+    ginstall_x_handlers();
+    if (gx_open_display(count > 0 ? items[0] : nullptr) != 0) {
+        MESS_print(192, "gopen_ws: unable to connect to display\n");
+        return -1;
+    }
+    gset_def_cmap(DefaultColormap(gget_display(), gget_screen()));
+    return 0;
+}
+
+// A new workstation starts without protocol errors.
+int opened()
+{
+    xerror.flag = 0;
+    xerror.print = 1;
+    return 0;
+}
+
+int x11_open(int count, char **items)
+{
+    if (open_display(count, items) != 0 || gx_open_window() != 0) return -1;
+    return opened();
+}
+
+int pix_open(int count, char **items)
+{
+    if (open_display(count, items) != 0) return -1;
+    if (gx_attach_window(count, items, gget_pix_mode()) != 0) {
+        gset_user_cmap(0);  // a colormap of the loop window program is never ours
+        return -1;
+    }
+    gset_rw_colors(0);  // the loop window's colours are shared
+    return opened();
+}
+
+// Frees the contexts and the pattern bitmaps of the closing workstation.
+void free_contexts()
+{
+    if (Display *display = gget_display())
+        for (GC *context : {&gc.line, &gc.marker, &gc.fill, &gc.text})
+            if (*context) XFreeGC(display, *context);
+    gc.line = gc.marker = gc.fill = gc.text = nullptr;
+    gdel_fill_pat();
+}
+
+int x11_close()
+{
+    Display *display = gget_display();
+    gdelete_all_frames();
+    greset_zoom();  // a magnified picture belongs to this window only
+    gx_close_window(GWS_X11);
+    free_contexts();
+    if (display) {
+        if (Colormap cmap = gget_user_cmap()) {
+            XFreeColormap(display, cmap);
+            gset_user_cmap(0);
+        }
+        XSync(display, False);
+    }
+    gclear_objs();
+    return 0;
+}
+
+int pix_close()
+{
+    free_contexts();
+    if (gget_pix_mode() == 9) gx_send_notice(9);
+    // The loop window's colormap is forgotten, never freed: a later own window must neither
+    // install nor free it.
+    gset_user_cmap(0);
+    gx_close_window(GWS_PIX);
+    if (Display *display = gget_display()) XSync(display, False);
+    return 0;
+}
+
+// The own window's pixmap filled with the background; the display list starts again.
+int x11_clear()
+{
+    Display *display = gget_display();
+    Pixmap base = gget_base_window();
+    if (!display || !base) return 0;
+    int width, height;
+    gget_win_size(&width, &height);
+    GC context = gget_root_gc();
+    XSetForeground(display, context, pixel_of(-1));
+    XFillRectangle(display, base, context, 0, 0, static_cast<unsigned>(width),
+                   static_cast<unsigned>(height));
+    XSetForeground(display, context, gx_get_fore_colr());
+    gclear_objs();
+    return 0;
+}
+
+int x11_update()
+{
+    if (Display *display = gget_display()) XSync(display, False);
+    return 0;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Kept calls: the contexts follow the attributes
+// ---------------------------------------------------------------------------------------------
+
+// Loads the pixel of a redefined index into a context whose colour is that index (-1 and 256
+// both name the background).
+void reload(int attr_color, int ind, GC context)
+{
+    auto index_of = [](int i) { return i == -1 ? 256 : i; };
+    if (index_of(attr_color) != index_of(ind)) return;
+    if (Display *display = with(context)) XSetForeground(display, context, pixel_of(index_of(ind)));
+}
+
+void line_type(Display *display, int type)
+{
+    XGCValues values;
+    values.line_style = type == 1 ? LineSolid : LineOnOffDash;
+    XChangeGC(display, gc.line, GCLineStyle, &values);
+    // Type 0 and types above 5 keep the dash list the context has.
+    if (type >= 2 && type <= 5)
+        XSetDashes(display, gc.line, 0, dashes[type - 2].list, dashes[type - 2].len);
+}
+
+void line_width(Display *display, GC context, int width)
+{
+    XGCValues values;
+    values.line_width = width;
+    XChangeGC(display, context, GCLineWidth, &values);
+}
+
+void fill_style(Display *display, int style)
+{
+    if (style == GSOLID) {
+        XSetFillStyle(display, gc.fill, FillSolid);
+    } else if (style == GPAT) {
+        XSetFillStyle(display, gc.fill, FillStippled);
+        set_stipple(gfill_attr().pattern);
+    }
+}
+
+float float_of(const void *data)
+{
+    float v;
+    std::memcpy(&v, data, sizeof v);
+    return v;
+}
+
+void x11_object(int code, int values, const void *data)
+{
+    switch (code) {
+    case GOBJ_LINE_COLR:
+        if (Display *display = with(gc.line)) XSetForeground(display, gc.line, pixel_of(values));
+        break;
+    case GOBJ_LINEWIDTH:
+        if (Display *display = with(gc.line)) line_width(display, gc.line, x_width(float_of(data)));
+        break;
+    case GOBJ_LINETYPE:
+        if (Display *display = with(gc.line)) line_type(display, values);
+        break;
+    case GOBJ_MARKER_COLR:
+        if (Display *display = with(gc.marker))
+            XSetForeground(display, gc.marker, pixel_of(values));
+        break;
+    case GOBJ_MARKER_WIDTH:
+        if (Display *display = with(gc.marker))
+            line_width(display, gc.marker, x_width(float_of(data)));
+        break;
+    case GOBJ_FILL_COLR:
+        if (Display *display = with(gc.fill)) XSetForeground(display, gc.fill, pixel_of(values));
+        break;
+    case GOBJ_FILL_STYLE:
+        if (Display *display = with(gc.fill)) fill_style(display, values);
+        break;
+    case GOBJ_FILL_STYLE_IND: set_stipple(values); break;
+    case GOBJ_TEXT_COLR:
+        if (Display *display = with(gc.text)) XSetForeground(display, gc.text, pixel_of(values));
+        break;
+    case GOBJ_TEXT_WIDTH:
+        if (Display *display = with(gc.text))
+            line_width(display, gc.text, static_cast<int>(float_of(data)));
+        break;
+    case GOBJ_COLR_REP:
+        reload(gget_line_colr(), values, gc.line);
+        reload(gget_text_colr(), values, gc.text);
+        reload(gget_marker_colr(), values, gc.marker);
+        reload(gget_fill_colr(), values, gc.fill);
+        break;
+    default: break;
+    }
+}
+
+void x11_clip(const Gclip &clip)
+{
+    Display *display = gget_display();
+    if (!display || !gchk_graphics()) return;
+    XRectangle rect = to_xrect(clip.pixels);
+    for (GC context : {gc.line, gc.marker, gc.fill, gc.text})
+        if (context) XSetClipRectangles(display, context, 0, 0, &rect, 1, Unsorted);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Drawing
+// ---------------------------------------------------------------------------------------------
+
+// One connected line; a line longer than the largest request the server takes is drawn in
+// pieces that share their end points.
+void draw_lines(Display *display, Drawable win, XPoint *pts, int n)
+{
+    long max_request = XExtendedMaxRequestSize(display);
+    if (max_request <= 0) max_request = XMaxRequestSize(display);
+    const int chunk = static_cast<int>(max_request - 8 > INT_MAX ? INT_MAX : max_request - 8);
+    if (chunk < 2 || n <= chunk) {
+        XDrawLines(display, win, gc.line, pts, n, CoordModeOrigin);
         return;
     }
-    int w, h, x, y;
-    int n = std::sscanf(geom, "%dx%d+%d+%d", &w, &h, &x, &y);
-    if (n < 2 || w < 1 || h < 1) return;
-    if (w > root_width) w = root_width;
-    if (h > root_height) h = root_height;
-    win_width = w;
-    win_height = h;
-    if (n == 4) {
-        win_x = x;
-        win_y = y;
+    for (int start = 0; start < n - 1; start += chunk - 1) {
+        const int count = n - start < chunk ? n - start : chunk;
+        XDrawLines(display, win, gc.line, pts + start, count, CoordModeOrigin);
     }
+}
+
+int x11_polyline(Gint n, const Gpt *points)
+{
+    XPoint local[LOCAL_POINTS];
+    XPoint *pts = point_buffer(n, local);
+    if (!pts) {
+        gerr_printf("gpolyline", "malloc error\n");
+        return -1;
+    }
+    for (Gint i = 0; i < n; i++) {
+        pts[i].x = to_pixel(xW_p(points[i].x));
+        pts[i].y = to_pixel(yW_p(points[i].y));
+    }
+    Display *display = gget_display();
+    const Drawable win = gget_draw_window();
+    if (display && win && gc.line) draw_lines(display, win, pts, n);
+    return 0;
+}
+
+// Filled through the points, then outlined through them (not closed).
+int x11_fill_area(Gint n, const Gpt *points)
+{
+    Display *display = with(gc.fill);
+    const Drawable draw = gget_draw_window();
+    if (!display || !draw) return 0;
+    XPoint local[LOCAL_POINTS];
+    XPoint *xp = point_buffer(n, local);
+    if (!xp) {
+        gerr_printf("gfill_area", "malloc error\n");
+        return -1;
+    }
+    for (Gint i = 0; i < n; i++)
+        xp[i] = XPoint{to_rounded_xcoord(xW_p(points[i].x)), to_rounded_xcoord(yW_p(points[i].y))};
+    XFillPolygon(display, draw, gc.fill, xp, n, Complex, CoordModeOrigin);
+    XDrawLines(display, draw, gc.fill, xp, n, CoordModeOrigin);
+    return 0;
+}
+
+// The clear region in the background colour.
+int x11_clear_region(const Glim *lim)
+{
+    const int x0 = static_cast<int>(static_cast<double>(xW_p(lim->x_min)) + 0.5);
+    const int y0 = static_cast<int>(static_cast<double>(yW_p(lim->y_max)) + 0.5);
+    const int w = static_cast<int>(static_cast<double>(xW_p(lim->x_max)) - x0 + 0.5);
+    const int h = static_cast<int>(static_cast<double>(yW_p(lim->y_min)) - y0 + 0.5);
+    Display *display = gget_display();
+    const Drawable win = gget_draw_window();
+    GC context = gget_root_gc();
+    if (!display || !win || w <= 0 || h <= 0) return 0;
+    XSetForeground(display, context, pixel_of(-1));
+    XFillRectangle(display, win, context, static_cast<short>(x0), static_cast<short>(y0),
+                   static_cast<unsigned short>(w), static_cast<unsigned short>(h));
+    XSetForeground(display, context, gx_get_fore_colr());
+    return 0;
+}
+
+// The shadow of markers is drawn in the screen's black pixel.
+void x11_marker_shadow(bool on)
+{
+    Display *display = with(gc.marker);
+    if (!display) return;
+    XSetForeground(display, gc.marker,
+                   on ? BlackPixel(display, gget_screen()) : pixel_of(gmarker_attr().color));
+}
+
+int x11_stroke(int n, const Gpt *points)
+{
+    Display *display = with(gc.marker);
+    const Drawable draw = gget_draw_window();
+    if (!display || !draw) return 0;
+    if (n == 1) {
+        XDrawPoint(display, draw, gc.marker, to_xcoord(points[0].x), to_xcoord(points[0].y));
+        return 0;
+    }
+    XPoint local[LOCAL_POINTS];
+    XPoint *xp = point_buffer(n, local);
+    if (!xp) return 0;
+    for (int i = 0; i < n; i++) xp[i] = XPoint{to_xcoord(points[i].x), to_xcoord(points[i].y)};
+    XDrawLines(display, draw, gc.marker, xp, n, CoordModeOrigin);
+    return 0;
+}
+
+// Text: device points buffered and drawn as connected lines in runs.
+bool x11_text_begin(float, float, const char *, int)
+{
+    glyphs.display = with(gc.text);
+    glyphs.win = gget_draw_window();
+    glyphs.n = 0;
+    return glyphs.display != nullptr;
+}
+
+void flush_glyph()
+{
+    if (glyphs.n >= 2)
+        XDrawLines(glyphs.display, glyphs.win, gc.text, glyphs.pts, glyphs.n, CoordModeOrigin);
+}
+
+void x11_glyph_start() { glyphs.n = 0; }
+
+void x11_glyph_point(bool move, float x, float y)
+{
+    const XPoint p{static_cast<short>(static_cast<double>(xW_p(x)) + 0.5),
+                   static_cast<short>(static_cast<double>(yW_p(y)) + 0.5)};
+    if (move) {
+        flush_glyph();
+        glyphs.n = 0;
+    }
+    glyphs.pts[glyphs.n++] = p;
+    if (glyphs.n == STROKE_RUN) {
+        flush_glyph();
+        glyphs.pts[0] = p;
+        glyphs.n = 1;
+    }
+}
+
+void x11_glyph_end()
+{
+    flush_glyph();
+    glyphs.n = 0;
+}
+
+// The shadow is drawn with the screen's black pixel; back to the pixel of the text colour, or
+// to the pixel it replaced when the index has no colour cell.
+void x11_text_shadow(bool on)
+{
+    Display *display = with(gc.text);
+    if (on) {
+        glyphs.shadow = display != nullptr;
+        if (!display) return;
+        XGCValues saved{};
+        XGetGCValues(display, gc.text, GCForeground, &saved);
+        glyphs.saved_pixel = saved.foreground;
+        XSetForeground(display, gc.text, BlackPixel(display, gget_screen()));
+        return;
+    }
+    if (!glyphs.shadow) return;
+    glyphs.shadow = false;
+    const unsigned long pixel = pixel_of(gtext_attr().color);
+    const bool cell = pixel != static_cast<unsigned long>(-1);
+    if (display) XSetForeground(display, gc.text, cell ? pixel : glyphs.saved_pixel);
+}
+
+int x11_server_font(const char *name)
+{
+    Display *display = gget_display();
+    XFontStruct *info = display ? XLoadQueryFont(display, name) : nullptr;
+    if (!info) return -1;
+    if (gc.font && gc.font_display == display) XFreeFont(display, gc.font);
+    gc.font = info;
+    gc.font_display = display;
+    if (with(gc.text)) XSetFont(display, gc.text, info->fid);
+    return 0;
+}
+
+void x11_server_text(const Gpt *pos, const char *str, int len)
+{
+    Display *display = with(gc.text);
+    if (!display || !gc.font || !std::isfinite(pos->x) || !std::isfinite(pos->y)) return;
+    const Gtext_attr &text = gtext_attr();
+    const int px = static_cast<int>(xW_p(pos->x) + 0.5f);
+    const int py = static_cast<int>(yW_p(pos->y) + 0.5f);
+    const int w = XTextWidth(gc.font, str, len);
+    int xoff = 0, yoff = 0;
+    if (text.hor == GCENTER_HOR) xoff = -(w / 2);
+    else if (text.hor == GRIGHT_HOR) xoff = -w;
+    switch (text.ver) {
+    case GTOP_VERT:
+    case GCAP_VERT: yoff = gc.font->ascent; break;
+    case GHALF_VERT: yoff = gc.font->ascent / 2; break;
+    case GBOTTOM_VERT: yoff = -gc.font->descent; break;
+    default: break;
+    }
+    const Drawable win = gget_draw_window();
+    const int shadow = gget_font_drop();
+    if (shadow > 0) {
+        x11_text_shadow(true);
+        for (int i = 0; i < shadow; i++)
+            XDrawString(display, win, gc.text, px + xoff + i, py + yoff + i, str, len);
+        x11_text_shadow(false);
+    }
+    XDrawString(display, win, gc.text, px + xoff, py + yoff, str, len);
+}
+
+// A print of the display list initialises the kernel for the printer while the window stays
+// open: the window's contexts follow the attributes just reset (colour 1, thin, solid).
+void follow_reset(GC context, unsigned long mask, int width)
+{
+    Display *display = gget_display();
+    if (!display || !context || !gget_root_window()) return;
+    XGCValues values;
+    values.foreground = pixel_or_white(display, 1);
+    values.line_width = width;
+    values.line_style = LineSolid;
+    values.fill_style = FillSolid;
+    XChangeGC(display, context, mask, &values);
+}
+
+// The start of a context on a window: its clip, white on black.
+void start_context(Display *display, GC context)
+{
+    set_clip(display, context);
+    const int screen = gget_screen();
+    XSetForeground(display, context, WhitePixel(display, screen));
+    XSetBackground(display, context, BlackPixel(display, screen));
 }
 
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
-// Opening and closing (called by the workstation control)
+// The device tables
 // ---------------------------------------------------------------------------------------------
 
-int gx_open_display(const char *name)
-{
-    std::string wanted = name ? name : "";
-    if (display && wanted == display_name) {
-        // The connection of an earlier workstation serves again.
-    } else {
-        if (display) XCloseDisplay(display);
-        display = XOpenDisplay(wanted.empty() ? nullptr : wanted.c_str());
-        display_name = display ? wanted : "";
-        if (!display) return -1;
-    }
-    screen = DefaultScreen(display);
-    depth = DefaultDepth(display, screen);
-    visual = DefaultVisual(display, screen);
-    return 0;
-}
+const Gdevice gdev_x11 = {
+    .type = GWS_X11,
+    .caps = GDEV_WINDOW | GDEV_OWN_WINDOW,
+    .init_kind = GINIT_WINDOW,
+    .units = GUNITS_PIXELS,
+    .marker_scale = 1.0,
+    .open = x11_open,
+    .close = x11_close,
+    .clear = x11_clear,
+    .update = x11_update,
+    .object = x11_object,
+    .clip = x11_clip,
+    .polyline = x11_polyline,
+    .polymarker = gstroke_markers,
+    .fill_area = x11_fill_area,
+    .text = gstroke_text,
+    .image = gx_put_image,
+    .clear_region = x11_clear_region,
+    .marker_shadow = x11_marker_shadow,
+    .stroke = x11_stroke,
+    .text_begin = x11_text_begin,
+    .text_shadow = x11_text_shadow,
+    .glyph_start = x11_glyph_start,
+    .glyph_point = x11_glyph_point,
+    .glyph_end = x11_glyph_end,
+    .server_font = x11_server_font,
+    .server_text = x11_server_text,
+};
 
-int gx_open_window()
-{
-    XSizeHints hints{};
-    int x = 100, y = 100;
-    int width = win_width ? win_width : 640;
-    int height = win_height ? win_height : 512;
-    hints.flags = PPosition | PSize;
-
-    const char *geom = RES_get("geometry");
-    if (geometry[0]) geom = geometry;
-    if (!geom || !geom[0]) geom = XGetDefault(display, gget_prog_name(), "geometry");
-    if (geom && geom[0]) {
-        int gx = 0, gy = 0;
-        unsigned gw = 0, gh = 0;
-        int mask = XParseGeometry(geom, &gx, &gy, &gw, &gh);
-        if ((mask & WidthValue) && gw > 0) width = static_cast<int>(gw);
-        if ((mask & HeightValue) && gh > 0) height = static_cast<int>(gh);
-        if ((mask & XValue) && (mask & YValue)) {
-            hints.flags |= USPosition;
-            x = (mask & XNegative) ? gx + DisplayWidth(display, screen) - width : gx;
-            y = (mask & YNegative) ? gy + DisplayHeight(display, screen) - height : gy;
-        }
-        if ((mask & WidthValue) && (mask & HeightValue)) hints.flags |= USSize;
-    }
-    hints.x = x;
-    hints.y = y;
-    hints.width = width;
-    hints.height = height;
-    if (fixed_size) {
-        hints.min_width = hints.max_width = width;
-        hints.min_height = hints.max_height = height;
-        hints.flags |= PMinSize | PMaxSize;
-    }
-
-    if (std::getenv("vykinverse")) gset_inverse(1);
-    video_colours();
-
-    XSetWindowAttributes attrs{};
-    attrs.background_pixel = back_colr;
-    attrs.border_pixel = fore_colr;
-    attrs.backing_store = Always;
-    attrs.colormap = DefaultColormap(display, screen);
-    attrs.event_mask = KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask |
-                       EnterWindowMask | LeaveWindowMask | ButtonMotionMask | ExposureMask |
-                       StructureNotifyMask | FocusChangeMask;
-    gclear_Xerror();
-    gset_Xerror_print(0);
-    Window win = XCreateWindow(display, RootWindow(display, screen), x, y,
-                               static_cast<unsigned>(width), static_cast<unsigned>(height), 5,
-                               depth, InputOutput, visual,
-                               CWBackPixel | CWBorderPixel | CWBackingStore | CWColormap |
-                                   CWEventMask,
-                               &attrs);
-    XSync(display, False);
-    int failed = gget_Xerror() || !win;
-    gset_Xerror_print(1);
-    if (failed) {
-        MESS_print(192, "gopen_ws: unable to open window\n");
-        return -1;
-    }
-    root_window = win;
-
-    for (char *c = win_title; *c; c++)
-        if (*c == '_') *c = ' ';
-    XSetStandardProperties(display, win, win_title, win_title, 0, nullptr, 0, &hints);
-
-    const char *iconic = XGetDefault(display, gget_prog_name(), "iconic");
-    if (iconic && stricmp(iconic, "on") == 0) icon = 1;
-    RES_getval("icon", &icon, CV_bool);
-    XWMHints wm{};
-    wm.flags = InputHint | StateHint | IconPixmapHint;
-    wm.input = True;
-    wm.initial_state = icon ? IconicState : NormalState;
-    icon_pixmap = XCreatePixmapFromBitmapData(
-        display, win, reinterpret_cast<char *>(icon_bits.data()), ICON_SIZE, ICON_SIZE,
-        BlackPixel(display, screen), WhitePixel(display, screen), 1);
-    wm.icon_pixmap = icon_pixmap;
-    XSetWMHints(display, win, &wm);
-
-    XClassHint class_hint;
-    char res_class[] = "Vyk";
-    char res_name[20];
-    copy_text(res_name, sizeof res_name, gget_prog_name());
-    class_hint.res_name = res_name;
-    class_hint.res_class = res_class;
-    XSetClassHint(display, win, &class_hint);
-    root_gc = XCreateGC(display, win, 0, nullptr);
-
-    base_window = XCreatePixmap(display, win, static_cast<unsigned>(width),
-                                static_cast<unsigned>(height), static_cast<unsigned>(depth));
-    draw_window = base_window;
-
-    XMapWindow(display, win);
-    XSync(display, False);
-    XEvent event;
-    XWindowEvent(display, win, ExposureMask | StructureNotifyMask, &event);
-
-    ginit_xcolr();
-
-    XWindowAttributes now;
-    if (XGetWindowAttributes(display, win, &now)) {
-        win_width = root_width = now.width;
-        win_height = root_height = now.height;
-        red_mask = now.visual->red_mask;
-        grn_mask = now.visual->green_mask;
-        blu_mask = now.visual->blue_mask;
-    }
-    XClearWindow(display, win);
-    XSetForeground(display, root_gc, back_colr);
-    XFillRectangle(display, base_window, root_gc, 0, 0, static_cast<unsigned>(win_width),
-                   static_cast<unsigned>(win_height));
-    XSetForeground(display, root_gc, fore_colr);
-
-    static constexpr unsigned shapes[NUM_CURSORS] = {XC_X_cursor, XC_left_ptr, XC_fleur,
-                                                     XC_exchange, XC_dot,      XC_pencil,
-                                                     XC_tcross,   XC_xterm,    XC_watch};
-    for (int i = 0; i < NUM_CURSORS; i++) cursors[i] = XCreateFontCursor(display, shapes[i]);
-    XSync(display, False);
-    return 0;
-}
-
-int gx_attach_window(int count, char **items, int pix_mode)
-{
-    char desc[80];
-    const char *given = count >= 2 ? items[1] : std::getenv("vykwindow");
-    if (!given) given = std::getenv("WINDOW");
-    if (!given) {
-        MESS_print(192, "gopen_ws: window parameters not specified\n");
-        return -1;
-    }
-    copy_text(desc, sizeof desc, given);
-    if (!desc[0]) {
-        MESS_print(192, "gopen_ws: window id not specified\n");
-        return -1;
-    }
-    win_width = 640;
-    win_height = 512;
-    win_x = win_y = 0;
-
-    if (!(desc[0] >= '0' && desc[0] <= '9') && desc[0] != '+') {
-        char name[FILE_NAME_MAX + 1];
-        if ((desc[0] == 'w' || desc[0] == 'W') && desc[1] >= '0' && desc[1] <= '9')
-            std::snprintf(name, sizeof name, "vovadev.%ld", std::strtol(desc + 1, nullptr, 10));
-        else if (desc[0] == 'w' || desc[0] == 'W')
-            copy_text(name, sizeof name, "vovadev.win");
-        else
-            copy_text(name, sizeof name, desc);
-        char *path = nullptr;
-        RES_getval("file_path", &path, CV_path);
-        char full[FILE_NAME_MAX + 1];
-        FILE_add_path(path, name, full);
-        std::free(path);
-        // The loop window program writes this file: it is read as a plain file.
-        FILE *fp = std::fopen(full, "r");
-        if (!fp) {
-            MESS_print(192, "gopen_ws: unable to open window id file\n");
-            return -1;
-        }
-        char word[80];
-        if (std::fscanf(fp, "%79s", word) != 1) word[0] = '\0';
-        std::fclose(fp);
-        copy_text(desc, sizeof desc, word);
-    }
-
-    long root = 0, pixmap = 0, width = 640, height = 512, cmap = 0;
-    int n = read_spec(desc, root, pixmap, width, height, cmap);
-    const bool with_root = desc[0] == '+';
-    if (n == 0 || pixmap == 0 || width < 1 || height < 1 || width > 32767 || height > 32767) {
-        MESS_print(192, "gopen_ws: window id not specified\n");
-        return -1;
-    }
-    win_width = root_width = static_cast<int>(width);
-    win_height = root_height = static_cast<int>(height);
-    base_window = draw_window = static_cast<Pixmap>(pixmap);
-    root_window = static_cast<Window>(with_root && root ? root : pixmap);
-    if (with_root && n == 5) gset_user_cmap(static_cast<Colormap>(cmap));
-
-    // The name of the loop window, without the frame number it shows.  A pixmap standing for
-    // the window has no name: the probe is not reported as an error.
-    gset_Xerror_print(0);
-    char *name = nullptr;
-    if (XFetchName(display, root_window, &name) && name) {
-        copy_text(win_title, sizeof win_title, name);
-        if (char *frame = std::strstr(win_title, " [")) *frame = '\0';
-    }
-    if (name) XFree(name);
-    XSync(display, False);
-    gset_Xerror_print(1);
-
-    root_gc = XCreateGC(display, root_window, 0, nullptr);
-    video_colours();
-
-    if (pix_mode == 2) {
-        // Ask for a new frame and wait while the loop window shows " +" behind its title.  The
-        // first look comes after one step, when the program has had time to see the notice.
-        // A window whose name can no longer be read (its program ended) or a frame that is not
-        // ready within the time limit fails the open.
-        gx_send_notice(2);
-        char extra[80] = "+";
-        bool gone = false;
-        for (int step = 0; step < FRAME_WAIT_STEPS && extra[0] == '+' && !gone; step++) {
-            VYK_sleep(FRAME_WAIT_STEP);
-            gone = gget_win_title_extra(extra, sizeof extra) != 0;
-        }
-        if (gone || extra[0] == '+') {
-            MESS_print(192, "gopen_ws: loop window does not answer\n");
-            forget_window();
-            return -1;
-        }
-    }
-    ginit_xcolr();
-    pix_geometry();
-    return 0;
-}
-
-int gx_close_window(Gws_type type)
-{
-    if (display && type == GWS_X11) {
-        if (root_window) {
-            XUnmapWindow(display, root_window);
-            XDestroyWindow(display, root_window);
-        }
-        if (base_window) XFreePixmap(display, base_window);
-        if (icon_pixmap) XFreePixmap(display, icon_pixmap);
-        icon_pixmap = 0;
-        for (Cursor &c : cursors) {
-            if (c) XFreeCursor(display, c);
-            c = 0;
-        }
-    }
-    forget_window();
-    return 0;
-}
-
-int gx_send_notice(int code)
-{
-    if (!display || !root_window) return -1;
-    XEvent event{};
-    event.xclient.type = ClientMessage;
-    event.xclient.send_event = True;
-    event.xclient.display = display;
-    event.xclient.window = root_window;
-    event.xclient.message_type = XA_NOTICE;
-    event.xclient.format = 8;
-    event.xclient.data.b[0] = static_cast<char>(code);
-    XSendEvent(display, root_window, True, 0, &event);
-    XSync(display, False);
-    return 0;
-}
-
-int gx_set_device(int width, int height, int x, int y)
-{
-    win_width = width;
-    win_height = height;
-    win_x = x;
-    win_y = y;
-    return 0;
-}
-
-int gx_set_depth(int val)
-{
-    depth = val;
-    return 0;
-}
-
-unsigned long gx_get_back_colr() { return back_colr; }
-unsigned long gx_get_fore_colr() { return fore_colr; }
+// The loop window: drawn like the own window; its program keeps the events and the pictures.
+const Gdevice gdev_pix = {
+    .type = GWS_PIX,
+    .caps = GDEV_WINDOW,
+    .init_kind = GINIT_WINDOW,
+    .units = GUNITS_PIXELS,
+    .marker_scale = 1.0,
+    .open = pix_open,
+    .close = pix_close,
+    .update = x11_update,
+    .object = x11_object,
+    .clip = x11_clip,
+    .polyline = x11_polyline,
+    .polymarker = gstroke_markers,
+    .fill_area = x11_fill_area,
+    .text = gstroke_text,
+    .image = gx_put_image,
+    .clear_region = x11_clear_region,
+    .marker_shadow = x11_marker_shadow,
+    .stroke = x11_stroke,
+    .text_begin = x11_text_begin,
+    .text_shadow = x11_text_shadow,
+    .glyph_start = x11_glyph_start,
+    .glyph_point = x11_glyph_point,
+    .glyph_end = x11_glyph_end,
+    .server_font = x11_server_font,
+    .server_text = x11_server_text,
+};
 
 // ---------------------------------------------------------------------------------------------
-// Accessors
+// The contexts
 // ---------------------------------------------------------------------------------------------
 
-Display *gget_display() { return display; }
-int gget_screen() { return screen; }
-Visual *gget_visual() { return visual; }
-int gget_win_depth() { return depth; }
-Window gget_root_window() { return root_window; }
-Pixmap gget_base_window() { return base_window; }
-Drawable gget_draw_window() { return draw_window; }
-GC gget_root_gc() { return root_gc; }
-
-int gset_base_window(Pixmap win)
+int ginit_line(int kind)
 {
-    base_window = win;
-    return 0;
-}
-
-int gset_draw_window(Drawable win)
-{
-    draw_window = win ? win : base_window;
-    return 0;
-}
-
-unsigned long gget_red_mask() { return red_mask; }
-unsigned long gget_grn_mask() { return grn_mask; }
-unsigned long gget_blu_mask() { return blu_mask; }
-
-int gget_win_size(int *width, int *height)
-{
-    if (width) *width = win_width;
-    if (height) *height = win_height;
-    return 0;
-}
-
-int gget_root_size(int *width, int *height)
-{
-    if (width) *width = root_width;
-    if (height) *height = root_height;
-    return 0;
-}
-
-int gget_win_offset(int *x, int *y)
-{
-    if (x) *x = win_x;
-    if (y) *y = win_y;
-    return 0;
-}
-
-int gget_window_width() { return win_width; }
-int gget_window_height() { return win_height; }
-
-int gset_win_size(int width, int height)
-{
-    win_width = width;
-    win_height = height;
-    ginit_tran(10);
-    return 0;
-}
-
-int gset_xsize(int x, int y)
-{
-    win_width = x;
-    win_height = y;
-    // Only the program's own window is resized: a loop window belongs to its program.
-    if (display && root_window && gtype_is_WIN() && x > 0 && y > 0) {
-        XResizeWindow(display, root_window, static_cast<unsigned>(x), static_cast<unsigned>(y));
-        XSync(display, False);
-    }
-    return 0;
-}
-
-int gset_xoff(int x, int y)
-{
-    win_x = x;
-    win_y = y;
-    return 0;
-}
-
-int gresize_window(int width, int height)
-{
-    if (!display || !root_window || !base_window) return 0;
-    if (width > 0) {
-        if (height < 1) height = win_height > 0 ? win_height : 1;
-        XClearWindow(display, root_window);
-        win_width = root_width = width;
-        win_height = root_height = height;
-        XResizeWindow(display, root_window, static_cast<unsigned>(width),
-                      static_cast<unsigned>(height));
-        Pixmap pix = XCreatePixmap(display, root_window, static_cast<unsigned>(width),
-                                   static_cast<unsigned>(height), static_cast<unsigned>(depth));
-        XCopyArea(display, base_window, pix, root_gc, 0, 0, static_cast<unsigned>(width),
-                  static_cast<unsigned>(height), 0, 0);
-        XFreePixmap(display, base_window);
-        base_window = draw_window = pix;
-        XSync(display, False);
-    } else {
-        XWindowAttributes now;
-        if (!XGetWindowAttributes(display, root_window, &now)) return 0;
-        if (now.width == win_width && now.height == win_height) return 0;
-        XClearWindow(display, root_window);
-        if (width == -1) {
-            Pixmap pix = XCreatePixmap(display, root_window, static_cast<unsigned>(now.width),
-                                       static_cast<unsigned>(now.height),
-                                       static_cast<unsigned>(depth));
-            if (win_width > 0 && win_height > 0)
-                XCopyArea(display, base_window, pix, root_gc, 0, 0,
-                          static_cast<unsigned>(win_width), static_cast<unsigned>(win_height), 0,
-                          0);
-            XFreePixmap(display, base_window);
-            base_window = draw_window = pix;
-        }
-        win_width = root_width = now.width;
-        win_height = root_height = now.height;
-    }
-    greset_zoom();
-    gdelete_all_frames();
-    return 1;
-}
-
-int gupdate_window()
-{
-    if (!display || !root_window || !base_window) return -1;
-    XCopyArea(display, base_window, root_window, root_gc, 0, 0,
-              static_cast<unsigned>(root_width), static_cast<unsigned>(root_height), 0, 0);
-    XSync(display, False);
-    return 0;
-}
-
-int gclear_region(const Glim *lim)
-{
-    if (!lim || !gchk_graphics()) return 0;
-    if (gtype_is_META()) {
-        gmeta_printf("CLR_REG %f %f %f %f\n", lim->x_min, lim->y_min, lim->x_max, lim->y_max);
+    Display *display = gget_display();
+    if (kind != GINIT_WINDOW && kind != GINIT_REDRAW) {
+        follow_reset(gc.line, GCForeground | GCLineWidth | GCLineStyle, 0);
         return 0;
     }
-    gnew_obj(25, 1, sizeof(Glim), lim);
-    if (gtype_is_WIN_PIX()) {
-        const int x0 = static_cast<int>(static_cast<double>(xW_p(lim->x_min)) + 0.5);
-        const int y0 = static_cast<int>(static_cast<double>(yW_p(lim->y_max)) + 0.5);
-        const int w = static_cast<int>(static_cast<double>(xW_p(lim->x_max)) - x0 + 0.5);
-        const int h = static_cast<int>(static_cast<double>(yW_p(lim->y_min)) - y0 + 0.5);
-        if (display && draw_window && w > 0 && h > 0) {
-            XSetForeground(display, root_gc, static_cast<unsigned long>(gget_color_ind(-1)));
-            XFillRectangle(display, draw_window, root_gc, static_cast<short>(x0),
-                           static_cast<short>(y0), static_cast<unsigned short>(w),
-                           static_cast<unsigned short>(h));
-            XSetForeground(display, root_gc, fore_colr);
-        }
-    } else if (gtype_is_PS()) {
-        gps_printf("%%%%CLR\n");
-        gps_printf("np\n");
-        gps_move(lim->x_min, lim->y_min);
-        gps_line(lim->x_min, lim->y_max);
-        gps_line(lim->x_max, lim->y_max);
-        gps_line(lim->x_max, lim->y_min);
-        gps_line(lim->x_min, lim->y_min);
-        gps_printf("cp\n");
-        gps_set_fill_color(-1);
-        gps_printf("fill\n");
+    if (!display) return 0;
+    // A new X11 workstation: the context of an earlier one was freed when it closed.
+    if (kind == GINIT_WINDOW) gc.line = XCreateGC(display, gget_root_window(), 0, nullptr);
+    if (!with(gc.line)) return 0;  // no X11 workstation open: its context is gone
+    set_clip(display, gc.line);
+    gc.line_function = GXcopy;
+    XSetFunction(display, gc.line, GXcopy);
+    // The current colour's pixel once it has a cell (after a redraw), else white.
+    XSetForeground(display, gc.line, pixel_or_white(display, gline_attr().color));
+    XSetBackground(display, gc.line, BlackPixel(display, gget_screen()));
+    plain_lines(display, gc.line);
+    return 0;
+}
+
+int ginit_marker(int kind)
+{
+    Display *display = gget_display();
+    if (kind != GINIT_WINDOW && kind != GINIT_REDRAW) {
+        follow_reset(gc.marker, GCForeground | GCLineWidth, 0);
+        return 0;
+    }
+    if (!display) return 0;
+    if (kind == GINIT_WINDOW) {
+        gc.marker = nullptr;
+        const Drawable draw = gget_draw_window();
+        if (!draw) return 0;
+        gc.marker = XCreateGC(display, draw, 0, nullptr);
+    }
+    if (!with(gc.marker)) return 0;
+    start_context(display, gc.marker);
+    plain_lines(display, gc.marker);
+    return 0;
+}
+
+int ginit_fill(int kind)
+{
+    Display *display = gget_display();
+    if (kind != GINIT_WINDOW && kind != GINIT_REDRAW) {
+        follow_reset(gc.fill, GCForeground | GCFillStyle, 0);
+        return 0;
+    }
+    if (!display) return 0;
+    if (kind == GINIT_WINDOW) {
+        gc.fill = nullptr;
+        const Window shown = gget_root_window();
+        if (!shown) return 0;
+        gc.fill = XCreateGC(display, shown, 0, nullptr);
+        for (int i = 0; i < GFILL_PATTERNS; i++)
+            gc.pattern[i] = XCreateBitmapFromData(
+                display, shown, reinterpret_cast<const char *>(gfill_bitmap(i)), 8, 8);
+    }
+    if (!with(gc.fill)) return 0;
+    start_context(display, gc.fill);
+    XSetFillStyle(display, gc.fill, FillSolid);
+    plain_lines(display, gc.fill);
+    return 0;
+}
+
+int ginit_text(int kind)
+{
+    Display *display = gget_display();
+    if (kind == GINIT_WINDOW) {
+        gc.text = nullptr;
+        if (display && gget_base_window())
+            gc.text = XCreateGC(display, gget_base_window(), 0, nullptr);
+    }
+    if (kind != GINIT_WINDOW && kind != GINIT_REDRAW) {
+        follow_reset(gc.text, GCForeground | GCLineWidth, 1);
+        return 0;
+    }
+    if (!with(gc.text)) return 0;
+    start_context(display, gc.text);
+    plain_lines(display, gc.text);
+    return 0;
+}
+
+GC gget_line_gc() { return with(gc.line) ? gc.line : nullptr; }
+GC gget_marker_gc() { return with(gc.marker) ? gc.marker : nullptr; }
+GC gget_fill_gc() { return with(gc.fill) ? gc.fill : nullptr; }
+GC gget_text_gc() { return with(gc.text) ? gc.text : nullptr; }
+
+int gset_line_gc_func(int function)
+{
+    gc.line_function = function;
+    if (Display *display = with(gc.line)) XSetFunction(display, gc.line, function);
+    return 0;
+}
+
+int gget_line_gc_func() { return gc.line_function; }
+
+int gxline(Drawable win, const XPoint *p1, const XPoint *p2)
+{
+    Display *display = with(gc.line);
+    if (display && win && p1 && p2) XDrawLine(display, win, gc.line, p1->x, p1->y, p2->x, p2->y);
+    return 0;
+}
+
+int gxrect(Drawable win, const XPoint *p1, const XPoint *p2)
+{
+    Display *display = with(gc.line);
+    if (!display || !win || !p1 || !p2) return 0;
+    const int left = p1->x < p2->x ? p1->x : p2->x;
+    const int top = p1->y < p2->y ? p1->y : p2->y;
+    const int width = p1->x < p2->x ? p2->x - p1->x : p1->x - p2->x;
+    const int height = p1->y < p2->y ? p2->y - p1->y : p1->y - p2->y;
+    XDrawRectangle(display, win, gc.line, left, top, static_cast<unsigned>(width),
+                   static_cast<unsigned>(height));
+    return 0;
+}
+
+int gdel_fill_pat()
+{
+    Display *display = gget_display();
+    for (Pixmap &pat : gc.pattern) {
+        if (pat && display) XFreePixmap(display, pat);
+        pat = 0;
     }
     return 0;
 }
 
-// ---------------------------------------------------------------------------------------------
-// Window-manager requests, titles and cursors
-// ---------------------------------------------------------------------------------------------
-
-int gset_geometry(const char *geom)
+int gget_xviewport(XRectangle *rect)
 {
-    copy_text(geometry, sizeof geometry, geom);
-    return 1;
-}
-
-int gset_iconic(int iconic)
-{
-    icon = iconic;
-    return 1;
-}
-
-int gset_fixed_size()
-{
-    fixed_size = 1;
-    return 1;
-}
-
-int gset_icon_bitmap(const unsigned char *bits)
-{
-    if (bits) std::memcpy(icon_bits.data(), bits, ICON_BYTES);
+    if (rect) *rect = to_xrect(gget_clip().pixels);
     return 0;
 }
 
-int gset_win_title(const char *str)
+int gbell(int len)
 {
-    copy_text(win_title, sizeof win_title, str);
-    if (!display || !root_window) return -1;
-    XStoreName(display, root_window, win_title);
-    XSetIconName(display, root_window, win_title);
+    Display *display = gget_display();
+    if (!(gdev().caps & GDEV_WINDOW) || !display) return 0;
+    if (len == 0) len = 50;
+    if (len > 100) len = 100;  // the server refuses volumes outside -100 to 100
+    if (len < -100) len = -100;
+    XBell(display, len);
     XSync(display, False);
     return 0;
 }
 
-const char *gget_win_title() { return win_title; }
+// ---------------------------------------------------------------------------------------------
+// Protocol errors
+// ---------------------------------------------------------------------------------------------
 
-int gset_win_title_extra(const char *str)
+int gclear_Xerror()
 {
-    if (!display || !root_window) return -1;
-    char name[80];
-    if (str && str[0]) std::snprintf(name, sizeof name, "%s %s", win_title, str);
-    else copy_text(name, sizeof name, win_title);
-    XStoreName(display, root_window, name);
-    XSync(display, False);
+    xerror.flag = 0;
     return 0;
 }
 
-int gget_win_title_extra(char *str, size_t size)
+int gget_Xerror() { return xerror.flag; }
+
+int gset_Xerror_print(int val)
 {
-    if (!str || size == 0) return -1;
-    str[0] = '\0';
-    if (!display || !root_window) return -1;
-    char *name = nullptr;
-    if (!XFetchName(display, root_window, &name) || !name) return -1;
-    const size_t title = std::strlen(win_title);
-    if (std::strlen(name) > title + 1) copy_text(str, size, name + title + 1);
-    XFree(name);
+    xerror.print = val;
     return 0;
 }
 
-int gset_cursor_type(int type)
+int ginstall_x_handlers()
 {
-    const int previous = cursor;
-    if (type >= 0 && type < NUM_CURSORS && cursors[type] && display && root_window)
-        XDefineCursor(display, root_window, cursors[type]);
-    cursor = type;
-    return previous;
+    XSetErrorHandler(Xerror_handler);
+    XSetIOErrorHandler(XerrorIO_handler);
+    return 0;
 }
-
-int gset_cursor(int type)
-{
-    if (!gtype_is_WIN_PIX()) return cursor;
-    const int previous = gset_cursor_type(type);
-    if (display) XSync(display, False);
-    return previous;
-}
-
-int gget_cursor_type() { return cursor; }

@@ -14,7 +14,7 @@
 struct IMG_report;
 
 // ---------------------------------------------------------------------------------------------
-// The display and the windows (gks_x11.cpp)
+// The display and the windows (gks_xwin.cpp)
 // ---------------------------------------------------------------------------------------------
 
 Display *gget_display();
@@ -32,7 +32,7 @@ unsigned long gget_grn_mask();
 unsigned long gget_blu_mask();
 
 // ---------------------------------------------------------------------------------------------
-// The graphics contexts (gks_line.cpp, gks_marker.cpp, gks_fill.cpp, gks_text.cpp)
+// The X11 back end: the graphics contexts and their drawing (gks_x11.cpp)
 // ---------------------------------------------------------------------------------------------
 // Each context exists only while an X11 workstation is open: after its close the getters give
 // none.
@@ -49,7 +49,7 @@ int gxline(Drawable win, const XPoint *p1, const XPoint *p2);
 int gxrect(Drawable win, const XPoint *p1, const XPoint *p2);
 /// Frees the fill pattern bitmaps.
 int gdel_fill_pat();
-/// The current viewport in window pixels: the clip rectangle of every context (gks_trans.cpp).
+/// The current viewport in window pixels: the clip rectangle of every context.
 int gget_xviewport(XRectangle *rect);
 
 // ---------------------------------------------------------------------------------------------

@@ -167,9 +167,9 @@ int GPH_end(Gint ws_id)
 
 int GPH_hold(Gint ws_id)
 {
-    // Only the X11 types have a window to copy the picture to.
-    if (gtype_is_WIN_PIX()) gupdate_window();
-    if (wk_type == GWS_X11) ghold(ws_id);
+    // Only the X11 types have a window to copy the picture to, and only the own window holds.
+    gupdate_window();
+    ghold(ws_id);
     return 0;
 }
 

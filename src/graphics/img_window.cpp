@@ -388,39 +388,43 @@ int gset_ximage_params(IMG_report *image, XImage *ximage)
     return 1;
 }
 
+int gx_put_image(IMG_report *image, int x, int y)
+{
+    if (!gget_display() || !gget_draw_window()) return 0;
+    XRectangle vp;
+    place(image, x, y, vp);
+    XImage ximage;
+    if (!gset_ximage_params(image, &ximage)) return 1;
+    put_image(ximage, x, y, vp);
+    release_converted(image, ximage);
+    return 1;
+}
+
 int gload_image(IMG_report *image, int x, int y)
 {
     if (!image) return 0;
     gsetup_image_colors(image, -1);
-    if (gtype_is_WIN_PIX()) {
-        if (!gget_display() || !gget_draw_window()) return 0;
-        XRectangle vp;
-        place(image, x, y, vp);
-        XImage ximage;
-        if (!gset_ximage_params(image, &ximage)) return 0;
-        put_image(ximage, x, y, vp);
-        release_converted(image, ximage);
-    } else if (gtype_is_PS()) {
-        gps_image(image, x, y);
-    }
+    if (const auto draw = gdev().image) draw(image, x, y);
     return 0;
 }
 
 int gload_image_file(const char *file, int x, int y)
 {
-    // A window needs its display and drawing target; PostScript output takes the image as well.
-    if (gtype_is_WIN_PIX() ? (!gget_display() || !gget_draw_window()) : !gtype_is_PS()) return 0;
+    // Only a device that draws images reads the file.
+    const auto draw = gdev().image;
+    if (!draw) return 0;
     IMG_report image;
     if (!gread_image_file(file, &image)) return 0;
-    gload_image(&image, x, y);
+    gsetup_image_colors(&image, -1);
+    const int drawn = draw(&image, x, y);
     IMG_free(&image);
-    return 1;
+    return drawn;
 }
 
 int goverlay_image(IMG_report *image, const char *background, int x, int y)
 {
     Display *display = gget_display();
-    if (!image || !display || !gget_draw_window() || !gtype_is_WIN_PIX()) return 0;
+    if (!image || !display || !gget_draw_window() || !(gdev().caps & GDEV_WINDOW)) return 0;
 
     // The background pixel: a colour-table name, else an X colour specification, else the
     // window's background.

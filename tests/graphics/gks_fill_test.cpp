@@ -103,13 +103,12 @@ TEST(GksFill, Refusals)
     ASSERT_EQ(gopen_gks(nullptr, 0), 0);
     {
         CaptureStdio cap;
-        EXPECT_EQ(gfill_area(3, tri), -1);               // kernel not open
-        EXPECT_EQ(gset_fill_colr_ind(1), 0);              // the current colour: no test at all
-        EXPECT_EQ(gset_fill_colr_ind(2), -1);
-        EXPECT_EQ(gset_fill_int_style(GSOLID), 0);
-        EXPECT_EQ(gset_fill_int_style(GPAT), -1);
-        EXPECT_EQ(gset_fill_style_ind(1), 0);
-        EXPECT_EQ(gset_fill_style_ind(3), -1);
+        // The kernel is not open: every setter refuses, the current values as well (as the
+        // line, marker and text setters do).
+        EXPECT_EQ(gfill_area(3, tri), -1);
+        EXPECT_EQ(gset_fill_colr_ind(1), -1);
+        EXPECT_EQ(gset_fill_int_style(GSOLID), -1);
+        EXPECT_EQ(gset_fill_style_ind(1), -1);
         cap.finish();
         EXPECT_EQ(cap.err(), "gfill_area: GKS not opened\n\n"
                              "gset_fill_colr_ind: GKS not opened\n\n"
@@ -137,6 +136,15 @@ TEST(GksFill, Refusals)
                              "gset_fill_colr_ind: invalid color index: 600\n\n"
                              "gset_fill_colr_ind: color index not initialized\n\n");
     }
+    // A pen is colour 1 on the window, the current colour: nothing is recorded again.
+    auto objects = [] {
+        int n = 0;
+        for (const drawobj *obj = gobj_first(); obj; obj = obj->next) n++;
+        return n;
+    };
+    const int recorded = objects();
+    EXPECT_EQ(gset_fill_colr_ind(500), 0);
+    EXPECT_EQ(objects(), recorded);
     // Failures leave the state as it was; the limits of the table are accepted.
     EXPECT_EQ(gget_fill_colr(), 1);
     EXPECT_EQ(gset_fill_style_ind(19), 0);
