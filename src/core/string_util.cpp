@@ -490,3 +490,30 @@ int chk_arg(const char *word, const char *const *names, int n)
     if (v >= 1 && v <= n) return static_cast<int>(v);
     return VYK_MISS;
 }
+
+// The safety rule for printf formats that come from users and files: literal text, any number of
+// "%%", and exactly one conversion made of flags, a width and a precision of at most three digits
+// each and a conversion letter from the caller's list (no '*', no length modifier).
+int format_one_conv(const char *format, const char *convs)
+{
+    if (!format || !convs) return 0;
+    int count = 0;
+    for (const char *p = format; *p; p++) {
+        if (*p != '%') continue;
+        p++;
+        if (*p == '%') continue;
+        while (*p && strchr("-+ #0", *p)) p++;
+        int digits = 0;
+        while (*p >= '0' && *p <= '9') p++, digits++;
+        if (digits > 3) return 0;
+        if (*p == '.') {
+            p++;
+            digits = 0;
+            while (*p >= '0' && *p <= '9') p++, digits++;
+            if (digits > 3) return 0;
+        }
+        if (*p == '\0' || !strchr(convs, *p)) return 0;
+        count++;
+    }
+    return count == 1 ? 1 : 0;
+}

@@ -53,5 +53,9 @@ template <size_t N> char *set_num(char (&buf)[N], const char *format, float x)
     return set_num(buf, N, format, x);
 }
 int chk_arg(const char *word, const char *const *names, int n);
+/// 1 when a printf format from a user or a file may be used: exactly one conversion, with flags,
+/// width and precision (at most three digits each) and one of the letters of convs ("efgEG" for
+/// a float, "d" for an int), besides literal text and "%%"; else 0.
+int format_one_conv(const char *format, const char *convs);
 
 #endif

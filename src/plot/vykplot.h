@@ -6,5 +6,6 @@
 // The domain record, DOM_decode, DOM_init, DOM_print, MAP_get_domain, PLT_get_label and
 // PLT_get_view_offset, declared where the image files of graphics need them.
 #include "vykdom.h"
+#include "vyklabel.h"  // the label type
 
 #endif
