@@ -4,8 +4,9 @@
 // the life of the program and is read from its start for every new question.  A line holds
 // "source:model name" or "model name"; a line without a source matches any source; a line
 // beginning '#' or not beginning with a number is passed over; an empty line ends the table.
-// Lines are read up to MAX_LINE characters (the rest of a longer line is dropped).  The last
-// name found is remembered with its numbers and given again without reading the file.
+// Lines are read up to MAX_LINE characters (the rest of a longer line is dropped with a
+// warning).  The last name found is remembered with its numbers and given again without
+// reading the file.
 #include "vykvar.h"
 #include "vykresrc.h"
 
@@ -117,9 +118,12 @@ char *VAR_model(char *str, int rmod, size_t size)
     while ((n = fgetnline(st.table, line, MAX_LINE)) > 0) {
         if (n == MAX_LINE) {
             // Drop the rest of a longer line, leaving its newline for the next read.
-            int c;
-            while ((c = getc_unlocked(st.table)) != EOF && c != '\n') {}
+            int c, dropped = 0;
+            while ((c = getc_unlocked(st.table)) != EOF && c != '\n') dropped++;
             if (c == '\n') ungetc(c, st.table);
+            if (dropped > 0)
+                MESS_print(M_WARN, "VAR_model: line longer than %d characters cut: %.40s...\n",
+                           MAX_LINE, line);
         }
         int line_source, line_model;
         const char *name;

@@ -650,3 +650,22 @@ TEST(StringUtil, SetNumStaysInTheBuffer)
     EXPECT_EQ(storage[0], '#');
     EXPECT_EQ(set_num(nullptr, 8, "3.3.0", 1.0f), nullptr);
 }
+
+TEST(StringUtil, UserFormatsHoldOneNumericConversion)
+{
+    struct Case {
+        const char *format, *convs;
+        int ok;
+    } cases[] = {
+        {"%5.1f", "efgEG", 1},    {"%-+ #05.2e", "efgEG", 1}, {"T=%g K", "efgEG", 1},
+        {"%.3G%%", "efgEG", 1},   {"%d", "d", 1},             {"%4d", "efgEG", 0},
+        {"%f", "d", 0},           {"%s", "efgEGd", 0},        {"%n", "efgEGd", 0},
+        {"%f%f", "efgEG", 0},     {"plain", "efgEG", 0},      {"%%", "efgEG", 0},
+        {"%*f", "efgEG", 0},      {"%lf", "efgEG", 0},        {"%1234f", "efgEG", 0},
+        {"%5.1234f", "efgEG", 0}, {"%999.999f", "efgEG", 1},  {"%", "efgEG", 0},
+        {"%5.", "efgEG", 0},      {"%5.f", "efgEG", 1},       {"", "efgEG", 0},
+    };
+    for (const Case &c : cases) EXPECT_EQ(format_one_conv(c.format, c.convs), c.ok) << c.format;
+    EXPECT_EQ(format_one_conv(nullptr, "f"), 0);
+    EXPECT_EQ(format_one_conv("%f", nullptr), 0);
+}

@@ -213,3 +213,30 @@ TEST(VarFile, DefaultFileIsNamedAfterTheProgram)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(VarFile, ConditionsOnTheLevelAndUnknownKeys)
+{
+    vartest::Files files(
+        "a A le=500*|850* tmp\n"
+        "b B xx=1 tmp\n"
+        "c C LE=700mb tmp\n"
+        "d D mo=eta&le=500mb,ft=0 tmp\n"
+        "e E mo=eta& tmp\n");
+    ASSERT_EQ(VAR_open_file("test.var"), 1);
+    VAR_read_menu();
+    EXPECT_EQ(offered(), "back");
+    VAR_set_level_str("500mb");
+    VAR_read_menu();
+    EXPECT_EQ(offered(), "back,a");
+    VAR_set_model_str("eta");
+    VAR_read_menu();
+    EXPECT_EQ(offered(), "back,a,d");
+    VAR_set_level_str("700mb");
+    VAR_set_time_str("0");
+    VAR_read_menu();
+    EXPECT_EQ(offered(), "back,c,d");
+}
+
+}  // namespace

@@ -88,9 +88,13 @@ TEST(VarModel, LongLinesAreCutAndTheirRestDropped)
     const std::string name(77, 'N');
     const std::string line = "10 " + name + "12 REST OF THE LINE\n";
     Table table(line + "11 ELEVEN\n");
+    vyktest::CaptureStdio cap;
     EXPECT_EQ(model(10), name);
     EXPECT_EQ(model(12), "");
     EXPECT_EQ(model(11), "ELEVEN");
+    cap.finish();
+    EXPECT_NE(cap.err().find("VAR_model: line longer than 80 characters cut: 10 NNN"),
+              std::string::npos);
 }
 
 TEST(VarModel, NameIsCutToTheCallersBuffer)
