@@ -56,8 +56,11 @@ std::string offered()
 {
     std::string answer, out;
     run_menu("?\n", answer, out);
-    const size_t start = out.find("back,");
-    return start == std::string::npos ? out : out.substr(start, out.find('\n', start) - start);
+    const std::string prompt = "Enter the variable: ";
+    const size_t start = out.find(prompt);
+    if (start == std::string::npos) return out;
+    const size_t from = start + prompt.size();
+    return out.substr(from, out.find('\n', from) - from);
 }
 
 TEST(VarFile, MenuOffersTheShownRecords)
