@@ -51,17 +51,6 @@ bool is_too_long_marker(const char *name)
     return std::strncmp(name, FILE_NAME_TOO_LONG, std::strlen(FILE_NAME_TOO_LONG)) == 0;
 }
 
-/// Stores text in the caller's buffer of FILE_NAME_MAX + 1 bytes, or the marker when it does
-/// not fit.  Returns false in that case.
-bool store_name(const std::string &text, char *out)
-{
-    if (text.size() > static_cast<size_t>(FILE_NAME_MAX)) {
-        std::strcpy(out, FILE_NAME_TOO_LONG);
-        return false;
-    }
-    std::memcpy(out, text.c_str(), text.size() + 1);
-    return true;
-}
 
 /// Home directory of the current user: the password entry, else $HOME.  NULL when unknown.
 const char *own_home()
@@ -144,6 +133,17 @@ constexpr Magic magics[] = {
 
 }  // namespace
 
+int FILE_store_name(const char *name, char *out)
+{
+    if (name == nullptr) name = "";
+    if (std::strlen(name) > static_cast<size_t>(FILE_NAME_MAX)) {
+        std::strcpy(out, FILE_NAME_TOO_LONG);
+        return -1;
+    }
+    strfcpy(out, FILE_NAME_MAX + 1, name);
+    return 0;
+}
+
 int FILE_fullpath(const char *name)
 {
     return name != nullptr && (name[0] == '/' || name[0] == '.' || name[0] == '~') ? 1 : 0;
@@ -165,7 +165,7 @@ char *FILE_add_path(const char *dir, const char *name, char *out)
             joined += '/';
     }
     joined += name;
-    store_name(joined, out);
+    FILE_store_name(joined.c_str(), out);
     return out;
 }
 
@@ -191,7 +191,7 @@ int FILE_add_user_path(const char *name, char *out)
     }
     std::string full;
     expand_home(name, full);
-    return store_name(full, out) ? 0 : -1;
+    return FILE_store_name(full.c_str(), out);
 }
 
 int FILE_is_stdio(const char *name)

@@ -70,17 +70,6 @@ bool scan_int(const std::string &piece, int &value)
     return true;
 }
 
-// Hands a finished name to the caller's buffer, or the too-long marker when it does not fit.
-int store(const std::string &name, char *out)
-{
-    if (name.size() > static_cast<size_t>(FILE_NAME_MAX)) {
-        std::strcpy(out, FILE_NAME_TOO_LONG);
-        return -1;
-    }
-    std::memcpy(out, name.c_str(), name.size() + 1);
-    return 0;
-}
-
 // A resource's text; NULL when the resource is unset or has no text.
 const char *resource_text(const char *name)
 {
@@ -430,14 +419,14 @@ int FILE_set_file(const char *typed, char *out)
 
     if (!text.empty() && text[0] == '@') {
         FILE_set_filename_type(1);
-        return store(text.substr(1), out);
+        return FILE_store_name(text.c_str() + 1, out);
     }
     const std::string conv = FILE_get_conv();
     if (FILE_is_stdio(text.c_str()) || (!conv.empty() && FILE_is_stdio(conv.c_str())))
-        return store("-", out);
+        return FILE_store_name("-", out);
     if (conv.empty()) {
         FILE_set_filename(text.c_str());
-        return store(text, out);
+        return FILE_store_name(text.c_str(), out);
     }
     if (current_spec(text)) {
         const char *desc = text.c_str();
@@ -445,16 +434,16 @@ int FILE_set_file(const char *typed, char *out)
         char name[FILE_NAME_MAX + 1];
         FILE_set_current(desc, name);
         MESS_print(M_MESS, "Current filename: %s\n", name);
-        return store(name, out);
+        return FILE_store_name(name, out);
     }
     const std::string tmpl = FILE_get_template();
     if (strcasecmp(text.c_str(), "none") == 0 ||
         (FILE_fullpath(tmpl.c_str()) && FILE_fullpath(text.c_str())))
-        return store(text, out);
+        return FILE_store_name(text.c_str(), out);
 
     FILE_get_file_date(&date);
     Matcher matcher(tmpl, text, date);
     const std::string name = matcher.run();
     FILE_set_file_date(&date);
-    return store(name, out);
+    return FILE_store_name(name.c_str(), out);
 }

@@ -882,10 +882,7 @@ int FILE_set_filename(const char *name)
 {
     if (name == nullptr)
         name = "";
-    if (std::strlen(name) > static_cast<size_t>(FILE_NAME_MAX))
-        std::strcpy(st.filename, FILE_NAME_TOO_LONG);
-    else
-        strfcpy(st.filename, name);
+    FILE_store_name(name, st.filename);
     st.filename_type = 1;
     return 0;
 }

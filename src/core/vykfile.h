@@ -26,6 +26,9 @@ enum {
     FILE_TYPE_SFC = 11, FILE_TYPE_UPA = 12
 };
 
+/// Copies name into out (FILE_NAME_MAX + 1 bytes): 0, or -1 when it is longer than
+/// FILE_NAME_MAX (out then holds FILE_NAME_TOO_LONG).  A NULL name is empty.
+int FILE_store_name(const char *name, char *out);
 int FILE_fullpath(const char *name);
 char *FILE_add_path(const char *dir, const char *name, char *out);
 int FILE_add_path_delim(char *path);

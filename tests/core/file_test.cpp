@@ -98,6 +98,27 @@ TEST(File, FullPathAndStdioNames)
     EXPECT_EQ(FILE_is_stdio(nullptr), 0);
 }
 
+TEST(File, StoreNameKeepsWholeNamesOnly)
+{
+    const std::string longest(FILE_NAME_MAX, 'a');
+    const std::string too_long = longest + "b";
+    struct Case {
+        const char *name;
+        int result;
+        std::string out;
+    } cases[] = {
+        {"data/file.prf", 0, "data/file.prf"},
+        {longest.c_str(), 0, longest},
+        {too_long.c_str(), -1, FILE_NAME_TOO_LONG},  // never cut into another name
+        {nullptr, 0, ""},
+    };
+    for (const Case &c : cases) {
+        char out[FILE_NAME_MAX + 1];
+        EXPECT_EQ(FILE_store_name(c.name, out), c.result) << (c.name ? c.name : "(null)");
+        EXPECT_EQ(out, c.out);
+    }
+}
+
 TEST(File, AddPath)
 {
     struct Case {
