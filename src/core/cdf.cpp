@@ -197,6 +197,23 @@ void set_entries(int num, const long *s, const long *c)
     st.ndim = num;
 }
 
+/// A numeric external type (byte, short, int, float, double).
+bool numeric(nc_type type)
+{
+    return type == NC_BYTE || type == NC_SHORT || type == NC_INT || type == NC_FLOAT ||
+           type == NC_DOUBLE;
+}
+
+/// Reads the current block of var, stored as T in the file, and converts it into array.
+template <class T> bool get_converted(int var, double *array)
+{
+    std::vector<T> values(block_size());
+    if (ncvarget(st.fd, var, st.start, st.count, values.data()) == -1)
+        return false;
+    std::copy(values.begin(), values.end(), array);
+    return true;
+}
+
 /// A bounded reader of the header of a classic netCDF file (versions 1, 2 and 5).  The library
 /// trusts the counts of a header and allocates by them before it looks at the file's size, so
 /// a damaged header can make it fail badly; this reader checks every count against the bytes
@@ -456,6 +473,27 @@ int CDF_get_dim_size(int dim)
     return static_cast<int>(len);
 }
 
+int CDF_get_var_info(int var, int *type, long *dims)
+{
+    if (st.fd == -1 || var < 0)
+        return -1;
+    start_library();
+    nc_type t;
+    int nd = 0, ids[NC_MAX_VAR_DIMS];
+    if (ncvarinq(st.fd, var, nullptr, &t, &nd, ids, nullptr) == -1 || nd < 0 || nd > CDF_MAX_DIMS)
+        return -1;
+    for (int k = 0; k < nd; k++) {
+        long len = 0;
+        if (ncdiminq(st.fd, ids[k], nullptr, &len) == -1 || len < 0 || len > CDF_MAX_DIM_SIZE)
+            return -1;
+        if (dims != nullptr)
+            dims[k] = len;
+    }
+    if (type != nullptr)
+        *type = t;
+    return nd;
+}
+
 int CDF_def_var_list(const char *name, int type, int ndims, const int *dims)
 {
     if (name == nullptr || ndims < 0 || ndims > CDF_MAX_DIMS || (ndims > 0 && dims == nullptr))
@@ -607,6 +645,11 @@ int CDF_put_float(int var, float value)
     return put1("CDF_put_float", var, NC_FLOAT, &value);
 }
 
+int CDF_put_double(int var, double value)
+{
+    return put1("CDF_put_double", var, NC_DOUBLE, &value);
+}
+
 int CDF_put_long(int var, long value)
 {
     if (!usable(var))
@@ -696,6 +739,73 @@ int CDF_get_double_array(int var, double *array)
 int CDF_get_byte_array(int var, char *array)
 {
     return get_block("CDF_get_byte_array", var, NC_BYTE, array, static_cast<char>(-1));
+}
+
+double CDF_get_number(int var)
+{
+    if (!usable(var))
+        return VYK_MISS;
+    start_library();
+    nc_type t;
+    int nd = 0;
+    if (ncvarinq(st.fd, var, nullptr, &t, &nd, nullptr, nullptr) == -1)
+        return VYK_MISS;
+    if (!numeric(t) || nd > CDF_MAX_DIMS) {
+        complain("CDF_get_number", numeric(t) ? "does not match the current position"
+                                               : "is not numeric", var);
+        return VYK_MISS;
+    }
+    union {
+        signed char b;
+        short s;
+        nclong i;
+        float f;
+        double d;
+    } v;
+    if (ncvarget1(st.fd, var, st.start, &v) == -1)
+        return VYK_MISS;
+    switch (t) {
+    case NC_BYTE:
+        return v.b;
+    case NC_SHORT:
+        return v.s;
+    case NC_INT:
+        return v.i;
+    case NC_FLOAT:
+        return v.f;
+    default:
+        return v.d;
+    }
+}
+
+int CDF_get_number_array(int var, double *array)
+{
+    if (!usable(var) || array == nullptr)
+        return -1;
+    start_library();
+    nc_type t;
+    int nd = 0;
+    bool ok = false;
+    if (ncvarinq(st.fd, var, nullptr, &t, &nd, nullptr, nullptr) != -1) {
+        if (!numeric(t))
+            complain("CDF_get_number_array", "is not numeric", var);
+        else if (nd != st.ndim)
+            complain("CDF_get_number_array", "does not match the current position", var);
+        else if (t == NC_BYTE)
+            ok = get_converted<signed char>(var, array);
+        else if (t == NC_SHORT)
+            ok = get_converted<short>(var, array);
+        else if (t == NC_INT)
+            ok = get_converted<nclong>(var, array);
+        else if (t == NC_FLOAT)
+            ok = get_converted<float>(var, array);
+        else
+            ok = get_converted<double>(var, array);
+    }
+    if (ok)
+        return 0;
+    std::fill_n(array, block_size(), static_cast<double>(VYK_MISS));
+    return -1;
 }
 
 int CDF_get_str(int var, int len, char *str)

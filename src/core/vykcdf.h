@@ -62,6 +62,12 @@ int CDF_get_var(const char *name);
 /// the length exceeds CDF_MAX_DIM_SIZE.
 int CDF_get_dim_size(int dim);
 
+/// The external type of a variable (CDF_BYTE to CDF_DOUBLE) and the lengths of its dimensions
+/// (the record dimension: its number of records) into dims (CDF_MAX_DIMS entries; may be NULL).
+/// Returns the number of dimensions, or -1 when there is no such variable, it has more than
+/// CDF_MAX_DIMS dimensions or a length exceeds CDF_MAX_DIM_SIZE.
+int CDF_get_var_info(int var, int *type, long *dims);
+
 /// Defines a variable of any type over ndims dimension ids (at most CDF_MAX_DIMS).
 int CDF_def_var_list(const char *name, int type, int ndims, const int *dims);
 
@@ -177,6 +183,7 @@ int CDF_put_long_fill_att(int id, long val);
 // ---------------------------------------------------------------------------------------------
 
 int CDF_put_float(int var, float value);
+int CDF_put_double(int var, double value);
 /// -1 when the value does not fit a 32-bit integer.
 int CDF_put_long(int var, long value);
 int CDF_put_short(int var, short value);
@@ -199,6 +206,11 @@ char CDF_get_char(int var);
 int CDF_get_float_array(int var, float *array);
 int CDF_get_double_array(int var, double *array);
 int CDF_get_byte_array(int var, char *array);
+/// Values of a numeric variable of any external type (byte, short, int, float, double),
+/// converted to double: one value at the current position, or the current block (0, or -1 on
+/// failure, when the values that could not be read are -9999).  A text variable is refused.
+double CDF_get_number(int var);
+int CDF_get_number_array(int var, double *array);
 /// len characters along one more dimension into str (len + 1 bytes), terminated at str[len];
 /// 1, or 0 on failure, when a read that failed leaves the empty text.
 int CDF_get_str(int var, int len, char *str);

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <netcdf.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -271,6 +272,88 @@ TEST_F(Cdf, Blocks)
         EXPECT_EQ(f[i], -9999.0f);
         EXPECT_EQ(b[i], -1);
     }
+}
+
+// Numbers of any numeric type, converted to double, and what a variable's shape is: what a
+// reader of files of several producers needs.
+TEST_F(Cdf, NumbersOfAnyTypeAndVariableShapes)
+{
+    open_profile();
+    const int temp = CDF_get_var("temp"), press = CDF_get_var("press"), count = CDF_get_var("count"),
+              code = CDF_get_var("code"), qc = CDF_get_var("qc"), name = CDF_get_var("name"),
+              scalar = CDF_get_var("scalar");
+    int type = 0;
+    long dims[CDF_MAX_DIMS] = {};
+    EXPECT_EQ(CDF_get_var_info(temp, &type, dims), 2);
+    EXPECT_EQ(type, CDF_FLOAT);
+    EXPECT_EQ(dims[0], RECS);
+    EXPECT_EQ(dims[1], LEVELS);
+    EXPECT_EQ(CDF_get_var_info(name, &type, dims), 2);
+    EXPECT_EQ(type, CDF_CHAR);
+    EXPECT_EQ(dims[1], SLEN);
+    EXPECT_EQ(CDF_get_var_info(code, &type, nullptr), 1);
+    EXPECT_EQ(type, CDF_SHORT);
+    EXPECT_EQ(CDF_get_var_info(scalar, nullptr, nullptr), 0);
+    EXPECT_EQ(CDF_get_var_info(99, &type, dims), -1);
+    EXPECT_EQ(CDF_get_var_info(-1, &type, dims), -1);
+
+    for (const int rec : {0, 5, 11}) {
+        SCOPED_TRACE(rec);
+        ASSERT_EQ(CDF_set_pos(2, rec, 3), 0);
+        EXPECT_EQ(CDF_get_number(temp), temp_at(rec, 3));
+        EXPECT_EQ(CDF_get_number(qc), qc_at(rec, 3));
+        ASSERT_EQ(CDF_set_pos(1, rec), 0);
+        EXPECT_EQ(CDF_get_number(press), press_at(rec));
+        EXPECT_EQ(CDF_get_number(count), count_at(rec));
+        EXPECT_EQ(CDF_get_number(code), code_at(rec));
+    }
+    CDF_print_errors(0);
+    EXPECT_EQ(CDF_get_number(name), -9999.0);  // text is not a number
+    EXPECT_EQ(CDF_get_number(-1), -9999.0);
+
+    double a[11];
+    a[10] = 1;
+    ASSERT_EQ(CDF_set_range(2, 2, 2, 20, 5), 0);
+    EXPECT_EQ(CDF_get_number_array(qc, a), 0);
+    for (int i = 0; i < 10; i++)
+        EXPECT_EQ(a[i], qc_at(2 + i / 5, 20 + i % 5)) << i;
+    EXPECT_EQ(CDF_get_number_array(temp, a), 0);
+    EXPECT_EQ(a[9], temp_at(3, 24));
+    EXPECT_EQ(a[10], 1);  // nothing beyond the block
+    ASSERT_EQ(CDF_set_range(1, 3, 4), 0);
+    EXPECT_EQ(CDF_get_number_array(code, a), 0);
+    EXPECT_EQ(a[3], code_at(6));
+    EXPECT_EQ(CDF_get_number_array(count, a), 0);
+    EXPECT_EQ(a[0], count_at(3));
+    // Refused: text, a block that does not fit the variable's dimensions, a block outside it.
+    for (const int var : {name, temp}) {
+        std::fill_n(a, 10, 1.0);
+        EXPECT_EQ(CDF_get_number_array(var, a), -1);
+        EXPECT_EQ(a[0], -9999.0);
+        EXPECT_EQ(a[3], -9999.0);
+        EXPECT_EQ(a[4], 1);
+    }
+    ASSERT_EQ(CDF_set_range(1, 10, 4), 0);
+    EXPECT_EQ(CDF_get_number_array(code, a), -1);
+    EXPECT_EQ(CDF_get_number_array(code, nullptr), -1);
+}
+
+TEST_F(Cdf, DoublesWritten)
+{
+    const std::string path = dir.file("double.nc");
+    ASSERT_GE(CDF_open(path.c_str(), 1), 0);
+    const int rec = CDF_def_dim("rec", 0);
+    const int t = CDF_def_var("t", CDF_DOUBLE, 1, rec), f = CDF_def_var("f", CDF_FLOAT, 1, rec);
+    EXPECT_EQ(CDF_end_def(), 0);
+    for (int r = 0; r < 2; r++) {
+        ASSERT_EQ(CDF_set_pos(1, r), 0);
+        EXPECT_EQ(CDF_put_double(t, 1715688000.25 + r), 0);
+    }
+    CDF_print_errors(0);
+    EXPECT_EQ(CDF_put_double(f, 1), -1);  // another type
+    EXPECT_EQ(CDF_put_double(-1, 1), 0);  // nothing named: nothing written
+    EXPECT_EQ(CDF_close(), 0);
+    EXPECT_EQ(dumped_values(ncdump("-p 9,17 -v t", path), "t"), "1715688000.25,1715688001.25");
 }
 
 TEST_F(Cdf, Strings)

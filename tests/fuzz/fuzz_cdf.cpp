@@ -85,14 +85,21 @@ void read_variable(int fd, int nvars, int var)
     if (CDF_set_range_list(nd, start, count) != 0)
         fail("the block is refused");
     Guarded<float> f(n);
-    Guarded<double> d(n);
+    Guarded<double> d(n), any(n);
     Guarded<char> b(n);
     CDF_get_float_array(var, f.data());
     CDF_get_double_array(var, d.data());
     CDF_get_byte_array(var, b.data());
+    CDF_get_number_array(var, any.data());
     f.check();
     d.check();
     b.check();
+    any.check();
+    long lens[CDF_MAX_DIMS];
+    int vtype = 0;
+    const int vdims = CDF_get_var_info(var, &vtype, lens);
+    if (vdims < -1 || vdims > CDF_MAX_DIMS)
+        fail("a variable's dimensions out of range");
 
     // Single values at the first and the last position of the block.
     for (int corner = 0; corner < 2; corner++) {
@@ -105,6 +112,7 @@ void read_variable(int fd, int nvars, int var)
         (void)CDF_get_long(var);
         (void)CDF_get_byte(var);
         (void)CDF_get_char(var);
+        (void)CDF_get_number(var);
         // Strings along the last dimension.
         if (nd >= 1) {
             CDF_set_pos_list(nd - 1, pos);
