@@ -15,8 +15,13 @@ cmake --build "$build" -j "$(nproc)" --target $targets
 for t in $targets; do
   corpus="$build/corpus/$t"
   mkdir -p "$corpus"
+  # Seed inputs of a target (tests/fuzz/seeds/<target>, made from the test fixtures) are read
+  # beside its corpus.
+  seeds="tests/fuzz/seeds/$t"
+  [ -d "$seeds" ] || seeds=
   echo "fuzzing $t for ${seconds}s"
-  "$build/tests/fuzz/$t" -max_total_time="$seconds" -print_final_stats=0 "$corpus" 2>"$build/$t.log" \
+  "$build/tests/fuzz/$t" -max_total_time="$seconds" -print_final_stats=0 "$corpus" $seeds \
+    2>"$build/$t.log" \
     || { tail -40 "$build/$t.log"; echo "fuzz target $t failed"; exit 1; }
 done
 echo "fuzzing passed"

@@ -37,3 +37,21 @@ float PLT_get_view_offset()
     MESS_print(M_WARN, "PLT_get_view_offset: not available\n");
     return -1.0f;
 }
+
+int DOM_get_region(Domain *, int)
+{
+    MESS_print(M_WARN, "DOM_get_region: not available\n");
+    return -1;
+}
+
+int MAP_latlon(float, float, int, int)
+{
+    MESS_print(M_WARN, "MAP_latlon: not available\n");
+    return -1;
+}
+
+int PLT_set_view_offsets(float, float, float, float)
+{
+    MESS_print(M_WARN, "PLT_set_view_offsets: not available\n");
+    return -1;
+}

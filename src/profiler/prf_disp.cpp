@@ -1,0 +1,332 @@
+// The profiler display program: its resources and help, the profiler file and its date, the
+// plot mode (a time-height section of one station, or a map of every station at one level)
+// with its domain, the station and the plot variable; then the plot.  Also the program's one
+// open profiler file (the file wrappers), the station listing and the variable prompt.
+//
+// The program state lives here; the plot reads it.
+#include "vykplot.h"
+#include "vykprf.h"
+#include "vykresrc.h"
+#include "vykvar.h"
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+/// Plot modes.
+constexpr int PLOT_SECTION = 73;  // time-height section of one station
+constexpr int PLOT_LEVEL = 71;    // every station at one level
+
+/// Longest variable specification (var_str holds it and the end).
+constexpr int VAR_STR_LEN = 80;
+/// Longest answer to the station prompt.
+constexpr int STATION_ANSWER_LEN = 80;
+/// Station identifiers per line of the listing.
+constexpr int STATIONS_PER_LINE = 13;
+
+/// The time-height section: a diagram of file columns against height above the ground.
+constexpr int SECTION_PROJ = 24;
+constexpr int SECTION_NX = 25, SECTION_NY = 21;
+/// Default series: 12 hours back from the file's date.
+constexpr int SECTION_HOURS = -12;
+/// Hourly files when the series step is not usable.
+constexpr int64_t SECTION_STEP = 3600;
+/// The normal and the "lower" form of the section.
+struct Section_form {
+    float y_origin;   // m
+    float y_extent;   // m
+    float dlev;       // height step of the plotted values, m
+    float y_lines;    // step of the height lines (negative: on multiples of it), m
+};
+constexpr Section_form normal_form = {-1000, 18000, 500, -2000};
+constexpr Section_form lower_form = {-400, 8000, 250, -1000};
+/// View margins of the section: left, right, bottom, top.
+constexpr float SECTION_VIEW[4] = {0.065f, 0.05f, 0.05f, 0.035f};
+
+/// The batch-mode plot variable: wind barbs.
+constexpr const char *BATCH_VARIABLE = "wbrb";
+
+const res_type res_key[] = {
+    RES_help, RES_batch, RES_message, RES_file_path, RES_data_path, RES_con_path,
+    RES_grid_path, RES_raw_path, RES_image_path, RES_watch_path, RES_text_path, RES_model_path,
+    RES_sat_path, RES_city_file, RES_map_file, RES_name_conv, RES_in_files, RES_out_file,
+    RES_file_param, RES_current, RES_hour, RES_num_hour, RES_identifier, RES_plot_domain,
+    RES_grid_domain, RES_region, RES_stat_prior, RES_variable, RES_level, RES_plot_type,
+    RES_plot_scale, RES_plot_format, RES_plot_param, RES_draw, RES_label, RES_con_interval,
+    RES_con_base, RES_font_list, RES_color_table, RES_color_text, RES_color_data, RES_color_map,
+    RES_color_grid, RES_color_line, RES_color_wind, RES_color_cloud, RES_color_wx,
+    RES_color_cmap, RES_color_cont, RES_color_fill, RES_color_label, RES_color_clabel,
+    RES_device, RES_title, RES_icon, RES_background, RES_geometry, RES_null};
+static_assert(sizeof res_key / sizeof res_key[0] == 58, "57 keyed kinds and the end");
+const res_type res_pos[] = {RES_filenames, RES_null};
+
+struct State {
+    int plt_type = PLOT_SECTION;
+    int numid = -1;                  // identifiers in ids (0 or more once read)
+    std::vector<std::string> ids;    // station identifiers; the first is plotted
+    float dlev = normal_form.dlev;   // height step of the section, m
+    float scale = 1;                 // size factor of plotted values
+    int variable_prompt = 1;         // the variable is still to be obtained
+    bool var_file_opened = false;    // the variable file was opened (first prompt)
+    char var_str[VAR_STR_LEN] = "";  // the variable specification
+    Date file_date = {};             // date of the profiler file in use
+    PRF_info info = {};              // header of the last profiler file opened
+    int prf_fd = -1;                 // the file opened through the wrappers
+    int stat_num = 0;                // its record counter
+};
+State state;
+
+/// The words of a ','-separated resource (none when it is not set).
+std::vector<std::string> resource_words(const char *name)
+{
+    int count = 0;
+    char **list = nullptr;
+    RES_getvals(name, &count, &list);
+    std::vector<std::string> words(list, list + count);
+    free_parsed_array(count, list);
+    return words;
+}
+
+/// Station identifiers from a ','-separated text; empty entries are passed over.
+void set_identifiers(const std::vector<std::string> &words)
+{
+    state.ids.clear();
+    for (const std::string &w : words)
+        if (!w.empty())
+            state.ids.push_back(w);
+    state.numid = static_cast<int>(state.ids.size());
+}
+
+[[noreturn]] void print_help()
+{
+    char prog[FILE_NAME_MAX + 1];
+    RES_get_progname(prog, sizeof prog);
+    MESS_print(M_PRINT, "%s: This program plots profiler data\n", prog);
+    RES_help_print(prog, res_key, res_pos);
+    VYK_exit(VYK_EXIT_OK);
+}
+
+/// "prf_dat", then each in_file value in turn: the last one holds.
+void select_conventions()
+{
+    FILE_set_name("prf_dat");
+    for (const std::string &type : resource_words("in_file"))
+        FILE_set_name(type.c_str());
+}
+
+/// Whether plot_param asks for the lower form of the section.
+bool lower_asked()
+{
+    for (const std::string &word : resource_words("plot_param"))
+        if (stricmp(word.c_str(), "lower") == 0)
+            return true;
+    return false;
+}
+
+/// The single-level map: the level into flags 7 and 8, the map domain from the resources.
+void level_map(Domain *domain)
+{
+    int ltype = VYK_MISS, level = VYK_MISS;
+    VAR_dec_level(RES_get("level"), &ltype, &level);
+    FLAG_set(FLAG_LEVEL, level);
+    FLAG_set(FLAG_LEVEL_TYPE, ltype);
+    DOM_get_region(domain, 4);
+    state.plt_type = PLOT_LEVEL;
+}
+
+/// The time-height section: one column per file of the series, one before the first and one
+/// after the last; heights from below the ground to 17000 m (7600 m in the lower form).
+void time_height(Domain *domain, bool lower)
+{
+    const Section_form &form = lower ? lower_form : normal_form;
+    FILE_set_def_hours(SECTION_HOURS);
+    // The series runs back (or on) from the file's date.  Without a known file period the
+    // files are hourly; a step that is not positive cannot make columns, and hourly columns
+    // are taken instead.
+    const int64_t span = FILE_num_hour();
+    int64_t step = FILE_get_skip();
+    if (step == VYK_MISS) {
+        step = SECTION_STEP;
+    } else if (step <= 0) {
+        MESS_print(M_WARN, "prfdisp: series step of %lld s is not usable; hourly columns\n",
+                   static_cast<long long>(step));
+        step = SECTION_STEP;
+    }
+    domain->proj = SECTION_PROJ;
+    domain->clat = -1;
+    domain->dx = static_cast<float>((span < 0 ? -span : span) / step + 2);
+    domain->clon = form.y_origin;
+    domain->dy = form.y_extent;
+    domain->nx = SECTION_NX;
+    domain->ny = SECTION_NY;
+    state.dlev = form.dlev;
+    PLT_set_view_offsets(SECTION_VIEW[0], SECTION_VIEW[1], SECTION_VIEW[2], SECTION_VIEW[3]);
+    MAP_latlon(1, form.y_lines, 0, 0);
+}
+
+/// Lists the stations of the file and asks for them; ends the program with status 31 in batch
+/// mode or when the answer names none.
+void ask_station(const char *file)
+{
+    PRF_list_stations(file);
+    if (!FLAG_batch()) {
+        char answer[STATION_ANSWER_LEN] = "";
+        VYK_prompts("Enter the stations: ", answer, STATION_ANSWER_LEN);
+        std::vector<std::string> words;
+        int count = 0;
+        char **list = nullptr;
+        parse_string(answer, ',', &count, &list);
+        words.assign(list, list + count);
+        free_parsed_array(count, list);
+        set_identifiers(words);
+        if (state.numid > 0)
+            return;
+    }
+    MESS_print(M_ERROR, "No station specified!\n");
+    VYK_exit(VYK_EXIT_NO_STATION);
+}
+
+/// Opens a profiler file of any kind and reads its header into info: the handle, or -1.
+int open_with_header(const char *filename)
+{
+    int type = 0;
+    const int fd = PRF_open(filename, 0, &type);
+    if (fd == -1)
+        return -1;
+    state.info = PRF_info{};
+    PRF_getinfo(fd, &state.info);
+    return fd;
+}
+
+}  // namespace
+
+int PRF_main(int argc, char **argv)
+{
+    RES_init(argc, argv, res_key, res_pos);
+    if (FLAG_help())
+        print_help();
+    MESS_print_prog("PROFILER DISPLAY PROGRAM");
+    select_conventions();
+    const bool lower = lower_asked();
+
+    char file[FILE_NAME_MAX + 1] = "";
+    FILE_get_file("Enter the profiler filename: ", file);
+    FILE_get_date(&state.file_date);
+    set_identifiers(resource_words("identifier"));
+
+    Domain domain = {};
+    DOM_init(&domain);
+    if (RES_get("level") != nullptr)
+        level_map(&domain);
+    else
+        time_height(&domain, lower);
+    if (state.numid == 0 && state.plt_type == PLOT_SECTION)
+        ask_station(file);
+
+    PRF_prompt_variable();
+    PRF_plot(&domain);
+    return VYK_EXIT_OK;
+}
+
+int PRF_prompt_variable()
+{
+    if (!state.var_file_opened) {
+        VAR_open_file(nullptr);
+        state.var_file_opened = true;
+    }
+    VAR_read_menu();
+    if (state.variable_prompt == 0)
+        return 0;
+
+    int answer;
+    if (const char *variable = RES_get("variable")) {
+        if (strfcpy(state.var_str, variable) < std::strlen(variable))
+            MESS_print(M_WARN, "PRF_prompt_variable: variable cut to %d characters: %s\n",
+                       VAR_STR_LEN - 1, state.var_str);
+        state.variable_prompt = 0;
+        answer = 1;
+    } else if (FLAG_batch()) {
+        strfcpy(state.var_str, BATCH_VARIABLE);
+        state.variable_prompt = 0;
+        answer = 1;
+    } else {
+        answer = VAR_menu("\n        Variable Menu\n", "Enter the variable: ", state.var_str, 3);
+    }
+    if (answer == 0)
+        return 0;
+    if (answer < 0 && answer != VYK_MISS)
+        VYK_exit(VYK_EXIT_OK);
+    VAR_setup(nullptr, state.var_str);
+    return answer;
+}
+
+int PRF_set_prompt_variable(int val)
+{
+    state.variable_prompt = val;
+    return 0;
+}
+
+int PRF_list_stations(const char *filename)
+{
+    if (!PRF_open_file(filename))
+        return 0;
+    MESS_print(M_MESS, "\nDate: %s\n", state.info.datim);
+    MESS_print(M_MESS, "\nAvailable stations:\n");
+    PRF_report report;
+    int n = 0;
+    while (PRF_read_next(&report) > 0) {
+        MESS_print(M_MESS, "%5s ", report.id);
+        if (++n % STATIONS_PER_LINE == 0)
+            MESS_print(M_MESS, "\n");
+    }
+    if (n == 0 || n % STATIONS_PER_LINE != 0)
+        MESS_print(M_MESS, "\n");
+    PRF_close_file();
+    return 0;
+}
+
+int PRF_open_file(const char *filename)
+{
+    state.prf_fd = open_with_header(filename);
+    state.stat_num = 0;
+    return state.prf_fd == -1 ? 0 : 1;
+}
+
+int PRF_read_next(PRF_report *report)
+{
+    const int r = PRF_read(state.prf_fd, report, 0, &state.stat_num);
+    state.stat_num++;
+    return r;
+}
+
+int PRF_rewind_file()
+{
+    state.stat_num = 0;  // the wrappers read by their own counter: it starts again too
+    return PRF_rewind(state.prf_fd);
+}
+
+void PRF_close_file()
+{
+    PRF_close(state.prf_fd);
+    state.prf_fd = -1;
+}
+
+int PRF_read_station(const char *filename, const char *id, PRF_report *report)
+{
+    const int fd = open_with_header(filename);
+    if (fd == -1)
+        return 0;
+    int counter = 0;
+    while (PRF_read(fd, report, 0, &counter) > 0) {
+        if (stricmp(report->id, id) == 0) {
+            PRF_print_report(M_OUT4, report);
+            PRF_close(fd);
+            return 1;
+        }
+        counter++;
+    }
+    PRF_close(fd);
+    return 0;
+}
