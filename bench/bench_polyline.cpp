@@ -20,7 +20,7 @@ bool window_open()
 {
     static int state = 0;  // 1 open, -1 no display
     if (state == 0) {
-        MESS_set(-1, 0xF0);  // errors and warnings (placeholders of unbuilt parts) stay quiet
+        MESS_set(-1, M_ERROR | M_WARN);  // errors and warnings (placeholders of unbuilt parts) stay quiet
         state = gopen_gks(nullptr, 0) == 0 && gopen_ws(1, "", GWS_X11) == 0 ? 1 : -1;
         if (state == 1) {
             const Glim ws = {0, 1, 0, 511.0f / 639.0f};

@@ -59,7 +59,7 @@ void report(benchmark::State &state, double bytes)
 // The whole path of a plot: workstation open, polylines with their attributes, close.
 void BM_ps_kernel_million_segments(benchmark::State &state)
 {
-    MESS_set(0, 0);  // the open's progress notes
+    MESS_set(0, M_NONE);  // the open's progress notes
     gopen_gks(nullptr, 0);
     const std::vector<Gpt> &points = picture();
     double bytes = 0;
@@ -77,7 +77,7 @@ BENCHMARK(BM_ps_kernel_million_segments)->Unit(benchmark::kMillisecond);
 // The driver alone, with points already in device units.
 void BM_ps_driver_million_segments(benchmark::State &state)
 {
-    MESS_set(0, 0);
+    MESS_set(0, M_NONE);
     const std::vector<Gpt> &points = picture();
     double bytes = 0;
     for (auto _ : state) {

@@ -17,8 +17,6 @@
 
 namespace {
 
-constexpr float UNSET_F = static_cast<float>(VYK_MISS);
-
 bool is_space(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
@@ -130,9 +128,9 @@ int ATTRIB_init(Gattribs *attrib)
 {
     if (attrib == nullptr) return -1;
     attrib->color = VYK_MISS;
-    attrib->width = UNSET_F;
-    attrib->height = UNSET_F;
-    attrib->expan = UNSET_F;
+    attrib->width = VYK_MISS;
+    attrib->height = VYK_MISS;
+    attrib->expan = VYK_MISS;
     attrib->style = VYK_MISS;
     attrib->fill_pat = VYK_MISS;
     attrib->font = VYK_MISS;
@@ -168,10 +166,10 @@ int ATTRIB_update(Gattribs *attr1, const Gattribs *attr2)
 {
     if (attr1 == nullptr || attr2 == nullptr) return -1;
     if (attr2->color != VYK_MISS) attr1->color = attr2->color;
-    if (attr2->width != UNSET_F) attr1->width = attr2->width;
-    if (attr2->height != UNSET_F) attr1->height = attr2->height;
+    if (!VYK_is_miss(attr2->width)) attr1->width = attr2->width;
+    if (!VYK_is_miss(attr2->height)) attr1->height = attr2->height;
     if (attr2->font != VYK_MISS) attr1->font = attr2->font;
-    if (attr2->expan != UNSET_F) attr1->expan = attr2->expan;
+    if (!VYK_is_miss(attr2->expan)) attr1->expan = attr2->expan;
     if (attr2->style != VYK_MISS) attr1->style = attr2->style;
     if (attr2->fill_pat != VYK_MISS) attr1->fill_pat = attr2->fill_pat;
     return 0;
@@ -180,12 +178,12 @@ int ATTRIB_update(Gattribs *attr1, const Gattribs *attr2)
 int ATTRIB_print(const Gattribs *attrib)
 {
     if (attrib == nullptr) return -1;
-    MESS_print(15, "Color: %d\n", attrib->color);
-    MESS_print(15, "Style: %d\n", attrib->style);
-    MESS_print(15, "Height: %5.2f\n", attrib->height);
-    MESS_print(15, "Width: %5.2f\n", attrib->width);
-    MESS_print(15, "Expansion: %5.2f\n", attrib->expan);
-    MESS_print(15, "Fill: %d\n", attrib->fill_pat);
-    MESS_print(15, "Font: %d\n", attrib->font);
+    MESS_print(M_PRINT, "Color: %d\n", attrib->color);
+    MESS_print(M_PRINT, "Style: %d\n", attrib->style);
+    MESS_print(M_PRINT, "Height: %5.2f\n", attrib->height);
+    MESS_print(M_PRINT, "Width: %5.2f\n", attrib->width);
+    MESS_print(M_PRINT, "Expansion: %5.2f\n", attrib->expan);
+    MESS_print(M_PRINT, "Fill: %d\n", attrib->fill_pat);
+    MESS_print(M_PRINT, "Font: %d\n", attrib->font);
     return 0;
 }

@@ -66,14 +66,6 @@ float unit(float v)
     return v > 1.0f ? 1.0f : v;
 }
 
-/// Copies at most CLR_NAME_MAX characters of the len characters at name into the entry.
-void set_name(RGB &entry, const char *name, size_t len)
-{
-    if (len > static_cast<size_t>(CLR_NAME_MAX)) len = CLR_NAME_MAX;
-    std::memcpy(entry.name, name, len);
-    entry.name[len] = '\0';
-}
-
 /// Reads two hexadecimal digits; -1 when either is not one.
 int hex_pair(const char *p)
 {
@@ -156,7 +148,7 @@ bool parse_entry(const char *p, RGB &entry)
         }
         if (p[7] != '\0' && !is_blank(p[7])) return false;
     }
-    set_name(entry, name, name_len);
+    strfcpy(entry.name, name, name_len);
     entry.red = unit(v[0]);
     entry.grn = unit(v[1]);
     entry.blu = unit(v[2]);
@@ -259,11 +251,11 @@ int CLR_add(const char *name, float red, float grn, float blu)
     if (num_colors >= CLR_MAX) {
         // No slot is left: the nearest colour of the table stands in for the new one.
         const int ind = nearest(red, grn, blu);
-        MESS_print(64, "CLR_add: colour table full, %s drawn as %s\n", name, colors[ind].name);
+        MESS_print(M_WARN_C, "CLR_add: colour table full, %s drawn as %s\n", name, colors[ind].name);
         return ind;
     }
     const int ind = num_colors;
-    set_name(colors[ind], name, std::strlen(name));
+    strfcpy(colors[ind].name, name);
     colors[ind].red = red;
     colors[ind].grn = grn;
     colors[ind].blu = blu;

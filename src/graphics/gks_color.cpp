@@ -25,7 +25,6 @@ namespace {
 constexpr int NUM_IND = 257;      // 0 to 255 and the background
 constexpr int BACKGROUND = 256;
 constexpr int TABLE_MAX = 255;    // highest colour-table index
-constexpr M_type DEBUG = 0x40000000;
 constexpr int NO_CELL = -1;
 constexpr int FILE_CELL = -2;     // defined on a workstation without colour cells
 
@@ -72,7 +71,7 @@ float unit(float v)
 
 unsigned short to16(float v) { return static_cast<unsigned short>(65535.0f * v); }
 
-bool debugging() { return MESS_check(DEBUG) != 0; }
+bool debugging() { return MESS_check(M_DEBUG_C) != 0; }
 
 void remember_cell(Display *display, Colormap cmap, unsigned long pixel)
 {
@@ -136,7 +135,7 @@ bool alloc_shared(Display *display, Colormap cmap, XColor &color)
     color.red = best.red;
     color.green = best.green;
     color.blue = best.blue;
-    MESS_print(DEBUG, "Nearest X Color: %lu (%5d %5d %5d)\n", color.pixel, color.red,
+    MESS_print(M_DEBUG_C, "Nearest X Color: %lu (%5d %5d %5d)\n", color.pixel, color.red,
                color.green, color.blue);
     return true;
 }
@@ -150,7 +149,7 @@ void report_cell(Display *display, Colormap cmap, const char *what, int ind, uns
     XColor q{};
     q.pixel = pixel;
     XQueryColor(display, cmap, &q);
-    MESS_print(DEBUG, "%s: %d %lu (%.2f %.2f %.2f) (%5d %5d %5d)\n", what, ind, pixel, r, g, b,
+    MESS_print(M_DEBUG_C, "%s: %d %lu (%.2f %.2f %.2f) (%5d %5d %5d)\n", what, ind, pixel, r, g, b,
                q.red, q.green, q.blue);
 }
 
@@ -184,7 +183,7 @@ int alloc_x11(int ind, float r, float g, float b, XColor &req)
             unsigned long pixel = 0, planes = 0;
             const Status status = XAllocColorCells(display, cmap, False, &planes, 0, &pixel, 1);
             XSync(display, False);
-            MESS_print(DEBUG, "Allocated RW Cells: %d\n", status);
+            MESS_print(M_DEBUG_C, "Allocated RW Cells: %d\n", status);
             if (!status) {
                 rw_colors = 0;
             } else {
@@ -253,10 +252,10 @@ void window_background(Display *display, const char *desc)
     }
     const Colormap cmap = gget_colormap();
     alloc_shared(display, cmap, color);
-    MESS_print(DEBUG, "Allocated BG Color: %lu (%5d %5d %5d)\n", color.pixel, color.red,
+    MESS_print(M_DEBUG_C, "Allocated BG Color: %lu (%5d %5d %5d)\n", color.pixel, color.red,
                color.green, color.blue);
     XQueryColor(display, cmap, &color);
-    MESS_print(DEBUG, "Queried BG Color: %lu (%5d %5d %5d)\n", color.pixel, color.red,
+    MESS_print(M_DEBUG_C, "Queried BG Color: %lu (%5d %5d %5d)\n", color.pixel, color.red,
                color.green, color.blue);
     color_ind[BACKGROUND] = static_cast<int>(color.pixel);
     cell_rw[BACKGROUND] = false;
@@ -338,14 +337,14 @@ int galloc_colr(int ind, float r, float g, float b)
             if (defined[i] && gis_color_near(i, r, g, b, 0)) found = i;
         if (found >= 0) {
             ind = found;
-            MESS_print(DEBUG, "Used existing ind: %d (%.2f %.2f %.2f)\n", ind, r, g, b);
+            MESS_print(M_DEBUG_C, "Used existing ind: %d (%.2f %.2f %.2f)\n", ind, r, g, b);
         } else if (max_color_ind < TABLE_MAX) {
             ind = ++max_color_ind;
-            MESS_print(DEBUG, "Allocated new ind: %d (%.2f %.2f %.2f)\n", ind, r, g, b);
+            MESS_print(M_DEBUG_C, "Allocated new ind: %d (%.2f %.2f %.2f)\n", ind, r, g, b);
         } else {
             ind = nearest_index(r, g, b);
             if (ind < 0) ind = TABLE_MAX;
-            MESS_print(DEBUG, "Used existing ind: %d (%.2f %.2f %.2f)\n", ind, r, g, b);
+            MESS_print(M_DEBUG_C, "Used existing ind: %d (%.2f %.2f %.2f)\n", ind, r, g, b);
             if (defined[ind]) {
                 // The entry keeps its colour: drawing already done in it must not change.
                 if (!has_cells()) return 1;
@@ -452,7 +451,7 @@ unsigned long gget_color_rgb_Xval(int red16, int grn16, int blu16)
         int c = comps[k] < 0 ? 0 : (comps[k] > 65535 ? 65535 : comps[k]);
         if (w > 0 && s < 64) pixel += static_cast<unsigned long>(c >> (16 - w)) << s;
     }
-    MESS_print(DEBUG, "mask: %d-%d-%d %d-%d-%d %d-%d-%d\n", shift[0], 16 - width[0],
+    MESS_print(M_DEBUG_C, "mask: %d-%d-%d %d-%d-%d %d-%d-%d\n", shift[0], 16 - width[0],
                (1 << width[0]) - 1, shift[1], 16 - width[1], (1 << width[1]) - 1, shift[2],
                16 - width[2], (1 << width[2]) - 1);
     return pixel;
@@ -471,7 +470,7 @@ int gquery_xcolor(int ind)
     XColor q{};
     q.pixel = static_cast<unsigned long>(color_ind[ind]);
     XQueryColor(display, gget_colormap(), &q);
-    MESS_print(DEBUG, "Query X Color: %d=%d (%.2f %.2f %.2f) (%5d %5d %5d)\n", ind, color_ind[ind],
+    MESS_print(M_DEBUG_C, "Query X Color: %d=%d (%.2f %.2f %.2f) (%5d %5d %5d)\n", ind, color_ind[ind],
                red[ind], grn[ind], blu[ind], q.red, q.green, q.blue);
     return 0;
 }
@@ -524,7 +523,7 @@ int ginit_background()
 
 int gset_background(const char *name)
 {
-    std::snprintf(background, sizeof background, "%s", name ? name : "");
+    strfcpy(background, name);
     return 1;
 }
 

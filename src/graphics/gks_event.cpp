@@ -20,7 +20,6 @@
 
 namespace {
 
-constexpr short UNSET = -9999;
 constexpr int NUM_PTS = 5;
 constexpr int NAME_SIZE = 80;  // event names hold at most 79 characters
 constexpr int GC_COPY = 3;     // GXcopy
@@ -36,9 +35,9 @@ Gmouse_func mouse_CB = nullptr;
 int rubber_band = 0;       // 0 none, 1 line, 2 rectangle, 3 lines to fixed points
 int rubber_band_con = 0;   // mode 3: 0 free, 1 x fixed, 2 y fixed
 int rubber_band_num = 0;   // mode 3: number of points given
-XPoint rubber_band_lim[2] = {{UNSET, UNSET}, {UNSET, UNSET}};
-XPoint pts[NUM_PTS] = {{UNSET, UNSET}, {UNSET, UNSET}, {UNSET, UNSET},
-                       {UNSET, UNSET}, {UNSET, UNSET}};
+XPoint rubber_band_lim[2] = {{VYK_MISS, VYK_MISS}, {VYK_MISS, VYK_MISS}};
+XPoint pts[NUM_PTS] = {{VYK_MISS, VYK_MISS}, {VYK_MISS, VYK_MISS}, {VYK_MISS, VYK_MISS},
+                       {VYK_MISS, VYK_MISS}, {VYK_MISS, VYK_MISS}};
 int pt_ind = 0;            // a button has been pressed or released
 bool band_shown = false;   // a band is on the window in exclusive-or (erased by drawing it again)
 
@@ -103,7 +102,7 @@ void loop_faster() { ginc_loop_delay(gget_loop_delay() <= 0.11f ? -0.05f : -0.1f
 XPoint limited(int x, int y)
 {
     XPoint p{to_short(x), to_short(y)};
-    if (rubber_band_lim[0].x == UNSET) return p;
+    if (rubber_band_lim[0].x == VYK_MISS) return p;
     if (p.x < rubber_band_lim[0].x) p.x = rubber_band_lim[0].x;
     if (p.x > rubber_band_lim[1].x) p.x = rubber_band_lim[1].x;
     if (p.y < rubber_band_lim[0].y) p.y = rubber_band_lim[0].y;
@@ -130,8 +129,8 @@ void draw_band()
     if (rubber_band == 1) {
         gxline(win, &pts[0], &pts[1]);
     } else if (rubber_band == 3) {
-        if (pts[1].x != UNSET) gxline(win, &pts[0], &pts[1]);
-        if (rubber_band_num > 2 && pts[2].x != UNSET) gxline(win, &pts[0], &pts[2]);
+        if (pts[1].x != VYK_MISS) gxline(win, &pts[0], &pts[1]);
+        if (rubber_band_num > 2 && pts[2].x != VYK_MISS) gxline(win, &pts[0], &pts[2]);
     } else {
         gxrect(win, &pts[0], &pts[1]);
     }
@@ -140,7 +139,7 @@ void draw_band()
 void end_band()
 {
     rubber_band = 0;
-    rubber_band_lim[0] = rubber_band_lim[1] = XPoint{UNSET, UNSET};
+    rubber_band_lim[0] = rubber_band_lim[1] = XPoint{VYK_MISS, VYK_MISS};
     band_shown = false;
 }
 
@@ -166,11 +165,11 @@ void dump(bool gif)
     };
     const int n = gget_num_images();
     if (n >= 2 && gget_looping()) {
-        MESS_print(3840, "Creating %s files:\n", kind);
+        MESS_print(M_MESS, "Creating %s files:\n", kind);
         for (int i = 0; i < n; i++) {
             gselect_frame(i);
-            if (write(i)) MESS_print(3840, "%s\n", full);
-            else MESS_print(192, "gprocess_x11_event: Unable to write %s file: %s\n", kind, full);
+            if (write(i)) MESS_print(M_MESS, "%s\n", full);
+            else MESS_print(M_WARN, "gprocess_x11_event: Unable to write %s file: %s\n", kind, full);
         }
     } else {
         bool ok;
@@ -181,8 +180,8 @@ void dump(bool gif)
         } else {
             ok = write(-1);
         }
-        if (ok) MESS_print(3840, "Created %s file: %s\n", kind, full);
-        else MESS_print(192, "gprocess_x11_event: Unable to write %s file: %s\n", kind, full);
+        if (ok) MESS_print(M_MESS, "Created %s file: %s\n", kind, full);
+        else MESS_print(M_WARN, "gprocess_x11_event: Unable to write %s file: %s\n", kind, full);
     }
     gset_cursor(previous);
 }
@@ -268,7 +267,7 @@ void button_press(XButtonEvent &button)
     // Mode 3 keeps its moving and fixed points: a press only starts the tracking.
     if (rubber_band != 3) {
         pts[0] = XPoint{to_short(button.x), to_short(button.y)};
-        pts[1] = XPoint{UNSET, UNSET};
+        pts[1] = XPoint{VYK_MISS, VYK_MISS};
         band_shown = false;
     }
     pt_ind = 1;
@@ -436,7 +435,7 @@ int gprint_event()
     for (;;) {
         XEvent event;
         XNextEvent(gget_display(), &event);
-        MESS_print(15, "Event: %s window %lu\n", event_type_name(event.type),
+        MESS_print(M_PRINT, "Event: %s window %lu\n", event_type_name(event.type),
                    static_cast<unsigned long>(event.xany.window));
     }
 }

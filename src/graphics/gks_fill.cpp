@@ -4,7 +4,6 @@
 #include "gks.h"
 #include "gks_internal.h"
 
-
 namespace {
 
 struct State {

@@ -71,14 +71,14 @@ FILE *ghpgl_open_file(const char *name)
     append = 0;
     if (name[0] == '|') {
         // A print command the user typed.
-        MESS_print(3840, "Spooling to: %s\n", name + 1);
+        MESS_print(M_MESS, "Spooling to: %s\n", name + 1);
         out_file = FILE_open(name, "w");
     } else if (name[0] == '+') {
-        MESS_print(3840, "Appending to: %s\n", name + 1);
+        MESS_print(M_MESS, "Appending to: %s\n", name + 1);
         out_file = FILE_open(name + 1, "a");
         append = 1;
     } else {
-        MESS_print(3840, "Creating: %s\n", name);
+        MESS_print(M_MESS, "Creating: %s\n", name);
         out_file = FILE_open(name, "w");
     }
     if (std::getenv("PSCOLOR")) pr_color = 1;
@@ -136,7 +136,7 @@ int ghpgl_close_file()
     }
     FILE_close(out_file);
     out_file = nullptr;
-    MESS_print(3840, "Created HPGL file\n");
+    MESS_print(M_MESS, "Created HPGL file\n");
     return 0;
 }
 

@@ -22,8 +22,6 @@ constexpr int DATA_SIZE = 50;
 constexpr int MAX_ZOOM = 1024;
 constexpr float START_DELAY = 0.5f;
 constexpr float SLEEP_SLICE = 0.2f;
-constexpr M_type OUT4 = 0xF000000;
-constexpr M_type TRACE = 0x40000000;
 
 // Frame indexes with a meaning of their own.
 constexpr int LAST = -1;
@@ -104,10 +102,10 @@ void looping_message()
 {
     if (looping == 1) {
         gset_cursor(3);
-        MESS_print(OUT4, "Looping initiated\n");
+        MESS_print(M_OUT4, "Looping initiated\n");
     } else {
         gset_cursor(4);
-        MESS_print(OUT4, "Looping stopped\n");
+        MESS_print(M_OUT4, "Looping stopped\n");
     }
 }
 
@@ -190,7 +188,7 @@ int gcreate_frame(int ind)
     if (ind > 0) images[ind - 1].delay = loop_delay;
     if (num_images < MAX_FRAMES) images[num_images].delay = loop_pause;
     XSync(display, False);
-    MESS_print(OUT4, "Created frame: %d-%ld\n", num_images, static_cast<long>(frame.pixmap));
+    MESS_print(M_OUT4, "Created frame: %d-%ld\n", num_images, static_cast<long>(frame.pixmap));
     if (ind == num_images) num_images++;
     return ind;
 }
@@ -221,7 +219,7 @@ int gselect_frame(int ind)
     }
     gset_redraw(0);
     gset_draw_window(ind == BASE ? 0 : pix);
-    MESS_print(OUT4, "Selected frame: %d\n", ind);
+    MESS_print(M_OUT4, "Selected frame: %d\n", ind);
     return 0;
 }
 
@@ -253,7 +251,7 @@ int gcopy_frame(int dest, int src)
     if (!display || !gget_draw_window() || !gc) return 0;
     const Pixmap to = pixmap_of(dest), from = pixmap_of(src);
     if (!to || !from) return 0;
-    MESS_print(TRACE, "Copy frame: %d->%d\n", src, dest);
+    MESS_print(M_DEBUG_C, "Copy frame: %d->%d\n", src, dest);
     int x, y, width, height;
     gget_win_offset(&x, &y);
     gget_win_size(&width, &height);
@@ -282,7 +280,7 @@ int gdisplay_frame(int ind)
         std::snprintf(extra, sizeof extra, "[%d]", ind);
         gset_win_title_extra(extra);
     }
-    MESS_print(TRACE, "Display frame: %d\n", ind);
+    MESS_print(M_DEBUG_C, "Display frame: %d\n", ind);
     cur_image = ind;
     return 0;
 }
@@ -373,8 +371,8 @@ int ginc_loop_delay(float inc)
     loop_delay += inc;
     if (!(loop_delay >= 0)) loop_delay = 0;
     for (int i = 0; i < num_images - 1; i++) images[i].delay = loop_delay;
-    if (inc > 0) MESS_print(OUT4, "Loop delay incremented to: %2.2f\n", loop_delay);
-    else MESS_print(OUT4, "Loop delay decremented to: %2.2f\n", loop_delay);
+    if (inc > 0) MESS_print(M_OUT4, "Loop delay incremented to: %2.2f\n", loop_delay);
+    else MESS_print(M_OUT4, "Loop delay decremented to: %2.2f\n", loop_delay);
     return 0;
 }
 
@@ -394,7 +392,7 @@ int ginc_frame(int step)
     if (cur_image < 0) next = 0;
     else if (step != 0) next = static_cast<long long>(cur_image) + step;
     else next = cur_image + ((loop_direct & 1) ? 1 : -1);
-    MESS_print(TRACE, "INC: %d-%d %d-%lld\n", step, loop_direct, cur_image, next);
+    MESS_print(M_DEBUG_C, "INC: %d-%d %d-%lld\n", step, loop_direct, cur_image, next);
     if (next > num_images - 1) {
         if (loop_direct > 1) {
             next = num_images >= 2 ? num_images - 2 : 0;

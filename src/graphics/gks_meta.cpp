@@ -460,7 +460,7 @@ int gmeta_get_type() { return meta_type; }
 FILE *gmeta_open_file(const char *filename)
 {
     if (!filename) return nullptr;
-    MESS_print(3840, "Creating metafile: %s\n", filename);
+    MESS_print(M_MESS, "Creating metafile: %s\n", filename);
     if (out_file) {  // a file left open is finished first, never leaked
         FILE_close(out_file);
         out_file = nullptr;
@@ -500,7 +500,7 @@ int gmeta_close_file()
     if (is_cgm() && !append) gcgm_control(0, 5, 0, 0);  // END PICTURE
     FILE_close(out_file);  // a command started for a '|' name is waited for
     out_file = nullptr;
-    MESS_print(3840, "Created metafile\n");
+    MESS_print(M_MESS, "Created metafile\n");
     return 0;
 }
 
@@ -555,12 +555,12 @@ Gint gread_metafile(const Gchar *filename)
     // Names come from map lists and other data: a plain file, never a command or a search.
     FILE *fp = filename ? std::fopen(filename, "r") : nullptr;
     if (!fp) {
-        MESS_print(192, "gread_metafile: Unable to open image file: %s\n",
+        MESS_print(M_WARN, "gread_metafile: Unable to open image file: %s\n",
                    filename ? filename : "");
         return 0;
     }
     if (is_own_output(fp)) {
-        MESS_print(192, "gread_metafile: %s is the metafile being written\n", filename);
+        MESS_print(M_WARN, "gread_metafile: %s is the metafile being written\n", filename);
         std::fclose(fp);
         return -1;
     }
@@ -573,11 +573,11 @@ Gint gread_metafile(const Gchar *filename)
         const long line = in.line();
         if (replay(in, find_key(key), points)) continue;
         if (++invalid <= WARNINGS_MAX)
-            MESS_print(192, "gread_metafile: invalid %s record in line %ld skipped\n", key, line);
+            MESS_print(M_WARN, "gread_metafile: invalid %s record in line %ld skipped\n", key, line);
         in.skip_record();
     }
     if (invalid > WARNINGS_MAX)
-        MESS_print(192, "gread_metafile: %ld invalid records skipped in all\n", invalid);
+        MESS_print(M_WARN, "gread_metafile: %ld invalid records skipped in all\n", invalid);
     std::fclose(fp);
     return 0;
 }
@@ -598,8 +598,7 @@ int meta_open(int count, char **items)
     gset_page_geometry(nullptr, nullptr, {"%dx%d%d%d", "%d%d", 100.0f, 0.0f});
     char name[80];
     const char *out = count > 0 && items[0][0] ? items[0] : std::getenv("vykmeta_out");
-    if (!out) out = is_cgm() ? "vyk.cgm" : "vyk.meta";
-    std::snprintf(name, sizeof name, "%s", out);
+    strfcpy(name, out ? out : is_cgm() ? "vyk.cgm" : "vyk.meta");
     gx_set_depth(10);
     if (!gmeta_open_file(name)) {
         gerr_printf("gopen_ws", "unable to open metafile\n");

@@ -345,7 +345,7 @@ int gobj_print_plot()
     gset_win_size(757, 577);
     ginit_plot(ps.init_kind);
     redraw = 0;
-    if (!root.next) MESS_print(192, "gobj_print_plot: No redraw data to make Postscript file from\n");
+    if (!root.next) MESS_print(M_WARN, "gobj_print_plot: No redraw data to make Postscript file from\n");
     gobj_replay();
     ps.close();
     gset_win_type(type);
@@ -375,7 +375,7 @@ int gobj_print_meta()
         return -1;
     }
     redraw = 0;
-    if (!root.next) MESS_print(192, "gobj_print_meta: No redraw data to make metafile from\n");
+    if (!root.next) MESS_print(M_WARN, "gobj_print_meta: No redraw data to make metafile from\n");
     gobj_replay();
     meta.close();
     gset_win_type(type);

@@ -325,16 +325,16 @@ FILE *gps_open_file(const char *name)
     if (!name) return nullptr;
     FILE *fp;
     if (name[0] == '|') {
-        MESS_print(3840, "Spooling to: %s\n", name + 1);
+        MESS_print(M_MESS, "Spooling to: %s\n", name + 1);
         fp = FILE_open(name, "w");
         out_pipe = true;
     } else if (name[0] == '+') {
-        MESS_print(3840, "Appending to: %s\n", name + 1);
+        MESS_print(M_MESS, "Appending to: %s\n", name + 1);
         fp = FILE_open(name + 1, "a");
         out_pipe = name[1] == '|';
         append = 1;
     } else {
-        MESS_print(3840, "Creating: %s\n", name);
+        MESS_print(M_MESS, "Creating: %s\n", name);
         fp = FILE_open(name, "w");
         out_pipe = false;
     }
@@ -419,10 +419,10 @@ int gps_close_file()
     out_file = nullptr;
     out_pipe = false;
     if (write_failed) {
-        MESS_print(192, "gps_close_file: unable to write postscript file\n");
+        MESS_print(M_WARN, "gps_close_file: unable to write postscript file\n");
         return -1;
     }
-    MESS_print(3840, "Created Postscript file\n");
+    MESS_print(M_MESS, "Created Postscript file\n");
     return 0;
 }
 

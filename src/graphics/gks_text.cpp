@@ -63,15 +63,6 @@ constexpr int VOFF[] = {-35, -160, -140, -85, -35, 0};
 // Helpers
 // ---------------------------------------------------------------------------------------------
 
-// Copies src into dest, cut to size - 1 characters.
-void copy_text(char *dest, size_t size, const char *src)
-{
-    if (size == 0) return;
-    const size_t n = src ? strnlen(src, size - 1) : 0;
-    if (n) std::memcpy(dest, src, n);
-    dest[n] = '\0';
-}
-
 bool check_open(const char *func)
 {
     if (gchk_graphics()) return true;
@@ -159,8 +150,8 @@ bool read_line(FILE *fp, char *buf, size_t size)
 void add_font(const char *abbr, const char *name)
 {
     if (num_fonts >= MAX_FONTS) return;
-    copy_text(fonts[num_fonts].abbr, sizeof fonts[num_fonts].abbr, abbr);
-    copy_text(fonts[num_fonts].name, sizeof fonts[num_fonts].name, name);
+    strfcpy(fonts[num_fonts].abbr, abbr);
+    strfcpy(fonts[num_fonts].name, name);
     num_fonts++;
 }
 
@@ -208,7 +199,7 @@ int load_server_font(const char *name)
 {
     const auto server_font = gdev().server_font;
     if (!server_font || server_font(name) != 0) {
-        MESS_print(192, "read_font: unable to load font: %s\n", name);
+        MESS_print(M_WARN, "read_font: unable to load font: %s\n", name);
         return -1;
     }
     font_type = 2;
@@ -509,7 +500,7 @@ Gint gset_fontprec(const Gfontprec *fontprec)
     gkeep(GOBJ_FONTPREC, 1, sizeof(Gfontprec), fontprec);
     if (num_fonts == 0) return 0;
     if (text.attr.font < 1 || text.attr.font > num_fonts) {
-        MESS_print(192, "gset_fontprec: invalid font id: %d\n", text.attr.font);
+        MESS_print(M_WARN, "gset_fontprec: invalid font id: %d\n", text.attr.font);
         return -1;
     }
     return read_font(fonts[text.attr.font - 1].name);
@@ -543,7 +534,7 @@ int greset_text()
 
 int gset_font_list(const char *list)
 {
-    copy_text(font_list, sizeof font_list, list);
+    strfcpy(font_list, list);
     return 1;
 }
 
@@ -560,7 +551,7 @@ int gsetup_fonts()
             read_list_file(fp);
             FILE_close(fp);
         } else {
-            MESS_print(192, "gsetup_fonts: unable to load font list file: %s\n", path);
+            MESS_print(M_WARN, "gsetup_fonts: unable to load font list file: %s\n", path);
         }
     } else if (setting && setting[0]) {
         int count = 0;
@@ -604,7 +595,7 @@ int read_font(const char *name)
     const int status = fp ? gread_font_data(fp) : -1;
     if (fp) FILE_close(fp);
     if (status != 0) {
-        MESS_print(192, "read_font: unable to load font file: %s\n", path);
+        MESS_print(M_WARN, "read_font: unable to load font file: %s\n", path);
         return -1;
     }
     return 0;

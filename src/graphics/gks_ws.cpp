@@ -138,8 +138,8 @@ int gerr_printf(const char *func, const char *mess, ...)
         std::vsnprintf(text, sizeof text, mess, args);
         va_end(args);
     }
-    MESS_print(192, "%s: ", func ? func : "");
-    MESS_print(192, "%s\n", text);
+    MESS_print(M_WARN, "%s: ", func ? func : "");
+    MESS_print(M_WARN, "%s\n", text);
     return 0;
 }
 
@@ -254,7 +254,7 @@ int gchk_graphics() { return state.open_graphics; }
 
 int gset_prog_name(const char *str)
 {
-    std::snprintf(state.prog_name, sizeof state.prog_name, "%s", str ? str : "");
+    strfcpy(state.prog_name, str);
     return 0;
 }
 

@@ -166,9 +166,9 @@ int Xerror_handler(Display *display, XErrorEvent *error)
     XGetErrorText(display, error->error_code, text, sizeof text);
     std::snprintf(code, sizeof code, "%d", error->request_code);
     XGetErrorDatabaseText(display, "XRequest", code, "", request, sizeof request);
-    MESS_print(192, "X11 error: %s in %s\n", text, request);
+    MESS_print(M_WARN, "X11 error: %s in %s\n", text, request);
     if (++xerror.count >= MAX_X_ERRORS) {
-        MESS_print(48, "X11 error: too many errors\n");
+        MESS_print(M_ERROR, "X11 error: too many errors\n");
         if (gdev().caps & GDEV_OWN_WINDOW) gdelete_all_frames();
         VYK_exit(VYK_EXIT_GRAPHICS);
     }
@@ -179,7 +179,7 @@ int Xerror_handler(Display *display, XErrorEvent *error)
 // the dead connection would only re-enter this handler, so nothing is sent any more.
 int XerrorIO_handler(Display *)
 {
-    MESS_print(48, "Fatal X11 Error\n");
+    MESS_print(M_ERROR, "Fatal X11 Error\n");
     VYK_exit(VYK_EXIT_GRAPHICS);
 }
 
@@ -192,7 +192,7 @@ int open_display(int count, char **items)
 {
     ginstall_x_handlers();
     if (gx_open_display(count > 0 ? items[0] : nullptr) != 0) {
-        MESS_print(192, "gopen_ws: unable to connect to display\n");
+        MESS_print(M_WARN, "gopen_ws: unable to connect to display\n");
         return -1;
     }
     gset_def_cmap(DefaultColormap(gget_display(), gget_screen()));

@@ -70,11 +70,6 @@ int win_x = 0, win_y = 0;
 char win_title[60] = "V11_Ududi";
 char geometry[40] = "";
 
-void copy_text(char *dest, size_t size, const char *src)
-{
-    std::snprintf(dest, size, "%s", src ? src : "");
-}
-
 void video_colours()
 {
     if (gget_inverse()) {
@@ -241,7 +236,7 @@ int gx_open_window()
     int failed = gget_Xerror() || !win;
     gset_Xerror_print(1);
     if (failed) {
-        MESS_print(192, "gopen_ws: unable to open window\n");
+        MESS_print(M_WARN, "gopen_ws: unable to open window\n");
         return -1;
     }
     root_window = win;
@@ -266,7 +261,7 @@ int gx_open_window()
     XClassHint class_hint;
     char res_class[] = "Vyk";
     char res_name[20];
-    copy_text(res_name, sizeof res_name, gget_prog_name());
+    strfcpy(res_name, gget_prog_name());
     class_hint.res_name = res_name;
     class_hint.res_class = res_class;
     XSetClassHint(display, win, &class_hint);
@@ -311,12 +306,12 @@ int gx_attach_window(int count, char **items, int pix_mode)
     const char *given = count >= 2 ? items[1] : std::getenv("vykwindow");
     if (!given) given = std::getenv("WINDOW");
     if (!given) {
-        MESS_print(192, "gopen_ws: window parameters not specified\n");
+        MESS_print(M_WARN, "gopen_ws: window parameters not specified\n");
         return -1;
     }
-    copy_text(desc, sizeof desc, given);
+    strfcpy(desc, given);
     if (!desc[0]) {
-        MESS_print(192, "gopen_ws: window id not specified\n");
+        MESS_print(M_WARN, "gopen_ws: window id not specified\n");
         return -1;
     }
     win_width = 640;
@@ -328,9 +323,9 @@ int gx_attach_window(int count, char **items, int pix_mode)
         if ((desc[0] == 'w' || desc[0] == 'W') && desc[1] >= '0' && desc[1] <= '9')
             std::snprintf(name, sizeof name, "vovadev.%ld", std::strtol(desc + 1, nullptr, 10));
         else if (desc[0] == 'w' || desc[0] == 'W')
-            copy_text(name, sizeof name, "vovadev.win");
+            strfcpy(name, "vovadev.win");
         else
-            copy_text(name, sizeof name, desc);
+            strfcpy(name, desc);
         char *path = nullptr;
         RES_getval("file_path", &path, CV_path);
         char full[FILE_NAME_MAX + 1];
@@ -339,20 +334,20 @@ int gx_attach_window(int count, char **items, int pix_mode)
         // The loop window program writes this file: it is read as a plain file.
         FILE *fp = std::fopen(full, "r");
         if (!fp) {
-            MESS_print(192, "gopen_ws: unable to open window id file\n");
+            MESS_print(M_WARN, "gopen_ws: unable to open window id file\n");
             return -1;
         }
         char word[80];
         if (std::fscanf(fp, "%79s", word) != 1) word[0] = '\0';
         std::fclose(fp);
-        copy_text(desc, sizeof desc, word);
+        strfcpy(desc, word);
     }
 
     long root = 0, pixmap = 0, width = 640, height = 512, cmap = 0;
     int n = read_spec(desc, root, pixmap, width, height, cmap);
     const bool with_root = desc[0] == '+';
     if (n == 0 || pixmap == 0 || width < 1 || height < 1 || width > 32767 || height > 32767) {
-        MESS_print(192, "gopen_ws: window id not specified\n");
+        MESS_print(M_WARN, "gopen_ws: window id not specified\n");
         return -1;
     }
     win_width = root_width = static_cast<int>(width);
@@ -366,7 +361,7 @@ int gx_attach_window(int count, char **items, int pix_mode)
     gset_Xerror_print(0);
     char *name = nullptr;
     if (XFetchName(display, root_window, &name) && name) {
-        copy_text(win_title, sizeof win_title, name);
+        strfcpy(win_title, name);
         if (char *frame = std::strstr(win_title, " [")) *frame = '\0';
     }
     if (name) XFree(name);
@@ -389,7 +384,7 @@ int gx_attach_window(int count, char **items, int pix_mode)
             gone = gget_win_title_extra(extra, sizeof extra) != 0;
         }
         if (gone || extra[0] == '+') {
-            MESS_print(192, "gopen_ws: loop window does not answer\n");
+            MESS_print(M_WARN, "gopen_ws: loop window does not answer\n");
             forget_window();
             return -1;
         }
@@ -593,7 +588,7 @@ int gupdate_window()
 
 int gset_geometry(const char *geom)
 {
-    copy_text(geometry, sizeof geometry, geom);
+    strfcpy(geometry, geom);
     return 1;
 }
 
@@ -617,7 +612,7 @@ int gset_icon_bitmap(const unsigned char *bits)
 
 int gset_win_title(const char *str)
 {
-    copy_text(win_title, sizeof win_title, str);
+    strfcpy(win_title, str);
     if (!display || !root_window) return -1;
     XStoreName(display, root_window, win_title);
     XSetIconName(display, root_window, win_title);
@@ -632,7 +627,7 @@ int gset_win_title_extra(const char *str)
     if (!display || !root_window) return -1;
     char name[80];
     if (str && str[0]) std::snprintf(name, sizeof name, "%s %s", win_title, str);
-    else copy_text(name, sizeof name, win_title);
+    else strfcpy(name, win_title);
     XStoreName(display, root_window, name);
     XSync(display, False);
     return 0;
@@ -646,7 +641,7 @@ int gget_win_title_extra(char *str, size_t size)
     char *name = nullptr;
     if (!XFetchName(display, root_window, &name) || !name) return -1;
     const size_t title = std::strlen(win_title);
-    if (std::strlen(name) > title + 1) copy_text(str, size, name + title + 1);
+    if (std::strlen(name) > title + 1) strfcpy(str, size, name + title + 1);
     XFree(name);
     return 0;
 }

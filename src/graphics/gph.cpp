@@ -26,17 +26,6 @@ constexpr int PRINTF_BUF = 100;
 constexpr int DEVICE_WORD = 10;  // a device word of at most 9 characters
 constexpr double DEG_TO_RAD = 0.017453292519943334;
 
-// Copies at most size - 1 characters and terminates.
-void copy_bounded(char *dst, const char *src, size_t size)
-{
-    if (!dst || size == 0) return;
-    size_t n = 0;
-    if (src)
-        while (n + 1 < size && src[n]) n++;
-    std::memcpy(dst, src ? src : "", n);
-    dst[n] = '\0';
-}
-
 // The 37 points of a circle, the first and last coinciding.
 void circle_points(float x, float y, float rad, Gpt *pts)
 {
@@ -58,7 +47,7 @@ void rect_points(float x1, float y1, float x2, float y2, Gpt *pts)
 }
 
 bool is_set(int v) { return v != VYK_MISS; }
-bool is_set(float v) { return v != static_cast<float>(VYK_MISS); }
+bool is_set(float v) { return !VYK_is_miss(v); }
 
 }  // namespace
 
@@ -99,12 +88,12 @@ int GPH_begin(Gint *ws_id, const char *conn_id, Gws_type *ws_type)
     wk_type = *ws_type;
     if (ws_open == 0) {
         if (gopen_gks(nullptr, 0) != 0) {
-            MESS_print(48, "GPH_begin: Error opening Kernel System\n");
+            MESS_print(M_ERROR, "GPH_begin: Error opening Kernel System\n");
             gemergency_close_gks();
             VYK_exit(4);
         }
         if (gopen_ws(*ws_id, conn_id, *ws_type) != 0) {
-            MESS_print(48, "GPH_begin: Error opening workstation\n");
+            MESS_print(M_ERROR, "GPH_begin: Error opening workstation\n");
             VYK_exit(4);
         }
     }
@@ -206,8 +195,8 @@ int gdevice_setup(const char *str, char *conn_id, size_t size)
     char word[DEVICE_WORD];
     const char *comma = std::strchr(str, ',');
     const size_t len = comma ? static_cast<size_t>(comma - str) : std::strlen(str);
-    copy_bounded(word, str, len + 1 < sizeof word ? len + 1 : sizeof word);
-    if (comma && conn_id) copy_bounded(conn_id, comma + 1, size);
+    strfcpy(word, str, len);
+    if (comma && conn_id) strfcpy(conn_id, size, comma + 1);
     return RES_set_device(word);
 }
 
@@ -319,7 +308,7 @@ int GPH_get_win(Gint tran, Glim *win)
 
 int GPH_print_view(const Glim *view)
 {
-    MESS_print(15, "%5.2f %5.2f %5.2f %5.2f\n", static_cast<double>(view->x_min),
+    MESS_print(M_PRINT, "%5.2f %5.2f %5.2f %5.2f\n", static_cast<double>(view->x_min),
                static_cast<double>(view->x_max), static_cast<double>(view->y_min),
                static_cast<double>(view->y_max));
     return 0;
@@ -409,7 +398,7 @@ int GPH_text_font(const char *str)
 
 int GPH_set_def_font(const char *str)
 {
-    copy_bounded(font_name, str, sizeof font_name);
+    strfcpy(font_name, str);
     return 0;
 }
 

@@ -27,16 +27,6 @@ float wait_seconds = 1.0f;
 constexpr int BLOCK_BYTES = 10000;  // pixel bytes in one compressed stream, and the read size
 constexpr int ZBUF_BYTES = 12000;   // room for one compressed block
 
-/// Copies at most size - 1 characters of src into the field dst and terminates it.
-void copy_field(char *dst, size_t size, const char *src)
-{
-    const size_t n = src ? strnlen(src, size - 1) : 0;
-    if (n) std::memcpy(dst, src, n);
-    dst[n] = '\0';
-}
-
-bool missing(float v) { return v == static_cast<float>(VYK_MISS); }
-
 // ---- pixel slots ---------------------------------------------------------------------------
 
 struct Layout {
@@ -48,7 +38,7 @@ bool get_layout(const char *func, const IMG_report *image, Layout *lay)
 {
     if (image == nullptr || image->data == nullptr || image->width <= 0 || image->height <= 0 ||
         image->bytes_line <= 0) {
-        MESS_print(192, "%s: No image to write\n", func);
+        MESS_print(M_WARN, "%s: No image to write\n", func);
         return false;
     }
     int bits;
@@ -62,14 +52,14 @@ bool get_layout(const char *func, const IMG_report *image, Layout *lay)
         case 4: bits = 4; break;
         case 1: bits = 1; break;
         default:
-            MESS_print(192, "%s: Unsupported pixel layout: depth %d, %d bits per pixel\n", func,
+            MESS_print(M_WARN, "%s: Unsupported pixel layout: depth %d, %d bits per pixel\n", func,
                        image->depth, image->bits_pixel);
             return false;
         }
     }
     const long slots = static_cast<long>(image->bytes_line) * 8 / bits;
     if (slots < image->width) {
-        MESS_print(192, "%s: Rows of %d bytes are too short for %d pixels\n", func,
+        MESS_print(M_WARN, "%s: Rows of %d bytes are too short for %d pixels\n", func,
                    image->bytes_line, image->width);
         return false;
     }
@@ -277,7 +267,7 @@ int inflate_pixels(FILE *fp, unsigned char *data, size_t expected)
         }
         if (!active) {
             if (inflateInit(&zs) != Z_OK) {
-                MESS_print(192, "IMG_read_vyk: Unable to start decompression\n");
+                MESS_print(M_WARN, "IMG_read_vyk: Unable to start decompression\n");
                 return -1;
             }
             active = true;
@@ -290,14 +280,14 @@ int inflate_pixels(FILE *fp, unsigned char *data, size_t expected)
         const int st = inflate(&zs, Z_SYNC_FLUSH);
         in_pos = in_len - zs.avail_in;
         produced += room - zs.avail_out;
-        MESS_print(0x40000000, "Inflate+ %d = %d %lu = %d %lu - %lu %lu\n", st, zs.avail_in,
+        MESS_print(M_DEBUG_C, "Inflate+ %d = %d %lu = %d %lu - %lu %lu\n", st, zs.avail_in,
                    zs.total_in, zs.avail_out, zs.total_out, static_cast<unsigned long>(produced),
                    static_cast<unsigned long>(expected));
         if (st == Z_STREAM_END) {
             inflateEnd(&zs);
             active = false;
         } else if (st != Z_OK && st != Z_BUF_ERROR) {
-            MESS_print(192, "IMG_read_vyk: Bad compressed data: %s\n",
+            MESS_print(M_WARN, "IMG_read_vyk: Bad compressed data: %s\n",
                        zs.msg ? zs.msg : "error");
             result = -1;
             break;
@@ -305,7 +295,7 @@ int inflate_pixels(FILE *fp, unsigned char *data, size_t expected)
     }
     if (active) inflateEnd(&zs);
     if (result == 0 && produced < expected) {
-        MESS_print(192, "IMG_read_vyk: Pixel data ends after %lu of %lu bytes\n",
+        MESS_print(M_WARN, "IMG_read_vyk: Pixel data ends after %lu of %lu bytes\n",
                    static_cast<unsigned long>(produced), static_cast<unsigned long>(expected));
         result = -1;
     }
@@ -317,7 +307,7 @@ int read_vyk(FILE *fp, IMG_report *image)
     char line[FGETLINE_MAX + 1];
     IMG_init(image);
     if (fgetline(fp, line) < 0 || std::strncmp(line, "VYKIMG", 6) != 0) {
-        MESS_print(192, "IMG_read_vyk: Invalid image type\n");
+        MESS_print(M_WARN, "IMG_read_vyk: Invalid image type\n");
         return 0;
     }
     const char *flags = line + 6;
@@ -330,19 +320,19 @@ int read_vyk(FILE *fp, IMG_report *image)
     image->source = IMG_SOURCE_VYK;
 
     if (fgetline(fp, line) < 0) {
-        MESS_print(192, "IMG_read_vyk: Image header ends early\n");
+        MESS_print(M_WARN, "IMG_read_vyk: Image header ends early\n");
         return 0;
     }
-    copy_field(image->datim, sizeof image->datim, line);
+    strfcpy(image->datim, line);
     DATE_decode_label(image->datim, &image->date);
     if (fgetline(fp, line) < 0) {
-        MESS_print(192, "IMG_read_vyk: Image header ends early\n");
+        MESS_print(M_WARN, "IMG_read_vyk: Image header ends early\n");
         return 0;
     }
-    copy_field(image->info, sizeof image->info, line);
+    strfcpy(image->info, line);
 
     if (fgetline(fp, line) < 0 || std::getc(fp) != '\n') {
-        MESS_print(192, "IMG_read_vyk: Invalid geometry line\n");
+        MESS_print(M_WARN, "IMG_read_vyk: Invalid geometry line\n");
         return 0;
     }
     if (v4) {
@@ -350,7 +340,7 @@ int read_vyk(FILE *fp, IMG_report *image)
         image->width = image->domain.nx;
         image->height = image->domain.ny;
     } else if (!decode_geometry(line, image)) {
-        MESS_print(192, "IMG_read_vyk: Invalid geometry line\n");
+        MESS_print(M_WARN, "IMG_read_vyk: Invalid geometry line\n");
         return 0;
     }
     image->depth = 8;
@@ -359,22 +349,22 @@ int read_vyk(FILE *fp, IMG_report *image)
         return 0;
 
     if (skip_v && !skip_bytes(fp, 1024)) {
-        MESS_print(192, "IMG_read_vyk: Image header ends early\n");
+        MESS_print(M_WARN, "IMG_read_vyk: Image header ends early\n");
         return 0;
     }
     if (block_c) {
         unsigned char head[4];
         if (std::fread(head, 1, 4, fp) != 4) {
-            MESS_print(192, "IMG_read_vyk: Image header ends early\n");
+            MESS_print(M_WARN, "IMG_read_vyk: Image header ends early\n");
             return 0;
         }
         const int count = static_cast<signed char>(head[3]);
         if (count < 0) {
-            MESS_print(192, "IMG_read_vyk: Invalid block count: %d\n", count);
+            MESS_print(M_WARN, "IMG_read_vyk: Invalid block count: %d\n", count);
             return 0;
         }
         if (!skip_bytes(fp, 2L * count)) {
-            MESS_print(192, "IMG_read_vyk: Image header ends early\n");
+            MESS_print(M_WARN, "IMG_read_vyk: Image header ends early\n");
             return 0;
         }
     }
@@ -382,7 +372,7 @@ int read_vyk(FILE *fp, IMG_report *image)
     const size_t size = static_cast<size_t>(image->bytes_line) * static_cast<size_t>(image->height);
     image->data = static_cast<unsigned char *>(std::calloc(size, 1));
     if (image->data == nullptr) {
-        MESS_print(192, "IMG_read_vyk: Unable to allocate data buffer.\n");
+        MESS_print(M_WARN, "IMG_read_vyk: Unable to allocate data buffer.\n");
         return 0;
     }
 
@@ -390,13 +380,13 @@ int read_vyk(FILE *fp, IMG_report *image)
     if (separate) {
         char name[FGETLINE_MAX + 1];
         if (!read_word(fp, name)) {
-            MESS_print(192, "IMG_read_vyk: Invalid pixel file name\n");
+            MESS_print(M_WARN, "IMG_read_vyk: Invalid pixel file name\n");
             return 0;
         }
         // A name from a data file is opened as a plain file, never as a command.
         FILE *pix = std::fopen(name, "rb");
         if (pix == nullptr) {
-            MESS_print(192, "Unable to open: %s\n", name);
+            MESS_print(M_WARN, "Unable to open: %s\n", name);
             return 0;
         }
         got = std::fread(image->data, 1, size, pix);
@@ -407,7 +397,7 @@ int read_vyk(FILE *fp, IMG_report *image)
         got = std::fread(image->data, 1, size, fp);
     }
     if (got != size) {
-        MESS_print(192, "IMG_read_vyk: Pixel data ends after %lu of %lu bytes\n",
+        MESS_print(M_WARN, "IMG_read_vyk: Pixel data ends after %lu of %lu bytes\n",
                    static_cast<unsigned long>(got), static_cast<unsigned long>(size));
         return 0;
     }
@@ -435,16 +425,16 @@ void put_geometry(FILE *fp, const IMG_report *image)
     case 2: std::snprintf(token, sizeof token, "LL "); break;
     case 3: std::snprintf(token, sizeof token, "ME "); break;
     case 1:
-        if (!missing(d.plon) && d.plon != d.clon)
+        if (!VYK_is_miss(d.plon) && d.plon != d.clon)
             std::snprintf(token, sizeof token, "PS:%f ", d.plon);
         else
             std::snprintf(token, sizeof token, "PS ");
         break;
     case 4:
-        if (!missing(d.param[0]))
+        if (!VYK_is_miss(d.param[0]))
             std::snprintf(token, sizeof token, "LC:%f:%f:%f:%f:%f ", d.plat, d.plon, d.param[0],
                           d.param[1], d.param[2]);
-        else if (!missing(d.plon))
+        else if (!VYK_is_miss(d.plon))
             std::snprintf(token, sizeof token, "LC:%f ", d.plon);
         else
             std::snprintf(token, sizeof token, "LC ");
@@ -452,7 +442,7 @@ void put_geometry(FILE *fp, const IMG_report *image)
     case 9: {
         int n = std::snprintf(token, sizeof token, "SAT:%f:%f", d.plat, d.plon);
         if (n < 0 || n >= static_cast<int>(sizeof token)) n = 0;
-        if (!missing(d.param[0]))
+        if (!VYK_is_miss(d.param[0]))
             std::snprintf(token + n, sizeof token - n, ":%f ", d.param[0]);
         else
             std::snprintf(token + n, sizeof token - n, " ");
@@ -465,9 +455,9 @@ void put_geometry(FILE *fp, const IMG_report *image)
     }
     // The point counts are the picture's size; a domain of other counts is rescaled to it.
     float dx = d.dx, dy = d.dy;
-    if (d.nx > 1 && image->width > 1 && d.nx != image->width && !missing(dx))
+    if (d.nx > 1 && image->width > 1 && d.nx != image->width && !VYK_is_miss(dx))
         dx = static_cast<float>(d.nx - 1) / static_cast<float>(image->width - 1) * dx;
-    if (d.ny > 1 && image->height > 1 && d.ny != image->height && !missing(dy))
+    if (d.ny > 1 && image->height > 1 && d.ny != image->height && !VYK_is_miss(dy))
         dy = static_cast<float>(d.ny - 1) / static_cast<float>(image->height - 1) * dy;
     std::fprintf(fp, "%s%f %f %f %f %d %d\n", token, d.clat, d.clon, dx, dy, image->width,
                  image->height);
@@ -525,7 +515,7 @@ private:
         zs_.next_out = zbuf_;
         zs_.avail_out = sizeof zbuf_;
         const int st = deflate(&zs_, Z_FINISH);
-        MESS_print(0x40000000, "Deflate+ %d = %d %lu = %d %lu\n", st, zs_.avail_in, zs_.total_in,
+        MESS_print(M_DEBUG_C, "Deflate+ %d = %d %lu = %d %lu\n", st, zs_.avail_in, zs_.total_in,
                    zs_.avail_out, zs_.total_out);
         const size_t out = sizeof zbuf_ - zs_.avail_out;
         if (st != Z_STREAM_END || std::fwrite(zbuf_, 1, out, fp_) != out) ok_ = false;
@@ -683,7 +673,7 @@ int IMG_check_size(const char *func, long width, long height, long bytes_line, l
                     bytes_line <= IMG_MAX_BYTES && bytes_line >= (width * bits_pixel + 7) / 8 &&
                     bytes_line * height <= IMG_MAX_BYTES;
     if (!ok)
-        MESS_print(192, "%s: Invalid image size: %ldx%ld, %ld bytes per line\n", func, width,
+        MESS_print(M_WARN, "%s: Invalid image size: %ldx%ld, %ld bytes per line\n", func, width,
                    height, bytes_line);
     return ok ? 1 : 0;
 }
@@ -692,7 +682,7 @@ int IMG_read(const char *filename, IMG_report *image, int type)
 {
     FILE *fp = filename ? FILE_open(filename, "r") : nullptr;
     if (fp == nullptr) {
-        MESS_print(192, "IMG_read: Unable to open image file: %s\n", filename ? filename : "");
+        MESS_print(M_WARN, "IMG_read: Unable to open image file: %s\n", filename ? filename : "");
         return 0;
     }
     unsigned char magic[6] = {0, 0, 0, 0, 0, 0};
@@ -734,7 +724,7 @@ int IMG_read_vyk(const char *filename, IMG_report *image, int)
 {
     FILE *fp = filename ? FILE_open(filename, "r") : nullptr;
     if (fp == nullptr) {
-        MESS_print(192, "Unable to open: %s\n", filename ? filename : "");
+        MESS_print(M_WARN, "Unable to open: %s\n", filename ? filename : "");
         return 0;
     }
     const int result = read_vyk(fp, image);
@@ -748,7 +738,7 @@ int IMG_write(const char *filename, IMG_report *image, int type)
     if (!get_layout("IMG_write", image, &lay)) return 0;
     FILE *fp = filename ? FILE_open(filename, "wb") : nullptr;
     if (fp == nullptr) {
-        MESS_print(192, "Unable to open: %s\n", filename ? filename : "");
+        MESS_print(M_WARN, "Unable to open: %s\n", filename ? filename : "");
         return 0;
     }
     std::fputs(type == 1 ? "VYKIMGZ\n" : "VYKIMG\n", fp);
@@ -759,7 +749,7 @@ int IMG_write(const char *filename, IMG_report *image, int type)
     if (std::fflush(fp) != 0 || std::ferror(fp)) ok = false;
     if (FILE_close(fp) != 0) ok = false;
     if (!ok) {
-        MESS_print(192, "IMG_write: Unable to write: %s\n", filename);
+        MESS_print(M_WARN, "IMG_write: Unable to write: %s\n", filename);
         return 0;
     }
     return 1;
@@ -783,7 +773,7 @@ int IMG_dump(const char *filename)
     const char *upper_right = PLT_get_label(2, 0);
     std::snprintf(image.info, sizeof image.info, "%s [%s]", upper_left ? upper_left : "",
                   lower_right ? lower_right : "");
-    copy_field(image.datim, sizeof image.datim, upper_right);
+    strfcpy(image.datim, upper_right);
     const int result = IMG_write(filename, &image, 0);
     IMG_free(&image);
     return result;
@@ -811,7 +801,7 @@ int IMG_index_pixels(const char *func, const IMG_report *image, long background,
         r = channel(none ? 0xff0000u : image->red);
         g = channel(none ? 0xff00u : image->grn);
         b = channel(none ? 0xffu : image->blu);
-        MESS_print(0x40000000, "mask: %d-%d %d-%d %d-%d\n", r.shift, 8 - r.ones, g.shift,
+        MESS_print(M_DEBUG_C, "mask: %d-%d %d-%d %d-%d\n", r.shift, 8 - r.ones, g.shift,
                    8 - g.ones, b.shift, 8 - b.ones);
     }
     const int num_table = image->colors ? image->num_colors : 0;

@@ -20,7 +20,6 @@ int trans = 0;
 
 constexpr int MAX_CODES = 4096;
 constexpr int STACK_SIZE = 5000;
-constexpr M_type TRACE = 0xf0000000;
 
 // Interlaced row order: four passes, each with its first row and its step.
 constexpr int PASS_START[4] = {0, 4, 2, 1};
@@ -199,16 +198,16 @@ int read_sub_block(FILE *fp, unsigned char *buf)
 /// One extension after its introducer; false when the file ends inside it.
 bool read_extension(FILE *fp)
 {
-    MESS_print(TRACE, "Graphics Control Extension\n");
+    MESS_print(M_DEBUG, "Graphics Control Extension\n");
     const int label = std::getc(fp);
     if (label == EOF) return false;
-    MESS_print(TRACE, "Extension Label: %2X\n", label);
+    MESS_print(M_DEBUG, "Extension Label: %2X\n", label);
     unsigned char buf[255];
     if (label == 0xF9) {
-        MESS_print(TRACE, "Control Extension\n");
+        MESS_print(M_DEBUG, "Control Extension\n");
         const int n = read_sub_block(fp, buf);
         if (n < 0) return false;
-        MESS_print(TRACE, "Block size: %d\n", n);
+        MESS_print(M_DEBUG, "Block size: %d\n", n);
         if (n == 0) return true;
         if (n >= 4) {
             static const char *const disposal[4] = {
@@ -216,34 +215,34 @@ bool read_extension(FILE *fp)
                 "Restore to background color\n", "Restore to previous image\n"};
             const int packed = buf[0];
             const int method = (packed >> 2) & 7;
-            if (method < 4) MESS_print(TRACE, "%s", disposal[method]);
-            MESS_print(TRACE, (packed & 2) ? "User input expected\n" : "User input not expected\n");
-            MESS_print(TRACE, (packed & 1) ? "Transparent index given\n"
+            if (method < 4) MESS_print(M_DEBUG, "%s", disposal[method]);
+            MESS_print(M_DEBUG, (packed & 2) ? "User input expected\n" : "User input not expected\n");
+            MESS_print(M_DEBUG, (packed & 1) ? "Transparent index given\n"
                                            : "Transparent index not given\n");
             const int delay = buf[1] | (buf[2] << 8);
-            MESS_print(TRACE, "Delay time: %d %.2f\n", delay, delay / 100.0);
-            MESS_print(TRACE, "Transparent color index: %d\n", buf[3]);
+            MESS_print(M_DEBUG, "Delay time: %d %.2f\n", delay, delay / 100.0);
+            MESS_print(M_DEBUG, "Transparent color index: %d\n", buf[3]);
         }
         return skip_sub_blocks(fp);
     }
     if (label == 0xFF) {
-        MESS_print(TRACE, "Application Extension\n");
+        MESS_print(M_DEBUG, "Application Extension\n");
         const int n = read_sub_block(fp, buf);
         if (n < 0) return false;
         if (n == 0) return true;
-        MESS_print(TRACE, "Block size: %d\n", n);
+        MESS_print(M_DEBUG, "Block size: %d\n", n);
         if (n >= 11) {
-            MESS_print(TRACE, "Application identifier: %8.8s\n", reinterpret_cast<char *>(buf));
-            MESS_print(TRACE, "Application authentication: %3.3s\n",
+            MESS_print(M_DEBUG, "Application identifier: %8.8s\n", reinterpret_cast<char *>(buf));
+            MESS_print(M_DEBUG, "Application authentication: %3.3s\n",
                        reinterpret_cast<char *>(buf + 8));
         }
         return skip_sub_blocks(fp);
     }
     if (label == 0xFE) {
-        MESS_print(TRACE, "Comment Data\n");
+        MESS_print(M_DEBUG, "Comment Data\n");
         const int n = read_sub_block(fp, buf);
         if (n < 0) return false;
-        MESS_print(TRACE, "Block size: %d\n", n);
+        MESS_print(M_DEBUG, "Block size: %d\n", n);
         return n == 0 || skip_sub_blocks(fp);
     }
     return skip_sub_blocks(fp);
@@ -268,7 +267,7 @@ int read_gif(FILE *fp, IMG_report *image, int type)
 {
     unsigned char b[9];
     if (std::fread(b, 1, 3, fp) != 3) {
-        MESS_print(192, "GIF_read: Not a GIF file\n");
+        MESS_print(M_WARN, "GIF_read: Not a GIF file\n");
         return 0;
     }
     if (std::memcmp(b, "** ", 3) == 0) {
@@ -278,11 +277,11 @@ int read_gif(FILE *fp, IMG_report *image, int type)
         if (std::fread(b, 1, 3, fp) != 3) b[0] = 0;
     }
     if (std::memcmp(b, "GIF", 3) != 0) {
-        MESS_print(192, "GIF_read: Not a GIF file\n");
+        MESS_print(M_WARN, "GIF_read: Not a GIF file\n");
         return 0;
     }
     if (std::fread(b, 1, 3, fp) != 3 || std::fread(b, 1, 7, fp) != 7) {
-        MESS_print(192, "GIF_read: File ends early\n");
+        MESS_print(M_WARN, "GIF_read: File ends early\n");
         return 0;
     }
     const int width = b[0] | (b[1] << 8);
@@ -297,26 +296,26 @@ int read_gif(FILE *fp, IMG_report *image, int type)
     image->bytes_line = width;
     image->color_type = 1;
     std::snprintf(image->info, sizeof image->info, "GIF");
-    MESS_print(TRACE, "type: %s\n", image->info);
-    MESS_print(TRACE, "width: %d\n", image->width);
-    MESS_print(TRACE, "height: %d\n", image->height);
-    MESS_print(TRACE, "depth: %d\n", image->depth);
-    MESS_print(TRACE, "bytes_per_line: %d\n", image->bytes_line);
+    MESS_print(M_DEBUG, "type: %s\n", image->info);
+    MESS_print(M_DEBUG, "width: %d\n", image->width);
+    MESS_print(M_DEBUG, "height: %d\n", image->height);
+    MESS_print(M_DEBUG, "depth: %d\n", image->depth);
+    MESS_print(M_DEBUG, "bytes_per_line: %d\n", image->bytes_line);
     if (!IMG_check_size("GIF_read", width, height, width, 8)) return 0;
     if (type == 1) return 1;
 
     if (global) {
-        MESS_print(TRACE, "color table size: %d\n", num_global);
+        MESS_print(M_DEBUG, "color table size: %d\n", num_global);
         image->colors = read_colors(fp, num_global);
         if (image->colors == nullptr) {
-            MESS_print(192, "GIF_read: File ends early\n");
+            MESS_print(M_WARN, "GIF_read: File ends early\n");
             return 0;
         }
     }
     image->data = static_cast<unsigned char *>(
         std::calloc(static_cast<size_t>(width) * static_cast<size_t>(height), 1));
     if (image->data == nullptr) {
-        MESS_print(192, "Unable to allocate data buffer.\n");
+        MESS_print(M_WARN, "Unable to allocate data buffer.\n");
         return 0;
     }
 
@@ -326,26 +325,26 @@ int read_gif(FILE *fp, IMG_report *image, int type)
         if (c == EOF || c == 0x3B) return 1;  // no image: the pixels stay 0
         if (c == 0x2C) break;
         if (c == 0x21 && !read_extension(fp)) {
-            MESS_print(192, "GIF_read: File ends early\n");
+            MESS_print(M_WARN, "GIF_read: File ends early\n");
             return 0;
         }
     }
 
     if (std::fread(b, 1, 9, fp) != 9) {
-        MESS_print(192, "GIF_read: File ends early\n");
+        MESS_print(M_WARN, "GIF_read: File ends early\n");
         return 0;
     }
     const int w = b[4] | (b[5] << 8);
     const int h = b[6] | (b[7] << 8);
     const int ipacked = b[8];
-    MESS_print(TRACE, "X: %3d Y: %3d W: %3d H: %3d\n", b[0] | (b[1] << 8), b[2] | (b[3] << 8), w,
+    MESS_print(M_DEBUG, "X: %3d Y: %3d W: %3d H: %3d\n", b[0] | (b[1] << 8), b[2] | (b[3] << 8), w,
                h);
     if (ipacked & 0x80) {
         // A local colour table stands in only for a missing global one.
         const int n = 2 << (ipacked & 7);
         IMG_color *local = read_colors(fp, n);
         if (local == nullptr) {
-            MESS_print(192, "GIF_read: File ends early\n");
+            MESS_print(M_WARN, "GIF_read: File ends early\n");
             return 0;
         }
         if (image->colors == nullptr) {
@@ -357,16 +356,16 @@ int read_gif(FILE *fp, IMG_report *image, int type)
     }
     const int min_size = std::getc(fp);
     if (min_size == EOF) {
-        MESS_print(192, "GIF_read: File ends early\n");
+        MESS_print(M_WARN, "GIF_read: File ends early\n");
         return 0;
     }
     if (min_size < 1 || min_size > 8) {
-        MESS_print(192, "GIF_read: Invalid code size: %d\n", min_size);
+        MESS_print(M_WARN, "GIF_read: Invalid code size: %d\n", min_size);
         return 0;
     }
     Placer out{image->data, image->bytes_line, width, height, w, h, (ipacked & 0x40) != 0};
     if (!decode_image(fp, min_size, out)) {
-        MESS_print(192, "GIF_read: Image data ends early: %ld of %ld pixels\n", out.done,
+        MESS_print(M_WARN, "GIF_read: Image data ends early: %ld of %ld pixels\n", out.done,
                    static_cast<long>(w) * h);
         return 0;
     }
@@ -535,7 +534,7 @@ int GIF_read(const char *filename, IMG_report *image, int type)
     image->colors = nullptr;
     FILE *fp = filename ? FILE_open(filename, "rb") : nullptr;
     if (fp == nullptr) {
-        MESS_print(192, "GIF_read: Unable to open file\n");
+        MESS_print(M_WARN, "GIF_read: Unable to open file\n");
         return 0;
     }
     const int result = read_gif(fp, image, type);
@@ -546,12 +545,12 @@ int GIF_read(const char *filename, IMG_report *image, int type)
 int GIF_write(const char *filename, IMG_report *image)
 {
     if (image == nullptr) return 0;
-    MESS_print(TRACE, "width: %d\n", image->width);
-    MESS_print(TRACE, "height: %d\n", image->height);
-    MESS_print(TRACE, "depth: %d\n", image->depth);
-    MESS_print(TRACE, "bytes_per_line: %d\n", image->bytes_line);
+    MESS_print(M_DEBUG, "width: %d\n", image->width);
+    MESS_print(M_DEBUG, "height: %d\n", image->height);
+    MESS_print(M_DEBUG, "depth: %d\n", image->depth);
+    MESS_print(M_DEBUG, "bytes_per_line: %d\n", image->bytes_line);
     if (image->width > 65535 || image->height > 65535) {
-        MESS_print(192, "GIF_write: Image too large for GIF: %dx%d\n", image->width,
+        MESS_print(M_WARN, "GIF_write: Image too large for GIF: %dx%d\n", image->width,
                    image->height);
         return 0;
     }
@@ -560,7 +559,7 @@ int GIF_write(const char *filename, IMG_report *image)
         index = static_cast<unsigned char *>(
             std::malloc(static_cast<size_t>(image->width) * static_cast<size_t>(image->height)));
         if (index == nullptr) {
-            MESS_print(192, "GIF_write: Unable to allocate data buffer.\n");
+            MESS_print(M_WARN, "GIF_write: Unable to allocate data buffer.\n");
             return 0;
         }
     }
@@ -572,16 +571,16 @@ int GIF_write(const char *filename, IMG_report *image)
     }
     FILE *fp = filename ? FILE_open(filename, "wb") : nullptr;
     if (fp == nullptr) {
-        MESS_print(192, "Unable to open GIF file\n");
+        MESS_print(M_WARN, "Unable to open GIF file\n");
         std::free(index);
         return 0;
     }
-    MESS_print(TRACE, "num_color: %d\n", pal.num_color);
+    MESS_print(M_DEBUG, "num_color: %d\n", pal.num_color);
     int n = 1;
     while ((1 << n) < pal.num_color) n++;
-    MESS_print(TRACE, "num_color+: %d\n", 1 << n);
+    MESS_print(M_DEBUG, "num_color+: %d\n", 1 << n);
     const int code_size = n > 2 ? n : 2;
-    MESS_print(TRACE, "code_size: %d\n", code_size);
+    MESS_print(M_DEBUG, "code_size: %d\n", code_size);
 
     std::fwrite("GIF89a", 1, 6, fp);
     put16(fp, image->width);
@@ -620,7 +619,7 @@ int GIF_write(const char *filename, IMG_report *image)
     bool ok = cw.ok && std::fflush(fp) == 0 && !std::ferror(fp);
     if (FILE_close(fp) != 0) ok = false;
     if (!ok) {
-        MESS_print(192, "GIF_write: Unable to write: %s\n", filename);
+        MESS_print(M_WARN, "GIF_write: Unable to write: %s\n", filename);
         return 0;
     }
     return 1;

@@ -22,13 +22,13 @@ const char *const PNG_SOFTWARE = "VYK - Halcyra v5.0";
 
 void on_error(png_structp png, png_const_charp msg)
 {
-    MESS_print(192, "%s: %s\n", static_cast<const char *>(png_get_error_ptr(png)), msg);
+    MESS_print(M_WARN, "%s: %s\n", static_cast<const char *>(png_get_error_ptr(png)), msg);
     png_longjmp(png, 1);
 }
 
 void on_warning(png_structp png, png_const_charp msg)
 {
-    MESS_print(0x40000000, "%s: %s\n", static_cast<const char *>(png_get_error_ptr(png)), msg);
+    MESS_print(M_DEBUG_C, "%s: %s\n", static_cast<const char *>(png_get_error_ptr(png)), msg);
 }
 
 /// Encodes the palette image.  rows: height pointers to width index bytes each.
@@ -114,7 +114,7 @@ int read_png(FILE *fp, IMG_report *image, int type)
     int bit_depth = 0, color_type = 0, interlace = 0, compression = 0, filter = 0;
     png_get_IHDR(png, info, &width, &height, &bit_depth, &color_type, &interlace, &compression,
                  &filter);
-    MESS_print(0xf0000000, "%u %u %d - %d %d - %d %d\n", width, height, bit_depth, color_type,
+    MESS_print(M_DEBUG, "%u %u %d - %d %d - %d %d\n", width, height, bit_depth, color_type,
                interlace, compression, filter);
 
     // Eight bits per channel, whatever the file holds.
@@ -147,11 +147,11 @@ int read_png(FILE *fp, IMG_report *image, int type)
         image->depth = 24;
         image->bits_pixel = static_cast<int>(8 * (row_bytes / width));
     }
-    MESS_print(0xf0000000, "type: %s\n", image->info);
-    MESS_print(0xf0000000, "width: %d\n", image->width);
-    MESS_print(0xf0000000, "height: %d\n", image->height);
-    MESS_print(0xf0000000, "depth: %d\n", image->depth);
-    MESS_print(0xf0000000, "bytes_per_line: %d\n", image->bytes_line);
+    MESS_print(M_DEBUG, "type: %s\n", image->info);
+    MESS_print(M_DEBUG, "width: %d\n", image->width);
+    MESS_print(M_DEBUG, "height: %d\n", image->height);
+    MESS_print(M_DEBUG, "depth: %d\n", image->depth);
+    MESS_print(M_DEBUG, "bytes_per_line: %d\n", image->bytes_line);
     if (type == 1) {
         png_destroy_read_struct(&png, &info, &end_info);
         return 1;
@@ -163,11 +163,11 @@ int read_png(FILE *fp, IMG_report *image, int type)
         image->color_type = 1;
         image->red = image->grn = image->blu = 0;
         if (png_get_PLTE(png, info, &palette, &num) == PNG_INFO_PLTE && num > 0) {
-            MESS_print(0xf0000000, "color table size: %d\n", num);
+            MESS_print(M_DEBUG, "color table size: %d\n", num);
             image->colors = static_cast<IMG_color *>(std::calloc(static_cast<size_t>(num),
                                                                  sizeof(IMG_color)));
             if (image->colors == nullptr) {
-                MESS_print(192, "Unable to allocate data buffer.\n");
+                MESS_print(M_WARN, "Unable to allocate data buffer.\n");
                 png_destroy_read_struct(&png, &info, &end_info);
                 return 0;
             }
@@ -188,7 +188,7 @@ int read_png(FILE *fp, IMG_report *image, int type)
     image->data = static_cast<unsigned char *>(std::calloc(row_bytes * height, 1));
     rows = static_cast<png_bytep *>(std::malloc(height * sizeof(png_bytep)));
     if (image->data == nullptr || rows == nullptr) {
-        MESS_print(192, "Unable to allocate data buffer.\n");
+        MESS_print(M_WARN, "Unable to allocate data buffer.\n");
         png_destroy_read_struct(&png, &info, &end_info);
         std::free(rows);
         drop_pixels(image);
@@ -219,10 +219,10 @@ int read_png(FILE *fp, IMG_report *image, int type)
 int PNG_write(const char *filename, IMG_report *image)
 {
     if (image == nullptr) return 0;
-    MESS_print(0xf0000000, "width: %d\n", image->width);
-    MESS_print(0xf0000000, "height: %d\n", image->height);
-    MESS_print(0xf0000000, "depth: %d\n", image->depth);
-    MESS_print(0xf0000000, "bytes_per_line: %d\n", image->bytes_line);
+    MESS_print(M_DEBUG, "width: %d\n", image->width);
+    MESS_print(M_DEBUG, "height: %d\n", image->height);
+    MESS_print(M_DEBUG, "depth: %d\n", image->depth);
+    MESS_print(M_DEBUG, "bytes_per_line: %d\n", image->bytes_line);
 
     IMG_palette pal;
     unsigned char *index = nullptr;
@@ -233,7 +233,7 @@ int PNG_write(const char *filename, IMG_report *image)
         rows = static_cast<png_bytep *>(
             std::malloc(static_cast<size_t>(image->height) * sizeof(png_bytep)));
         if (index == nullptr || rows == nullptr) {
-            MESS_print(192, "PNG_write: Unable to allocate data buffer.\n");
+            MESS_print(M_WARN, "PNG_write: Unable to allocate data buffer.\n");
             std::free(index);
             std::free(rows);
             return 0;
@@ -244,13 +244,13 @@ int PNG_write(const char *filename, IMG_report *image)
         std::free(rows);
         return 0;
     }
-    MESS_print(0xf0000000, "num_color: %d\n", pal.num_color);
+    MESS_print(M_DEBUG, "num_color: %d\n", pal.num_color);
     for (int y = 0; y < image->height; y++)
         rows[y] = index + static_cast<size_t>(y) * static_cast<size_t>(image->width);
 
     FILE *fp = filename ? FILE_open(filename, "wb") : nullptr;
     if (fp == nullptr) {
-        MESS_print(192, "Unable to open PNG file\n");
+        MESS_print(M_WARN, "Unable to open PNG file\n");
         std::free(index);
         std::free(rows);
         return 0;
@@ -276,12 +276,12 @@ int PNG_read(const char *filename, IMG_report *image, int type)
 {
     FILE *fp = filename ? FILE_open(filename, "rb") : nullptr;
     if (fp == nullptr) {
-        MESS_print(192, "PNG_read: Unable to open file: %s\n", filename ? filename : "");
+        MESS_print(M_WARN, "PNG_read: Unable to open file: %s\n", filename ? filename : "");
         return 0;
     }
     unsigned char sig[8];
     if (std::fread(sig, 1, sizeof sig, fp) != sizeof sig || png_sig_cmp(sig, 0, sizeof sig) != 0) {
-        MESS_print(192, "PNG_read: Not a PNG file\n");
+        MESS_print(M_WARN, "PNG_read: Not a PNG file\n");
         FILE_close(fp);
         return 0;
     }

@@ -20,19 +20,11 @@ namespace {
 
 constexpr int SAVE_GIF = 56;
 constexpr int SAVE_PNG = 58;
-constexpr M_type TRACE = 0x40000000;
-constexpr M_type DEBUG = 0xf0000000;
 
 int output_type = SAVE_GIF;
 
 // Single bits of packed 1-bit pixels and of masks, least significant bit first.
 constexpr unsigned char bit_of[9] = {1, 2, 4, 8, 16, 32, 64, 128, 0};
-
-void copy_text(char *dest, size_t size, const char *src)
-{
-    std::strncpy(dest, src, size - 1);
-    dest[size - 1] = '\0';
-}
 
 // Count of zero bits below a mask and of its one bits.
 int mask_shift(unsigned long mask)
@@ -206,7 +198,7 @@ int gset_ximage_params(IMG_report *image, XImage *ximage)
     const int width = image->width, height = image->height;
     if (width <= 0 || height <= 0 || width > IMG_MAX_SIZE || height > IMG_MAX_SIZE ||
         !image->data) {
-        MESS_print(192, "gset_ximage_params: Invalid image size: %dx%d\n", width, height);
+        MESS_print(M_WARN, "gset_ximage_params: Invalid image size: %dx%d\n", width, height);
         return 0;
     }
     ximage->width = width;
@@ -237,7 +229,7 @@ int gset_ximage_params(IMG_report *image, XImage *ximage)
     if (ximage->bits_per_pixel <= 0 || ximage->bits_per_pixel > 32 ||
         line < (static_cast<long>(width) * ximage->bits_per_pixel + 7) / 8 ||
         line * height > IMG_MAX_BYTES) {
-        MESS_print(192, "gset_ximage_params: Invalid image size: %dx%d, %ld bytes per line\n",
+        MESS_print(M_WARN, "gset_ximage_params: Invalid image size: %dx%d, %ld bytes per line\n",
                    width, height, line);
         return 0;
     }
@@ -246,7 +238,7 @@ int gset_ximage_params(IMG_report *image, XImage *ximage)
     if (own) {
         // The record's own rows; a padded row keeps its length.
         if (!has_rows(image, line)) {
-            MESS_print(192, "gset_ximage_params: Invalid image size: %dx%d, %d bytes per line\n",
+            MESS_print(M_WARN, "gset_ximage_params: Invalid image size: %dx%d, %d bytes per line\n",
                        width, height, image->bytes_line);
             return 0;
         }
@@ -264,7 +256,7 @@ int gset_ximage_params(IMG_report *image, XImage *ximage)
     // An 8-bit source: one byte a pixel, rows of bytes_line bytes.
     const bool from8 = image->depth == 8 && !own;
     if (from8 && !has_rows(image, width)) {
-        MESS_print(192, "gset_ximage_params: Invalid image size: %dx%d, %d bytes per line\n",
+        MESS_print(M_WARN, "gset_ximage_params: Invalid image size: %dx%d, %d bytes per line\n",
                    width, height, image->bytes_line);
         std::free(ximage->data);
         ximage->data = nullptr;
@@ -338,7 +330,7 @@ int gset_ximage_params(IMG_report *image, XImage *ximage)
         const int rs = mask_shift(vr), gs = mask_shift(vg), bs = mask_shift(vb);
         const int rw = mask_width(vr), gw = mask_width(vg), bw = mask_width(vb);
         const int rmax = (1 << rw) - 1, gmax = (1 << gw) - 1, bmax = (1 << bw) - 1;
-        MESS_print(TRACE, "mask: %d-%d-%d %d-%d-%d %d-%d-%d\n", rs, rw, rmax, gs, gw, gmax, bs, bw,
+        MESS_print(M_DEBUG_C, "mask: %d-%d-%d %d-%d-%d %d-%d-%d\n", rs, rw, rmax, gs, gw, gmax, bs, bw,
                    bmax);
         if (from8) {
             const bool high_first = ximage->byte_order == MSBFirst;
@@ -366,20 +358,20 @@ int gset_ximage_params(IMG_report *image, XImage *ximage)
     // Any other combination keeps the pixels as they are (the record's own area) or an area of
     // zeros (a depth that is not converted).
 
-    MESS_print(DEBUG, "width: %d\n", ximage->width);
-    MESS_print(DEBUG, "height: %d\n", ximage->height);
-    MESS_print(DEBUG, "xoffset: %d\n", ximage->xoffset);
-    MESS_print(DEBUG, "format: %d\n", ximage->format);
-    MESS_print(DEBUG, "byte_order: %d\n", ximage->byte_order);
-    MESS_print(DEBUG, "bitmap_unit: %d\n", ximage->bitmap_unit);
-    MESS_print(DEBUG, "bitmap_bit_order: %d\n", ximage->bitmap_bit_order);
-    MESS_print(DEBUG, "bitmap_pad: %d\n", ximage->bitmap_pad);
-    MESS_print(DEBUG, "depth: %d\n", ximage->depth);
-    MESS_print(DEBUG, "bits_per_pixel: %d\n", ximage->bits_per_pixel);
-    MESS_print(DEBUG, "bytes_per_line: %d\n", ximage->bytes_per_line);
-    MESS_print(DEBUG, "red_mask: %lX\n", ximage->red_mask);
-    MESS_print(DEBUG, "green_mask: %lX\n", ximage->green_mask);
-    MESS_print(DEBUG, "blue_mask: %lX\n", ximage->blue_mask);
+    MESS_print(M_DEBUG, "width: %d\n", ximage->width);
+    MESS_print(M_DEBUG, "height: %d\n", ximage->height);
+    MESS_print(M_DEBUG, "xoffset: %d\n", ximage->xoffset);
+    MESS_print(M_DEBUG, "format: %d\n", ximage->format);
+    MESS_print(M_DEBUG, "byte_order: %d\n", ximage->byte_order);
+    MESS_print(M_DEBUG, "bitmap_unit: %d\n", ximage->bitmap_unit);
+    MESS_print(M_DEBUG, "bitmap_bit_order: %d\n", ximage->bitmap_bit_order);
+    MESS_print(M_DEBUG, "bitmap_pad: %d\n", ximage->bitmap_pad);
+    MESS_print(M_DEBUG, "depth: %d\n", ximage->depth);
+    MESS_print(M_DEBUG, "bits_per_pixel: %d\n", ximage->bits_per_pixel);
+    MESS_print(M_DEBUG, "bytes_per_line: %d\n", ximage->bytes_per_line);
+    MESS_print(M_DEBUG, "red_mask: %lX\n", ximage->red_mask);
+    MESS_print(M_DEBUG, "green_mask: %lX\n", ximage->green_mask);
+    MESS_print(M_DEBUG, "blue_mask: %lX\n", ximage->blue_mask);
     if (!XInitImage(ximage)) {
         if (!own) std::free(ximage->data);
         ximage->data = nullptr;
@@ -539,16 +531,16 @@ int gget_image(IMG_report *image)
     const Status have_attrs = shown ? XGetWindowAttributes(display, shown, &attrs) : 0;
     if (!have_attrs || gget_Xerror()) {
         gset_Xerror_print(1);
-        MESS_print(192, "gget_image: Can't get target window attributes\n");
+        MESS_print(M_WARN, "gget_image: Can't get target window attributes\n");
         return 0;
     }
     const int width = attrs.width, height = attrs.height;
 
     char *name = nullptr;
     if (XFetchName(display, shown, &name) && name && name[0])
-        copy_text(image->info, sizeof image->info, name);
+        strfcpy(image->info, name);
     else
-        copy_text(image->info, sizeof image->info, "xwdump");
+        strfcpy(image->info, "xwdump");
     if (name) XFree(name);
 
     XImage *xi = XGetImage(display, target, 0, 0, static_cast<unsigned>(width),
@@ -556,7 +548,7 @@ int gget_image(IMG_report *image)
     XSync(display, False);
     gset_Xerror_print(1);
     if (!xi) {
-        MESS_print(192, "gget_image: Unable to get image at %dx%d+%d+%d\n", width, height, 0, 0);
+        MESS_print(M_WARN, "gget_image: Unable to get image at %dx%d+%d+%d\n", width, height, 0, 0);
         return 0;
     }
     image->width = xi->width;
@@ -569,30 +561,30 @@ int gget_image(IMG_report *image)
     image->data = static_cast<unsigned char *>(std::malloc(size ? size : 1));
     if (!image->data) {
         XDestroyImage(xi);
-        MESS_print(192, "gget_image: Unable to allocate data buffer.\n");
+        MESS_print(M_WARN, "gget_image: Unable to allocate data buffer.\n");
         return 0;
     }
     std::memcpy(image->data, xi->data, size);
 
     Visual *visual = attrs.visual;
-    MESS_print(DEBUG, "width: %d\n", xi->width);
-    MESS_print(DEBUG, "height: %d\n", xi->height);
-    MESS_print(DEBUG, "xoffset: %d\n", xi->xoffset);
-    MESS_print(DEBUG, "format: %d\n", xi->format);
-    MESS_print(DEBUG, "byte_order: %d\n", xi->byte_order);
-    MESS_print(DEBUG, "bitmap_unit: %d\n", xi->bitmap_unit);
-    MESS_print(DEBUG, "bitmap_bit_order: %d\n", xi->bitmap_bit_order);
-    MESS_print(DEBUG, "bitmap_pad: %d\n", xi->bitmap_pad);
-    MESS_print(DEBUG, "depth: %d\n", xi->depth);
-    MESS_print(DEBUG, "bits_per_pixel: %d\n", xi->bits_per_pixel);
-    MESS_print(DEBUG, "bytes_per_line: %d\n", xi->bytes_per_line);
-    MESS_print(DEBUG, "red_mask: %lX\n", xi->red_mask);
-    MESS_print(DEBUG, "green_mask: %lX\n", xi->green_mask);
-    MESS_print(DEBUG, "blue_mask: %lX\n", xi->blue_mask);
-    MESS_print(DEBUG, "num colors: %d\n", visual->map_entries);
-    MESS_print(DEBUG, "red_mask: %lX\n", visual->red_mask);
-    MESS_print(DEBUG, "green_mask: %lX\n", visual->green_mask);
-    MESS_print(DEBUG, "blue_mask: %lX\n", visual->blue_mask);
+    MESS_print(M_DEBUG, "width: %d\n", xi->width);
+    MESS_print(M_DEBUG, "height: %d\n", xi->height);
+    MESS_print(M_DEBUG, "xoffset: %d\n", xi->xoffset);
+    MESS_print(M_DEBUG, "format: %d\n", xi->format);
+    MESS_print(M_DEBUG, "byte_order: %d\n", xi->byte_order);
+    MESS_print(M_DEBUG, "bitmap_unit: %d\n", xi->bitmap_unit);
+    MESS_print(M_DEBUG, "bitmap_bit_order: %d\n", xi->bitmap_bit_order);
+    MESS_print(M_DEBUG, "bitmap_pad: %d\n", xi->bitmap_pad);
+    MESS_print(M_DEBUG, "depth: %d\n", xi->depth);
+    MESS_print(M_DEBUG, "bits_per_pixel: %d\n", xi->bits_per_pixel);
+    MESS_print(M_DEBUG, "bytes_per_line: %d\n", xi->bytes_per_line);
+    MESS_print(M_DEBUG, "red_mask: %lX\n", xi->red_mask);
+    MESS_print(M_DEBUG, "green_mask: %lX\n", xi->green_mask);
+    MESS_print(M_DEBUG, "blue_mask: %lX\n", xi->blue_mask);
+    MESS_print(M_DEBUG, "num colors: %d\n", visual->map_entries);
+    MESS_print(M_DEBUG, "red_mask: %lX\n", visual->red_mask);
+    MESS_print(M_DEBUG, "green_mask: %lX\n", visual->green_mask);
+    MESS_print(M_DEBUG, "blue_mask: %lX\n", visual->blue_mask);
 
     image->red = static_cast<unsigned int>(xi->red_mask);
     image->grn = static_cast<unsigned int>(xi->green_mask);
@@ -614,7 +606,7 @@ int gget_image(IMG_report *image)
         const int n = visual->map_entries > 0 ? visual->map_entries : 0;
         auto *xcolors = static_cast<XColor *>(std::calloc(n ? n : 1, sizeof(XColor)));
         if (!xcolors) {
-            MESS_print(192, "gget_image: Unable to allocate memory for Xcolors\n");
+            MESS_print(M_WARN, "gget_image: Unable to allocate memory for Xcolors\n");
         } else {
             if (visual->c_class == DirectColor) {
                 const unsigned long rm = visual->red_mask, gm = visual->green_mask,
@@ -637,7 +629,7 @@ int gget_image(IMG_report *image)
             if (n) XQueryColors(display, attrs.colormap, xcolors, n);
             image->colors = static_cast<IMG_color *>(std::malloc((n ? n : 1) * sizeof(IMG_color)));
             if (!image->colors) {
-                MESS_print(192, "gget_image: Unable to allocate memory for colors\n");
+                MESS_print(M_WARN, "gget_image: Unable to allocate memory for colors\n");
             } else {
                 auto unit = [](unsigned short v) {
                     const float f = v / 65535.0f;

@@ -29,7 +29,7 @@ constexpr uint32_t MAX_COLORS = 65536;  // colour-map entries accepted
 int fail(FILE *fp, const char *mess)
 {
     if (fp) std::fclose(fp);
-    MESS_print(192, "%s\n", mess);
+    MESS_print(M_WARN, "%s\n", mess);
     return 0;
 }
 
@@ -69,7 +69,7 @@ int XWD_read(const char *filename, IMG_report *image, int)
     if (h[H_HEADER_SIZE] < HEADER_BYTES) return fail(fp, "XWD header size is too small.");
     if (h[H_PIXMAP_DEPTH] > static_cast<uint32_t>(max_depth < 0 ? 0 : max_depth)) {
         std::fclose(fp);
-        MESS_print(192, "Incorrect depth: %u > %d\n", h[H_PIXMAP_DEPTH], max_depth);
+        MESS_print(M_WARN, "Incorrect depth: %u > %d\n", h[H_PIXMAP_DEPTH], max_depth);
         return 0;
     }
 
@@ -118,14 +118,14 @@ int XWD_read(const char *filename, IMG_report *image, int)
         image->color_type = 1;
     }
     image->num_colors = static_cast<int>(h[H_NCOLORS]);
-    MESS_print(0xf0000000, "width: %d\n", image->width);
-    MESS_print(0xf0000000, "height: %d\n", image->height);
-    MESS_print(0xf0000000, "byte_order: %d\n", image->byte_order);
-    MESS_print(0xf0000000, "depth: %d\n", image->depth);
-    MESS_print(0xf0000000, "bytes_per_line: %d\n", image->bytes_line);
-    MESS_print(0xf0000000, "bits_per_pixel: %d\n", image->bits_pixel);
-    MESS_print(0xf0000000, "color type: %d\n", image->color_type);
-    MESS_print(0xf0000000, "num_colors: %d\n", image->num_colors);
+    MESS_print(M_DEBUG, "width: %d\n", image->width);
+    MESS_print(M_DEBUG, "height: %d\n", image->height);
+    MESS_print(M_DEBUG, "byte_order: %d\n", image->byte_order);
+    MESS_print(M_DEBUG, "depth: %d\n", image->depth);
+    MESS_print(M_DEBUG, "bytes_per_line: %d\n", image->bytes_line);
+    MESS_print(M_DEBUG, "bits_per_pixel: %d\n", image->bits_pixel);
+    MESS_print(M_DEBUG, "color type: %d\n", image->color_type);
+    MESS_print(M_DEBUG, "num_colors: %d\n", image->num_colors);
 
     if (image->num_colors > 0) {
         image->colors = static_cast<IMG_color *>(
@@ -158,7 +158,7 @@ int XWD_write(const char *filename, IMG_report *image)
 {
     if (image == nullptr || image->data == nullptr || image->width <= 0 || image->height <= 0 ||
         image->bytes_line <= 0) {
-        MESS_print(192, "XWD_write: No image to write\n");
+        MESS_print(M_WARN, "XWD_write: No image to write\n");
         return 0;
     }
     FILE *fp = filename ? std::fopen(filename, "wb") : nullptr;
@@ -189,13 +189,13 @@ int XWD_write(const char *filename, IMG_report *image)
     h[H_NCOLORS] = static_cast<uint32_t>(ncolors);
     h[H_WINDOW_WIDTH] = static_cast<uint32_t>(image->width);
     h[H_WINDOW_HEIGHT] = static_cast<uint32_t>(image->height);
-    MESS_print(0xf0000000, "width: %d\n", image->width);
-    MESS_print(0xf0000000, "height: %d\n", image->height);
-    MESS_print(0xf0000000, "byte_order: %d\n", image->byte_order);
-    MESS_print(0xf0000000, "bits_pixel: %d\n", image->bits_pixel);
-    MESS_print(0xf0000000, "depth: %d\n", image->depth);
-    MESS_print(0xf0000000, "bytes_per_line: %d\n", image->bytes_line);
-    MESS_print(0xf0000000, "num colors: %d\n", ncolors);
+    MESS_print(M_DEBUG, "width: %d\n", image->width);
+    MESS_print(M_DEBUG, "height: %d\n", image->height);
+    MESS_print(M_DEBUG, "byte_order: %d\n", image->byte_order);
+    MESS_print(M_DEBUG, "bits_pixel: %d\n", image->bits_pixel);
+    MESS_print(M_DEBUG, "depth: %d\n", image->depth);
+    MESS_print(M_DEBUG, "bytes_per_line: %d\n", image->bytes_line);
+    MESS_print(M_DEBUG, "num colors: %d\n", ncolors);
 
     swap_setup(1);
     swap_longs(h, H_FIELDS);

@@ -28,8 +28,6 @@ namespace {
 
 using vyktest::PrivateX;
 
-constexpr M_type DEBUG = 0x40000000;
-
 bool has(const std::string &text, const std::string &part)
 {
     return text.find(part) != std::string::npos;
@@ -129,7 +127,7 @@ TEST(GksColor, PixelsOnTrueColorScreen)
     const Case cases[] = {
         {2, 1, 0, 0}, {3, 0.5f, 0.25f, 1}, {4, 0.2f, 0.4f, 0.6f}, {255, 0.1f, 0.9f, 0.05f},
     };
-    MESS_set(1, DEBUG);
+    MESS_set(1, M_DEBUG_C);
     CaptureStdio cap;
     float y = 400;
     for (const Case &c : cases) {
@@ -228,7 +226,7 @@ TEST(GksColor, FindOrCreateWithinTolerance)
         EXPECT_EQ(gis_color_near(c.ind, c.r, c.g, c.b, c.flag), c.near)
             << c.ind << " " << c.r << " " << c.g << " " << c.b;
 
-    MESS_set(1, DEBUG);
+    MESS_set(1, M_DEBUG_C);
     CaptureStdio cap;
     // Within the tolerance of 5: reused and set to the requested colour.
     const int pixel = galloc_colr(-1, 0.2f, 0.2f, 0.2095f);
@@ -265,7 +263,7 @@ TEST(GksColor, FullTableReusesNearestColour)
     for (int i = 0; i < 256; i++) define(i, level(i % 8, 7), level(i / 8 % 8, 7), level(i / 64, 3));
     ASSERT_EQ(gget_max_colr(), 255);
 
-    MESS_set(1, DEBUG);
+    MESS_set(1, M_DEBUG_C);
     CaptureStdio cap;
     const int pixel = galloc_colr(-1, 0.9f, 0.1f, 0.05f);  // nearest: 6/7, 1/7, 0 = index 14
     const Gcolr_rep rep = {0.05f, 0.95f, 0.97f};           // nearest: 0, 1, 1 = index 248
@@ -308,7 +306,7 @@ TEST(GksColor, ReadWriteCellsRecolourWhatIsDrawn)
     ASSERT_EQ(gget_win_depth(), 8);
     pixel_world();
 
-    MESS_set(1, DEBUG);
+    MESS_set(1, M_DEBUG_C);
     CaptureStdio cap;
     define(2, 1, 0, 0);
     define(3, 0, 0.5f, 1);
@@ -371,7 +369,7 @@ TEST(GksColor, ReadOnlyFallbackWhenTheColormapIsFull)
     while (XAllocColorCells(own.get(), cmap, False, &planes, 0, &pixel, 1)) taken++;
     ASSERT_GT(taken, 100);
 
-    MESS_set(1, DEBUG);
+    MESS_set(1, M_DEBUG_C);
     CaptureStdio cap;
     // Refused as a private cell, then no shared cell is left for the exact colour: the nearest
     // colour of the colormap stands in.
@@ -397,7 +395,7 @@ TEST(GksColor, CellsOfAClosedWindowAreReleased)
     PrivateX server("1024x768x8", false);
     ASSERT_FALSE(server.name().empty());
     gopen_gks(nullptr, 0);
-    MESS_set(1, DEBUG);
+    MESS_set(1, M_DEBUG_C);
     CaptureStdio cap;
     for (int round = 0; round < 4; round++) {
         ASSERT_EQ(gopen_ws(1, server.name().c_str(), GWS_X11), 0);

@@ -423,17 +423,17 @@ int main(int argc, char **argv)
     int frames = 0;
     RES_getval("frames", &frames, CV_int);
     if (frames < 0 || frames > 128) {
-        MESS_print(48, "gks_demo: --frames takes 0 to 128\n");
+        MESS_print(M_ERROR, "gks_demo: --frames takes 0 to 128\n");
         return 2;
     }
     const char *dump_file = nullptr;
     const DumpKind dump = RES_get("dump") ? dump_kind(RES_get("dump"), &dump_file) : DumpKind::none;
     if (RES_get("dump") && dump == DumpKind::none) {
-        MESS_print(48, "gks_demo: --dump takes png, img, gif or xwd, a colon and a file name\n");
+        MESS_print(M_ERROR, "gks_demo: --dump takes png, img, gif or xwd, a colon and a file name\n");
         return 2;
     }
     if (image_file && !image_file[0]) {
-        MESS_print(48, "gks_demo: --image needs a file name\n");
+        MESS_print(M_ERROR, "gks_demo: --image needs a file name\n");
         return 2;
     }
 
@@ -450,14 +450,14 @@ int main(int argc, char **argv)
     gset_win_title("Kernel_test_sheet");
     gset_pix_mode(pix_mode);
     if (gopen_gks(nullptr, 0) != 0 || gopen_ws(1, conn, type) != 0) {
-        MESS_print(48, "gks_demo: unable to open the workstation\n");
+        MESS_print(M_ERROR, "gks_demo: unable to open the workstation\n");
         return 4;
     }
     // The image is read once the workstation is open: readers take the deepest image they
     // accept from the window's depth.
     IMG_report image;
     if (image_file && !IMG_read(image_file, &image, 0)) {
-        MESS_print(48, "gks_demo: unable to read the image %s\n", image_file);
+        MESS_print(M_ERROR, "gks_demo: unable to read the image %s\n", image_file);
         gclose_ws(1);
         gclose_gks();
         return 3;
@@ -488,7 +488,7 @@ int main(int argc, char **argv)
             const int before = gget_num_images();
             const int ind = gcreate_frame(-1);
             if (gget_num_images() != before + 1 || gselect_frame(ind) != 0) {
-                MESS_print(48, "gks_demo: unable to make frame %d\n", k);
+                MESS_print(M_ERROR, "gks_demo: unable to make frame %d\n", k);
                 status = 5;
                 break;
             }
@@ -501,7 +501,7 @@ int main(int argc, char **argv)
             gdisplay_frame(0);
         }
     } else {
-        if (frames > 0) MESS_print(48, "gks_demo: frames need the own window\n");
+        if (frames > 0) MESS_print(M_ERROR, "gks_demo: frames need the own window\n");
         draw_sheet();
     }
     if (image_file) IMG_free(&image);
@@ -518,10 +518,10 @@ int main(int argc, char **argv)
     std::fflush(stdout);
     if (status == 0 && dump != DumpKind::none) {
         if (!gtype_is_WIN_PIX()) {
-            MESS_print(48, "gks_demo: --dump needs a window\n");
+            MESS_print(M_ERROR, "gks_demo: --dump needs a window\n");
             status = 6;
         } else if (!dump_window(dump, dump_file)) {
-            MESS_print(48, "gks_demo: unable to write %s\n", dump_file);
+            MESS_print(M_ERROR, "gks_demo: unable to write %s\n", dump_file);
             status = 6;
         }
     } else if (status == 0 && hold_loop) {
