@@ -15,6 +15,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -122,6 +123,313 @@ unsigned long ximage_pixel(const XImage &xi, int row, int col)
     return v;
 }
 
+// The fields of an X image that draws the record on a window of depth d, and the length of its
+// rows in bytes; false after a message when the record's size cannot be drawn.
+bool ximage_layout(const IMG_report *image, int d, XImage *ximage, long &line)
+{
+    std::memset(ximage, 0, sizeof *ximage);
+    const int width = image->width, height = image->height;
+    if (width <= 0 || height <= 0 || width > IMG_MAX_SIZE || height > IMG_MAX_SIZE ||
+        !image->data) {
+        MESS_print(M_WARN, "gset_ximage_params: Invalid image size: %dx%d\n", width, height);
+        return false;
+    }
+    ximage->width = width;
+    ximage->height = height;
+    ximage->xoffset = 0;
+    ximage->format = ZPixmap;
+    ximage->byte_order = image->byte_order ? MSBFirst : LSBFirst;
+    ximage->bitmap_bit_order = ximage->byte_order;
+    ximage->bitmap_unit = 32;
+    ximage->bitmap_pad = 32;
+    ximage->depth = d;
+    const bool deep = image->depth == 24;
+    ximage->bits_per_pixel = deep ? image->bits_pixel : (d == 15 ? 16 : d);
+    if (deep) {
+        line = image->bytes_line;
+    } else {
+        switch (d) {
+        case 24: line = 3L * width; break;
+        case 16:
+        case 15: line = 2L * width; break;
+        case 8: line = width; break;
+        case 4: line = (width + 1L) / 2; break;
+        case 1: line = (width + 7L) / 8; break;
+        default: line = (static_cast<long>(width) * (d > 0 ? d : 8) + 7) / 8; break;
+        }
+    }
+    if (ximage->bits_per_pixel <= 0 || ximage->bits_per_pixel > 32 ||
+        line < (static_cast<long>(width) * ximage->bits_per_pixel + 7) / 8 ||
+        line * height > IMG_MAX_BYTES) {
+        MESS_print(M_WARN, "gset_ximage_params: Invalid image size: %dx%d, %ld bytes per line\n",
+                   width, height, line);
+        return false;
+    }
+    return true;
+}
+
+// The X image's pixel area: the record's own rows when the depths agree (a padded row keeps
+// its length), else an area of zeros of its own; false after a message when the record's rows
+// are not all there or the area cannot be allocated.
+bool ximage_area(IMG_report *image, bool own, XImage *ximage, long &line)
+{
+    const int width = image->width, height = image->height;
+    auto short_rows = [&](long bytes_line) {
+        MESS_print(M_WARN, "gset_ximage_params: Invalid image size: %dx%d, %ld bytes per line\n",
+                   width, height, bytes_line);
+        return false;
+    };
+    if (own) {
+        if (!has_rows(image, line)) return short_rows(image->bytes_line);
+        line = image->bytes_line;
+        ximage->data = reinterpret_cast<char *>(image->data);
+    } else {
+        ximage->data = static_cast<char *>(std::calloc(static_cast<size_t>(line * height), 1));
+        if (!ximage->data) return false;
+    }
+    ximage->bytes_per_line = static_cast<int>(line);
+    // Rows of 3-byte pixels need not fill 32-bit units: such rows are padded to bytes.
+    if (line % 4) ximage->bitmap_pad = 8;
+    ximage->red_mask = ximage->green_mask = ximage->blue_mask = 0xffff;
+    if (image->depth == 8 && !own && !has_rows(image, width)) {
+        std::free(ximage->data);
+        ximage->data = nullptr;
+        return short_rows(image->bytes_line);
+    }
+    return true;
+}
+
+// A 24-bit window: the visual's masks; a record of red and blue the other way round has its
+// bytes exchanged, an 8-bit record is converted through its colour table (grey without one).
+void to_true24(IMG_report *image, bool own, bool from8, XImage &ximage)
+{
+    unsigned long vr = 0, vg = 0, vb = 0;
+    true_color_masks(24, vr, vg, vb);
+    if (image->depth == 8) {
+        ximage.red_mask = vr;
+        ximage.green_mask = vg;
+        ximage.blue_mask = vb;
+    } else {
+        ximage.red_mask = image->red;
+        ximage.green_mask = image->grn;
+        ximage.blue_mask = image->blu;
+    }
+    const int width = image->width, height = image->height;
+    const int bpp = image->bits_pixel;
+    if (own && (bpp == 24 || bpp == 32) && image->red != vr) {
+        // Red and blue stand the other way round: exchange their bytes (the outer two of the
+        // three colour bytes, which a 4-byte pixel holds at its end when the most significant
+        // byte comes first), and the record's masks with them, so that the record stays true to
+        // its pixels.
+        const int n = bpp / 8;
+        const int first = n == 4 && image->byte_order ? 1 : 0;
+        for (int row = 0; row < height; row++) {
+            unsigned char *p = image->data + static_cast<long>(image->bytes_line) * row + first;
+            for (int col = 0; col < width; col++, p += n) std::swap(p[0], p[2]);
+        }
+        std::swap(image->red, image->blu);
+        ximage.red_mask = image->red;
+        ximage.blue_mask = image->blu;
+        return;
+    }
+    if (!from8) return;
+    const bool table = image->num_colors > 0 && image->colors;
+    const bool rgb = ximage.blue_mask == 0xff;
+    auto *out = reinterpret_cast<unsigned char *>(ximage.data);
+    for (int row = 0; row < height; row++) {
+        const unsigned char *src = image->data + static_cast<long>(image->bytes_line) * row;
+        unsigned char *dst = out + static_cast<long>(ximage.bytes_per_line) * row;
+        for (int col = 0; col < width; col++, dst += 3) {
+            const unsigned char v = src[col];
+            if (!table) {
+                dst[0] = dst[1] = dst[2] = v;
+                continue;
+            }
+            const IMG_color &c = palette_colour(image, v);
+            const auto r = static_cast<unsigned char>(c.r * 255);
+            const auto g = static_cast<unsigned char>(c.g * 255);
+            const auto b = static_cast<unsigned char>(c.b * 255);
+            dst[0] = rgb ? r : b;
+            dst[1] = g;
+            dst[2] = rgb ? b : r;
+        }
+    }
+}
+
+// A 15- or 16-bit window: the visual's masks; an 8-bit record is packed through its colour
+// table (its values as they are without one).
+void to_true16(const IMG_report *image, bool from8, XImage &ximage)
+{
+    unsigned long vr = 0, vg = 0, vb = 0;
+    if (true_color_masks(ximage.depth, vr, vg, vb)) {
+        ximage.red_mask = vr;
+        ximage.green_mask = vg;
+        ximage.blue_mask = vb;
+    }
+    const int rs = mask_shift(vr), gs = mask_shift(vg), bs = mask_shift(vb);
+    const int rw = mask_width(vr), gw = mask_width(vg), bw = mask_width(vb);
+    const int rmax = (1 << rw) - 1, gmax = (1 << gw) - 1, bmax = (1 << bw) - 1;
+    MESS_print(M_DEBUG_C, "mask: %d-%d-%d %d-%d-%d %d-%d-%d\n", rs, rw, rmax, gs, gw, gmax, bs, bw,
+               bmax);
+    if (!from8) return;
+    const bool table = image->num_colors > 0 && image->colors;
+    const bool high_first = ximage.byte_order == MSBFirst;
+    auto *out = reinterpret_cast<unsigned char *>(ximage.data);
+    for (int row = 0; row < image->height; row++) {
+        const unsigned char *src = image->data + static_cast<long>(image->bytes_line) * row;
+        unsigned char *dst = out + static_cast<long>(ximage.bytes_per_line) * row;
+        for (int col = 0; col < image->width; col++, dst += 2) {
+            const unsigned char v = src[col];
+            unsigned hi = v, lo = v;
+            if (table) {
+                const IMG_color &c = palette_colour(image, v);
+                const unsigned value = (static_cast<unsigned>(rmax * c.r) << rs) +
+                                       (static_cast<unsigned>(gmax * c.g) << gs) +
+                                       (static_cast<unsigned>(bmax * c.b) << bs);
+                hi = (value >> 8) & 0xff;
+                lo = value & 0xff;
+            }
+            dst[0] = static_cast<unsigned char>(high_first ? hi : lo);
+            dst[1] = static_cast<unsigned char>(high_first ? lo : hi);
+        }
+    }
+}
+
+// The fields of an X image, for the debug messages.
+void debug_ximage(const XImage &xi)
+{
+    MESS_print(M_DEBUG, "width: %d\n", xi.width);
+    MESS_print(M_DEBUG, "height: %d\n", xi.height);
+    MESS_print(M_DEBUG, "xoffset: %d\n", xi.xoffset);
+    MESS_print(M_DEBUG, "format: %d\n", xi.format);
+    MESS_print(M_DEBUG, "byte_order: %d\n", xi.byte_order);
+    MESS_print(M_DEBUG, "bitmap_unit: %d\n", xi.bitmap_unit);
+    MESS_print(M_DEBUG, "bitmap_bit_order: %d\n", xi.bitmap_bit_order);
+    MESS_print(M_DEBUG, "bitmap_pad: %d\n", xi.bitmap_pad);
+    MESS_print(M_DEBUG, "depth: %d\n", xi.depth);
+    MESS_print(M_DEBUG, "bits_per_pixel: %d\n", xi.bits_per_pixel);
+    MESS_print(M_DEBUG, "bytes_per_line: %d\n", xi.bytes_per_line);
+    MESS_print(M_DEBUG, "red_mask: %lX\n", xi.red_mask);
+    MESS_print(M_DEBUG, "green_mask: %lX\n", xi.green_mask);
+    MESS_print(M_DEBUG, "blue_mask: %lX\n", xi.blue_mask);
+}
+
+// Captures the drawing target at the shown window's size into the record (pixels, layout and
+// the window name as its info); false after a message.
+bool capture(Display *display, IMG_report &image, XWindowAttributes &attrs)
+{
+    const Window shown = gget_root_window();
+    gclear_Xerror();
+    gset_Xerror_print(0);
+    const Status have_attrs = shown ? XGetWindowAttributes(display, shown, &attrs) : 0;
+    if (!have_attrs || gget_Xerror()) {
+        gset_Xerror_print(1);
+        MESS_print(M_WARN, "gget_image: Can't get target window attributes\n");
+        return false;
+    }
+    const int width = attrs.width, height = attrs.height;
+
+    char *name = nullptr;
+    if (XFetchName(display, shown, &name) && name && name[0]) strfcpy(image.info, name);
+    else strfcpy(image.info, "xwdump");
+    if (name) XFree(name);
+
+    XImage *xi = XGetImage(display, gget_draw_window(), 0, 0, static_cast<unsigned>(width),
+                           static_cast<unsigned>(height), AllPlanes, ZPixmap);
+    XSync(display, False);
+    gset_Xerror_print(1);
+    if (!xi) {
+        MESS_print(M_WARN, "gget_image: Unable to get image at %dx%d+%d+%d\n", width, height, 0, 0);
+        return false;
+    }
+    image.width = xi->width;
+    image.height = xi->height;
+    image.bits_pixel = xi->bits_per_pixel;
+    image.bytes_line = xi->bytes_per_line;
+    image.byte_order = xi->byte_order == MSBFirst ? 1 : 0;
+    image.depth = xi->depth;
+    const size_t size = static_cast<size_t>(xi->bytes_per_line) * static_cast<size_t>(xi->height);
+    image.data = static_cast<unsigned char *>(std::malloc(size ? size : 1));
+    if (!image.data) {
+        XDestroyImage(xi);
+        MESS_print(M_WARN, "gget_image: Unable to allocate data buffer.\n");
+        return false;
+    }
+    std::memcpy(image.data, xi->data, size);
+
+    const Visual *visual = attrs.visual;
+    debug_ximage(*xi);
+    MESS_print(M_DEBUG, "num colors: %d\n", visual->map_entries);
+    MESS_print(M_DEBUG, "red_mask: %lX\n", visual->red_mask);
+    MESS_print(M_DEBUG, "green_mask: %lX\n", visual->green_mask);
+    MESS_print(M_DEBUG, "blue_mask: %lX\n", visual->blue_mask);
+    image.red = static_cast<unsigned int>(xi->red_mask);
+    image.grn = static_cast<unsigned int>(xi->green_mask);
+    image.blu = static_cast<unsigned int>(xi->blue_mask);
+    XDestroyImage(xi);
+    return true;
+}
+
+// A TrueColor capture: pixels hold their colours through the masks (the visual's when the
+// image has none).
+void true_color_record(IMG_report &image, const Visual &visual)
+{
+    image.color_type = 0;
+    image.num_colors = 0;
+    if (image.red == 0) {
+        image.red = static_cast<unsigned int>(visual.red_mask);
+        image.grn = static_cast<unsigned int>(visual.green_mask);
+        image.blu = static_cast<unsigned int>(visual.blue_mask);
+    }
+}
+
+// A colour-mapped capture: the colour table is the colormap's cells, in pixel order (for a
+// DirectColor visual, pixels stepping through the three masks together).
+void colormap_record(Display *display, Colormap cmap, const Visual &visual, IMG_report &image)
+{
+    image.color_type = 1;
+    const int n = visual.map_entries > 0 ? visual.map_entries : 0;
+    auto *xcolors = static_cast<XColor *>(std::calloc(n ? n : 1, sizeof(XColor)));
+    if (!xcolors) {
+        MESS_print(M_WARN, "gget_image: Unable to allocate memory for Xcolors\n");
+        return;
+    }
+    if (visual.c_class == DirectColor) {
+        const unsigned long rm = visual.red_mask, gm = visual.green_mask, bm = visual.blue_mask;
+        const unsigned long rs = rm & (~rm + 1), gs = gm & (~gm + 1), bs = bm & (~bm + 1);
+        unsigned long r = 0, g = 0, b = 0;
+        for (int i = 0; i < n; i++) {
+            xcolors[i].pixel = r | g | b;
+            r += rs;
+            if (r > rm) r = 0;
+            g += gs;
+            if (g > gm) g = 0;
+            b += bs;
+            if (b > bm) b = 0;
+        }
+    } else {
+        for (int i = 0; i < n; i++) xcolors[i].pixel = static_cast<unsigned long>(i);
+    }
+    for (int i = 0; i < n; i++) xcolors[i].flags = DoRed | DoGreen | DoBlue;
+    if (n) XQueryColors(display, cmap, xcolors, n);
+    image.colors = static_cast<IMG_color *>(std::malloc((n ? n : 1) * sizeof(IMG_color)));
+    if (!image.colors) {
+        MESS_print(M_WARN, "gget_image: Unable to allocate memory for colors\n");
+    } else {
+        auto unit = [](unsigned short v) {
+            const float f = v / 65535.0f;
+            return f > 0.99f ? 1.0f : f;
+        };
+        for (int i = 0; i < n; i++) {
+            image.colors[i].r = unit(xcolors[i].red);
+            image.colors[i].g = unit(xcolors[i].green);
+            image.colors[i].b = unit(xcolors[i].blue);
+        }
+        image.num_colors = n;
+    }
+    std::free(xcolors);
+}
+
 }  // namespace
 
 int gread_image_file(const char *file, IMG_report *image) { return IMG_read(file, image, 0); }
@@ -194,184 +502,17 @@ int gset_ximage_params(IMG_report *image, XImage *ximage)
 {
     if (!image || !ximage) return 0;
     const int d = gget_win_depth();
-    std::memset(ximage, 0, sizeof *ximage);
-    const int width = image->width, height = image->height;
-    if (width <= 0 || height <= 0 || width > IMG_MAX_SIZE || height > IMG_MAX_SIZE ||
-        !image->data) {
-        MESS_print(M_WARN, "gset_ximage_params: Invalid image size: %dx%d\n", width, height);
-        return 0;
-    }
-    ximage->width = width;
-    ximage->height = height;
-    ximage->xoffset = 0;
-    ximage->format = ZPixmap;
-    ximage->byte_order = image->byte_order ? MSBFirst : LSBFirst;
-    ximage->bitmap_bit_order = ximage->byte_order;
-    ximage->bitmap_unit = 32;
-    ximage->bitmap_pad = 32;
-    ximage->depth = d;
-    const bool deep = image->depth == 24;
-    ximage->bits_per_pixel = deep ? image->bits_pixel : (d == 15 ? 16 : d);
     long line;
-    if (deep) {
-        line = image->bytes_line;
-    } else {
-        switch (d) {
-        case 24: line = 3L * width; break;
-        case 16:
-        case 15: line = 2L * width; break;
-        case 8: line = width; break;
-        case 4: line = (width + 1L) / 2; break;
-        case 1: line = (width + 7L) / 8; break;
-        default: line = (static_cast<long>(width) * (d > 0 ? d : 8) + 7) / 8; break;
-        }
-    }
-    if (ximage->bits_per_pixel <= 0 || ximage->bits_per_pixel > 32 ||
-        line < (static_cast<long>(width) * ximage->bits_per_pixel + 7) / 8 ||
-        line * height > IMG_MAX_BYTES) {
-        MESS_print(M_WARN, "gset_ximage_params: Invalid image size: %dx%d, %ld bytes per line\n",
-                   width, height, line);
-        return 0;
-    }
-
+    if (!ximage_layout(image, d, ximage, line)) return 0;
     const bool own = d == image->depth;
-    if (own) {
-        // The record's own rows; a padded row keeps its length.
-        if (!has_rows(image, line)) {
-            MESS_print(M_WARN, "gset_ximage_params: Invalid image size: %dx%d, %d bytes per line\n",
-                       width, height, image->bytes_line);
-            return 0;
-        }
-        line = image->bytes_line;
-        ximage->data = reinterpret_cast<char *>(image->data);
-    } else {
-        ximage->data = static_cast<char *>(std::calloc(static_cast<size_t>(line * height), 1));
-        if (!ximage->data) return 0;
-    }
-    ximage->bytes_per_line = static_cast<int>(line);
-    // Rows of 3-byte pixels need not fill 32-bit units: such rows are padded to bytes.
-    if (line % 4) ximage->bitmap_pad = 8;
-    ximage->red_mask = ximage->green_mask = ximage->blue_mask = 0xffff;
-
+    if (!ximage_area(image, own, ximage, line)) return 0;
     // An 8-bit source: one byte a pixel, rows of bytes_line bytes.
     const bool from8 = image->depth == 8 && !own;
-    if (from8 && !has_rows(image, width)) {
-        MESS_print(M_WARN, "gset_ximage_params: Invalid image size: %dx%d, %d bytes per line\n",
-                   width, height, image->bytes_line);
-        std::free(ximage->data);
-        ximage->data = nullptr;
-        return 0;
-    }
-    unsigned char *out = reinterpret_cast<unsigned char *>(ximage->data);
-    const bool table = image->num_colors > 0 && image->colors;
-
-    if (d == 24) {
-        unsigned long vr = 0, vg = 0, vb = 0;
-        true_color_masks(24, vr, vg, vb);
-        if (image->depth == 8) {
-            ximage->red_mask = vr;
-            ximage->green_mask = vg;
-            ximage->blue_mask = vb;
-        } else {
-            ximage->red_mask = image->red;
-            ximage->green_mask = image->grn;
-            ximage->blue_mask = image->blu;
-        }
-        const int bpp = image->bits_pixel;
-        if (own && (bpp == 24 || bpp == 32) && image->red != vr) {
-            // Red and blue stand the other way round: exchange their bytes (the outer two of
-            // the three colour bytes, which a 4-byte pixel holds at its end when the most
-            // significant byte comes first), and the record's masks with them, so that the
-            // record stays true to its pixels.
-            const int n = bpp / 8;
-            const int first = n == 4 && image->byte_order ? 1 : 0;
-            for (int row = 0; row < height; row++) {
-                unsigned char *p =
-                    image->data + static_cast<long>(image->bytes_line) * row + first;
-                for (int col = 0; col < width; col++, p += n) {
-                    const unsigned char t = p[0];
-                    p[0] = p[2];
-                    p[2] = t;
-                }
-            }
-            const unsigned int t = image->red;
-            image->red = image->blu;
-            image->blu = t;
-            ximage->red_mask = image->red;
-            ximage->blue_mask = image->blu;
-        } else if (from8) {
-            const bool rgb = ximage->blue_mask == 0xff;
-            for (int row = 0; row < height; row++) {
-                const unsigned char *src = image->data + static_cast<long>(image->bytes_line) * row;
-                unsigned char *dst = out + line * row;
-                for (int col = 0; col < width; col++, dst += 3) {
-                    const unsigned char v = src[col];
-                    if (!table) {
-                        dst[0] = dst[1] = dst[2] = v;
-                        continue;
-                    }
-                    const IMG_color &c = palette_colour(image, v);
-                    const auto r = static_cast<unsigned char>(c.r * 255);
-                    const auto g = static_cast<unsigned char>(c.g * 255);
-                    const auto b = static_cast<unsigned char>(c.b * 255);
-                    dst[0] = rgb ? r : b;
-                    dst[1] = g;
-                    dst[2] = rgb ? b : r;
-                }
-            }
-        }
-    } else if (d == 16 || d == 15) {
-        unsigned long vr = 0, vg = 0, vb = 0;
-        if (true_color_masks(d, vr, vg, vb)) {
-            ximage->red_mask = vr;
-            ximage->green_mask = vg;
-            ximage->blue_mask = vb;
-        }
-        const int rs = mask_shift(vr), gs = mask_shift(vg), bs = mask_shift(vb);
-        const int rw = mask_width(vr), gw = mask_width(vg), bw = mask_width(vb);
-        const int rmax = (1 << rw) - 1, gmax = (1 << gw) - 1, bmax = (1 << bw) - 1;
-        MESS_print(M_DEBUG_C, "mask: %d-%d-%d %d-%d-%d %d-%d-%d\n", rs, rw, rmax, gs, gw, gmax, bs, bw,
-                   bmax);
-        if (from8) {
-            const bool high_first = ximage->byte_order == MSBFirst;
-            for (int row = 0; row < height; row++) {
-                const unsigned char *src = image->data + static_cast<long>(image->bytes_line) * row;
-                unsigned char *dst = out + line * row;
-                for (int col = 0; col < width; col++, dst += 2) {
-                    const unsigned char v = src[col];
-                    unsigned hi = v, lo = v;
-                    if (table) {
-                        const IMG_color &c = palette_colour(image, v);
-                        const unsigned value =
-                            (static_cast<unsigned>(rmax * c.r) << rs) +
-                            (static_cast<unsigned>(gmax * c.g) << gs) +
-                            (static_cast<unsigned>(bmax * c.b) << bs);
-                        hi = (value >> 8) & 0xff;
-                        lo = value & 0xff;
-                    }
-                    dst[0] = static_cast<unsigned char>(high_first ? hi : lo);
-                    dst[1] = static_cast<unsigned char>(high_first ? lo : hi);
-                }
-            }
-        }
-    }
+    if (d == 24) to_true24(image, own, from8, *ximage);
+    else if (d == 16 || d == 15) to_true16(image, from8, *ximage);
     // Any other combination keeps the pixels as they are (the record's own area) or an area of
     // zeros (a depth that is not converted).
-
-    MESS_print(M_DEBUG, "width: %d\n", ximage->width);
-    MESS_print(M_DEBUG, "height: %d\n", ximage->height);
-    MESS_print(M_DEBUG, "xoffset: %d\n", ximage->xoffset);
-    MESS_print(M_DEBUG, "format: %d\n", ximage->format);
-    MESS_print(M_DEBUG, "byte_order: %d\n", ximage->byte_order);
-    MESS_print(M_DEBUG, "bitmap_unit: %d\n", ximage->bitmap_unit);
-    MESS_print(M_DEBUG, "bitmap_bit_order: %d\n", ximage->bitmap_bit_order);
-    MESS_print(M_DEBUG, "bitmap_pad: %d\n", ximage->bitmap_pad);
-    MESS_print(M_DEBUG, "depth: %d\n", ximage->depth);
-    MESS_print(M_DEBUG, "bits_per_pixel: %d\n", ximage->bits_per_pixel);
-    MESS_print(M_DEBUG, "bytes_per_line: %d\n", ximage->bytes_per_line);
-    MESS_print(M_DEBUG, "red_mask: %lX\n", ximage->red_mask);
-    MESS_print(M_DEBUG, "green_mask: %lX\n", ximage->green_mask);
-    MESS_print(M_DEBUG, "blue_mask: %lX\n", ximage->blue_mask);
+    debug_ximage(*ximage);
     if (!XInitImage(ximage)) {
         if (!own) std::free(ximage->data);
         ximage->data = nullptr;
@@ -521,130 +662,12 @@ int gget_image(IMG_report *image)
     if (!image) return 0;
     IMG_init(image);
     Display *display = gget_display();
-    const Drawable target = gget_draw_window();
-    const Window shown = gget_root_window();
-    if (!display || !target) return 0;
-
+    if (!display || !gget_draw_window()) return 0;
     XWindowAttributes attrs;
-    gclear_Xerror();
-    gset_Xerror_print(0);
-    const Status have_attrs = shown ? XGetWindowAttributes(display, shown, &attrs) : 0;
-    if (!have_attrs || gget_Xerror()) {
-        gset_Xerror_print(1);
-        MESS_print(M_WARN, "gget_image: Can't get target window attributes\n");
-        return 0;
-    }
-    const int width = attrs.width, height = attrs.height;
-
-    char *name = nullptr;
-    if (XFetchName(display, shown, &name) && name && name[0])
-        strfcpy(image->info, name);
-    else
-        strfcpy(image->info, "xwdump");
-    if (name) XFree(name);
-
-    XImage *xi = XGetImage(display, target, 0, 0, static_cast<unsigned>(width),
-                           static_cast<unsigned>(height), AllPlanes, ZPixmap);
-    XSync(display, False);
-    gset_Xerror_print(1);
-    if (!xi) {
-        MESS_print(M_WARN, "gget_image: Unable to get image at %dx%d+%d+%d\n", width, height, 0, 0);
-        return 0;
-    }
-    image->width = xi->width;
-    image->height = xi->height;
-    image->bits_pixel = xi->bits_per_pixel;
-    image->bytes_line = xi->bytes_per_line;
-    image->byte_order = xi->byte_order == MSBFirst ? 1 : 0;
-    image->depth = xi->depth;
-    const size_t size = static_cast<size_t>(xi->bytes_per_line) * static_cast<size_t>(xi->height);
-    image->data = static_cast<unsigned char *>(std::malloc(size ? size : 1));
-    if (!image->data) {
-        XDestroyImage(xi);
-        MESS_print(M_WARN, "gget_image: Unable to allocate data buffer.\n");
-        return 0;
-    }
-    std::memcpy(image->data, xi->data, size);
-
-    Visual *visual = attrs.visual;
-    MESS_print(M_DEBUG, "width: %d\n", xi->width);
-    MESS_print(M_DEBUG, "height: %d\n", xi->height);
-    MESS_print(M_DEBUG, "xoffset: %d\n", xi->xoffset);
-    MESS_print(M_DEBUG, "format: %d\n", xi->format);
-    MESS_print(M_DEBUG, "byte_order: %d\n", xi->byte_order);
-    MESS_print(M_DEBUG, "bitmap_unit: %d\n", xi->bitmap_unit);
-    MESS_print(M_DEBUG, "bitmap_bit_order: %d\n", xi->bitmap_bit_order);
-    MESS_print(M_DEBUG, "bitmap_pad: %d\n", xi->bitmap_pad);
-    MESS_print(M_DEBUG, "depth: %d\n", xi->depth);
-    MESS_print(M_DEBUG, "bits_per_pixel: %d\n", xi->bits_per_pixel);
-    MESS_print(M_DEBUG, "bytes_per_line: %d\n", xi->bytes_per_line);
-    MESS_print(M_DEBUG, "red_mask: %lX\n", xi->red_mask);
-    MESS_print(M_DEBUG, "green_mask: %lX\n", xi->green_mask);
-    MESS_print(M_DEBUG, "blue_mask: %lX\n", xi->blue_mask);
-    MESS_print(M_DEBUG, "num colors: %d\n", visual->map_entries);
-    MESS_print(M_DEBUG, "red_mask: %lX\n", visual->red_mask);
-    MESS_print(M_DEBUG, "green_mask: %lX\n", visual->green_mask);
-    MESS_print(M_DEBUG, "blue_mask: %lX\n", visual->blue_mask);
-
-    image->red = static_cast<unsigned int>(xi->red_mask);
-    image->grn = static_cast<unsigned int>(xi->green_mask);
-    image->blu = static_cast<unsigned int>(xi->blue_mask);
-    XDestroyImage(xi);
-
-    if (!attrs.colormap) {
-        image->num_colors = 0;
-    } else if (visual->c_class == TrueColor) {
-        image->color_type = 0;
-        image->num_colors = 0;
-        if (image->red == 0) {
-            image->red = static_cast<unsigned int>(visual->red_mask);
-            image->grn = static_cast<unsigned int>(visual->green_mask);
-            image->blu = static_cast<unsigned int>(visual->blue_mask);
-        }
-    } else {
-        image->color_type = 1;
-        const int n = visual->map_entries > 0 ? visual->map_entries : 0;
-        auto *xcolors = static_cast<XColor *>(std::calloc(n ? n : 1, sizeof(XColor)));
-        if (!xcolors) {
-            MESS_print(M_WARN, "gget_image: Unable to allocate memory for Xcolors\n");
-        } else {
-            if (visual->c_class == DirectColor) {
-                const unsigned long rm = visual->red_mask, gm = visual->green_mask,
-                                    bm = visual->blue_mask;
-                const unsigned long rs = rm & (~rm + 1), gs = gm & (~gm + 1), bs = bm & (~bm + 1);
-                unsigned long r = 0, g = 0, b = 0;
-                for (int i = 0; i < n; i++) {
-                    xcolors[i].pixel = r | g | b;
-                    r += rs;
-                    if (r > rm) r = 0;
-                    g += gs;
-                    if (g > gm) g = 0;
-                    b += bs;
-                    if (b > bm) b = 0;
-                }
-            } else {
-                for (int i = 0; i < n; i++) xcolors[i].pixel = static_cast<unsigned long>(i);
-            }
-            for (int i = 0; i < n; i++) xcolors[i].flags = DoRed | DoGreen | DoBlue;
-            if (n) XQueryColors(display, attrs.colormap, xcolors, n);
-            image->colors = static_cast<IMG_color *>(std::malloc((n ? n : 1) * sizeof(IMG_color)));
-            if (!image->colors) {
-                MESS_print(M_WARN, "gget_image: Unable to allocate memory for colors\n");
-            } else {
-                auto unit = [](unsigned short v) {
-                    const float f = v / 65535.0f;
-                    return f > 0.99f ? 1.0f : f;
-                };
-                for (int i = 0; i < n; i++) {
-                    image->colors[i].r = unit(xcolors[i].red);
-                    image->colors[i].g = unit(xcolors[i].green);
-                    image->colors[i].b = unit(xcolors[i].blue);
-                }
-                image->num_colors = n;
-            }
-            std::free(xcolors);
-        }
-    }
+    if (!capture(display, *image, attrs)) return 0;
+    if (!attrs.colormap) image->num_colors = 0;
+    else if (attrs.visual->c_class == TrueColor) true_color_record(*image, *attrs.visual);
+    else colormap_record(display, attrs.colormap, *attrs.visual, *image);
     XFlush(display);
     return 1;
 }
