@@ -267,39 +267,134 @@ private:
     bool fresh_line_ = false;
 };
 
-enum class Key {
-    WS_WIN, VP, WIN, TR, PL, FA, PM, TE, CLR,
-    PL_CLR, PM_CLR, FA_CLR, TE_CLR,
-    PL_TYPE, PM_TYPE, FA_INT, FA_ST,
-    PL_LW, PM_SIZE, PM_WDTH,
-    TE_HGHT, TE_EXP, TE_WDTH, TE_SPC, TE_CSPC,
-    TE_UP, TE_ALGN, TE_FNT,
-    OTHER,
+// The text records: the keyword, the object code that the writer writes the record for (none
+// for the records of the output calls, which their device entries write), how the values stand
+// and the call that the reader replays the record with (none: the reader passes it over).
+enum class Form {
+    INT,       // "KEY value"
+    FLOAT,     // "KEY %f"
+    PAIR,      // "KEY %f,%f"
+    TWO_INT,   // "KEY %d %d"
+    RECT,      // "KEY value %f %f %f %f": x_min, y_min, x_max, y_max
+    COLOUR,    // "KEY ws index %f %f %f"
+    TEXT,      // "KEY text"
+    POINTS,    // "KEY n x,y x,y ..."
+    POS_TEXT,  // "KEY x,y text"
 };
 
-struct KeyName {
-    const char *name;
-    Key key;
+struct Record {
+    const char *key;
+    int code;
+    Form form;
+    Gint (*one)(Gint) = nullptr;                   // INT
+    Gint (*real)(Gfloat) = nullptr;                // FLOAT
+    Gint (*pair)(const Gpt *) = nullptr;           // PAIR
+    Gint (*two)(Gint, Gint) = nullptr;             // TWO_INT
+    Gint (*rect)(Gint, const Glim *) = nullptr;    // RECT
+    Gint (*points)(Gint, const Gpt *) = nullptr;   // POINTS
+    bool replayed = false;                         // COLOUR, POS_TEXT
+    bool replays() const { return replayed || one || real || pair || two || rect || points; }
 };
 
-constexpr KeyName key_names[] = {
-    {"WS_WIN", Key::WS_WIN},   {"VP", Key::VP},           {"WIN", Key::WIN},
-    {"TR", Key::TR},           {"PL", Key::PL},           {"FA", Key::FA},
-    {"PM", Key::PM},           {"TE", Key::TE},           {"CLR", Key::CLR},
-    {"PL_CLR", Key::PL_CLR},   {"PM_CLR", Key::PM_CLR},   {"FA_CLR", Key::FA_CLR},
-    {"TE_CLR", Key::TE_CLR},   {"PL_TYPE", Key::PL_TYPE}, {"PM_TYPE", Key::PM_TYPE},
-    {"FA_INT", Key::FA_INT},   {"FA_ST", Key::FA_ST},     {"PL_LW", Key::PL_LW},
-    {"PM_SIZE", Key::PM_SIZE}, {"PM_WDTH", Key::PM_WDTH}, {"TE_HGHT", Key::TE_HGHT},
-    {"TE_EXP", Key::TE_EXP},   {"TE_WDTH", Key::TE_WDTH}, {"TE_SPC", Key::TE_SPC},
-    {"TE_CSPC", Key::TE_CSPC}, {"TE_UP", Key::TE_UP},     {"TE_ALGN", Key::TE_ALGN},
-    {"TE_FNT", Key::TE_FNT},
-};
-
-Key find_key(const char *word)
+// The rows of the table by what the reader does with a record.
+constexpr Record passed(const char *key, int code, Form form) { return Record{key, code, form}; }
+constexpr Record replayed(const char *key, int code, Form form)
 {
-    for (const KeyName &k : key_names)
-        if (std::strcmp(word, k.name) == 0) return k.key;
-    return Key::OTHER;
+    Record r{key, code, form};
+    r.replayed = true;
+    return r;
+}
+constexpr Record on_int(const char *key, int code, Gint (*f)(Gint))
+{
+    Record r{key, code, Form::INT};
+    r.one = f;
+    return r;
+}
+constexpr Record on_real(const char *key, int code, Gint (*f)(Gfloat))
+{
+    Record r{key, code, Form::FLOAT};
+    r.real = f;
+    return r;
+}
+constexpr Record on_pair(const char *key, int code, Gint (*f)(const Gpt *))
+{
+    Record r{key, code, Form::PAIR};
+    r.pair = f;
+    return r;
+}
+constexpr Record on_two(const char *key, int code, Gint (*f)(Gint, Gint))
+{
+    Record r{key, code, Form::TWO_INT};
+    r.two = f;
+    return r;
+}
+constexpr Record on_rect(const char *key, int code, Gint (*f)(Gint, const Glim *))
+{
+    Record r{key, code, Form::RECT};
+    r.rect = f;
+    return r;
+}
+constexpr Record on_points(const char *key, Gint (*f)(Gint, const Gpt *))
+{
+    Record r{key, 0, Form::POINTS};
+    r.points = f;
+    return r;
+}
+
+constexpr Record records[] = {
+    passed("ME", GOBJ_MESSAGE, Form::TEXT),
+    passed("WS_VP", GOBJ_WS_VP, Form::RECT),
+    passed("WS_WIN", GOBJ_WS_WIN, Form::RECT),  // the workstation window is not applied
+    on_int("TR", GOBJ_NORM_TRAN, gsel_norm_tran),
+    on_rect("VP", GOBJ_VP, gset_vp),
+    on_rect("WIN", GOBJ_WIN, gset_win),
+    replayed("CLR", GOBJ_COLR_REP, Form::COLOUR),
+    on_points("PL", gpolyline),
+    on_points("PM", gpolymarker),
+    on_points("FA", gfill_area),
+    replayed("TE", 0, Form::POS_TEXT),
+    on_int("PL_TYPE", GOBJ_LINETYPE, gset_linetype),
+    on_real("PL_LW", GOBJ_LINEWIDTH, gset_linewidth),
+    on_int("PL_CLR", GOBJ_LINE_COLR, gset_line_colr_ind),
+    on_int("PM_TYPE", GOBJ_MARKER_TYPE, gset_marker_type),
+    on_real("PM_SIZE", GOBJ_MARKER_SIZE, gset_marker_size),
+    on_int("PM_CLR", GOBJ_MARKER_COLR, gset_marker_colr_ind),
+    on_real("PM_WDTH", GOBJ_MARKER_WIDTH, gset_marker_width),
+    on_real("TE_SPC", GOBJ_SPACE, gset_space),
+    on_real("TE_CSPC", GOBJ_CHAR_SPACE, gset_char_space),
+    on_real("TE_EXP", GOBJ_EXPAN, gset_expan),
+    on_int("TE_CLR", GOBJ_TEXT_COLR, gset_text_colr_ind),
+    on_real("TE_HGHT", GOBJ_CHAR_HT, gset_char_ht),
+    on_pair("TE_UP", GOBJ_CHAR_UP_VEC, gset_char_up_vec),
+    on_two("TE_FNT", GOBJ_FONTPREC,
+           [](Gint font, Gint prec) {
+               const Gfontprec fontprec{font, static_cast<Gtext_prec>(prec)};
+               return gset_fontprec(&fontprec);
+           }),
+    on_two("TE_ALGN", GOBJ_TEXT_ALIGN,
+           [](Gint hor, Gint ver) {
+               const Gtext_align align{static_cast<Gtext_hor>(hor), static_cast<Gtext_ver>(ver)};
+               return gset_text_align(&align);
+           }),
+    on_real("TE_WDTH", GOBJ_TEXT_WIDTH, gset_text_width),
+    on_int("FA_INT", GOBJ_FILL_STYLE,
+           [](Gint style) { return gset_fill_int_style(static_cast<Gfill_int_style>(style)); }),
+    on_int("FA_ST", GOBJ_FILL_STYLE_IND, gset_fill_style_ind),
+    on_int("FA_CLR", GOBJ_FILL_COLR, gset_fill_colr_ind),
+};
+
+const Record *record_of_key(const char *word)
+{
+    for (const Record &r : records)
+        if (std::strcmp(word, r.key) == 0) return &r;
+    return nullptr;
+}
+
+const Record *record_of_code(int code)
+{
+    for (const Record &r : records)
+        if (code != 0 && r.code == code) return &r;
+    return nullptr;
 }
 
 // Reads "x_min y_min x_max y_max" into a rectangle.
@@ -324,45 +419,38 @@ bool read_points(Scanner &in, std::vector<Gpt> &points)
 }
 
 // Replays one record; false when it does not scan.
-bool replay(Scanner &in, Key key, std::vector<Gpt> &points)
+bool replay(Scanner &in, const Record *r, std::vector<Gpt> &points)
 {
+    if (!r || !r->replays()) {
+        in.skip_line();
+        return true;
+    }
     int i1, i2;
     float f;
     Gpt p;
     Glim lim;
-    switch (key) {
-    case Key::WS_WIN:  // the workstation window is not applied
-    case Key::OTHER: in.skip_line(); return true;
-    case Key::VP:
-    case Key::WIN:
-        if (!in.integer(i1) || !read_limits(in, lim)) return false;
-        if (key == Key::VP) gset_vp(i1, &lim);
-        else gset_win(i1, &lim);
-        return true;
-    case Key::TR:
+    switch (r->form) {
+    case Form::INT:
         if (!in.integer(i1)) return false;
-        gsel_norm_tran(i1);
+        r->one(i1);
         return true;
-    case Key::PL:
-    case Key::FA:
-    case Key::PM: {
-        if (!read_points(in, points)) return false;
-        Gpt none{0, 0};
-        const Gint n = static_cast<Gint>(points.size());
-        const Gpt *list = n > 0 ? points.data() : &none;
-        if (key == Key::PL) gpolyline(n, list);
-        else if (key == Key::FA) gfill_area(n, list);
-        else gpolymarker(n, list);
+    case Form::FLOAT:
+        if (!in.real(f)) return false;
+        r->real(f);
         return true;
-    }
-    case Key::TE: {
+    case Form::PAIR:
         if (!in.point(p)) return false;
-        char text[TEXT_MAX + 1];
-        in.text(text);
-        gtext(&p, text);
+        r->pair(&p);
         return true;
-    }
-    case Key::CLR: {
+    case Form::TWO_INT:
+        if (!in.integer(i1) || !in.integer(i2)) return false;
+        r->two(i1, i2);
+        return true;
+    case Form::RECT:
+        if (!in.integer(i1) || !read_limits(in, lim)) return false;
+        r->rect(i1, &lim);
+        return true;
+    case Form::COLOUR: {
         Gcolr_rep rep;
         if (!in.integer(i1) || !in.integer(i2) || !in.real(rep.red) || !in.real(rep.green) ||
             !in.real(rep.blue))
@@ -370,66 +458,23 @@ bool replay(Scanner &in, Key key, std::vector<Gpt> &points)
         gset_colr_rep(1, i2, &rep);
         return true;
     }
-    case Key::PL_CLR:
-    case Key::PM_CLR:
-    case Key::FA_CLR:
-    case Key::TE_CLR:
-    case Key::PL_TYPE:
-    case Key::PM_TYPE:
-    case Key::FA_INT:
-    case Key::FA_ST:
-        if (!in.integer(i1)) return false;
-        switch (key) {
-        case Key::PL_CLR: gset_line_colr_ind(i1); break;
-        case Key::PM_CLR: gset_marker_colr_ind(i1); break;
-        case Key::FA_CLR: gset_fill_colr_ind(i1); break;
-        case Key::TE_CLR: gset_text_colr_ind(i1); break;
-        case Key::PL_TYPE: gset_linetype(i1); break;
-        case Key::PM_TYPE: gset_marker_type(i1); break;
-        case Key::FA_INT: gset_fill_int_style(static_cast<Gfill_int_style>(i1)); break;
-        default: gset_fill_style_ind(i1); break;
-        }
-        return true;
-    case Key::PL_LW:
-    case Key::PM_SIZE:
-    case Key::PM_WDTH:
-    case Key::TE_HGHT:
-    case Key::TE_EXP:
-    case Key::TE_WDTH:
-    case Key::TE_SPC:
-    case Key::TE_CSPC:
-        if (!in.real(f)) return false;
-        switch (key) {
-        case Key::PL_LW: gset_linewidth(f); break;
-        case Key::PM_SIZE: gset_marker_size(f); break;
-        case Key::PM_WDTH: gset_marker_width(f); break;
-        case Key::TE_HGHT: gset_char_ht(f); break;
-        case Key::TE_EXP: gset_expan(f); break;
-        case Key::TE_WDTH: gset_text_width(f); break;
-        case Key::TE_SPC: gset_space(f); break;
-        default: gset_char_space(f); break;
-        }
-        return true;
-    case Key::TE_UP:
-        if (!in.point(p)) return false;
-        gset_char_up_vec(&p);
-        return true;
-    case Key::TE_ALGN:
-    case Key::TE_FNT:
-        if (!in.integer(i1) || !in.integer(i2)) return false;
-        if (key == Key::TE_ALGN) {
-            Gtext_align align;
-            align.hor = static_cast<decltype(align.hor)>(i1);
-            align.ver = static_cast<decltype(align.ver)>(i2);
-            gset_text_align(&align);
-        } else {
-            Gfontprec fontprec;
-            fontprec.font = i1;
-            fontprec.prec = static_cast<decltype(fontprec.prec)>(i2);
-            gset_fontprec(&fontprec);
-        }
+    case Form::POINTS: {
+        if (!read_points(in, points)) return false;
+        Gpt none{0, 0};
+        const Gint n = static_cast<Gint>(points.size());
+        r->points(n, n > 0 ? points.data() : &none);
         return true;
     }
+    case Form::POS_TEXT: {
+        if (!in.point(p)) return false;
+        char text[TEXT_MAX + 1];
+        in.text(text);
+        gtext(&p, text);
+        return true;
+    }
+    case Form::TEXT: break;
+    }
+    in.skip_line();
     return true;
 }
 
@@ -571,7 +616,7 @@ Gint gread_metafile(const Gchar *filename)
     long invalid = 0;
     while (in.keyword(key)) {
         const long line = in.line();
-        if (replay(in, find_key(key), points)) continue;
+        if (replay(in, record_of_key(key), points)) continue;
         if (++invalid <= WARNINGS_MAX)
             MESS_print(M_WARN, "gread_metafile: invalid %s record in line %ld skipped\n", key, line);
         in.skip_record();
@@ -616,38 +661,6 @@ int meta_open_file(const char *name)
     return 0;
 }
 
-// The records of the kept calls: the object code, the record's keyword and how its values are
-// written.
-enum class Form {
-    INT,      // "KEY value"
-    FLOAT,    // "KEY %f" of the float data
-    PAIR,     // "KEY %f,%f" of a point
-    TWO_INT,  // "KEY %d %d" of two ints
-    RECT,     // "KEY value %f %f %f %f" of a Glim: x_min, y_min, x_max, y_max
-    COLOUR,   // "CLR ws index %f %f %f"
-    TEXT,     // "KEY text"
-};
-struct Record {
-    int code;
-    const char *key;
-    Form form;
-};
-constexpr Record records[] = {
-    {GOBJ_MESSAGE, "ME", Form::TEXT},          {GOBJ_WS_VP, "WS_VP", Form::RECT},
-    {GOBJ_WS_WIN, "WS_WIN", Form::RECT},       {GOBJ_NORM_TRAN, "TR", Form::INT},
-    {GOBJ_VP, "VP", Form::RECT},               {GOBJ_WIN, "WIN", Form::RECT},
-    {GOBJ_COLR_REP, "CLR", Form::COLOUR},      {GOBJ_LINETYPE, "PL_TYPE", Form::INT},
-    {GOBJ_LINEWIDTH, "PL_LW", Form::FLOAT},    {GOBJ_LINE_COLR, "PL_CLR", Form::INT},
-    {GOBJ_MARKER_TYPE, "PM_TYPE", Form::INT},  {GOBJ_MARKER_SIZE, "PM_SIZE", Form::FLOAT},
-    {GOBJ_MARKER_COLR, "PM_CLR", Form::INT},   {GOBJ_MARKER_WIDTH, "PM_WDTH", Form::FLOAT},
-    {GOBJ_SPACE, "TE_SPC", Form::FLOAT},       {GOBJ_CHAR_SPACE, "TE_CSPC", Form::FLOAT},
-    {GOBJ_EXPAN, "TE_EXP", Form::FLOAT},       {GOBJ_TEXT_COLR, "TE_CLR", Form::INT},
-    {GOBJ_CHAR_HT, "TE_HGHT", Form::FLOAT},    {GOBJ_CHAR_UP_VEC, "TE_UP", Form::PAIR},
-    {GOBJ_FONTPREC, "TE_FNT", Form::TWO_INT},  {GOBJ_TEXT_ALIGN, "TE_ALGN", Form::TWO_INT},
-    {GOBJ_TEXT_WIDTH, "TE_WDTH", Form::FLOAT}, {GOBJ_FILL_STYLE, "FA_INT", Form::INT},
-    {GOBJ_FILL_STYLE_IND, "FA_ST", Form::INT}, {GOBJ_FILL_COLR, "FA_CLR", Form::INT},
-};
-
 template <class T> T data_as(const void *data)
 {
     T v;
@@ -657,36 +670,34 @@ template <class T> T data_as(const void *data)
 
 void meta_object(int code, int values, const void *data)
 {
-    for (const Record &r : records) {
-        if (r.code != code) continue;
-        switch (r.form) {
-        case Form::INT: gmeta_printf("%s %d\n", r.key, values); break;
-        case Form::FLOAT: gmeta_printf("%s %f\n", r.key, data_as<float>(data)); break;
-        case Form::PAIR: {
-            const Gpt p = data_as<Gpt>(data);
-            gmeta_printf("%s %f,%f\n", r.key, p.x, p.y);
-            break;
-        }
-        case Form::TWO_INT: {
-            const auto v = data_as<std::array<int, 2>>(data);
-            gmeta_printf("%s %d %d\n", r.key, v[0], v[1]);
-            break;
-        }
-        case Form::RECT: {
-            const Glim l = data_as<Glim>(data);
-            gmeta_printf("%s %d %f %f %f %f\n", r.key, values, l.x_min, l.y_min, l.x_max,
-                         l.y_max);
-            break;
-        }
-        case Form::COLOUR: {
-            const Gcolr_rep c = data_as<Gcolr_rep>(data);
-            gmeta_printf("%s %d %d %f %f %f\n", r.key, gget_ws_id(), values, c.red, c.green,
-                         c.blue);
-            break;
-        }
-        case Form::TEXT: gmeta_printf("%s %s\n", r.key, static_cast<const char *>(data)); break;
-        }
-        return;
+    const Record *r = record_of_code(code);
+    if (!r) return;
+    switch (r->form) {
+    case Form::INT: gmeta_printf("%s %d\n", r->key, values); break;
+    case Form::FLOAT: gmeta_printf("%s %f\n", r->key, data_as<float>(data)); break;
+    case Form::PAIR: {
+        const Gpt p = data_as<Gpt>(data);
+        gmeta_printf("%s %f,%f\n", r->key, p.x, p.y);
+        break;
+    }
+    case Form::TWO_INT: {
+        const auto v = data_as<std::array<int, 2>>(data);
+        gmeta_printf("%s %d %d\n", r->key, v[0], v[1]);
+        break;
+    }
+    case Form::RECT: {
+        const Glim l = data_as<Glim>(data);
+        gmeta_printf("%s %d %f %f %f %f\n", r->key, values, l.x_min, l.y_min, l.x_max, l.y_max);
+        break;
+    }
+    case Form::COLOUR: {
+        const Gcolr_rep c = data_as<Gcolr_rep>(data);
+        gmeta_printf("%s %d %d %f %f %f\n", r->key, gget_ws_id(), values, c.red, c.green, c.blue);
+        break;
+    }
+    case Form::TEXT: gmeta_printf("%s %s\n", r->key, static_cast<const char *>(data)); break;
+    case Form::POINTS:
+    case Form::POS_TEXT: break;  // written by the output entries
     }
 }
 

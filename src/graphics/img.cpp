@@ -302,82 +302,87 @@ int inflate_pixels(FILE *fp, unsigned char *data, size_t expected)
     return result;
 }
 
-int read_vyk(FILE *fp, IMG_report *image)
+// The flags after "VYKIMG" on the first line.
+struct VykFlags {
+    bool v4 = false;        // '4': the geometry line is a domain string
+    bool separate = false;  // '*': the pixels are in a file named after the header
+    bool zipped = false;    // 'Z': zlib streams
+    bool skip_v = false;    // 'V': 1024 bytes to pass over
+    bool block_c = false;   // 'C': a block of its own length to pass over
+};
+
+int header_ends_early()
+{
+    MESS_print(M_WARN, "IMG_read_vyk: Image header ends early\n");
+    return 0;
+}
+
+// The text lines of the header: the signature and its flags, the date label, the title and the
+// geometry; false after a message.
+bool read_vyk_header(FILE *fp, IMG_report *image, VykFlags &f)
 {
     char line[FGETLINE_MAX + 1];
-    IMG_init(image);
     if (fgetline(fp, line) < 0 || std::strncmp(line, "VYKIMG", 6) != 0) {
         MESS_print(M_WARN, "IMG_read_vyk: Invalid image type\n");
-        return 0;
+        return false;
     }
     const char *flags = line + 6;
-    const bool v4 = std::strchr(flags, '4') != nullptr;
-    const bool separate = std::strchr(flags, '*') != nullptr;
-    const bool zipped = std::strchr(flags, 'Z') != nullptr;
-    const bool skip_v = std::strchr(flags, 'V') != nullptr;
-    const bool block_c = std::strchr(flags, 'C') != nullptr;
-
+    f.v4 = std::strchr(flags, '4') != nullptr;
+    f.separate = std::strchr(flags, '*') != nullptr;
+    f.zipped = std::strchr(flags, 'Z') != nullptr;
+    f.skip_v = std::strchr(flags, 'V') != nullptr;
+    f.block_c = std::strchr(flags, 'C') != nullptr;
     image->source = IMG_SOURCE_VYK;
 
-    if (fgetline(fp, line) < 0) {
-        MESS_print(M_WARN, "IMG_read_vyk: Image header ends early\n");
-        return 0;
-    }
+    if (fgetline(fp, line) < 0) return header_ends_early();
     strfcpy(image->datim, line);
     DATE_decode_label(image->datim, &image->date);
-    if (fgetline(fp, line) < 0) {
-        MESS_print(M_WARN, "IMG_read_vyk: Image header ends early\n");
-        return 0;
-    }
+    if (fgetline(fp, line) < 0) return header_ends_early();
     strfcpy(image->info, line);
 
     if (fgetline(fp, line) < 0 || std::getc(fp) != '\n') {
         MESS_print(M_WARN, "IMG_read_vyk: Invalid geometry line\n");
-        return 0;
+        return false;
     }
-    if (v4) {
+    if (f.v4) {
         DOM_decode(line, &image->domain);
         image->width = image->domain.nx;
         image->height = image->domain.ny;
     } else if (!decode_geometry(line, image)) {
         MESS_print(M_WARN, "IMG_read_vyk: Invalid geometry line\n");
-        return 0;
+        return false;
     }
     image->depth = 8;
     image->bytes_line = image->width;
-    if (!IMG_check_size("IMG_read_vyk", image->width, image->height, image->bytes_line, 8))
-        return 0;
+    return IMG_check_size("IMG_read_vyk", image->width, image->height, image->bytes_line, 8);
+}
 
-    if (skip_v && !skip_bytes(fp, 1024)) {
-        MESS_print(M_WARN, "IMG_read_vyk: Image header ends early\n");
-        return 0;
+// The binary blocks before the pixels that the flags announce.
+bool skip_vyk_blocks(FILE *fp, const VykFlags &f)
+{
+    if (f.skip_v && !skip_bytes(fp, 1024)) return header_ends_early();
+    if (!f.block_c) return true;
+    unsigned char head[4];
+    if (std::fread(head, 1, 4, fp) != 4) return header_ends_early();
+    const int count = static_cast<signed char>(head[3]);
+    if (count < 0) {
+        MESS_print(M_WARN, "IMG_read_vyk: Invalid block count: %d\n", count);
+        return false;
     }
-    if (block_c) {
-        unsigned char head[4];
-        if (std::fread(head, 1, 4, fp) != 4) {
-            MESS_print(M_WARN, "IMG_read_vyk: Image header ends early\n");
-            return 0;
-        }
-        const int count = static_cast<signed char>(head[3]);
-        if (count < 0) {
-            MESS_print(M_WARN, "IMG_read_vyk: Invalid block count: %d\n", count);
-            return 0;
-        }
-        if (!skip_bytes(fp, 2L * count)) {
-            MESS_print(M_WARN, "IMG_read_vyk: Image header ends early\n");
-            return 0;
-        }
-    }
+    return skip_bytes(fp, 2L * count) || header_ends_early();
+}
 
+// The pixels: from the file named after the header, from zlib streams or as they stand.
+int read_vyk_pixels(FILE *fp, IMG_report *image, const VykFlags &f)
+{
     const size_t size = static_cast<size_t>(image->bytes_line) * static_cast<size_t>(image->height);
     image->data = static_cast<unsigned char *>(std::calloc(size, 1));
     if (image->data == nullptr) {
         MESS_print(M_WARN, "IMG_read_vyk: Unable to allocate data buffer.\n");
         return 0;
     }
-
     size_t got;
-    if (separate) {
+    if (f.separate) {
         char name[FGETLINE_MAX + 1];
         if (!read_word(fp, name)) {
             MESS_print(M_WARN, "IMG_read_vyk: Invalid pixel file name\n");
@@ -391,7 +396,7 @@ int read_vyk(FILE *fp, IMG_report *image)
         }
         got = std::fread(image->data, 1, size, pix);
         std::fclose(pix);
-    } else if (zipped) {
+    } else if (f.zipped) {
         return inflate_pixels(fp, image->data, size) == 0 ? 1 : 0;
     } else {
         got = std::fread(image->data, 1, size, fp);
@@ -402,6 +407,14 @@ int read_vyk(FILE *fp, IMG_report *image)
         return 0;
     }
     return 1;
+}
+
+int read_vyk(FILE *fp, IMG_report *image)
+{
+    IMG_init(image);
+    VykFlags flags;
+    if (!read_vyk_header(fp, image, flags) || !skip_vyk_blocks(fp, flags)) return 0;
+    return read_vyk_pixels(fp, image, flags);
 }
 
 // ---- own-format writing --------------------------------------------------------------------

@@ -263,12 +263,22 @@ IMG_color *read_colors(FILE *fp, int n)
     return colors;
 }
 
-int read_gif(FILE *fp, IMG_report *image, int type)
+/// The file ends where more is needed.
+int ends_early()
 {
-    unsigned char b[9];
+    MESS_print(M_WARN, "GIF_read: File ends early\n");
+    return 0;
+}
+
+/// The signature (after an optional "** " comment line) and the logical screen: the record's
+/// layout; num_global receives the size of the global colour table (0 none).  False after a
+/// message.
+bool read_screen(FILE *fp, IMG_report *image, int &num_global)
+{
+    unsigned char b[7];
     if (std::fread(b, 1, 3, fp) != 3) {
         MESS_print(M_WARN, "GIF_read: Not a GIF file\n");
-        return 0;
+        return false;
     }
     if (std::memcmp(b, "** ", 3) == 0) {
         int c;
@@ -278,75 +288,55 @@ int read_gif(FILE *fp, IMG_report *image, int type)
     }
     if (std::memcmp(b, "GIF", 3) != 0) {
         MESS_print(M_WARN, "GIF_read: Not a GIF file\n");
-        return 0;
+        return false;
     }
-    if (std::fread(b, 1, 3, fp) != 3 || std::fread(b, 1, 7, fp) != 7) {
-        MESS_print(M_WARN, "GIF_read: File ends early\n");
-        return 0;
-    }
+    if (std::fread(b, 1, 3, fp) != 3 || std::fread(b, 1, 7, fp) != 7) return ends_early();
     const int width = b[0] | (b[1] << 8);
     const int height = b[2] | (b[3] << 8);
     const int packed = b[4];
-    const bool global = (packed & 0x80) != 0;
-    const int num_global = 2 << (packed & 7);
+    num_global = (packed & 0x80) != 0 ? 2 << (packed & 7) : 0;
     image->width = width;
     image->height = height;
-    image->num_colors = global ? num_global : 0;
+    image->num_colors = num_global;
     image->depth = 8;
     image->bytes_line = width;
     image->color_type = 1;
-    std::snprintf(image->info, sizeof image->info, "GIF");
+    strfcpy(image->info, "GIF");
     MESS_print(M_DEBUG, "type: %s\n", image->info);
     MESS_print(M_DEBUG, "width: %d\n", image->width);
     MESS_print(M_DEBUG, "height: %d\n", image->height);
     MESS_print(M_DEBUG, "depth: %d\n", image->depth);
     MESS_print(M_DEBUG, "bytes_per_line: %d\n", image->bytes_line);
-    if (!IMG_check_size("GIF_read", width, height, width, 8)) return 0;
-    if (type == 1) return 1;
+    return IMG_check_size("GIF_read", width, height, width, 8);
+}
 
-    if (global) {
-        MESS_print(M_DEBUG, "color table size: %d\n", num_global);
-        image->colors = read_colors(fp, num_global);
-        if (image->colors == nullptr) {
-            MESS_print(M_WARN, "GIF_read: File ends early\n");
-            return 0;
-        }
-    }
-    image->data = static_cast<unsigned char *>(
-        std::calloc(static_cast<size_t>(width) * static_cast<size_t>(height), 1));
-    if (image->data == nullptr) {
-        MESS_print(M_WARN, "Unable to allocate data buffer.\n");
-        return 0;
-    }
-
-    // Up to the first image: extensions are passed over by their sub-block lengths.
+/// Passes over the extensions up to the first image by their sub-block lengths: 1 at an image,
+/// 0 when the file has none, -1 when it ends inside an extension.
+int find_image(FILE *fp)
+{
     for (;;) {
         const int c = std::getc(fp);
-        if (c == EOF || c == 0x3B) return 1;  // no image: the pixels stay 0
-        if (c == 0x2C) break;
-        if (c == 0x21 && !read_extension(fp)) {
-            MESS_print(M_WARN, "GIF_read: File ends early\n");
-            return 0;
-        }
+        if (c == EOF || c == 0x3B) return 0;
+        if (c == 0x2C) return 1;
+        if (c == 0x21 && !read_extension(fp)) return -1;
     }
+}
 
-    if (std::fread(b, 1, 9, fp) != 9) {
-        MESS_print(M_WARN, "GIF_read: File ends early\n");
-        return 0;
-    }
+/// The first image: its descriptor, a local colour table that stands in for a missing global
+/// one, and its pixels placed on the screen.
+int read_image(FILE *fp, IMG_report *image)
+{
+    unsigned char b[9];
+    if (std::fread(b, 1, 9, fp) != 9) return ends_early();
     const int w = b[4] | (b[5] << 8);
     const int h = b[6] | (b[7] << 8);
-    const int ipacked = b[8];
+    const int packed = b[8];
     MESS_print(M_DEBUG, "X: %3d Y: %3d W: %3d H: %3d\n", b[0] | (b[1] << 8), b[2] | (b[3] << 8), w,
                h);
-    if (ipacked & 0x80) {
-        // A local colour table stands in only for a missing global one.
-        const int n = 2 << (ipacked & 7);
+    if (packed & 0x80) {
+        const int n = 2 << (packed & 7);
         IMG_color *local = read_colors(fp, n);
-        if (local == nullptr) {
-            MESS_print(M_WARN, "GIF_read: File ends early\n");
-            return 0;
-        }
+        if (local == nullptr) return ends_early();
         if (image->colors == nullptr) {
             image->colors = local;
             image->num_colors = n;
@@ -355,21 +345,40 @@ int read_gif(FILE *fp, IMG_report *image, int type)
         }
     }
     const int min_size = std::getc(fp);
-    if (min_size == EOF) {
-        MESS_print(M_WARN, "GIF_read: File ends early\n");
-        return 0;
-    }
+    if (min_size == EOF) return ends_early();
     if (min_size < 1 || min_size > 8) {
         MESS_print(M_WARN, "GIF_read: Invalid code size: %d\n", min_size);
         return 0;
     }
-    Placer out{image->data, image->bytes_line, width, height, w, h, (ipacked & 0x40) != 0};
+    Placer out{image->data, image->bytes_line, image->width, image->height, w, h,
+               (packed & 0x40) != 0};
     if (!decode_image(fp, min_size, out)) {
         MESS_print(M_WARN, "GIF_read: Image data ends early: %ld of %ld pixels\n", out.done,
                    static_cast<long>(w) * h);
         return 0;
     }
     return 1;
+}
+
+int read_gif(FILE *fp, IMG_report *image, int type)
+{
+    int num_global = 0;
+    if (!read_screen(fp, image, num_global)) return 0;
+    if (type == 1) return 1;
+    if (num_global > 0) {
+        MESS_print(M_DEBUG, "color table size: %d\n", num_global);
+        image->colors = read_colors(fp, num_global);
+        if (image->colors == nullptr) return ends_early();
+    }
+    image->data = static_cast<unsigned char *>(std::calloc(
+        static_cast<size_t>(image->width) * static_cast<size_t>(image->height), 1));
+    if (image->data == nullptr) {
+        MESS_print(M_WARN, "Unable to allocate data buffer.\n");
+        return 0;
+    }
+    const int found = find_image(fp);
+    if (found < 0) return ends_early();
+    return found == 0 ? 1 : read_image(fp, image);  // no image: the pixels stay 0
 }
 
 // ---- encoder --------------------------------------------------------------------------------

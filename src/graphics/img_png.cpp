@@ -87,7 +87,121 @@ void drop_pixels(IMG_report *image)
     image->num_colors = 0;
 }
 
-/// Decodes the file after its signature into the record.
+/// What read_png learns from the header: the file's own layout and the rows after the
+/// transformations to eight bits a channel.
+struct Header {
+    png_uint_32 width = 0, height = 0;
+    int color_type = 0;
+    size_t row_bytes = 0;
+};
+
+/// Reads the header, asks for eight bits a channel and fills the record's layout; false when the
+/// size is refused.
+bool read_header(png_structp png, png_infop info, IMG_report *image, Header &h)
+{
+    png_read_info(png, info);
+    int bit_depth = 0, interlace = 0, compression = 0, filter = 0;
+    png_get_IHDR(png, info, &h.width, &h.height, &bit_depth, &h.color_type, &interlace,
+                 &compression, &filter);
+    MESS_print(M_DEBUG, "%u %u %d - %d %d - %d %d\n", h.width, h.height, bit_depth, h.color_type,
+               interlace, compression, filter);
+
+    // Eight bits per channel, whatever the file holds.
+    if (bit_depth == 16) png_set_strip_16(png);
+    if (h.color_type == PNG_COLOR_TYPE_PALETTE && bit_depth < 8) png_set_packing(png);
+    if (h.color_type == PNG_COLOR_TYPE_GRAY && bit_depth < 8) png_set_expand_gray_1_2_4_to_8(png);
+    if (h.color_type == PNG_COLOR_TYPE_GRAY_ALPHA) png_set_strip_alpha(png);
+    png_set_interlace_handling(png);
+    png_read_update_info(png, info);
+    h.row_bytes = png_get_rowbytes(png, info);
+    const int channels = png_get_channels(png, info);
+    if (!IMG_check_size("PNG_read", static_cast<long>(h.width), static_cast<long>(h.height),
+                        static_cast<long>(h.row_bytes), 8L * channels))
+        return false;
+
+    strfcpy(image->info, "PNG");
+    image->width = static_cast<int>(h.width);
+    image->height = static_cast<int>(h.height);
+    image->num_colors = 0;
+    image->colors = nullptr;
+    image->bytes_line = static_cast<int>(h.row_bytes);
+    image->byte_order = 1;
+    if (h.color_type == PNG_COLOR_TYPE_PALETTE || h.color_type == PNG_COLOR_TYPE_GRAY ||
+        h.color_type == PNG_COLOR_TYPE_GRAY_ALPHA) {
+        image->depth = image->bits_pixel = 8;
+    } else {
+        image->depth = 24;
+        image->bits_pixel = static_cast<int>(8 * (h.row_bytes / h.width));
+    }
+    MESS_print(M_DEBUG, "type: %s\n", image->info);
+    MESS_print(M_DEBUG, "width: %d\n", image->width);
+    MESS_print(M_DEBUG, "height: %d\n", image->height);
+    MESS_print(M_DEBUG, "depth: %d\n", image->depth);
+    MESS_print(M_DEBUG, "bytes_per_line: %d\n", image->bytes_line);
+    return true;
+}
+
+/// The colours: a palette file's colour table, or the masks of RGB pixels; false when the table
+/// cannot be allocated.
+bool read_colours(png_structp png, png_infop info, int color_type, IMG_report *image)
+{
+    if (color_type == PNG_COLOR_TYPE_PALETTE) {
+        png_colorp palette = nullptr;
+        int num = 0;
+        image->color_type = 1;
+        image->red = image->grn = image->blu = 0;
+        if (png_get_PLTE(png, info, &palette, &num) != PNG_INFO_PLTE || num <= 0) return true;
+        MESS_print(M_DEBUG, "color table size: %d\n", num);
+        image->colors =
+            static_cast<IMG_color *>(std::calloc(static_cast<size_t>(num), sizeof(IMG_color)));
+        if (image->colors == nullptr) {
+            MESS_print(M_WARN, "Unable to allocate data buffer.\n");
+            return false;
+        }
+        image->num_colors = num;
+        for (int i = 0; i < num; i++) {
+            image->colors[i].r = palette[i].red / 255.0f;
+            image->colors[i].g = palette[i].green / 255.0f;
+            image->colors[i].b = palette[i].blue / 255.0f;
+        }
+    } else if (color_type == PNG_COLOR_TYPE_RGB || color_type == PNG_COLOR_TYPE_RGB_ALPHA) {
+        image->color_type = 0;
+        image->red = 0xff0000;
+        image->grn = 0xff00;
+        image->blu = 0xff;
+    }
+    return true;
+}
+
+/// Reads every row into the record's pixel area; rows receives the row pointers (the caller
+/// releases them).  False when the area cannot be allocated.
+bool read_rows(png_structp png, const Header &h, IMG_report *image, png_bytep *volatile &rows)
+{
+    image->data = static_cast<unsigned char *>(std::calloc(h.row_bytes * h.height, 1));
+    rows = static_cast<png_bytep *>(std::malloc(h.height * sizeof(png_bytep)));
+    if (image->data == nullptr || rows == nullptr) {
+        MESS_print(M_WARN, "Unable to allocate data buffer.\n");
+        return false;
+    }
+    for (png_uint_32 y = 0; y < h.height; y++) rows[y] = image->data + y * h.row_bytes;
+    // Every pass of an interlaced file lands in its own rows and columns.
+    png_read_image(png, rows);
+    if (h.color_type == PNG_COLOR_TYPE_RGB_ALPHA) {
+        // red, green, blue, alpha becomes red, red, green, blue: the masks select the colour.
+        for (png_uint_32 y = 0; y < h.height; y++) {
+            unsigned char *p = rows[y];
+            for (png_uint_32 x = 0; x < h.width; x++, p += 4) {
+                p[3] = p[2];
+                p[2] = p[1];
+                p[1] = p[0];
+            }
+        }
+    }
+    return true;
+}
+
+/// Decodes the file after its signature into the record.  Nothing with a destructor lives in
+/// the frames below the setjmp: an error of libpng jumps back to it.
 int read_png(FILE *fp, IMG_report *image, int type)
 {
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING,
@@ -95,12 +209,12 @@ int read_png(FILE *fp, IMG_report *image, int type)
     if (png == nullptr) return 0;
     png_infop info = png_create_info_struct(png);
     png_infop end_info = png_create_info_struct(png);
+    png_bytep *volatile rows = nullptr;
+    int result = 0;
     if (info == nullptr || end_info == nullptr) {
         png_destroy_read_struct(&png, &info, &end_info);
         return 0;
     }
-    png_bytep *volatile rows = nullptr;
-
     if (setjmp(png_jmpbuf(png))) {
         png_destroy_read_struct(&png, &info, &end_info);
         std::free(rows);
@@ -109,109 +223,21 @@ int read_png(FILE *fp, IMG_report *image, int type)
     }
     png_init_io(png, fp);
     png_set_sig_bytes(png, 8);
-    png_read_info(png, info);
-    png_uint_32 width = 0, height = 0;
-    int bit_depth = 0, color_type = 0, interlace = 0, compression = 0, filter = 0;
-    png_get_IHDR(png, info, &width, &height, &bit_depth, &color_type, &interlace, &compression,
-                 &filter);
-    MESS_print(M_DEBUG, "%u %u %d - %d %d - %d %d\n", width, height, bit_depth, color_type,
-               interlace, compression, filter);
-
-    // Eight bits per channel, whatever the file holds.
-    if (bit_depth == 16) png_set_strip_16(png);
-    if (color_type == PNG_COLOR_TYPE_PALETTE && bit_depth < 8) png_set_packing(png);
-    if (color_type == PNG_COLOR_TYPE_GRAY && bit_depth < 8) png_set_expand_gray_1_2_4_to_8(png);
-    if (color_type == PNG_COLOR_TYPE_GRAY_ALPHA) png_set_strip_alpha(png);
-    png_set_interlace_handling(png);
-    png_read_update_info(png, info);
-    const size_t row_bytes = png_get_rowbytes(png, info);
-    const int channels = png_get_channels(png, info);
-
-    if (!IMG_check_size("PNG_read", static_cast<long>(width), static_cast<long>(height),
-                        static_cast<long>(row_bytes), 8L * channels)) {
-        png_destroy_read_struct(&png, &info, &end_info);
-        return 0;
-    }
-    std::snprintf(image->info, sizeof image->info, "PNG");
-    image->width = static_cast<int>(width);
-    image->height = static_cast<int>(height);
-    image->num_colors = 0;
-    image->colors = nullptr;
-    image->bytes_line = static_cast<int>(row_bytes);
-    image->byte_order = 1;
-    const bool rgba = color_type == PNG_COLOR_TYPE_RGB_ALPHA;
-    if (color_type == PNG_COLOR_TYPE_PALETTE || color_type == PNG_COLOR_TYPE_GRAY ||
-        color_type == PNG_COLOR_TYPE_GRAY_ALPHA) {
-        image->depth = image->bits_pixel = 8;
-    } else {
-        image->depth = 24;
-        image->bits_pixel = static_cast<int>(8 * (row_bytes / width));
-    }
-    MESS_print(M_DEBUG, "type: %s\n", image->info);
-    MESS_print(M_DEBUG, "width: %d\n", image->width);
-    MESS_print(M_DEBUG, "height: %d\n", image->height);
-    MESS_print(M_DEBUG, "depth: %d\n", image->depth);
-    MESS_print(M_DEBUG, "bytes_per_line: %d\n", image->bytes_line);
-    if (type == 1) {
-        png_destroy_read_struct(&png, &info, &end_info);
-        return 1;
-    }
-
-    if (color_type == PNG_COLOR_TYPE_PALETTE) {
-        png_colorp palette = nullptr;
-        int num = 0;
-        image->color_type = 1;
-        image->red = image->grn = image->blu = 0;
-        if (png_get_PLTE(png, info, &palette, &num) == PNG_INFO_PLTE && num > 0) {
-            MESS_print(M_DEBUG, "color table size: %d\n", num);
-            image->colors = static_cast<IMG_color *>(std::calloc(static_cast<size_t>(num),
-                                                                 sizeof(IMG_color)));
-            if (image->colors == nullptr) {
-                MESS_print(M_WARN, "Unable to allocate data buffer.\n");
-                png_destroy_read_struct(&png, &info, &end_info);
-                return 0;
-            }
-            image->num_colors = num;
-            for (int i = 0; i < num; i++) {
-                image->colors[i].r = palette[i].red / 255.0f;
-                image->colors[i].g = palette[i].green / 255.0f;
-                image->colors[i].b = palette[i].blue / 255.0f;
-            }
-        }
-    } else if (color_type == PNG_COLOR_TYPE_RGB || rgba) {
-        image->color_type = 0;
-        image->red = 0xff0000;
-        image->grn = 0xff00;
-        image->blu = 0xff;
-    }
-
-    image->data = static_cast<unsigned char *>(std::calloc(row_bytes * height, 1));
-    rows = static_cast<png_bytep *>(std::malloc(height * sizeof(png_bytep)));
-    if (image->data == nullptr || rows == nullptr) {
-        MESS_print(M_WARN, "Unable to allocate data buffer.\n");
-        png_destroy_read_struct(&png, &info, &end_info);
-        std::free(rows);
+    Header h;
+    if (!read_header(png, info, image, h)) {
+        result = 0;
+    } else if (type == 1) {
+        result = 1;
+    } else if (!read_colours(png, info, h.color_type, image) || !read_rows(png, h, image, rows)) {
         drop_pixels(image);
-        return 0;
+        result = 0;
+    } else {
+        png_read_end(png, end_info);
+        result = 1;
     }
-    for (png_uint_32 y = 0; y < height; y++) rows[y] = image->data + y * row_bytes;
-    // Every pass of an interlaced file lands in its own rows and columns.
-    png_read_image(png, rows);
-    if (rgba) {
-        // red, green, blue, alpha becomes red, red, green, blue: the masks select the colour.
-        for (png_uint_32 y = 0; y < height; y++) {
-            unsigned char *p = rows[y];
-            for (png_uint_32 x = 0; x < width; x++, p += 4) {
-                p[3] = p[2];
-                p[2] = p[1];
-                p[1] = p[0];
-            }
-        }
-    }
-    png_read_end(png, end_info);
     png_destroy_read_struct(&png, &info, &end_info);
     std::free(rows);
-    return 1;
+    return result;
 }
 
 }  // namespace

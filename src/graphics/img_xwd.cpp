@@ -49,38 +49,37 @@ uint16_t comp16(float c)
     return static_cast<uint16_t>(c * 65535);
 }
 
-}  // namespace
-
-int XWD_read(const char *filename, IMG_report *image, int)
+/// Prints a reader's message; false.
+bool refuse(const char *mess)
 {
-    image->data = nullptr;
-    const int max_depth = image->depth;
+    MESS_print(M_WARN, "%s\n", mess);
+    return false;
+}
 
-    FILE *fp = filename ? std::fopen(filename, "rb") : nullptr;
-    if (fp == nullptr) return fail(nullptr, "Unable to open dump file");
-
-    uint32_t h[H_FIELDS];
-    if (std::fread(h, 4, H_FIELDS, fp) != H_FIELDS)
-        return fail(fp, "Unable to read dump file header");
+/// The header's fields in this machine's order, of a version and depth this reader takes.
+bool read_header(FILE *fp, uint32_t (&h)[H_FIELDS], int max_depth)
+{
+    if (std::fread(h, 4, H_FIELDS, fp) != H_FIELDS) return refuse("Unable to read dump file header");
     swap_setup(1);
     swap_longs(h, H_FIELDS);
-
-    if (h[H_FILE_VERSION] != XWD_VERSION) return fail(fp, "XWD file format version mismatch");
-    if (h[H_HEADER_SIZE] < HEADER_BYTES) return fail(fp, "XWD header size is too small.");
+    if (h[H_FILE_VERSION] != XWD_VERSION) return refuse("XWD file format version mismatch");
+    if (h[H_HEADER_SIZE] < HEADER_BYTES) return refuse("XWD header size is too small.");
     if (h[H_PIXMAP_DEPTH] > static_cast<uint32_t>(max_depth < 0 ? 0 : max_depth)) {
-        std::fclose(fp);
         MESS_print(M_WARN, "Incorrect depth: %u > %d\n", h[H_PIXMAP_DEPTH], max_depth);
-        return 0;
+        return false;
     }
+    return true;
+}
 
-    // The window name: as much as the info field holds, the rest is passed over.
-    uint32_t name_len = h[H_HEADER_SIZE] - HEADER_BYTES;
+/// The window name: as much as the info field holds, the rest is passed over.
+bool read_name(FILE *fp, uint32_t name_len, IMG_report *image)
+{
     size_t kept = 0;
     char chunk[256];
     while (name_len > 0) {
         const size_t want = name_len > sizeof chunk ? sizeof chunk : name_len;
         if (std::fread(chunk, 1, want, fp) != want)
-            return fail(fp, "Unable to read window name from dump file.");
+            return refuse("Unable to read window name from dump file.");
         const size_t room = sizeof image->info - 1 - kept;
         const size_t take = want < room ? want : room;
         std::memcpy(image->info + kept, chunk, take);
@@ -88,20 +87,22 @@ int XWD_read(const char *filename, IMG_report *image, int)
         name_len -= static_cast<uint32_t>(want);
     }
     image->info[kept] = '\0';
+    return true;
+}
 
+/// The pixel layout into the record, when this reader takes it.
+bool read_layout(const uint32_t (&h)[H_FIELDS], IMG_report *image)
+{
     const uint32_t width = h[H_PIXMAP_WIDTH], height = h[H_PIXMAP_HEIGHT];
     const uint32_t bits = h[H_BITS_PER_PIXEL], bytes_line = h[H_BYTES_PER_LINE];
     const uint32_t depth = h[H_PIXMAP_DEPTH];
     if (depth < 1 || depth > 32 || bits < depth ||
         !(bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32))
-        return fail(fp, "XWD pixel layout not supported.");
+        return refuse("XWD pixel layout not supported.");
     if (h[H_PIXMAP_FORMAT] != Z_PIXMAP && depth > 1)
-        return fail(fp, "XWD pixmap format not supported.");
-    if (!IMG_check_size("XWD_read", width, height, bytes_line, bits)) {
-        std::fclose(fp);
-        return 0;
-    }
-    if (h[H_NCOLORS] > MAX_COLORS) return fail(fp, "XWD colour map is too large.");
+        return refuse("XWD pixmap format not supported.");
+    if (!IMG_check_size("XWD_read", width, height, bytes_line, bits)) return false;
+    if (h[H_NCOLORS] > MAX_COLORS) return refuse("XWD colour map is too large.");
 
     image->width = static_cast<int>(width);
     image->height = static_cast<int>(height);
@@ -126,32 +127,55 @@ int XWD_read(const char *filename, IMG_report *image, int)
     MESS_print(M_DEBUG, "bits_per_pixel: %d\n", image->bits_pixel);
     MESS_print(M_DEBUG, "color type: %d\n", image->color_type);
     MESS_print(M_DEBUG, "num_colors: %d\n", image->num_colors);
+    return true;
+}
 
-    if (image->num_colors > 0) {
-        image->colors = static_cast<IMG_color *>(
-            std::calloc(static_cast<size_t>(image->num_colors), sizeof(IMG_color)));
-        if (image->colors == nullptr) return fail(fp, "Unable to allocate data buffer.");
-        for (int i = 0; i < image->num_colors; i++) {
-            ColorEntry e;
-            if (std::fread(&e, 1, sizeof e, fp) != sizeof e)
-                return fail(fp, "Unable to read color map from dump file.");
-            swap_long(&e.pixel);
-            swap_shorts(&e.red, 3);
-            // An entry whose pixel lies beyond the table has no place in it.
-            if (e.pixel >= static_cast<uint32_t>(image->num_colors)) continue;
-            image->colors[e.pixel].r = e.red / 65535.0f;
-            image->colors[e.pixel].g = e.green / 65535.0f;
-            image->colors[e.pixel].b = e.blue / 65535.0f;
-        }
+/// The colour map: each entry at its pixel's place in the table.
+bool read_colormap(FILE *fp, IMG_report *image)
+{
+    if (image->num_colors <= 0) return true;
+    image->colors = static_cast<IMG_color *>(
+        std::calloc(static_cast<size_t>(image->num_colors), sizeof(IMG_color)));
+    if (image->colors == nullptr) return refuse("Unable to allocate data buffer.");
+    for (int i = 0; i < image->num_colors; i++) {
+        ColorEntry e;
+        if (std::fread(&e, 1, sizeof e, fp) != sizeof e)
+            return refuse("Unable to read color map from dump file.");
+        swap_long(&e.pixel);
+        swap_shorts(&e.red, 3);
+        // An entry whose pixel lies beyond the table has no place in it.
+        if (e.pixel >= static_cast<uint32_t>(image->num_colors)) continue;
+        image->colors[e.pixel].r = e.red / 65535.0f;
+        image->colors[e.pixel].g = e.green / 65535.0f;
+        image->colors[e.pixel].b = e.blue / 65535.0f;
     }
+    return true;
+}
 
-    const size_t size = static_cast<size_t>(bytes_line) * height;
+bool read_pixels(FILE *fp, IMG_report *image)
+{
+    const size_t size = static_cast<size_t>(image->bytes_line) * image->height;
     image->data = static_cast<unsigned char *>(std::calloc(size, 1));
-    if (image->data == nullptr) return fail(fp, "Unable to allocate data buffer.");
+    if (image->data == nullptr) return refuse("Unable to allocate data buffer.");
     if (std::fread(image->data, 1, size, fp) != size)
-        return fail(fp, "Unable to read pixmap from dump file.");
+        return refuse("Unable to read pixmap from dump file.");
+    return true;
+}
+
+}  // namespace
+
+int XWD_read(const char *filename, IMG_report *image, int)
+{
+    image->data = nullptr;
+    const int max_depth = image->depth;
+    FILE *fp = filename ? std::fopen(filename, "rb") : nullptr;
+    if (fp == nullptr) return fail(nullptr, "Unable to open dump file");
+    uint32_t h[H_FIELDS];
+    const bool read = read_header(fp, h, max_depth) &&
+                      read_name(fp, h[H_HEADER_SIZE] - HEADER_BYTES, image) &&
+                      read_layout(h, image) && read_colormap(fp, image) && read_pixels(fp, image);
     std::fclose(fp);
-    return 1;
+    return read ? 1 : 0;
 }
 
 int XWD_write(const char *filename, IMG_report *image)
