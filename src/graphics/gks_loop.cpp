@@ -151,6 +151,69 @@ void replicate(XImage *img, const std::vector<char> &src, int W, int H, int a, i
     }
 }
 
+// The total magnification and the factor applied to the source of a zoom request; false after
+// a message for factor 0 and a total beyond MAX_ZOOM.
+bool zoom_factors(int factor, bool from_frame, long long &total, long long &f)
+{
+    if (factor == 0) {
+        gerr_printf("gzoom", "Invalid zoom factor: %d", factor);
+        return false;
+    } else if (factor == -1) {
+        total = zoom;
+        f = from_frame ? zoom : 1;
+    } else if (factor < -1) {
+        total = static_cast<long long>(zoom) * -static_cast<long long>(factor);
+        f = from_frame ? total : -static_cast<long long>(factor);
+    } else {
+        total = from_frame ? factor : static_cast<long long>(zoom) * factor;
+        f = factor;
+    }
+    if (total > MAX_ZOOM) {
+        gerr_printf("gzoom", "Cannot zoom past %dx", MAX_ZOOM);
+        return false;
+    }
+    return true;
+}
+
+// The upper left corner (a, b) of the source region that a factor fi magnifies about window
+// position (x, y) (-1: the present centre), held inside the picture; the centre of the
+// magnified picture follows it.
+void zoom_region(int x, int y, int W, int H, int fi, bool from_frame, int &a, int &b)
+{
+    // The centre in pixels of the source picture.
+    int cx, cy;
+    if (x == -1) {
+        if (from_frame || zoom == 1) {
+            cx = static_cast<int>(zoom_x);
+            cy = static_cast<int>(zoom_y);
+        } else {
+            cx = W / 2;  // the middle of the picture as shown
+            cy = H / 2;
+        }
+    } else if (from_frame && zoom != 1) {
+        cx = (x - W / 2) / zoom + static_cast<int>(zoom_x);
+        cy = (y - H / 2) / zoom + static_cast<int>(zoom_y);
+    } else {
+        cx = x;
+        cy = y;
+    }
+    const int d = W / fi, c = H / fi;
+    a = cx - d / 2;
+    if (a < 0) a = 0;
+    if (a + d > W) a = std::max(0, W - (W + 1) / fi);
+    b = cy - c / 2;
+    if (b < 0) b = 0;
+    if (b + c > H) b = std::max(0, H - (H + 1) / fi);
+    if (from_frame || zoom == 1) {
+        zoom_x = a + d / 2;
+        zoom_y = b + c / 2;
+    } else {
+        // The shown picture was already magnified: the centre moves in its pixels.
+        zoom_x += (a + d / 2 - W / 2) / static_cast<double>(zoom);
+        zoom_y += (b + c / 2 - H / 2) / static_cast<double>(zoom);
+    }
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -511,25 +574,8 @@ int gzoom(int ind, int x, int y, int factor, int flag)
     const int slot = num_images > 0 ? slot_of(ind) : -1;
     const bool from_frame = slot >= 0 && slot < num_images && images[slot].pixmap;
     if (flag && !from_frame) return 0;  // only a frame can be shown again magnified
-
     long long total, f;
-    if (factor == 0) {
-        gerr_printf("gzoom", "Invalid zoom factor: %d", factor);
-        return 0;
-    } else if (factor == -1) {
-        total = zoom;
-        f = from_frame ? zoom : 1;
-    } else if (factor < -1) {
-        total = static_cast<long long>(zoom) * -static_cast<long long>(factor);
-        f = from_frame ? total : -static_cast<long long>(factor);
-    } else {
-        total = from_frame ? factor : static_cast<long long>(zoom) * factor;
-        f = factor;
-    }
-    if (total > MAX_ZOOM) {
-        gerr_printf("gzoom", "Cannot zoom past %dx", MAX_ZOOM);
-        return 0;
-    }
+    if (!zoom_factors(factor, from_frame, total, f)) return 0;
 
     const Pixmap source = from_frame ? images[slot].pixmap : base;
     gclear_Xerror();
@@ -539,8 +585,8 @@ int gzoom(int ind, int x, int y, int factor, int flag)
     XSync(display, False);
     gset_Xerror_print(1);
     if (!img) return 0;
-
     if (!from_frame && zoom == 1 && !flag) {
+        // The unmagnified picture, for gunzoom.
         if (base_image) XFreePixmap(display, base_image);
         base_image = XCreatePixmap(display, base, static_cast<unsigned>(W),
                                    static_cast<unsigned>(H),
@@ -549,43 +595,10 @@ int gzoom(int ind, int x, int y, int factor, int flag)
                   static_cast<unsigned>(H), 0, 0);
     }
 
-    // The centre in pixels of the source picture.
-    int cx, cy;
-    if (x == -1) {
-        if (from_frame || zoom == 1) {
-            cx = static_cast<int>(zoom_x);
-            cy = static_cast<int>(zoom_y);
-        } else {
-            cx = W / 2;  // the middle of the picture as shown
-            cy = H / 2;
-        }
-    } else if (from_frame && zoom != 1) {
-        cx = (x - W / 2) / zoom + static_cast<int>(zoom_x);
-        cy = (y - H / 2) / zoom + static_cast<int>(zoom_y);
-    } else {
-        cx = x;
-        cy = y;
-    }
-
     const int fi = static_cast<int>(f);
-    const int d = W / fi, c = H / fi;
-    int a = cx - d / 2;
-    if (a < 0) a = 0;
-    if (a + d > W) a = std::max(0, W - (W + 1) / fi);
-    int b = cy - c / 2;
-    if (b < 0) b = 0;
-    if (b + c > H) b = std::max(0, H - (H + 1) / fi);
-
-    if (from_frame || zoom == 1) {
-        zoom_x = a + d / 2;
-        zoom_y = b + c / 2;
-    } else {
-        // The shown picture was already magnified: the centre moves in its pixels.
-        zoom_x += (a + d / 2 - W / 2) / static_cast<double>(zoom);
-        zoom_y += (b + c / 2 - H / 2) / static_cast<double>(zoom);
-    }
+    int a, b;
+    zoom_region(x, y, W, H, fi, from_frame, a, b);
     zoom = static_cast<int>(total);
-
     if (fi > 1 || a != 0 || b != 0) {
         const size_t bytes = static_cast<size_t>(img->bytes_per_line) * static_cast<size_t>(H);
         std::vector<char> copy(img->data, img->data + bytes);

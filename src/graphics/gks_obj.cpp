@@ -70,6 +70,102 @@ const char *output_name(const char *env1, const char *env2, const char *fallback
     return fallback;
 }
 
+// The objects that carry a value only, and the calls that replay them.
+struct ValueCall {
+    int code;
+    Gint (*call)(Gint);
+};
+constexpr ValueCall value_calls[] = {
+    {GOBJ_NORM_TRAN, gsel_norm_tran},
+    {GOBJ_LINETYPE, gset_linetype},
+    {GOBJ_LINE_COLR, gset_line_colr_ind},
+    {GOBJ_LINE_BOLD, gset_line_print_bold},
+    {GOBJ_MARKER_TYPE, gset_marker_type},
+    {GOBJ_MARKER_COLR, gset_marker_colr_ind},
+    {GOBJ_TEXT_COLR, gset_text_colr_ind},
+    {GOBJ_FILL_STYLE, [](Gint v) { return gset_fill_int_style(static_cast<Gfill_int_style>(v)); }},
+    {GOBJ_FILL_STYLE_IND, gset_fill_style_ind},
+    {GOBJ_FILL_COLR, gset_fill_colr_ind},
+    {GOBJ_FILL_SOLID, gset_fill_print_solid},
+};
+
+// Replays an object that carries data.
+void replay_data(const drawobj &obj)
+{
+    const int v = obj.values;
+    const auto *points = static_cast<const Gpt *>(obj.data);
+    switch (obj.type) {
+    case GOBJ_MESSAGE: gmessage(1, static_cast<const char *>(obj.data)); break;
+    case GOBJ_WS_VP: {
+        const Glim lim = value_of<Glim>(&obj);
+        gset_ws_vp(1, &lim);
+        break;
+    }
+    case GOBJ_WS_WIN: {
+        const Glim lim = value_of<Glim>(&obj);
+        gset_ws_win(1, &lim);
+        break;
+    }
+    case GOBJ_VP: {
+        const Glim lim = value_of<Glim>(&obj);
+        gset_vp(v, &lim);
+        break;
+    }
+    case GOBJ_WIN: {
+        const Glim lim = value_of<Glim>(&obj);
+        gset_win(v, &lim);
+        break;
+    }
+    case GOBJ_COLR_REP: {
+        const Gcolr_rep rep = value_of<Gcolr_rep>(&obj);
+        gset_colr_rep(1, v, &rep);
+        break;
+    }
+    case GOBJ_CLEAR_REGION: {
+        const Glim lim = value_of<Glim>(&obj);
+        gclear_region(&lim);
+        break;
+    }
+    case GOBJ_POLYLINE: gpolyline(v, points); break;
+    case GOBJ_LINEWIDTH: gset_linewidth(value_of<float>(&obj)); break;
+    case GOBJ_POLYMARKER: gpolymarker(v, points); break;
+    case GOBJ_MARKER_SIZE: gset_marker_size(value_of<float>(&obj)); break;
+    case GOBJ_MARKER_WIDTH: gset_marker_width(value_of<float>(&obj)); break;
+    case GOBJ_TEXT: {
+        const Gpt pos = value_of<Gpt>(&obj);
+        gtext(&pos, static_cast<const char *>(obj.data) + sizeof(Gpt));
+        break;
+    }
+    case GOBJ_SPACE: gset_space(value_of<float>(&obj)); break;
+    case GOBJ_CHAR_SPACE: gset_char_space(value_of<float>(&obj)); break;
+    case GOBJ_EXPAN: gset_expan(value_of<float>(&obj)); break;
+    case GOBJ_CHAR_HT: gset_char_ht(value_of<float>(&obj)); break;
+    case GOBJ_CHAR_UP_VEC: {
+        const Gpt up = value_of<Gpt>(&obj);
+        gset_char_up_vec(&up);
+        break;
+    }
+    case GOBJ_FONTPREC: {
+        const Gfontprec font = value_of<Gfontprec>(&obj);
+        gset_fontprec(&font);
+        break;
+    }
+    case GOBJ_TEXT_ALIGN: {
+        const Gtext_align align = value_of<Gtext_align>(&obj);
+        gset_text_align(&align);
+        break;
+    }
+    case GOBJ_TEXT_WIDTH: gset_text_width(value_of<float>(&obj)); break;
+    case GOBJ_FILL_AREA: gfill_area(v, points); break;
+    case GOBJ_CALLBACK: {
+        const redraw_func record = value_of<redraw_func>(&obj);
+        if (record.func) record.func(record.data);
+        break;
+    }
+    default: break;  // segment brackets and unknown codes draw nothing
+    }
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -198,95 +294,13 @@ const drawobj *gobj_first() { return root.next; }
 int gobj_redraw_funcs(const drawobj *ptr)
 {
     if (!ptr) return 0;
-    const int v = ptr->values;
-    const void *data = ptr->data;
-    const auto *points = static_cast<const Gpt *>(data);
-    // Every code but these carries data; an object without it is skipped.
-    switch (ptr->type) {
-    case GOBJ_NORM_TRAN: gsel_norm_tran(v); return 0;
-    case GOBJ_LINETYPE: gset_linetype(v); return 0;
-    case GOBJ_LINE_COLR: gset_line_colr_ind(v); return 0;
-    case GOBJ_LINE_BOLD: gset_line_print_bold(v); return 0;
-    case GOBJ_MARKER_TYPE: gset_marker_type(v); return 0;
-    case GOBJ_MARKER_COLR: gset_marker_colr_ind(v); return 0;
-    case GOBJ_TEXT_COLR: gset_text_colr_ind(v); return 0;
-    case GOBJ_FILL_STYLE: gset_fill_int_style(static_cast<Gfill_int_style>(v)); return 0;
-    case GOBJ_FILL_STYLE_IND: gset_fill_style_ind(v); return 0;
-    case GOBJ_FILL_COLR: gset_fill_colr_ind(v); return 0;
-    case GOBJ_FILL_SOLID: gset_fill_print_solid(v); return 0;
-    default: break;
-    }
-    if (!data) return 0;
-    switch (ptr->type) {
-    case GOBJ_MESSAGE: gmessage(1, static_cast<const char *>(data)); break;
-    case GOBJ_WS_VP: {
-        const Glim lim = value_of<Glim>(ptr);
-        gset_ws_vp(1, &lim);
-        break;
-    }
-    case GOBJ_WS_WIN: {
-        const Glim lim = value_of<Glim>(ptr);
-        gset_ws_win(1, &lim);
-        break;
-    }
-    case GOBJ_VP: {
-        const Glim lim = value_of<Glim>(ptr);
-        gset_vp(v, &lim);
-        break;
-    }
-    case GOBJ_WIN: {
-        const Glim lim = value_of<Glim>(ptr);
-        gset_win(v, &lim);
-        break;
-    }
-    case GOBJ_COLR_REP: {
-        const Gcolr_rep rep = value_of<Gcolr_rep>(ptr);
-        gset_colr_rep(1, v, &rep);
-        break;
-    }
-    case GOBJ_CLEAR_REGION: {
-        const Glim lim = value_of<Glim>(ptr);
-        gclear_region(&lim);
-        break;
-    }
-    case GOBJ_POLYLINE: gpolyline(v, points); break;
-    case GOBJ_LINEWIDTH: gset_linewidth(value_of<float>(ptr)); break;
-    case GOBJ_POLYMARKER: gpolymarker(v, points); break;
-    case GOBJ_MARKER_SIZE: gset_marker_size(value_of<float>(ptr)); break;
-    case GOBJ_MARKER_WIDTH: gset_marker_width(value_of<float>(ptr)); break;
-    case GOBJ_TEXT: {
-        Gpt pos = value_of<Gpt>(ptr);
-        gtext(&pos, static_cast<const char *>(data) + sizeof(Gpt));
-        break;
-    }
-    case GOBJ_SPACE: gset_space(value_of<float>(ptr)); break;
-    case GOBJ_CHAR_SPACE: gset_char_space(value_of<float>(ptr)); break;
-    case GOBJ_EXPAN: gset_expan(value_of<float>(ptr)); break;
-    case GOBJ_CHAR_HT: gset_char_ht(value_of<float>(ptr)); break;
-    case GOBJ_CHAR_UP_VEC: {
-        Gpt up = value_of<Gpt>(ptr);
-        gset_char_up_vec(&up);
-        break;
-    }
-    case GOBJ_FONTPREC: {
-        Gfontprec font = value_of<Gfontprec>(ptr);
-        gset_fontprec(&font);
-        break;
-    }
-    case GOBJ_TEXT_ALIGN: {
-        Gtext_align align = value_of<Gtext_align>(ptr);
-        gset_text_align(&align);
-        break;
-    }
-    case GOBJ_TEXT_WIDTH: gset_text_width(value_of<float>(ptr)); break;
-    case GOBJ_FILL_AREA: gfill_area(v, points); break;
-    case GOBJ_CALLBACK: {
-        const redraw_func record = value_of<redraw_func>(ptr);
-        if (record.func) record.func(record.data);
-        break;
-    }
-    default: break;  // segment brackets and unknown codes draw nothing
-    }
+    for (const ValueCall &row : value_calls)
+        if (row.code == ptr->type) {
+            row.call(ptr->values);
+            return 0;
+        }
+    // Every other code carries data; an object without it is skipped.
+    if (ptr->data) replay_data(*ptr);
     return 0;
 }
 

@@ -293,6 +293,38 @@ void set_rgb(int color)
     gray_level = -1;
 }
 
+// The hex text of every pixel value, made once per image: the colour of its entry (colour
+// output; an image with a colour table of its own is printed in its own colours, the others
+// index the named colour table) or the value itself (grey output).  Returns its length.
+int hex_table(const IMG_report *image, char (&table)[256][7])
+{
+    static const char hex[] = "0123456789ABCDEF";
+    const bool own_colors = image->color_type == 1 && image->colors && image->num_colors > 0;
+    for (int i = 0; i < 256; i++) {
+        if (!pr_color) {
+            table[i][0] = hex[i >> 4];
+            table[i][1] = hex[i & 15];
+            continue;
+        }
+        float c[3];
+        if (own_colors) {
+            const IMG_color &e = image->colors[i < image->num_colors ? i : 0];
+            c[0] = e.r;
+            c[1] = e.g;
+            c[2] = e.b;
+        } else {
+            CLR_get_rgb(i, &c[0], &c[1], &c[2]);
+        }
+        for (int k = 0; k < 3; k++) {
+            const float v = c[k] < 0 ? 0.0f : (c[k] > 1 ? 1.0f : c[k]);
+            const int byte = static_cast<int>(v * 255);
+            table[i][2 * k] = hex[byte >> 4];
+            table[i][2 * k + 1] = hex[byte & 15];
+        }
+    }
+    return pr_color ? 6 : 2;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -624,34 +656,8 @@ int gps_image(const IMG_report *image, int x, int y)
     put("{ currentfile picstr readhexstring pop }\n");
     put(pr_color ? "false 3 colorimage\n" : "image\n");
 
-    // Hex text of every colour-table entry, made once per image.  An image with a colour table
-    // of its own is printed in its own colours; the others index the named colour table.
-    static const char hex[] = "0123456789ABCDEF";
     char table[256][7];
-    const int value_len = pr_color ? 6 : 2;
-    const bool own_colors = image->color_type == 1 && image->colors && image->num_colors > 0;
-    for (int i = 0; i < 256; i++) {
-        if (pr_color) {
-            float c[3];
-            if (own_colors) {
-                const IMG_color &e = image->colors[i < image->num_colors ? i : 0];
-                c[0] = e.r;
-                c[1] = e.g;
-                c[2] = e.b;
-            } else {
-                CLR_get_rgb(i, &c[0], &c[1], &c[2]);
-            }
-            for (int k = 0; k < 3; k++) {
-                const float v = c[k] < 0 ? 0.0f : (c[k] > 1 ? 1.0f : c[k]);
-                const int byte = static_cast<int>(v * 255);
-                table[i][2 * k] = hex[byte >> 4];
-                table[i][2 * k + 1] = hex[byte & 15];
-            }
-        } else {
-            table[i][0] = hex[i >> 4];
-            table[i][1] = hex[i & 15];
-        }
-    }
+    const int value_len = hex_table(image, table);
     const char *blank = pr_color ? "FFFFFF" : "FF";
 
     // The pixel area: rows of bytes_line bytes; nothing of it is read when the record does not

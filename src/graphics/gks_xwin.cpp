@@ -156,37 +156,15 @@ void pix_geometry()
     }
 }
 
-}  // namespace
-
-// ---------------------------------------------------------------------------------------------
-// Opening and closing (called by the workstation control)
-// ---------------------------------------------------------------------------------------------
-
-int gx_open_display(const char *name)
-{
-    std::string wanted = name ? name : "";
-    if (display && wanted == display_name) {
-        // The connection of an earlier workstation serves again.
-    } else {
-        if (display) XCloseDisplay(display);
-        display = XOpenDisplay(wanted.empty() ? nullptr : wanted.c_str());
-        display_name = display ? wanted : "";
-        if (!display) return -1;
-    }
-    screen = DefaultScreen(display);
-    depth = DefaultDepth(display, screen);
-    visual = DefaultVisual(display, screen);
-    return 0;
-}
-
-int gx_open_window()
+// The own window's place and size: the geometry setting (gset_geometry, else the geometry
+// resource, else the X default) over the remembered size, 640 x 512 at first.
+XSizeHints size_hints()
 {
     XSizeHints hints{};
     int x = 100, y = 100;
     int width = win_width ? win_width : 640;
     int height = win_height ? win_height : 512;
     hints.flags = PPosition | PSize;
-
     const char *geom = RES_get("geometry");
     if (geometry[0]) geom = geometry;
     if (!geom || !geom[0]) geom = gx_get_default("geometry");
@@ -212,10 +190,12 @@ int gx_open_window()
         hints.min_height = hints.max_height = height;
         hints.flags |= PMinSize | PMaxSize;
     }
+    return hints;
+}
 
-    if (std::getenv("vykinverse")) gset_inverse(1);
-    video_colours();
-
+// Creates the own window; none when the server refuses it.
+Window create_window(const XSizeHints &hints)
+{
     XSetWindowAttributes attrs{};
     attrs.background_pixel = back_colr;
     attrs.border_pixel = fore_colr;
@@ -226,21 +206,21 @@ int gx_open_window()
                        StructureNotifyMask | FocusChangeMask;
     gclear_Xerror();
     gset_Xerror_print(0);
-    Window win = XCreateWindow(display, RootWindow(display, screen), x, y,
-                               static_cast<unsigned>(width), static_cast<unsigned>(height), 5,
-                               depth, InputOutput, visual,
+    Window win = XCreateWindow(display, RootWindow(display, screen), hints.x, hints.y,
+                               static_cast<unsigned>(hints.width),
+                               static_cast<unsigned>(hints.height), 5, depth, InputOutput, visual,
                                CWBackPixel | CWBorderPixel | CWBackingStore | CWColormap |
                                    CWEventMask,
                                &attrs);
     XSync(display, False);
-    int failed = gget_Xerror() || !win;
+    const bool failed = gget_Xerror() || !win;
     gset_Xerror_print(1);
-    if (failed) {
-        MESS_print(M_WARN, "gopen_ws: unable to open window\n");
-        return -1;
-    }
-    root_window = win;
+    return failed ? 0 : win;
+}
 
+// The window manager's properties: title and size hints, icon and its state, class.
+void set_properties(Window win, XSizeHints &hints)
+{
     for (char *c = win_title; *c; c++)
         if (*c == '_') *c = ' ';
     XSetStandardProperties(display, win, win_title, win_title, 0, nullptr, 0, &hints);
@@ -265,12 +245,12 @@ int gx_open_window()
     class_hint.res_name = res_name;
     class_hint.res_class = res_class;
     XSetClassHint(display, win, &class_hint);
-    root_gc = XCreateGC(display, win, 0, nullptr);
+}
 
-    base_window = XCreatePixmap(display, win, static_cast<unsigned>(width),
-                                static_cast<unsigned>(height), static_cast<unsigned>(depth));
-    draw_window = base_window;
-
+// Maps the window and waits for it; the size it got, the colours, a pixmap in the background
+// colour and the cursors.
+void show_window(Window win)
+{
     XMapWindow(display, win);
     XSync(display, False);
     XEvent event;
@@ -297,52 +277,116 @@ int gx_open_window()
                                                      XC_tcross,   XC_xterm,    XC_watch};
     for (int i = 0; i < NUM_CURSORS; i++) cursors[i] = XCreateFontCursor(display, shapes[i]);
     XSync(display, False);
+}
+
+// The loop window's description: the connection's second item, vykwindow or WINDOW; one that
+// does not start with a number or '+' names a file of the loop window program ("w" and "wN"
+// its standard files) whose first word is the description.  False after a message.
+bool window_description(int count, char **items, char (&desc)[80])
+{
+    const char *given = count >= 2 ? items[1] : std::getenv("vykwindow");
+    if (!given) given = std::getenv("WINDOW");
+    if (!given) {
+        MESS_print(M_WARN, "gopen_ws: window parameters not specified\n");
+        return false;
+    }
+    strfcpy(desc, given);
+    if (!desc[0]) {
+        MESS_print(M_WARN, "gopen_ws: window id not specified\n");
+        return false;
+    }
+    if ((desc[0] >= '0' && desc[0] <= '9') || desc[0] == '+') return true;
+    char name[FILE_NAME_MAX + 1];
+    if ((desc[0] == 'w' || desc[0] == 'W') && desc[1] >= '0' && desc[1] <= '9')
+        std::snprintf(name, sizeof name, "vovadev.%ld", std::strtol(desc + 1, nullptr, 10));
+    else if (desc[0] == 'w' || desc[0] == 'W')
+        strfcpy(name, "vovadev.win");
+    else
+        strfcpy(name, desc);
+    char *path = nullptr;
+    RES_getval("file_path", &path, CV_path);
+    char full[FILE_NAME_MAX + 1];
+    FILE_add_path(path, name, full);
+    std::free(path);
+    // The loop window program writes this file: it is read as a plain file.
+    FILE *fp = std::fopen(full, "r");
+    if (!fp) {
+        MESS_print(M_WARN, "gopen_ws: unable to open window id file\n");
+        return false;
+    }
+    char word[80];
+    if (std::fscanf(fp, "%79s", word) != 1) word[0] = '\0';
+    std::fclose(fp);
+    strfcpy(desc, word);
+    return true;
+}
+
+// Asks the loop window for a new frame and waits while it shows " +" behind its title.  The
+// first look comes after one step, when the program has had time to see the notice.  False
+// when its name can no longer be read (its program ended) or the frame is not ready within the
+// time limit.
+bool new_frame()
+{
+    gx_send_notice(2);
+    char extra[80] = "+";
+    bool gone = false;
+    for (int step = 0; step < FRAME_WAIT_STEPS && extra[0] == '+' && !gone; step++) {
+        VYK_sleep(FRAME_WAIT_STEP);
+        gone = gget_win_title_extra(extra, sizeof extra) != 0;
+    }
+    return !gone && extra[0] != '+';
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Opening and closing (called by the workstation control)
+// ---------------------------------------------------------------------------------------------
+
+int gx_open_display(const char *name)
+{
+    std::string wanted = name ? name : "";
+    if (display && wanted == display_name) {
+        // The connection of an earlier workstation serves again.
+    } else {
+        if (display) XCloseDisplay(display);
+        display = XOpenDisplay(wanted.empty() ? nullptr : wanted.c_str());
+        display_name = display ? wanted : "";
+        if (!display) return -1;
+    }
+    screen = DefaultScreen(display);
+    depth = DefaultDepth(display, screen);
+    visual = DefaultVisual(display, screen);
+    return 0;
+}
+
+int gx_open_window()
+{
+    XSizeHints hints = size_hints();
+    if (std::getenv("vykinverse")) gset_inverse(1);
+    video_colours();
+    const Window win = create_window(hints);
+    if (!win) {
+        MESS_print(M_WARN, "gopen_ws: unable to open window\n");
+        return -1;
+    }
+    root_window = win;
+    set_properties(win, hints);
+    root_gc = XCreateGC(display, win, 0, nullptr);
+    base_window = XCreatePixmap(display, win, static_cast<unsigned>(hints.width),
+                                static_cast<unsigned>(hints.height), static_cast<unsigned>(depth));
+    draw_window = base_window;
+    show_window(win);
     return 0;
 }
 
 int gx_attach_window(int count, char **items, int pix_mode)
 {
     char desc[80];
-    const char *given = count >= 2 ? items[1] : std::getenv("vykwindow");
-    if (!given) given = std::getenv("WINDOW");
-    if (!given) {
-        MESS_print(M_WARN, "gopen_ws: window parameters not specified\n");
-        return -1;
-    }
-    strfcpy(desc, given);
-    if (!desc[0]) {
-        MESS_print(M_WARN, "gopen_ws: window id not specified\n");
-        return -1;
-    }
+    if (!window_description(count, items, desc)) return -1;
     win_width = 640;
     win_height = 512;
     win_x = win_y = 0;
-
-    if (!(desc[0] >= '0' && desc[0] <= '9') && desc[0] != '+') {
-        char name[FILE_NAME_MAX + 1];
-        if ((desc[0] == 'w' || desc[0] == 'W') && desc[1] >= '0' && desc[1] <= '9')
-            std::snprintf(name, sizeof name, "vovadev.%ld", std::strtol(desc + 1, nullptr, 10));
-        else if (desc[0] == 'w' || desc[0] == 'W')
-            strfcpy(name, "vovadev.win");
-        else
-            strfcpy(name, desc);
-        char *path = nullptr;
-        RES_getval("file_path", &path, CV_path);
-        char full[FILE_NAME_MAX + 1];
-        FILE_add_path(path, name, full);
-        std::free(path);
-        // The loop window program writes this file: it is read as a plain file.
-        FILE *fp = std::fopen(full, "r");
-        if (!fp) {
-            MESS_print(M_WARN, "gopen_ws: unable to open window id file\n");
-            return -1;
-        }
-        char word[80];
-        if (std::fscanf(fp, "%79s", word) != 1) word[0] = '\0';
-        std::fclose(fp);
-        strfcpy(desc, word);
-    }
-
     long root = 0, pixmap = 0, width = 640, height = 512, cmap = 0;
     int n = read_spec(desc, root, pixmap, width, height, cmap);
     const bool with_root = desc[0] == '+';
@@ -370,24 +414,10 @@ int gx_attach_window(int count, char **items, int pix_mode)
 
     root_gc = XCreateGC(display, root_window, 0, nullptr);
     video_colours();
-
-    if (pix_mode == 2) {
-        // Ask for a new frame and wait while the loop window shows " +" behind its title.  The
-        // first look comes after one step, when the program has had time to see the notice.
-        // A window whose name can no longer be read (its program ended) or a frame that is not
-        // ready within the time limit fails the open.
-        gx_send_notice(2);
-        char extra[80] = "+";
-        bool gone = false;
-        for (int step = 0; step < FRAME_WAIT_STEPS && extra[0] == '+' && !gone; step++) {
-            VYK_sleep(FRAME_WAIT_STEP);
-            gone = gget_win_title_extra(extra, sizeof extra) != 0;
-        }
-        if (gone || extra[0] == '+') {
-            MESS_print(M_WARN, "gopen_ws: loop window does not answer\n");
-            forget_window();
-            return -1;
-        }
+    if (pix_mode == 2 && !new_frame()) {
+        MESS_print(M_WARN, "gopen_ws: loop window does not answer\n");
+        forget_window();
+        return -1;
     }
     ginit_xcolr();
     pix_geometry();

@@ -523,6 +523,45 @@ void put16(FILE *fp, int v)
     std::putc((v >> 8) & 0xff, fp);
 }
 
+/// Everything before the image data: the screen with the palette as its global colour table
+/// (the smallest power of two that holds it), the transparent colour's control extension and
+/// the image descriptor.  Returns the code size of the image data.
+int write_header(FILE *fp, int width, int height, const IMG_palette &pal)
+{
+    MESS_print(M_DEBUG, "num_color: %d\n", pal.num_color);
+    int n = 1;
+    while ((1 << n) < pal.num_color) n++;
+    MESS_print(M_DEBUG, "num_color+: %d\n", 1 << n);
+    const int code_size = n > 2 ? n : 2;
+    MESS_print(M_DEBUG, "code_size: %d\n", code_size);
+
+    std::fwrite("GIF89a", 1, 6, fp);
+    put16(fp, width);
+    put16(fp, height);
+    std::putc(0x80 | ((n - 1) << 4) | (n - 1), fp);
+    std::putc(0, fp);
+    std::putc(0, fp);
+    for (int i = 0; i < (1 << n); i++) {
+        const bool used = i < pal.num_color;
+        std::putc(used ? pal.red[i] : 0, fp);
+        std::putc(used ? pal.grn[i] : 0, fp);
+        std::putc(used ? pal.blu[i] : 0, fp);
+    }
+    if (trans && pal.trans >= 0) {
+        const unsigned char gce[8] = {0x21, 0xF9, 4, 0x01, 0x0A, 0x00,
+                                      static_cast<unsigned char>(pal.trans), 0};
+        std::fwrite(gce, 1, sizeof gce, fp);
+    }
+    std::putc(0x2C, fp);
+    put16(fp, 0);
+    put16(fp, 0);
+    put16(fp, width);
+    put16(fp, height);
+    std::putc(use_inter ? 0x40 : 0, fp);
+    std::putc(code_size, fp);
+    return code_size;
+}
+
 }  // namespace
 
 int GIF_interlace(int val)
@@ -584,38 +623,7 @@ int GIF_write(const char *filename, IMG_report *image)
         std::free(index);
         return 0;
     }
-    MESS_print(M_DEBUG, "num_color: %d\n", pal.num_color);
-    int n = 1;
-    while ((1 << n) < pal.num_color) n++;
-    MESS_print(M_DEBUG, "num_color+: %d\n", 1 << n);
-    const int code_size = n > 2 ? n : 2;
-    MESS_print(M_DEBUG, "code_size: %d\n", code_size);
-
-    std::fwrite("GIF89a", 1, 6, fp);
-    put16(fp, image->width);
-    put16(fp, image->height);
-    std::putc(0x80 | ((n - 1) << 4) | (n - 1), fp);
-    std::putc(0, fp);
-    std::putc(0, fp);
-    for (int i = 0; i < (1 << n); i++) {
-        const bool used = i < pal.num_color;
-        std::putc(used ? pal.red[i] : 0, fp);
-        std::putc(used ? pal.grn[i] : 0, fp);
-        std::putc(used ? pal.blu[i] : 0, fp);
-    }
-    if (trans && pal.trans >= 0) {
-        const unsigned char gce[8] = {0x21, 0xF9, 4, 0x01, 0x0A, 0x00,
-                                      static_cast<unsigned char>(pal.trans), 0};
-        std::fwrite(gce, 1, sizeof gce, fp);
-    }
-    std::putc(0x2C, fp);
-    put16(fp, 0);
-    put16(fp, 0);
-    put16(fp, image->width);
-    put16(fp, image->height);
-    std::putc(use_inter ? 0x40 : 0, fp);
-    std::putc(code_size, fp);
-
+    const int code_size = write_header(fp, image->width, image->height, pal);
     CodeWriter cw{};
     cw.fp = fp;
     cw.min_size = code_size;
