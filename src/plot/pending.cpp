@@ -1,30 +1,7 @@
 // Placeholders for functions of components that are not built yet.  Each prints
 // "NAME: not available" and returns its failure value; it goes when the real function lands.
+#include "vykcty.h"
 #include "vykplot.h"
-
-int DOM_decode(const char *, Domain *)
-{
-    MESS_print(M_WARN, "DOM_decode: not available\n");
-    return -1;
-}
-
-int DOM_init(Domain *)
-{
-    MESS_print(M_WARN, "DOM_init: not available\n");
-    return -1;
-}
-
-int DOM_print(M_type, const Domain *)
-{
-    MESS_print(M_WARN, "DOM_print: not available\n");
-    return -1;
-}
-
-Domain *MAP_get_domain(Domain *)
-{
-    MESS_print(M_WARN, "MAP_get_domain: not available\n");
-    return nullptr;
-}
 
 const char *PLT_get_label(int, int)
 {
@@ -38,12 +15,6 @@ float PLT_get_view_offset()
     return -1.0f;
 }
 
-int DOM_get_region(Domain *, int)
-{
-    MESS_print(M_WARN, "DOM_get_region: not available\n");
-    return -1;
-}
-
 int MAP_latlon(float, float, int, int)
 {
     MESS_print(M_WARN, "MAP_latlon: not available\n");
@@ -54,4 +25,10 @@ int PLT_set_view_offsets(float, float, float, float)
 {
     MESS_print(M_WARN, "PLT_set_view_offsets: not available\n");
     return -1;
+}
+
+int CTY_get_loc(const char *, const char *, float *, float *)
+{
+    MESS_print(M_WARN, "CTY_get_loc: not available\n");
+    return 0;
 }
