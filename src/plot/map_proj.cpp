@@ -25,6 +25,10 @@ double asind(double v) { return std::asin(std::fmax(-1.0, std::fmin(1.0, v))) * 
 double atand(double v) { return std::atan(v) * DEG; }
 bool missing(float v) { return VYK_is_miss(v); }
 
+/// Plot coordinates hold float digits: a position on the edge of the projected earth may come
+/// back a few units of the last digit outside it.  EDGE is that margin, relative.
+constexpr double EDGE = 1e-6;
+
 // ---------------------------------------------------------------------------------------------
 // Polar stereographic (1).  The hemisphere sign s is -1 on a north-polar map (the meridian plon
 // runs down from the pole), +1 on a south-polar one; K = R (1 - s sin tlat1).
@@ -214,7 +218,7 @@ bool ortho_tran(MapState &st, double lat, double lon, double &x, double &y)
     const double C = st.cache.cos_c, S = st.cache.sin_c;
     const double d = (lon - st.domain.plon) * RAD;
     const double cl = cosd(lat), sl = sind(lat);
-    if (cl * C * std::cos(d) + sl * S < 0.0) return false;  // the far side
+    if (cl * C * std::cos(d) + sl * S < -1e-12) return false;  // the far side; the limb shows
     x = R * std::sin(d) * cl;
     y = R * (sl * C - S * cl * std::cos(d));
     return true;
@@ -224,8 +228,8 @@ bool ortho_untran(MapState &st, double x, double y, double &lat, double &lon)
 {
     const double C = st.cache.cos_c, S = st.cache.sin_c;
     const double q = R * R - x * x - y * y;
-    if (q < 0.0) return false;
-    const double z = std::sqrt(q);
+    if (q < -EDGE * R * R) return false;
+    const double z = std::sqrt(std::fmax(q, 0.0));
     lat = asind((C * y + S * z) / R);
     lon = st.domain.plon + atan2d(x, C * z - S * y);
     return true;
@@ -262,20 +266,20 @@ bool moll_tran(MapState &st, double lat, double lon, double &x, double &y)
 bool moll_untran(MapState &st, double x, double y, double &lat, double &lon)
 {
     const double sigma = y / R;
-    if (sigma < -1.0 || sigma > 1.0) return false;
-    const double theta = std::asin(sigma);
+    if (std::fabs(sigma) > 1.0 + EDGE) return false;
+    const double theta = std::asin(std::fmax(-1.0, std::fmin(1.0, sigma)));
     const double ct = std::cos(theta);
     double d;
     if (ct < 1e-12) {
-        if (std::fabs(x) > 1e-9) return false;
+        if (std::fabs(x) > EDGE * R) return false;
         d = 0.0;
     } else {
         d = 90.0 * x / (ct * R);
-        if (std::fabs(d) > 180.0 * (1.0 + 1e-12)) return false;  // outside the ellipse
+        if (std::fabs(d) > 180.0 * (1.0 + EDGE)) return false;  // outside the ellipse
     }
     const double tau = (2.0 * theta + std::sin(2.0 * theta)) / PI;
-    if (tau < -1.0 || tau > 1.0) return false;
-    lat = std::asin(tau) * DEG;
+    if (std::fabs(tau) > 1.0 + EDGE) return false;
+    lat = asind(tau);
     lon = st.domain.plon + d;
     return true;
 }
@@ -308,8 +312,8 @@ bool laea_untran(MapState &st, double x, double y, double &lat, double &lon)
 {
     const double C = st.cache.cos_c, S = st.cache.sin_c;
     const double rho = std::hypot(x, y);
-    const double m = rho / (2.0 * R);
-    if (m > 1.0) return false;
+    const double m = std::fmin(rho / (2.0 * R), 1.0);
+    if (rho / (2.0 * R) > 1.0 + EDGE) return false;
     lon = st.domain.plon;
     if (rho < 1e-10) {  // the centre
         lat = st.domain.plat;
@@ -382,8 +386,8 @@ bool sat_untran_ellipsoid(MapState &st, double x, double y, double &lat, double 
     const double Q = st.sat_rad * ca * cb;
     const double E = cb * cb + sb * sb / st.earth_ratio2;
     const double disc = Q * Q - st.sat2_earth2 * E;
-    if (disc < 0.0) return false;
-    const double sn = (Q - std::sqrt(disc)) / E;  // from the satellite to the surface
+    if (disc < -EDGE * Q * Q) return false;
+    const double sn = (Q - std::sqrt(std::fmax(disc, 0.0))) / E;  // from the satellite to the surface
     const double s1 = st.sat_rad - sn * ca * cb, s2 = sn * sa * cb;
     lat = atand(sn * sb / (st.earth_ratio2 * std::hypot(s1, s2)));
     lon = st.domain.plon + atan2d(s2, s1);
@@ -399,8 +403,8 @@ bool sat_untran_sphere(MapState &st, double x, double y, double &lat, double &lo
     const double w = v * std::sqrt(1.0 + u * u);
     const double q = 1.0 + u * u + w * w;
     const double disc = h * h - q * (h * h - R * R);
-    if (disc < 0.0) return false;
-    const double t = (h - std::sqrt(disc)) / q;
+    if (disc < -EDGE * h * h) return false;
+    const double t = (h - std::sqrt(std::fmax(disc, 0.0))) / q;
     lat = asind(t * w / R);
     lon = st.domain.plon + atan2d(t * u, h - t);
     return true;
