@@ -7,6 +7,8 @@
 #include "vykplot.h"
 
 #include <string>
+#include <utility>
+#include <vector>
 
 using vyktest::CaptureStdio;
 using vyktest::TempDir;
@@ -275,6 +277,56 @@ TEST_F(DomRegion, InteractivePrompt)
     // A resource that does not decode ends with status 43.
     r = run(cmd + " -re nowhere", "");
     EXPECT_EQ(r.status, 43);
+}
+
+}  // namespace
+
+namespace {
+
+/// The shipped region file: every entry reads, and each region shows the places that define
+/// its area (extreme points of the continents, the polar circles, the NOAA profiler sites).
+TEST(DomRegionFile, ShippedRegionsCoverTheirAreas)
+{
+    RES_put("file_path", VYK_SOURCE_DIR "/etc");
+    struct Row {
+        const char *abbr;
+        std::vector<std::pair<float, float>> places;
+    };
+    const Row rows[] = {
+        {"wo", {{89, -179}, {-89, 179}, {0, 0}}},
+        {"na", {{71.98f, -94.5f}, {7.2f, -80.9f}, {65.6f, -168.1f}, {52.2f, -55.6f}, {25, -110}}},
+        {"sa", {{12.46f, -71.67f}, {-55.98f, -67.27f}, {-4.68f, -81.33f}, {-7.15f, -34.79f}}},
+        {"eu", {{71.17f, 25.78f}, {36, -5.6f}, {38.78f, -9.5f}, {65.5f, -24.5f}, {60, 59}, {35, 33}}},
+        {"af", {{37.35f, 9.75f}, {-34.83f, 20}, {14.74f, -17.53f}, {10.45f, 51.4f}}},
+        {"as", {{77.7f, 104.3f}, {1.27f, 103.5f}, {39.48f, 26.07f}, {66.08f, -169.7f}, {8, 77.5f}}},
+        {"oc", {{-10.69f, 142.53f}, {-39.14f, 146.38f}, {-26.15f, 113.16f}, {-28.64f, 153.64f},
+                {-46.6f, 168.3f}, {-34.4f, 172.7f}}},
+        {"arc", {{90, 0}, {66.5f, 0}, {66.5f, 90}, {66.5f, 180}, {66.5f, -90}}},
+        {"ant", {{-90, 0}, {-65, 0}, {-65, 90}, {-65, 180}, {-65, -90}, {-63.2f, -57}}},
+        {"us", {{49.38f, -95.15f}, {24.5f, -81.8f}, {48.4f, -124.7f}, {44.8f, -66.95f},
+                {47.46f, -69.2f}, {32.5f, -117.1f}}},
+        {"gde", {{0, -75.2f}, {70, -75.2f}, {-70, -75.2f}, {0, -5}, {0, -145}}},
+        {"gdw", {{0, -137.2f}, {60, -160}, {0, 150}}},
+        {"msg", {{0, 0}, {50, 10}, {-34, 18}}},
+        {"prf", {{36.69f, -97.48f}, {34.98f, -97.52f}, {37.65f, -99.09f}, {37.38f, -95.63f},
+                 {40.82f, -87.05f}, {40.18f, -104.73f}, {33.02f, -100.98f}, {36.88f, -89.97f}}},
+    };
+    for (const Row &r : rows) {
+        SCOPED_TRACE(r.abbr);
+        Domain d;
+        ASSERT_EQ(DOM_decode(r.abbr, &d), 2);
+        MAP_domain(&d);
+        for (const auto &p : r.places) {
+            float x, y;
+            EXPECT_EQ(MAP_tran(p.first, p.second, &x, &y), 1) << p.first << " " << p.second;
+            EXPECT_EQ(MAP_in_domain(x, y), 1) << p.first << " " << p.second << " at " << x << " " << y;
+        }
+    }
+    // The menu offers the shown regions, in the file's order.
+    ASSERT_EQ(DOM_read_menu("vyk.reg"), 1);
+    EXPECT_STREQ(DOM_get_region_name(1), "World");
+    EXPECT_STREQ(DOM_get_region_name(14), "Profiler network");
+    EXPECT_EQ(DOM_get_region_name(15), nullptr);
 }
 
 }  // namespace
