@@ -1,0 +1,51 @@
+// therm.h: the current sounding (therm.cpp): the temperature sounding SM (ordered by pressure)
+// and the wind sounding WM (ordered by height), the surface, tropopause, maximum-wind and parcel
+// starting levels, the parcel options, the 0-6000 m mean wind and the storm motion.
+//
+// One current sounding per process, private to therm.cpp.  Before anything is loaded SM and WM
+// are NULL with 0 levels, the special levels have every field missing but a speed of 0, and the
+// storm motion is 0, 0: level decoding then finds no surface, tropopause or maximum wind.
+#ifndef THERM_H
+#define THERM_H
+
+#include "upa_level.h"
+
+constexpr int UPA_MAX_LEVELS = 300;  // levels of a working sounding and of an interpolation
+
+// Parcel kinds.
+enum {
+    THERM_PAR_SFC = 1,    // the surface air
+    THERM_PAR_LAYER = 2,  // the mean of the lowest par_thick mb
+    THERM_PAR_MAXT = 3,   // the surface with the estimated maximum temperature
+    THERM_PAR_USER = 5,   // a level chosen by the user
+};
+
+int THERM_set_storm(const WIND *wind);
+WIND THERM_get_storm();
+UPA_level *THERM_get_SM();
+UPA_level *THERM_get_WM();
+int THERM_get_SM_num();
+int THERM_get_WM_num();
+/// The component's own levels; the pointers stay valid and see every later change.
+UPA_level *THERM_get_sfc();
+UPA_level *THERM_get_trop();
+UPA_level *THERM_get_mwnd();
+UPA_level *THERM_get_parcel();
+int THERM_set_trop(const UPA_level *lev);
+int THERM_set_mwnd(const UPA_level *lev);
+/// The surface in the coordinate of level type ltype: its height for 103 and 104, its
+/// potential temperature for 113 and 114, else its pressure.
+float THERM_get_sfc_level(int ltype);
+int THERM_get_par_type();
+float THERM_get_par_thick();
+
+/// Installs smi and wmi (used in place, at most 300 levels each) as SM and WM with pr as the
+/// surface pressure: reads the parcel and paging options, interpolates the surface level and
+/// derives the 0-6000 m mean wind and the storm motion; returns 0.
+int THERM_set_data(float pr, UPA_level *smi, int smi_num, UPA_level *wmi, int wmi_num);
+/// Recomputes the 0-6000 m mean wind and the storm motion from WM; returns 0.
+int THERM_calc_storm();
+/// Reads the parcel options and the paging switch from the "plot_param" words; returns 0.
+int THERM_param();
+
+#endif
