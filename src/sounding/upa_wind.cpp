@@ -21,6 +21,7 @@ constexpr float HEL_STEP = 100;        // m between the samples of the helicity
 constexpr float CEILING_SLACK = 10;    // m above the top still sampled
 constexpr float MAX_SAMPLED = 100000;  // m above the bottom: no air is sampled beyond
 constexpr float BRN_LOW = 500, BRN_HIGH = 6000;  // m: the two mean winds of the bulk shear
+constexpr float BRN_CALM = 0.01f;                 // m/s: less shear counts as none
 constexpr float EHI_DEPTH = 2000;                 // m: the helicity layer of the index
 constexpr float EHI_SCALE = 160000;
 
@@ -397,7 +398,8 @@ int bulk_richardson(UPA_level *lev, int num, int coord, float bottom, float cape
     const float du = v2.u - v1.u, dv = v2.v - v1.v;
     const float s2 = du * du + dv * dv;
     *shear = std::sqrt(s2);
-    if (cape >= 0 && *shear != 0) *brn = cape / (0.5f * s2);
+    // Two means that agree but for rounding have no shear to divide by.
+    if (cape >= 0 && *shear >= BRN_CALM) *brn = cape / (0.5f * s2);
     return 0;
 }
 

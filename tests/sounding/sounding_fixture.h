@@ -6,6 +6,7 @@
 #include "test_util.h"
 #include "zazudi.h"
 
+#include <list>
 #include <string>
 #include <vector>
 
@@ -39,10 +40,20 @@ inline std::vector<UPA_level> sample_sm()
     };
 }
 
-/// Installs soundings as the current one (SM and WM the same array) with the tropopause at
-/// 250 mb / 10400 m and the maximum wind at 300 mb / 9200 m.
-inline void load(std::vector<UPA_level> &sm, float sfc_pres = 1000)
+/// A copy of a sounding that lives as long as the process: the current sounding uses the
+/// arrays it is given in place, also after the test that installed them (when the tests of a
+/// program run in one process).
+inline std::vector<UPA_level> &keep(const std::vector<UPA_level> &levels)
 {
+    static std::list<std::vector<UPA_level>> kept;
+    return kept.emplace_back(levels);
+}
+
+/// Installs a copy of a sounding as the current one (SM and WM the same array) with the
+/// tropopause at 250 mb / 10400 m and the maximum wind at 300 mb / 9200 m.
+inline void load(const std::vector<UPA_level> &levels, float sfc_pres = 1000)
+{
+    std::vector<UPA_level> &sm = keep(levels);
     THERM_set_data(sfc_pres, sm.data(), static_cast<int>(sm.size()), sm.data(),
                    static_cast<int>(sm.size()));
     const UPA_level trop = L(250, 10400, -52, -62, 270, 70);
