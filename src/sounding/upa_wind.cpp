@@ -98,7 +98,7 @@ struct MeanSums {
 
     void trace(const End &up, const char *label_lo, int lo, const char *label_up, int upi) const
     {
-        char a[8], b[8];
+        char a[16], b[16];
         if (label_lo) strfcpy(a, label_lo);
         else snprintf(a, sizeof a, "%2d", lo);
         if (label_up) strfcpy(b, label_up);

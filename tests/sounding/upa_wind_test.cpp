@@ -478,6 +478,12 @@ TEST(UpaWind, BulkRichardsonNumber)
     EXPECT_EQ(bulk_richardson(lev.data(), 17, 103, 0, 1000, &brn, &shear), 0);
     EXPECT_LT(shear, 1e-5);
     EXPECT_EQ(brn, M);
+    // No wind in the lowest 500 m: the low mean has none, and no shear is made up from it.
+    std::vector<UPA_level> high_winds = lev;
+    high_winds[0].dir = high_winds[1].dir = M;
+    EXPECT_EQ(bulk_richardson(high_winds.data(), 17, 103, 0, 1000, &brn, &shear), -1);
+    EXPECT_EQ(shear, M);
+    EXPECT_EQ(brn, M);
     EXPECT_EQ(bulk_richardson(lev.data(), 0, 103, 0, 1000, &brn, &shear), -1);
     EXPECT_EQ(shear, M);
     EXPECT_EQ(bulk_richardson(lev.data(), 17, 103, -100, 1000, &brn, &shear), -1);
