@@ -8,6 +8,7 @@
 #include "zazudi.h"
 
 #include <cerrno>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -55,13 +56,13 @@ int level_count(const char *who, const UPA_level *levels, int num)
     return num;
 }
 
-/// A number of the whole text (blanks around it allowed); false when it is none.
+/// A finite number of the whole text (blanks around it allowed); false when it is none.
 bool read_number(const char *text, float &value)
 {
     char *end = nullptr;
     errno = 0;
     const float v = std::strtof(text, &end);
-    if (end == text || errno == ERANGE) return false;
+    if (end == text || errno == ERANGE || !std::isfinite(v)) return false;
     while (*end == ' ') end++;
     if (*end) return false;
     value = v;

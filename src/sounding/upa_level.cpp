@@ -78,7 +78,8 @@ void height_layer(float a, float b, float *lev1, float *lev2)
     }
 }
 
-/// A level or layer on a coordinate of its own (step 9 of the decoding); returns the result.
+/// A level or layer on a coordinate of its own (every type without a special meaning); returns
+/// the result of the decoding.
 int coordinate_level(const VAR_data *var, float *lev1, float *lev2, float *thick)
 {
     const int ltype = var->ltype;

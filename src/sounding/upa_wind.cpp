@@ -122,18 +122,18 @@ int set_wind(WIND *wind, float dir, float spd, int result)
     return result;
 }
 
-/// Steps 5 to 7 of the mean: the segments from B through the levels between to T.
+/// The segments of the mean: from B to the first level above it with a wind (when B is not at
+/// a level), on through every level with a wind below T's index lt, and on to T.
 void mean_walk(MeanSums &s, const UPA_level *lev, const UPA_level &B, int lb,
                const UPA_level &T, int lt)
 {
-    int k = lb + 1;
+    int k = lb + 1, last = lb;
     if (lb < lt && lev[lb].p != B.p) {
         k = lb;
         while (k < lt && VYK_is_miss(lev[k].dir)) k++;
         if (k < lt) s.segment(end_of(lev[k]), "LB", 0, nullptr, k);
-        k++;
+        last = k++;
     }
-    int last = lb;
     for (; k < lt; k++) {
         if (VYK_is_miss(lev[k].dir)) continue;
         s.segment(end_of(lev[k]), nullptr, last, nullptr, k);

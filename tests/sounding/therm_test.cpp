@@ -148,6 +148,7 @@ TEST(Therm, ParcelOptionsFromThePlotParameters)
         {"par=layer:30,par=850", THERM_PAR_USER, 30, 850, M, M},  // the later word wins
         {"page,grid", THERM_PAR_USER, 30, 850, M, M},              // no parcel word: kept
         {"par=twentycharacterslong:4", THERM_PAR_SFC, 30, 1000, 4, M},
+        {"par=nan:inf", THERM_PAR_SFC, 30, 1000, M, M},
     };
     load(sample_sm());
     for (const auto &c : cases) {
