@@ -151,6 +151,15 @@ TEST(UpaWind, HelicityEdges)
     EXPECT_NEAR(h.tot_hel, 29 * 100 * std::sin(3 * PI / 180), 0.01);
     EXPECT_EQ(h.dir_shr, M);
 
+    // No wind at all: the sums stay 0, never NaN.
+    std::vector<UPA_level> windless = c;
+    for (UPA_level &l : windless) l.dir = l.spd = M;
+    h = hel(windless, 0, 3000, storm);
+    EXPECT_EQ(h.tot_hel, 0);
+    EXPECT_EQ(h.ave_hel, 0);
+    EXPECT_EQ(h.rel_hel, 0);
+    EXPECT_EQ(h.dir_shr, M);
+
 }
 
 TEST(UpaWind, EnergyHelicityIndex)
