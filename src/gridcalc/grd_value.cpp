@@ -173,13 +173,11 @@ float GRD_get_value(const GRD_report *grid, float gx, float gy)
     if (!(gx >= 0 && gy >= 0 && gx <= xmax && gy <= ymax)) return VYK_MISS;
     const int ix = static_cast<int>(gx), iy = static_cast<int>(gy);
     const float fx = gx - static_cast<float>(ix), fy = gy - static_cast<float>(iy);
-    const bool x_beyond = ix + 1 > xmax, y_beyond = iy + 1 > ymax;
+    // Within 0.0001 of the last column or row the neighbour beyond is the last one itself.
+    const int jx = ix + 1 > xmax ? ix : ix + 1, jy = iy + 1 > ymax ? iy : iy + 1;
     const float *v = grid->grid;
     const auto at = [&](int i, int j) { return v[static_cast<size_t>(i) + static_cast<size_t>(j) * nx]; };
-    const float a = at(ix, iy);
-    const float b = x_beyond ? a : at(ix + 1, iy);
-    const float c = y_beyond ? a : at(ix, iy + 1);
-    const float d = x_beyond || y_beyond ? a : at(ix + 1, iy + 1);
+    const float a = at(ix, iy), b = at(jx, iy), c = at(ix, jy), d = at(jx, jy);
     if (!grd_present(a) || !grd_present(b) || !grd_present(c) || !grd_present(d)) return VYK_MISS;
     return (1 - fy) * (1 - fx) * a + (1 - fy) * fx * b + (1 - fx) * fy * c + fy * fx * d;
 }
@@ -254,9 +252,9 @@ int GRD_edit_value(const char * /*str*/, float x, float y, GRD_report *grid)
         const KeepMap keep;
         to_grid(grid, &keep.saved(), x, y, &gx, &gy);
     }
-    // Rounded to the nearest point, toward zero as the cast does.
-    const float col = VYK_is_miss(gx) ? gx : std::trunc(gx + 0.5f);
-    const float row = VYK_is_miss(gy) ? gy : std::trunc(gy + 0.5f);
+    // Rounded to the nearest point by adding 0.5 and cutting toward zero (-0 printed as 0).
+    const float col = VYK_is_miss(gx) ? gx : std::trunc(gx + 0.5f) + 0.0f;
+    const float row = VYK_is_miss(gy) ? gy : std::trunc(gy + 0.5f) + 0.0f;
     const int nx = grid->domain.nx, ny = grid->domain.ny;
     if (!(col >= 0 && col <= nx - 1 && row >= 0 && row <= ny - 1)) {
         MESS_print(M_PRINT, "Grid: %3.0f,%3.0f Off grid\n", col, row);

@@ -36,8 +36,8 @@ int GRD_stats(const char *oper, const GRD_report *grid, float *values);
 /// memory runs out ("GRD_proj_XY: Unable to allocate grid arrays").
 int GRD_proj_XY(const GRD_report *grid, const Domain *domain, float **grdx, float **grdy);
 /// The bilinear value at (gx, gy): -9999 outside 0 .. n - 0.9999, without values, or when any
-/// of the four points used is missing.  Within 0.0001 of the last column or row the point
-/// itself stands in for the neighbour beyond it.
+/// of the four points used is missing.  Within 0.0001 of the last column or row the last
+/// column or row stands in for the one beyond it.
 float GRD_get_value(const GRD_report *grid, float gx, float gy);
 /// The value at plot position (x, y) of domain (the current map when NULL or without a
 /// projection); x and y are overwritten with the grid coordinates.
