@@ -5,8 +5,8 @@
 // as 0.5,0.25 (separated by white space) followed by one word, its kind ('F...' a filled
 // polygon, any other word a polyline), and a '$' that ends the symbol.  Coordinates are
 // fractions of the symbol's size from its lower-left corner.  The file is indexed once after
-// each open (the first 100 names and the positions after them) and read from those positions
-// for every symbol drawn.
+// each open (the first 100 names and the positions after them); a symbol's strokes are read
+// from its position at its first use after the open and kept for the symbols drawn after.
 //
 // The file is untrusted: it is opened as a plain file only, words are read into bounded
 // buffers, a stroke keeps at most WX_STROKE_MAX points (the rest is left out with a warning),
@@ -34,12 +34,20 @@ struct Entry {
     long pos;  // just after the name
 };
 
+// One stroke of a symbol as read: its points on the unit square and whether it is filled.
+struct UnitStroke {
+    bool fill;
+    std::vector<Gpt> pts;
+};
+
 struct SymbolState {
     char file[FILE_NAME_MAX + 1] = "";  // the bare name of the open file
     FILE *fp = nullptr;
     bool stale = false;                 // the index must be rebuilt
     std::array<Entry, WX_INDEX_MAX> index{};
     int count = 0;
+    std::array<bool, WX_INDEX_MAX> read{};                         // strokes read for entry i
+    std::array<std::vector<UnitStroke>, WX_INDEX_MAX> strokes{};   // entry i's strokes
     std::string failed;                 // the path whose open failed last (warned once)
     std::vector<std::string> reported;  // codes without a symbol, each said once
 };
@@ -80,6 +88,8 @@ void build_index()
 {
     state.stale = false;
     state.count = 0;
+    state.read.fill(false);
+    for (std::vector<UnitStroke> &v : state.strokes) v.clear();
     std::rewind(state.fp);
     std::string name;
     bool long_said = false;
@@ -107,16 +117,16 @@ void build_index()
     }
 }
 
-// The first entry in file order whose name begins code, letter case ignored.
-const Entry *find_entry(const char *code)
+// The first entry in file order whose name begins code, letter case ignored; -1 for none.
+int find_entry(const char *code)
 {
     for (int i = 0; i < state.count; i++) {
         const Entry &e = state.index[static_cast<size_t>(i)];
         const size_t n = std::strlen(e.name);
         if (n > 0 && strnicmp(e.name, code, static_cast<int>(n)) == 0 && std::strlen(code) >= n)
-            return &e;
+            return i;
     }
-    return nullptr;
+    return -1;
 }
 
 // Says once for each code that it has no symbol.
@@ -149,40 +159,55 @@ Pair parse_pair(const std::string &word, float &px, float &py)
 }
 
 // What reading one stroke found.
-enum class Stroke { done, drawn, skipped, cut_short };
+enum class Read { done, stroke, skipped, cut_short };
 
-// Reads and draws the next stroke of a symbol at (x, y) with side size.
-Stroke draw_stroke(const char *name, float x, float y, float size, std::vector<Gpt> &pts)
+// Reads the next stroke of symbol name from the stream into out.
+Read read_stroke(const char *name, UnitStroke &out)
 {
-    pts.clear();
+    out.pts.clear();
     bool bad = false, too_long = false;
     std::string word;
     for (;;) {
-        if (read_word(state.fp, word) == 0) return pts.empty() && !bad ? Stroke::done : Stroke::cut_short;
+        if (read_word(state.fp, word) == 0) return out.pts.empty() && !bad ? Read::done : Read::cut_short;
         float px = 0, py = 0;
         const Pair p = parse_pair(word, px, py);
         if (p == Pair::none) break;
         if (p == Pair::bad) bad = true;
-        else if (pts.size() < static_cast<size_t>(WX_STROKE_MAX))
-            pts.push_back({x + px * size, y + py * size});
-        else
-            too_long = true;
+        else if (out.pts.size() < static_cast<size_t>(WX_STROKE_MAX)) out.pts.push_back({px, py});
+        else too_long = true;
     }
     // The word after the pairs is the kind; with no pair read it ends the symbol ('$').
-    if (pts.empty() && !bad) return Stroke::done;
+    if (out.pts.empty() && !bad) return Read::done;
     if (too_long)
         MESS_print(M_WARN, "WX_symb: stroke of symbol %s cut to %d points\n", name, WX_STROKE_MAX);
     if (bad) {
         MESS_print(M_WARN, "WX_symb: stroke of symbol %s left out: coordinates out of range\n", name);
-        return Stroke::skipped;
+        return Read::skipped;
     }
-    const int n = static_cast<int>(pts.size());
-    if (word[0] == 'F') {
-        if (n >= 3) gfill_area(n, pts.data());
-    } else if (n >= 2) {
-        gpolyline(n, pts.data());
+    out.fill = word[0] == 'F';
+    return Read::stroke;
+}
+
+// The strokes of an entry, read from the file at its first use after an open.
+const std::vector<UnitStroke> &strokes_of(int ind)
+{
+    std::vector<UnitStroke> &cached = state.strokes[static_cast<size_t>(ind)];
+    if (state.read[static_cast<size_t>(ind)]) return cached;
+    state.read[static_cast<size_t>(ind)] = true;
+    const Entry &e = state.index[static_cast<size_t>(ind)];
+    if (std::fseek(state.fp, e.pos, SEEK_SET) != 0) return cached;
+    UnitStroke s;
+    for (;;) {
+        const Read r = read_stroke(e.name, s);
+        if (r == Read::done) break;
+        if (r == Read::cut_short) {
+            MESS_print(M_WARN, "WX_symb: symbol %s of %s ends early\n", e.name, state.file);
+            break;
+        }
+        // Points that the kernel would not draw (a line of one point, a fill of two) go.
+        if (r == Read::stroke && s.pts.size() >= (s.fill ? 3u : 2u)) cached.push_back(s);
     }
-    return Stroke::drawn;
+    return cached;
 }
 
 // The lower-left corner of a symbol whose point (x, y) is placed by the text alignment.
@@ -305,21 +330,19 @@ int WX_symb(float x, float y, const char *code, float size)
     if (!state.fp) WX_symb_file(nullptr);
     if (!state.fp || !code || code[0] == '\0' || code[0] == ' ') return 0;
     if (state.stale) build_index();
-    const Entry *e = find_entry(code);
-    if (!e) {
+    const int ind = find_entry(code);
+    if (ind < 0) {
         report_missing(code);
         return 0;
     }
     align(x, y, size);
-    if (std::fseek(state.fp, e->pos, SEEK_SET) != 0) return 0;
     std::vector<Gpt> pts;
-    for (;;) {
-        const Stroke s = draw_stroke(e->name, x, y, size, pts);
-        if (s == Stroke::done) break;
-        if (s == Stroke::cut_short) {
-            MESS_print(M_WARN, "WX_symb: symbol %s of %s ends early\n", e->name, state.file);
-            break;
-        }
+    for (const UnitStroke &s : strokes_of(ind)) {
+        pts.clear();
+        for (const Gpt &p : s.pts) pts.push_back({x + p.x * size, y + p.y * size});
+        const int n = static_cast<int>(pts.size());
+        if (s.fill) gfill_area(n, pts.data());
+        else gpolyline(n, pts.data());
     }
     return 1;
 }

@@ -35,7 +35,7 @@ void paste(GRD_report *grid, const float *values, int n, int m, long long x0, lo
     }
 }
 
-bool is_map_projection(int proj) { return proj >= 1 && proj <= 9 && proj != 2; }
+bool is_map_projection(int proj) { return proj >= DOM_PSTEREO && proj <= DOM_SAT && proj != DOM_LATLON; }
 
 // The centre of a mosaic of nx by ny pieces whose first piece (domain d) stays in place at the
 // top left.  On latitude-longitude grids and diagrams the arithmetic is in the domain's own
