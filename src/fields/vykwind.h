@@ -1,49 +1,16 @@
-// vykwind.h: wind vectors and glyphs: conversions between directions and components and the
-// vector products (wind_vect.cpp), wind barbs, arrows and motion tracks (wind_glyph.cpp), and
-// weather symbols from a stroke file and sky-cover circles (wx_symb.cpp).
+// vykwind.h: wind glyphs: wind barbs, arrows and motion tracks (wind_glyph.cpp), and weather
+// symbols from a stroke file and sky-cover circles (wx_symb.cpp).
 //
 // Directions are meteorological degrees clockwise from north (on a plot: from plot-up), the
-// direction the wind comes from; the polar forms use the direction a vector points to.  Angles
-// are converted with pi taken as 3.1415926535898, computing in double precision and storing
-// floats.  -9999 (VYK_MISS) marks a missing value.
+// direction the wind comes from.  Angles are converted with pi taken as 3.1415926535898
+// (VECT_DEG2RAD), computing in double precision and storing floats.  -9999 (VYK_MISS) marks a
+// missing value.
 #ifndef VYKWIND_H
 #define VYKWIND_H
 
 #include "vyk.h"
-
-/// A wind: direction (degrees, where it comes from) and speed.
-struct WIND {
-    float dir, spd;
-};
-
-/// A three-component vector; one whose x is -9999 is missing.
-struct VECT {
-    float x, y, z;
-};
-
-/// Radians per degree and degrees per radian of the wind, glyph and map-direction code.
-constexpr double WIND_DEG2RAD = 0.017453292519943334;
-constexpr double WIND_RAD2DEG = 57.295779513082195;
-
-// ---------------------------------------------------------------------------------------------
-// Conversions and products (wind_vect.cpp).  Units go out as they came in; nothing is printed.
-// ---------------------------------------------------------------------------------------------
-
-/// u = -spd sin(dir), v = -spd cos(dir).  0, or -1 with both outputs -9999 when dir or spd is
-/// missing.
-int wind2vect(float dir, float spd, float *u, float *v);
-/// The wind of components u, v: speed, and the direction from 0 to 360 (0 for a speed below
-/// 0.01).  0, or -1 with both outputs -9999 when u or v is missing.
-int vect2wind(float u, float v, float *dir, float *spd);
-/// u = spd sin(dir), v = spd cos(dir) (dir the direction pointed to); as wind2vect.
-int polar2vect(float dir, float spd, float *u, float *v);
-/// The direction pointed to, from -180 to 180 (0 below a length of 0.01), and the length;
-/// as vect2wind.
-int vect2polar(float u, float v, float *dir, float *spd);
-/// u . v, or -9999 when u.x or v.x is missing.
-float dot_product(VECT u, VECT v);
-/// w = u x v: 0, or -1 with every component of w -9999 when u.x or v.x is missing.
-int cross_product(VECT u, VECT v, VECT *w);
+// WIND, VECT, the wind and polar conversions and VECT_DEG2RAD.
+#include "vykvect.h"
 
 // ---------------------------------------------------------------------------------------------
 // Wind glyphs (wind_glyph.cpp).  Drawn in world coordinates with the caller's line and fill

@@ -28,7 +28,7 @@ struct BarbFrame {
 
     BarbFrame(float x0, float y0, float dir, float sz) : x(x0), y(y0), size(sz)
     {
-        const double rad = dir * WIND_DEG2RAD;
+        const double rad = dir * VECT_DEG2RAD;
         sx = std::sin(rad);
         sy = std::cos(rad);
         px = sy;
@@ -126,7 +126,7 @@ int WIND_vect(float x, float y, float dir, float spd, float size, float arrow)
     if (spd == 0 || unusable(spd) || unusable(dir) || !std::isfinite(x) || !std::isfinite(y) ||
         !std::isfinite(size) || !std::isfinite(arrow))
         return -1;
-    const double rad = dir * WIND_DEG2RAD;
+    const double rad = dir * VECT_DEG2RAD;
     const double wx = -spd * std::sin(rad), wy = -spd * std::cos(rad);
     const Gpt tail = {x, y};
     const Gpt tip = {static_cast<float>(x + size * wx), static_cast<float>(y + size * wy)};
@@ -140,7 +140,7 @@ int WIND_track(float x, float y, float dir, float spd, float arrow, int maj, int
     if (spd == 0 || unusable(spd) || unusable(dir) || !std::isfinite(x) || !std::isfinite(y) ||
         !std::isfinite(arrow))
         return -1;
-    const double rad = dir * WIND_DEG2RAD;
+    const double rad = dir * VECT_DEG2RAD;
     const double dx = -std::sin(rad), dy = -std::cos(rad);
     const Gpt tail = {x, y};
     const Gpt tip = {static_cast<float>(x + spd * dx), static_cast<float>(y + spd * dy)};

@@ -230,7 +230,7 @@ struct Circle {
     double xc, yc, rad;
     Gpt rim(double deg) const
     {
-        const double a = deg * WIND_DEG2RAD;
+        const double a = deg * VECT_DEG2RAD;
         return {static_cast<float>(xc + rad * std::cos(a)), static_cast<float>(yc + rad * std::sin(a))};
     }
     Gpt centre() const { return {static_cast<float>(xc), static_cast<float>(yc)}; }

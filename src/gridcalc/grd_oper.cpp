@@ -61,7 +61,7 @@ bool mosaic_centre(const Domain &d, int nx, int ny, float &clat, float &clon)
     // The projection cannot place it: the spacing turned into degrees on the sphere.
     const double km = 100.0 / MAP_KM_PER_DEG;
     const double lat = d.clat + shift_y * km;
-    const double coslat = std::cos(d.clat * WIND_DEG2RAD);
+    const double coslat = std::cos(d.clat * VECT_DEG2RAD);
     if (std::fabs(lat) > 90 || std::fabs(coslat) < 1e-6) return false;
     clat = static_cast<float>(lat);
     clon = static_cast<float>(d.clon + shift_x * km / coslat);
