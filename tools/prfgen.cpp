@@ -1,16 +1,20 @@
-// prfgen: writes sample wind-profiler files in both netCDF layouts that the profiler reader
-// reads, one file per hour, through the library's netCDF layer.
+// prfgen: writes sample wind-profiler files that the profiler reader reads, one file per hour:
+// both netCDF layouts (through the library's netCDF layer) and WMO BUFR bulletins (through
+// eccodes, prfgen_bufr.cpp).
 //
-//   prfgen [-s YYYYMMDDHH] [-n FILES] [-l station|record|both] OUTDIR
+//   prfgen [-s YYYYMMDDHH] [-n FILES] [-l KINDS] OUTDIR
 //
-// Writes OUTDIR/station/YYYYMMDDHH.prf and OUTDIR/record/YYYYMMDDHH.prf (the naming convention
-// "prf_dat" with data_path OUTDIR/station or OUTDIR/record), by default 13 hourly files from
-// 2024-05-14 00 UTC.  The winds are synthetic but physically plausible: a boundary layer with
-// a logarithmic speed profile veering with height (Ekman turning), veering on up to a jet near
-// 10 km that strengthens over the series, the signal lost aloft (from 12 to 16 km depending on
-// station and hour), some levels of bad quality, one wind component out of range, and the top
-// low-mode level at the same height as the first high-mode level.  Everything is computed from
-// the station, hour and level alone, so that a run writes the same files every time.
+// Writes OUTDIR/station/YYYYMMDDHH.prf, OUTDIR/record/YYYYMMDDHH.prf and
+// OUTDIR/bufr/YYYYMMDDHH.prf (the naming convention "prf_dat" with data_path OUTDIR/station,
+// OUTDIR/record or OUTDIR/bufr), by default 13 hourly files from 2024-05-14 00 UTC.  KINDS is a
+// ','-separated list of station, record and bufr ("both": the two netCDF layouts; "all", the
+// default: every kind).  The winds are synthetic but physically plausible: a boundary layer
+// with a logarithmic speed profile veering with height (Ekman turning), veering on up to a jet
+// near 10 km that strengthens over the series, the signal lost aloft (from 12 to 16 km depending
+// on station and hour), some levels of bad quality, one wind component out of range, and the
+// top low-mode level at the same height as the first high-mode level.  Everything is computed
+// from the station, hour and level alone, so that a run writes the same files every time.
+#include "prfgen.h"
 #include "vyk.h"
 
 #include <cerrno>
@@ -22,36 +26,26 @@
 #include <string>
 #include <sys/stat.h>
 
+namespace prfgen {
+
 namespace {
 
 constexpr double PI = 3.1415926535898;
-constexpr int SET_LEVELS = 36;       // levels of each mode in the station layout
-constexpr int ALL_LEVELS = 72;       // levels of the record layout
 constexpr int ID_LEN = 6;            // string_len and staNamLen
-constexpr int QUALITY_GOOD = 10, QUALITY_BAD = 9, QUALITY_NONE = 0;
 
-struct Station {
-    const char *id;
-    float lat, lon;  // degrees, west negative
-    float elev;      // m
-    float dir0;      // surface wind direction, degrees
-    float geo;       // wind speed at the top of the boundary layer, m/s
-    float zi;        // boundary-layer depth, m
-    float t0, spread;  // surface temperature at the first hour and its dew-point depression, C
-};
-// Six stations of the central United States (positions approximate).
-constexpr Station stations[] = {
-    {"PLTC2", 40.18f, -104.73f, 1503, 160, 9, 1400, 24, 14},
-    {"NLGN1", 42.21f, -97.79f, 524, 170, 12, 1100, 27, 9},
-    {"LMNO2", 36.69f, -97.48f, 306, 175, 14, 1000, 29, 7},
-    {"HKLO2", 35.68f, -95.86f, 219, 180, 13, 900, 28, 6},
-    {"WNFL1", 31.90f, -92.78f, 56, 190, 10, 800, 30, 4},
-    {"WSMN5", 32.40f, -106.35f, 1224, 150, 8, 1600, 31, 18},
-};
-constexpr int NUM_STATIONS = static_cast<int>(sizeof stations / sizeof stations[0]);
+}  // namespace
 
-/// Height of level i (0 to 71): low mode 500 to 9250 m, high mode 9250 to 18000 m, both every
-/// 250 m, so that the last low-mode level and the first high-mode level share 9250 m.
+// Six stations of the central United States (positions approximate; the WMO numbers are the
+// generator's own).
+const Station stations[NUM_STATIONS] = {
+    {"PLTC2", 74531, 40.18f, -104.73f, 1503, 160, 9, 1400, 24, 14},
+    {"NLGN1", 74532, 42.21f, -97.79f, 524, 170, 12, 1100, 27, 9},
+    {"LMNO2", 74533, 36.69f, -97.48f, 306, 175, 14, 1000, 29, 7},
+    {"HKLO2", 74534, 35.68f, -95.86f, 219, 180, 13, 900, 28, 6},
+    {"WNFL1", 74535, 31.90f, -92.78f, 56, 190, 10, 800, 30, 4},
+    {"WSMN5", 74536, 32.40f, -106.35f, 1224, 150, 8, 1600, 31, 18},
+};
+
 float level_height(int i)
 {
     return i < SET_LEVELS ? 500.0f + 250.0f * i : 9250.0f + 250.0f * (i - SET_LEVELS);
@@ -68,11 +62,7 @@ double noise(int s, int t, int i, int k)
     return double(x >> 11) / double(1ULL << 52) - 1.0;
 }
 
-/// The wind of one level, with its quality.
-struct Wind {
-    float u, v, w, hdev, vdev;
-    int q;
-};
+namespace {
 
 /// Top of the usable signal: 12000 to 16000 m by station and hour.
 float signal_top(int s, int t)
@@ -96,6 +86,8 @@ void wind_profile(const Station &st, int s, int t, float z, double *spd, double 
         *dir = st.dir0 + 40.0 + (jet_dir - st.dir0 - 40.0) * f;
     }
 }
+
+}  // namespace
 
 Wind level_wind(int s, int t, int i)
 {
@@ -124,12 +116,6 @@ Wind level_wind(int s, int t, int i)
     return w;
 }
 
-/// Surface values of station s at hour t: pressure (mb), temperature and dew point (C),
-/// relative humidity (%), wind direction and speed, rain rate (mm/h).
-struct Surface {
-    float pres, temp, dewp, rh, dir, spd, rain;
-};
-
 Surface surface(int s, int t)
 {
     const Station &st = stations[s];
@@ -146,20 +132,21 @@ Surface surface(int s, int t)
     return sf;
 }
 
+}  // namespace prfgen
+
 // ---------------------------------------------------------------------------------------------
 // Writing
 // ---------------------------------------------------------------------------------------------
 
-struct Time {
-    Date date;
-    int64_t secs;  // since 1970 UTC
-};
-
-bool fail(const char *what, const std::string &path)
+bool prfgen::fail(const char *what, const std::string &path)
 {
     fprintf(stderr, "prfgen: %s: %s\n", what, path.c_str());
     return false;
 }
+
+namespace {
+
+using namespace prfgen;
 
 int def_float(const char *name, const char *long_name, const char *units)
 {
@@ -337,7 +324,8 @@ bool make_dir(const std::string &path)
 
 int usage()
 {
-    fprintf(stderr, "usage: prfgen [-s YYYYMMDDHH] [-n FILES] [-l station|record|both] OUTDIR\n");
+    fprintf(stderr, "usage: prfgen [-s YYYYMMDDHH] [-n FILES] [-l KINDS] OUTDIR\n"
+                    "  KINDS: ','-separated station, record, bufr; both (station,record); all\n");
     return 2;
 }
 
@@ -355,6 +343,39 @@ bool parse_start(const char *text, int64_t *secs)
     return true;
 }
 
+/// The kinds of file written, each with its folder under OUTDIR.
+struct Kind {
+    const char *name;
+    bool (*write)(const std::string &path, int t, const Time &time);
+};
+const Kind kinds[] = {
+    {"station", write_station},
+    {"record", write_record},
+    {"bufr", write_bufr},
+};
+constexpr int NUM_KINDS = static_cast<int>(sizeof kinds / sizeof kinds[0]);
+
+/// Marks the kinds named in a ','-separated list: false for an unknown word.
+bool parse_kinds(const std::string &list, bool *wanted)
+{
+    size_t start = 0;
+    do {
+        const size_t comma = list.find(',', start);
+        const std::string word = list.substr(start, comma - start);
+        start = comma == std::string::npos ? comma : comma + 1;
+        bool known = word == "all" || word == "both";
+        for (int k = 0; k < NUM_KINDS; k++) {
+            const bool named = word == kinds[k].name || word == "all" ||
+                               (word == "both" && kinds[k].write != write_bufr);
+            wanted[k] = wanted[k] || named;
+            known = known || named;
+        }
+        if (!known)
+            return false;
+    } while (start != std::string::npos);
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char **argv)
@@ -362,7 +383,7 @@ int main(int argc, char **argv)
     int64_t start = 0;
     parse_start("2024051400", &start);
     int files = 13;
-    std::string layouts = "both", out;
+    std::string list = "all", out;
     for (int a = 1; a < argc; a++) {
         const std::string arg = argv[a];
         if ((arg == "-s" || arg == "-n" || arg == "-l") && a + 1 < argc) {
@@ -372,20 +393,21 @@ int main(int argc, char **argv)
             if (arg == "-n" && ((files = std::atoi(value)) < 1 || files > 1000))
                 return usage();
             if (arg == "-l")
-                layouts = value;
+                list = value;
         } else if (out.empty() && arg[0] != '-') {
             out = arg;
         } else {
             return usage();
         }
     }
-    const bool station = layouts == "station" || layouts == "both";
-    const bool record = layouts == "record" || layouts == "both";
-    if (out.empty() || (!station && !record))
+    bool wanted[NUM_KINDS] = {};
+    if (out.empty() || !parse_kinds(list, wanted))
         return usage();
-    if (!make_dir(out) || (station && !make_dir(out + "/station")) ||
-        (record && !make_dir(out + "/record")))
+    if (!make_dir(out))
         return 1;
+    for (int k = 0; k < NUM_KINDS; k++)
+        if (wanted[k] && !make_dir(out + "/" + kinds[k].name))
+            return 1;
     for (int t = 0; t < files; t++) {
         Time time;
         time.secs = start + 3600 * int64_t{t};
@@ -393,10 +415,9 @@ int main(int argc, char **argv)
         char name[32];
         std::snprintf(name, sizeof name, "/%04d%02d%02d%02d.prf", time.date.year,
                       time.date.month, time.date.day, time.date.hour);
-        if (station && !write_station(out + "/station" + name, t, time))
-            return 1;
-        if (record && !write_record(out + "/record" + name, t, time))
-            return 1;
+        for (int k = 0; k < NUM_KINDS; k++)
+            if (wanted[k] && !kinds[k].write(out + "/" + kinds[k].name + name, t, time))
+                return 1;
     }
     return 0;
 }

@@ -2,12 +2,6 @@
 // "NAME: not available" and returns its failure value; it goes when the real function lands.
 #include "prf_internal.h"
 
-int PRF_bufr_read(FILE *, PRF_report *)
-{
-    MESS_print(M_WARN, "PRF_bufr_read: not available\n");
-    return -1;
-}
-
 int PRF_plot(Domain *)
 {
     MESS_print(M_WARN, "PRF_plot: not available\n");

@@ -7,6 +7,7 @@
 #include "prf_internal.h"
 #include "vykcdf.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -163,6 +164,14 @@ int PRF_initialize(PRF_report *report)
         l = PRF_NO_LEVEL;
     report->num_levels = 0;
     return 0;
+}
+
+int PRF_drop_levels_without_height(PRF_level *lev, int n)
+{
+    PRF_level *end =
+        std::remove_if(lev, lev + n, [](const PRF_level &l) { return VYK_is_miss(l.h); });
+    std::fill(end, lev + n, PRF_NO_LEVEL);
+    return static_cast<int>(end - lev);
 }
 
 int PRF_print_report(M_type mask, const PRF_report *report)

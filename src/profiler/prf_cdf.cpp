@@ -361,16 +361,6 @@ void screen_levels(PRF_report *r)
     }
 }
 
-/// Leaves out the levels without a height (levels the file does not have, or whose height is
-/// missing), keeping the order of the others.  Returns the number of levels left.
-int drop_levels_without_height(PRF_level *lev, int n)
-{
-    PRF_level *end =
-        std::remove_if(lev, lev + n, [](const PRF_level &l) { return VYK_is_miss(l.h); });
-    std::fill(end, lev + n, PRF_NO_LEVEL);
-    return static_cast<int>(end - lev);
-}
-
 /// Merges levels of equal height: the first keeps its place and takes the later one's values
 /// when its own u is missing; the later one goes.  Returns the number of levels left.
 int merge_levels(PRF_level *lev, int n)
@@ -405,7 +395,7 @@ int read_record(int rec, PRF_report *r)
     for (int s = 0; s < state.layout->num_sets; s++)
         read_set(state.layout->sets[s], rec, r);
     screen_levels(r);
-    r->num_levels = merge_levels(r->lev, drop_levels_without_height(r->lev, FILE_LEVELS));
+    r->num_levels = merge_levels(r->lev, PRF_drop_levels_without_height(r->lev, FILE_LEVELS));
     return 1;
 }
 

@@ -6,6 +6,7 @@
 
 #include "vykprf.h"
 
+#include <cstddef>
 #include <cstdio>
 
 /// A level without values (height, winds, spreads and quality all missing).
@@ -30,9 +31,57 @@ extern const PRF_backend PRF_cdf_station;
 extern const PRF_backend PRF_cdf_record;
 extern const PRF_backend PRF_bufr;
 
-/// Decodes the next data subset of a BUFR bulletin file into report: 1, or -1 when there is
-/// none.
-int PRF_bufr_read(FILE *fp, PRF_report *report);
+/// Leaves out the levels without a height (levels a file does not have, or whose height is
+/// missing), keeping the order of the others and emptying the slots freed.  Returns the number
+/// of levels left of the first n.
+int PRF_drop_levels_without_height(PRF_level *lev, int n);
+
+// ---------------------------------------------------------------------------------------------
+// BUFR messages (prf_bufr_decode.cpp).  The back end (prf_bufr.cpp) finds each message in the
+// bulletin file and hands its octets after section 0 to PRF_bufr_parse; PRF_bufr_subset then
+// decodes one data subset per call.
+// ---------------------------------------------------------------------------------------------
+
+/// Descriptors a message may list.
+constexpr int PRF_BUFR_MAX_DESC = 100;
+
+/// One descriptor of section 3: F, X, Y and, for an element (F = 0), its row of the element
+/// table (-1 for an element the table lacks, whose width an operator 2-06 gives).
+struct PRF_bufr_desc {
+    int f, x, y;
+    int row;
+};
+
+/// The bits of the data section, read most significant bit first.  A read past the end of the
+/// section gives 0 and marks the reader overrun.
+struct PRF_bufr_bits {
+    const unsigned char *next = nullptr;  // next octet to take
+    const unsigned char *end = nullptr;   // end of the data section
+    unsigned long long acc = 0;           // octets taken, their last `pending` bits unread
+    int pending = 0;
+    bool overrun = false;
+};
+
+/// A framed message: its descriptors, subsets and the place of the next subset.
+struct PRF_bufr_message {
+    long long offset = 0;          // of "BUFR" in the file, for messages
+    int edition = 0;
+    int num_desc = 0;
+    PRF_bufr_desc desc[PRF_BUFR_MAX_DESC] = {};
+    int num_subsets = 0;
+    int subset = 0;                // subsets decoded so far
+    PRF_bufr_bits bits;            // into the caller's octets, which must stay in place
+};
+
+/// Checks the sections of a message (the size octets after section 0, ending with "7777") and
+/// prepares its decoding into msg: 1, or 0 with one warning when the message cannot be decoded
+/// correctly (section lengths that disagree with the total length, compressed data, sequence
+/// descriptors, operators other than 2-01 and 2-06, elements the table lacks, delayed or
+/// nested replication, too many descriptors).
+int PRF_bufr_parse(const unsigned char *octets, size_t size, PRF_bufr_message *msg);
+/// Decodes the next data subset of msg into report: 1, or 0 when the message has no more (or
+/// its data end before the subset does, with a warning).
+int PRF_bufr_subset(PRF_bufr_message *msg, PRF_report *report);
 
 /// The netCDF layer's error reports off for as long as the object lives; they are switched on
 /// again when it goes, whatever happened meanwhile.
