@@ -139,6 +139,20 @@ TEST_F(PrfDisp, ListsTheStationsOfEitherLayout)
     }
 }
 
+TEST_F(PrfDisp, ListsTheStationsOfABulletinFile)
+{
+    // Bulletin files carry no file header: no date line.
+    const RunResult r = prfdisp("data/bufr/2024051412.prf", "\n");
+    EXPECT_EQ(r.out, banner() + "\nDate: \n\nAvailable stations:\n"
+                                "74531 74532 74533 74534 74535 74536 \n"
+                                "Enter the stations: ");
+    EXPECT_EQ(r.status, 31);
+    const RunResult go = prfdisp("data/bufr/2024051412.prf", "74533\n");
+    EXPECT_EQ(go.status, 0) << go.err;
+    EXPECT_EQ(go.err.find("No station specified!"), std::string::npos);
+    EXPECT_EQ(go.err.find("PRF_read"), std::string::npos) << go.err;
+}
+
 TEST_F(PrfDisp, BatchModeWithoutAStation)
 {
     const RunResult r = prfdisp("-ba data/record/2024051403.prf");

@@ -1,5 +1,5 @@
-// The sample-file generator: 13 hourly files in each netCDF layout, their layout checked by
-// ncdump, the same data read back through both layouts, and winds that look like the
+// The sample-file generator: 13 hourly files in each netCDF layout and of bulletins (the
+// bulletins are checked against eccodes in prf_bufr_test.cpp), the layouts checked by ncdump, the same data read back through both layouts, and winds that look like the
 // atmosphere (a veering boundary layer, a jet near 10 km that strengthens, no signal aloft).
 #include "test_util.h"
 #include "vykprf.h"
@@ -79,7 +79,7 @@ TEST(Prfgen, ThirteenHourlyFilesInEachLayout)
     TempDir dir, again;
     generate(dir);
     generate(again);
-    for (const char *layout : {"station", "record"})
+    for (const char *layout : {"station", "record", "bufr"})
         for (int h = 0; h < FILES; h++) {
             const std::string path = hour_file(dir.path(), layout, h);
             ASSERT_FALSE(read_file(path).empty()) << path;
@@ -127,7 +127,11 @@ TEST(Prfgen, OptionsAndRefusals)
     EXPECT_FALSE(read_file(dir.file("record/2024010100.prf")).empty());
     EXPECT_TRUE(read_file(dir.file("record/2024010101.prf")).empty());
     EXPECT_TRUE(read_file(dir.file("station/2023123122.prf")).empty());
-    for (const char *args : {"", "-s 20241301 x", "-n 0 x", "-l both2 x", "-q x"})
+    EXPECT_TRUE(read_file(dir.file("bufr/2023123122.prf")).empty());
+    generate(dir, "-n 1 -l bufr,station");
+    EXPECT_FALSE(read_file(dir.file("bufr/2024051400.prf")).empty());
+    EXPECT_FALSE(read_file(dir.file("station/2024051400.prf")).empty());
+    for (const char *args : {"", "-s 20241301 x", "-n 0 x", "-l both2 x", "-l bufr,x x", "-q x"})
         EXPECT_EQ(run(quote(VYK_PRFGEN) + " " + args).status, 2) << args;
 }
 
