@@ -1,6 +1,6 @@
 // The profiler reader on generated files (six stations of 72 levels): a whole file of either
-// netCDF layout, and the lookup of one station in each file of a 13-hour series, as the
-// time-height section does it on every draw.
+// netCDF layout or of bulletins, a day of bulletin files, and the lookup of one station in each
+// file of a 13-hour series, as the time-height section does it on every draw.
 #include "vykprf.h"
 
 #include <benchmark/benchmark.h>
@@ -20,7 +20,7 @@ public:
         if (mkdtemp(tmpl) == nullptr)
             std::abort();
         dir_ = tmpl;
-        const std::string cmd = std::string(VYK_PRFGEN) + " " + dir_;
+        const std::string cmd = std::string(VYK_PRFGEN) + " -n 24 " + dir_;
         if (std::system(cmd.c_str()) != 0)
             std::abort();
     }
@@ -74,6 +74,34 @@ void BM_PrfReadRecordLayout(benchmark::State &state)
     read_file(state, "record");
 }
 BENCHMARK(BM_PrfReadRecordLayout);
+
+void BM_PrfReadBulletins(benchmark::State &state)
+{
+    read_file(state, "bufr");
+}
+BENCHMARK(BM_PrfReadBulletins);
+
+/// Every report of a day's bulletin files (24 files of 6 messages).
+void BM_PrfBulletinDay(benchmark::State &state)
+{
+    std::string files[24];
+    for (int h = 0; h < 24; h++)
+        files[h] = samples().file("bufr", h);
+    PRF_report report;
+    for (auto _ : state) {
+        int n = 0;
+        for (const std::string &f : files) {
+            int kind = PRF_BUFR;
+            const int fd = PRF_open(f.c_str(), 0, &kind);
+            while (PRF_read(fd, &report, 0, nullptr) == 1)
+                n++;
+            PRF_close(fd);
+        }
+        benchmark::DoNotOptimize(n);
+    }
+    state.SetItemsProcessed(state.iterations() * 24 * 6);
+}
+BENCHMARK(BM_PrfBulletinDay);
 
 void BM_PrfStationOverSeries(benchmark::State &state)
 {

@@ -96,9 +96,12 @@ private:
     std::string error_;
 };
 
+/// The key of the k-th occurrence of an element ("#k#key").
 std::string rank(int k, const char *key)
 {
-    return "#" + std::to_string(k) + "#" + key;
+    char text[80];
+    std::snprintf(text, sizeof text, "#%d#%s", k, key);
+    return text;
 }
 
 /// Signal power of the spectral peak (dB), falling off with height.

@@ -276,7 +276,7 @@ bool check_descriptors(const PRF_bufr_message &msg)
                 (i + 1 >= msg.num_desc || msg.desc[i + 1].f != F_ELEMENT))
                 return refuse(msg, "operator 2 06 %03d is not followed by an element", d.y);
             break;
-        default:
+        case F_SEQUENCE:
             return refuse(msg, "sequence descriptor 3 %02d %03d is not read", d.x, d.y);
         }
     }

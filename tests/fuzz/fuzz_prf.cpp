@@ -1,6 +1,6 @@
-// Fuzz target of the profiler reader: the input, made a classic netCDF file (its first bytes
-// forced to a classic magic, so that the library's own HDF5 reader stays out of the run) unless
-// it begins like a bulletin file, is detected, opened, its header read and its reports read at
+// Fuzz target of the profiler reader's netCDF layouts: the input, made a classic netCDF file
+// (its first bytes forced to a classic magic, so that the library's own HDF5 reader stays out of
+// the run; bulletin files have fuzz_bufr), is detected, opened, its header read and its reports read at
 // the reader's own position and again through a counter after a rewind.  Every report must
 // hold a terminated, printable identifier and at most the levels a report has, each with a
 // height, and winds within their range.
@@ -44,12 +44,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (size < 4)
         return 0;
     std::vector<uint8_t> file(data, data + size);
-    if (file[0] != '*' && file[0] != '\n' && file[0] != 'G') {
-        static const uint8_t versions[3] = {1, 2, 5};
-        std::memcpy(file.data(), "CDF", 3);
-        if (file[3] != 1 && file[3] != 2 && file[3] != 5)
-            file[3] = versions[file[3] % 3];
-    }
+    static const uint8_t versions[3] = {1, 2, 5};
+    std::memcpy(file.data(), "CDF", 3);
+    if (file[3] != 1 && file[3] != 2 && file[3] != 5)
+        file[3] = versions[file[3] % 3];
     const char *path = vykfuzz::scratch_file();
     vykfuzz::write_bytes(path, file.data(), file.size());
 
