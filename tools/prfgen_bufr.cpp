@@ -69,39 +69,34 @@ codes_context *context()
 class Setter {
 public:
     explicit Setter(codes_handle *h) : h_(h) {}
-    void set(const std::string &key, long v) { check(key, codes_set_long(h_, key.c_str(), v)); }
-    void set(const std::string &key, double v)
+    void set(const char *key, long v) { check(key, codes_set_long(h_, key, v)); }
+    void set(const char *key, double v) { check(key, codes_set_double(h_, key, v)); }
+    /// Every occurrence of an element, in order.
+    void set(const char *key, const std::vector<long> &v)
     {
-        check(key, codes_set_double(h_, key.c_str(), v));
+        check(key, codes_set_long_array(h_, key, v.data(), v.size()));
     }
-    /// A float value, or missing when it is VYK_MISS.
-    void value(const std::string &key, float v)
+    void set(const char *key, const std::vector<double> &v)
     {
-        if (VYK_is_miss(v))
-            check(key, codes_set_missing(h_, key.c_str()));
-        else
-            set(key, static_cast<double>(v));
+        check(key, codes_set_double_array(h_, key, v.data(), v.size()));
     }
-    void missing(const std::string &key) { check(key, codes_set_missing(h_, key.c_str())); }
     bool ok() const { return error_.empty(); }
     const std::string &error() const { return error_; }
 
 private:
-    void check(const std::string &key, int err)
+    void check(const char *key, int err)
     {
         if (err != 0 && error_.empty())
-            error_ = key + ": " + codes_get_error_message(err);
+            error_ = std::string(key) + ": " + codes_get_error_message(err);
     }
     codes_handle *h_;
     std::string error_;
 };
 
-/// The key of the k-th occurrence of an element ("#k#key").
-std::string rank(int k, const char *key)
+/// A float value for eccodes, missing when it is VYK_MISS.
+double value(float v)
 {
-    char text[80];
-    std::snprintf(text, sizeof text, "#%d#%s", k, key);
-    return text;
+    return VYK_is_miss(v) ? CODES_MISSING_DOUBLE : static_cast<double>(v);
 }
 
 /// Signal power of the spectral peak (dB), falling off with height.
@@ -157,36 +152,35 @@ void set_station(Setter &set, int s, int t, const Time &time)
 }
 
 /// The two modes: mode and submode, the increments that lead to the first height, and the
-/// levels.
+/// levels (each element set for all its occurrences at once).
 void set_modes(Setter &set, int s, int t)
 {
-    const long modes[2] = {LOW_MODE, HIGH_MODE};
+    set.set("windProfilerModeInformation", std::vector<long>{LOW_MODE, HIGH_MODE});
+    set.set("windProfilerSubmodeInformation", std::vector<long>{SUBMODE_A, SUBMODE_A});
     // Low mode from 0 m: +250, +250 gives 500 m; high mode from the last low level (9250 m):
     // -250, +250 gives 9250 m again.  Both then step by 250 m.
-    const long increments[2][2] = {{250, 250}, {-250, 250}};
-    for (int m = 0; m < 2; m++) {
-        set.set(rank(m + 1, "windProfilerModeInformation"), modes[m]);
-        set.set(rank(m + 1, "windProfilerSubmodeInformation"), SUBMODE_A);
-        set.set(rank(2 * m + 1, "heightIncrement"), increments[m][0]);
-        set.set(rank(2 * m + 2, "heightIncrement"), increments[m][1]);
-    }
+    set.set("heightIncrement", std::vector<long>{250, 250, -250, 250});
+    std::vector<double> u, v, w, hdev, vdev;
+    std::vector<long> qc, power;
     for (int i = 0; i < ALL_LEVELS; i++) {
-        const Wind w = level_wind(s, t, i);
-        const int k = i + 1;
-        set.value(rank(k, "u"), w.u);
-        set.value(rank(k, "v"), w.v);
-        set.value(rank(k, "w"), w.w);
-        set.value(rank(k, "standardDeviationOfHorizontalWindSpeed"), w.hdev);
-        set.value(rank(k, "standardDeviationOfVerticalWindSpeed"), w.vdev);
-        if (w.q == QUALITY_NONE) {
-            set.missing(rank(k, "windProfilerQualityControlTestResults"));
-            set.missing(rank(k, "spectralPeakOfZerothMoment"));
-        } else {
-            set.set(rank(k, "windProfilerQualityControlTestResults"),
-                    w.q == QUALITY_GOOD ? QC_PASSED : QC_TEST_A_FAILED);
-            set.set(rank(k, "spectralPeakOfZerothMoment"), signal_power(s, t, i));
-        }
+        const Wind wd = level_wind(s, t, i);
+        u.push_back(value(wd.u));
+        v.push_back(value(wd.v));
+        w.push_back(value(wd.w));
+        hdev.push_back(value(wd.hdev));
+        vdev.push_back(value(wd.vdev));
+        const bool signal = wd.q != QUALITY_NONE;
+        qc.push_back(!signal ? CODES_MISSING_LONG
+                             : wd.q == QUALITY_GOOD ? QC_PASSED : QC_TEST_A_FAILED);
+        power.push_back(signal ? signal_power(s, t, i) : CODES_MISSING_LONG);
     }
+    set.set("u", u);
+    set.set("v", v);
+    set.set("w", w);
+    set.set("standardDeviationOfHorizontalWindSpeed", hdev);
+    set.set("standardDeviationOfVerticalWindSpeed", vdev);
+    set.set("windProfilerQualityControlTestResults", qc);
+    set.set("spectralPeakOfZerothMoment", power);
 }
 
 /// The message of station s at hour t, appended to out.

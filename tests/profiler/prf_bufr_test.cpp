@@ -393,6 +393,17 @@ std::string missing_increment()
     return star_heading(m.build());
 }
 
+/// Octets left in the data section after the last subset are not decoded as a further one.
+std::string trailing_octets()
+{
+    Message m;
+    m.desc = profile_desc(2);
+    Data d;
+    profile_data(d, 74, 3, 40, -100, 300, 250, 250, 2);
+    m.data = d.octets() + std::string(8, '\0');
+    return star_heading(m.build());
+}
+
 const Edge_row edge_rows[] = {
     {"StarHeadingAndBlock7Station45", [] { return star_heading(station_msg(7, 45)); },
      {{"07045", 40.18f, -104.73f, 1503, 3,
@@ -419,6 +430,8 @@ const Edge_row edge_rows[] = {
      {{"74001", 40, -100, 300, 100, {{0, 500, 1, -1, 0, 1, 1, 0}, {99, 25250, 100, -100, 9.9f, 1, 1, 8}}},
       {"74002", 41, -101, 400, 100, {{0, 500, 1, -1, 0, 1, 1, 0}}}},
      "120 levels; those beyond 100 dropped"},
+    {"SubsetsCountedNotGuessed", trailing_octets,
+     {{"74003", 40, -100, 300, 2, {{1, 750, 2, -2, 0.1f, 2, 1, 8}}}}, ""},
     {"MissingIncrementDropsTheLevelsAfterIt", missing_increment,
      {{"74009", M, M, M, 2, {{0, 500, 1, 1, M, M, M, 0}, {1, 1000, 2, 2, M, M, M, 0}}}},
      ""},
@@ -580,6 +593,11 @@ const Hostile_row hostile_rows[] = {
     {"LongerThanTheBufferSkippedByItsLength",
      [] { return with([](Message &m) { m.section2 = std::string(20000, '\0') + good(5); }) + good(2); },
      {"74002"}, "beyond the 20000 octets read"},
+    {"SectionLengthZero", [] { return with([](Message &m) { m.section1_extra = -18; }) + good(2); },
+     {"74002"}, "section 1 length 0 does not fit"},
+    {"SectionLengthTwoToThe24",
+     [] { return with([](Message &m) { m.section1_extra = 0xffffff - 18; }) + good(2); },
+     {"74002"}, "section 1 length 16777215 does not fit"},
     {"SectionLengthsDisagree", [] { return with([](Message &m) { m.section1_extra = 2; }) + good(2); },
      {"74002"}, "section"},
     {"NoEndMark", [] { std::string m = with([](Message &) {}); m[m.size() - 1] = 'X'; return m + good(2); },
