@@ -299,6 +299,7 @@ bool read_screen(FILE *fp, IMG_report *image, int &num_global)
     image->height = height;
     image->num_colors = num_global;
     image->depth = 8;
+    image->bits_pixel = 8;
     image->bytes_line = width;
     image->color_type = 1;
     strfcpy(image->info, "GIF");

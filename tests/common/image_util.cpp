@@ -7,6 +7,7 @@
 #include "gks_x11.h"
 
 #include <cctype>
+#include <cmath>
 #include <cstdlib>
 
 namespace vyktest {
@@ -27,11 +28,20 @@ Rgb RgbImage::at(int x, int y) const
             static_cast<unsigned char>(pixels[p + 2])};
 }
 
+std::vector<Rgb> RgbImage::rgb() const
+{
+    std::vector<Rgb> px;
+    for (size_t p = 0; p + 2 < pixels.size(); p += 3)
+        px.push_back({static_cast<unsigned char>(pixels[p]),
+                      static_cast<unsigned char>(pixels[p + 1]),
+                      static_cast<unsigned char>(pixels[p + 2])});
+    return px;
+}
+
 RgbImage parse_ppm(const std::string &ppm)
 {
-    RgbImage img;
     size_t pos = 0;
-    int fields[4] = {0, 0, 0, 0};
+    int fields[4] = {0, 0, 0, 0};  // the magic (5 or 6), width, height, largest value
     for (int &field : fields) {
         while (pos < ppm.size() && (std::isspace(static_cast<unsigned char>(ppm[pos])) ||
                                     ppm[pos] == '#')) {
@@ -40,22 +50,61 @@ RgbImage parse_ppm(const std::string &ppm)
         }
         if (pos >= ppm.size()) break;
         if (&field == fields) {
-            field = ppm.compare(pos, 2, "P6") == 0;
+            const bool magic = ppm[pos] == 'P' && pos + 1 < ppm.size() &&
+                               (ppm[pos + 1] == '5' || ppm[pos + 1] == '6');
+            field = magic ? ppm[pos + 1] - '0' : 0;
             pos += 2;
         } else {
             field = std::atoi(ppm.c_str() + pos);
             while (pos < ppm.size() && std::isdigit(static_cast<unsigned char>(ppm[pos]))) pos++;
         }
     }
-    if (fields[0] != 1 || fields[3] != 255 || pos >= ppm.size()) {
+    const int maxval = fields[3];
+    if (fields[0] == 0 || fields[1] <= 0 || fields[2] <= 0 || maxval < 1 || maxval > 65535 ||
+        pos >= ppm.size()) {
         ADD_FAILURE() << "not a PPM image";
         return {};
     }
+    const size_t per = fields[0] == 6 ? 3 : 1, bytes = maxval > 255 ? 2 : 1;
+    const size_t n = static_cast<size_t>(fields[1]) * static_cast<size_t>(fields[2]);
+    const auto *p = reinterpret_cast<const unsigned char *>(ppm.data()) + pos + 1;
+    if (ppm.size() - pos - 1 < n * per * bytes) {
+        ADD_FAILURE() << "short PPM image";
+        return {};
+    }
+    auto sample = [&](size_t i) {
+        const unsigned char *q = p + i * bytes;
+        const long v = bytes == 2 ? (q[0] << 8) | q[1] : q[0];
+        return static_cast<char>((v * 255L + maxval / 2) / maxval);
+    };
+    RgbImage img;
     img.width = fields[1];
     img.height = fields[2];
-    img.pixels = ppm.substr(pos + 1);
-    EXPECT_EQ(img.pixels.size(), 3u * img.width * img.height);
+    img.pixels.reserve(3 * n);
+    for (size_t i = 0; i < n; i++)
+        for (size_t k = 0; k < 3; k++) img.pixels += sample(per == 3 ? 3 * i + k : i);
     return img;
+}
+
+RgbImage read_picture(const std::string &file)
+{
+    const auto r = run("convert " + quote(file) + " -depth 8 ppm:-");
+    EXPECT_EQ(r.status, 0) << r.err;
+    return parse_ppm(r.out);
+}
+
+RgbImage capture_xwd(unsigned long window, const std::string &display, const std::string &png)
+{
+    std::string xwd = "xwd -silent -nobdrs -id " + std::to_string(window);
+    if (!display.empty()) xwd += " -display " + quote(display);
+    if (!png.empty()) {
+        const auto r = run(xwd + " | convert xwd:- png:" + quote(png));
+        EXPECT_EQ(r.status, 0) << r.err;
+        return read_picture(png);
+    }
+    const auto r = run(xwd + " | convert xwd:- -depth 8 ppm:-");
+    EXPECT_EQ(r.status, 0) << r.err;
+    return parse_ppm(r.out);
 }
 
 void write_ppm(const std::string &file, int w, int h, const std::vector<Rgb> &px)
@@ -88,6 +137,49 @@ std::string be32(uint32_t v)
     std::string s;
     for (int sh = 24; sh >= 0; sh -= 8) s += static_cast<char>(v >> sh);
     return s;
+}
+
+void make_truecolor(IMG_report *im, int w, int h, const std::vector<Rgb> &px)
+{
+    im->width = w;
+    im->height = h;
+    im->depth = 24;
+    im->bits_pixel = 32;
+    im->bytes_line = 4 * w;
+    im->byte_order = 0;
+    im->color_type = 0;
+    im->red = 0xff0000;
+    im->grn = 0xff00;
+    im->blu = 0xff;
+    im->data = static_cast<unsigned char *>(std::calloc(static_cast<size_t>(4) * w * h, 1));
+    for (int i = 0; i < w * h; i++) {
+        im->data[4 * i] = static_cast<unsigned char>(px[i].b);
+        im->data[4 * i + 1] = static_cast<unsigned char>(px[i].g);
+        im->data[4 * i + 2] = static_cast<unsigned char>(px[i].r);
+        im->data[4 * i + 3] = 0x77;
+    }
+}
+
+Rgb record_rgb(const IMG_report &im, int x, int y)
+{
+    const unsigned char *row = im.data + static_cast<size_t>(y) * im.bytes_line;
+    if (im.color_type == 1) {
+        const int i = row[x];
+        if (im.colors == nullptr || i >= im.num_colors) return {-1, -1, -1};
+        const IMG_color &c = im.colors[i];
+        return {static_cast<int>(std::lround(c.r * 255)), static_cast<int>(std::lround(c.g * 255)),
+                static_cast<int>(std::lround(c.b * 255))};
+    }
+    if (im.red == 0 && im.grn == 0 && im.blu == 0) return {row[x], row[x], row[x]};
+    const int n = im.bits_pixel == 32 ? 4 : 3;
+    const unsigned char *p = row + static_cast<size_t>(n) * x;
+    unsigned long v = 0;
+    for (int k = 0; k < n; k++)
+        v |= static_cast<unsigned long>(p[im.byte_order ? n - 1 - k : k]) << (8 * k);
+    auto channel = [v](unsigned mask) {
+        return mask ? static_cast<int>((v & mask) >> __builtin_ctz(mask)) : 0;
+    };
+    return {channel(im.red), channel(im.grn), channel(im.blu)};
 }
 
 RgbImage capture_window()

@@ -27,14 +27,25 @@ struct RgbImage {
     std::string pixels;
     /// The pixel at (x, y) of the window's inside.
     Rgb at(int x, int y) const;
+    /// Every pixel, rows from the top.
+    std::vector<Rgb> rgb() const;
 };
 
-/// A binary PPM: "P6", width, height and the largest value (255), with comment lines among
-/// them, then the pixels.  A text that is not one is a test failure (and an empty image).
+/// A binary PPM ("P6") or PGM ("P5", read as grey triples): the magic, width, height and the
+/// largest value (up to 65535, scaled to 8 bits), with comment lines among them, then the
+/// pixels.  A text that is not one is a test failure (and an empty image).
 RgbImage parse_ppm(const std::string &ppm);
+
+/// A picture file as ImageMagick reads it, 8 bits a component.
+RgbImage read_picture(const std::string &file);
 
 /// The kernel's own window as it is on the screen (xwd | convert), brought up to date first.
 RgbImage capture_window();
+
+/// A window of an X server (display empty: $DISPLAY) as the screen shows it, without its border
+/// (xwd | convert); a PNG copy is kept in png when one is named.
+RgbImage capture_xwd(unsigned long window, const std::string &display = "",
+                     const std::string &png = "");
 
 /// Writes a binary PPM (maximum 255) of w x h pixels, rows from the top.
 void write_ppm(const std::string &file, int w, int h, const std::vector<Rgb> &px);
@@ -45,6 +56,15 @@ std::vector<Rgb> magick_rgb(const std::string &file, int frame = -1);
 
 /// Four bytes, most significant first.
 std::string be32(uint32_t v);
+
+/// Makes a TrueColor record of 4-byte pixels, least significant byte first (as a 24-bit window
+/// capture gives it: masks 0xff0000, 0xff00, 0xff; the fourth byte, which no mask selects, holds
+/// 0x77) with the colours px, rows from the top.
+void make_truecolor(IMG_report *im, int w, int h, const std::vector<Rgb> &px);
+
+/// The colour of pixel (x, y) of a record: its colour-table entry (indexed records; {-1, -1, -1}
+/// for an index beyond the table), its value as grey (no masks) or the colour its masks select.
+Rgb record_rgb(const IMG_report &im, int x, int y);
 
 /// An image record that releases itself.
 struct ImageRecord {

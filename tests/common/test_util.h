@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace vyktest {
 
@@ -42,6 +43,13 @@ void write_file(const std::string &path, const std::string &content);
 
 /// Quotes a text for the shell.
 std::string quote(const std::string &text);
+
+/// True when part occurs in text.
+bool has(const std::string &text, const std::string &part);
+/// How often part occurs in text (overlapping occurrences counted).
+int count(const std::string &text, const std::string &part);
+/// True when one of the lines is line.
+bool has_line(const std::vector<std::string> &lines, const std::string &line);
 
 /// Captures what a piece of code writes to standard output and standard error (file level).
 class CaptureStdio {

@@ -22,23 +22,13 @@
 #include <unistd.h>
 #include <vector>
 
+using vyktest::has;
+using vyktest::count;
 using vyktest::CaptureStdio;
 
 namespace {
 
 using vyktest::PrivateX;
-
-bool has(const std::string &text, const std::string &part)
-{
-    return text.find(part) != std::string::npos;
-}
-
-int count(const std::string &text, const std::string &part)
-{
-    int n = 0;
-    for (size_t p = text.find(part); p != std::string::npos; p = text.find(part, p + 1)) n++;
-    return n;
-}
 
 struct DisplayCloser {
     void operator()(Display *d) const

@@ -28,6 +28,8 @@
 #include <unistd.h>
 #include <vector>
 
+using vyktest::has_line;
+using vyktest::has;
 using vyktest::run;
 
 namespace {
@@ -170,11 +172,6 @@ std::vector<Event> events_in(const std::vector<std::string> &lines, bool modifie
     return events;
 }
 
-bool has_line(const std::vector<std::string> &lines, const std::string &line)
-{
-    return std::find(lines.begin(), lines.end(), line) != lines.end();
-}
-
 std::vector<std::string> names_of(const std::vector<Event> &events)
 {
     std::vector<std::string> names;
@@ -199,11 +196,6 @@ unsigned long start_holding(const EventX &x, HoldTool &tool)
         }
     }
     return 0;
-}
-
-bool has(const std::string &text, const std::string &part)
-{
-    return text.find(part) != std::string::npos;
 }
 
 std::string window_name(Display *display, Window win)

@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <string>
 
+using vyktest::has;
 using vyktest::CaptureStdio;
 using vyktest::run;
 using vyktest::Rgb;
@@ -65,11 +66,6 @@ int bits_set(int pattern)
     for (int y = 0; y < 8; y++)
         for (int x = 0; x < 8; x++) n += gfill_test(pattern, x, y) != 0;
     return n;
-}
-
-bool has(const std::string &text, const std::string &part)
-{
-    return text.find(part) != std::string::npos;
 }
 
 }  // namespace

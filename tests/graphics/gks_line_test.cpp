@@ -4,6 +4,7 @@
 // the pixmap, the attribute setters, and the metafile, PostScript and HP-GL/2 output.
 #include <gtest/gtest.h>
 
+#include "image_util.h"
 #include "test_util.h"
 
 #include "gks.h"
@@ -23,6 +24,8 @@
 #include <unistd.h>
 #include <vector>
 
+using vyktest::has;
+using vyktest::count;
 using vyktest::CaptureStdio;
 using vyktest::run;
 
@@ -30,84 +33,12 @@ namespace {
 
 using vyktest::PrivateX;
 
-bool has(const std::string &text, const std::string &part)
-{
-    return text.find(part) != std::string::npos;
-}
-
-int count(const std::string &text, const std::string &part)
-{
-    int n = 0;
-    for (size_t p = text.find(part); p != std::string::npos; p = text.find(part, p + 1)) n++;
-    return n;
-}
-
 // ---------------------------------------------------------------------------------------------
 // Captured images
 // ---------------------------------------------------------------------------------------------
 
-struct RGB {
-    int r, g, b;
-    bool operator==(const RGB &o) const { return r == o.r && g == o.g && b == o.b; }
-};
-
-std::ostream &operator<<(std::ostream &os, const RGB &c)
-{
-    return os << "(" << c.r << "," << c.g << "," << c.b << ")";
-}
-
-struct Image {
-    int width = 0, height = 0;
-    std::vector<unsigned char> data;
-    RGB at(int x, int y) const
-    {
-        if (x < 0 || y < 0 || x >= width || y >= height) return {-1, -1, -1};
-        const size_t i = (static_cast<size_t>(y) * width + x) * 3;
-        return {data[i], data[i + 1], data[i + 2]};
-    }
-};
-
-// Reads a binary PPM (P6, maximum 255).
-bool parse_ppm(const std::string &ppm, Image &img)
-{
-    size_t p = 0;
-    auto token = [&]() {
-        while (p < ppm.size()) {
-            if (ppm[p] == '#') {
-                while (p < ppm.size() && ppm[p] != '\n') p++;
-            } else if (std::isspace(static_cast<unsigned char>(ppm[p]))) {
-                p++;
-            } else {
-                break;
-            }
-        }
-        std::string t;
-        while (p < ppm.size() && !std::isspace(static_cast<unsigned char>(ppm[p]))) t += ppm[p++];
-        return t;
-    };
-    if (token() != "P6") return false;
-    img.width = std::atoi(token().c_str());
-    img.height = std::atoi(token().c_str());
-    if (token() != "255") return false;
-    p++;
-    const size_t size = static_cast<size_t>(img.width) * img.height * 3;
-    if (img.width <= 0 || img.height <= 0 || ppm.size() - p < size) return false;
-    img.data.assign(ppm.begin() + static_cast<long>(p), ppm.begin() + static_cast<long>(p + size));
-    return true;
-}
-
-// Captures a window with xwd into a PNG (kept at png) and reads it back through ImageMagick.
-Image capture(const std::string &display, unsigned long window, const std::string &png)
-{
-    const auto shot = run("xwd -display " + display + " -id " + std::to_string(window) +
-                          " -silent -nobdrs | convert xwd:- png:" + vyktest::quote(png));
-    EXPECT_EQ(shot.status, 0) << shot.err;
-    const auto ppm = run("convert " + vyktest::quote(png) + " ppm:-");
-    EXPECT_EQ(ppm.status, 0) << ppm.err;
-    Image img;
-    EXPECT_TRUE(parse_ppm(ppm.out, img));
-    return img;
-}
+using RGB = vyktest::Rgb;
+using Image = vyktest::RgbImage;
 
 // The lengths of the alternating runs of colour c and other colours along row y from x0 to x1,
 // beginning with a run of c.
@@ -260,15 +191,15 @@ Image pixmap_image()
     if (!x) return img;
     img.width = w;
     img.height = h;
-    img.data.resize(static_cast<size_t>(w) * h * 3);
+    img.pixels.resize(static_cast<size_t>(w) * h * 3);
     const unsigned long rm = gget_red_mask(), gm = gget_grn_mask(), bm = gget_blu_mask();
     for (int y = 0; y < h; y++)
         for (int px = 0; px < w; px++) {
             const unsigned long p = XGetPixel(x, px, y);
-            unsigned char *d = &img.data[(static_cast<size_t>(y) * w + px) * 3];
-            d[0] = static_cast<unsigned char>((p & rm) >> 16);
-            d[1] = static_cast<unsigned char>((p & gm) >> 8);
-            d[2] = static_cast<unsigned char>(p & bm);
+            char *d = &img.pixels[(static_cast<size_t>(y) * w + px) * 3];
+            d[0] = static_cast<char>((p & rm) >> 16);
+            d[1] = static_cast<char>((p & gm) >> 8);
+            d[2] = static_cast<char>(p & bm);
         }
     XDestroyImage(x);
     return img;
@@ -309,7 +240,8 @@ TEST(GksLine, SheetOnTrueColorAndPseudoColorScreens)
         Demo demo(server.name(), {"--hold-stdin"}, dir.file("err"));
         const std::string ready = demo.line();
         ASSERT_TRUE(has(ready, "ready window=")) << ready << vyktest::read_file(dir.file("err"));
-        const Image img = capture(server.name(), field(ready, "window"), dir.file("sheet.png"));
+        const Image img =
+            vyktest::capture_xwd(field(ready, "window"), server.name(), dir.file("sheet.png"));
         ASSERT_EQ(img.width, 640);
         ASSERT_EQ(img.height, 512);
         EXPECT_EQ(demo.finish(), 0) << vyktest::read_file(dir.file("err"));
@@ -391,7 +323,7 @@ TEST(GksLine, DemoDrawsIntoTheLoopWindow)
         ASSERT_TRUE(has(ready, "ready window=")) << ready << vyktest::read_file(dir.file("err"));
         EXPECT_EQ(field(ready, "window"), win);
         EXPECT_EQ(field(ready, "pixmap"), pix);
-        const Image img = capture(server.name(), win, dir.file("loop.png"));
+        const Image img = vyktest::capture_xwd(win, server.name(), dir.file("loop.png"));
         ASSERT_EQ(img.width, 400);
         ASSERT_EQ(img.height, 300);
         // The sheet fills the 400 x 300 window with its aspect kept: 299 / 511 pixels a unit.
@@ -490,7 +422,7 @@ TEST(GksLine, RubberBandInExclusiveOr)
     gxrect(pix, &a, &b);
     gxline(pix, &a, &b);
     const Image twice = pixmap_image();
-    EXPECT_EQ(twice.data, before.data);
+    EXPECT_EQ(twice.pixels, before.pixels);
     gset_line_gc_func(GXcopy);
     gxline(pix, &a, &b);
     EXPECT_EQ(pixmap_image().at(250, 150), white);

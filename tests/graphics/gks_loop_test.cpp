@@ -23,6 +23,7 @@
 #include <unistd.h>
 #include <vector>
 
+using vyktest::has;
 using vyktest::CaptureStdio;
 using vyktest::run;
 
@@ -31,51 +32,13 @@ namespace {
 using vyktest::PrivateX;
 using vyktest::Rgb;
 
-struct Image {
-    int width = 0, height = 0;
-    std::string pixels;  // RGB, 8 bits each
-    Rgb at(int x, int y) const
-    {
-        const size_t p = 3 * (static_cast<size_t>(y) * width + x);
-        return {static_cast<unsigned char>(pixels[p]), static_cast<unsigned char>(pixels[p + 1]),
-                static_cast<unsigned char>(pixels[p + 2])};
-    }
-};
+using Image = vyktest::RgbImage;
 
 // The window as the screen shows it, through xwd and ImageMagick.
 Image capture()
 {
     gupdate_window();
-    // xwd reads the attributes of every top-level window of the server; a window of another
-    // test that closes meanwhile makes it fail, and another attempt succeeds.
-    vyktest::RunResult res;
-    for (int attempt = 0; attempt < 5; attempt++) {
-        res = run("xwd -id " + std::to_string(gget_root_window()) +
-                  " -silent -nobdrs | convert xwd:- -depth 8 ppm:-");
-        if (res.status == 0 && !res.out.empty()) break;
-    }
-    EXPECT_EQ(res.status, 0) << res.err;
-    Image img;
-    const std::string &ppm = res.out;
-    size_t pos = 0;
-    int fields[4] = {};
-    for (int &field : fields) {
-        // Blanks and comment lines (ImageMagick names the window in one) between the fields.
-        while (pos < ppm.size() &&
-               (std::isspace(static_cast<unsigned char>(ppm[pos])) || ppm[pos] == '#')) {
-            if (ppm[pos] == '#') pos = ppm.find('\n', pos);
-            else pos++;
-        }
-        const size_t start = pos;
-        while (pos < ppm.size() && !std::isspace(static_cast<unsigned char>(ppm[pos]))) pos++;
-        const std::string word = ppm.substr(start, pos - start);
-        field = word == "P6" ? 6 : std::atoi(word.c_str());
-    }
-    EXPECT_EQ(fields[0], 6);
-    img.width = fields[1];
-    img.height = fields[2];
-    if (pos < ppm.size()) img.pixels = ppm.substr(pos + 1);
-    EXPECT_EQ(img.pixels.size(), 3u * img.width * img.height);
+    const Image img = vyktest::capture_xwd(gget_root_window());
     EXPECT_EQ(img.width, gget_window_width());
     EXPECT_EQ(img.height, gget_window_height());
     return img;
@@ -168,11 +131,6 @@ void expect_replicated(const Image &img, int a, int b, int f, int marker)
         }
 }
 
-bool has(const std::string &text, const std::string &part)
-{
-    return text.find(part) != std::string::npos;
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -181,6 +139,8 @@ bool has(const std::string &text, const std::string &part)
 
 TEST(GksLoop, FramesAreCreatedSelectedShownAndDeleted)
 {
+    PrivateX server;  // nothing of other tests covers the capture
+    ASSERT_FALSE(server.name().empty());
     open_window();
     const Rgb colours[] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}};
     for (int i = 0; i < 3; i++) EXPECT_EQ(gcreate_frame(-1), i);
@@ -239,6 +199,8 @@ TEST(GksLoop, FramesAreCreatedSelectedShownAndDeleted)
 
 TEST(GksLoop, SwitchAndCopyKeepTheDrawingTargetWithItsFrame)
 {
+    PrivateX server;  // nothing of other tests covers the capture
+    ASSERT_FALSE(server.name().empty());
     open_window();
     ASSERT_EQ(gcreate_frame(0), 0);
     const Pixmap frame = gget_frame_id(0), base = gget_base_window();
@@ -419,6 +381,8 @@ TEST(GksLoop, LoopDelaysAndSleep)
 
 TEST(GksLoop, ZoomReplicatesPixelsAndClampsAtTheEdges)
 {
+    PrivateX server;  // nothing of other tests covers the capture
+    ASSERT_FALSE(server.name().empty());
     open_window();
     ASSERT_EQ(gget_window_width(), 640);
     ASSERT_EQ(gget_window_height(), 512);
@@ -468,6 +432,8 @@ TEST(GksLoop, ZoomReplicatesPixelsAndClampsAtTheEdges)
 
 TEST(GksLoop, ZoomRefusesFactorZeroAndTotalsPast1024)
 {
+    PrivateX server;  // nothing of other tests covers the capture
+    ASSERT_FALSE(server.name().empty());
     open_window("64x48");
     fill_pattern(gget_base_window(), 0);
     struct Case {
@@ -511,6 +477,8 @@ TEST(GksLoop, ZoomRefusesFactorZeroAndTotalsPast1024)
 
 TEST(GksLoop, ZoomedFrameStepShowsTheNextFrameMagnified)
 {
+    PrivateX server;  // nothing of other tests covers the capture
+    ASSERT_FALSE(server.name().empty());
     open_window();
     ASSERT_EQ(gcreate_frame(-1), 0);
     ASSERT_EQ(gcreate_frame(-1), 1);

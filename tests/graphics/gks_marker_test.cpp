@@ -18,6 +18,8 @@
 #include <string>
 #include <vector>
 
+using vyktest::has;
+using vyktest::count;
 using vyktest::CaptureStdio;
 using vyktest::run;
 using vyktest::Rgb;
@@ -73,18 +75,6 @@ Extent extent(const Image &img, int cx, int cy, int half, Rgb colour)
                 e.count++;
             }
     return e;
-}
-
-bool has(const std::string &text, const std::string &part)
-{
-    return text.find(part) != std::string::npos;
-}
-
-int count(const std::string &text, const std::string &part)
-{
-    int n = 0;
-    for (size_t p = text.find(part); p != std::string::npos; p = text.find(part, p + 1)) n++;
-    return n;
 }
 
 }  // namespace

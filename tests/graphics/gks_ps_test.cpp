@@ -25,6 +25,7 @@
 #include <string>
 #include <vector>
 
+using vyktest::has_line;
 using vyktest::CaptureStdio;
 using vyktest::TempDir;
 
@@ -36,13 +37,6 @@ std::vector<std::string> lines_of(const std::string &text)
     std::istringstream in(text);
     for (std::string line; std::getline(in, line);) lines.push_back(line);
     return lines;
-}
-
-bool has_line(const std::vector<std::string> &lines, const std::string &line)
-{
-    for (const std::string &l : lines)
-        if (l == line) return true;
-    return false;
 }
 
 // Renders a PostScript file with ghostscript into a PNG (a letter page); any PostScript error

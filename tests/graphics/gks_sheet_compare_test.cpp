@@ -5,6 +5,7 @@
 // portrait page), which the comparison undoes.
 #include <gtest/gtest.h>
 
+#include "image_util.h"
 #include "test_util.h"
 
 #include <fcntl.h>
@@ -14,7 +15,6 @@
 #include <cmath>
 #include <cstdio>
 #include <functional>
-#include <sstream>
 #include <string>
 
 namespace {
@@ -23,59 +23,8 @@ namespace {
 constexpr double FRAME_X0 = 4, FRAME_X1 = 635, FRAME_Y0 = 4, FRAME_Y1 = 507;
 constexpr double TOLERANCE = 0.02;  // in parts of the frame's width or height
 
-struct Rgb {
-    int r, g, b;
-};
-
-bool operator!=(const Rgb &a, const Rgb &b) { return a.r != b.r || a.g != b.g || a.b != b.b; }
-
-// An RGB image read from a PNG, rows from the top.
-struct Image {
-    int width = 0, height = 0;
-    std::string pixels;
-    Rgb at(int x, int y) const
-    {
-        const size_t i = 3 * (static_cast<size_t>(y) * static_cast<size_t>(width) +
-                              static_cast<size_t>(x));
-        return {static_cast<unsigned char>(pixels[i]), static_cast<unsigned char>(pixels[i + 1]),
-                static_cast<unsigned char>(pixels[i + 2])};
-    }
-};
-
-Image read_png(const std::string &png)
-{
-    Image img;
-    const vyktest::RunResult ppm =
-        vyktest::run("convert " + vyktest::quote(png) + " -depth 8 ppm:-");
-    EXPECT_EQ(ppm.status, 0) << ppm.err;
-    // The header: "P6", width, height and the largest value, with comment lines ('#' to the
-    // line's end, the window's name in a capture) between them, then one blank.
-    std::istringstream in(ppm.out);
-    const auto skip_comments = [&in] {
-        while (in >> std::ws && in.peek() == '#') in.ignore(1 << 20, '\n');
-    };
-    std::string magic;
-    int maxval = 0;
-    in >> magic;
-    skip_comments();
-    in >> img.width;
-    skip_comments();
-    in >> img.height;
-    skip_comments();
-    in >> maxval;
-    in.get();
-    if (magic != "P6" || maxval != 255 || img.width <= 0 || img.height <= 0) {
-        ADD_FAILURE() << "not an 8-bit PPM from " << png;
-        return {};
-    }
-    const size_t size = 3 * static_cast<size_t>(img.width) * static_cast<size_t>(img.height);
-    img.pixels = ppm.out.substr(static_cast<size_t>(in.tellg()));
-    if (img.pixels.size() < size) {
-        ADD_FAILURE() << "short PPM from " << png;
-        return {};
-    }
-    return img;
-}
+using vyktest::Rgb;
+using Image = vyktest::RgbImage;
 
 // A box in sheet coordinates.
 struct Box {
@@ -255,7 +204,7 @@ TEST(GksSheet, WindowAndPostScriptAgree)
     ASSERT_NO_FATAL_FAILURE(capture_window(window_png));
     ASSERT_NO_FATAL_FAILURE(render_postscript(ps, page_png));
 
-    const Image window_img = read_png(window_png), page_img = read_png(page_png);
+    const Image window_img = vyktest::read_picture(window_png), page_img = vyktest::read_picture(page_png);
     const Sheet window = find_sheet(window_img), page = find_sheet(page_img);
     ASSERT_GT(window.right - window.left, 100);
     ASSERT_GT(page.right - page.left, 100);

@@ -68,6 +68,45 @@ TEST(Gks, PredicatesFollowTheWorkstationType)
     EXPECT_STREQ(gget_prog_name(), "a_program_name_long");
 }
 
+TEST(Gks, EveryWorkstationTypeHasItsDeviceTable)
+{
+    struct Case {
+        Gws_type type;
+        unsigned caps;
+        int init_kind;
+    };
+    const Case cases[] = {
+        {GWS_X11, GDEV_WINDOW | GDEV_OWN_WINDOW, GINIT_WINDOW},
+        {GWS_PIX, GDEV_WINDOW, GINIT_WINDOW},
+        {GWS_PS, GDEV_PENS, GINIT_PS},
+        {GWS_HPGL, GDEV_PENS, GINIT_HPGL},
+        {GWS_META, GDEV_PENS, GINIT_META},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.type);
+        const Gdevice *dev = gdevice_of(c.type);
+        ASSERT_NE(dev, nullptr);
+        EXPECT_EQ(dev->type, c.type);
+        EXPECT_EQ(dev->caps, c.caps);
+        EXPECT_EQ(dev->init_kind, c.init_kind);
+        // Every back end opens, closes and draws the output primitives.
+        for (const void *entry : {reinterpret_cast<const void *>(dev->open),
+                                  reinterpret_cast<const void *>(dev->close),
+                                  reinterpret_cast<const void *>(dev->polyline),
+                                  reinterpret_cast<const void *>(dev->polymarker),
+                                  reinterpret_cast<const void *>(dev->fill_area),
+                                  reinterpret_cast<const void *>(dev->text)})
+            EXPECT_NE(entry, nullptr);
+        gset_win_type(c.type);
+        EXPECT_EQ(&gdev(), dev);
+    }
+    // A type the kernel does not have has no table: the current device then draws nothing.
+    EXPECT_EQ(gdevice_of(2), nullptr);
+    gset_win_type(2);
+    EXPECT_EQ(gdev().polyline, nullptr);
+    EXPECT_EQ(gdev().caps, 0u);
+}
+
 TEST(Gks, FailedOpensReportAndLeaveTheKernelClosed)
 {
     // Every output name lies under /dev/null, which is no directory: nothing is created.
@@ -109,64 +148,6 @@ TEST(Gks, FailedOpensReportAndLeaveTheKernelClosed)
     }
     unsetenv("vykprint");
     unsetenv("vykhp_out");
-}
-
-TEST(Gks, GraphicsContextsLiveOnlyWithTheirWorkstation)
-{
-    unsetenv("vykwindow");
-    unsetenv("WINDOW");
-    ASSERT_EQ(gopen_gks(nullptr, 0), 0);
-    ASSERT_EQ(gopen_ws(1, "", GWS_X11), 0);
-    Display *display = gget_display();
-    ASSERT_NE(display, nullptr);
-    const GC contexts[] = {gget_line_gc(), gget_marker_gc(), gget_fill_gc(), gget_text_gc()};
-    for (GC gc : contexts) EXPECT_NE(gc, nullptr);
-
-    // A print of the display list puts the window's contexts back to the reset attributes:
-    // colour 1 and the default widths and fill style.
-    for (GC gc : contexts) {
-        XSetForeground(display, gc, 7);
-        XSetLineAttributes(display, gc, 5, LineSolid, CapButt, JoinBevel);
-    }
-    XSetFillStyle(display, gget_fill_gc(), FillStippled);
-    ginit_line(2);
-    ginit_marker(2);
-    ginit_fill(2);
-    ginit_text(2);
-    const int one = gget_color_ind(1);
-    const unsigned long pixel =
-        one >= 0 ? static_cast<unsigned long>(one) : WhitePixel(display, gget_screen());
-    const int widths[] = {0, 0, 5, 1};  // a fill context has no line width of its own
-    for (int i = 0; i < 4; i++) {
-        SCOPED_TRACE(i);
-        XGCValues values{};
-        ASSERT_NE(XGetGCValues(display, contexts[i], GCForeground | GCLineWidth | GCFillStyle,
-                               &values),
-                  0);
-        EXPECT_EQ(values.foreground, pixel);
-        EXPECT_EQ(values.line_width, widths[i]);
-    }
-    XGCValues fill{};
-    XGetGCValues(display, gget_fill_gc(), GCFillStyle, &fill);
-    EXPECT_EQ(fill.fill_style, FillSolid);
-
-    // The close frees the contexts while the display stays connected: nobody may hand them out
-    // or use them afterwards (the address sanitizer reports a use of a freed one).
-    ASSERT_EQ(gclose_ws(1), 0);
-    ASSERT_EQ(gget_display(), display);
-    EXPECT_EQ(gget_line_gc(), nullptr);
-    EXPECT_EQ(gget_marker_gc(), nullptr);
-    EXPECT_EQ(gget_fill_gc(), nullptr);
-    EXPECT_EQ(gget_text_gc(), nullptr);
-    EXPECT_EQ(ginit_plot(1), 0);
-    EXPECT_EQ(ginit_plot(2), 0);
-
-    // The next window has contexts of its own.
-    ASSERT_EQ(gopen_ws(1, "", GWS_X11), 0);
-    EXPECT_NE(gget_marker_gc(), nullptr);
-    EXPECT_NE(gget_fill_gc(), nullptr);
-    EXPECT_NE(gget_text_gc(), nullptr);
-    EXPECT_EQ(gclose_ws(1), 0);
 }
 
 TEST(Gks, SegmentsOnTheMetafileAreRecordsOnly)

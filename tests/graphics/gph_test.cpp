@@ -4,6 +4,7 @@
 // the own window (captured with xwd).
 #include <gtest/gtest.h>
 
+#include "image_util.h"
 #include "test_util.h"
 
 #include "gks.h"
@@ -45,45 +46,18 @@ Gws_type open_type()
     return 0;
 }
 
-// An RGB picture read from any image file ImageMagick understands.
-struct Picture {
-    int width = 0, height = 0;
-    std::vector<unsigned char> rgb;
-    unsigned at(int x, int y) const
-    {
-        const size_t i = 3 * (static_cast<size_t>(y) * static_cast<size_t>(width) +
-                              static_cast<size_t>(x));
-        return (unsigned{rgb[i]} << 16) | (unsigned{rgb[i + 1]} << 8) | rgb[i + 2];
-    }
-    int count(unsigned colour) const
-    {
-        int n = 0;
-        for (int y = 0; y < height; y++)
-            for (int x = 0; x < width; x++) n += at(x, y) == colour;
-        return n;
-    }
-};
+using Picture = vyktest::RgbImage;
+using vyktest::Rgb;
 
-// Reads a picture through "convert ... ppm:-" (a binary P6 with maximum 255).
-Picture read_picture(const std::string &command, const std::string &format)
+constexpr Rgb RED{255, 0, 0}, GREEN{0, 255, 0}, BLUE{0, 0, 255}, BLACK{0, 0, 0};
+
+// The number of pixels of a colour.
+int pixels_of(const Picture &pic, const Rgb &colour)
 {
-    Picture pic;
-    const vyktest::RunResult r =
-        vyktest::run(command + " | convert " + format + ":- -strip -depth 8 ppm:-");
-    EXPECT_EQ(r.status, 0) << r.err;
-    int maxval = 0, used = 0;
-    if (std::sscanf(r.out.c_str(), "P6 %d %d %d%n", &pic.width, &pic.height, &maxval, &used) != 3 ||
-        maxval != 255) {
-        ADD_FAILURE() << "no picture from " << command;
-        return Picture{};
-    }
-    const size_t start = static_cast<size_t>(used) + 1;
-    const size_t bytes = 3 * static_cast<size_t>(pic.width) * static_cast<size_t>(pic.height);
-    EXPECT_GE(r.out.size(), start + bytes);
-    if (r.out.size() < start + bytes) return Picture{};
-    pic.rgb.assign(r.out.begin() + static_cast<long>(start),
-                   r.out.begin() + static_cast<long>(start + bytes));
-    return pic;
+    int n = 0;
+    for (int y = 0; y < pic.height; y++)
+        for (int x = 0; x < pic.width; x++) n += pic.at(x, y) == colour;
+    return n;
 }
 
 // The test picture: a frame round the panel, a red square, a blue disc, a green line, markers
@@ -381,11 +355,7 @@ TEST(Gph, AttributeSetsReachTheKernel)
     EXPECT_EQ(v, GTOP_VERT);
     GPH_end(ws_id);
     const std::string text = vyktest::read_file(meta);
-    auto count = [&](const std::string &part) {
-        int n = 0;
-        for (size_t p = text.find(part); p != std::string::npos; p = text.find(part, p + 1)) n++;
-        return n;
-    };
+    auto count = [&](const std::string &part) { return vyktest::count(text, part); };
     EXPECT_EQ(count("PM_CLR 12\n"), 1) << text;
     EXPECT_EQ(count("PM_CLR -1"), 0) << text;
     EXPECT_EQ(count("PM_SIZE 2.000000\n"), 1) << text;
@@ -441,18 +411,20 @@ TEST(Gph, PictureOnPostScript)
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(r.out.find("Error"), std::string::npos) << r.out;
-    const Picture pic = read_picture("cat " + vyktest::quote(png), "png");
+    const Picture pic = vyktest::read_picture(png);
     ASSERT_GT(pic.width, 0);
-    const int red = pic.count(0xFF0000), blue = pic.count(0x0000FF);
+    const int red = pixels_of(pic, RED), blue = pixels_of(pic, BLUE);
     // The square has 0.2 of the panel's side, the disc a radius of 0.1: pi / 4 of the square.
     EXPECT_GT(red, 500);
     EXPECT_GT(blue, 0.6 * red);
     EXPECT_LT(blue, 0.95 * red);
-    EXPECT_GT(pic.count(0x00FF00), 100);
+    EXPECT_GT(pixels_of(pic, GREEN), 100);
 }
 
 TEST(Gph, PictureOnWindow)
 {
+    vyktest::PrivateX server;  // nothing of other tests covers the capture
+    ASSERT_FALSE(server.name().empty());
     TempDir dir;
     ASSERT_EQ(chdir(dir.path().c_str()), 0);
     RES_put("file_path", ETC);
@@ -467,16 +439,16 @@ TEST(Gph, PictureOnWindow)
     gupdate_window();
     gsync();
     // NDC to pixels: x 640 per unit, y from row 480 upward.
-    const Picture pic = read_picture("xwd -silent -nobdrs -id " + std::to_string(gget_root_window()), "xwd");
+    const Picture pic = vyktest::capture_xwd(gget_root_window());
     GPH_end(ws_id);
     ASSERT_EQ(pic.width, 641);
     ASSERT_EQ(pic.height, 481);
-    EXPECT_EQ(pic.at(192, 480 - 192), 0xFF0000u);            // inside the square
-    EXPECT_EQ(pic.at(416, 480 - 192), 0x0000FFu);            // centre of the disc
-    EXPECT_EQ(pic.at(416, 480 - 192 - 61), 0x0000FFu);       // near the disc's top edge
-    EXPECT_NE(pic.at(416, 480 - 192 - 67), 0x0000FFu);       // beyond it (radius 64)
-    EXPECT_EQ(pic.at(320, 480 - 384), 0x00FF00u);            // on the line
-    EXPECT_EQ(pic.at(100, 100), 0x000000u);                  // background
+    EXPECT_EQ(pic.at(192, 480 - 192), RED);        // inside the square
+    EXPECT_EQ(pic.at(416, 480 - 192), BLUE);       // centre of the disc
+    EXPECT_EQ(pic.at(416, 480 - 192 - 61), BLUE);  // near the disc's top edge
+    EXPECT_NE(pic.at(416, 480 - 192 - 67), BLUE);  // beyond it (radius 64)
+    EXPECT_EQ(pic.at(320, 480 - 384), GREEN);      // on the line
+    EXPECT_EQ(pic.at(100, 100), BLACK);            // background
 }
 
 // On the own window the hold loop runs until Return.  A private X server keeps the typed keys

@@ -31,47 +31,16 @@ using vyktest::magick_rgb;
 
 namespace {
 
-/// The colour of pixel (x, y) of a record read from a GIF (indices into the colour table).
-Rgb rgb_at(const IMG_report &im, int x, int y)
-{
-    const int i = im.data[static_cast<size_t>(y) * im.bytes_line + x];
-    if (im.colors == nullptr || i >= im.num_colors) return {-1, -1, -1};
-    const IMG_color &c = im.colors[i];
-    return {static_cast<int>(c.r * 255 + 0.5f), static_cast<int>(c.g * 255 + 0.5f),
-            static_cast<int>(c.b * 255 + 0.5f)};
-}
-
 std::vector<Rgb> record_rgb(const IMG_report &im)
 {
     std::vector<Rgb> px;
     for (int y = 0; y < im.height; y++)
-        for (int x = 0; x < im.width; x++) px.push_back(rgb_at(im, x, y));
+        for (int x = 0; x < im.width; x++) px.push_back(vyktest::record_rgb(im, x, y));
     return px;
 }
 
 /// n colours spread over the cube.
 Rgb color_number(int i) { return {(i * 37) % 256, (i * 91) % 256, (i * 53 + 7) % 256}; }
-
-/// A TrueColor record of 4-byte pixels (least significant byte first) with the given colours.
-void make_truecolor(IMG_report *im, int w, int h, const std::vector<Rgb> &px)
-{
-    im->width = w;
-    im->height = h;
-    im->depth = 24;
-    im->bits_pixel = 32;
-    im->bytes_line = 4 * w;
-    im->byte_order = 0;
-    im->color_type = 0;
-    im->red = 0xff0000;
-    im->grn = 0xff00;
-    im->blu = 0xff;
-    im->data = static_cast<unsigned char *>(std::calloc(static_cast<size_t>(4) * w * h, 1));
-    for (int i = 0; i < w * h; i++) {
-        im->data[4 * i] = static_cast<unsigned char>(px[i].b);
-        im->data[4 * i + 1] = static_cast<unsigned char>(px[i].g);
-        im->data[4 * i + 2] = static_cast<unsigned char>(px[i].r);
-    }
-}
 
 std::vector<Rgb> pattern(int w, int h, int colors)
 {
@@ -329,6 +298,8 @@ TEST_F(ImgGif, CommentLineHeaderOnlyAndLocalColourTables)
     ASSERT_EQ(IMG_read(dir.file("g.gif").c_str(), &hdr.r, 1), 1);
     EXPECT_EQ(hdr.r.width, 9);
     EXPECT_EQ(hdr.r.height, 7);
+    EXPECT_EQ(hdr.r.depth, 8);
+    EXPECT_EQ(hdr.r.bits_pixel, 8);  // one byte a pixel, as the pixel area holds them
     EXPECT_EQ(hdr.r.data, nullptr);
     EXPECT_EQ(hdr.r.colors, nullptr);
 

@@ -33,36 +33,6 @@ using vyktest::magick_rgb;
 
 namespace {
 
-unsigned channel(unsigned v, unsigned mask)
-{
-    if (mask == 0) return 0;
-    return (v & mask) >> __builtin_ctz(mask);
-}
-
-/// The colour of pixel (x, y) of a record as 0..255 components.
-Rgb rgb_at(const IMG_report &im, int x, int y)
-{
-    const unsigned char *row = im.data + static_cast<size_t>(y) * im.bytes_line;
-    if (im.color_type == 1) {
-        const int i = row[x];
-        if (i >= im.num_colors) return {0, 0, 0};
-        const IMG_color &c = im.colors[i];
-        return {static_cast<int>(std::lround(c.r * 255)), static_cast<int>(std::lround(c.g * 255)),
-                static_cast<int>(std::lround(c.b * 255))};
-    }
-    if (im.red == 0 && im.grn == 0 && im.blu == 0) return {row[x], row[x], row[x]};
-    unsigned v;
-    if (im.bits_pixel == 32) {
-        const unsigned char *p = row + 4 * x;
-        v = im.byte_order ? (p[1] << 16) | (p[2] << 8) | p[3] : p[0] | (p[1] << 8) | (p[2] << 16);
-    } else {
-        const unsigned char *p = row + 3 * x;
-        v = im.byte_order ? (p[0] << 16) | (p[1] << 8) | p[2] : p[0] | (p[1] << 8) | (p[2] << 16);
-    }
-    return {static_cast<int>(channel(v, im.red)), static_cast<int>(channel(v, im.grn)),
-            static_cast<int>(channel(v, im.blu))};
-}
-
 /// A source picture of 200 colours (or of `colors` colours).
 std::vector<Rgb> source_colors(int w, int h, int colors)
 {
@@ -73,29 +43,6 @@ std::vector<Rgb> source_colors(int w, int h, int colors)
             px.push_back({(i * 37) % 256, (i * 91) % 256, (i * 53) % 256});
         }
     return px;
-}
-
-/// A direct-colour record of 4-byte pixels, least significant byte first (as a 24-bit
-/// TrueColor window capture gives it).
-void make_truecolor(IMG_report *im, int w, int h, const std::vector<Rgb> &px)
-{
-    im->width = w;
-    im->height = h;
-    im->depth = 24;
-    im->bits_pixel = 32;
-    im->bytes_line = 4 * w;
-    im->byte_order = 0;
-    im->color_type = 0;
-    im->red = 0xff0000;
-    im->grn = 0xff00;
-    im->blu = 0xff;
-    im->data = static_cast<unsigned char *>(std::calloc(static_cast<size_t>(4) * w * h, 1));
-    for (int i = 0; i < w * h; i++) {
-        im->data[4 * i] = static_cast<unsigned char>(px[i].b);
-        im->data[4 * i + 1] = static_cast<unsigned char>(px[i].g);
-        im->data[4 * i + 2] = static_cast<unsigned char>(px[i].r);
-        im->data[4 * i + 3] = 0x77;
-    }
 }
 
 std::string png_chunk(const std::string &type, const std::string &data)
@@ -354,7 +301,7 @@ TEST_F(ImgPng, FilesMadeByImageMagickReadAsImageMagickSeesThem)
         int bad = 0;
         for (int y = 0; y < h; y++)
             for (int x = 0; x < w; x++) {
-                const Rgb got = rgb_at(im.r, x, y);
+                const Rgb got = vyktest::record_rgb(im.r, x, y);
                 const Rgb &ref = want[y * w + x];
                 if (std::abs(got.r - ref.r) > c.tolerance ||
                     std::abs(got.g - ref.g) > c.tolerance || std::abs(got.b - ref.b) > c.tolerance)
@@ -364,7 +311,7 @@ TEST_F(ImgPng, FilesMadeByImageMagickReadAsImageMagickSeesThem)
         if (std::string(c.source) == "src.ppm" && c.color_type != 0 && c.color_type != 4) {
             int off = 0;
             for (int i = 0; i < w * h; i++)
-                if (!(rgb_at(im.r, i % w, i / w) == original[i])) off++;
+                if (!(vyktest::record_rgb(im.r, i % w, i / w) == original[i])) off++;
             EXPECT_EQ(off, 0) << c.name << ": differs from the original";
         }
     }
@@ -422,7 +369,7 @@ TEST_F(ImgPng, OwnWrittenFileReadsBack)
     Image back;
     ASSERT_EQ(IMG_read(dir.file("own.png").c_str(), &back.r, 0), 1);
     EXPECT_EQ(back.r.num_colors, 256);
-    for (int i = 0; i < w * h; i++) EXPECT_EQ(rgb_at(back.r, i % w, i / w), px[i]) << i;
+    for (int i = 0; i < w * h; i++) EXPECT_EQ(vyktest::record_rgb(back.r, i % w, i / w), px[i]) << i;
 }
 
 TEST_F(ImgPng, BrokenFilesFailQuickly)

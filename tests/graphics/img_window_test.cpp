@@ -39,53 +39,15 @@ using vyktest::Rgb;
 
 constexpr Rgb RED = {255, 0, 0}, GREEN = {0, 255, 0}, BLUE = {0, 0, 255}, WHITE = {255, 255, 255};
 
-// A binary PPM picture.
-struct Picture {
-    int width = 0, height = 0;
-    std::string bytes;
-    Rgb at(int x, int y) const
-    {
-        if (x < 0 || y < 0 || x >= width || y >= height) return {-1, -1, -1};
-        const size_t p = (static_cast<size_t>(y) * width + x) * 3;
-        return {static_cast<unsigned char>(bytes[p]), static_cast<unsigned char>(bytes[p + 1]),
-                static_cast<unsigned char>(bytes[p + 2])};
-    }
-};
+using Picture = vyktest::RgbImage;
 
-Picture read_ppm(const std::string &path)
-{
-    Picture pic;
-    const std::string text = vyktest::read_file(path);
-    if (text.compare(0, 2, "P6") != 0) return pic;
-    // Three numbers after the magic, with comment lines between them.
-    size_t p = 2;
-    long num[3] = {0, 0, 0};
-    for (long &n : num) {
-        while (p < text.size() && (std::isspace(static_cast<unsigned char>(text[p])) ||
-                                   text[p] == '#')) {
-            if (text[p] == '#')
-                while (p < text.size() && text[p] != '\n') p++;
-            else
-                p++;
-        }
-        while (p < text.size() && std::isdigit(static_cast<unsigned char>(text[p])))
-            n = n * 10 + (text[p++] - '0');
-    }
-    pic.width = static_cast<int>(num[0]);
-    pic.height = static_cast<int>(num[1]);
-    pic.bytes = text.substr(p + 1);
-    if (pic.bytes.size() < static_cast<size_t>(pic.width) * pic.height * 3) pic.width = 0;
-    return pic;
-}
+// A picture file read through ImageMagick.
+Picture read_ppm(const std::string &path) { return vyktest::read_picture(path); }
 
 // What the X server shows in the kernel's window, captured by xwd and converted by ImageMagick.
-Picture capture_window(const std::string &display, const std::string &path)
+Picture capture_window(const std::string &display)
 {
-    const std::string cmd = "xwd -display " + display + " -id " +
-                            std::to_string(gget_root_window()) + " -nobdrs -silent" +
-                            " | convert xwd:- -depth 8 ppm:" + quote(path);
-    EXPECT_EQ(run(cmd).status, 0) << cmd;
-    return read_ppm(path);
+    return vyktest::capture_xwd(gget_root_window(), display);
 }
 
 // An indexed 8-bit image: the colour table's entries and one byte a pixel from `pixel(x, y)`.
@@ -176,7 +138,7 @@ TEST_P(ImgWindowScreen, IndexedImageLandsAtViewportPlacesInItsColours)
     gload_image(&top, 10, 20);           // from the viewport's top-left corner
     gload_image(&corner, -10, -10);      // from its bottom-right corner
     gupdate_window();
-    const Picture pic = capture_window(server_->name(), dir_.path() + "/win.ppm");
+    const Picture pic = capture_window(server_->name());
     ASSERT_GT(pic.width, 0);
 
     const int tx = vp.x + 10, ty = vp.y + 20;
@@ -226,7 +188,7 @@ TEST_P(ImgWindowScreen, OverlayKeepsTheWindowUnderTheBackgroundColour)
         x += 30;
     }
     gupdate_window();
-    const Picture pic = capture_window(server_->name(), dir_.path() + "/win.ppm");
+    const Picture pic = capture_window(server_->name());
     ASSERT_GT(pic.width, 0);
     XRectangle vp;
     gget_xviewport(&vp);
@@ -351,7 +313,7 @@ TEST(ImgWindow, DeepImagesOfEitherLayoutDrawAndOverlay)
     }
     gupdate_window();
     TempDir dir;
-    const Picture pic = capture_window(server.name(), dir.path() + "/win.ppm");
+    const Picture pic = capture_window(server.name());
     ASSERT_GT(pic.width, 0);
     XRectangle vp;
     gget_xviewport(&vp);

@@ -16,6 +16,8 @@
 #include <unistd.h>
 #include <vector>
 
+using vyktest::parse_ppm;
+using vyktest::magick_rgb;
 using vyktest::CaptureStdio;
 using vyktest::PrivateX;
 using vyktest::TempDir;
@@ -28,47 +30,6 @@ using vyktest::Rgb;
 using vyktest::be32;
 
 namespace {
-
-/// A PPM file (P6 with maxval up to 65535, or P5 turned into grey triples) as 8-bit triples.
-std::vector<Rgb> parse_pnm(const std::string &text, int *w, int *h)
-{
-    std::vector<Rgb> px;
-    int maxval = 0, pos = 0;
-    char kind[3] = {0, 0, 0};
-    if (std::sscanf(text.c_str(), "%2s %d %d %d%n", kind, w, h, &maxval, &pos) != 4) return px;
-    pos++;  // the single blank after the maximum
-    const int bytes = maxval > 255 ? 2 : 1;
-    const int per = std::strcmp(kind, "P6") == 0 ? 3 : 1;
-    auto sample = [&](size_t i) {
-        const auto *p = reinterpret_cast<const unsigned char *>(text.data()) + pos + i * bytes;
-        const int v = bytes == 2 ? (p[0] << 8) | p[1] : p[0];
-        return static_cast<int>((v * 255L + maxval / 2) / maxval);
-    };
-    const size_t n = static_cast<size_t>(*w) * *h;
-    if (text.size() < pos + n * per * bytes) return px;
-    for (size_t i = 0; i < n; i++) {
-        if (per == 3) px.push_back({sample(3 * i), sample(3 * i + 1), sample(3 * i + 2)});
-        else px.push_back({sample(i), sample(i), sample(i)});
-    }
-    return px;
-}
-
-/// The colour of a pixel of a record read from a dump.
-Rgb rgb_at(const IMG_report &im, int x, int y)
-{
-    const unsigned char *row = im.data + static_cast<size_t>(y) * im.bytes_line;
-    if (im.color_type == 1) {
-        const int i = im.bits_pixel == 8 ? row[x] : 0;
-        const IMG_color &c = im.colors[i];
-        return {static_cast<int>(c.r * 255 + 0.5f), static_cast<int>(c.g * 255 + 0.5f),
-                static_cast<int>(c.b * 255 + 0.5f)};
-    }
-    const unsigned char *p = row + 4 * x;
-    const unsigned v = im.byte_order ? (unsigned(p[0]) << 24) | (p[1] << 16) | (p[2] << 8) | p[3]
-                                     : p[0] | (p[1] << 8) | (p[2] << 16) | (unsigned(p[3]) << 24);
-    auto ch = [&](unsigned mask) { return static_cast<int>((v & mask) >> __builtin_ctz(mask)); };
-    return {ch(im.red), ch(im.grn), ch(im.blu)};
-}
 
 /// A PseudoColor record: 8-bit indices into a three-colour table, rows padded to 8 bytes.
 void make_indexed(IMG_report *im)
@@ -90,27 +51,13 @@ void make_indexed(IMG_report *im)
     std::snprintf(im->info, sizeof im->info, "xwdump");
 }
 
-/// A TrueColor record of 4-byte pixels, least significant byte first.
+/// A TrueColor record of 4-byte pixels whose colours follow their column and row.
 void make_truecolor(IMG_report *im, int w, int h)
 {
-    im->width = w;
-    im->height = h;
-    im->depth = 24;
-    im->bits_pixel = 32;
-    im->bytes_line = 4 * w;
-    im->byte_order = 0;
-    im->color_type = 0;
-    im->red = 0xff0000;
-    im->grn = 0xff00;
-    im->blu = 0xff;
-    im->data = static_cast<unsigned char *>(std::calloc(static_cast<size_t>(4) * w * h, 1));
+    std::vector<Rgb> px;
     for (int y = 0; y < h; y++)
-        for (int x = 0; x < w; x++) {
-            unsigned char *p = im->data + 4 * (y * w + x);
-            p[0] = static_cast<unsigned char>(x * 20);   // blue
-            p[1] = static_cast<unsigned char>(y * 30);   // green
-            p[2] = static_cast<unsigned char>(255 - x);  // red
-        }
+        for (int x = 0; x < w; x++) px.push_back({(255 - x) & 255, (y * 30) & 255, (x * 20) & 255});
+    vyktest::make_truecolor(im, w, h, px);
     std::snprintf(im->info, sizeof im->info, "truecolour window");
 }
 
@@ -152,23 +99,15 @@ TEST_F(ImgXwd, WrittenDumpsAreReadByNetpbmAndImageMagick)
         ASSERT_EQ(XWD_write(file.c_str(), im), 1);
         std::vector<Rgb> want;
         for (int y = 0; y < im->height; y++)
-            for (int x = 0; x < im->width; x++) want.push_back(rgb_at(*im, x, y));
+            for (int x = 0; x < im->width; x++) want.push_back(vyktest::record_rgb(*im, x, y));
 
         const auto pnm = run("xwdtopnm " + quote(file));
         ASSERT_EQ(pnm.status, 0) << pnm.err;
-        int w = 0, h = 0;
-        EXPECT_EQ(parse_pnm(pnm.out, &w, &h), want) << im->info;
-        EXPECT_EQ(w, im->width);
-        EXPECT_EQ(h, im->height);
-
-        const auto magick = run("convert xwd:" + quote(file) + " -depth 8 rgb:-");
-        ASSERT_EQ(magick.status, 0) << magick.err;
-        std::vector<Rgb> seen;
-        for (size_t i = 0; i + 2 < magick.out.size(); i += 3)
-            seen.push_back({static_cast<unsigned char>(magick.out[i]),
-                            static_cast<unsigned char>(magick.out[i + 1]),
-                            static_cast<unsigned char>(magick.out[i + 2])});
-        EXPECT_EQ(seen, want) << im->info;
+        const vyktest::RgbImage netpbm = parse_ppm(pnm.out);
+        EXPECT_EQ(netpbm.rgb(), want) << im->info;
+        EXPECT_EQ(netpbm.width, im->width);
+        EXPECT_EQ(netpbm.height, im->height);
+        EXPECT_EQ(magick_rgb("xwd:" + file), want) << im->info;
     }
 }
 
@@ -219,8 +158,9 @@ TEST_F(ImgXwd, DumpOfTheRealXwdProgramIsRead)
     ASSERT_EQ(dump.status, 0) << "needs an X server: " << dump.err;
     const auto pnm = run("xwdtopnm " + quote(file));
     ASSERT_EQ(pnm.status, 0) << pnm.err;
-    int w = 0, h = 0;
-    const std::vector<Rgb> want = parse_pnm(pnm.out, &w, &h);
+    const vyktest::RgbImage netpbm = parse_ppm(pnm.out);
+    const int w = netpbm.width, h = netpbm.height;
+    const std::vector<Rgb> want = netpbm.rgb();
     ASSERT_FALSE(want.empty());
 
     Image im;
@@ -233,7 +173,7 @@ TEST_F(ImgXwd, DumpOfTheRealXwdProgramIsRead)
     int bad = 0;
     for (int y = 0; y < h; y++)
         for (int x = 0; x < w; x++)
-            if (!(rgb_at(im.r, x, y) == want[static_cast<size_t>(y) * w + x])) bad++;
+            if (!(vyktest::record_rgb(im.r, x, y) == want[static_cast<size_t>(y) * w + x])) bad++;
     EXPECT_EQ(bad, 0);
 
     // Through the sniffing reader: a header-only read accepts any depth; a whole read accepts
@@ -355,12 +295,15 @@ TEST_F(ImgXwd, WrittenDumpsAreShownByXwud)
                 if (attempt) usleep(100000);
                 const auto shot = run("xwd -id " + win + " -silent | xwdtopnm");
                 ASSERT_EQ(shot.status, 0) << shot.err;
-                const std::vector<Rgb> seen = parse_pnm(shot.out, &w, &h);
+                const vyktest::RgbImage shown = parse_ppm(shot.out);
+                const std::vector<Rgb> seen = shown.rgb();
+                w = shown.width;
+                h = shown.height;
                 if (w != im->width || h != im->height) continue;
                 bad = 0;
                 for (int y = 0; y < h; y++)
                     for (int xx = 0; xx < w; xx++) {
-                        const Rgb want = rgb_at(*im, xx, y);
+                        const Rgb want = vyktest::record_rgb(*im, xx, y);
                         const Rgb got = seen[static_cast<size_t>(y) * w + xx];
                         if (std::abs(want.r - got.r) > 1 || std::abs(want.g - got.g) > 1 ||
                             std::abs(want.b - got.b) > 1)
