@@ -134,8 +134,13 @@ int ghpgl_close_file()
         write("SP;PG;");
         if (pcl != 0) write("\033%0A\033E");  // back to PCL, reset
     }
+    const bool failed = std::fflush(out_file) != 0 || std::ferror(out_file);
     FILE_close(out_file);
     out_file = nullptr;
+    if (failed) {
+        MESS_print(M_WARN, "ghpgl_close_file: unable to write the HPGL file\n");
+        return -1;
+    }
     MESS_print(M_MESS, "Created HPGL file\n");
     return 0;
 }

@@ -543,8 +543,13 @@ int gmeta_close_file()
 {
     if (!out_file) return -1;
     if (is_cgm() && !append) gcgm_control(0, 5, 0, 0);  // END PICTURE
+    const bool failed = std::fflush(out_file) != 0 || std::ferror(out_file);
     FILE_close(out_file);  // a command started for a '|' name is waited for
     out_file = nullptr;
+    if (failed) {
+        MESS_print(M_WARN, "gmeta_close_file: unable to write the metafile\n");
+        return -1;
+    }
     MESS_print(M_MESS, "Created metafile\n");
     return 0;
 }

@@ -195,9 +195,11 @@ Gint gclose_ws(Gint)
 {
     if (!state.open_graphics) return -1;
     gx_set_device(0, 0, 0, 0);
-    if (const auto close = gdev().close) close();
+    // A file back end that could not write its output reports it here.
+    int result = 0;
+    if (const auto close = gdev().close) result = close() != 0 ? -1 : 0;
     state.open_graphics = 0;
-    return 0;
+    return result;
 }
 
 int ginit_plot(int type)

@@ -147,11 +147,11 @@ int GPH_panel(Gint *, Gws_type *, float asp_ratio, Glim *offset)
 int GPH_end(Gint ws_id)
 {
     gdeactivate_ws(ws_id);
-    gclose_ws(ws_id);
+    const int closed = gclose_ws(ws_id);
     gclose_gks();
     ws_open = 0;
     FLAG_set(FLAG_DEVICE, wk_itype);
-    return 0;
+    return closed;
 }
 
 int GPH_hold(Gint ws_id)

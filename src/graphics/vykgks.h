@@ -102,7 +102,8 @@ int GPH_begin(Gint *ws_id, const char *conn_id, Gws_type *ws_type);
 int GPH_reset(Gint *ws_id, Gws_type *ws_type, float asp_ratio, Glim *offset);
 /// Lays out the panel inside the view area (asp_ratio 0: the view area's shape).  0.
 int GPH_panel(Gint *ws_id, Gws_type *ws_type, float asp_ratio, Glim *offset);
-/// Closes workstation and kernel; flag 2 gets back the type the caller asked for.  0.
+/// Closes workstation and kernel; flag 2 gets back the type the caller asked for.  0, or -1
+/// when the workstation's output file could not be written.
 int GPH_end(Gint ws_id);
 /// Shows the picture; on the own window runs the hold loop until it ends.  0.
 int GPH_hold(Gint ws_id);

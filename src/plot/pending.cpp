@@ -3,27 +3,9 @@
 #include "vykcty.h"
 #include "vykplot.h"
 
-const char *PLT_get_label(int, int)
-{
-    MESS_print(M_WARN, "PLT_get_label: not available\n");
-    return nullptr;
-}
-
-float PLT_get_view_offset()
-{
-    MESS_print(M_WARN, "PLT_get_view_offset: not available\n");
-    return -1.0f;
-}
-
 int MAP_latlon(float, float, int, int)
 {
     MESS_print(M_WARN, "MAP_latlon: not available\n");
-    return -1;
-}
-
-int PLT_set_view_offsets(float, float, float, float)
-{
-    MESS_print(M_WARN, "PLT_set_view_offsets: not available\n");
     return -1;
 }
 
@@ -31,4 +13,22 @@ int CTY_get_loc(const char *, const char *, float *, float *)
 {
     MESS_print(M_WARN, "CTY_get_loc: not available\n");
     return 0;
+}
+
+int CTY_set_id_type(int)
+{
+    MESS_print(M_WARN, "CTY_set_id_type: not available\n");
+    return -1;
+}
+
+int CTY_search_loc(float, float, CTY_locate *)
+{
+    MESS_print(M_WARN, "CTY_search_loc: not available\n");
+    return 0;
+}
+
+char *CTY_get_data(const char *)
+{
+    MESS_print(M_WARN, "CTY_get_data: not available\n");
+    return nullptr;
 }

@@ -1,21 +1,370 @@
-// plt_label.cpp: the plot labels.  For now the label type, which the label texts of the
-// variables read.
+// The label store and the plot labels: six positions around the data area with six overlay
+// lines each, the label templates with their date codes, and the drawing of the labels (with
+// the `label` resource's own texts) when a plot ends.  Every text is kept within its line
+// (PLT_LABEL_MAX characters): a longer text is cut, never written past the line.
 #include "vykplot.h"
+#include "vykcont.h"
+#include "vykgks.h"
+#include "vykresrc.h"
+
+#include <algorithm>
+#include <iterator>
+#include <cstdio>
+#include <cstring>
 
 namespace {
 
+constexpr int LINE_LEN = PLT_LABEL_MAX + 2;  // a line's slot: the text, its end and one spare
+constexpr int LAST_LINE = PLT_LABEL_LINES - 1;
+
+Date missing_date()
+{
+    Date d;
+    DATE_init(&d);
+    return d;
+}
+
 struct State {
+    char label[PLT_LABEL_POS][PLT_LABEL_LINES][LINE_LEN] = {};
+    int label_ind[PLT_LABEL_POS] = {};  // append offset of each position's line 0
+    int overlay = 0;    // the line that writes go to; negative: writes are off
+    int over_base = 0;  // line heights by which the labels are shifted up
+    int num_over = 0;   // overlay count: lines each position draws
     int lab_type = PLT_LABEL_NORMAL;
+    Date date = missing_date();
+    long fhour = 0;
 };
 
-State state;
+State st;
 
-}  // namespace
+bool valid_pos(int lab) { return lab >= 0 && lab < PLT_LABEL_POS; }
 
-int PLT_set_label_type(int val)
+void raise_count(int n) { st.num_over = std::clamp(std::max(st.num_over, n), 0, PLT_LABEL_LINES); }
+
+int write_pos(int lab, const char *str)
 {
-    state.lab_type = val;
+    if (st.lab_type < 0 && st.overlay > 0) return PLT_label_strcat(lab, str);
+    if (st.overlay >= 0) return PLT_label_strcpy(lab, str);
     return 0;
 }
 
-int PLT_get_label_type() { return state.lab_type; }
+// ---------------------------------------------------------------------------------------------
+// Templates
+// ---------------------------------------------------------------------------------------------
+
+// The output of a template, cut at its buffer's end.
+class Out {
+public:
+    Out(char *buf, size_t size) : buf_(buf), size_(size) { put(""); }
+    void put(const char *text)
+    {
+        if (size_ == 0) return;
+        for (; *text && len_ + 1 < size_; text++) buf_[len_++] = *text;
+        buf_[len_] = '\0';
+    }
+    void put(char c)
+    {
+        const char text[2] = {c, '\0'};
+        put(text);
+    }
+    // Exactly two characters of a "%2.2d" number (a missing -9999 gives "-9").
+    void put2(int v)
+    {
+        char text[16];
+        std::snprintf(text, sizeof text, "%2.2d", v);
+        text[2] = '\0';
+        put(text);
+    }
+
+private:
+    char *buf_;
+    size_t size_;
+    size_t len_ = 0;
+};
+
+// One '%' code; false for a letter that is no code.
+bool put_code(Out &out, char code)
+{
+    char text[DATE_LABEL_FOR_LEN];
+    switch (code) {
+    case 'D': DATE_make_label(&st.date, text, sizeof text); break;
+    case 'W':
+        st.date.hour = VYK_MISS;  // stays missing until the next PLT_label_date
+        [[fallthrough]];
+    case 'V':
+        DATE_make_label_valid_time(static_cast<int>(st.fhour), &st.date, text, sizeof text);
+        break;
+    case 'y': out.put2(st.date.year == VYK_MISS ? VYK_MISS : st.date.year % 100); return true;
+    case 'm': out.put2(st.date.month); return true;
+    case 'h': out.put2(st.date.hour); return true;
+    case 'd': out.put2(st.date.day); return true;
+    case 'n': out.put2(st.date.min); return true;
+    case 'b': std::snprintf(text, sizeof text, "%3.3s", DATE_month(st.date.month)); break;
+    case 'f': DATE_fhour_label(text, static_cast<int>(st.fhour), 0, sizeof text); break;
+    case 'F': DATE_fhour_label(text, static_cast<int>(st.fhour), 1, sizeof text); break;
+    case '%': std::strcpy(text, "%"); break;
+    default: return false;
+    }
+    out.put(text);
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// The `label` resource
+// ---------------------------------------------------------------------------------------------
+
+constexpr const char *pos_codes[PLT_LABEL_POS] = {"ul", "uc", "ur", "ll", "lc", "lr"};
+
+int pos_of(const char *item)
+{
+    for (int p = 0; p < PLT_LABEL_POS; p++)
+        if (strnicmp(item, pos_codes[p], 2) == 0) return p;
+    return -1;
+}
+
+// Applies one item: "ul:TEXT" fixes a position to one line (marked in done), "ul2xTEXT" writes
+// line 2.  Items too short for their code are passed over.
+void apply_label_item(const char *item, bool (&done)[PLT_LABEL_POS])
+{
+    const size_t len = std::strlen(item);
+    if (len < 3) return;
+    const int pos = pos_of(item);
+    if (pos < 0) return;
+    char text[PLT_FORMAT_LEN];
+    st.overlay = 0;
+    if (item[2] == ':') {
+        PLT_label_format(item + 3, text, sizeof text);
+        PLT_label_strcpy(pos, text);
+        done[pos] = true;
+    } else if (item[2] >= '0' && item[2] <= '9' && len >= 4) {
+        PLT_label_format(item + 4, text, sizeof text);
+        st.overlay = std::min(item[2] - '0', LAST_LINE);
+        PLT_label_strcpy(pos, text);
+        st.overlay = 0;
+    }
+}
+
+void read_label_resource(bool (&done)[PLT_LABEL_POS])
+{
+    int count = 0;
+    char **list = nullptr;
+    RES_getvals("label", &count, &list);
+    for (int i = 0; i < count; i++)
+        if (list[i]) apply_label_item(list[i], done);
+    free_parsed_array(count, list);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Drawing
+// ---------------------------------------------------------------------------------------------
+
+struct Layout {
+    Glim area;         // the data area
+    int lines;         // lines drawn per position
+    float line_h;      // line height
+    float gap;         // distance of the first line from the data area
+    float x[3];        // left, centre and right positions
+};
+
+void draw_position(int pos, const Layout &lay, bool done)
+{
+    static constexpr int hor[3] = {GLEFT_HOR, GCENTER_HOR, GRIGHT_HOR};
+    const bool upper = pos < PLT_LOW_LEFT;
+    const int col = pos % 3;
+    GPH_text_align(hor[col], upper ? GBASE_VERT : GCAP_VERT);
+    const int lines = done ? 1 : std::min(lay.lines, PLT_LABEL_LINES);
+    for (int k = 0; k < lines; k++) {
+        const char *text = st.label[pos][k];
+        if (text[0] == '\0') continue;
+        Gpt pt;
+        pt.x = lay.x[col];
+        if (upper)
+            pt.y = lay.area.y_max + lay.gap + static_cast<float>(st.over_base + k) * lay.line_h;
+        else
+            pt.y = lay.area.y_min - lay.gap - static_cast<float>(lay.lines - 1 - k) * lay.line_h +
+                   static_cast<float>(st.over_base) * lay.line_h;
+        GPH_pprint(&pt, text);
+    }
+}
+
+bool position_on(int pos)
+{
+    if (!FLAG_getplot(PLOT_TEXT_UL + pos)) return false;
+    if (pos == PLT_LOW_LEFT || pos == PLT_LOW_CENTER) return CONT_get_bar() < 1;
+    if (pos == PLT_LOW_RIGHT) return VECT_get_vect() < 1;
+    return true;
+}
+
+void draw_texts(const Glim &area, float room, const Gattribs &attr, const bool (&done)[PLT_LABEL_POS])
+{
+    Layout lay;
+    lay.area = area;
+    const float height = area.y_max - area.y_min;
+    const float width = area.x_max - area.x_min;
+    lay.lines = (st.lab_type >= 0 && st.num_over != 0) ? st.num_over : 1;
+    lay.line_h = std::min(room / static_cast<float>(lay.lines), 0.03f * height);
+    GPH_text_attr(&attr, 0.75f * lay.line_h);
+    lay.gap = 0.2f * lay.line_h;
+    if (PLT_get_full_lab())
+        lay.gap = -0.2f * lay.line_h - static_cast<float>(lay.lines) * lay.line_h;
+    lay.x[0] = area.x_min + 0.01f * width;
+    lay.x[1] = (area.x_min + area.x_max) / 2;
+    lay.x[2] = area.x_max - 0.01f * width;
+    for (int pos = 0; pos < PLT_LABEL_POS; pos++)
+        if (position_on(pos)) draw_position(pos, lay, done[pos]);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// The store
+// ---------------------------------------------------------------------------------------------
+
+int PLT_init_labels()
+{
+    std::memset(st.label, 0, sizeof st.label);
+    std::fill(std::begin(st.label_ind), std::end(st.label_ind), 0);
+    st.num_over = 0;
+    return 0;
+}
+
+int PLT_set_overlay(int ind)
+{
+    st.overlay = std::min(ind, LAST_LINE);
+    raise_count(st.overlay);
+    return 0;
+}
+
+int PLT_set_overlay_base(int ind)
+{
+    st.over_base = std::clamp(ind, 0, LAST_LINE);
+    raise_count(st.over_base);
+    return 0;
+}
+
+int PLT_get_overlay_base() { return st.over_base; }
+
+int PLT_set_num_overlay(int ind)
+{
+    raise_count(ind < 0 ? -ind : ind);
+    return 0;
+}
+
+int PLT_get_num_over() { return st.num_over; }
+
+int PLT_next_overlay()
+{
+    if (st.overlay >= LAST_LINE) return -1;
+    st.overlay++;
+    if (st.lab_type > 0) st.lab_type++;
+    else if (st.lab_type < 0) st.lab_type--;
+    for (int p = 0; p < PLT_LABEL_POS; p++)
+        st.label_ind[p] = static_cast<int>(std::strlen(st.label[p][0]));
+    raise_count(st.overlay);
+    return st.overlay;
+}
+
+int PLT_set_label_type(int val)
+{
+    st.lab_type = val;
+    return 0;
+}
+
+int PLT_get_label_type() { return st.lab_type; }
+
+int PLT_label_strcpy(int lab, const char *str)
+{
+    if (!valid_pos(lab)) return -1;
+    if (st.overlay < 0) return 0;
+    strfcpy(st.label[lab][st.overlay], PLT_LABEL_MAX + 1, str ? str : "");
+    return 0;
+}
+
+int PLT_label_strcat(int lab, const char *str)
+{
+    if (!valid_pos(lab)) return -1;
+    char *line = st.label[lab][0];
+    const int at = std::min(st.label_ind[lab], PLT_LABEL_MAX);
+    // " str" from the offset, the whole line within PLT_LABEL_MAX characters.
+    line[at] = '\0';
+    if (at < PLT_LABEL_MAX) {
+        line[at] = ' ';
+        strfcpy(line + at + 1, static_cast<size_t>(PLT_LABEL_MAX - at), str ? str : "");
+    }
+    return 0;
+}
+
+const char *PLT_get_label(int lab, int over)
+{
+    if (!valid_pos(lab) || over < 0 || over >= PLT_LABEL_LINES) return nullptr;
+    return st.label[lab][over];
+}
+
+int PLT_label_up_left(const char *str) { return write_pos(PLT_UP_LEFT, str); }
+int PLT_label_up_center(const char *str) { return write_pos(PLT_UP_CENTER, str); }
+int PLT_label_up_right(const char *str) { return write_pos(PLT_UP_RIGHT, str); }
+int PLT_label_low_left(const char *str) { return write_pos(PLT_LOW_LEFT, str); }
+int PLT_label_low_center(const char *str) { return write_pos(PLT_LOW_CENTER, str); }
+int PLT_label_low_right(const char *str) { return write_pos(PLT_LOW_RIGHT, str); }
+
+int PLT_label_date(const Date *datim)
+{
+    if (datim) st.date = *datim;
+    else DATE_init(&st.date);
+    return 0;
+}
+
+int PLT_label_for_time(long val)
+{
+    st.fhour = val;
+    return 0;
+}
+
+int PLT_label_format(const char *form, char *str, size_t size)
+{
+    if (!str || size == 0) return -1;
+    Out out(str, size);
+    if (!form) return 0;
+    for (const char *p = form; *p; p++) {
+        if (*p == '_') {
+            out.put(' ');
+        } else if (*p != '%') {
+            out.put(*p);
+        } else {
+            if (p[1] == '\0') break;
+            put_code(out, *++p);
+        }
+    }
+    return 0;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Drawing
+// ---------------------------------------------------------------------------------------------
+
+int PLT_labels()
+{
+    bool done[PLT_LABEL_POS] = {};
+    read_label_resource(done);
+
+    Gattribs attr;
+    ATTRIB_init(&attr);
+    ATTRIB_get("color_text", gget_inverse() ? "black" : "white", &attr);
+
+    PLT_mess("Labels");
+    GPH_trans(1);
+    Glim disp;
+    GPH_get_view_size(&disp);
+    GPH_line_attr(nullptr);
+    GPH_text_attr(nullptr, 0);
+    GPH_text_font(nullptr);
+    GPH_line_attr(&attr);
+
+    Glim area;
+    PLT_get_view(&area);
+    const float room = PLT_get_full_lab() ? 0.06f : area.y_min - disp.y_min;
+    if (PLT_get_border() && FLAG_getplot(PLOT_BORD)) GPH_border(&area);
+    if (room < 0.005f) return -1;
+    if (FLAG_getplot(PLOT_TEXT)) draw_texts(area, room, attr, done);
+    return 0;
+}

@@ -6,7 +6,8 @@
 // The domain record, DOM_decode, DOM_init, DOM_print, MAP_get_domain, PLT_get_label and
 // PLT_get_view_offset, declared where the image files of graphics need them.
 #include "vykdom.h"
-#include "vyklabel.h"   // the label type
+#include "vyklabel.h"   // the label store and the plot labels
+#include "vykframe.h"   // the plot frame, its events and the plot-parameter keywords
 #include "vykdomain.h"  // domain tools, domain strings and regions
 #include "vykmap.h"     // the current map domain, projections, diagrams and directions
 
@@ -15,7 +16,5 @@
 /// The steps of the latitude-longitude lines (on diagrams: x and y grid lines; a negative step
 /// aligns the lines to multiples of it), dots and extra labels.  Returns 0.
 int MAP_latlon(float lat, float lon, int dt, int ex);
-/// The four margins of the plot view (left, right, bottom, top; normalized units).  Returns 0.
-int PLT_set_view_offsets(float xn, float xx, float yn, float yx);
 
 #endif
