@@ -106,7 +106,7 @@ std::string own_suffix(int kind, const std::string &name)
     return name;
 }
 
-// True when a template holds the frame directive %i (with or without a width).
+// True when a convention's template holds the frame directive %i (with or without a width).
 bool has_frame_directive(const char *tmpl)
 {
     for (const char *p = tmpl; *p; p++) {
@@ -120,7 +120,7 @@ bool has_frame_directive(const char *tmpl)
 }
 
 // The frames of a series each get their number in the name: "-%i" goes before the suffix of a
-// template that does not place it itself.
+// convention that does not place it itself.
 std::string frame_template(const std::string &tmpl)
 {
     if (has_frame_directive(tmpl.c_str())) return tmpl;
@@ -136,6 +136,7 @@ void write_dump(int kind, const Date &date)
     char name[FILE_NAME_MAX + 1];
     char full[FILE_NAME_MAX + 1];
     Date d = date;
+    FILE_set_filename("");  // without a date the last name built would be taken again
     if (FILE_set_date(&d, name) < 0) {
         MESS_print(M_WARN, "PLT_dump: Unable to write %s file: %s\n", k.name, name);
         st.output_failed = true;
@@ -162,8 +163,10 @@ void dump_kind(int kind, int frame, const Date &date)
 {
     const int images = gget_num_images();
     const bool series = frame == PLT_DUMP_ALL_FRAMES && images > 1;
-    const std::string &tmpl = st.dump_file[kind];
-    FILE_set_name(series ? frame_template(tmpl).c_str() : tmpl.c_str());
+    FILE_set_name(st.dump_file[kind].c_str());
+    const std::string conv = FILE_get_template();
+    if (series && !conv.empty() && !has_frame_directive(conv.c_str()))
+        FILE_set_name(("@" + frame_template(conv)).c_str());
     FILE_set_key('p', gget_win_title());
     if (series) {
         for (int i = 0; i < images; i++) {

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <sstream>
 #include <csignal>
+#include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -186,6 +187,89 @@ ByteStream::ByteStream(const std::string &content)
 ByteStream::~ByteStream()
 {
     if (fp_ != nullptr) fclose(fp_);
+}
+
+ToolProcess::ToolProcess(const std::string &path, const std::vector<std::string> &args,
+                         const std::vector<std::string> &env)
+{
+    int fds[2];
+    if (pipe(fds) != 0) return;
+    fflush(nullptr);
+    pid_ = fork();
+    if (pid_ == 0) {
+        close(fds[0]);
+        dup2(fds[1], 1);
+        if (fds[1] != 1) close(fds[1]);
+        for (const std::string &e : env) {
+            const size_t eq = e.find('=');
+            if (eq != std::string::npos) setenv(e.substr(0, eq).c_str(), e.c_str() + eq + 1, 1);
+        }
+        std::vector<char *> argv{const_cast<char *>(path.c_str())};
+        for (const std::string &a : args) argv.push_back(const_cast<char *>(a.c_str()));
+        argv.push_back(nullptr);
+        execv(path.c_str(), argv.data());
+        _exit(127);
+    }
+    close(fds[1]);
+    fd_ = fds[0];
+}
+
+ToolProcess::~ToolProcess()
+{
+    if (fd_ >= 0) close(fd_);
+    if (pid_ > 0 && !ended_) {
+        kill(pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
+    }
+}
+
+bool ToolProcess::line(std::string &out, int timeout_ms)
+{
+    for (;;) {
+        const size_t nl = buffer_.find('\n');
+        if (nl != std::string::npos) {
+            out = buffer_.substr(0, nl);
+            buffer_.erase(0, nl + 1);
+            all_ += out + "\n";
+            return true;
+        }
+        if (fd_ < 0) return false;
+        pollfd p{fd_, POLLIN, 0};
+        if (poll(&p, 1, timeout_ms) <= 0) return false;
+        char chunk[512];
+        const ssize_t n = read(fd_, chunk, sizeof chunk);
+        if (n <= 0) {
+            close(fd_);
+            fd_ = -1;
+            if (!buffer_.empty()) buffer_ += '\n';
+            continue;
+        }
+        buffer_.append(chunk, static_cast<size_t>(n));
+    }
+}
+
+std::string ToolProcess::wait_for(const std::string &prefix, int timeout_ms)
+{
+    std::string l;
+    while (line(l, timeout_ms))
+        if (l.compare(0, prefix.size(), prefix) == 0) return l;
+    return "";
+}
+
+std::vector<std::string> ToolProcess::rest(int timeout_ms)
+{
+    std::vector<std::string> lines;
+    std::string l;
+    while (line(l, timeout_ms)) lines.push_back(l);
+    return lines;
+}
+
+int ToolProcess::status()
+{
+    int st = 0;
+    if (pid_ <= 0 || waitpid(pid_, &st, 0) != pid_) return -1;
+    ended_ = true;
+    return WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
 }
 
 }  // namespace vyktest

@@ -101,6 +101,36 @@ private:
     FILE *fp_ = nullptr;
 };
 
+/// A program running beside the test, its standard output read line by line (standard error
+/// stays the test's).  The program is killed when the object goes, unless it has ended.
+class ToolProcess {
+public:
+    /// Runs path with args; env holds "NAME=value" settings added to the environment.
+    ToolProcess(const std::string &path, const std::vector<std::string> &args,
+                const std::vector<std::string> &env = {});
+    ~ToolProcess();
+    ToolProcess(const ToolProcess &) = delete;
+    ToolProcess &operator=(const ToolProcess &) = delete;
+    /// The next line, waiting at most timeout_ms; false at the end of the output or on time-out.
+    bool line(std::string &out, int timeout_ms);
+    /// The next line that begins with prefix, skipping others; empty when none comes in time.
+    std::string wait_for(const std::string &prefix, int timeout_ms = 20000);
+    /// Every remaining line, up to the end of the output (each waited for at most timeout_ms).
+    std::vector<std::string> rest(int timeout_ms = 20000);
+    /// The exit status once the program has ended (128 + signal when killed).
+    int status();
+    /// Everything read so far.
+    const std::string &output() const { return all_; }
+    /// True once the end of the output was read (every writer closed it).
+    bool output_closed() const { return fd_ < 0; }
+
+private:
+    int pid_ = -1;
+    int fd_ = -1;
+    bool ended_ = false;
+    std::string buffer_, all_;
+};
+
 }  // namespace vyktest
 
 #endif

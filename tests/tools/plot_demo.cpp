@@ -19,6 +19,7 @@
 // Standard output, line by line (standard error stays apart):
 //   window ID                                    once the own window is open
 //   plot N PROJ CLAT CLON DX DY NX NY cursor C   each pass (C the cursor while it draws)
+//   labels R                                     PLT_labels's result
 //   view X0 X1 Y0 Y1                             the data area of the pass (NDC)
 //   event NAME X Y cursor C                      each event, after the frame's handlers (C the
 //                                                cursor they leave)
@@ -105,7 +106,7 @@ void draw_pass()
 {
     draw_primitives();
     write_labels();
-    PLT_labels();
+    std::printf("labels %d\n", PLT_labels());
 }
 
 // Draws the picture into N loop images, each with its own bar along the bottom of the plot.
