@@ -5,8 +5,6 @@
 #include "vyk.h"
 // GRD_is_vect_func and GRD_is_math_func, declared where the variable language needs them.
 #include "vykgfunc.h"
-// The grid factor and the value read-outs, declared where the plot frame needs them.
-#include "vykgacc.h"
 
 /// Longest function name, and longest type, of a grid-function text ("name-type").
 constexpr int GRD_FUNC_NAME_MAX = 9;

@@ -11,6 +11,9 @@
 // GRD_report, GRD_info, GRD_init, GRD_alloc and GRD_free, declared where the grid files need
 // them.
 #include "vykgrd.h"
+// The grid factor, the grid table's slots and the value read-outs, declared where the plot
+// frame needs them.
+#include "vykgacc.h"
 
 /// Slots of the grid table (the variable slots' count).
 constexpr int GRD_NUM = 60;

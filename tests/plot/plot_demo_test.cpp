@@ -21,12 +21,12 @@ using vyktest::RgbImage;
 using vyktest::run;
 using vyktest::TempDir;
 using vyktest::ToolProcess;
+using vyktest::has;
 
 namespace {
 
 const char *const LATLON = "ll,0,0,41,21,1,1";  // 40 by 20 degrees: aspect 2
 
-bool has(const std::string &text, const std::string &part) { return text.find(part) != std::string::npos; }
 
 bool exists(const std::string &file)
 {
@@ -101,10 +101,7 @@ struct DemoX : PrivateX {
     int xdo(const std::string &args) const { return run("DISPLAY=" + name() + " xdotool " + args).status; }
     RgbImage capture(const std::string &win) const
     {
-        const vyktest::RunResult r =
-            run("xwd -silent -nobdrs -display " + name() + " -id " + win + " | convert xwd:- ppm:-");
-        EXPECT_EQ(r.status, 0) << r.err;
-        return vyktest::parse_ppm(r.out);
+        return vyktest::capture_xwd(std::stoul(win), name());
     }
 };
 
