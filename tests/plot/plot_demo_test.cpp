@@ -285,6 +285,27 @@ TEST(PlotDemo, ZoomReturnAndResizeReplotThroughTheCallback)
     EXPECT_EQ(tool.status(), 0);
 }
 
+TEST(PlotDemo, TheTimerReplotsTheCurrentDomain)
+{
+    DemoX x;
+    ASSERT_FALSE(x.name().empty());
+    ToolProcess tool(demo(), demo_args({"--refresh", "1"}), {"DISPLAY=" + x.name()});
+    const std::string win = start_holding(x, tool);
+    ASSERT_FALSE(win.empty()) << tool.output();
+    const PlotLine p1 = parse_plot(line_of(tool.output(), "plot 1 "));
+    for (const char *pass : {"plot 2 ", "plot 3 "}) {
+        const std::string line = tool.wait_for(pass);
+        ASSERT_FALSE(line.empty()) << tool.output();
+        const PlotLine p = parse_plot(line);
+        EXPECT_EQ(p.cursor, 8);
+        EXPECT_EQ(p.dx, p1.dx);
+        EXPECT_EQ(p.clat, p1.clat);
+    }
+    ASSERT_EQ(x.xdo("key Return"), 0);
+    EXPECT_EQ(tool.wait_for("close "), "close 0") << tool.output();
+    EXPECT_EQ(tool.status(), 0);
+}
+
 TEST(PlotDemo, ADiagramZoomsIntoItsValues)
 {
     DemoX x;
@@ -418,11 +439,13 @@ TEST(PlotDemo, BatchWindowDetachesAndTheBackgroundHoldsIt)
     ASSERT_FALSE(open.empty()) << tool.output();
     const std::string win = open.substr(7);
     // The foreground ends with 0 and the output ends with it: the background's streams are
-    // elsewhere (on /dev/null), and it never reaches the close.
+    // elsewhere (on /dev/null), and it never reaches the close.  The foreground's lines came
+    // out before the fork (the tool's output is fully buffered in batch mode).
     EXPECT_EQ(tool.status(), 0);
     tool.rest(20000);
     EXPECT_TRUE(tool.output_closed());
     EXPECT_FALSE(has(tool.output(), "close ")) << tool.output();
+    EXPECT_TRUE(has(tool.output(), "plot 1 ")) << tool.output();
     // The window stays until the background's hold ends.
     const std::string info = "xwininfo -display " + x.name() + " -id " + win;
     EXPECT_EQ(run(info).status, 0);

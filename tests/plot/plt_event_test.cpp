@@ -135,4 +135,18 @@ TEST(PltEvent, BoxesThatCannotBeShownAreRefused)
     EXPECT_NE(cap.err().find("off the earth"), std::string::npos) << cap.err();
 }
 
+TEST(PltEvent, PointerLocation)
+{
+    current("ll,40,-100,41,21,0.5,0.5");
+    float x, y;
+    MAP_tran(42, -95, &x, &y);
+    CaptureStdio cap;
+    EXPECT_EQ(PLT_print_location("v-Alt", x, y), 0);
+    EXPECT_EQ(PLT_print_location("v", x, y), 0);
+    EXPECT_EQ(PLT_print_location(nullptr, x, y), 0);
+    cap.finish();
+    EXPECT_EQ(cap.out().find("Lat:  42.00 Lon:  -95.00 XY: "), 0u) << cap.out();
+    EXPECT_EQ(cap.out().find("Lat:", 1), std::string::npos) << cap.out();  // one line only
+}
+
 }  // namespace

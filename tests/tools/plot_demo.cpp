@@ -2,14 +2,16 @@
 // can be driven from a shell and by xdotool.
 //
 //   plot_demo [-de device] [-of dumps] [-pp words] [-la labels] [-ba] [-dr switches]
-//             [-me levels] [-fp path] [-ip dir] [-ti title] [--frames N] DOMAIN
+//             [-me levels] [-fp path] [-ip dir] [-ti title] [--frames N] [--refresh SEC]
+//             DOMAIN
 //
 // DOMAIN is a domain string (a map such as "ll:0:0:1:1:41:21" or a region, or a diagram such as
 // "th:0:0:10:18000:5:4").  Each plot pass makes the domain current, draws the primitives below
 // in plot coordinates and the six labels "UL label" to "LR label" (the -la items override
 // them), then labels the plot.  The first pass dumps the plot when -pp or -of ask for it
 // (PLT_dump; with --frames N the picture is drawn into N loop images and dumped frame by frame)
-// and closes the frame; its hold re-plots on Shift-drag zooms, Alt-u, Alt-r and resizes.
+// and closes the frame; its hold re-plots on Shift-drag zooms, Alt-u, Alt-r and resizes, and
+// every SEC seconds with --refresh.
 //
 // Primitives, with the plot limits x0..x1, y0..y1 and their extents w, h:
 //   a red diagonal from (x0 + w/10, y0 + h/10) to (x1 - w/10, y1 - h/10), width 3
@@ -47,6 +49,7 @@ const res_type res_pos[] = {RES_filenames, RES_null};
 
 int passes = 0;
 int frames = 0;
+int refresh = 0;
 
 void draw_primitives()
 {
@@ -150,6 +153,7 @@ int demo_plot(Domain *domain)
         PLT_set_callback(on_event);
         PLT_set_zoom_func(demo_plot);
         PLT_set_resize_func(demo_plot);
+        if (refresh > 0) PLT_set_refresh_func(refresh, demo_plot);
         if (gtype_is_WIN()) std::printf("window %lu\n", gget_root_window());
     }
     passes++;
@@ -166,12 +170,10 @@ int demo_plot(Domain *domain)
     std::printf("view %g %g %g %g\n", static_cast<double>(view.x_min),
                 static_cast<double>(view.x_max), static_cast<double>(view.y_min),
                 static_cast<double>(view.y_max));
-    std::fflush(stdout);
     if (reset) return 0;
     PLT_dump(frames > 0 ? PLT_DUMP_ALL_FRAMES : 0);
     const int status = PLT_close();
     std::printf("close %d\n", status);
-    std::fflush(stdout);
     return status;
 }
 
@@ -179,13 +181,16 @@ int demo_plot(Domain *domain)
 
 int main(int argc, char **argv)
 {
-    setvbuf(stdout, nullptr, _IOLBF, 0);
     RES_init(argc, argv, res_key, res_pos);
+    // Lines go out as they are written, so that a driver can follow the plot; in batch mode the
+    // output stays fully buffered: what a detach would lose shows that it flushes first.
+    if (!FLAG_batch()) setvbuf(stdout, nullptr, _IOLBF, 0);
     if (FLAG_help()) {
         RES_help_print("plot_demo", res_key, res_pos);
         return 0;
     }
     RES_getval("frames", &frames, CV_int);
+    RES_getval("refresh", &refresh, CV_int);
     if (frames < 0 || frames > 128) {
         MESS_print(M_ERROR, "plot_demo: --frames takes 0 to 128\n");
         return 2;
