@@ -231,7 +231,7 @@ int PLT_init_labels()
 int PLT_set_overlay(int ind)
 {
     st.overlay = std::min(ind, LAST_LINE);
-    raise_count(st.overlay);
+    raise_count(ind);
     return 0;
 }
 
