@@ -33,6 +33,7 @@ struct TableState {
     Date date{};         // current grid-file date
     GRD_info info{};     // file header shared by the grid searches
     std::unordered_map<const float *, const GRD_report *> owners;  // array -> owning record
+    std::unordered_map<const float *, size_t> sizes;  // array from GRD_alloc -> its values
 };
 
 TableState st;
@@ -82,6 +83,14 @@ void grd_release_old(const GRD_report *grid, float *old)
     if (it != st.owners.end() && it->second != grid) return;
     std::free(old);
     if (it != st.owners.end()) st.owners.erase(it);
+    st.sizes.erase(old);
+}
+
+size_t GRD_capacity(const GRD_report *grid)
+{
+    if (!grid || !grid->grid) return 0;
+    const auto it = st.sizes.find(grid->grid);
+    return it == st.sizes.end() ? 0 : it->second;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -121,6 +130,7 @@ int GRD_alloc(GRD_report *grid)
         return 0;
     }
     st.owners[values] = grid;
+    st.sizes[values] = n;
     return 1;
 }
 
@@ -130,6 +140,7 @@ int GRD_free(GRD_report *grid)
     if (grid->grid) {
         const auto it = st.owners.find(grid->grid);
         if (it == st.owners.end() || it->second == grid) {
+            st.sizes.erase(grid->grid);
             std::free(grid->grid);
             if (it != st.owners.end()) st.owners.erase(it);
         } else {
@@ -294,6 +305,19 @@ int GRD_init_grids()
     return 0;
 }
 
+int GRD_free_grids()
+{
+    if (st.grids[0].type == VYK_MISS) return GRD_init_grids();
+    for (GRD_report &g : st.grids) {
+        if (g.grid) {
+            const auto it = st.owners.find(g.grid);
+            if (it != st.owners.end() && it->second == &g) GRD_free(&g);
+        }
+        GRD_init(&g);
+    }
+    return 0;
+}
+
 GRD_report *GRD_get_grids()
 {
     if (st.grids[0].type == VYK_MISS) GRD_init_grids();
@@ -404,3 +428,5 @@ int GRD_get_date(Date *date)
     if (date) *date = st.date;
     return 0;
 }
+
+GRD_info *GRD_get_file_info() { return &st.info; }

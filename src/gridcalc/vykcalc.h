@@ -13,4 +13,8 @@ constexpr int GRD_FUNC_NAME_MAX = 9;
 /// "strm": the two arguments are drawn as a vector field and nothing is computed), else 0.
 int GRD_is_plot_func(const char *str);
 
+/// Computes the grid of every function slot of the variable table whose grid slot is still
+/// empty, innermost functions first.  1.
+int GRD_calc_var();
+
 #endif

@@ -47,6 +47,10 @@ int GRD_print(M_type level, GRD_report *grid);
 
 /// Empties every slot (values dropped, not released).
 int GRD_init_grids();
+/// Empties every slot, first releasing the values a slot owns (those it allocated or was
+/// handed); values shared from other records are only dropped.  Loaders that fill the table
+/// again and again use it, so that each load does not keep the last one's arrays.
+int GRD_free_grids();
 /// The first slot; the table is emptied on first use.
 GRD_report *GRD_get_grids();
 GRD_report *GRD_get_grid(int ind);
@@ -71,5 +75,7 @@ int GRD_alloc_grid(int ind);
 /// The current grid-file date: date, or the file layer's current date when date is NULL.
 int GRD_set_date(const Date *date);
 int GRD_get_date(Date *date);
+/// The file header shared by the grid searches (the header of the file read last).
+GRD_info *GRD_get_file_info();
 
 #endif

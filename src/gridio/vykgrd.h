@@ -49,6 +49,8 @@ struct GRD_info {
 };
 
 // Record operations that the grid-file readers use (defined in src/gridcalc/grd_tool.cpp).
+// The readers keep to the ownership rule of the grid table (vykgtab.h): values they read go
+// into an array of GRD_alloc, and the record's old values are released only through GRD_free.
 
 /// Empties a record: no values (nothing released), labels empty, source, model and type 0,
 /// time, ltype, level and var -9999; version, date, units and domain kept.  0.
@@ -60,5 +62,8 @@ int GRD_alloc(GRD_report *grid);
 /// Releases the values when this record owns them (an array shared by a copy is only dropped),
 /// sets source to 0 and empties the domain.  0.
 int GRD_free(GRD_report *grid);
+/// The number of values the record's array holds when GRD_alloc made it, else 0 (no array, or
+/// one of unknown size).
+size_t GRD_capacity(const GRD_report *grid);
 
 #endif
