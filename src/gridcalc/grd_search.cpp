@@ -203,6 +203,17 @@ bool first_domain(int fd, int type, Domain *domain)
     return false;
 }
 
+/// Empties a record for a new grid: values it holds go by GRD_free's rule (values shared with
+/// another record are only dropped), so that reading into one record again and again keeps
+/// nothing; the domain stays, as GRD_init leaves it.
+void renew(GRD_report *grid)
+{
+    const Domain kept = grid->domain;
+    GRD_free(grid);
+    GRD_init(grid);
+    grid->domain = kept;
+}
+
 /// Reads the product of a parsed selector (n >= 0) or searches for it, into grid.
 bool read_selected(int fd, int n, const VAR_data &params, int type, GRD_report *grid)
 {
@@ -425,7 +436,7 @@ int GRD_read_file(const char *filename, GRD_report *grid, GRD_info *info, int *t
     VAR_data params{};
     int n = GRD_parse_params(FILE_get_ext_info(), &params, &gtype);
     if (n == VYK_MISS) n = 0;
-    GRD_init(grid);
+    renew(grid);
     int kind = type ? *type : GRD_DETECT;
     const int fd = open_read(path, &kind, info, nullptr);
     if (type) *type = kind;
@@ -464,7 +475,7 @@ int GRD_read_file_date(const Date *date, const char *extra, GRD_report *grid, GR
     VAR_data params{};
     int n = GRD_parse_params(extra, &params, &gtype);
     if (n == VYK_MISS) n = 0;
-    GRD_init(grid);
+    renew(grid);
     int kind = type ? *type : GRD_DETECT;
     const int fd = open_read(path, &kind, info, has_hdr ? hdr_path : nullptr);
     if (type) *type = kind;

@@ -189,11 +189,10 @@ int cdf_close(GRD_file *f)
 int open_append(GRD_file *f, const char *name)
 {
     f->fd = ncopen(name, NC_WRITE);
-    if (f->fd < 0) return -1;
     long records = 0;
-    const int recdim = record_dim(f, records);
+    const int recdim = f->fd < 0 ? -1 : record_dim(f, records);
     short grid_type = 0;
-    if (!own_layout(f) || recdim < 0) {
+    if (f->fd < 0 || !own_layout(f) || recdim < 0) {
         MESS_print(M_WARN, "GRD_open: %s is not a netCDF grid file of this system's layout; "
                            "nothing appended\n", name);
         cdf_close(f);
