@@ -300,18 +300,25 @@ int GRD_search(int grd_fd, GRD_report *grids, const VAR_data *params, int type, 
     if (!grids || !params || num == 0) return 0;
     const int n = num < 0 ? -num : num;
     const std::vector<bool> wanted = wanted_slots(n, num);
+    // Slots found: those holding a grid already, then each slot once (whatever source its
+    // product names: a file may say 0).
+    std::vector<bool> done(static_cast<size_t>(n));
     int found = 0;
-    for (int i = 0; i < n; i++)
-        if (grids[i].source != 0 || !wanted[static_cast<size_t>(i)]) found++;
+    for (int i = 0; i < n; i++) {
+        done[static_cast<size_t>(i)] = grids[i].source != 0 || !wanted[static_cast<size_t>(i)];
+        if (done[static_cast<size_t>(i)]) found++;
+    }
 
     Scratch s;
     for (int prod = 0; found < n; prod++) {
         int p = prod;
         if (GRD_read(grd_fd, &s.r, GRD_READ_HEADER, &p) != 0) break;
         for (int i = 0; i < n; i++) {
-            if (!wanted[static_cast<size_t>(i)] || grids[i].source != 0) continue;
-            if (GRD_test(&s.r, &params[i], type) && read_match(grd_fd, prod, &grids[i], params[i]))
+            if (done[static_cast<size_t>(i)]) continue;
+            if (GRD_test(&s.r, &params[i], type) && read_match(grd_fd, prod, &grids[i], params[i])) {
+                done[static_cast<size_t>(i)] = true;
                 found++;
+            }
         }
     }
     return found == n ? 1 : 0;
@@ -338,8 +345,8 @@ int GRD_search_piece(int grd_fd, int ind, GRD_report *grids, const VAR_data *par
             const size_t k = static_cast<size_t>(i);
             if (!wanted[k] || !GRD_test(&head.r, &params[i], piece->type)) continue;
             if (!read_match(grd_fd, prod, &values.r, params[i])) continue;
-            if (grids[i].source == 0 && GRD_piece_setup(&grids[i], mx, my, &values.r) != 0)
-                continue;
+            // A slot without values gets its mosaic (one with values has it from a piece).
+            if (!grids[i].grid && GRD_piece_setup(&grids[i], mx, my, &values.r) != 0) continue;
             if (GRD_piece_grid(&grids[i], piece->x, piece->y, &values.r) != 0) continue;
             const bool first = !pasted[k];
             pasted[k] = true;
@@ -350,7 +357,7 @@ int GRD_search_piece(int grd_fd, int ind, GRD_report *grids, const VAR_data *par
         }
     }
     for (int i = 0; i < n; i++)
-        if (wanted[static_cast<size_t>(i)] && grids[i].source == 0)
+        if (wanted[static_cast<size_t>(i)] && !grids[i].grid)
             MESS_print(M_WARN, "Grid missing: %d %d %d %d\n", params[i].time, params[i].ltype,
                        params[i].level, params[i].var[0]);
     return found == n ? 1 : 0;

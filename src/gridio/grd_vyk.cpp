@@ -18,6 +18,7 @@
 #include <sys/stat.h>
 
 #include <charconv>
+#include <climits>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -174,9 +175,11 @@ struct Product {
     size_t n = 0;  // nx * ny
 };
 
-/// Reads one product's values from a values file (format 4) into grd: the reference line's
-/// five fields come from in.
-int read_reference(GRD_file *f, Scan &in, GRD_report *grd)
+/// Reads the values of a format-4 product from the values file its reference line names (the
+/// line's five fields come from in) into grd, which gets an array of n values once the values
+/// file is known to hold them.  Named by the data: the values file must be a plain regular
+/// file (never a command, a standard stream, a device or a pipe that could block).
+int read_reference(GRD_file *f, Scan &in, GRD_report *grd, size_t n)
 {
     char kind_word[T_WORD_LEN], name[WORD_LEN], num[NUMBER_LEN];
     long long skip = -1;
@@ -186,7 +189,7 @@ int read_reference(GRD_file *f, Scan &in, GRD_report *grd)
     if (ok && in.word(num, sizeof num) > 0) {
         char *end = nullptr;
         skip = std::strtoll(num, &end, 10);
-        ok = *end == '\0' && skip >= 0;
+        ok = *end == '\0' && skip >= 0 && skip < LONG_MAX;
     } else {
         ok = false;
     }
@@ -196,39 +199,36 @@ int read_reference(GRD_file *f, Scan &in, GRD_report *grd)
         MESS_print(M_WARN, "GRD_read: Bad values-file reference in grid file: %s\n", f->name);
         return END;
     }
-    // Named by the data: a plain file, never a command or a standard stream.
-    FILE *vf = std::fopen(name, "rb");
+    FILE *vf = FILE_is_file(name) ? std::fopen(name, "rb") : nullptr;
     if (!vf) {
         MESS_print(M_WARN, "GRD_read: Unable to open grid file: %s\n", name);
         return END;
     }
     const int nx = grd->domain.nx, ny = grd->domain.ny;
     const bool text = kind_word[0] == 'A';
-    const size_t n = static_cast<size_t>(nx) * static_cast<size_t>(ny);
-    bool done = false;
+    // The values file must hold the values (text: at least a digit and a blank each).
+    const unsigned long long need = text ? 2ULL * n - 1 : n * sizeof(float);
+    bool done = std::fseek(vf, static_cast<long>(skip), SEEK_SET) == 0;
+    const long long left = done ? bytes_left(vf) : -1;
+    done = done && left >= 0 && static_cast<unsigned long long>(left) >= need &&
+           grd_values(grd, n);
     long bad = 0;
-    if (std::fseek(vf, static_cast<long>(skip), SEEK_SET) == 0) {
-        const long long left = bytes_left(vf);
-        if (!text && left >= 0 && static_cast<unsigned long long>(left) < n * sizeof(float)) {
-            done = false;
-        } else {
-            Scan vin(vf);
-            std::vector<float> row(static_cast<size_t>(nx));
-            done = true;
-            for (int r = 0; done && r < ny; r++) {
-                const int j = yorder == 1 ? r : ny - 1 - r;
-                if (text) {
-                    for (int c = 0; done && c < nx; c++) done = next_value(vin, row[static_cast<size_t>(c)], bad);
-                } else {
-                    done = std::fread(row.data(), sizeof(float), row.size(), vf) == row.size();
-                    for (float &v : row)
-                        if (!std::isfinite(v)) v = static_cast<float>(VYK_MISS);
-                }
-                for (int c = 0; done && c < nx; c++) {
-                    const int i = xorder == 1 ? c : nx - 1 - c;
-                    grd->grid[static_cast<size_t>(i) + static_cast<size_t>(nx) * static_cast<size_t>(j)] =
-                        row[static_cast<size_t>(c)];
-                }
+    if (done) {
+        Scan vin(vf);
+        std::vector<float> row(static_cast<size_t>(nx));
+        for (int r = 0; done && r < ny; r++) {
+            const int j = yorder == 1 ? r : ny - 1 - r;
+            if (text) {
+                for (size_t c = 0; done && c < row.size(); c++) done = next_value(vin, row[c], bad);
+            } else {
+                done = std::fread(row.data(), sizeof(float), row.size(), vf) == row.size();
+                for (float &v : row)
+                    if (!std::isfinite(v)) v = static_cast<float>(VYK_MISS);
+            }
+            for (int c = 0; done && c < nx; c++) {
+                const int i = xorder == 1 ? c : nx - 1 - c;
+                grd->grid[static_cast<size_t>(i) + static_cast<size_t>(nx) * static_cast<size_t>(j)] =
+                    row[static_cast<size_t>(c)];
             }
         }
     }
@@ -482,12 +482,12 @@ int read_values(GRD_file *f, Scan &in, GRD_report *grd, const Product &pr, bool 
                    grd->domain.nx, grd->domain.ny);
         return END;
     }
-    if (values && !grd_values(grd, pr.n)) return END;
+    if (values && pr.format != FMT_REFERENCE && !grd_values(grd, pr.n)) return END;
     bool ok = true;
     long bad = 0;
     if (pr.format == FMT_REFERENCE) {
         if (values) {
-            if (read_reference(f, in, grd) != 0) return END;
+            if (read_reference(f, in, grd, pr.n) != 0) return END;
         } else {
             char line[WORD_LEN];
             ok = in.line(line, sizeof line) >= 0;

@@ -380,6 +380,7 @@ TEST(GrdVyk, ValuesFiles)
         {"missing", "F " + dir.file("none") + " 0 1 1", {}},
         {"a command is a plain (missing) file", "F |touch" + mark + " 0 1 1", {}},
         {"a negative skip", "F " + dir.file("v.bin") + " -8 1 1", {}},
+        {"a device is no values file", "F /dev/zero 0 1 1", {}},
         {"fields missing", "F " + dir.file("v.bin"), {}},
     };
     for (const Case &c : cases) {
