@@ -11,7 +11,6 @@ int GRD_find_param_grids(int start, int, int, GRD_report **grids, float *)
     return start;
 }
 
-
 // The derived-variable driver: nothing is computed until it lands.
 int GRD_calc_var()
 {

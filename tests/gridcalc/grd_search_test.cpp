@@ -222,6 +222,29 @@ TEST(GrdSearch, SearchesFillSeveralSlotsFromOneScan)
     GRD_close(fd);
 }
 
+TEST(GrdSearch, ProductsOfSourceZeroFillTheirSlotOnce)
+{
+    // A file may give its products source 0, the mark of an empty record: the slot filled by
+    // the first match stays filled and is counted once.
+    vyktest::TempDir dir;
+    const std::string path = dir.file("zero.grd");
+    std::vector<Prod> prods = {product(11, 100, 500, 12, 3, 0), product(11, 100, 500, 3012012, 3, 20)};
+    for (Prod &p : prods) p.source = 0;
+    ASSERT_TRUE(gfiletest::write(path, GRD_TEXT, prods));
+    const int fd = gfiletest::open_read(path);
+    VAR_data params[2] = {selector("+12:500mb:st"), selector("+12:850mb:hh")};
+    Rec slots[2];
+    EXPECT_EQ(GRD_search(fd, &slots[0].r, params, VYK_MISS, -2), 0);  // the height is absent
+    ASSERT_NE(slots[0].r.grid, nullptr);
+    EXPECT_EQ(slots[0].r.time, 12);  // the first match, not the time range after it
+    EXPECT_EQ(slots[0].r.grid[0], 250.0f);
+    GRD_rewind(fd);
+    Rec one;
+    EXPECT_EQ(GRD_search(fd, &one.r, params, VYK_MISS, -1), 1);
+    EXPECT_EQ(one.r.time, 12);
+    GRD_close(fd);
+}
+
 TEST(GrdSearch, GridsFromNamedFiles)
 {
     vyktest::TempDir dir;
