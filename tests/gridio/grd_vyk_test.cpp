@@ -9,6 +9,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -424,6 +425,25 @@ TEST(GrdVyk, MissingValuesSurviveEveryFormat)
         EXPECT_EQ(v[0][0], static_cast<float>(VYK_MISS));
         EXPECT_EQ(v[0][2], static_cast<float>(VYK_MISS));
         EXPECT_NEAR(v[0][1], 1234.5f, 50.0f);
+    }
+}
+
+TEST(GrdVyk, ValuesThatAreNotFiniteAreMissing)
+{
+    // A NaN or an infinity in a file would poison every extreme and contour: it reads as -9999.
+    vyktest::TempDir dir;
+    Prod p(4, 1);
+    p.values = {std::numeric_limits<float>::quiet_NaN(), 1.5f,
+                std::numeric_limits<float>::infinity(), -std::numeric_limits<float>::infinity()};
+    const float miss = static_cast<float>(VYK_MISS);
+    const std::vector<float> want = {miss, 1.5f, miss, miss};
+    for (int kind : {GRD_BINARY, GRD_TEXT}) {
+        SCOPED_TRACE(kind);
+        const std::string path = dir.file("nf.grd");
+        ASSERT_TRUE(gfiletest::write(path, kind, {p}));
+        std::vector<std::vector<float>> v;
+        ASSERT_EQ(read_all(path, &v), 1);
+        EXPECT_EQ(v[0], want);
     }
 }
 
