@@ -86,42 +86,49 @@ void apply_item(const char *item, Gattribs *attrib)
     }
 }
 
+// A word of a table and the number it stands for.
+struct Word {
+    const char *word;
+    int number;
+};
+
+// The number of the first word that matches str, else the number str begins with (0 for
+// none).
+template <size_t N, class Match>
+int word_number(const Word (&words)[N], const char *str, Match match)
+{
+    if (str == nullptr) return 0;
+    for (const Word &w : words)
+        if (match(str, w.word)) return w.number;
+    return leading_int(str);
+}
+
 }  // namespace
 
 int ATTR_parse_fill_pat(const char *str)
 {
-    struct Pattern {
-        const char *word;
-        int pat;
-    };
-    static constexpr Pattern patterns[] = {
+    static constexpr Word patterns[] = {
         {"sol", 0}, {"st", 1},  {"ost", 2},   {"rst", 3},  {"lst", 4},  {"vln", 5},
         {"||", 5},  {"dlr", 6}, {"\\\\", 6},  {"drl", 7},  {"//", 7},   {"hln", 8},
         {"--", 8},  {"hat", 9}, {"XX", 9},    {"clr", 10}, {"0%", 10},  {"1%", 11},
         {"2%", 12}, {"3%", 13}, {"4%", 14},   {"5%", 15},  {"6%", 16},  {"7%", 17},
         {"8%", 18}, {"9%", 19},
     };
-    if (str == nullptr) return 0;
-    for (const Pattern &p : patterns)
-        if (stricmp(str, p.word) == 0) return p.pat;
-    return leading_int(str);
+    return word_number(patterns, str,
+                       [](const char *s, const char *word) { return stricmp(s, word) == 0; });
 }
 
 int ATTR_parse_marker(const char *str)
 {
-    struct Marker {
-        const char *word;
-        int type;
-    };
-    static constexpr Marker markers[] = {
+    static constexpr Word markers[] = {
         {"pnt", 1},  {".", 1},      {"plus", 2}, {"+", 2},   {"star", 3},   {"*", 3},
         {"crcl", 4}, {"circle", 4}, {"o", 4},    {"x", 5},   {"sqr", 6},    {"square", 6},
         {"#", 6},    {"tri", 7},    {"^", 7},    {"itri", 9}, {"v", 9},     {"dot", 8},
     };
-    if (str == nullptr) return 0;
-    for (const Marker &m : markers)
-        if (strnicmp(str, m.word, static_cast<int>(std::strlen(m.word))) == 0) return m.type;
-    return leading_int(str);
+    // A word counts at the start of the text.
+    return word_number(markers, str, [](const char *s, const char *word) {
+        return strnicmp(s, word, static_cast<int>(std::strlen(word))) == 0;
+    });
 }
 
 int ATTRIB_init(Gattribs *attrib)

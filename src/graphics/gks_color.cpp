@@ -170,51 +170,51 @@ int nearest_index(float r, float g, float b)
     return best;
 }
 
-// Gives the index an X cell holding the colour (or stores the colour into its cell).
-int alloc_x11(int ind, float r, float g, float b, XColor &req)
+// Stores the colour into the index's read-write cell: everything drawn in it changes colour.
+void store_cell(Display *display, Colormap cmap, int ind, XColor &req, const char *what)
+{
+    req.pixel = static_cast<unsigned long>(color_ind[ind]);
+    XStoreColor(display, cmap, &req);
+    report_cell(display, cmap, what, ind, req.pixel, red[ind], grn[ind], blu[ind]);
+}
+
+// Gives the index a shared cell holding the colour (or the nearest one the colormap has).
+void share_cell(Display *display, Colormap cmap, int ind, XColor &req, const char *what)
+{
+    if (alloc_shared(display, cmap, req)) {
+        color_ind[ind] = static_cast<int>(req.pixel);
+        cell_rw[ind] = false;
+    }
+    report_cell(display, cmap, what, ind, req.pixel, red[ind], grn[ind], blu[ind]);
+}
+
+// Gives the index an X cell holding the colour (or stores the colour into its cell).  With
+// read-write colours a cell is allocated when the index has none or only a shared one (a shared
+// cell cannot be stored into); when the server grants none, colours are shared from then on.
+int alloc_x11(int ind, XColor &req)
 {
     Display *display = gget_display();
     if (!display) return color_ind[ind];
     const Colormap cmap = gget_colormap();
-    // A cell is needed when the index has none, and with read-write colours also when its cell
-    // is a shared one: a shared cell cannot be stored into.
-    if (color_ind[ind] < 0 || (rw_colors && !cell_rw[ind])) {
-        if (rw_colors) {
-            unsigned long pixel = 0, planes = 0;
-            const Status status = XAllocColorCells(display, cmap, False, &planes, 0, &pixel, 1);
-            XSync(display, False);
-            MESS_print(M_DEBUG_C, "Allocated RW Cells: %d\n", status);
-            if (!status) {
-                rw_colors = 0;
-            } else {
-                color_ind[ind] = static_cast<int>(pixel);
-                cell_rw[ind] = true;
-                remember_cell(display, cmap, pixel);
-            }
-        }
-        if (rw_colors) {
-            req.pixel = static_cast<unsigned long>(color_ind[ind]);
-            XStoreColor(display, cmap, &req);
-            report_cell(display, cmap, "Stored new RW Cells", ind, req.pixel, r, g, b);
+    const bool fresh = color_ind[ind] < 0 || (rw_colors && !cell_rw[ind]);
+    if (fresh && rw_colors) {
+        unsigned long pixel = 0, planes = 0;
+        const Status status = XAllocColorCells(display, cmap, False, &planes, 0, &pixel, 1);
+        XSync(display, False);
+        MESS_print(M_DEBUG_C, "Allocated RW Cells: %d\n", status);
+        if (!status) {
+            rw_colors = 0;
         } else {
-            if (alloc_shared(display, cmap, req)) {
-                color_ind[ind] = static_cast<int>(req.pixel);
-                cell_rw[ind] = false;
-            }
-            report_cell(display, cmap, "Allocated new RW Cells", ind, req.pixel, r, g, b);
+            color_ind[ind] = static_cast<int>(pixel);
+            cell_rw[ind] = true;
+            remember_cell(display, cmap, pixel);
         }
-    } else if (rw_colors) {
-        // Everything drawn in this index changes colour at once.
-        req.pixel = static_cast<unsigned long>(color_ind[ind]);
-        XStoreColor(display, cmap, &req);
-        report_cell(display, cmap, "Stored RW Cells", ind, req.pixel, r, g, b);
-    } else {
-        if (alloc_shared(display, cmap, req)) {
-            color_ind[ind] = static_cast<int>(req.pixel);
-            cell_rw[ind] = false;
-        }
-        report_cell(display, cmap, "Allocated RW Cells", ind, req.pixel, r, g, b);
     }
+    if (rw_colors)
+        store_cell(display, cmap, ind, req, fresh ? "Stored new RW Cells" : "Stored RW Cells");
+    else
+        share_cell(display, cmap, ind, req,
+                   fresh ? "Allocated new RW Cells" : "Allocated RW Cells");
     return color_ind[ind];
 }
 
@@ -265,6 +265,26 @@ void window_background(Display *display, const char *desc)
     defined[BACKGROUND] = true;
 }
 
+// The index rule of the primitive colour setters; false after "func: ..." (the index is then
+// unchanged).  A print pen stays a pen on a device that keeps pens and is colour 1 elsewhere.
+bool check_colr_ind(const char *func, Gint &ind)
+{
+    if (!gcheck_open(func)) return false;
+    if (!gis_valid_colr(ind)) {
+        gerr_printf(func, "invalid color index: %d\n", ind);
+        return false;
+    }
+    if (is_pen(ind)) {
+        if (!(gdev().caps & GDEV_PENS)) ind = 1;
+        return true;
+    }
+    if (gget_color_ind(ind) == NO_CELL) {
+        gerr_printf(func, "color index not initialized\n");
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -273,10 +293,7 @@ void window_background(Display *display, const char *desc)
 
 Gint gset_colr_rep(Gint, Gint ind, const Gcolr_rep *rep)
 {
-    if (!gchk_graphics()) {
-        gerr_printf("gset_colr_rep", "GKS not opened\n");
-        return -1;
-    }
+    if (!gcheck_open("gset_colr_rep")) return -1;
     if (is_pen(ind)) return 0;
     if (!gis_valid_colr(ind)) {
         gerr_printf("gset_colr_rep", "invalid color index: %d\n", ind);
@@ -292,25 +309,14 @@ Gint gset_colr_rep(Gint, Gint ind, const Gcolr_rep *rep)
     return 0;
 }
 
-bool gcheck_colr_ind(const char *func, Gint &ind)
+
+Gint gset_colour(const char *func, Gint ind, int &field, Gobj_code code)
 {
-    if (!gchk_graphics()) {
-        gerr_printf(func, "GKS not opened\n");
-        return false;
-    }
-    if (!gis_valid_colr(ind)) {
-        gerr_printf(func, "invalid color index: %d\n", ind);
-        return false;
-    }
-    if (is_pen(ind)) {
-        if (!(gdev().caps & GDEV_PENS)) ind = 1;
-        return true;
-    }
-    if (gget_color_ind(ind) == NO_CELL) {
-        gerr_printf(func, "color index not initialized\n");
-        return false;
-    }
-    return true;
+    if (!check_colr_ind(func, ind)) return -1;
+    if (ind == field) return 0;
+    field = ind;
+    gkeep(code, ind);
+    return 0;
 }
 
 int galloc_colr(int ind, float r, float g, float b)
@@ -374,7 +380,7 @@ int galloc_colr(int ind, float r, float g, float b)
     // The same colour again (a table defined at every plot, an image colour found again): the
     // cell it has already shows it.
     if (unchanged && color_ind[ind] >= 0 && (cell_rw[ind] || !rw_colors)) return color_ind[ind];
-    return alloc_x11(ind, r, g, b, req);
+    return alloc_x11(ind, req);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -470,8 +476,8 @@ int gquery_xcolor(int ind)
     XColor q{};
     q.pixel = static_cast<unsigned long>(color_ind[ind]);
     XQueryColor(display, gget_colormap(), &q);
-    MESS_print(M_DEBUG_C, "Query X Color: %d=%d (%.2f %.2f %.2f) (%5d %5d %5d)\n", ind, color_ind[ind],
-               red[ind], grn[ind], blu[ind], q.red, q.green, q.blue);
+    MESS_print(M_DEBUG_C, "Query X Color: %d=%d (%.2f %.2f %.2f) (%5d %5d %5d)\n", ind,
+               color_ind[ind], red[ind], grn[ind], blu[ind], q.red, q.green, q.blue);
     return 0;
 }
 

@@ -168,8 +168,11 @@ void dump(bool gif)
         MESS_print(M_MESS, "Creating %s files:\n", kind);
         for (int i = 0; i < n; i++) {
             gselect_frame(i);
-            if (write(i)) MESS_print(M_MESS, "%s\n", full);
-            else MESS_print(M_WARN, "gprocess_x11_event: Unable to write %s file: %s\n", kind, full);
+            if (write(i))
+                MESS_print(M_MESS, "%s\n", full);
+            else
+                MESS_print(M_WARN, "gprocess_x11_event: Unable to write %s file: %s\n", kind,
+                           full);
         }
     } else {
         bool ok;

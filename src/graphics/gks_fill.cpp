@@ -38,13 +38,6 @@ constexpr unsigned char bitmap[GFILL_PATTERNS][8] = {
 
 bool valid_pattern(int pattern) { return pattern >= 0 && pattern < GFILL_PATTERNS; }
 
-bool check_open(const char *func)
-{
-    if (gchk_graphics()) return true;
-    gerr_printf(func, "GKS not opened\n");
-    return false;
-}
-
 }  // namespace
 
 const Gfill_attr &gfill_attr() { return fill.attr; }
@@ -60,11 +53,7 @@ const unsigned char *gfill_bitmap(int pattern)
 
 Gint gfill_area(Gint n, const Gpt *points)
 {
-    if (!check_open("gfill_area")) return -1;
-    if (n < 3 || !points) {
-        gerr_printf("gfill_area", "invalid number of points: %d\n", n);
-        return -1;
-    }
+    if (!gcheck_points("gfill_area", n, points, 3)) return -1;
     if (!gpts_in_win(n, points)) return 0;
     gnew_points(GOBJ_FILL_AREA, n, points);
     const auto fill_area = gdev().fill_area;
@@ -92,33 +81,19 @@ int gfill_test(int pattern, int x, int y)
 
 Gint gset_fill_colr_ind(Gint ind)
 {
-    if (!gcheck_colr_ind("gset_fill_colr_ind", ind)) return -1;
-    if (ind == fill.attr.color) return 0;
-    fill.attr.color = ind;
-    gkeep(GOBJ_FILL_COLR, ind);
-    return 0;
+    return gset_colour("gset_fill_colr_ind", ind, fill.attr.color, GOBJ_FILL_COLR);
 }
 
 Gint gset_fill_int_style(Gfill_int_style style)
 {
-    if (!check_open("gset_fill_int_style")) return -1;
-    if (style == fill.attr.style) return 0;
-    fill.attr.style = style;
-    gkeep(GOBJ_FILL_STYLE, style);
-    return 0;
+    return gset_number("gset_fill_int_style", "interior style", style, true, fill.attr.style,
+                       GOBJ_FILL_STYLE);
 }
 
 Gint gset_fill_style_ind(Gint pattern)
 {
-    if (!check_open("gset_fill_style_ind")) return -1;
-    if (!valid_pattern(pattern)) {
-        gerr_printf("gset_fill_style_ind", "invalid style index: %d\n", pattern);
-        return -1;
-    }
-    if (pattern == fill.attr.pattern) return 0;
-    fill.attr.pattern = pattern;
-    gkeep(GOBJ_FILL_STYLE_IND, pattern);
-    return 0;
+    return gset_number("gset_fill_style_ind", "style index", pattern, valid_pattern(pattern),
+                       fill.attr.pattern, GOBJ_FILL_STYLE_IND);
 }
 
 int gset_fill_print_solid(int val)

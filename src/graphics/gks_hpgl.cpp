@@ -218,16 +218,11 @@ int ghpgl_set_width(int color, float width)
 
 int ghpgl_set_type(int type)
 {
+    static constexpr const char *pattern[] = {"LT;", "LT2,5,1;", "LT5,8,1;", "LT6,10,1;",
+                                              "LT2,1,1;"};
     if (static_cast<float>(type) == line_type) return 0;
     line_type = static_cast<float>(type);
-    switch (type) {
-    case 1: write("LT;"); break;
-    case 2: write("LT2,5,1;"); break;
-    case 3: write("LT5,8,1;"); break;
-    case 4: write("LT6,10,1;"); break;
-    case 5: write("LT2,1,1;"); break;
-    default: break;
-    }
+    if (type >= 1 && type <= 5) write(pattern[type - 1]);
     return 0;
 }
 

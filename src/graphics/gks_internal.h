@@ -109,6 +109,14 @@ void gkeep(Gobj_code code, int values, int size = 0, const void *data = nullptr)
 /// Hands a colour definition to every device table that keeps colours (colour_rep).
 void gdefine_colour(int ind, float red, float green, float blue);
 
+/// True while the kernel is open; else false after "func: GKS not opened".
+bool gcheck_open(const char *func);
+/// The rule of the setters of a width, size or factor: the kernel is open and the value is a
+/// finite number of 0 or more (else -1 after "func: invalid what: value"); a changed value is
+/// stored into field and kept (gkeep).  0 or -1.
+Gint gset_measure(const char *func, const char *what, Gfloat value, float &field,
+                  Gobj_code code);
+
 // ---------------------------------------------------------------------------------------------
 // Kernel control (gks_ws.cpp): what the back ends share when they open
 // ---------------------------------------------------------------------------------------------
@@ -231,10 +239,17 @@ const Gmarker_attr &gmarker_attr();
 const Gfill_attr &gfill_attr();
 const Gtext_attr &gtext_attr();
 
-/// The colour-index rule of the primitive colour setters (gks_color.cpp): the kernel is open,
-/// the index is valid and has a colour; a print pen stays a pen on a device that keeps pens and
-/// becomes colour 1 elsewhere.  False after "func: ..." (the index is then unchanged).
-bool gcheck_colr_ind(const char *func, Gint &ind);
+/// The rule of the setters of a type, style or number: the kernel is open and valid (else -1
+/// after "func: invalid what: value"); a changed value is stored into field and kept.  0 or -1.
+Gint gset_number(const char *func, const char *what, Gint value, bool valid, int &field,
+                 Gobj_code code);
+/// The rule of the output primitives: the kernel is open and at least `least` points are given
+/// (else false after "func: ...").
+bool gcheck_points(const char *func, Gint n, const Gpt *points, Gint least);
+/// The primitive colour setters (gks_color.cpp): the kernel is open, the index is valid and has
+/// a colour (a print pen stays a pen on a device that keeps pens and becomes colour 1 elsewhere;
+/// else -1 after "func: ..."); a changed index is stored into field and kept (gkeep).  0 or -1.
+Gint gset_colour(const char *func, Gint ind, int &field, Gobj_code code);
 
 /// The 8 x 8 bitmap of a fill pattern, rows from the top, bit 0 the leftmost pixel; none for a
 /// number outside 0 to GFILL_PATTERNS - 1 (gks_fill.cpp).

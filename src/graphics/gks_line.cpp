@@ -17,13 +17,6 @@ struct State {
     int print_bold = 1;  // width factor of the print drivers; kept
 } line;
 
-bool check_open(const char *func)
-{
-    if (gchk_graphics()) return true;
-    gerr_printf(func, "GKS not opened\n");
-    return false;
-}
-
 }  // namespace
 
 const Gline_attr &gline_attr() { return line.attr; }
@@ -34,11 +27,7 @@ const Gline_attr &gline_attr() { return line.attr; }
 
 Gint gpolyline(Gint n, const Gpt *points)
 {
-    if (!check_open("gpolyline")) return -1;
-    if (n < 2 || !points) {
-        gerr_printf("gpolyline", "invalid number of points: %d\n", n);
-        return -1;
-    }
+    if (!gcheck_points("gpolyline", n, points, 2)) return -1;
     if (!gpts_in_win(n, points)) return 0;
     gnew_points(GOBJ_POLYLINE, n, points);
     const auto polyline = gdev().polyline;
@@ -51,37 +40,18 @@ Gint gpolyline(Gint n, const Gpt *points)
 
 Gint gset_line_colr_ind(Gint ind)
 {
-    if (!gcheck_colr_ind("gset_line_colr_ind", ind)) return -1;
-    if (ind == line.attr.color) return 0;
-    line.attr.color = ind;
-    gkeep(GOBJ_LINE_COLR, ind);
-    return 0;
+    return gset_colour("gset_line_colr_ind", ind, line.attr.color, GOBJ_LINE_COLR);
 }
 
 Gint gset_linewidth(Gfloat width)
 {
-    if (!check_open("gset_linewidth")) return -1;
-    if (!(width >= 0) || !std::isfinite(width)) {
-        gerr_printf("gset_linewidth", "invalid line width: %f\n", width);
-        return -1;
-    }
-    if (width == line.attr.width) return 0;
-    line.attr.width = width;
-    gkeep(GOBJ_LINEWIDTH, 1, sizeof(float), &width);
-    return 0;
+    return gset_measure("gset_linewidth", "line width", width, line.attr.width, GOBJ_LINEWIDTH);
 }
 
 Gint gset_linetype(Gint type)
 {
-    if (!check_open("gset_linetype")) return -1;
-    if (type < 0) {
-        gerr_printf("gset_linetype", "invalid line type: %d\n", type);
-        return -1;
-    }
-    if (type == line.attr.type) return 0;
-    line.attr.type = type;
-    gkeep(GOBJ_LINETYPE, type);
-    return 0;
+    return gset_number("gset_linetype", "line type", type, type >= 0, line.attr.type,
+                       GOBJ_LINETYPE);
 }
 
 int gset_line_print_bold(int factor)

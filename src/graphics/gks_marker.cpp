@@ -70,13 +70,6 @@ void draw_with_shadow(const Gdevice &dev, float cx, float cy, float size, int de
     draw_marker(cx, cy, size);
 }
 
-bool check_open(const char *func)
-{
-    if (gchk_graphics()) return true;
-    gerr_printf(func, "GKS not opened\n");
-    return false;
-}
-
 }  // namespace
 
 const Gmarker_attr &gmarker_attr() { return marker.attr; }
@@ -87,11 +80,7 @@ const Gmarker_attr &gmarker_attr() { return marker.attr; }
 
 Gint gpolymarker(Gint n, const Gpt *points)
 {
-    if (!check_open("gpolymarker")) return -1;
-    if (n < 0 || (n > 0 && !points)) {
-        gerr_printf("gpolymarker", "invalid number of points: %d\n", n);
-        return -1;
-    }
+    if (!gcheck_points("gpolymarker", n, points, 0)) return -1;
     if (n == 0) return 0;
     gnew_points(GOBJ_POLYMARKER, n, points);
     const auto polymarker = gdev().polymarker;
@@ -148,47 +137,25 @@ int mark_draw(int n, const Gpt *points)
 
 Gint gset_marker_colr_ind(Gint ind)
 {
-    if (!gcheck_colr_ind("gset_marker_colr_ind", ind)) return -1;
-    if (ind == marker.attr.color) return 0;
-    marker.attr.color = ind;
-    gkeep(GOBJ_MARKER_COLR, ind);
-    return 0;
+    return gset_colour("gset_marker_colr_ind", ind, marker.attr.color, GOBJ_MARKER_COLR);
 }
 
 Gint gset_marker_size(Gfloat size)
 {
-    if (!check_open("gset_marker_size")) return -1;
-    if (!(size >= 0)) {  // negative, or not a number
-        gerr_printf("gset_marker_size", "invalid marker size: %f\n", static_cast<double>(size));
-        return -1;
-    }
-    if (size == marker.attr.size) return 0;
-    marker.attr.size = size;
-    gkeep(GOBJ_MARKER_SIZE, 1, sizeof(float), &size);
-    return 0;
+    return gset_measure("gset_marker_size", "marker size", size,
+                        marker.attr.size, GOBJ_MARKER_SIZE);
 }
 
 Gint gset_marker_type(Gint type)
 {
-    if (!check_open("gset_marker_type")) return -1;
-    if (type == marker.attr.type) return 0;
-    marker.attr.type = type;
-    gkeep(GOBJ_MARKER_TYPE, type);
-    return 0;
+    return gset_number("gset_marker_type", "marker type", type, true, marker.attr.type,
+                       GOBJ_MARKER_TYPE);
 }
 
 Gint gset_marker_width(Gfloat width)
 {
-    if (!check_open("gset_marker_width")) return -1;
-    if (!(width >= 0)) {  // negative, or not a number
-        gerr_printf("gset_marker_width", "invalid marker width: %f\n",
-                    static_cast<double>(width));
-        return -1;
-    }
-    if (width == marker.attr.width) return 0;
-    marker.attr.width = width;
-    gkeep(GOBJ_MARKER_WIDTH, 1, sizeof(float), &width);
-    return 0;
+    return gset_measure("gset_marker_width", "marker width", width,
+                        marker.attr.width, GOBJ_MARKER_WIDTH);
 }
 
 int gget_marker_colr() { return marker.attr.color; }

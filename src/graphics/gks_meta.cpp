@@ -296,7 +296,8 @@ struct Record {
     bool replays() const { return replayed || one || real || pair || two || rect || points; }
 };
 
-// The rows of the table by what the reader does with a record.
+// The rows of the table: records the reader passes over or replays itself, and records it
+// replays through a call (F the type of the call's field in Record).
 constexpr Record passed(const char *key, int code, Form form) { return Record{key, code, form}; }
 constexpr Record replayed(const char *key, int code, Form form)
 {
@@ -304,83 +305,52 @@ constexpr Record replayed(const char *key, int code, Form form)
     r.replayed = true;
     return r;
 }
-constexpr Record on_int(const char *key, int code, Gint (*f)(Gint))
+template <class F> constexpr Record on(const char *key, int code, Form form, F Record::*call, F f)
 {
-    Record r{key, code, Form::INT};
-    r.one = f;
+    Record r{key, code, form};
+    r.*call = f;
     return r;
 }
-constexpr Record on_real(const char *key, int code, Gint (*f)(Gfloat))
-{
-    Record r{key, code, Form::FLOAT};
-    r.real = f;
-    return r;
-}
-constexpr Record on_pair(const char *key, int code, Gint (*f)(const Gpt *))
-{
-    Record r{key, code, Form::PAIR};
-    r.pair = f;
-    return r;
-}
-constexpr Record on_two(const char *key, int code, Gint (*f)(Gint, Gint))
-{
-    Record r{key, code, Form::TWO_INT};
-    r.two = f;
-    return r;
-}
-constexpr Record on_rect(const char *key, int code, Gint (*f)(Gint, const Glim *))
-{
-    Record r{key, code, Form::RECT};
-    r.rect = f;
-    return r;
-}
-constexpr Record on_points(const char *key, Gint (*f)(Gint, const Gpt *))
-{
-    Record r{key, 0, Form::POINTS};
-    r.points = f;
-    return r;
-}
-
 constexpr Record records[] = {
     passed("ME", GOBJ_MESSAGE, Form::TEXT),
     passed("WS_VP", GOBJ_WS_VP, Form::RECT),
     passed("WS_WIN", GOBJ_WS_WIN, Form::RECT),  // the workstation window is not applied
-    on_int("TR", GOBJ_NORM_TRAN, gsel_norm_tran),
-    on_rect("VP", GOBJ_VP, gset_vp),
-    on_rect("WIN", GOBJ_WIN, gset_win),
+    on("TR", GOBJ_NORM_TRAN, Form::INT, &Record::one, gsel_norm_tran),
+    on("VP", GOBJ_VP, Form::RECT, &Record::rect, gset_vp),
+    on("WIN", GOBJ_WIN, Form::RECT, &Record::rect, gset_win),
     replayed("CLR", GOBJ_COLR_REP, Form::COLOUR),
-    on_points("PL", gpolyline),
-    on_points("PM", gpolymarker),
-    on_points("FA", gfill_area),
+    on("PL", 0, Form::POINTS, &Record::points, gpolyline),
+    on("PM", 0, Form::POINTS, &Record::points, gpolymarker),
+    on("FA", 0, Form::POINTS, &Record::points, gfill_area),
     replayed("TE", 0, Form::POS_TEXT),
-    on_int("PL_TYPE", GOBJ_LINETYPE, gset_linetype),
-    on_real("PL_LW", GOBJ_LINEWIDTH, gset_linewidth),
-    on_int("PL_CLR", GOBJ_LINE_COLR, gset_line_colr_ind),
-    on_int("PM_TYPE", GOBJ_MARKER_TYPE, gset_marker_type),
-    on_real("PM_SIZE", GOBJ_MARKER_SIZE, gset_marker_size),
-    on_int("PM_CLR", GOBJ_MARKER_COLR, gset_marker_colr_ind),
-    on_real("PM_WDTH", GOBJ_MARKER_WIDTH, gset_marker_width),
-    on_real("TE_SPC", GOBJ_SPACE, gset_space),
-    on_real("TE_CSPC", GOBJ_CHAR_SPACE, gset_char_space),
-    on_real("TE_EXP", GOBJ_EXPAN, gset_expan),
-    on_int("TE_CLR", GOBJ_TEXT_COLR, gset_text_colr_ind),
-    on_real("TE_HGHT", GOBJ_CHAR_HT, gset_char_ht),
-    on_pair("TE_UP", GOBJ_CHAR_UP_VEC, gset_char_up_vec),
-    on_two("TE_FNT", GOBJ_FONTPREC,
-           [](Gint font, Gint prec) {
-               const Gfontprec fontprec{font, static_cast<Gtext_prec>(prec)};
-               return gset_fontprec(&fontprec);
-           }),
-    on_two("TE_ALGN", GOBJ_TEXT_ALIGN,
-           [](Gint hor, Gint ver) {
-               const Gtext_align align{static_cast<Gtext_hor>(hor), static_cast<Gtext_ver>(ver)};
-               return gset_text_align(&align);
-           }),
-    on_real("TE_WDTH", GOBJ_TEXT_WIDTH, gset_text_width),
-    on_int("FA_INT", GOBJ_FILL_STYLE,
-           [](Gint style) { return gset_fill_int_style(static_cast<Gfill_int_style>(style)); }),
-    on_int("FA_ST", GOBJ_FILL_STYLE_IND, gset_fill_style_ind),
-    on_int("FA_CLR", GOBJ_FILL_COLR, gset_fill_colr_ind),
+    on("PL_TYPE", GOBJ_LINETYPE, Form::INT, &Record::one, gset_linetype),
+    on("PL_LW", GOBJ_LINEWIDTH, Form::FLOAT, &Record::real, gset_linewidth),
+    on("PL_CLR", GOBJ_LINE_COLR, Form::INT, &Record::one, gset_line_colr_ind),
+    on("PM_TYPE", GOBJ_MARKER_TYPE, Form::INT, &Record::one, gset_marker_type),
+    on("PM_SIZE", GOBJ_MARKER_SIZE, Form::FLOAT, &Record::real, gset_marker_size),
+    on("PM_CLR", GOBJ_MARKER_COLR, Form::INT, &Record::one, gset_marker_colr_ind),
+    on("PM_WDTH", GOBJ_MARKER_WIDTH, Form::FLOAT, &Record::real, gset_marker_width),
+    on("TE_SPC", GOBJ_SPACE, Form::FLOAT, &Record::real, gset_space),
+    on("TE_CSPC", GOBJ_CHAR_SPACE, Form::FLOAT, &Record::real, gset_char_space),
+    on("TE_EXP", GOBJ_EXPAN, Form::FLOAT, &Record::real, gset_expan),
+    on("TE_CLR", GOBJ_TEXT_COLR, Form::INT, &Record::one, gset_text_colr_ind),
+    on("TE_HGHT", GOBJ_CHAR_HT, Form::FLOAT, &Record::real, gset_char_ht),
+    on("TE_UP", GOBJ_CHAR_UP_VEC, Form::PAIR, &Record::pair, gset_char_up_vec),
+    on("TE_FNT", GOBJ_FONTPREC, Form::TWO_INT, &Record::two,
+       +[](Gint font, Gint prec) {
+           const Gfontprec fontprec{font, static_cast<Gtext_prec>(prec)};
+           return gset_fontprec(&fontprec);
+       }),
+    on("TE_ALGN", GOBJ_TEXT_ALIGN, Form::TWO_INT, &Record::two,
+       +[](Gint hor, Gint ver) {
+           const Gtext_align align{static_cast<Gtext_hor>(hor), static_cast<Gtext_ver>(ver)};
+           return gset_text_align(&align);
+       }),
+    on("TE_WDTH", GOBJ_TEXT_WIDTH, Form::FLOAT, &Record::real, gset_text_width),
+    on("FA_INT", GOBJ_FILL_STYLE, Form::INT, &Record::one,
+       +[](Gint style) { return gset_fill_int_style(static_cast<Gfill_int_style>(style)); }),
+    on("FA_ST", GOBJ_FILL_STYLE_IND, Form::INT, &Record::one, gset_fill_style_ind),
+    on("FA_CLR", GOBJ_FILL_COLR, Form::INT, &Record::one, gset_fill_colr_ind),
 };
 
 const Record *record_of_key(const char *word)
@@ -623,7 +593,8 @@ Gint gread_metafile(const Gchar *filename)
         const long line = in.line();
         if (replay(in, record_of_key(key), points)) continue;
         if (++invalid <= WARNINGS_MAX)
-            MESS_print(M_WARN, "gread_metafile: invalid %s record in line %ld skipped\n", key, line);
+            MESS_print(M_WARN, "gread_metafile: invalid %s record in line %ld skipped\n", key,
+                       line);
         in.skip_record();
     }
     if (invalid > WARNINGS_MAX)

@@ -166,6 +166,53 @@ void replay_data(const drawobj &obj)
     }
 }
 
+// A replay of the list into a page device's output: the file of the first environment
+// variable that is set, else the default name.
+struct Print {
+    Gws_type type;
+    const char *env1, *env2, *fallback;
+    const char *func, *open_error;  // the report when the output cannot be opened
+    const char *empty;              // the warning of an empty list
+    bool page;                      // the kernel starts on a page of its own
+};
+
+// Replays the list onto the print's device and comes back to the workstation as it was:
+// type, cursor, recording, event processing and (after a page) device size.
+int print_list(const Print &p)
+{
+    const Gws_type type = gget_win_type();
+    const int recording = redraw;
+    const int events = action;
+    int width, height;
+    gget_win_size(&width, &height);
+    const int cursor = gset_cursor(8);
+    gset_win_type(p.type);
+    const Gdevice &dev = gdev();
+    if (dev.open_file(output_name(p.env1, p.env2, p.fallback)) != 0) {
+        gerr_printf(p.func, "%s", p.open_error);
+        gset_win_type(type);
+        gset_cursor(cursor);
+        return -1;
+    }
+    if (p.page) {
+        gset_win_size(757, 577);
+        ginit_plot(dev.init_kind);
+    }
+    redraw = 0;
+    if (!root.next) MESS_print(M_WARN, "%s", p.empty);
+    gobj_replay();
+    dev.close();
+    gset_win_type(type);
+    gset_cursor(cursor);
+    redraw = recording;
+    action = events;
+    if (p.page) gset_win_size(width, height);
+    gcheck_event();
+    gbell(50);
+    redrawn = 1;
+    return 0;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -341,63 +388,15 @@ int gobj_redraw_plot()
 
 int gobj_print_plot()
 {
-    const Gws_type type = gget_win_type();
-    const int recording = redraw;
-    const int events = action;
-    int width, height;
-    gget_win_size(&width, &height);
-    const int cursor = gset_cursor(8);
-    gset_win_type(GWS_PS);
-    const Gdevice &ps = gdev();
-    const char *name = output_name("vykps_print", "PSPRINT", "vyk.ps");
-    if (ps.open_file(name) != 0) {
-        gerr_printf("gprint_plot", "unable to open postscript file\n");
-        gset_win_type(type);
-        gset_cursor(cursor);
-        return -1;
-    }
-    gset_win_size(757, 577);
-    ginit_plot(ps.init_kind);
-    redraw = 0;
-    if (!root.next) MESS_print(M_WARN, "gobj_print_plot: No redraw data to make Postscript file from\n");
-    gobj_replay();
-    ps.close();
-    gset_win_type(type);
-    gset_cursor(cursor);
-    redraw = recording;
-    action = events;
-    gset_win_size(width, height);
-    gcheck_event();
-    gbell(50);
-    redrawn = 1;
-    return 0;
+    // The page of a print: 757 x 577 points.
+    return print_list({GWS_PS, "vykps_print", "PSPRINT", "vyk.ps", "gprint_plot",
+                       "unable to open postscript file\n",
+                       "gobj_print_plot: No redraw data to make Postscript file from\n", true});
 }
 
 int gobj_print_meta()
 {
-    const Gws_type type = gget_win_type();
-    const int recording = redraw;
-    const int events = action;
-    const int cursor = gset_cursor(8);
-    gset_win_type(GWS_META);
-    const Gdevice &meta = gdev();
-    const char *name = output_name("METAOUT", nullptr, "vyk.meta");
-    if (meta.open_file(name) != 0) {
-        gerr_printf("gprint_meta", "unable to open metafile\n");
-        gset_win_type(type);
-        gset_cursor(cursor);
-        return -1;
-    }
-    redraw = 0;
-    if (!root.next) MESS_print(M_WARN, "gobj_print_meta: No redraw data to make metafile from\n");
-    gobj_replay();
-    meta.close();
-    gset_win_type(type);
-    gset_cursor(cursor);
-    redraw = recording;
-    action = events;
-    gcheck_event();
-    gbell(50);
-    redrawn = 1;
-    return 0;
+    return print_list({GWS_META, "METAOUT", nullptr, "vyk.meta", "gprint_meta",
+                       "unable to open metafile\n",
+                       "gobj_print_meta: No redraw data to make metafile from\n", false});
 }

@@ -577,16 +577,12 @@ int gps_set_width(int color, float width)
 
 int gps_set_type(int type)
 {
+    static constexpr const char *dash[] = {"[] 0 setdash\n", "[6] 0 setdash\n",
+                                           "[3 6] 0 setdash\n", "[6 6 3 6] 0 setdash\n",
+                                           "[2] 0 setdash\n"};
     if (static_cast<float>(type) == line_type) return 0;
     line_type = static_cast<float>(type);
-    switch (type) {
-    case 1: put("[] 0 setdash\n"); break;
-    case 2: put("[6] 0 setdash\n"); break;
-    case 3: put("[3 6] 0 setdash\n"); break;
-    case 4: put("[6 6 3 6] 0 setdash\n"); break;
-    case 5: put("[2] 0 setdash\n"); break;
-    default: break;
-    }
+    if (type >= 1 && type <= 5) put(dash[type - 1]);
     return 0;
 }
 

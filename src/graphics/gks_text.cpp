@@ -63,13 +63,6 @@ constexpr int VOFF[] = {-35, -160, -140, -85, -35, 0};
 // Helpers
 // ---------------------------------------------------------------------------------------------
 
-bool check_open(const char *func)
-{
-    if (gchk_graphics()) return true;
-    gerr_printf(func, "GKS not opened\n");
-    return false;
-}
-
 void clear_glyphs()
 {
     font_index.fill(-1);
@@ -275,8 +268,9 @@ template <class Sink> void layout(float ox, float oy, const unsigned char *s, si
             });
             sink.glyph_end();
             const float width = static_cast<float>(font_size[s[i]]);
-            const float advance = text.attr.char_space > 0 ? text.attr.expan * pitch
-                                                      : text.attr.expan * (width + 100 * text.attr.space);
+            const float advance = text.attr.char_space > 0
+                                      ? text.attr.expan * pitch
+                                      : text.attr.expan * (width + 100 * text.attr.space);
             hoff = to_int(static_cast<float>(hoff) + advance);
         } else if (s[i] == ' ') {
             const float advance = text.attr.char_space > 0
@@ -336,7 +330,7 @@ const Gtext_attr &gtext_attr() { return text.attr; }
 
 Gint gtext(const Gpt *text_pos, const Gchar *char_string)
 {
-    if (!check_open("gtext")) return -1;
+    if (!gcheck_open("gtext")) return -1;
     if (!text_pos) return -1;
     if (!char_string || !char_string[0]) return 0;
     // The object holds the position, then the text with its end.
@@ -395,50 +389,24 @@ int gtext_strokes(const Gpt *text_pos, const Gchar *char_string,
 
 Gint gset_text_colr_ind(Gint ind)
 {
-    if (!gcheck_colr_ind("gset_text_colr_ind", ind)) return -1;
-    if (ind == text.attr.color) return 0;
-    text.attr.color = ind;
-    gkeep(GOBJ_TEXT_COLR, ind);
-    return 0;
+    return gset_colour("gset_text_colr_ind", ind, text.attr.color, GOBJ_TEXT_COLR);
 }
 
 Gint gset_expan(Gfloat expansion)
 {
-    if (!check_open("gset_expan")) return -1;
-    if (!(expansion >= 0)) {
-        gerr_printf("gset_expan", "invalid expansion factor: %f\n", expansion);
-        return -1;
-    }
-    if (expansion == text.attr.expan) return 0;
-    text.attr.expan = expansion;
-    gkeep(GOBJ_EXPAN, 1, sizeof(Gfloat), &expansion);
-    return 0;
+    return gset_measure("gset_expan", "expansion factor", expansion, text.attr.expan, GOBJ_EXPAN);
 }
 
 Gint gset_text_width(Gfloat textwidth)
 {
-    if (!check_open("gset_text_width")) return -1;
-    if (!(textwidth >= 0)) {
-        gerr_printf("gset_text_width", "invalid text width: %f\n", textwidth);
-        return -1;
-    }
-    if (textwidth == text.attr.width) return 0;
-    text.attr.width = textwidth;
-    gkeep(GOBJ_TEXT_WIDTH, 1, sizeof(Gfloat), &textwidth);
-    return 0;
+    return gset_measure("gset_text_width", "text width", textwidth,
+                        text.attr.width, GOBJ_TEXT_WIDTH);
 }
 
 Gint gset_char_ht(Gfloat char_ht)
 {
-    if (!check_open("gset_char_ht")) return -1;
-    if (!(char_ht >= 0)) {
-        gerr_printf("gset_char_ht", "invalid character height: %f\n", char_ht);
-        return -1;
-    }
-    if (char_ht == text.attr.height) return 0;
-    text.attr.height = char_ht;
-    gkeep(GOBJ_CHAR_HT, 1, sizeof(Gfloat), &char_ht);
-    return 0;
+    return gset_measure("gset_char_ht", "character height", char_ht,
+                        text.attr.height, GOBJ_CHAR_HT);
 }
 
 Gint gset_text_path(Gtext_path) { return 0; }

@@ -115,6 +115,19 @@ bool valid_rect(const char *func, const Glim *lim)
     return false;
 }
 
+// The workstation window or viewport: kept, stored, and the device rectangle fitted anew.
+Gint set_workstation(const char *func, Gobj_code code, Gint ws_id, const Glim *rect,
+                     Gcoords &field)
+{
+    if (!valid_rect(func, rect)) return -1;
+    gkeep(code, ws_id, sizeof(Glim), rect);
+    store(field, *rect);
+    aspect_fit();
+    scales();
+    update_clip();
+    return 0;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -204,24 +217,12 @@ Gint gsel_norm_tran(Gint n)
 
 Gint gset_ws_win(Gint ws_id, const Glim *window)
 {
-    if (!valid_rect("gset_ws_win", window)) return -1;
-    gkeep(GOBJ_WS_WIN, ws_id, sizeof(Glim), window);
-    store(wkwn, *window);
-    aspect_fit();
-    scales();
-    update_clip();
-    return 0;
+    return set_workstation("gset_ws_win", GOBJ_WS_WIN, ws_id, window, wkwn);
 }
 
 Gint gset_ws_vp(Gint ws_id, const Glim *viewport)
 {
-    if (!valid_rect("gset_ws_vp", viewport)) return -1;
-    gkeep(GOBJ_WS_VP, ws_id, sizeof(Glim), viewport);
-    store(wkvp, *viewport);
-    aspect_fit();
-    scales();
-    update_clip();
-    return 0;
+    return set_workstation("gset_ws_vp", GOBJ_WS_VP, ws_id, viewport, wkvp);
 }
 
 int ginit_tran(int kind)

@@ -94,6 +94,49 @@ void gkeep(Gobj_code code, int values, int size, const void *data)
     if (const auto object = gdev().object) object(code, values, data);
 }
 
+bool gcheck_open(const char *func)
+{
+    if (state.open_graphics) return true;
+    gerr_printf(func, "GKS not opened\n");
+    return false;
+}
+
+Gint gset_measure(const char *func, const char *what, Gfloat value, float &field,
+                  Gobj_code code)
+{
+    if (!gcheck_open(func)) return -1;
+    if (!(value >= 0) || !std::isfinite(value)) {
+        gerr_printf(func, "invalid %s: %f\n", what, static_cast<double>(value));
+        return -1;
+    }
+    if (value == field) return 0;
+    field = value;
+    gkeep(code, 1, sizeof(float), &value);
+    return 0;
+}
+
+Gint gset_number(const char *func, const char *what, Gint value, bool valid, int &field,
+                 Gobj_code code)
+{
+    if (!gcheck_open(func)) return -1;
+    if (!valid) {
+        gerr_printf(func, "invalid %s: %d\n", what, value);
+        return -1;
+    }
+    if (value == field) return 0;
+    field = value;
+    gkeep(code, value);
+    return 0;
+}
+
+bool gcheck_points(const char *func, Gint n, const Gpt *points, Gint least)
+{
+    if (!gcheck_open(func)) return false;
+    if (n >= least && (points || n == 0)) return true;
+    gerr_printf(func, "invalid number of points: %d\n", n);
+    return false;
+}
+
 void gdefine_colour(int ind, float red, float green, float blue)
 {
     for (const Gdevice *dev : devices)

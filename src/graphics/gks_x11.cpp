@@ -137,12 +137,6 @@ void set_clip(Display *display, GC context)
     XSetClipRectangles(display, context, 0, 0, &clip, 1, Unsorted);
 }
 
-// Every context after a redraw or a new workstation: thin solid lines, butt caps, bevel joins.
-void plain_lines(Display *display, GC context)
-{
-    XSetLineAttributes(display, context, 0, LineSolid, CapButt, JoinBevel);
-}
-
 // Loads the bitmap of a pattern as the fill context's stipple (nothing for a pattern without
 // one).
 void set_stipple(int pattern)
@@ -604,13 +598,32 @@ void follow_reset(GC context, unsigned long mask, int width)
     XChangeGC(display, context, mask, &values);
 }
 
-// The start of a context on a window: its clip, white on black.
+// A kernel initialisation of a context: a print kind puts it back to the reset attributes (the
+// fields of mask, the given line width); a new X11 workstation creates it on the drawable `on`
+// (none without one).  The display when the context is then to start on the open workstation,
+// else none.
+Display *init_context(int kind, GC &context, Drawable on, unsigned long mask, int width)
+{
+    if (kind != GINIT_WINDOW && kind != GINIT_REDRAW) {
+        follow_reset(context, mask, width);
+        return nullptr;
+    }
+    Display *display = gget_display();
+    if (!display) return nullptr;
+    // A new X11 workstation: the context of an earlier one was freed when it closed.
+    if (kind == GINIT_WINDOW) context = on ? XCreateGC(display, on, 0, nullptr) : nullptr;
+    return with(context);  // no X11 workstation open: its context is gone
+}
+
+// The start of a context on a window: its clip, white on black, thin solid lines with butt
+// caps and bevel joins.
 void start_context(Display *display, GC context)
 {
     set_clip(display, context);
     const int screen = gget_screen();
     XSetForeground(display, context, WhitePixel(display, screen));
     XSetBackground(display, context, BlackPixel(display, screen));
+    XSetLineAttributes(display, context, 0, LineSolid, CapButt, JoinBevel);
 }
 
 }  // namespace
@@ -619,63 +632,49 @@ void start_context(Display *display, GC context)
 // The device tables
 // ---------------------------------------------------------------------------------------------
 
-const Gdevice gdev_x11 = {
-    .type = GWS_X11,
-    .caps = GDEV_WINDOW | GDEV_OWN_WINDOW,
-    .init_kind = GINIT_WINDOW,
-    .units = GUNITS_PIXELS,
-    .marker_scale = 1.0,
-    .open = x11_open,
-    .close = x11_close,
-    .clear = x11_clear,
-    .update = x11_update,
-    .object = x11_object,
-    .clip = x11_clip,
-    .polyline = x11_polyline,
-    .polymarker = gstroke_markers,
-    .fill_area = x11_fill_area,
-    .text = gstroke_text,
-    .image = gx_put_image,
-    .clear_region = x11_clear_region,
-    .marker_shadow = x11_marker_shadow,
-    .stroke = x11_stroke,
-    .text_begin = x11_text_begin,
-    .text_shadow = x11_text_shadow,
-    .glyph_start = x11_glyph_start,
-    .glyph_point = x11_glyph_point,
-    .glyph_end = x11_glyph_end,
-    .server_font = x11_server_font,
-    .server_text = x11_server_text,
-};
+namespace {
 
-// The loop window: drawn like the own window; its program keeps the events and the pictures.
-const Gdevice gdev_pix = {
-    .type = GWS_PIX,
-    .caps = GDEV_WINDOW,
-    .init_kind = GINIT_WINDOW,
-    .units = GUNITS_PIXELS,
-    .marker_scale = 1.0,
-    .open = pix_open,
-    .close = pix_close,
-    .update = x11_update,
-    .object = x11_object,
-    .clip = x11_clip,
-    .polyline = x11_polyline,
-    .polymarker = gstroke_markers,
-    .fill_area = x11_fill_area,
-    .text = gstroke_text,
-    .image = gx_put_image,
-    .clear_region = x11_clear_region,
-    .marker_shadow = x11_marker_shadow,
-    .stroke = x11_stroke,
-    .text_begin = x11_text_begin,
-    .text_shadow = x11_text_shadow,
-    .glyph_start = x11_glyph_start,
-    .glyph_point = x11_glyph_point,
-    .glyph_end = x11_glyph_end,
-    .server_font = x11_server_font,
-    .server_text = x11_server_text,
-};
+// The two X11 types draw alike; they differ in what the kernel owns.
+constexpr Gdevice window_device(Gws_type type, unsigned caps, int (*open)(int, char **),
+                                int (*close)(), int (*clear)())
+{
+    return Gdevice{
+        .type = type,
+        .caps = caps,
+        .init_kind = GINIT_WINDOW,
+        .units = GUNITS_PIXELS,
+        .marker_scale = 1.0,
+        .open = open,
+        .close = close,
+        .clear = clear,
+        .update = x11_update,
+        .object = x11_object,
+        .clip = x11_clip,
+        .polyline = x11_polyline,
+        .polymarker = gstroke_markers,
+        .fill_area = x11_fill_area,
+        .text = gstroke_text,
+        .image = gx_put_image,
+        .clear_region = x11_clear_region,
+        .marker_shadow = x11_marker_shadow,
+        .stroke = x11_stroke,
+        .text_begin = x11_text_begin,
+        .text_shadow = x11_text_shadow,
+        .glyph_start = x11_glyph_start,
+        .glyph_point = x11_glyph_point,
+        .glyph_end = x11_glyph_end,
+        .server_font = x11_server_font,
+        .server_text = x11_server_text,
+    };
+}
+
+}  // namespace
+
+const Gdevice gdev_x11 =
+    window_device(GWS_X11, GDEV_WINDOW | GDEV_OWN_WINDOW, x11_open, x11_close, x11_clear);
+
+// The loop window: its program keeps the events and the pictures.
+const Gdevice gdev_pix = window_device(GWS_PIX, GDEV_WINDOW, pix_open, pix_close, nullptr);
 
 // ---------------------------------------------------------------------------------------------
 // The contexts
@@ -683,84 +682,44 @@ const Gdevice gdev_pix = {
 
 int ginit_line(int kind)
 {
-    Display *display = gget_display();
-    if (kind != GINIT_WINDOW && kind != GINIT_REDRAW) {
-        follow_reset(gc.line, GCForeground | GCLineWidth | GCLineStyle, 0);
-        return 0;
-    }
+    Display *display = init_context(kind, gc.line, gget_root_window(),
+                                    GCForeground | GCLineWidth | GCLineStyle, 0);
     if (!display) return 0;
-    // A new X11 workstation: the context of an earlier one was freed when it closed.
-    if (kind == GINIT_WINDOW) gc.line = XCreateGC(display, gget_root_window(), 0, nullptr);
-    if (!with(gc.line)) return 0;  // no X11 workstation open: its context is gone
-    set_clip(display, gc.line);
+    start_context(display, gc.line);
     gc.line_function = GXcopy;
     XSetFunction(display, gc.line, GXcopy);
     // The current colour's pixel once it has a cell (after a redraw), else white.
     XSetForeground(display, gc.line, pixel_or_white(display, gline_attr().color));
-    XSetBackground(display, gc.line, BlackPixel(display, gget_screen()));
-    plain_lines(display, gc.line);
     return 0;
 }
 
 int ginit_marker(int kind)
 {
-    Display *display = gget_display();
-    if (kind != GINIT_WINDOW && kind != GINIT_REDRAW) {
-        follow_reset(gc.marker, GCForeground | GCLineWidth, 0);
-        return 0;
-    }
-    if (!display) return 0;
-    if (kind == GINIT_WINDOW) {
-        gc.marker = nullptr;
-        const Drawable draw = gget_draw_window();
-        if (!draw) return 0;
-        gc.marker = XCreateGC(display, draw, 0, nullptr);
-    }
-    if (!with(gc.marker)) return 0;
-    start_context(display, gc.marker);
-    plain_lines(display, gc.marker);
+    Display *display =
+        init_context(kind, gc.marker, gget_draw_window(), GCForeground | GCLineWidth, 0);
+    if (display) start_context(display, gc.marker);
     return 0;
 }
 
 int ginit_fill(int kind)
 {
-    Display *display = gget_display();
-    if (kind != GINIT_WINDOW && kind != GINIT_REDRAW) {
-        follow_reset(gc.fill, GCForeground | GCFillStyle, 0);
-        return 0;
-    }
-    if (!display) return 0;
-    if (kind == GINIT_WINDOW) {
-        gc.fill = nullptr;
-        const Window shown = gget_root_window();
-        if (!shown) return 0;
-        gc.fill = XCreateGC(display, shown, 0, nullptr);
+    const Window shown = gget_root_window();
+    Display *display = init_context(kind, gc.fill, shown, GCForeground | GCFillStyle, 0);
+    if (kind == GINIT_WINDOW && gc.fill)
         for (int i = 0; i < GFILL_PATTERNS; i++)
             gc.pattern[i] = XCreateBitmapFromData(
-                display, shown, reinterpret_cast<const char *>(gfill_bitmap(i)), 8, 8);
-    }
-    if (!with(gc.fill)) return 0;
+                gget_display(), shown, reinterpret_cast<const char *>(gfill_bitmap(i)), 8, 8);
+    if (!display) return 0;
     start_context(display, gc.fill);
     XSetFillStyle(display, gc.fill, FillSolid);
-    plain_lines(display, gc.fill);
     return 0;
 }
 
 int ginit_text(int kind)
 {
-    Display *display = gget_display();
-    if (kind == GINIT_WINDOW) {
-        gc.text = nullptr;
-        if (display && gget_base_window())
-            gc.text = XCreateGC(display, gget_base_window(), 0, nullptr);
-    }
-    if (kind != GINIT_WINDOW && kind != GINIT_REDRAW) {
-        follow_reset(gc.text, GCForeground | GCLineWidth, 1);
-        return 0;
-    }
-    if (!with(gc.text)) return 0;
-    start_context(display, gc.text);
-    plain_lines(display, gc.text);
+    Display *display =
+        init_context(kind, gc.text, gget_base_window(), GCForeground | GCLineWidth, 1);
+    if (display) start_context(display, gc.text);
     return 0;
 }
 

@@ -49,6 +49,22 @@ void rect_points(float x1, float y1, float x2, float y2, Gpt *pts)
 bool is_set(int v) { return v != VYK_MISS; }
 bool is_set(float v) { return !VYK_is_miss(v); }
 
+// Places a fitted extent `view` along one axis of [lo, hi] (its extent diff): 2 centred, 3 at
+// the upper end, else from 0.
+void place(int center, float lo, float hi, float diff, float view, float &out_min, float &out_max)
+{
+    if (center == 2) {
+        out_min = lo + diff / 2 - view / 2;
+        out_max = lo + diff / 2 + view / 2;
+    } else if (center == 3) {
+        out_min = hi - view;
+        out_max = hi;
+    } else {
+        out_min = 0;
+        out_max = view;
+    }
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -261,26 +277,8 @@ int gset_aspect(const Glim *vin, Glim *vout, Gaspect asp, Gcenter center)
         xview = xdiff;
         yview = asp.y * xdiff / asp.x;
     }
-    if (center.x == 2) {
-        vout->x_min = vin->x_min + xdiff / 2 - xview / 2;
-        vout->x_max = vin->x_min + xdiff / 2 + xview / 2;
-    } else if (center.x == 3) {
-        vout->x_min = vin->x_max - xview;
-        vout->x_max = vin->x_max;
-    } else {
-        vout->x_min = 0;
-        vout->x_max = xview;
-    }
-    if (center.y == 2) {
-        vout->y_min = vin->y_min + ydiff / 2 - yview / 2;
-        vout->y_max = vin->y_min + ydiff / 2 + yview / 2;
-    } else if (center.y == 3) {
-        vout->y_min = vin->y_max - yview;
-        vout->y_max = vin->y_max;
-    } else {
-        vout->y_min = 0;
-        vout->y_max = yview;
-    }
+    place(center.x, vin->x_min, vin->x_max, xdiff, xview, vout->x_min, vout->x_max);
+    place(center.y, vin->y_min, vin->y_max, ydiff, yview, vout->y_min, vout->y_max);
     return 0;
 }
 

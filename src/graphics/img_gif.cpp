@@ -216,7 +216,8 @@ bool read_extension(FILE *fp)
             const int packed = buf[0];
             const int method = (packed >> 2) & 7;
             if (method < 4) MESS_print(M_DEBUG, "%s", disposal[method]);
-            MESS_print(M_DEBUG, (packed & 2) ? "User input expected\n" : "User input not expected\n");
+            MESS_print(M_DEBUG,
+                       (packed & 2) ? "User input expected\n" : "User input not expected\n");
             MESS_print(M_DEBUG, (packed & 1) ? "Transparent index given\n"
                                            : "Transparent index not given\n");
             const int delay = buf[1] | (buf[2] << 8);
@@ -641,13 +642,4 @@ int GIF_write(const char *filename, IMG_report *image)
         return 0;
     }
     return 1;
-}
-
-int GIF_dump(const char *filename)
-{
-    IMG_report image;
-    if (gget_image(&image) == 0) return 0;
-    const int result = GIF_write(filename, &image);
-    IMG_free(&image);
-    return result;
 }

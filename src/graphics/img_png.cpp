@@ -77,16 +77,6 @@ int write_png(FILE *fp, png_uint_32 width, png_uint_32 height, const IMG_palette
     return 1;
 }
 
-/// Releases what the reader allocated in the record.
-void drop_pixels(IMG_report *image)
-{
-    std::free(image->data);
-    std::free(image->colors);
-    image->data = nullptr;
-    image->colors = nullptr;
-    image->num_colors = 0;
-}
-
 /// What read_png learns from the header: the file's own layout and the rows after the
 /// transformations to eight bits a channel.
 struct Header {
@@ -218,7 +208,7 @@ int read_png(FILE *fp, IMG_report *image, int type)
     if (setjmp(png_jmpbuf(png))) {
         png_destroy_read_struct(&png, &info, &end_info);
         std::free(rows);
-        drop_pixels(image);
+        IMG_free(image);
         return 0;
     }
     png_init_io(png, fp);
@@ -229,7 +219,7 @@ int read_png(FILE *fp, IMG_report *image, int type)
     } else if (type == 1) {
         result = 1;
     } else if (!read_colours(png, info, h.color_type, image) || !read_rows(png, h, image, rows)) {
-        drop_pixels(image);
+        IMG_free(image);
         result = 0;
     } else {
         png_read_end(png, end_info);
@@ -316,14 +306,5 @@ int PNG_read(const char *filename, IMG_report *image, int type)
     image->num_colors = 0;
     const int result = read_png(fp, image, type);
     FILE_close(fp);
-    return result;
-}
-
-int PNG_dump(const char *filename)
-{
-    IMG_report image;
-    if (gget_image(&image) == 0) return 0;
-    const int result = PNG_write(filename, &image);
-    IMG_free(&image);
     return result;
 }

@@ -105,7 +105,8 @@ void release_converted(const IMG_report *image, XImage &ximage)
 unsigned long ximage_pixel(const XImage &xi, int row, int col)
 {
     const unsigned char *line =
-        reinterpret_cast<const unsigned char *>(xi.data) + static_cast<long>(xi.bytes_per_line) * row;
+        reinterpret_cast<const unsigned char *>(xi.data) +
+        static_cast<long>(xi.bytes_per_line) * row;
     const int bpp = xi.bits_per_pixel;
     if (bpp == 1) return (line[col >> 3] & bit_of[col & 7]) ? 1 : 0;
     if (bpp == 4) {
@@ -430,6 +431,17 @@ void colormap_record(Display *display, Colormap cmap, const Visual &visual, IMG_
     std::free(xcolors);
 }
 
+// Captures the window and writes it with a writer of image files; the writer's result, 0 when
+// nothing could be captured.
+int dump(const char *file, int (*write)(const char *, IMG_report *))
+{
+    IMG_report image;
+    if (!gget_image(&image)) return 0;
+    const int result = write(file, &image);
+    IMG_free(&image);
+    return result;
+}
+
 }  // namespace
 
 int gread_image_file(const char *file, IMG_report *image) { return IMG_read(file, image, 0); }
@@ -644,18 +656,14 @@ int gget_save_image_type() { return output_type; }
 
 int gsave_image_file(const char *file)
 {
-    IMG_report image;
-    if (!gget_image(&image)) return 0;
-    int result;
-    if (output_type == SAVE_GIF)
-        result = GIF_write(file, &image);
-    else if (output_type == SAVE_PNG)
-        result = PNG_write(file, &image);
-    else
-        result = XWD_write(file, &image);
-    IMG_free(&image);
-    return result;
+    if (output_type == SAVE_GIF) return dump(file, GIF_write);
+    if (output_type == SAVE_PNG) return dump(file, PNG_write);
+    return dump(file, XWD_write);
 }
+
+int GIF_dump(const char *filename) { return dump(filename, GIF_write); }
+int PNG_dump(const char *filename) { return dump(filename, PNG_write); }
+int XWD_dump(const char *filename) { return dump(filename, XWD_write); }
 
 int gget_image(IMG_report *image)
 {

@@ -59,7 +59,8 @@ bool refuse(const char *mess)
 /// The header's fields in this machine's order, of a version and depth this reader takes.
 bool read_header(FILE *fp, uint32_t (&h)[H_FIELDS], int max_depth)
 {
-    if (std::fread(h, 4, H_FIELDS, fp) != H_FIELDS) return refuse("Unable to read dump file header");
+    if (std::fread(h, 4, H_FIELDS, fp) != H_FIELDS)
+        return refuse("Unable to read dump file header");
     swap_setup(1);
     swap_longs(h, H_FIELDS);
     if (h[H_FILE_VERSION] != XWD_VERSION) return refuse("XWD file format version mismatch");
@@ -245,13 +246,4 @@ int XWD_write(const char *filename, IMG_report *image)
         return fail(fp, "Unable to write to XWD file.");
     if (std::fclose(fp) != 0) return fail(nullptr, "Unable to write to XWD file.");
     return 1;
-}
-
-int XWD_dump(const char *filename)
-{
-    IMG_report image;
-    if (gget_image(&image) == 0) return 0;
-    const int result = XWD_write(filename, &image);
-    IMG_free(&image);
-    return result;
 }

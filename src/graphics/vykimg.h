@@ -105,7 +105,6 @@ int IMG_index_pixels(const char *func, const IMG_report *image, long background,
 /// image->depth holds the deepest image accepted.
 int XWD_read(const char *filename, IMG_report *image, int type);
 int XWD_write(const char *filename, IMG_report *image);
-int XWD_dump(const char *filename);
 
 // ---------------------------------------------------------------------------------------------
 // PNG files (img_png.cpp)
@@ -113,7 +112,6 @@ int XWD_dump(const char *filename);
 
 int PNG_write(const char *filename, IMG_report *image);
 int PNG_read(const char *filename, IMG_report *image, int type);
-int PNG_dump(const char *filename);
 
 // ---------------------------------------------------------------------------------------------
 // GIF files (img_gif.cpp)
@@ -123,7 +121,6 @@ int GIF_interlace(int val);
 int GIF_transparent(int val);
 int GIF_read(const char *filename, IMG_report *image, int type);
 int GIF_write(const char *filename, IMG_report *image);
-int GIF_dump(const char *filename);
 
 // ---------------------------------------------------------------------------------------------
 // Window images, part 1: the capture of the window picture that the dumps write (img_window.cpp)
@@ -157,5 +154,9 @@ int gset_save_image_type(int type);
 int gget_save_image_type();
 /// Captures the window and writes it in the save-image type; the writer's result.
 int gsave_image_file(const char *file);
+/// Capture the window and write it as XWD, PNG or GIF; the writer's result.
+int XWD_dump(const char *filename);
+int PNG_dump(const char *filename);
+int GIF_dump(const char *filename);
 
 #endif

@@ -104,6 +104,8 @@ TEST(GksMarker, Refusals)
         EXPECT_EQ(gset_marker_size(-1), -1);
         EXPECT_EQ(gset_marker_size(std::nanf("")), -1);
         EXPECT_EQ(gset_marker_width(-0.5f), -1);
+        EXPECT_EQ(gset_marker_size(INFINITY), -1);  // it would reach a printer as "inf"
+        EXPECT_EQ(gset_marker_width(INFINITY), -1);
         EXPECT_EQ(gset_marker_colr_ind(600), -1);
         EXPECT_EQ(gset_marker_colr_ind(77), -1);  // no colour cell yet
         EXPECT_EQ(gpolymarker(-1, pt), -1);
@@ -113,6 +115,8 @@ TEST(GksMarker, Refusals)
         EXPECT_EQ(cap.err(), "gset_marker_size: invalid marker size: -1.000000\n\n"
                              "gset_marker_size: invalid marker size: nan\n\n"
                              "gset_marker_width: invalid marker width: -0.500000\n\n"
+                             "gset_marker_size: invalid marker size: inf\n\n"
+                             "gset_marker_width: invalid marker width: inf\n\n"
                              "gset_marker_colr_ind: invalid color index: 600\n\n"
                              "gset_marker_colr_ind: color index not initialized\n\n"
                              "gpolymarker: invalid number of points: -1\n\n"

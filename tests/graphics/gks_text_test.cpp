@@ -455,6 +455,37 @@ TEST(GksText, WindowTurnedAndShadowed)
     gclose_ws(1);
 }
 
+TEST(GksText, SizesAreFiniteNumbersOfZeroOrMore)
+{
+    // An infinite height or width would reach a printer as "inf", which no PostScript reads.
+    vyktest::TempDir dir;
+    RES_put("file_path", ETC.c_str());
+    ASSERT_EQ(gopen_gks(nullptr, 0), 0);
+    ASSERT_EQ(gopen_ws(1, dir.file("t.ps").c_str(), GWS_PS), 0);
+    struct Case {
+        Gint (*set)(Gfloat);
+        float value;
+        const char *message;
+    };
+    const Case cases[] = {
+        {gset_char_ht, INFINITY, "gset_char_ht: invalid character height: inf\n\n"},
+        {gset_char_ht, -1, "gset_char_ht: invalid character height: -1.000000\n\n"},
+        {gset_text_width, INFINITY, "gset_text_width: invalid text width: inf\n\n"},
+        {gset_text_width, NAN, "gset_text_width: invalid text width: nan\n\n"},
+        {gset_expan, -INFINITY, "gset_expan: invalid expansion factor: -inf\n\n"},
+    };
+    vyktest::CaptureStdio cap;
+    std::string want;
+    for (const Case &c : cases) {
+        EXPECT_EQ(c.set(c.value), -1) << c.message;
+        want += c.message;
+    }
+    cap.finish();
+    EXPECT_EQ(cap.err(), want);
+    EXPECT_EQ(gset_char_ht(0), 0);  // zero is a size
+    gclose_ws(1);
+}
+
 TEST(GksText, PostScriptShadowWithoutXContext)
 {
     // An X11 window comes and goes first: its text context is freed with it, and the PostScript
