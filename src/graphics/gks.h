@@ -26,6 +26,7 @@ typedef char Gchar;
 /// Workstation type.
 typedef int Gws_type;
 enum : Gws_type {
+    GWS_ASK = 0,   // not chosen yet: the user is asked
     GWS_X11 = 1,   // the program's own X11 window (and its pixmap)
     GWS_META = 3,  // metafile: text form or binary CGM
     GWS_PS = 4,    // PostScript or EPS

@@ -17,6 +17,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <array>
 #include <cstring>
 #include <vector>
 
@@ -28,8 +29,19 @@ constexpr int TABLE_MAX = 255;    // highest colour-table index
 constexpr int NO_CELL = -1;
 constexpr int FILE_CELL = -2;     // defined on a workstation without colour cells
 
-int color_ind[NUM_IND];           // X pixel of each index; NO_CELL or FILE_CELL
-bool cell_rw[NUM_IND];            // the index owns a private read-write cell
+// The colour cells of the indices; every X11 workstation set up starts without any.
+struct Cells {
+    std::array<int, NUM_IND> pixel = no_cells();  // X pixel of each index; NO_CELL or FILE_CELL
+    std::array<bool, NUM_IND> rw{};               // the index owns a private read-write cell
+
+    static constexpr std::array<int, NUM_IND> no_cells()
+    {
+        std::array<int, NUM_IND> a{};
+        a.fill(NO_CELL);
+        return a;
+    }
+} cells;
+
 bool defined[NUM_IND];            // the components have been set
 float red[NUM_IND], grn[NUM_IND], blu[NUM_IND];
 int max_color_ind = 0;            // highest table index defined so far
@@ -48,12 +60,6 @@ std::vector<unsigned long> own_cells;
 Colormap own_cells_cmap = 0;
 Display *own_cells_display = nullptr;
 
-struct Init {
-    Init()
-    {
-        for (int &c : color_ind) c = NO_CELL;
-    }
-} init;
 
 int index_of(int ind) { return ind == -1 ? BACKGROUND : ind; }
 bool in_table(int ind) { return ind >= 0 && ind < NUM_IND; }
@@ -173,7 +179,7 @@ int nearest_index(float r, float g, float b)
 // Stores the colour into the index's read-write cell: everything drawn in it changes colour.
 void store_cell(Display *display, Colormap cmap, int ind, XColor &req, const char *what)
 {
-    req.pixel = static_cast<unsigned long>(color_ind[ind]);
+    req.pixel = static_cast<unsigned long>(cells.pixel[ind]);
     XStoreColor(display, cmap, &req);
     report_cell(display, cmap, what, ind, req.pixel, red[ind], grn[ind], blu[ind]);
 }
@@ -182,8 +188,8 @@ void store_cell(Display *display, Colormap cmap, int ind, XColor &req, const cha
 void share_cell(Display *display, Colormap cmap, int ind, XColor &req, const char *what)
 {
     if (alloc_shared(display, cmap, req)) {
-        color_ind[ind] = static_cast<int>(req.pixel);
-        cell_rw[ind] = false;
+        cells.pixel[ind] = static_cast<int>(req.pixel);
+        cells.rw[ind] = false;
     }
     report_cell(display, cmap, what, ind, req.pixel, red[ind], grn[ind], blu[ind]);
 }
@@ -194,9 +200,9 @@ void share_cell(Display *display, Colormap cmap, int ind, XColor &req, const cha
 int alloc_x11(int ind, XColor &req)
 {
     Display *display = gget_display();
-    if (!display) return color_ind[ind];
+    if (!display) return cells.pixel[ind];
     const Colormap cmap = gget_colormap();
-    const bool fresh = color_ind[ind] < 0 || (rw_colors && !cell_rw[ind]);
+    const bool fresh = cells.pixel[ind] < 0 || (rw_colors && !cells.rw[ind]);
     if (fresh && rw_colors) {
         unsigned long pixel = 0, planes = 0;
         const Status status = XAllocColorCells(display, cmap, False, &planes, 0, &pixel, 1);
@@ -205,8 +211,8 @@ int alloc_x11(int ind, XColor &req)
         if (!status) {
             rw_colors = 0;
         } else {
-            color_ind[ind] = static_cast<int>(pixel);
-            cell_rw[ind] = true;
+            cells.pixel[ind] = static_cast<int>(pixel);
+            cells.rw[ind] = true;
             remember_cell(display, cmap, pixel);
         }
     }
@@ -215,7 +221,7 @@ int alloc_x11(int ind, XColor &req)
     else
         share_cell(display, cmap, ind, req,
                    fresh ? "Allocated new RW Cells" : "Allocated RW Cells");
-    return color_ind[ind];
+    return cells.pixel[ind];
 }
 
 // The window's background: a name of the colour table (a '#' code of six hexadecimal digits
@@ -257,8 +263,8 @@ void window_background(Display *display, const char *desc)
     XQueryColor(display, cmap, &color);
     MESS_print(M_DEBUG_C, "Queried BG Color: %lu (%5d %5d %5d)\n", color.pixel, color.red,
                color.green, color.blue);
-    color_ind[BACKGROUND] = static_cast<int>(color.pixel);
-    cell_rw[BACKGROUND] = false;
+    cells.pixel[BACKGROUND] = static_cast<int>(color.pixel);
+    cells.rw[BACKGROUND] = false;
     red[BACKGROUND] = color.red / 65535.0f;
     grn[BACKGROUND] = color.green / 65535.0f;
     blu[BACKGROUND] = color.blue / 65535.0f;
@@ -354,7 +360,7 @@ int galloc_colr(int ind, float r, float g, float b)
             if (defined[ind]) {
                 // The entry keeps its colour: drawing already done in it must not change.
                 if (!has_cells()) return 1;
-                if (color_ind[ind] >= 0) return color_ind[ind];
+                if (cells.pixel[ind] >= 0) return cells.pixel[ind];
                 // Its cell went with an earlier workstation: it gets one for its own colour.
                 r = red[ind];
                 g = grn[ind];
@@ -374,12 +380,12 @@ int galloc_colr(int ind, float r, float g, float b)
     gdefine_colour(ind, r, g, b);
 
     if (!has_cells()) {
-        if (color_ind[ind] == NO_CELL) color_ind[ind] = FILE_CELL;
+        if (cells.pixel[ind] == NO_CELL) cells.pixel[ind] = FILE_CELL;
         return 1;
     }
     // The same colour again (a table defined at every plot, an image colour found again): the
     // cell it has already shows it.
-    if (unchanged && color_ind[ind] >= 0 && (cell_rw[ind] || !rw_colors)) return color_ind[ind];
+    if (unchanged && cells.pixel[ind] >= 0 && (cells.rw[ind] || !rw_colors)) return cells.pixel[ind];
     return alloc_x11(ind, req);
 }
 
@@ -394,7 +400,7 @@ int gis_color_near(int ind, float r, float g, float b, int flag)
         const int pixel = ind;
         ind = -1;
         for (int i = 0; i < NUM_IND; i++)
-            if (color_ind[i] == pixel) ind = i;
+            if (cells.pixel[i] == pixel) ind = i;
         if (ind < 0) return 0;
     }
     if (!in_table(ind)) return 0;
@@ -407,7 +413,7 @@ int gis_valid_colr(int ind) { return (ind >= -1 && ind <= BACKGROUND) || is_pen(
 int gget_color_ind(int ind)
 {
     ind = index_of(ind);
-    return in_table(ind) ? color_ind[ind] : NO_CELL;
+    return in_table(ind) ? cells.pixel[ind] : NO_CELL;
 }
 
 int gget_color_rgb(int ind, float *r, float *g, float *b)
@@ -463,7 +469,7 @@ unsigned long gget_color_rgb_Xval(int red16, int grn16, int blu16)
     return pixel;
 }
 
-int gget_back_color() { return color_ind[BACKGROUND]; }
+int gget_back_color() { return cells.pixel[BACKGROUND]; }
 
 int gget_max_colr() { return max_color_ind; }
 
@@ -471,13 +477,13 @@ int gquery_xcolor(int ind)
 {
     ind = index_of(ind);
     Display *display = gget_display();
-    if (!rw_colors || !in_table(ind) || !display || !has_cells() || color_ind[ind] < 0)
+    if (!rw_colors || !in_table(ind) || !display || !has_cells() || cells.pixel[ind] < 0)
         return 0;
     XColor q{};
-    q.pixel = static_cast<unsigned long>(color_ind[ind]);
+    q.pixel = static_cast<unsigned long>(cells.pixel[ind]);
     XQueryColor(display, gget_colormap(), &q);
     MESS_print(M_DEBUG_C, "Query X Color: %d=%d (%.2f %.2f %.2f) (%5d %5d %5d)\n", ind,
-               color_ind[ind], red[ind], grn[ind], blu[ind], q.red, q.green, q.blue);
+               cells.pixel[ind], red[ind], grn[ind], blu[ind], q.red, q.green, q.blue);
     return 0;
 }
 
@@ -496,10 +502,7 @@ int ginit_xcolr()
         }
         if (user_colormap) XSetWindowColormap(display, gget_root_window(), user_colormap);
     }
-    for (int i = 0; i < NUM_IND; i++) {
-        color_ind[i] = NO_CELL;
-        cell_rw[i] = false;
-    }
+    cells = Cells{};
     return 0;
 }
 

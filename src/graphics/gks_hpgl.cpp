@@ -21,18 +21,29 @@ constexpr int GRAY_SIZE = 257;  // colour indices 0 to 255 and 256, the backgrou
 
 FILE *out_file = nullptr;  // the open output
 int append = 0;            // 1 when opened for appending
-int pcl = 1;               // PCL framing: 0 none, 1 PCL, 2 PCL with a 90-degree rotation
-int pr_rot = 0;            // plot rotation in degrees
-float gray_level = 0;      // line shade last written: 0 black, 1 white, 0.7 grey
-float fill_level = 0;      // fill grey level last written (1 white)
-float base_width = 0.2f;   // base pen width in millimetres
-float line_width = 1;      // width multiplier last written
-float line_type = 1;       // line type last written
-float pr_scale = 1;        // scale factor (stored only)
-float gray[GRAY_SIZE];     // the driver's own grey table (stored only)
-int col_ind = -1;          // colour index cache (stored only)
-int pr_color = 0;          // colour flag (stored only)
-int pr_rev = 0;            // reverse flag (stored only)
+
+// The page: its framing and what was last written; every page starts afresh.
+struct Page {
+    int pcl = 1;           // PCL framing: 0 none, 1 PCL, 2 PCL with a 90-degree rotation
+    float gray_level = 0;  // line shade last written: 0 black, 1 white, 0.7 grey
+    // A new page starts with the solid fill of the plotter's default; a shade remembered from
+    // an earlier output would leave the first fill of that shade unwritten.
+    float fill_level = 0;  // fill grey level last written (1 white)
+    float line_width = 1;  // width multiplier last written
+    float line_type = 1;   // line type last written
+    int col_ind = -1;      // colour index cache (stored only)
+} page;
+
+// The settings of the output, kept from one output to the next.
+struct Settings {
+    int rot = 0;             // plot rotation in degrees
+    float base_width = 0.2f; // base pen width in millimetres
+    float scale = 1;         // scale factor (stored only)
+    int color = 0;           // colour flag (stored only)
+    int rev = 0;             // reverse flag (stored only)
+} cfg;
+
+float gray[GRAY_SIZE];  // the driver's own grey table (stored only)
 
 constexpr float GREY_PEN = 0.7f;
 
@@ -50,14 +61,7 @@ void pen(const char *cmd, float x, float y)
 
 int ghpgl_init()
 {
-    pcl = 1;
-    gray_level = 0;
-    col_ind = -1;
-    line_width = 1;
-    line_type = 1;
-    // A new page starts with the solid fill of the plotter's default; a shade remembered from an
-    // earlier output would leave the first fill of that shade unwritten.
-    fill_level = 0;
+    page = Page{};
     return 0;
 }
 
@@ -81,19 +85,19 @@ FILE *ghpgl_open_file(const char *name)
         MESS_print(M_MESS, "Creating: %s\n", name);
         out_file = FILE_open(name, "w");
     }
-    if (std::getenv("PSCOLOR")) pr_color = 1;
+    if (std::getenv("PSCOLOR")) cfg.color = 1;
     return out_file;
 }
 
 int ghpgl_set_pcl(int val)
 {
-    pcl = val;
+    page.pcl = val;
     return 0;
 }
 
 int ghpgl_set_rotate(int val)
 {
-    pr_rot = val;
+    cfg.rot = val;
     return 0;
 }
 
@@ -101,13 +105,13 @@ int ghpgl_set_rotate(int val)
 // number to replace the current one.
 int ghpgl_set_scale(float val)
 {
-    if (val > 0 && std::isfinite(val)) pr_scale = val;
+    if (val > 0 && std::isfinite(val)) cfg.scale = val;
     return 0;
 }
 
 int ghpgl_set_base_width(float val)
 {
-    if (val > 0 && std::isfinite(val)) base_width = val;
+    if (val > 0 && std::isfinite(val)) cfg.base_width = val;
     return 0;
 }
 
@@ -116,14 +120,14 @@ int ghpgl_init_file()
     if (!out_file) return 0;
     if (!append) {
         // Printer reset, enter HP-GL/2, landscape page.
-        if (pcl != 0) write("\033E\033%1B\033&l1O\n");
+        if (page.pcl != 0) write("\033E\033%1B\033&l1O\n");
         write("IN;SP1;PA;\n");
-        if (pcl == 2) write("RO90;\n");
-        if (pr_rot == 90) write("RO90;\n");
-        else if (pr_rot == 180) write("RO180;\n");
-        else if (pr_rot == 270) write("RO270;\n");
+        if (page.pcl == 2) write("RO90;\n");
+        if (cfg.rot == 90) write("RO90;\n");
+        else if (cfg.rot == 180) write("RO180;\n");
+        else if (cfg.rot == 270) write("RO270;\n");
     }
-    std::fprintf(out_file, "PW%.1f;SV;LT;\n", base_width);
+    std::fprintf(out_file, "PW%.1f;SV;LT;\n", cfg.base_width);
     return 0;
 }
 
@@ -132,7 +136,7 @@ int ghpgl_close_file()
     if (!out_file) return -1;
     if (!append) {
         write("SP;PG;");
-        if (pcl != 0) write("\033%0A\033E");  // back to PCL, reset
+        if (page.pcl != 0) write("\033%0A\033E");  // back to PCL, reset
     }
     const bool failed = std::fflush(out_file) != 0 || std::ferror(out_file);
     FILE_close(out_file);
@@ -160,13 +164,13 @@ int ghpgl_set_color_rep(int ind, float red, float green, float blue)
     if (ind == -1) ind = GRAY_SIZE - 1;
     if (ind < 0 || ind >= GRAY_SIZE) return 0;  // no such entry: nothing stored
     const double level = (0.9 * red + green + 0.8 * blue) / 2.7;
-    gray[ind] = static_cast<float>(pr_rev ? 1 - level : level);
+    gray[ind] = static_cast<float>(cfg.rev ? 1 - level : level);
     return 0;
 }
 
 int ghpgl_set_color(int color)
 {
-    col_ind = color;
+    page.col_ind = color;
     const char *cmd = "SV;";
     float level = 0;
     if (color >= 503 && color <= 505) {
@@ -176,9 +180,9 @@ int ghpgl_set_color(int color)
         cmd = "SV1,30;";
         level = GREY_PEN;
     }
-    if (level != gray_level) {
+    if (level != page.gray_level) {
         write(cmd);
-        gray_level = level;
+        page.gray_level = level;
     }
     return 0;
 }
@@ -187,15 +191,15 @@ int ghpgl_set_fill_color(int color)
 {
     if (gget_fill_print_solid()) {
         write("FT1;");
-        fill_level = 0;
+        page.fill_level = 0;
     } else if (color == -1) {
-        if (fill_level != 1) write("FT10,0;");
-        fill_level = 1;
+        if (page.fill_level != 1) write("FT10,0;");
+        page.fill_level = 1;
     } else {
         const float g = gps_get_gray(color);
-        if (g != fill_level) {
+        if (g != page.fill_level) {
             if (out_file) std::fprintf(out_file, "FT10,%.0f;", 100.0 - 100.0 * g);
-            fill_level = g;
+            page.fill_level = g;
         }
     }
     return 0;
@@ -209,9 +213,9 @@ int ghpgl_set_width(int color, float width)
     else if (color == 502 || color == 505 || color == 508) mult = 4;
     else mult = static_cast<float>(gget_line_print_bold());
     const float remembered = mult * width;
-    if (remembered != line_width) {
-        if (out_file) std::fprintf(out_file, "PW%.1f;", base_width * mult * width);
-        line_width = remembered;
+    if (remembered != page.line_width) {
+        if (out_file) std::fprintf(out_file, "PW%.1f;", cfg.base_width * mult * width);
+        page.line_width = remembered;
     }
     return 0;
 }
@@ -220,8 +224,8 @@ int ghpgl_set_type(int type)
 {
     static constexpr const char *pattern[] = {"LT;", "LT2,5,1;", "LT5,8,1;", "LT6,10,1;",
                                               "LT2,1,1;"};
-    if (static_cast<float>(type) == line_type) return 0;
-    line_type = static_cast<float>(type);
+    if (static_cast<float>(type) == page.line_type) return 0;
+    page.line_type = static_cast<float>(type);
     if (type >= 1 && type <= 5) write(pattern[type - 1]);
     return 0;
 }
@@ -252,17 +256,17 @@ int ghpgl_line_abs(float x, float y)
 
 int ghpgl_set_colorPS(int val)
 {
-    pr_color = val;
+    cfg.color = val;
     return 1;
 }
 
 int ghpgl_set_reverse(int val)
 {
-    pr_rev = val;
+    cfg.rev = val;
     return 1;
 }
 
-int ghpgl_get_colorPS() { return pr_color; }
+int ghpgl_get_colorPS() { return cfg.color; }
 
 // ---------------------------------------------------------------------------------------------
 // The back end

@@ -27,21 +27,36 @@ namespace {
 
 constexpr int NUM_GRAY = 257;  // colour indices 0 to 255 and 256, the background
 
-FILE *out_file = nullptr;  // the open output (file or pipe)
-bool out_pipe = false;     // the output is a print command's pipe
-int append = 0;            // 1 when the output was opened for appending
-float gray[NUM_GRAY];      // print grey level per colour index; 0 black, 1 white
-float gray_level = 0;      // grey level last written; -1 after an RGB colour
-int ps_col_ind = -1;       // colour index of the RGB colour last written
-int pr_color = 0;          // 1 colour output (setrgbcolor), 0 grey output
-int pr_rev = 0;            // 1 reversed grey levels
-int pr_port = 0;           // 1 portrait (no rotation), 0 landscape (rotated)
-int pr_eps = 0;            // 1 Encapsulated PostScript
-float sx = 0, sy = 0;      // page size in inches, long side first
-float base_width = 1;      // base line-width factor
-float line_width = 1;      // line-width multiplier last written
-float line_type = 1;       // line type last written
-float pr_scale = 1;        // overall scale factor
+// The output: the open file or pipe and how it was opened; a new output starts afresh.
+struct Output {
+    FILE *file = nullptr;       // the open output (file or pipe)
+    bool pipe = false;          // the output is a print command's pipe
+    int append = 0;             // 1 when the output was opened for appending
+    size_t buf_len = 0;         // bytes waiting in buf
+    bool write_failed = false;  // a write, flush or close failed
+    bool prolog_due = false;    // the prolog waits for the first drawing
+} out_st;
+
+// What was last written to the page; every page starts with the prolog's pen.
+struct Pen {
+    float gray_level = 0;  // grey level last written; -1 after an RGB colour
+    int col_ind = -1;      // colour index of the RGB colour last written
+    float line_width = 1;  // line-width multiplier last written
+    float line_type = 1;   // line type last written
+} last;
+
+// The settings of the output, kept from one output to the next.
+struct Settings {
+    int color = 0;          // 1 colour output (setrgbcolor), 0 grey output
+    int rev = 0;            // 1 reversed grey levels
+    int port = 0;           // 1 portrait (no rotation), 0 landscape (rotated)
+    int eps = 0;            // 1 Encapsulated PostScript
+    float sx = 0, sy = 0;   // page size in inches, long side first
+    float base_width = 1;   // base line-width factor
+    float scale = 1;        // overall scale factor
+} cfg;
+
+float gray[NUM_GRAY];  // print grey level per colour index; 0 black, 1 white
 
 // An index whose colour was redefined after it was written: never equal to a real index.
 constexpr int NO_COLOR = -1000;
@@ -52,12 +67,9 @@ constexpr int NO_COLOR = -1000;
 
 constexpr size_t BUF_SIZE = 1 << 16;
 char buf[BUF_SIZE];
-size_t buf_len = 0;
-bool write_failed = false;
 
 // The prolog waiting for the first drawing: the first line, whether a bounding box follows it,
 // and the rest.
-bool prolog_due = false;
 struct Prolog {
     bool eps = false, port = false;
     double scale = 1;      // the scale the prolog applies (as written)
@@ -74,7 +86,7 @@ class PipeWrite {
 public:
     PipeWrite()
     {
-        if (!out_pipe) return;
+        if (!out_st.pipe) return;
         struct sigaction ignore {};
         ignore.sa_handler = SIG_IGN;
         sigemptyset(&ignore.sa_mask);
@@ -95,50 +107,50 @@ private:
 void write_out(const char *data, size_t n)
 {
     PipeWrite guard;
-    if (std::fwrite(data, 1, n, out_file) != n) write_failed = true;
+    if (std::fwrite(data, 1, n, out_st.file) != n) out_st.write_failed = true;
 }
 
 void flush_buf()
 {
-    if (buf_len > 0 && out_file) write_out(buf, buf_len);
-    buf_len = 0;
+    if (out_st.buf_len > 0 && out_st.file) write_out(buf, out_st.buf_len);
+    out_st.buf_len = 0;
 }
 
 // Room for n (at most BUF_SIZE) more bytes at buf + buf_len.
 inline char *room(size_t n)
 {
-    if (prolog_due) write_prolog();
-    if (BUF_SIZE - buf_len < n) flush_buf();
-    return buf + buf_len;
+    if (out_st.prolog_due) write_prolog();
+    if (BUF_SIZE - out_st.buf_len < n) flush_buf();
+    return buf + out_st.buf_len;
 }
 
 void put(const char *text, size_t n)
 {
-    if (!out_file) return;
+    if (!out_st.file) return;
     if (n > BUF_SIZE / 2) {
-        if (prolog_due) write_prolog();
+        if (out_st.prolog_due) write_prolog();
         flush_buf();
         write_out(text, n);
         return;
     }
     std::memcpy(room(n), text, n);
-    buf_len += n;
+    out_st.buf_len += n;
 }
 
 void put(const char *text) { put(text, std::strlen(text)); }
 
 void vput(const char *format, va_list args)
 {
-    if (!out_file) return;
+    if (!out_st.file) return;
     va_list copy;
     va_copy(copy, args);
     char *p = room(256);
-    const size_t space = BUF_SIZE - buf_len;
+    const size_t space = BUF_SIZE - out_st.buf_len;
     const int n = std::vsnprintf(p, space, format, copy);
     va_end(copy);
     if (n < 0) return;
     if (static_cast<size_t>(n) < space) {
-        buf_len += static_cast<size_t>(n);
+        out_st.buf_len += static_cast<size_t>(n);
         return;
     }
     std::string big(static_cast<size_t>(n) + 1, '\0');
@@ -187,7 +199,7 @@ char *put_fixed2(char *p, float v)
 // "x y mv\n" or "x y ln\n" with x and y in points.
 inline void put_point(float x, float y, char op)
 {
-    if (!out_file) return;
+    if (!out_st.file) return;
     char *start = room(2 * FIXED2_MAX + 8);
     char *p = put_fixed2(start, x);
     *p++ = ' ';
@@ -196,7 +208,7 @@ inline void put_point(float x, float y, char op)
     p[1] = op == 'm' ? 'm' : 'l';
     p[2] = op == 'm' ? 'v' : 'n';
     p[3] = '\n';
-    buf_len += static_cast<size_t>(p + 4 - start);
+    out_st.buf_len += static_cast<size_t>(p + 4 - start);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -221,8 +233,8 @@ void write_bounding_box()
     gget_win_size(&width, &height);
     gget_win_offset(&ox, &oy);
     if (width < 1 || height < 1) {  // no drawing area set up: the page's drawing area
-        width = static_cast<int>(72 * (sx - 0.5f));
-        height = static_cast<int>(72 * (sy - 0.5f));
+        width = static_cast<int>(72 * (cfg.sx - 0.5f));
+        height = static_cast<int>(72 * (cfg.sy - 0.5f));
         ox = oy = 0;
         if (width < 1) width = 1;
         if (height < 1) height = 1;
@@ -245,7 +257,7 @@ void write_bounding_box()
 
 void write_prolog()
 {
-    prolog_due = false;
+    out_st.prolog_due = false;
     if (prolog.eps) {
         put("%!PS-Adobe-3.0 EPSF-3.0\n");
         write_bounding_box();
@@ -278,19 +290,19 @@ double as_written(double v)
 
 void set_gray(float level, const char *line)
 {
-    if (gray_level != level) put(line);
-    gray_level = level;
+    if (last.gray_level != level) put(line);
+    last.gray_level = level;
 }
 
 void set_rgb(int color)
 {
-    if (color != ps_col_ind || gray_level >= 0) {
+    if (color != last.col_ind || last.gray_level >= 0) {
         float r = 0, g = 0, b = 0;
         gget_color_rgb(color, &r, &g, &b);
         out("%4.2f %4.2f %4.2f setrgbcolor\n", r, g, b);
     }
-    ps_col_ind = color;
-    gray_level = -1;
+    last.col_ind = color;
+    last.gray_level = -1;
 }
 
 // The hex text of every pixel value, made once per image: the colour of its entry (colour
@@ -301,7 +313,7 @@ int hex_table(const IMG_report *image, char (&table)[256][7])
     static const char hex[] = "0123456789ABCDEF";
     const bool own_colors = image->color_type == 1 && image->colors && image->num_colors > 0;
     for (int i = 0; i < 256; i++) {
-        if (!pr_color) {
+        if (!cfg.color) {
             table[i][0] = hex[i >> 4];
             table[i][1] = hex[i & 15];
             continue;
@@ -322,7 +334,7 @@ int hex_table(const IMG_report *image, char (&table)[256][7])
             table[i][2 * k + 1] = hex[byte & 15];
         }
     }
-    return pr_color ? 6 : 2;
+    return cfg.color ? 6 : 2;
 }
 
 }  // namespace
@@ -333,73 +345,67 @@ int hex_table(const IMG_report *image, char (&table)[256][7])
 
 int gps_init()
 {
-    gray_level = 0;
-    ps_col_ind = -1;
-    line_width = 1;
-    line_type = 1;
+    last = Pen{};
     return 0;
 }
 
 int gps_set_size(float x, float y)
 {
-    sx = x;
-    sy = y;
+    cfg.sx = x;
+    cfg.sy = y;
     return 0;
 }
 
 FILE *gps_open_file(const char *name)
 {
-    if (out_file) gps_close_file();  // one output at a time: finish the previous one
-    append = 0;
-    prolog_due = false;
-    write_failed = false;
-    buf_len = 0;
+    if (out_st.file) gps_close_file();  // one output at a time: finish the previous one
+    out_st = Output{};
     if (!name) return nullptr;
     FILE *fp;
     if (name[0] == '|') {
         MESS_print(M_MESS, "Spooling to: %s\n", name + 1);
         fp = FILE_open(name, "w");
-        out_pipe = true;
+        out_st.pipe = true;
     } else if (name[0] == '+') {
         MESS_print(M_MESS, "Appending to: %s\n", name + 1);
         fp = FILE_open(name + 1, "a");
-        out_pipe = name[1] == '|';
-        append = 1;
+        out_st.pipe = name[1] == '|';
+        out_st.append = 1;
     } else {
         MESS_print(M_MESS, "Creating: %s\n", name);
         fp = FILE_open(name, "w");
-        out_pipe = false;
+        out_st.pipe = false;
     }
-    if (std::getenv("PSCOLOR")) pr_color = 1;
+    if (std::getenv("PSCOLOR")) cfg.color = 1;
     // The driver buffers by itself; an unbuffered pipe is written only inside write_out.
-    if (fp && out_pipe) std::setvbuf(fp, nullptr, _IONBF, 0);
-    out_file = fp;
+    if (fp && out_st.pipe) std::setvbuf(fp, nullptr, _IONBF, 0);
+    out_st.file = fp;
     return fp;
 }
 
 int gps_init_file()
 {
-    if (!out_file) return 0;
+    if (!out_st.file) return 0;
     const std::string title = title_text();
     // With a base width other than 1 the "1 dot lw" below is not the width of multiplier 1:
     // the first width is then always written.
-    if (base_width != 1) line_width = -1;
-    if (append) {
-        put(pr_color ? "0 0 0 setrgbcolor\n" : "0 setgray\n");
+    if (cfg.base_width != 1) last.line_width = -1;
+    if (out_st.append) {
+        put(cfg.color ? "0 0 0 setrgbcolor\n" : "0 setgray\n");
         put("1 dot lw\n");
         put("[] 0 setdash\n");
         out("%%%%VYK Plot: %s\n", title.c_str());
         return 0;
     }
     // A page whose size was never set (the display-list print sets none) is a letter page.
-    if (!(sx > 0 && sy > 0)) {
-        sx = 11;
-        sy = 8.5f;
+    if (!(cfg.sx > 0 && cfg.sy > 0)) {
+        cfg.sx = 11;
+        cfg.sy = 8.5f;
     }
-    prolog.eps = pr_eps != 0;
-    prolog.port = pr_port != 0;
-    prolog.scale = pr_scale != 1 ? as_written(pr_scale) : 1.0;
-    prolog.translate = 72 * as_written(sy);
+    prolog.eps = cfg.eps != 0;
+    prolog.port = cfg.port != 0;
+    prolog.scale = cfg.scale != 1 ? as_written(cfg.scale) : 1.0;
+    prolog.translate = 72 * as_written(cfg.sy);
     std::string &text = prolog.rest;
     text.clear();
     append_line(text, "%%%%Title: VYK Graphics Display: %s\n", title.c_str());
@@ -409,48 +415,48 @@ int gps_init_file()
     ctime_r(&now, date);
     append_line(text, "%%%%CreationDate: %s", date);
     text += "%%EndComments\n%%Postscript initialization\n";
-    if (!pr_eps) text += "30 dict begin\n/saveobj save def\n";
+    if (!cfg.eps) text += "30 dict begin\n/saveobj save def\n";
     text += "/inch {72 mul} def\n/dot {.33 mul} def\n/mv {moveto} def\n/ln {lineto} def\n"
             "/lw {setlinewidth} def\n/np {newpath} def\n/cp {closepath} def\n";
-    if (!pr_port) {
+    if (!cfg.port) {
         text += "90 rotate\n";
         // The downward move, written with its sign (a page lower than a quarter inch moves up).
-        if (pr_eps) append_line(text, "0. inch %.2f inch translate\n", -sy);
-        else append_line(text, ".25 inch %.2f inch translate\n", 0.25 - sy);
-    } else if (!pr_eps) {
+        if (cfg.eps) append_line(text, "0. inch %.2f inch translate\n", -cfg.sy);
+        else append_line(text, ".25 inch %.2f inch translate\n", 0.25 - cfg.sy);
+    } else if (!cfg.eps) {
         text += ".25 inch .25 inch translate\n";
     }
-    text += pr_color ? "0 0 0 setrgbcolor\n" : "0 setgray\n";
+    text += cfg.color ? "0 0 0 setrgbcolor\n" : "0 setgray\n";
     text += "2 setlinejoin\n1 dot lw\n[] 0 setdash\n";
-    if (pr_scale != 1) append_line(text, "%.2f %.2f scale\n", pr_scale, pr_scale);
+    if (cfg.scale != 1) append_line(text, "%.2f %.2f scale\n", cfg.scale, cfg.scale);
     text += "%%Begin plot\n";
     append_line(text, "%%%%VYK Plot: %s\n", title.c_str());
-    prolog_due = true;
+    out_st.prolog_due = true;
     return 0;
 }
 
 int gps_close_file()
 {
-    if (!out_file) return -1;
-    if (prolog_due) write_prolog();
+    if (!out_st.file) return -1;
+    if (out_st.prolog_due) write_prolog();
     put("%%End of plot\n");
-    if (!append) {
-        if (!pr_eps) put("saveobj restore\n");
+    if (!out_st.append) {
+        if (!cfg.eps) put("saveobj restore\n");
         put("showpage\n");
-        if (!pr_eps) put("end\n");
+        if (!cfg.eps) put("end\n");
         put("%%EOF\n");
     }
     flush_buf();
     int status;
     {
         PipeWrite guard;
-        if (std::fflush(out_file) != 0 || std::ferror(out_file)) write_failed = true;
-        status = FILE_close(out_file);
+        if (std::fflush(out_st.file) != 0 || std::ferror(out_st.file)) out_st.write_failed = true;
+        status = FILE_close(out_st.file);
     }
-    if (!out_pipe && status != 0) write_failed = true;  // a command's status is its own
-    out_file = nullptr;
-    out_pipe = false;
-    if (write_failed) {
+    if (!out_st.pipe && status != 0) out_st.write_failed = true;  // a command's status is its own
+    out_st.file = nullptr;
+    out_st.pipe = false;
+    if (out_st.write_failed) {
         MESS_print(M_WARN, "gps_close_file: unable to write postscript file\n");
         return -1;
     }
@@ -460,7 +466,7 @@ int gps_close_file()
 
 int gps_printf(const char *mess, ...)
 {
-    if (!out_file || !mess) return 0;
+    if (!out_st.file || !mess) return 0;
     if (!std::strchr(mess, '%')) {
         put(mess);
         return 0;
@@ -474,13 +480,13 @@ int gps_printf(const char *mess, ...)
 
 int gps_move(float x, float y)
 {
-    if (out_file) put_point(xW_ps(x), yW_ps(y), 'm');
+    if (out_st.file) put_point(xW_ps(x), yW_ps(y), 'm');
     return 0;
 }
 
 int gps_line(float x, float y)
 {
-    if (out_file) put_point(xW_ps(x), yW_ps(y), 'l');
+    if (out_st.file) put_point(xW_ps(x), yW_ps(y), 'l');
     return 0;
 }
 
@@ -508,10 +514,10 @@ int gps_set_color_rep(int ind, float red, float green, float blue)
     float g = static_cast<float>(level);
     if (g > 1) g = 1;  // white stays 1
     if (g < 0) g = 0;
-    if (pr_rev && g != 0 && g != 1) g = 1 - g;
+    if (cfg.rev && g != 0 && g != 1) g = 1 - g;
     gray[ind] = g;
     // A colour written for this index is no longer its colour.
-    if (ind == ps_col_ind || (ind == 256 && ps_col_ind == -1)) ps_col_ind = NO_COLOR;
+    if (ind == last.col_ind || (ind == 256 && last.col_ind == -1)) last.col_ind = NO_COLOR;
     return 0;
 }
 
@@ -530,24 +536,24 @@ int gps_set_color(int color)
     if (color >= 500 && color <= 502) set_gray(0, "0 setgray\n");
     else if (color >= 503 && color <= 505) set_gray(1, "1 setgray\n");
     else if (color >= 506 && color <= 508) set_gray(0.7f, ".7 setgray\n");
-    else if (pr_color) set_rgb(color);
+    else if (cfg.color) set_rgb(color);
     else set_gray(0, "0 setgray\n");  // lines are black in grey output
     return 0;
 }
 
 int gps_set_fill_color(int color)
 {
-    if (pr_color) {
+    if (cfg.color) {
         set_rgb(color);
     } else if (gget_fill_print_solid()) {
         put("0 setgray\n");
-        gray_level = 0;
+        last.gray_level = 0;
     } else if (color == -1) {
         set_gray(1, "1 setgray\n");
     } else {
         const float level = gps_get_gray(color);
-        if (level != gray_level) out("%3.3f setgray\n", level);
-        gray_level = level;
+        if (level != last.gray_level) out("%3.3f setgray\n", level);
+        last.gray_level = level;
     }
     return 0;
 }
@@ -556,21 +562,21 @@ int gps_set_width(int color, float width)
 {
     // A width of 0 would be PostScript's thinnest line, which a printer may hardly show.
     if (width == 0) width = 1;
-    const float b = base_width;
+    const float b = cfg.base_width;
     if (color == 501 || color == 504 || color == 507) {
-        if (line_width != 2 * width)
+        if (last.line_width != 2 * width)
             out("%d dot lw\n", static_cast<int>(2 * b * width));
-        line_width = 2 * width;
+        last.line_width = 2 * width;
     } else if (color == 502 || color == 505 || color == 508) {
-        if (line_width != 4 * width)
+        if (last.line_width != 4 * width)
             out("%d dot lw\n", static_cast<int>(4 * b * width));
-        line_width = 4 * width;
+        last.line_width = 4 * width;
     } else {
         int bold = gget_line_print_bold();
         if (bold < 1) bold = 1;
         const float w = static_cast<float>(bold) * width;
-        if (line_width != w) out("%2.1f dot lw\n", b * width * static_cast<float>(bold));
-        line_width = w;
+        if (last.line_width != w) out("%2.1f dot lw\n", b * width * static_cast<float>(bold));
+        last.line_width = w;
     }
     return 0;
 }
@@ -580,15 +586,15 @@ int gps_set_type(int type)
     static constexpr const char *dash[] = {"[] 0 setdash\n", "[6] 0 setdash\n",
                                            "[3 6] 0 setdash\n", "[6 6 3 6] 0 setdash\n",
                                            "[2] 0 setdash\n"};
-    if (static_cast<float>(type) == line_type) return 0;
-    line_type = static_cast<float>(type);
+    if (static_cast<float>(type) == last.line_type) return 0;
+    last.line_type = static_cast<float>(type);
     if (type >= 1 && type <= 5) put(dash[type - 1]);
     return 0;
 }
 
 int gps_set_base_width(int width)
 {
-    if (width >= 1) base_width = static_cast<float>(width);
+    if (width >= 1) cfg.base_width = static_cast<float>(width);
     return 0;
 }
 
@@ -598,13 +604,13 @@ int gps_set_base_width(int width)
 
 int gps_set_EPS(int val)
 {
-    pr_eps = val;
+    cfg.eps = val;
     return 1;
 }
 
 int gps_set_orient(int val)
 {
-    pr_port = val;
+    cfg.port = val;
     return 1;
 }
 
@@ -612,23 +618,23 @@ int gps_set_scale(float val)
 {
     // A scale that is missing (0), negative or too small to print would make the picture
     // vanish or leave the page.
-    if (std::isfinite(val) && as_written(val) > 0) pr_scale = val;
+    if (std::isfinite(val) && as_written(val) > 0) cfg.scale = val;
     return 1;
 }
 
 int gps_set_colorPS(int val)
 {
-    pr_color = val;
+    cfg.color = val;
     return 1;
 }
 
 int gps_set_reverse(int val)
 {
-    pr_rev = val;
+    cfg.rev = val;
     return 1;
 }
 
-int gps_get_colorPS() { return pr_color; }
+int gps_get_colorPS() { return cfg.color; }
 
 // ---------------------------------------------------------------------------------------------
 // Raster images
@@ -639,7 +645,7 @@ int gps_get_colorPS() { return pr_color; }
 // that the image, shifted by (x, y) pixels, does not cover are white.
 int gps_image(const IMG_report *image, int x, int y)
 {
-    if (!out_file || !image) return 0;
+    if (!out_st.file || !image) return 0;
     Grectangle vp{};
     gget_gviewport(&vp);
     const int W = vp.width, H = vp.height;
@@ -650,11 +656,11 @@ int gps_image(const IMG_report *image, int x, int y)
     out("/picstr %d string def\n", W);
     out("%d %d 8 [ %d 0 0 %d 0 %d ]\n", W, H, W, -H, H);
     put("{ currentfile picstr readhexstring pop }\n");
-    put(pr_color ? "false 3 colorimage\n" : "image\n");
+    put(cfg.color ? "false 3 colorimage\n" : "image\n");
 
     char table[256][7];
     const int value_len = hex_table(image, table);
-    const char *blank = pr_color ? "FFFFFF" : "FF";
+    const char *blank = cfg.color ? "FFFFFF" : "FF";
 
     // The pixel area: rows of bytes_line bytes; nothing of it is read when the record does not
     // describe one.
@@ -668,7 +674,7 @@ int gps_image(const IMG_report *image, int x, int y)
         std::memcpy(p, text, static_cast<size_t>(value_len));
         p += value_len;
         if (pos % 80 == 79) *p++ = '\n';
-        buf_len = static_cast<size_t>(p - buf);
+        out_st.buf_len = static_cast<size_t>(p - buf);
     };
     auto blank_row = [&]() {
         for (int i = 0; i < W; i++) value(blank, i);

@@ -5,6 +5,7 @@
 #include "gks_internal.h"
 #include "vyk.h"
 
+#include <array>
 #include <cmath>
 
 namespace {
@@ -13,15 +14,30 @@ constexpr int NUM_TRANS = 6;
 constexpr float PIX_LIMIT = 30000;
 constexpr float PS_LIMIT = 100000;
 
-Gcoords wn[NUM_TRANS];   // world windows
-Gcoords vp[NUM_TRANS];   // NDC viewports
-int cur_trans = 0;
-Gcoords cur_wn, cur_vp;  // copies of the current transformation
-Gtransform wn_vp;        // world to NDC scales
-Gcoords wkwn;            // workstation window (NDC)
-Gcoords wkvp;            // workstation viewport (device units)
-Gcoords plt;             // the device rectangle used after the aspect fit
-Gtransform wkwn_plt;     // NDC to device scales
+constexpr Gcoords UNIT{0, 0, 1, 1, 1, 1};  // the unit square
+
+// The transformations; a new workstation starts with unit windows and viewports and
+// transformation 0 current (the device rectangle and the scales follow from them).
+struct State {
+    std::array<Gcoords, NUM_TRANS> wn = unit_squares();  // world windows
+    std::array<Gcoords, NUM_TRANS> vp = unit_squares();  // NDC viewports
+    int cur_trans = 0;
+    Gcoords cur_wn = UNIT, cur_vp = UNIT;  // copies of the current transformation
+    Gtransform wn_vp{};                    // world to NDC scales
+    Gcoords wkwn = UNIT;                   // workstation window (NDC)
+    Gcoords wkvp{};                        // workstation viewport (device units)
+    Gcoords plt{};                         // the device rectangle used after the aspect fit
+    Gtransform wkwn_plt{};                 // NDC to device scales
+
+    static constexpr std::array<Gcoords, NUM_TRANS> unit_squares()
+    {
+        std::array<Gcoords, NUM_TRANS> a{};
+        a.fill(UNIT);
+        return a;
+    }
+} st;
+
+// The size multipliers, kept over new workstations.
 float xmult = 0, ymult = 0;
 
 void store(Gcoords &c, float x_min, float y_min, float x_max, float y_max)
@@ -44,27 +60,27 @@ float ratio(float a, float b) { return b != 0 ? a / b : 0.0f; }
 
 void scales()
 {
-    wn_vp.x = ratio(cur_vp.x_ext, cur_wn.x_ext);
-    wn_vp.y = ratio(cur_vp.y_ext, cur_wn.y_ext);
-    wkwn_plt.x = ratio(plt.x_ext, wkwn.x_ext);
-    wkwn_plt.y = ratio(plt.y_ext, wkwn.y_ext);
+    st.wn_vp.x = ratio(st.cur_vp.x_ext, st.cur_wn.x_ext);
+    st.wn_vp.y = ratio(st.cur_vp.y_ext, st.cur_wn.y_ext);
+    st.wkwn_plt.x = ratio(st.plt.x_ext, st.wkwn.x_ext);
+    st.wkwn_plt.y = ratio(st.plt.y_ext, st.wkwn.y_ext);
 }
 
 void aspect_fit()
 {
     int ox, oy;
     gget_win_offset(&ox, &oy);
-    plt.x_min = static_cast<float>(ox) + wkvp.x_min;
-    plt.y_min = static_cast<float>(oy) + wkvp.y_min;
-    if (ratio(wkvp.x_ext, wkwn.x_ext) > ratio(wkvp.y_ext, wkwn.y_ext)) {
-        plt.y_ext = wkvp.y_ext;
-        plt.x_ext = ratio(wkwn.x_ext * wkvp.y_ext, wkwn.y_ext);
+    st.plt.x_min = static_cast<float>(ox) + st.wkvp.x_min;
+    st.plt.y_min = static_cast<float>(oy) + st.wkvp.y_min;
+    if (ratio(st.wkvp.x_ext, st.wkwn.x_ext) > ratio(st.wkvp.y_ext, st.wkwn.y_ext)) {
+        st.plt.y_ext = st.wkvp.y_ext;
+        st.plt.x_ext = ratio(st.wkwn.x_ext * st.wkvp.y_ext, st.wkwn.y_ext);
     } else {
-        plt.x_ext = wkvp.x_ext;
-        plt.y_ext = ratio(wkwn.y_ext * wkvp.x_ext, wkwn.x_ext);
+        st.plt.x_ext = st.wkvp.x_ext;
+        st.plt.y_ext = ratio(st.wkwn.y_ext * st.wkvp.x_ext, st.wkwn.x_ext);
     }
-    plt.x_max = plt.x_min + plt.x_ext;
-    plt.y_max = plt.y_min + plt.y_ext;
+    st.plt.x_max = st.plt.x_min + st.plt.x_ext;
+    st.plt.y_max = st.plt.y_min + st.plt.y_ext;
 }
 
 // Holds a device coordinate inside +-limit; a non-number goes to the lower end, as a coordinate
@@ -72,20 +88,20 @@ void aspect_fit()
 inline float clamp(float v, float limit) { return v > limit ? limit : (v >= -limit ? v : -limit); }
 
 // The raw (unclamped) NDC to device mappings.
-inline float ndc_dev_x(float x) { return plt.x_min + (x - wkwn.x_min) * wkwn_plt.x; }
-inline float ndc_pix_y(float y) { return plt.y_min + (wkwn.y_max - y) * wkwn_plt.y; }
-inline float ndc_ps_y(float y) { return plt.y_min + (y - wkwn.y_min) * wkwn_plt.y; }
+inline float ndc_dev_x(float x) { return st.plt.x_min + (x - st.wkwn.x_min) * st.wkwn_plt.x; }
+inline float ndc_pix_y(float y) { return st.plt.y_min + (st.wkwn.y_max - y) * st.wkwn_plt.y; }
+inline float ndc_ps_y(float y) { return st.plt.y_min + (y - st.wkwn.y_min) * st.wkwn_plt.y; }
 
 // The current viewport in window pixels: the nearest pixels to its corners, both edges
 // included.
 Grectangle pixel_viewport()
 {
-    const double x = std::trunc(static_cast<double>(xNDC_p(cur_vp.x_min)) + 0.5);
-    const double y = std::trunc(static_cast<double>(yNDC_p(cur_vp.y_max)) + 0.5);
+    const double x = std::trunc(static_cast<double>(xNDC_p(st.cur_vp.x_min)) + 0.5);
+    const double y = std::trunc(static_cast<double>(yNDC_p(st.cur_vp.y_max)) + 0.5);
     return Grectangle{
         static_cast<Gint>(x), static_cast<Gint>(y),
-        static_cast<Gint>(std::trunc(static_cast<double>(xNDC_p(cur_vp.x_max)) - x + 1.5)),
-        static_cast<Gint>(std::trunc(static_cast<double>(yNDC_p(cur_vp.y_min)) - y + 1.5))};
+        static_cast<Gint>(std::trunc(static_cast<double>(xNDC_p(st.cur_vp.x_max)) - x + 1.5)),
+        static_cast<Gint>(std::trunc(static_cast<double>(yNDC_p(st.cur_vp.y_min)) - y + 1.5))};
 }
 
 // Pushes the current viewport to the device as its clip region.
@@ -134,8 +150,8 @@ Gint set_workstation(const char *func, Gobj_code code, Gint ws_id, const Glim *r
 // Conversions
 // ---------------------------------------------------------------------------------------------
 
-float xW_NDC(float x) { return cur_vp.x_min + (x - cur_wn.x_min) * wn_vp.x; }
-float yW_NDC(float y) { return cur_vp.y_min + (y - cur_wn.y_min) * wn_vp.y; }
+float xW_NDC(float x) { return st.cur_vp.x_min + (x - st.cur_wn.x_min) * st.wn_vp.x; }
+float yW_NDC(float y) { return st.cur_vp.y_min + (y - st.cur_wn.y_min) * st.wn_vp.y; }
 float xNDC_p(float x) { return clamp(ndc_dev_x(x), PIX_LIMIT); }
 float yNDC_p(float y) { return clamp(ndc_pix_y(y), PIX_LIMIT); }
 float xNDC_ps(float x) { return clamp(ndc_dev_x(x), PS_LIMIT); }
@@ -147,30 +163,30 @@ float yW_ps(float y) { return clamp(ndc_ps_y(yW_NDC(y)), PS_LIMIT); }
 
 float xp_W(float x)
 {
-    if (wkwn_plt.x == 0 || wn_vp.x == 0) return cur_wn.x_min;
-    return cur_wn.x_min + (wkwn.x_min + (x - plt.x_min) / wkwn_plt.x - cur_vp.x_min) / wn_vp.x;
+    if (st.wkwn_plt.x == 0 || st.wn_vp.x == 0) return st.cur_wn.x_min;
+    return st.cur_wn.x_min + (st.wkwn.x_min + (x - st.plt.x_min) / st.wkwn_plt.x - st.cur_vp.x_min) / st.wn_vp.x;
 }
 
 float yp_W(float y)
 {
-    if (wkwn_plt.y == 0 || wn_vp.y == 0) return cur_wn.y_min;
-    return cur_wn.y_min + (wkwn.y_max - (y - plt.y_min) / wkwn_plt.y - cur_vp.y_min) / wn_vp.y;
+    if (st.wkwn_plt.y == 0 || st.wn_vp.y == 0) return st.cur_wn.y_min;
+    return st.cur_wn.y_min + (st.wkwn.y_max - (y - st.plt.y_min) / st.wkwn_plt.y - st.cur_vp.y_min) / st.wn_vp.y;
 }
 
 float xW_trans(float x, int t1, int t2)
 {
     if (!valid_number("xW_trans", t1) || !valid_number("xW_trans", t2)) return x;
-    if (wn[t1].x_ext == 0 || vp[t2].x_ext == 0) return x;
-    const float ndc = vp[t1].x_min + vp[t1].x_ext * (x - wn[t1].x_min) / wn[t1].x_ext;
-    return wn[t2].x_min + (ndc - vp[t2].x_min) / vp[t2].x_ext * wn[t2].x_ext;
+    if (st.wn[t1].x_ext == 0 || st.vp[t2].x_ext == 0) return x;
+    const float ndc = st.vp[t1].x_min + st.vp[t1].x_ext * (x - st.wn[t1].x_min) / st.wn[t1].x_ext;
+    return st.wn[t2].x_min + (ndc - st.vp[t2].x_min) / st.vp[t2].x_ext * st.wn[t2].x_ext;
 }
 
 float yW_trans(float y, int t1, int t2)
 {
     if (!valid_number("yW_trans", t1) || !valid_number("yW_trans", t2)) return y;
-    if (wn[t1].y_ext == 0 || vp[t2].y_ext == 0) return y;
-    const float ndc = vp[t1].y_min + vp[t1].y_ext * (y - wn[t1].y_min) / wn[t1].y_ext;
-    return wn[t2].y_min + (ndc - vp[t2].y_min) / vp[t2].y_ext * wn[t2].y_ext;
+    if (st.wn[t1].y_ext == 0 || st.vp[t2].y_ext == 0) return y;
+    const float ndc = st.vp[t1].y_min + st.vp[t1].y_ext * (y - st.wn[t1].y_min) / st.wn[t1].y_ext;
+    return st.wn[t2].y_min + (ndc - st.vp[t2].y_min) / st.vp[t2].y_ext * st.wn[t2].y_ext;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -181,9 +197,9 @@ Gint gset_win(Gint n, const Glim *window)
 {
     if (!valid_number("gset_win", n) || !valid_rect("gset_win", window)) return -1;
     gkeep(GOBJ_WIN, n, sizeof(Glim), window);
-    store(wn[n], *window);
-    if (n == cur_trans) {
-        cur_wn = wn[n];
+    store(st.wn[n], *window);
+    if (n == st.cur_trans) {
+        st.cur_wn = st.wn[n];
         scales();
     }
     return 0;
@@ -193,9 +209,9 @@ Gint gset_vp(Gint n, const Glim *viewport)
 {
     if (!valid_number("gset_vp", n) || !valid_rect("gset_vp", viewport)) return -1;
     gkeep(GOBJ_VP, n, sizeof(Glim), viewport);
-    store(vp[n], *viewport);
-    if (n == cur_trans) {
-        cur_vp = vp[n];
+    store(st.vp[n], *viewport);
+    if (n == st.cur_trans) {
+        st.cur_vp = st.vp[n];
         scales();
         update_clip();
     }
@@ -205,11 +221,11 @@ Gint gset_vp(Gint n, const Glim *viewport)
 Gint gsel_norm_tran(Gint n)
 {
     if (!valid_number("gsel_norm_tran", n)) return -1;
-    if (n == cur_trans) return 0;
+    if (n == st.cur_trans) return 0;
     gkeep(GOBJ_NORM_TRAN, n);
-    cur_trans = n;
-    cur_wn = wn[n];
-    cur_vp = vp[n];
+    st.cur_trans = n;
+    st.cur_wn = st.wn[n];
+    st.cur_vp = st.vp[n];
     scales();
     update_clip();
     return 0;
@@ -217,12 +233,12 @@ Gint gsel_norm_tran(Gint n)
 
 Gint gset_ws_win(Gint ws_id, const Glim *window)
 {
-    return set_workstation("gset_ws_win", GOBJ_WS_WIN, ws_id, window, wkwn);
+    return set_workstation("gset_ws_win", GOBJ_WS_WIN, ws_id, window, st.wkwn);
 }
 
 Gint gset_ws_vp(Gint ws_id, const Glim *viewport)
 {
-    return set_workstation("gset_ws_vp", GOBJ_WS_VP, ws_id, viewport, wkvp);
+    return set_workstation("gset_ws_vp", GOBJ_WS_VP, ws_id, viewport, st.wkvp);
 }
 
 int ginit_tran(int kind)
@@ -230,19 +246,9 @@ int ginit_tran(int kind)
     int width, height;
     gget_win_size(&width, &height);
     const bool resize = kind == GINIT_RESIZE;
-    if (!resize) store(wkwn, 0, 0, 1, 1);
-    store(wkvp, 0, 0, static_cast<float>(width - 1), static_cast<float>(height - 1));
-    if (!resize)
-        for (int i = 0; i < NUM_TRANS; i++) {
-            store(wn[i], 0, 0, 1, 1);
-            store(vp[i], 0, 0, 1, 1);
-        }
+    if (!resize) st = State{};
+    store(st.wkvp, 0, 0, static_cast<float>(width - 1), static_cast<float>(height - 1));
     aspect_fit();
-    if (!resize) {
-        cur_trans = 0;
-        cur_wn = wn[0];
-        cur_vp = vp[0];
-    }
     scales();
     // A page starts with its clip region; the X11 contexts take theirs as they are set up.
     if (kind == GINIT_PS || kind == GINIT_HPGL || kind == GINIT_META) update_clip();
@@ -257,8 +263,8 @@ Gint ginq_norm_tran(Gint n, Gint *err_ind, Gtran *tran)
 {
     if (n < 0 || n >= NUM_TRANS) return -1;
     if (tran) {
-        tran->win = to_lim(wn[n]);
-        tran->vp = to_lim(vp[n]);
+        tran->win = to_lim(st.wn[n]);
+        tran->vp = to_lim(st.vp[n]);
     }
     if (err_ind) *err_ind = 0;
     return 0;
@@ -266,7 +272,7 @@ Gint ginq_norm_tran(Gint n, Gint *err_ind, Gtran *tran)
 
 Gint ginq_cur_norm_tran_num(Gint *err_ind, Gint *n)
 {
-    if (n) *n = cur_trans;
+    if (n) *n = st.cur_trans;
     if (err_ind) *err_ind = 0;
     return 0;
 }
@@ -298,16 +304,16 @@ int gpts_in_win(Gint n, const Gpt *points)
         if (y < y_min) y_min = y;
         if (y > y_max) y_max = y;
     }
-    if (cur_wn.x_min > x_max || x_min > cur_wn.x_max || cur_wn.y_min > y_max ||
-        y_min > cur_wn.y_max)
+    if (st.cur_wn.x_min > x_max || x_min > st.cur_wn.x_max || st.cur_wn.y_min > y_max ||
+        y_min > st.cur_wn.y_max)
         return 0;
     return 1;
 }
 
 Gclip gget_clip()
 {
-    return Gclip{pixel_viewport(), xNDC_ps(cur_vp.x_min), yNDC_ps(cur_vp.y_min),
-                 xNDC_ps(cur_vp.x_max), yNDC_ps(cur_vp.y_max)};
+    return Gclip{pixel_viewport(), xNDC_ps(st.cur_vp.x_min), yNDC_ps(st.cur_vp.y_min),
+                 xNDC_ps(st.cur_vp.x_max), yNDC_ps(st.cur_vp.y_max)};
 }
 
 int gget_gviewport(Grectangle *rect)
@@ -323,12 +329,12 @@ int gget_gviewport(Grectangle *rect)
         rect->height = static_cast<unsigned short>(r.height);
         return 0;
     }
-    const double x = std::trunc(static_cast<double>(xNDC_ps(cur_vp.x_min)));
-    const double y = std::trunc(static_cast<double>(yNDC_ps(cur_vp.y_min)));
+    const double x = std::trunc(static_cast<double>(xNDC_ps(st.cur_vp.x_min)));
+    const double y = std::trunc(static_cast<double>(yNDC_ps(st.cur_vp.y_min)));
     rect->x = static_cast<Gint>(x);
     rect->y = static_cast<Gint>(y);
-    rect->width = static_cast<Gint>(std::trunc(xNDC_ps(cur_vp.x_max) - x + 1.5));
-    rect->height = static_cast<Gint>(std::trunc(yNDC_ps(cur_vp.y_max) - y + 1.5));
+    rect->width = static_cast<Gint>(std::trunc(xNDC_ps(st.cur_vp.x_max) - x + 1.5));
+    rect->height = static_cast<Gint>(std::trunc(yNDC_ps(st.cur_vp.y_max) - y + 1.5));
     return 0;
 }
 
@@ -343,10 +349,10 @@ int greset_clip() { return 0; }
 
 int gprint_win()
 {
-    std::printf("C-%d: %7.3f %7.3f %7.3f %7.3f\n", cur_trans, cur_wn.x_min, cur_wn.x_max,
-                cur_wn.y_min, cur_wn.y_max);
+    std::printf("C-%d: %7.3f %7.3f %7.3f %7.3f\n", st.cur_trans, st.cur_wn.x_min, st.cur_wn.x_max,
+                st.cur_wn.y_min, st.cur_wn.y_max);
     for (int i = 0; i < 4; i++)
-        std::printf("W-%d: %7.3f %7.3f %7.3f %7.3f\n", i, wn[i].x_min, wn[i].x_max, wn[i].y_min,
-                    wn[i].y_max);
+        std::printf("W-%d: %7.3f %7.3f %7.3f %7.3f\n", i, st.wn[i].x_min, st.wn[i].x_max, st.wn[i].y_min,
+                    st.wn[i].y_max);
     return 0;
 }

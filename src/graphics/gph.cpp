@@ -77,7 +77,7 @@ int GPH_setup(Gint *ws_id, Gws_type *ws_type, float asp_ratio, Glim *offset)
     RES_getval("device", &conn, CV_device);
     const int flag = FLAG_get(FLAG_DEVICE);
     if (flag >= 1) *ws_type = flag;
-    else *ws_type = FLAG_batch() ? 1 : 0;
+    else *ws_type = FLAG_batch() ? GWS_X11 : GWS_ASK;
 
     GPH_set_win_title();
     CLR_read_table(nullptr);
@@ -94,7 +94,7 @@ int GPH_begin(Gint *ws_id, const char *conn_id, Gws_type *ws_type)
     FILE_delete("vykgks.err");
     *ws_id = 1;
     wk_itype = *ws_type;
-    if (*ws_type == 0) {
+    if (*ws_type == GWS_ASK) {
         char answer[DEVICE_WORD] = "";
         VYK_prompts("Display (D) or Postscript (P): ", answer, DEVICE_WORD);
         answer[DEVICE_WORD - 1] = '\0';
@@ -106,11 +106,11 @@ int GPH_begin(Gint *ws_id, const char *conn_id, Gws_type *ws_type)
         if (gopen_gks(nullptr, 0) != 0) {
             MESS_print(M_ERROR, "GPH_begin: Error opening Kernel System\n");
             gemergency_close_gks();
-            VYK_exit(4);
+            VYK_exit(VYK_EXIT_GRAPHICS);
         }
         if (gopen_ws(*ws_id, conn_id, *ws_type) != 0) {
             MESS_print(M_ERROR, "GPH_begin: Error opening workstation\n");
-            VYK_exit(4);
+            VYK_exit(VYK_EXIT_GRAPHICS);
         }
     }
     ws_open = 1;
@@ -194,12 +194,12 @@ int GPH_set_win_title()
 
 int GPH_device_prompt(int *ws_type)
 {
-    if (*ws_type != 0) return 0;
+    if (*ws_type != GWS_ASK) return 0;
     std::fputs("Display (D) or Postscript (P): ", stdout);
     std::fflush(stdout);
     char word[DEVICE_WORD] = "";
     if (std::scanf("%9s", word) != 1) word[0] = '\0';
-    *ws_type = (word[0] == 'P' || word[0] == 'p') ? 4 : 1;
+    *ws_type = (word[0] == 'P' || word[0] == 'p') ? GWS_PS : GWS_X11;
     return 0;
 }
 
