@@ -311,7 +311,7 @@ void set_rgb(int color)
 int hex_table(const IMG_report *image, char (&table)[256][7])
 {
     static const char hex[] = "0123456789ABCDEF";
-    const bool own_colors = image->color_type == 1 && image->colors && image->num_colors > 0;
+    const bool own_colors = image->color_type == IMG_TABLE && image->colors && image->num_colors > 0;
     for (int i = 0; i < 256; i++) {
         if (!cfg.color) {
             table[i][0] = hex[i >> 4];

@@ -46,7 +46,9 @@ char font_list[80] = "";
 // The loaded font.
 constexpr int FONT_DB_SIZE = 15000;  // bytes of stroke data, the end mark included
 constexpr int BLANK_WIDTH = 40;
-int font_type = 0;  // 1 stroke font, 2 X server font, 0 none loaded yet
+// The kind of font loaded.
+enum Font_kind { FONT_NONE = 0, FONT_STROKE = 1, FONT_SERVER = 2 };
+Font_kind font_type = FONT_NONE;
 unsigned char font_db[FONT_DB_SIZE];
 int font_len = 0;  // bytes of font_db holding data
 std::array<int, 256> font_index = [] {
@@ -195,7 +197,7 @@ int load_server_font(const char *name)
         MESS_print(M_WARN, "read_font: unable to load font: %s\n", name);
         return -1;
     }
-    font_type = 2;
+    font_type = FONT_SERVER;
     return 0;
 }
 
@@ -350,7 +352,7 @@ int gstroke_text(const Gpt *text_pos, const char *char_string)
     const float x = text_pos->x, y = text_pos->y;
     const size_t n = std::strlen(char_string);
     const Gdevice &dev = gdev();
-    if (font_type == 1) {
+    if (font_type == FONT_STROKE) {
         if (text.drop_shadow > 0) {
             // The shadow is black, a device unit further right and down each time.
             const float dx = device_unit(xW_p, x), dy = device_unit(yW_p, y);
@@ -361,7 +363,7 @@ int gstroke_text(const Gpt *text_pos, const char *char_string)
             if (dev.text_shadow) dev.text_shadow(false);
         }
         stroke_text(x, y, char_string, n, text.attr.color);
-    } else if (font_type == 2 && dev.server_text) {
+    } else if (font_type == FONT_SERVER && dev.server_text) {
         dev.server_text(text_pos, char_string, static_cast<int>(n));
     }
     return 0;
@@ -376,7 +378,7 @@ int gtext_length(const Gchar *char_string)
 int gtext_strokes(const Gpt *text_pos, const Gchar *char_string,
                   void (*pen)(void *arg, int draw, float x, float y), void *arg)
 {
-    if (!text_pos || !char_string || !pen || font_type != 1) return 0;
+    if (!text_pos || !char_string || !pen || font_type != FONT_STROKE) return 0;
     CallbackSink sink{pen, arg};
     layout(text_pos->x, text_pos->y, reinterpret_cast<const unsigned char *>(char_string),
            std::strlen(char_string), sink);
@@ -604,6 +606,6 @@ int gread_font_data(FILE *fp)
         font_size[c] = static_cast<unsigned char>(width);
     }
     font_size[' '] = BLANK_WIDTH;
-    font_type = 1;
+    font_type = FONT_STROKE;
     return 0;
 }

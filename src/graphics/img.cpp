@@ -717,7 +717,7 @@ int IMG_read(const char *filename, IMG_report *image, int type)
     }
     IMG_init(image);
     image->depth = gget_win_depth();
-    if (type == 1 && image->depth == 0) image->depth = 32;
+    if (type == IMG_READ_HEADER && image->depth == 0) image->depth = 32;
     FILE_close(fp);
 
     int result;
@@ -754,11 +754,11 @@ int IMG_write(const char *filename, IMG_report *image, int type)
         MESS_print(M_WARN, "Unable to open: %s\n", filename ? filename : "");
         return 0;
     }
-    std::fputs(type == 1 ? "VYKIMGZ\n" : "VYKIMG\n", fp);
+    std::fputs(type == IMG_WRITE_ZLIB ? "VYKIMGZ\n" : "VYKIMG\n", fp);
     put_text_line(fp, image->datim, sizeof image->datim);
     put_text_line(fp, image->info, sizeof image->info);
     put_geometry(fp, image);
-    bool ok = write_pixels(fp, image, lay, type == 1);
+    bool ok = write_pixels(fp, image, lay, type == IMG_WRITE_ZLIB);
     if (std::fflush(fp) != 0 || std::ferror(fp)) ok = false;
     if (FILE_close(fp) != 0) ok = false;
     if (!ok) {
@@ -787,7 +787,7 @@ int IMG_dump(const char *filename)
     std::snprintf(image.info, sizeof image.info, "%s [%s]", upper_left ? upper_left : "",
                   lower_right ? lower_right : "");
     strfcpy(image.datim, upper_right);
-    const int result = IMG_write(filename, &image, 0);
+    const int result = IMG_write(filename, &image, IMG_WRITE_RAW);
     IMG_free(&image);
     return result;
 }
@@ -805,7 +805,7 @@ int IMG_index_pixels(const char *func, const IMG_report *image, long background,
     std::memset(pal->blu, 0, sizeof pal->blu);
 
     // How a value becomes a colour.
-    const bool table = image->color_type == 1;
+    const bool table = image->color_type == IMG_TABLE;
     const bool grey = !table && image->red == 0 && image->grn == 0 && image->blu == 0 &&
                       lay.bits <= 16;
     Channel r{}, g{}, b{};

@@ -302,7 +302,7 @@ bool read_screen(FILE *fp, IMG_report *image, int &num_global)
     image->depth = 8;
     image->bits_pixel = 8;
     image->bytes_line = width;
-    image->color_type = 1;
+    image->color_type = IMG_TABLE;
     strfcpy(image->info, "GIF");
     MESS_print(M_DEBUG, "type: %s\n", image->info);
     MESS_print(M_DEBUG, "width: %d\n", image->width);
@@ -366,7 +366,7 @@ int read_gif(FILE *fp, IMG_report *image, int type)
 {
     int num_global = 0;
     if (!read_screen(fp, image, num_global)) return 0;
-    if (type == 1) return 1;
+    if (type == IMG_READ_HEADER) return 1;
     if (num_global > 0) {
         MESS_print(M_DEBUG, "color table size: %d\n", num_global);
         image->colors = read_colors(fp, num_global);

@@ -138,7 +138,7 @@ bool read_colours(png_structp png, png_infop info, int color_type, IMG_report *i
     if (color_type == PNG_COLOR_TYPE_PALETTE) {
         png_colorp palette = nullptr;
         int num = 0;
-        image->color_type = 1;
+        image->color_type = IMG_TABLE;
         image->red = image->grn = image->blu = 0;
         if (png_get_PLTE(png, info, &palette, &num) != PNG_INFO_PLTE || num <= 0) return true;
         MESS_print(M_DEBUG, "color table size: %d\n", num);
@@ -155,7 +155,7 @@ bool read_colours(png_structp png, png_infop info, int color_type, IMG_report *i
             image->colors[i].b = palette[i].blue / 255.0f;
         }
     } else if (color_type == PNG_COLOR_TYPE_RGB || color_type == PNG_COLOR_TYPE_RGB_ALPHA) {
-        image->color_type = 0;
+        image->color_type = IMG_MASKS;
         image->red = 0xff0000;
         image->grn = 0xff00;
         image->blu = 0xff;
@@ -216,7 +216,7 @@ int read_png(FILE *fp, IMG_report *image, int type)
     Header h;
     if (!read_header(png, info, image, h)) {
         result = 0;
-    } else if (type == 1) {
+    } else if (type == IMG_READ_HEADER) {
         result = 1;
     } else if (!read_colours(png, info, h.color_type, image) || !read_rows(png, h, image, rows)) {
         IMG_free(image);

@@ -375,7 +375,7 @@ bool capture(Display *display, IMG_report &image, XWindowAttributes &attrs)
 // image has none).
 void true_color_record(IMG_report &image, const Visual &visual)
 {
-    image.color_type = 0;
+    image.color_type = IMG_MASKS;
     image.num_colors = 0;
     if (image.red == 0) {
         image.red = static_cast<unsigned int>(visual.red_mask);
@@ -388,7 +388,7 @@ void true_color_record(IMG_report &image, const Visual &visual)
 // DirectColor visual, pixels stepping through the three masks together).
 void colormap_record(Display *display, Colormap cmap, const Visual &visual, IMG_report &image)
 {
-    image.color_type = 1;
+    image.color_type = IMG_TABLE;
     const int n = visual.map_entries > 0 ? visual.map_entries : 0;
     auto *xcolors = static_cast<XColor *>(std::calloc(n ? n : 1, sizeof(XColor)));
     if (!xcolors) {
@@ -444,9 +444,9 @@ int dump(const char *file, int (*write)(const char *, IMG_report *))
 
 }  // namespace
 
-int gread_image_file(const char *file, IMG_report *image) { return IMG_read(file, image, 0); }
+int gread_image_file(const char *file, IMG_report *image) { return IMG_read(file, image, IMG_READ_ALL); }
 
-int gquery_image_file(const char *file, IMG_report *image) { return IMG_read(file, image, 1); }
+int gquery_image_file(const char *file, IMG_report *image) { return IMG_read(file, image, IMG_READ_HEADER); }
 
 int gsetup_image_colors(IMG_report *image, int transparent)
 {

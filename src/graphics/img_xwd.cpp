@@ -112,12 +112,12 @@ bool read_layout(const uint32_t (&h)[H_FIELDS], IMG_report *image)
     image->bytes_line = static_cast<int>(bytes_line);
     image->bits_pixel = static_cast<int>(bits);
     if (h[H_VISUAL_CLASS] == TRUE_COLOR) {
-        image->color_type = 0;
+        image->color_type = IMG_MASKS;
         image->red = h[H_RED_MASK];
         image->grn = h[H_GREEN_MASK];
         image->blu = h[H_BLUE_MASK];
     } else {
-        image->color_type = 1;
+        image->color_type = IMG_TABLE;
     }
     image->num_colors = static_cast<int>(h[H_NCOLORS]);
     MESS_print(M_DEBUG, "width: %d\n", image->width);
@@ -205,7 +205,7 @@ int XWD_write(const char *filename, IMG_report *image)
     h[H_BITMAP_PAD] = 32;
     h[H_BITS_PER_PIXEL] = static_cast<uint32_t>(image->bits_pixel);
     h[H_BYTES_PER_LINE] = static_cast<uint32_t>(image->bytes_line);
-    h[H_VISUAL_CLASS] = image->color_type != 0 ? PSEUDO_COLOR : TRUE_COLOR;
+    h[H_VISUAL_CLASS] = image->color_type != IMG_MASKS ? PSEUDO_COLOR : TRUE_COLOR;
     h[H_RED_MASK] = image->red;
     h[H_GREEN_MASK] = image->grn;
     h[H_BLUE_MASK] = image->blu;

@@ -61,11 +61,24 @@ int IMG_print(M_type level, const IMG_report *image);
 /// destination then has neither).
 int IMG_copy(IMG_report *dest, const IMG_report *src);
 int IMG_free(IMG_report *image);
-/// Reads any supported image file, chosen by its first bytes; type 0 the whole image, 1 the
-/// header only.  1 on success; 0 on failure, with the record released.
+/// What IMG_read reads, and how IMG_write stores the pixels.
+enum IMG_kind : int {
+    IMG_READ_ALL = 0,     // the whole image
+    IMG_READ_HEADER = 1,  // the header only
+    IMG_WRITE_RAW = 0,    // raw pixels
+    IMG_WRITE_ZLIB = 1,   // zlib streams
+};
+/// The colour types of a record.
+enum IMG_color_type : int {
+    IMG_MASKS = 0,  // pixels hold values selected by the masks
+    IMG_TABLE = 1,  // pixels index colours
+};
+
+/// Reads any supported image file, chosen by its first bytes; type IMG_READ_ALL the whole
+/// image, IMG_READ_HEADER the header only.  1 on success; 0 on failure, with the record released.
 int IMG_read(const char *filename, IMG_report *image, int type);
 int IMG_read_vyk(const char *filename, IMG_report *image, int type);
-/// Writes the own format: type 0 raw pixels, 1 zlib streams.  1 on success, 0 on failure.
+/// Writes the own format: type IMG_WRITE_RAW raw pixels, IMG_WRITE_ZLIB zlib streams.  1 on success, 0 on failure.
 int IMG_write(const char *filename, IMG_report *image, int type);
 /// Checks a size read from a file before anything is allocated: width and height from 1 to
 /// IMG_MAX_SIZE, bytes_line at least what width pixels of bits_pixel bits take, and the pixel
