@@ -187,13 +187,22 @@ unsigned long start_holding(const EventX &x, HoldTool &tool)
     if (open.empty()) return 0;
     const unsigned long win = std::strtoul(open.c_str() + 7, nullptr, 10);
     x.xdo("mousemove --window " + std::to_string(win) + " 100 80");
+    // Keys typed before the window takes them are lost, so "s" is typed until one arrives;
+    // under load more than one may be on its way by then.  A last key "t" is typed and read:
+    // the server keeps the order of the keys, so every "s" before it has been read with it.
+    auto read_until = [&](const char *name, int timeout_ms) {
+        std::string l;
+        while (tool.line(l, timeout_ms)) {
+            Event e;
+            if (parse_event(l, e) && e.name == name) return true;
+        }
+        return false;
+    };
     for (int attempt = 0; attempt < 100; attempt++) {
         x.xdo("key s");
-        std::string l;
-        while (tool.line(l, 200)) {
-            Event e;
-            if (parse_event(l, e) && e.name == "s") return win;
-        }
+        if (!read_until("s", 200)) continue;
+        x.xdo("key t");
+        return read_until("t", 20000) ? win : 0;
     }
     return 0;
 }
