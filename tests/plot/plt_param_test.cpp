@@ -10,6 +10,7 @@
 #include "vykgks.h"
 #include "vykgrib.h"
 #include "vykgtab.h"
+#include "vykcty.h"
 #include "vykplot.h"
 #include "vykresrc.h"
 
@@ -106,7 +107,9 @@ const Row rows[] = {
          EXPECT_TRUE(has(err, "CONT_set_plot_offset: not available")) << err;
      }},
     {"StationKeys", "wmo,id,cod_wmo", nullptr,
-     [](const std::string &err) { EXPECT_EQ(count(err, "CTY_set_id_type: not available"), 3) << err; }},
+     [](const std::string &) { EXPECT_EQ(CTY_get_id_type(), CTY_ID_CODED); }},
+    {"StationKeyWmo", "cod_wmo,wmo", nullptr,
+     [](const std::string &) { EXPECT_EQ(CTY_get_id_type(), CTY_ID_WMO); }},
     {"LocationPriority", "loc_pr=7,loc_pr", nullptr,
      [](const std::string &) { EXPECT_EQ(DOM_get_loc_prior(), 7); }},
     {"PanelGeometry", "vp_size=2x2+1+1", nullptr,
