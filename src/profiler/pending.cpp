@@ -1,9 +1,17 @@
 // Placeholders for functions of components that are not built yet.  Each prints
 // "NAME: not available" and returns its failure value; it goes when the real function lands.
 #include "prf_internal.h"
+#include "dadodu.h"
 
 int PRF_plot(Domain *)
 {
     MESS_print(M_WARN, "PRF_plot: not available\n");
     return -1;
+}
+
+char *RAW_data_to_string(const RAW_data *, char *text, size_t size)
+{
+    MESS_print(M_WARN, "RAW_data_to_string: not available\n");
+    if (text && size > 0) text[0] = '\0';
+    return nullptr;
 }
