@@ -21,6 +21,17 @@ inline bool grd_present(float v) { return !VYK_is_miss(v) && std::isfinite(v); }
 /// Releases values that the record grid held before it took new ones (an operation whose
 /// output is its input), as GRD_free would: values another record owns are left alone.
 void grd_release_old(const GRD_report *grid, float *old);
+/// Gives grid a new array of n values (uninitialised) that it owns, whatever its domain says;
+/// false when n is 0 or beyond GRD_MAX_POINTS or memory runs out (the record then has none).
+bool grd_alloc_points(GRD_report *grid, size_t n);
+
+/// A computed value as it is stored: a value that is not a finite float is missing, and -0 is 0.
+inline float grd_result(double v)
+{
+    const float f = static_cast<float>(v);
+    if (!std::isfinite(f)) return static_cast<float>(VYK_MISS);
+    return f + 0.0f;
+}
 
 /// The current map domain, made current again when the object goes.
 class KeepMap {
@@ -34,5 +45,17 @@ public:
 private:
     Domain saved_;
 };
+
+/// The plot positions of a grid's points on its own map (which the caller has made current):
+/// the centre projected, the first point of the top row half the extents away, x growing by dx
+/// along a row and y falling by dy from row to row, present or missing.  ok is false when the
+/// map cannot place the centre.
+struct GridWalk {
+    bool ok = false;
+    double left = 0, top = 0, dx = 0, dy = 0;
+    float x(int i) const { return static_cast<float>(left + dx * i); }
+    float y(int j) const { return static_cast<float>(top - dy * j); }
+};
+GridWalk grd_walk(const Domain &d);
 
 #endif

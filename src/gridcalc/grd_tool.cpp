@@ -93,6 +93,18 @@ size_t GRD_capacity(const GRD_report *grid)
     return it == st.sizes.end() ? 0 : it->second;
 }
 
+bool grd_alloc_points(GRD_report *grid, size_t n)
+{
+    if (!grid) return false;
+    grid->grid = nullptr;
+    if (n == 0 || n > GRD_MAX_POINTS) return false;
+    auto *values = static_cast<float *>(std::malloc(n * sizeof(float)));
+    if (!values) return false;
+    grid->grid = values;
+    st.owners[values] = grid;
+    return true;
+}
+
 // ---------------------------------------------------------------------------------------------
 // Records
 // ---------------------------------------------------------------------------------------------

@@ -1,7 +1,6 @@
 // Placeholders for functions of components that are not built yet.  Each prints
 // "NAME: not available" and returns its failure value; it goes when the real function lands.
 #include "vyk.h"
-#include "vykcalc.h"
 #include "vykgtab.h"
 
 int GRD_find_param_grids(int start, int, int, GRD_report **grids, float *)
@@ -9,11 +8,4 @@ int GRD_find_param_grids(int start, int, int, GRD_report **grids, float *)
     MESS_print(M_WARN, "GRD_find_param_grids: not available\n");
     if (grids) grids[0] = nullptr;
     return start;
-}
-
-// The derived-variable driver: nothing is computed until it lands.
-int GRD_calc_var()
-{
-    MESS_print(M_WARN, "GRD_calc_var: not available\n");
-    return 0;
 }
