@@ -8,9 +8,11 @@
 
 #include "grd_fixture.h"
 #include "vykcalc.h"
+#include "vykplot.h"
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <memory>
 #include <variant>
 #include <vector>
@@ -71,6 +73,67 @@ struct Call {
         return std::vector<float>(r.grid, r.grid + r.domain.nx * r.domain.ny);
     }
 };
+
+/// An output record without values, released at the end.
+struct Out {
+    GRD_report r{};
+    Out()
+    {
+        GRD_init(&r);
+        DOM_init(&r.domain);
+    }
+    ~Out() { GRD_free(&r); }
+    Out(const Out &) = delete;
+    Out &operator=(const Out &) = delete;
+    float at(int k) const { return r.grid[k]; }
+};
+
+/// Fills a grid from f(x, y, lat, lon) with x, y the plot position of each point on the grid's
+/// own map and lat, lon its place on the earth.
+inline void fill(Grid &g, const std::function<float(double, double, double, double)> &f)
+{
+    const Domain &d = g.r.domain;
+    MAP_domain(&d);
+    float xc = 0, yc = 0;
+    ASSERT_EQ(MAP_tran(d.clat, d.clon, &xc, &yc), 1);
+    for (int j = 0; j < d.ny; j++) {
+        for (int i = 0; i < d.nx; i++) {
+            const double x = xc + d.dx * (i - (d.nx - 1) / 2.0);
+            const double y = yc + d.dy * ((d.ny - 1) / 2.0 - j);
+            float lat = 0, lon = 0;
+            MAP_untran(static_cast<float>(x), static_cast<float>(y), &lat, &lon);
+            g.at(i, j) = f(x, y, lat, lon);
+        }
+    }
+}
+
+/// A latitude-longitude domain centred at (clat, -100).
+inline Domain latlon_domain(int nx, int ny, float clat, float dx, float dy)
+{
+    Domain d;
+    DOM_init(&d);
+    d.proj = DOM_LATLON;
+    d.clat = clat;
+    d.clon = -100;
+    d.dx = dx;
+    d.dy = dy;
+    d.nx = nx;
+    d.ny = ny;
+    return d;
+}
+
+/// A polar stereographic domain (pole at 90 N, -105 E, true at 60 N) centred at (55, -100),
+/// the ratio of true to plot distance in param[2].
+inline Domain polar_domain(int nx, int ny, float dx, float ratio)
+{
+    Domain d;
+    EXPECT_GT(DOM_decode("ps:90:-105:60,55,-100,25,17,1,1", &d), 0);
+    d.nx = nx;
+    d.ny = ny;
+    d.dx = d.dy = dx;
+    d.param[2] = ratio;
+    return d;
+}
 
 /// The file path with the shipped variable table (for variable numbers and units).
 struct EtcPath {

@@ -5,6 +5,7 @@
 // the edges: missing neighbours, one-point and one-row grids, polar rows, hostile grids.
 #include <gtest/gtest.h>
 
+#include "grd_calc_fixture.h"
 #include "grd_fixture.h"
 #include "test_util.h"
 #include "vykkin.h"
@@ -16,65 +17,15 @@
 #include <vector>
 
 using grdtest::Grid;
+using grdtest::fill;
+using grdtest::latlon_domain;
 using grdtest::numpy;
+using grdtest::Out;
+using grdtest::polar_domain;
 
 namespace {
 
 constexpr float MISS = -9999;
-
-/// An output record without values, released at the end.
-struct Out {
-    GRD_report r{};
-    Out() { GRD_init(&r); DOM_init(&r.domain); }
-    ~Out() { GRD_free(&r); }
-    Out(const Out &) = delete;
-    Out &operator=(const Out &) = delete;
-    float at(int k) const { return r.grid[k]; }
-};
-
-/// Fills a grid from f(x, y, lat, lon) with x, y the plot position of each point on the grid's
-/// own map and lat, lon its place on the earth.
-void fill(Grid &g, const std::function<float(double, double, double, double)> &f)
-{
-    const Domain &d = g.r.domain;
-    MAP_domain(&d);
-    float xc = 0, yc = 0;
-    ASSERT_EQ(MAP_tran(d.clat, d.clon, &xc, &yc), 1);
-    for (int j = 0; j < d.ny; j++) {
-        for (int i = 0; i < d.nx; i++) {
-            const double x = xc + d.dx * (i - (d.nx - 1) / 2.0);
-            const double y = yc + d.dy * ((d.ny - 1) / 2.0 - j);
-            float lat = 0, lon = 0;
-            MAP_untran(static_cast<float>(x), static_cast<float>(y), &lat, &lon);
-            g.at(i, j) = f(x, y, lat, lon);
-        }
-    }
-}
-
-Domain latlon_domain(int nx, int ny, float clat, float dx, float dy)
-{
-    Domain d;
-    DOM_init(&d);
-    d.proj = DOM_LATLON;
-    d.clat = clat;
-    d.clon = -100;
-    d.dx = dx;
-    d.dy = dy;
-    d.nx = nx;
-    d.ny = ny;
-    return d;
-}
-
-Domain polar_domain(int nx, int ny, float dx, float ratio)
-{
-    Domain d;
-    EXPECT_GT(DOM_decode("ps:90:-105:60,55,-100,25,17,1,1", &d), 0);
-    d.nx = nx;
-    d.ny = ny;
-    d.dx = d.dy = dx;
-    d.param[2] = ratio;
-    return d;
-}
 
 // numpy's first derivatives (numpy.gradient: centred inside, one-sided at the edges) and
 // second differences (one-sided over two points at the edges), each row with its own x
