@@ -34,6 +34,17 @@ bool is_argument(int role)
     }
 }
 
+/// Slot j + 1 is the second output of the two-output function in slot j: a second-output
+/// slot at j's depth.  (A two-output function that is j's first argument also answers
+/// VAR_is_FUNC_VECT, but lies one level deeper.)
+bool second_output(int j)
+{
+    if (j + 1 >= VAR_get_num()) return false;
+    const int flag = VAR_get_flag(j + 1);
+    return depth_of(flag) == depth_of(VAR_get_flag(j)) &&
+           (role_of(flag) == VAR_KIND_FUNC_VECT || role_of(flag) == VAR_KIND_SUBFUNC_VECT);
+}
+
 /// The number of a constant slot ("#N"), or -9999 (no argument) when the rest is no number.
 float constant_value(const char *name)
 {
@@ -99,7 +110,7 @@ int calc_slot(int j, int d)
     MESS_print(M_DEBUG_C, "GRIDMATH: %d %d %s\n", j, VAR_get_flag(j), name);
 
     // The description of the next slot, then the function's own label.
-    const bool two = j + 1 < num && (VAR_is_FUNC_VECT(j + 1) || VAR_is_SUBFUNC_VECT(j + 1));
+    const bool two = second_output(j);
     const int outs = two ? 2 : 1;
     // Values left in an output from an earlier run are released (when it owns them).
     if (g->grid) GRD_free(g);
