@@ -147,9 +147,10 @@ int calc_slot(int j, int d)
 
 }  // namespace
 
-int GRD_find_param_grids(int start, int num, int level, GRD_report **grds, float *values, int size)
+int GRD_find_param_grids(int start, int num, int level, GRD_report **grds, float *values)
 {
-    if (!grds || size < 1) return start;
+    if (!grds) return start;
+    const int size = num < 0 || num >= GRD_MATH_SLOTS ? GRD_MATH_SLOTS : num + 1;
     const Collected c = collect(start, num, level, grds, values, size, false);
     if (c.overflow)
         MESS_print(M_WARN, "GRD_find_param_grids: More than %d arguments; the rest left out\n",

@@ -53,15 +53,16 @@ int GRD_find_num_data(GRD_report *const *grids, const float *values);
 // The derived-variable driver
 // ---------------------------------------------------------------------------------------------
 
-/// Collects into grds (and values, when not NULL) the arguments at depth level of a function
-/// of the variable slots, scanning from slot start: the grid-table record of each matching
-/// slot (a plain variable, function or second output at that depth), or for a constant "#N"
-/// (with values) NULL and N.  The scan ends after num entries (no limit when num < 0), at a
-/// shallower slot once an argument was found, or at the last slot; grds is ended by NULL.
-/// grds and values hold size entries: at most size - 1 arguments are collected, with a warning
-/// when there are more.  Returns the slot at which the scan stopped.
-int GRD_find_param_grids(int start, int num, int level, GRD_report **grds, float *values,
-                         int size = GRD_MATH_SLOTS);
+// GRD_find_param_grids (declared in vykgacc.h, for the plot frame) collects into grds (and
+// values, when not NULL) the arguments at depth level of a function of the variable slots,
+// scanning from slot start: the grid-table record of each matching slot (a plain variable, a
+// function or a second output at that depth), or for a constant "#N" (when values are asked
+// for) NULL and N.  The scan ends after num entries (no limit when num < 0), at a shallower
+// slot once an argument was found, or at the last slot; grds is ended by NULL, and the slot at
+// which the scan stopped is returned.  grds (and values) need num + 1 entries, or
+// GRD_MATH_SLOTS when num < 0 or larger: at most GRD_MATH_SLOTS - 1 arguments are collected,
+// with a warning when there are more.
+
 /// Computes the grid of every function slot of the variable table whose grid slot is empty,
 /// deepest functions first, and converts each result to its variable's units.  1.
 int GRD_calc_var();

@@ -214,11 +214,20 @@ TEST(GrdCalc, CollectingArguments)
         EXPECT_EQ(values[1], 2);
         EXPECT_EQ(grds[2], GRD_get_grid(3));
         EXPECT_EQ(grds[3], nullptr);
+    }
+    {
+        // Without a limit at most 19 arguments are collected (arrays of 20 entries).
+        std::string spec = "f(";
+        for (int i = 0; i < 25; i++) spec += std::string(i ? "," : "") + "a" + std::to_string(i);
+        Table t(spec + ")");
+        GRD_report *grds[GRD_MATH_SLOTS];
+        float values[GRD_MATH_SLOTS];
         vyktest::CaptureStdio cap;
-        EXPECT_EQ(GRD_find_param_grids(0, -1, 1, grds, values, 3), 3);
+        EXPECT_EQ(GRD_find_param_grids(0, -1, 1, grds, values), 20);
         cap.finish();
-        EXPECT_EQ(grds[2], nullptr);
-        EXPECT_NE(cap.err().find("More than 2 arguments"), std::string::npos);
+        EXPECT_EQ(grds[18], GRD_get_grid(19));
+        EXPECT_EQ(grds[19], nullptr);
+        EXPECT_NE(cap.err().find("More than 19 arguments"), std::string::npos);
     }
     {
         Table t("v<uwnd,vwnd>,tmp");
