@@ -17,7 +17,8 @@ namespace {
 
 constexpr double DEG2RAD = 0.017453292519943334;
 constexpr double RAD2DEG = 57.295779513082195;
-/// A latitude-longitude row this close to a pole (degrees) has no x spacing.
+/// A latitude-longitude row this close to a pole (degrees) has no x spacing; a point this
+/// close to the equator has a Coriolis parameter of 0.
 constexpr double POLE_TOLERANCE = 1e-4;
 constexpr float MISS = static_cast<float>(VYK_MISS);
 /// Marks a partial result without a value (turned into -9999 when stored).
@@ -350,8 +351,13 @@ float combine(Cor op, double v, double f)
     return MISS;
 }
 
-/// The Coriolis parameter at latitude lat (degrees), 1e-5 per second.
-double coriolis(double lat) { return GRD_TWO_OMEGA * std::sin(lat * DEG2RAD); }
+/// The Coriolis parameter at latitude lat (degrees), 1e-5 per second; 0 within the tolerance
+/// of the equator, so that a latitude off by rounding does not give a huge quotient.
+double coriolis(double lat)
+{
+    if (std::fabs(lat) < POLE_TOLERANCE) return 0;
+    return GRD_TWO_OMEGA * std::sin(lat * DEG2RAD);
+}
 
 enum class Loc { lat, lon, projx, projy };
 

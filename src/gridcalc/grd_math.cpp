@@ -269,6 +269,10 @@ int coordinates(MathCall &c)
         out->grid = own;
         std::memcpy(own, t->grid, grd_points(t) * sizeof(float));
     }
+    // Values that are not numbers are missing in the result.
+    const size_t n = grd_points(out);
+    for (size_t k = 0; k < n; k++)
+        if (!present(out->grid[k])) out->grid[k] = MISS;
     GRD_point_locate(out, c.func());
     return 1;
 }

@@ -215,7 +215,10 @@ int GRD_units(GRD_report *grid, const char *unit_out)
         return -1;
     }
     MESS_print(M_DEBUG, "GRD_units: %s -> %s\n", grid->units, unit_out);
-    for (size_t k = 0; k < n; k++) grid->grid[k] = UNIT_cvt(grid->grid[k], grid->units, unit_out);
+    // Values already in the units asked for stay as they are: the grid functions convert every
+    // argument they read, mostly to the units it already has.
+    if (std::strcmp(grid->units, unit_out) != 0)
+        for (size_t k = 0; k < n; k++) grid->grid[k] = UNIT_cvt(grid->grid[k], grid->units, unit_out);
     if (unit_out[0] != '\0') {
         strfcpy(grid->units, unit_out);
         UNIT_change(grid->info, unit_out);

@@ -48,8 +48,8 @@ int GRD_advection(const GRD_report *ugrid, const GRD_report *vgrid, const GRD_re
 
 /// Combines each present value v of grid, in place, with the Coriolis parameter f there: oper
 /// "add" v + f, "sub" v - f, "sub-" f - v, "mul" f v, "div" v / f, "div-" f / v (case
-/// ignored); a division by 0 (f at the equator, or v) gives -9999.  Another oper changes
-/// nothing.  The current map is the same afterwards.  0.
+/// ignored); f is 0 within 1e-4 degrees of the equator, and a division by 0 gives -9999.
+/// Another oper changes nothing.  The current map is the same afterwards.  0.
 int GRD_coriolis(GRD_report *grid, const char *oper);
 /// Replaces each present value of grid, in place, by its point's "lat", "lon" (-180 to 180),
 /// "projx" or "projy" (plot position on the grid's own map; case ignored), and sets the

@@ -248,6 +248,11 @@ TEST(GrdKin, CoriolisParameterAgainstTheLatitude)
     GRD_coriolis(&eq.r, "div");
     EXPECT_NEAR(eq.at(0, 0), 1 / (14.584 * std::sin(M_PI / 180)), 1e-3);
     EXPECT_EQ(eq.at(0, 1), MISS);
+    // A row off the equator by rounding only divides by 0 as well.
+    Grid near(1, 2, {1, 1});
+    near.r.domain = latlon_domain(1, 2, 0.50000006f, 1, 1);
+    GRD_coriolis(&near.r, "div");
+    EXPECT_EQ(near.at(0, 1), MISS);
     Grid zero(1, 1, {0});
     zero.r.domain = latlon_domain(1, 1, 20, 1, 1);
     GRD_coriolis(&zero.r, "div-");

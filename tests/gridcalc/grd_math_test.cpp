@@ -321,3 +321,97 @@ TEST(GrdMath, CoordinateGrids)
     ASSERT_EQ(lon.run("lon"), 1);
     expect_values(lon.result(lon.out), {-101.5f, -100.5f, -99.5f, -98.5f});
 }
+
+// Every computing function of the evaluator on hostile grids: all-missing grids give missing
+// results (a sum of nothing is 0), NaN, inf and huge values on one-row, one-column and
+// one-point grids give numbers or -9999, never inf or NaN; a second grid of another size is
+// refused by every function that reads it.
+TEST(GrdMath, EveryFunctionSurvivesHostileGrids)
+{
+    const EtcPath etc;
+    using V = std::vector<float>;
+    // The computing functions and whether they read only their first argument.
+    struct Func {
+        const char *name;
+        bool one_arg;
+    };
+    const Func funcs[] = {
+        {"smooth", false}, {"copy", true},    {"lat", true},     {"lon", true},
+        {"projx", true},   {"projy", true},   {"max", false},    {"min", false},
+        {"add", false},    {"sum", false},    {"avg", false},    {"interp", false},
+        {"sub", false},    {"thick", false},  {"mul", false},    {"mod", false},
+        {"sqrt", true},    {"pow", false},    {"exp", true},     {"log", true},
+        {"log10", true},   {"abs", true},     {"div", false},    {"sin", true},
+        {"cos", true},     {"tan", true},     {"asin", true},    {"acos", true},
+        {"atan", true},    {"atan2", false},  {"dx", true},      {"dy", true},
+        {"grad", true},    {"vdiff", false},  {"wspd", false},   {"spd", false},
+        {"mag", false},    {"wdir", false},   {"dir", false},    {"ewdir", false},
+        {"uwnd", false},   {"uwndg", false},  {"vwnd", false},   {"vwndg", false},
+        {"dot", false},    {"cross", false},  {"ugeos", true},   {"vgeos", true},
+        {"uq", false},     {"vq", false},     {"lapl", true},    {"conv", false},
+        {"diverg", false}, {"def1", false},   {"def2", false},   {"vconv", false},
+        {"rvort", false},  {"avort", false},  {"adv", false},    {"dewp", false},
+        {"rhum", false},   {"wetblb", false}, {"show", false},   {"wchill", false},
+        {"wchill2", false}, {"heat", false},  {"theta", false},  {"thetae", false},
+        {"vtemp", false},  {"thetav", false}, {"vapor", false},  {"pr_alt", true},
+        {"shum", false},   {"mixrat", false},
+    };
+    ASSERT_EQ(std::size(funcs), 74u);
+    auto two_outputs = [](const char *f) { return std::string(f) == "grad" || std::string(f) == "vdiff"; };
+    auto outputs = [](const Call &call, bool two) {
+        V all = call.result(call.out);
+        if (two) {
+            const V y = call.result(call.out2);
+            all.insert(all.end(), y.begin(), y.end());
+        }
+        return all;
+    };
+
+    struct Shape {
+        int nx, ny;
+        V values;
+    };
+    const float big = 3e38f;
+    const Shape hostile[] = {
+        {4, 1, {MISS, MISS, MISS, MISS}},
+        {1, 5, {1, NaN, Inf, -Inf, big}},
+        {5, 1, {-big, 2, NaN, -Inf, 0}},
+        {1, 1, {Inf}},
+        {1, 1, {0}},
+    };
+    for (const Func &f : funcs) {
+        SCOPED_TRACE(f.name);
+        const bool two = two_outputs(f.name);
+        for (const Shape &s : hostile) {
+            SCOPED_TRACE(testing::Message() << s.nx << "x" << s.ny);
+            Call call({s.values, s.values, s.values, s.values}, two, s.nx, s.ny);
+            call.out.ltype = 100;
+            call.out.level = 500;
+            vyktest::CaptureStdio cap;
+            ASSERT_EQ(call.run(f.name), 1);
+            cap.finish();
+            const V got = outputs(call, two);
+            ASSERT_EQ(got.size(), (two ? 2u : 1u) * s.values.size());
+            const bool all_missing = s.values[0] == MISS;
+            for (float v : got) {
+                EXPECT_TRUE(std::isfinite(v)) << v;
+                if (all_missing) {
+                    EXPECT_EQ(v, std::string(f.name) == "sum" ? 0 : MISS);
+                }
+            }
+        }
+        // A second grid of another size.
+        Call call({V{1, 2, 3, 4}, V{1, 2, 3, 4}, V{1, 2, 3, 4}, V{1, 2, 3, 4}}, two);
+        call.out.ltype = 100;
+        call.out.level = 500;
+        Grid other(2, 2, {1, 2, 3, 4});
+        other.r.source = 7;
+        call.slots[two ? 3 : 2] = &other.r;
+        vyktest::CaptureStdio cap;
+        EXPECT_EQ(call.run(f.name), f.one_arg ? 1 : 0);
+        cap.finish();
+        if (!f.one_arg) {
+            EXPECT_NE(cap.err().find("GRD_math: Grids of different sizes"), std::string::npos);
+        }
+    }
+}
