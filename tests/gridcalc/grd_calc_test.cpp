@@ -3,10 +3,12 @@
 // with too many; the argument collector's scans.
 #include <gtest/gtest.h>
 
+#include "gfile_fixture.h"
 #include "grd_calc_fixture.h"
 #include "grd_fixture.h"
 #include "test_util.h"
 #include "vykcalc.h"
+#include "vykgout.h"
 #include "vykkin.h"
 #include "vykvar.h"
 
@@ -239,4 +241,53 @@ TEST(GrdCalc, CollectingArguments)
         EXPECT_EQ(GRD_get_grid(1)->var, 301);
         EXPECT_EQ(GRD_get_grid(2)->var, VAR_search_var_num("vwnd"));
     }
+}
+
+// Derived variables of grids read from a file: the vorticity of the wind and the thickness
+// between two height levels, loaded with the variable table from a text grid file.
+TEST(GrdCalc, DerivedVariablesOfGridsInAFile)
+{
+    FLAG_reset(VYK_MISS);
+    FLAG_set(FLAG_BATCH, 1);
+    RES_put("file_path", VYK_SOURCE_DIR "/etc");
+    vyktest::TempDir dir;
+    gfiletest::Prod u(4, 3), v(4, 3), h500(4, 3), h1000(4, 3);
+    u.var = 33;
+    v.var = 34;
+    u.units = v.units = "m/s";
+    h500.var = h1000.var = 7;
+    h500.units = h1000.units = "m";
+    h1000.level = 1000;
+    for (int k = 0; k < 12; k++) {
+        const float i = static_cast<float>(k % 4), j = static_cast<float>(k / 4);
+        u.values[k] = 10 + 2 * j;  // westerlies, weaker to the north
+        v.values[k] = 3 * i;
+        h500.values[k] = 5500 + 10 * i - 20 * j;
+        h1000.values[k] = k == 6 ? MISS : 100 + i;
+    }
+    ASSERT_TRUE(gfiletest::write(dir.file("in.grd"), GRD_TEXT, {u, v, h500, h1000}, gfiletest::header(4, 3)));
+    FLAG_set(FLAG_PLOT_TYPE, VAR_T_FCONT);
+    ASSERT_EQ(VAR_setup(nullptr, "12:500mb:rvort(12:500mb:uwnd,12:500mb:vwnd),"
+                                 "12:500mb:thick(12:500mb:hgt,12:1000mb:hgt)"), 1);
+    {
+        vyktest::CaptureStdio cap;
+        ASSERT_EQ(GRD_search_file(dir.file("in.grd").c_str()), 1);
+        cap.finish();
+        EXPECT_NE(cap.out().find("Performing grid math: rvort"), std::string::npos) << cap.out();
+        EXPECT_NE(cap.out().find("Performing grid math: thick"), std::string::npos) << cap.out() << cap.err();
+    }
+    const GRD_report *vort = GRD_get_grid(0);
+    ASSERT_NE(vort->grid, nullptr);
+    Out want;
+    ASSERT_EQ(GRD_vorticity(GRD_get_grid(1), GRD_get_grid(2), &want.r), 0);
+    expect_values(Table::values(0), V(want.r.grid, want.r.grid + 12));
+    EXPECT_STREQ(vort->units, "1e-05 m/s/m");
+    EXPECT_EQ(vort->domain.nx, 4);
+    // Inside the grid dv/dx = 3 / spacing and du/dy = -2 / spacing (y northward, rows down).
+    const double sx = 1.5 * 1.11195 * std::cos((40 - 0) * M_PI / 180), sy = 1.5 * 1.11195;
+    EXPECT_NEAR(vort->grid[5], 3 / sx + 2 / sy, 1e-4);
+    V thick;
+    for (int k = 0; k < 12; k++) thick.push_back(k == 6 ? MISS : h500.values[k] - h1000.values[k]);
+    expect_values(Table::values(3), thick);
+    GRD_free_grids();
 }
