@@ -2,19 +2,7 @@
 // "NAME: not available" and returns its failure value; it goes when the real function lands.
 #include "grd_file_internal.h"
 
-// GRIB products through the grid-file contract.
-int GRIB_grd_getinfo(int, GRD_file *, GRD_info *)
-{
-    MESS_print(M_WARN, "GRIB_grd_getinfo: not available\n");
-    return -1;
-}
-
-int GRIB_grd_read(int, GRD_file *, GRD_report *, int, int *)
-{
-    MESS_print(M_WARN, "GRIB_grd_read: not available\n");
-    return -1;
-}
-
+// Raw GRIB products written through the grid-file contract.
 int GRIB_grd_write(int, GRD_file *, GRD_report *, int *)
 {
     MESS_print(M_WARN, "GRIB_grd_write: not available\n");
