@@ -21,6 +21,9 @@ constexpr double KAPPA = 0.286;
 constexpr double EPS_GKG = 622.0;
 // Latent-heat factor of the saturated adiabat (K per g/kg).
 constexpr double LATENT = 2.6518986;
+// The lifting condensation level: its tolerance (mb) and the bound on its corrections.
+constexpr float LCL_TOLERANCE = 0.01f;
+constexpr int LCL_MAX_STEPS = 500;
 
 // Temperature (K) whose saturation vapour pressure is e (mb), e > 0.
 double temp_of_vapor(double e)
@@ -175,11 +178,16 @@ float lcl_pres(float ts, float tds, float ps)
     const float w = mix_ratio(tds, ps);
     if (VYK_is_miss(w)) return VYK_MISS;
     const float theta = pot_temp(ts, ps);
+    // Corrected until a step moves the level by less than 0.01 mb: a large dew-point spread
+    // needs far more steps than a moist parcel.
     float p = ps;
-    float d = temp_on_mixrat(w, p) - temp_on_dryad(theta, p);
-    for (int n = 0; n < 8 && static_cast<double>(d) * d > 1e-4; ++n) {
-        p = static_cast<float>(p * std::pow(2.0, 0.02 * d));
-        d = temp_on_mixrat(w, p) - temp_on_dryad(theta, p);
+    for (int n = 0; n < LCL_MAX_STEPS; ++n) {
+        const float d = temp_on_mixrat(w, p) - temp_on_dryad(theta, p);
+        const float next = static_cast<float>(p * std::pow(2.0, 0.02 * d));
+        if (!(next > 0.0f)) return VYK_MISS;
+        const float change = std::fabs(next - p);
+        p = next;
+        if (change < LCL_TOLERANCE) break;
     }
     return p;
 }

@@ -40,6 +40,7 @@ struct State {
     float par_thick = PAR_THICK_START;
     WIND mean6 = {0, 0};  // knots
     WIND storm = {0, 0};  // knots
+    THERM_values values = {};  // every field 0
 };
 
 State st;
@@ -122,6 +123,19 @@ WIND storm_of(WIND mean)
 }
 
 }  // namespace
+
+int THERM_init_values(THERM_values *values)
+{
+    if (!values) return 0;
+    values->wmo = VYK_MISS;
+    for (float *f : {&values->lat, &values->lon, &values->elev, &values->plcl, &values->precip,
+                     &values->thick, &values->li, &values->si, &values->tt, &values->k,
+                     &values->sweat})
+        *f = MISS;
+    return 0;
+}
+
+THERM_values *THERM_get_values() { return &st.values; }
 
 int THERM_set_storm(const WIND *wind)
 {

@@ -8,7 +8,7 @@
 #ifndef THERM_H
 #define THERM_H
 
-#include "upa_level.h"
+#include "upa_layer.h"
 
 constexpr int UPA_MAX_LEVELS = 300;  // levels of a working sounding and of an interpolation
 
@@ -19,6 +19,46 @@ enum {
     THERM_PAR_MAXT = 3,   // the surface with the estimated maximum temperature
     THERM_PAR_USER = 5,   // a level chosen by the user
 };
+
+/// The computed values and indices of the current sounding; -9999 marks a missing value.
+struct THERM_values {
+    int wmo;           // WMO station number
+    float lat, lon;    // degrees
+    float elev;        // m
+    float plcl;        // LCL of the surface air, mb
+    float tlcl;        // its temperature, K
+    float frz;         // freezing level, mb
+    float wb0;         // wet-bulb zero level, mb; -1 below the ground
+    float lapse57;     // 700-500 mb lapse rate, C per km
+    float max_t;       // estimated maximum surface temperature, C
+    float precip;      // precipitable water, inches
+    float mean_rh;     // mean relative humidity surface to 500 mb, %
+    float thick;       // 1000-500 mb thickness, m
+    THETAE_params thetae;
+    float ccl;         // convective condensation level, mb; -1 none
+    float wbar;        // mean mixing ratio of its layer, g/kg
+    float ct;          // convective temperature, K
+    float li;          // lifted index, C
+    float cap;         // cap strength, C
+    float si;          // Showalter index, C
+    float tt;          // total totals
+    float k;           // K index
+    float sweat;       // SWEAT index
+    float ei;          // energy index
+    UPA_level par_lev; // written by nothing: the starting level in use is the parcel level
+    PARCEL_params parcel;
+    HELICITY_params helicity;  // lowest 3000 m
+    SHEAR_params shear;        // lowest 3000 m
+    float brn;         // bulk Richardson number
+    float bshear;      // bulk shear, m/s
+    float ehi;         // energy-helicity index
+};
+
+/// Sets wmo, lat, lon, elev, plcl, precip, thick, li, si, tt, k and sweat to -9999; the fields
+/// that an analysis always fills keep their values.  Returns 0.
+int THERM_init_values(THERM_values *values);
+/// The component's value record (every field 0 at start).
+THERM_values *THERM_get_values();
 
 int THERM_set_storm(const WIND *wind);
 WIND THERM_get_storm();

@@ -130,11 +130,12 @@ float settle(const UPA_level *levels, const Column &col, int i, float x, float r
     while (lo >= 0 && VYK_is_miss(levels[lo].*F)) lo--;
     int hi = i;
     while (hi < n && VYK_is_miss(levels[hi].*F)) hi++;
-    if (lo < 0 && hi < n && c[hi] == x) return levels[hi].*F;
+    // A request exactly at a level that has the field takes it, also when no level on the
+    // other side has one.
+    if (hi < n && c[hi] == x) return levels[hi].*F;
+    if (lo >= 0 && c[lo] == x) return levels[lo].*F;
     if (lo < 0 || hi == n) return MISS;
     if (VYK_is_miss(c[lo]) || VYK_is_miss(c[hi])) return MISS;
-    if (c[lo] == x) return levels[lo].*F;
-    if (c[hi] == x) return levels[hi].*F;
     if (c[hi] == c[lo]) return levels[lo].*F;
     if (F == &UPA_level::p && levels[lo].p - levels[hi].p > PRES_GAP) {
         if (x < c[lo] + col.tolerance) return levels[lo].p;

@@ -36,8 +36,6 @@ bool is_valued_type(int ltype)
     return is_layer_type(ltype) || ltype == UPA_LT_AGL || ltype == UPA_LT_DPRES;
 }
 
-float kelvin(float c) { return VYK_is_miss(c) ? MISS : c + 273.15f; }
-
 /// The layer of a type-101 level whose larger value is a, smaller b.
 void pressure_layer(float a, float b, float p_s, float *lev1, float *lev2, float *thick)
 {
@@ -136,7 +134,7 @@ int UPA_level_decode(const VAR_data *var, int *coord, float *lev1, float *lev2, 
         *lev2 = 500;
         return 2;
     case UPA_LT_FRZ: *lev1 = freezing_level(THERM_get_SM(), THERM_get_SM_num()); return 1;
-    case UPA_LT_LCL: *lev1 = lcl_pres(kelvin(sfc->t), kelvin(sfc->td), sfc->p); return 1;
+    case UPA_LT_LCL: *lev1 = lcl_pres(UPA_kelvin(sfc->t), UPA_kelvin(sfc->td), sfc->p); return 1;
     default:
         *coord = var->ltype;
         return coordinate_level(var, lev1, lev2, thick);

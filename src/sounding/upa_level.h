@@ -40,6 +40,11 @@ constexpr float UPA_LAYER_SFC_DEPTH = 2000;  // 2000 + n: surface-based, n mb ha
 constexpr float UPA_LAYER_TROP_UP = 99500;   // tropopause height upward by the smaller value (m)
 constexpr float UPA_LAYER_TROP_DOWN = 99600; // tropopause height downward by the smaller value
 
+constexpr float UPA_KELVIN = 273.15f;  // degrees C to kelvin
+
+/// A temperature in degrees C as kelvin; -9999 stays -9999.
+inline float UPA_kelvin(float c) { return VYK_is_miss(c) ? c : c + UPA_KELVIN; }
+
 /// Sets every field of lev to -9999; returns 0.
 int UPA_level_init(UPA_level *lev);
 /// 1 when var's level is the maximum-temperature parcel's layer, else 0.

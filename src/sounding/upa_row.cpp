@@ -34,14 +34,6 @@ constexpr RowLabel LABELS[] = {
 };
 constexpr float SFC_LABEL_PRES = 500;  // mb: the surface label only below this level
 
-/// Appends text, or a column of '*' of the same width when text is wider than width.
-void fit(std::string &out, const char *text, int width)
-{
-    const std::string s = text;
-    if (static_cast<int>(s.size()) > width) out.append(static_cast<size_t>(width), '*');
-    else out += s;
-}
-
 /// Appends v as "%W.Pf", or the missing form; then a blank when sep is set.
 void column(std::string &out, float v, int width, int prec, bool sep = true)
 {
@@ -51,12 +43,10 @@ void column(std::string &out, float v, int width, int prec, bool sep = true)
     } else {
         char buf[64];
         snprintf(buf, sizeof buf, "%*.*f", width, prec, static_cast<double>(v));
-        fit(out, buf, width);
+        UPA_fit(out, buf, width);
     }
     if (sep) out += ' ';
 }
-
-float kelvin(float c) { return VYK_is_miss(c) ? MISS : c + 273.15f; }
 
 std::string row_label(int ind, const UPA_level &lev)
 {
@@ -66,7 +56,7 @@ std::string row_label(int ind, const UPA_level &lev)
     char buf[32];
     snprintf(buf, sizeof buf, "%3d", ind);
     std::string out;
-    fit(out, buf, 3);
+    UPA_fit(out, buf, 3);
     return out + ' ';
 }
 
@@ -98,6 +88,13 @@ int UPA_set_miss_dash()
     return 0;
 }
 
+void UPA_fit(std::string &out, const char *text, int width)
+{
+    const std::string s = text;
+    if (static_cast<int>(s.size()) > width) out.append(static_cast<size_t>(width), '*');
+    else out += s;
+}
+
 int UPA_print_level(M_type mess1, M_type mess2, int ind, const UPA_level *level)
 {
     if (!MESS_check(mess1 | mess2)) return 0;
@@ -106,7 +103,7 @@ int UPA_print_level(M_type mess1, M_type mess2, int ind, const UPA_level *level)
         return 0;
     }
     const UPA_level &lev = *level;
-    const float T = kelvin(lev.t), Td = kelvin(lev.td);
+    const float T = UPA_kelvin(lev.t), Td = UPA_kelvin(lev.td);
 
     std::string basic = row_label(ind, lev);
     column(basic, lev.p, 4, VYK_is_miss(lev.p) || lev.p >= 10 ? 0 : 1);

@@ -4,12 +4,17 @@
 
 #include "upa_level.h"
 
+#include <string>
+
 // Row labels of the special levels (the ind of UPA_print_level); -1 labels the surface only
 // below 500 mb.
 enum {
     UPA_ROW_SFC = -1, UPA_ROW_TRP = -2, UPA_ROW_WND = -3, UPA_ROW_PAR = -4, UPA_ROW_LCL = -5,
     UPA_ROW_LFC = -6, UPA_ROW_EL = -7, UPA_ROW_MPL = -8, UPA_ROW_WBZ = -9, UPA_ROW_FRZ = -10,
 };
+
+/// Appends text, or a column of '*' of the same width when text is wider than width.
+void UPA_fit(std::string &out, const char *text, int width);
 
 /// Missing values print as '-' instead of blanks from now on; returns 0.
 int UPA_set_miss_dash();

@@ -11,5 +11,12 @@
 #include "upa_interp.h"    // level lookup and interpolation
 #include "upa_wind.h"      // layer mean wind, shear, helicity
 #include "upa_row.h"       // rows of the level table
+#include "upa_layer.h"     // layer means and parcels
+#include "upa_index.h"     // stability, temperature and moisture indices
+#include "upa_report.h"    // the upper-air report record and file header
+#include "upa_group.h"     // group codes of the text forms
+#include "upa_merge.h"     // reports merged into working soundings
+#include "upa_hydro.h"     // hydrostatic heights and pressures
+#include "upa_print.h"     // printed report and wind tables
 
 #endif

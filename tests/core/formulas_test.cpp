@@ -130,6 +130,27 @@ TEST(Formula, LiftingCondensationLevelMatchesBolton)
     EXPECT_EQ(lcl_pres(300.0f, 290.0f, 5.0f), MISS);  // dew point saturates beyond 5 mb
 }
 
+// Dry parcels condense far above the ground: the level is corrected until it settles, so that
+// the saturation temperature of the parcel's mixing ratio meets its dry adiabat there.
+TEST(Formula, LiftingCondensationLevelOfDryParcelsIsConverged)
+{
+    struct Case {
+        double t, td, p;
+    } cases[] = {{303.15, 253.15, 1000}, {313.15, 263.15, 950}, {298.15, 233.15, 1000},
+                 {303.15, 293.15, 1000}, {283.15, 282.15, 850}, {300.0, 300.0, 1000},
+                 {300.0, 180.0, 1000}};
+    for (const Case &c : cases) {
+        const float t = static_cast<float>(c.t), td = static_cast<float>(c.td);
+        const float p = lcl_pres(t, td, static_cast<float>(c.p));
+        const float w = mix_ratio(td, static_cast<float>(c.p));
+        const float theta = pot_temp(t, static_cast<float>(c.p));
+        EXPECT_NEAR(temp_on_mixrat(w, p), temp_on_dryad(theta, p), 0.02) << c.t << " " << c.td;
+        if (c.td < 230) continue;  // Bolton's fit covers the usual dew points only
+        const double tl = bolton_tl(c.t, c.td);
+        EXPECT_NEAR(p, c.p * std::pow(tl / c.t, 1.0 / 0.2857), 4.0) << c.t << " " << c.td;
+    }
+}
+
 TEST(Formula, EquivalentPotentialTemperatureMatchesBolton)
 {
     struct Case {

@@ -177,3 +177,29 @@ TEST(Therm, ParcelOptionsFromThePlotParameters)
 }
 
 }  // namespace
+
+TEST(Therm, ValueRecordStartsAtZeroAndResetsItsListedFields)
+{
+    THERM_values *v = THERM_get_values();
+    ASSERT_EQ(v, THERM_get_values());
+    EXPECT_EQ(v->wmo, 0);
+    EXPECT_EQ(v->plcl, 0);
+    EXPECT_EQ(v->parcel.Bplus, 0);
+    EXPECT_EQ(v->thetae.index, 0);
+    v->tlcl = 290;
+    v->cap = 2.5f;
+    v->parcel.lfc = 850;
+    v->k = 30;
+    v->wmo = 72469;
+    EXPECT_EQ(THERM_init_values(v), 0);
+    for (float f : {v->lat, v->lon, v->elev, v->plcl, v->precip, v->thick, v->li, v->si, v->tt,
+                    v->k, v->sweat})
+        EXPECT_EQ(f, M);
+    EXPECT_EQ(v->wmo, M);
+    // What the analysis always fills is left for it.
+    EXPECT_EQ(v->tlcl, 290);
+    EXPECT_EQ(v->cap, 2.5f);
+    EXPECT_EQ(v->parcel.lfc, 850);
+    EXPECT_EQ(v->frz, 0);
+    EXPECT_EQ(THERM_init_values(nullptr), 0);
+}

@@ -96,6 +96,22 @@ TEST(UpaInterp, InPressure)
     });
 }
 
+// A request exactly at a level takes the level's own fields also when no level on the other
+// side has them: a surface dew point above which the sounding has none, a single level.
+TEST(UpaInterp, AtALevelWithoutNeighboursForAField)
+{
+    std::vector<UPA_level> lev = {L(1000, 100, 20, 15, 180, 5), L(900, 1000, 12), L(800, 2000, 6)};
+    UPA_level r;
+    UPA_interp(lev.data(), 3, 100, 1000, &r);
+    expect_level(r, L(1000, 100, 20, 15, 180, 5));
+    UPA_interp(lev.data(), 3, 100, 800, &r);
+    expect_level(r, L(800, 2000, 6, M, M, M));
+    UPA_interp(lev.data(), 3, 100, 950, &r);
+    EXPECT_EQ(r.td, M);  // between levels it takes two
+    UPA_interp(lev.data(), 1, 103, 100, &r);
+    expect_level(r, L(1000, 100, 20, 15, 180, 5));
+}
+
 TEST(UpaInterp, InHeight)
 {
     const float td1000 = 15 + (2 - 15) * (1000.0f - 100) / (1950 - 100);
