@@ -254,7 +254,7 @@ int PLT_close()
 {
     const bool open = gchk_graphics();
     const bool plotted = FLAG_get(FLAG_PLOT_TYPE) != PLOT_TYPE_NONE;
-    const bool window = st.wk_type == GWS_X11 || st.wk_type == GWS_PIX;
+    const bool window = gtype_is_WIN_PIX() != 0;  // the kernel's own window or the loop window
     const bool hold = open && plotted && PLT_get_dump() == 0;
     if (FLAG_batch() && hold && window && VYK_back_proc() == 0) VYK_exit(VYK_EXIT_REDIRECT);
     if (!plotted || !open) {
