@@ -88,6 +88,17 @@ bool map_untran_raw(MapState &s, double x, double y, double &a, double &b);
 /// The limits from two corners (clat, clon) and (clat + dx, clon + dy).
 void map_corner_limits(MapState &s, double x1, double y1, double x2, double y2);
 
+/// The background map's state that its map files and lines read (map_draw.cpp): the map file
+/// being drawn is filled; the cross-grid and extra-label intervals in whole degrees (0: none).
+bool map_fill_items();
+int map_dot_interval();
+int map_extra_interval();
+
+/// The width of the plot at plot height y across which a line wraps on the current projection
+/// (360 on the latitude-longitude projection, the equator's length on Mercator, 1000 on the
+/// Lambert conformal projection, the map's width at y on Mollweide); 0 on the others.
+double map_wrap_width(double y);
+
 /// atan2 in degrees; 0 when both arguments are 0.
 double atan2d(double a, double b);
 /// A longitude brought into [-180, 180].

@@ -10,11 +10,6 @@
 #include "vykframe.h"   // the plot frame, its events and the plot-parameter keywords
 #include "vykdomain.h"  // domain tools, domain strings and regions
 #include "vykmap.h"     // the current map domain, projections, diagrams and directions
-
-// Components not built yet (placeholders in pending.cpp).
-
-/// The steps of the latitude-longitude lines (on diagrams: x and y grid lines; a negative step
-/// aligns the lines to multiples of it), dots and extra labels.  Returns 0.
-int MAP_latlon(float lat, float lon, int dt, int ex);
+#include "vykmapdraw.h" // background maps, map files, latitude-longitude lines and grids
 
 #endif

@@ -8,6 +8,7 @@
 
 #include "vykplot.h"
 #include "vykcty.h"
+#include "vykrawplot.h"  // the point-data plotting that map lists call
 #include "vykgks.h"
 #include "vykvar.h"
 

@@ -15,3 +15,9 @@ char *RAW_data_to_string(const RAW_data *, char *text, size_t size)
     if (text && size > 0) text[0] = '\0';
     return nullptr;
 }
+
+int RAW_plot_file(const char *, int)
+{
+    MESS_print(M_WARN, "RAW_plot_file: not available\n");
+    return -1;
+}

@@ -90,7 +90,19 @@ const Row rows[] = {
          EXPECT_EQ(GRD_get_grid_factor(), 4);
      }},
     {"LatLonLines", "lalo=10", nullptr,
-     [](const std::string &err) { EXPECT_TRUE(has(err, "MAP_latlon: not available")) << err; }},
+     [](const std::string &) {
+         float lat = 0, lon = 0;
+         MAP_get_latlon(&lat, &lon);
+         EXPECT_EQ(lat, 10);
+         EXPECT_EQ(lon, 10);
+     }},
+    {"LatLonLinesOfTheirOwn", "lalo=1:-2000", nullptr,
+     [](const std::string &) {
+         float lat = 0, lon = 0;
+         MAP_get_latlon(&lat, &lon);
+         EXPECT_EQ(lat, 1);
+         EXPECT_EQ(lon, -2000);
+     }},
     {"Bar", "bar=0:50", nullptr,
      [](const std::string &err) {
          EXPECT_TRUE(has(err, "CONT_set_bar: not available")) << err;
