@@ -12,6 +12,7 @@
 #include <cctype>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <memory>
 #include <new>
 
@@ -528,7 +529,8 @@ float GRIB_flt_conv(const unsigned char *pc)
     if (pc[0] == 0) return 0.0f;
     const int exponent = (pc[0] & 0x7f) - 64;
     const double mantissa = pc[1] / 256.0 + pc[2] / 65536.0 + pc[3] / 16777216.0;
-    const double v = std::ldexp(mantissa, 4 * exponent);
+    double v = std::ldexp(mantissa, 4 * exponent);
+    if (v > double(std::numeric_limits<float>::max())) v = double(HUGE_VALF);
     return static_cast<float>((pc[0] & 0x80) ? -v : v);
 }
 
@@ -537,5 +539,6 @@ float GRIB_scl_conv(const unsigned char *pc)
     if (pc[0] == 0 && pc[1] == 0) return 1.0f;
     int e = (pc[0] & 0x7f) * 256 + pc[1];
     if (pc[0] & 0x80) e = -e;
-    return static_cast<float>(std::ldexp(1.0, e));
+    const double v = std::ldexp(1.0, e);
+    return v > double(std::numeric_limits<float>::max()) ? HUGE_VALF : static_cast<float>(v);
 }

@@ -17,6 +17,7 @@
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -451,6 +452,12 @@ bool thinned_rows(const Gds &g, int ny, int *nx)
 // Data
 // ---------------------------------------------------------------------------------------------
 
+/// A decoded value as it is stored: one that a float cannot hold is missing.
+inline float stored(double v)
+{
+    return std::fabs(v) <= double(std::numeric_limits<float>::max()) ? float(v) : float(VYK_MISS);
+}
+
 /// The next value of a grid point: missing where the bit map says so (no packed value is then
 /// consumed) and while the data section is judged corrupt.
 struct Unpack {
@@ -460,7 +467,7 @@ struct Unpack {
         if (!GRIB_BMB_read()) return float(VYK_MISS);
         const long x = GRIB_bit_read(0);
         if (x < 0 || st.bad == 1) return float(VYK_MISS);
-        return float(a * double(x) + b);
+        return stored(a * double(x) + b);
     }
 };
 
@@ -501,7 +508,7 @@ void unpack_regular(float *grid, const Domain &d, Unpack &u)
             const double a = u.a, b = u.b;
             for (int i = 0; i < nx; i++) {
                 const long x = st.bits.read(st.bpval);
-                row[i] = x < 0 ? float(VYK_MISS) : float(a * double(x) + b);
+                row[i] = x < 0 ? float(VYK_MISS) : stored(a * double(x) + b);
             }
         } else {
             const int packed = repeat_first ? nx - 1 : nx;

@@ -99,6 +99,13 @@ const std::vector<GenCase> &gen_cases()
          "set bitsPerValue = 14;", "", 21, 15, 1500, 100, 0, false},
         {"Gaussian", "regular_gg_sfc_grib1", NCEP.substr(0, NCEP.size() - 1),
          "set bitsPerValue = 16;", "", 128, 64, 100000, 2000, 0, false},
+        {"Mercator", "GRIB1",
+         // (eccodes places Mercator rows by its own earth: the values alone are compared)
+         NCEP + "gridType=mercator,Ni=10,Nj=9,jScansPositively=1,"
+                "latitudeOfFirstGridPointInDegrees=10,longitudeOfFirstGridPointInDegrees=-100,"
+                "latitudeOfLastGridPointInDegrees=30,longitudeOfLastGridPointInDegrees=-80,"
+                "LaDInDegrees=20,DiInMetres=200000,DjInMetres=250000",
+         "set bitsPerValue = 20;", "", 10, 9, 10, 3, 0, false},
     };
     return cases;
 }
@@ -616,4 +623,106 @@ TEST(Grib1, CorruptDataCheck)
     ASSERT_EQ(read_values(file, rec), 0);
     for (size_t i = 0; i < 9; i++) EXPECT_NEAR(rec.r.grid[i], v[i], 1.0) << i;
     for (size_t i = 9; i < v.size(); i++) EXPECT_EQ(rec.r.grid[i], -9999.0f) << i;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Predefined grids named by number alone (no grid description)
+// ---------------------------------------------------------------------------------------------
+
+namespace {
+
+/// A message of grid number `grid` without a grid description whose data are the n values v
+/// (16 bits): eccodes packs them as a row of n points, then the description is taken out.
+std::string predefined(const vyktest::TempDir &dir, int grid, const std::vector<double> &v)
+{
+    const std::string file = dir.file("row.grib1");
+    gribtest::make(file, gribtest::sample("GRIB1"),
+                   "centre=7,indicatorOfParameter=11,Ni=" + std::to_string(v.size()) +
+                       ",Nj=1,iDirectionIncrementInDegrees=0.001,"
+                       "latitudeOfFirstGridPointInDegrees=0,latitudeOfLastGridPointInDegrees=0,"
+                       "longitudeOfFirstGridPointInDegrees=0,longitudeOfLastGridPointInDegrees=" +
+                       std::to_string(0.001 * double(v.size() - 1)),
+                   "set bitsPerValue = 16;", v);
+    std::string m = gribtest::octets(file);
+    const Sections s(m);
+    m.erase(s.gds, u3(m, s.gds));
+    m[s.pds + 6] = char(grid);
+    m[s.pds + 7] = 0;  // no grid description, no bit map
+    put3(m, 4, uint32_t(m.size()));
+    return m;
+}
+
+/// The values eccodes decodes from the row message (in data order).
+std::vector<double> packed(const vyktest::TempDir &dir)
+{
+    std::vector<double> v;
+    for (const gribtest::Point &p : gribtest::points(dir.file("row.grib1"))) v.push_back(p.value);
+    return v;
+}
+
+}  // namespace
+
+TEST(Grib1, PredefinedGridLayouts)
+{
+    vyktest::TempDir dir;
+    struct Case {
+        int grid, values;
+    };
+    for (const Case c : {Case{21, 36 * 37 + 1}, Case{23, 36 * 37 + 1}, Case{25, 18 * 72 + 1},
+                         Case{50, 0}}) {
+        SCOPED_TRACE(c.grid);
+        int count = c.values;
+        if (c.grid == 50)
+            for (int j = 0; j < 33; j++) count += 36 - 2 * std::max(0, (j - 1) / 4);
+        const std::string file = dir.file("p.grib1");
+        gribtest::put_octets(file, predefined(dir, c.grid, field(count, 500, 100)));
+        const std::vector<double> v = packed(dir);
+        ASSERT_EQ(v.size(), size_t(count));
+        gribtest::Rec rec;
+        ASSERT_EQ(read_values(file, rec), 0);
+        const int nx = rec.r.domain.nx, ny = rec.r.domain.ny;
+        const float *g = rec.r.grid;
+        auto at = [&](int row, int col) { return double(g[size_t(row) * size_t(nx) + size_t(col)]); };
+        size_t k = 0;
+        switch (c.grid) {
+        case 21:  // rows from the equator north, the pole last: the first array row
+        case 23:  // the pole first, rows north to the equator: the last array row
+            ASSERT_EQ(nx, 37);
+            ASSERT_EQ(ny, 37);
+            if (c.grid == 23) {
+                for (int i = 0; i < nx; i++) EXPECT_NEAR(at(36, i), v[0], 1e-3);
+            }
+            k = c.grid == 23 ? 1 : 0;
+            for (int r = c.grid == 23 ? 1 : 0; r < (c.grid == 23 ? 37 : 36); r++)
+                for (int i = 0; i < nx; i++) EXPECT_NEAR(at(36 - r, i), v[k++], 1e-3) << r;
+            if (c.grid == 21) {
+                for (int i = 0; i < nx; i++) EXPECT_NEAR(at(0, i), v[k], 1e-3);
+            }
+            break;
+        case 25:  // each row's last point repeats its first
+            ASSERT_EQ(nx, 73);
+            ASSERT_EQ(ny, 19);
+            for (int r = 0; r < 18; r++) {
+                for (int i = 0; i < 72; i++) EXPECT_NEAR(at(18 - r, i), v[k++], 1e-3);
+                EXPECT_EQ(at(18 - r, 72), at(18 - r, 0));
+            }
+            for (int i = 0; i < nx; i++) EXPECT_NEAR(at(0, i), v[k], 1e-3);
+            break;
+        case 50:  // rows narrowing to the south, missing points at both ends
+            ASSERT_EQ(nx, 36);
+            ASSERT_EQ(ny, 33);
+            for (int j = 32; j >= 0; j--) {
+                const int m = std::max(0, (j - 1) / 4);
+                for (int i = 0; i < nx; i++) {
+                    if (i < m || i >= nx - m)
+                        EXPECT_EQ(at(j, i), -9999.0);
+                    else
+                        EXPECT_NEAR(at(j, i), v[k++], 1e-3);
+                }
+            }
+            EXPECT_EQ(k, v.size());
+            break;
+        }
+        EXPECT_EQ(rec.r.type, c.grid);
+    }
 }
