@@ -105,6 +105,44 @@ struct BitReader {
         held -= bits;
         return long((acc >> held) & ((uint64_t{1} << bits) - 1));
     }
+    /// n values of whole octets (1 or 2 of them) straight from the buffer while no bits are
+    /// held, each a * X + b; the rest (across a refill) one at a time.  The values written,
+    /// fewer than n when the data end first.
+    template <int OCTETS> int whole_octets(float *out, int n, double a, double b)
+    {
+        int i = 0;
+        while (i < n) {
+            size_t avail = (len - pos) / OCTETS;
+            if (avail == 0 || held != 0) {
+                const long x = read(8 * OCTETS);
+                if (x < 0) return i;
+                out[i++] = float(a * double(x) + b);
+                continue;
+            }
+            const int m = int(avail < size_t(n - i) ? avail : size_t(n - i));
+            const unsigned char *p = buf.data() + pos;
+            for (int k = 0; k < m; k++) {
+                const unsigned x = OCTETS == 1 ? p[k] : (unsigned(p[2 * k]) << 8) | p[2 * k + 1];
+                out[i + k] = float(a * double(x) + b);
+            }
+            pos += size_t(m) * OCTETS;
+            bytes += long(m) * OCTETS;
+            i += m;
+        }
+        return i;
+    }
+    /// n values of bits bits each, a * X + b: the values written (fewer at the end of data).
+    int values(float *out, int n, int bits, double a, double b)
+    {
+        if (bits == 8) return whole_octets<1>(out, n, a, b);
+        if (bits == 16) return whole_octets<2>(out, n, a, b);
+        for (int i = 0; i < n; i++) {
+            const long x = read(bits);
+            if (x < 0) return i;
+            out[i] = float(a * double(x) + b);
+        }
+        return n;
+    }
 };
 
 struct State {
@@ -500,16 +538,18 @@ void unpack_regular(float *grid, const Domain &d, Unpack &u)
         r++;
         st.lat += float(st.ydir) * d.dy;
     }
-    const bool fast = !st.has_bmb && !st.west && GRIB_get_max_bad() <= 0 && !repeat_first;
+    // Without a bit map, the check or reversed columns, and with every value within a float's
+    // range, rows are unpacked in one go.
+    const double top = u.a * (std::ldexp(1.0, st.bpval) - 1) + u.b;
+    const double most = double(std::numeric_limits<float>::max());
+    const bool fast = !st.has_bmb && !st.west && GRIB_get_max_bad() <= 0 && !repeat_first &&
+                      std::fabs(u.b) <= most && std::fabs(top) <= most;
     for (; r < ny && (!st.pole || !at_pole()); r++) {
         float *row = grid + size_t(array_row(r, ny)) * size_t(nx);
         start_row();
         if (fast) {
-            const double a = u.a, b = u.b;
-            for (int i = 0; i < nx; i++) {
-                const long x = st.bits.read(st.bpval);
-                row[i] = x < 0 ? float(VYK_MISS) : stored(a * double(x) + b);
-            }
+            const int got = st.bits.values(row, nx, st.bpval, u.a, u.b);
+            for (int i = got; i < nx; i++) row[i] = float(VYK_MISS);
         } else {
             const int packed = repeat_first ? nx - 1 : nx;
             for (int i = 0; i < packed; i++) put(row, nx, i, u.next());

@@ -623,6 +623,7 @@ TEST(Grib1, CorruptDataCheck)
     ASSERT_EQ(read_values(file, rec), 0);
     for (size_t i = 0; i < 9; i++) EXPECT_NEAR(rec.r.grid[i], v[i], 1.0) << i;
     for (size_t i = 9; i < v.size(); i++) EXPECT_EQ(rec.r.grid[i], -9999.0f) << i;
+    GRIB_set_max_bad(-1);
 }
 
 // ---------------------------------------------------------------------------------------------
