@@ -468,10 +468,7 @@ int GRIB_get_info(int grd_fd, GRD_info *info)
         }
         f->grid = st.ind[7] == 0 && pds[4] == 98 ? 10 : st.ind[7];
         auto o = [&](int n) { return int(pds[n - 1]); };  // octet n
-        int year = o(13);
-        if (year < 50) year += 2000;
-        if (year < 200) year += 1900;
-        date.year = year;
+        date.year = grib_year(o(13));
         date.month = o(14) > 12 ? 1 : o(14);
         date.day = o(15);
         date.hour = o(16);

@@ -248,14 +248,6 @@ int level_code(int ltype, int o11, int o12)
     return VYK_MISS;
 }
 
-int year_of(int o13)
-{
-    int year = o13;
-    if (year <= 49) year += 2000;
-    if (year <= 199) year += 1900;
-    return year;
-}
-
 void decode_ensemble(GRD_report *grd)
 {
     st.ens = 0;
@@ -672,7 +664,7 @@ int GRIB_decode_PDB(const unsigned char *data, GRD_report *grd)
     grd->model = oct(6);
     st.grid_id = grd->type = oct(7);
     grd->time = time_code(oct(18), oct(19), oct(20), oct(21), oct(22) * 256 + oct(23));
-    grd->date.year = year_of(oct(13));
+    grd->date.year = grib_year(oct(13));
     grd->date.month = oct(14);
     grd->date.day = oct(15);
     grd->date.hour = oct(16);

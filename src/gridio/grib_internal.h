@@ -39,6 +39,16 @@ inline int32_t grib_sint(const unsigned char *p, int n)
     return (v & sign) ? -mag : mag;
 }
 
+/// The full year of an edition-1 year-of-century octet: 0 to 49 are 2000 to 2049, 50 to 199
+/// are 1950 to 2099.
+inline int grib_year(int octet)
+{
+    int year = octet;
+    if (year <= 49) year += 2000;
+    if (year <= 199) year += 1900;
+    return year;
+}
+
 /// The indicator section of the current message as read: 16 octets, the magic first (octets
 /// not read are 0).
 const unsigned char *grib_indicator();
