@@ -14,6 +14,8 @@
 // The grid factor, the grid table's slots and the value read-outs, declared where the plot
 // frame needs them.
 #include "vykgacc.h"
+// Extremes, positions, the table and saving, declared where contouring needs them.
+#include "vykgext.h"
 
 /// Slots of the grid table (the variable slots' count).
 constexpr int GRD_NUM = 60;
