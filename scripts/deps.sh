@@ -8,7 +8,7 @@ build_pkgs=(cmake ninja-build g++ pkg-config libx11-dev libnetcdf-dev libpng-dev
             libopenjp2-7-dev libeccodes-dev)
 test_pkgs=(libgtest-dev libbenchmark-dev clang xvfb xauth x11-apps x11-utils x11-xserver-utils
            xdotool ghostscript imagemagick pngcheck giflib-tools gifsicle netpbm hp2xx
-           netcdf-bin libeccodes-tools proj-bin units locales python3 python3-numpy
+           netcdf-bin libeccodes-tools proj-bin units locales python3 python3-numpy python3-contourpy
            hershey-fonts-data weather-util-data)
 
 pkgs=("${build_pkgs[@]}")
