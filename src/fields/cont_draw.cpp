@@ -554,14 +554,19 @@ int CONT_draw_contour(const GRD_report *grid)
         draw_values(grid, st, line_lab);
         return 0;
     }
+    const bool fill = type == CONT_FILL || type == CONT_LFILL;
+    const bool lines = type == CONT_LINE || type == CONT_LFILL;
+    if (type == CONT_NONE) return 0;
+    if (!fill && !lines && type != CONT_VALUE) {
+        MESS_print(M_WARN, "CONT_draw_contour: Contour type not drawn: %d\n", type);
+        return -1;
+    }
     const bool expl = cont_explicit(st);
     // Nothing to draw without levels: a range that is not a number, or no usable interval.
     if (!expl && (VYK_is_miss(st.conlo) || !std::isfinite(st.conlo) || !(st.intrvl > 0) ||
                   !std::isfinite(st.intrvl) || st.num_cont <= 0))
         return 0;
     if (expl && st.num_cont <= 0) return 0;
-    const bool fill = type == CONT_FILL || type == CONT_LFILL;
-    const bool lines = type == CONT_LINE || type == CONT_LFILL;
     if (!fill && !lines) return 0;
     read_trace();
     const Bands b = {&st, type, fill, lines, expl, ncol, limit};

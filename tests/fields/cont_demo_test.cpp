@@ -111,6 +111,31 @@ TEST(ContDemo, ContoursAGridReadFromAFile)
     EXPECT_TRUE(has(bad.err, "cannot open")) << bad.err;
 }
 
+TEST(ContDemo, DerivedVariablesContourFromGridsInAFile)
+{
+    TempDir dir;
+    const std::string grid = dir.file("winds.grd");
+    auto w = run(demo("--write " + grid, "winds"));
+    ASSERT_EQ(w.status, 0) << w.out << w.err;
+    struct Case {
+        const char *spec;
+        const char *math;
+    };
+    const Case cases[] = {
+        {"12:500mb:rvort(12:500mb:uwnd,12:500mb:vwnd)", "grid 41 31 -8.56599 8.56599"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.spec);
+        const std::string meta = dir.file("derived.meta");
+        const auto r = run(demo("-ba -de M," + meta + " -fm ln --var " + vyktest::quote(c.spec),
+                                grid));
+        ASSERT_EQ(r.status, 0) << r.out << r.err;
+        EXPECT_TRUE(has(r.out, c.math)) << r.out;
+        EXPECT_TRUE(has(r.out, "close 0")) << r.out;
+        EXPECT_GT(vyktest::count(vyktest::read_file(meta), "PL 2 "), 20);
+    }
+}
+
 TEST(ContDemo, DatelineFieldOnWholeEarthMaps)
 {
     TempDir dir;

@@ -413,3 +413,27 @@ TEST(ContDraw, DataSwitchOffDrawsNothing)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ContDraw, TypesNotDrawnAreRefused)
+{
+    Grid g(4, 4, hill);
+    for (int type : {13, 20, -9999}) {
+        SCOPED_TRACE(type);
+        Drawing d;
+        setup(g.get(), type, 10);
+        vyktest::CaptureStdio cap;
+        EXPECT_EQ(CONT_draw_contour(g.get()), -1);
+        cap.finish();
+        EXPECT_TRUE(vyktest::has(cap.out() + cap.err(), "Contour type not drawn")) << cap.err();
+        EXPECT_TRUE(only(d.records(), 'F').empty());
+    }
+    // "none" draws nothing and says nothing.
+    Drawing d;
+    setup(g.get(), 99, 10);
+    EXPECT_EQ(CONT_draw_contour(g.get()), 0);
+    EXPECT_TRUE(only(d.records(), 'L').empty());
+}
+
+}  // namespace

@@ -9,8 +9,14 @@
 //   hill      a Gaussian hill of height 100 at the centre
 //   corners   the hill with missing values in the four corner points
 //   dateline  a wave across the dateline: the grid runs from 150 to 210 degrees east
+//   winds     (with --write only) a file of four products at forecast hour 12: 500 mb winds
+//             turning about the centre (uwnd, vwnd), 500 and 1000 mb heights (hgt)
 // Any other name is a grid file (own text or binary, netCDF; the kind is detected) whose first
 // product is contoured.  The grid goes into grid slot 0.
+// --var SPEC takes the grids of a variable specification from the file instead (the grid
+// table's search, with derived variables computed, such as
+// "12:500mb:rvort(12:500mb:uwnd,12:500mb:vwnd)" or "12:500mb:thick(12:500mb:hgt,12:1000mb:hgt)")
+// and contours grid slot --slot N (default 0).
 //
 // Resources are those of the contour settings: -in interval, -cb base, -cof colours, -fm
 // format words (cf, lcf, ln, lab=.., bar, ...), -pt plot type, -pp plot parameters, -coco,
@@ -31,6 +37,7 @@
 #include "vykgtab.h"
 #include "vykplot.h"
 #include "vykresrc.h"
+#include "vykvar.h"
 
 #include <cmath>
 #include <cstdio>
@@ -45,11 +52,12 @@ const res_type res_key[] = {
     RES_plot_param,  RES_label,       RES_draw,       RES_file_path,   RES_image_path,
     RES_title,       RES_color_text,  RES_plot_type,  RES_con_interval, RES_con_base,
     RES_color_fill,  RES_color_cont,  RES_color_label, RES_color_clabel, RES_plot_format,
-    RES_plot_scale,  RES_grid_path,   RES_null};
+    RES_plot_scale,  RES_grid_path,   RES_variable,   RES_null};
 const res_type res_pos[] = {RES_filenames, RES_null};
 
 Domain plot_domain;
 bool driver = false;
+int slot = 0;
 
 void make_domain(Domain *d, float clat, float clon, int nx, int ny, float dx, float dy)
 {
@@ -92,6 +100,74 @@ bool analytic(const std::string &name, int nx, int ny, GRD_report *grid)
         grid->grid[0] = grid->grid[nx - 1] = VYK_MISS;
         grid->grid[static_cast<size_t>(ny - 1) * nx] = VYK_MISS;
         grid->grid[static_cast<size_t>(ny) * nx - 1] = VYK_MISS;
+    }
+    return true;
+}
+
+/// One product of the winds file.
+void wind_product(GRD_report *g, int var, int level, const char *units, int nx, int ny,
+                  double (*f)(double u, double v))
+{
+    GRD_init(g);
+    make_domain(&g->domain, 40, -100, nx, ny, 1, 1);
+    GRD_alloc(g);
+    g->source = 7;
+    g->model = 96;
+    g->version = 2;
+    g->ltype = 100;
+    g->level = level;
+    g->time = 12;
+    g->var = var;
+    strfcpy(g->units, units);
+    strfcpy(g->datim, "12Z 05 MAR 24");
+    for (int r = 0; r < ny; r++)
+        for (int i = 0; i < nx; i++) {
+            const double u = -1 + 2.0 * i / (nx - 1), v = 1 - 2.0 * r / (ny - 1);
+            g->grid[static_cast<size_t>(r) * nx + i] = static_cast<float>(f(u, v));
+        }
+}
+
+/// Writes the winds file: uwnd, vwnd, hgt at 500 mb, hgt at 1000 mb.
+int write_winds(const char *name, int kind, int nx, int ny)
+{
+    GRD_report g[4];
+    // A vortex whose rotation weakens outwards.
+    wind_product(&g[0], 33, 500, "m/s", nx, ny,
+                 [](double u, double v) { return -20 * v * std::exp(-(u * u + v * v)); });
+    wind_product(&g[1], 34, 500, "m/s", nx, ny,
+                 [](double u, double v) { return 20 * u * std::exp(-(u * u + v * v)); });
+    wind_product(&g[2], 7, 500, "m", nx, ny,
+                 [](double u, double v) { return 5500 + 100 * std::exp(-2 * (u * u + v * v)); });
+    wind_product(&g[3], 7, 1000, "m", nx, ny, [](double u, double) { return 100 + 20 * u; });
+    int k = kind;
+    const int fd = GRD_open(name, GRD_ACCESS_CREATE, &k);
+    int status = fd < 0 ? 1 : 0;
+    if (fd >= 0) {
+        GRD_info info;
+        GRD_set_info(&info, &g[0].date, &g[0].domain);
+        if (GRD_putinfo(fd, &info) != 0) status = 1;
+        for (int p = 0; p < 4 && status == 0; p++) {
+            int rec = p;
+            if (GRD_write(fd, &g[p], 0, &rec) != 0) status = 1;
+        }
+        GRD_close(fd);
+    }
+    for (GRD_report &r : g) GRD_free(&r);
+    if (status) std::fprintf(stderr, "cont_demo: cannot write %s\n", name);
+    return status;
+}
+
+/// The grids of a variable specification from a grid file; false when none is there.
+bool search_file(const char *spec, const char *name)
+{
+    if (FLAG_get(FLAG_PLOT_TYPE) < 1) FLAG_set(FLAG_PLOT_TYPE, 15);
+    if (VAR_setup(nullptr, spec) != 1) {
+        std::fprintf(stderr, "cont_demo: bad variable %s\n", spec);
+        return false;
+    }
+    if (GRD_search_file(name) != 1) {
+        std::fprintf(stderr, "cont_demo: cannot open %s\n", name);
+        return false;
     }
     return true;
 }
@@ -148,8 +224,8 @@ int demo_plot(Domain *domain)
     const Glim win = {lim.x_min, lim.x_max, lim.y_min, lim.y_max};
     GPH_win(2, &win);
     GPH_trans(2);
-    GRD_report *grid = GRD_get_grid(0);
-    CONT_plot_setup(0, 0, grid, domain, on_event);
+    GRD_report *grid = GRD_get_grid(slot);
+    CONT_plot_setup(0, slot, grid, domain, on_event);
     CONT_draw(grid);
     print_levels();
     GPH_trans(2);
@@ -184,13 +260,25 @@ int main(int argc, char **argv)
         return 2;
     }
     GRD_init_grids();
-    GRD_report *grid = GRD_get_grid(0);
-    if (!analytic(name, nx, ny, grid) && !read_file(name, grid)) return 2;
+    const char *out = RES_get("write");
+    if (out && std::strcmp(name, "winds") == 0) return write_winds(out, kind, nx, ny);
+    RES_getval("slot", &slot, CV_int);
+    const char *spec = RES_get("var");
+    if (slot < 0 || slot >= GRD_NUM) return 2;
+    GRD_report *grid = GRD_get_grid(spec ? slot : 0);
+    if (spec) {
+        if (!search_file(spec, name)) return 2;
+        if (!grid->grid) {
+            std::fprintf(stderr, "cont_demo: no grid %d from %s\n", slot, name);
+            return 2;
+        }
+    } else if (!analytic(name, nx, ny, grid) && !read_file(name, grid)) {
+        return 2;
+    }
     float max = 0, min = 0;
     GRD_maxmin(grid, &max, &min);
     std::printf("grid %d %d %g %g\n", grid->domain.nx, grid->domain.ny, static_cast<double>(min),
                 static_cast<double>(max));
-    const char *out = RES_get("write");
     if (out) {
         GRD_info info;
         GRD_set_info(&info, &grid->date, &grid->domain);
