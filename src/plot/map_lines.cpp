@@ -12,10 +12,12 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
-/// Rounding tolerance of the line counts, in steps.
+/// Rounding tolerance of the line counts, in steps: a float interval carries a relative error of
+/// about 6e-8, which the count of steps multiplies.
 constexpr double EPS = 1e-6;
 /// More lines than this in one direction cannot be told apart on any plot.
 constexpr long MAX_LINES = 100000;
@@ -44,10 +46,27 @@ long count_steps(double span, double step, bool include_end)
 {
     const double q = span / step;
     if (!std::isfinite(q)) return -1;
-    if (q < -EPS) return 0;
-    const double n = include_end ? std::floor(q + EPS) + 1 : std::ceil(q - EPS);
+    const double tol = EPS * (1.0 + std::fabs(q));
+    if (q < -tol) return 0;
+    const double n = include_end ? std::floor(q + tol) + 1 : std::ceil(q - tol);
     if (n > MAX_LINES) return -1;
     return n < 0 ? 0 : static_cast<long>(n);
+}
+
+/// Line k of a run from start in steps of step, with the end it may reach: a value counted
+/// within rounding of the end is the end.
+double nth(double start, double step, long k, double end)
+{
+    const double v = start + static_cast<double>(k) * step;
+    return (step > 0 && v > end) || (step < 0 && v < end) ? end : v;
+}
+
+/// An interval as the decimal it was written as (0.1f is 0.1, not 0.100000001490116).
+double decimal(float v)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.7g", static_cast<double>(v));
+    return std::strtod(text, nullptr);
 }
 
 bool usable(float step, bool map)
@@ -113,7 +132,7 @@ int diagram_grid(const Frame &f, double sx, double sy)
         return -1;
     }
     for (long i = 0; i < nx; i++) {
-        const double xx = xmin + static_cast<double>(i) * sx;
+        const double xx = nth(xmin, sx, i, xmax);
         const Gpt a = tran(xx, ymin), b = tran(xx, ymax);
         if (visible(a) && visible(b)) segment(a, b);
     }
@@ -128,7 +147,7 @@ int diagram_grid(const Frame &f, double sx, double sy)
     if (f.dom.proj != DOM_CAT) {
         GPH_text_align(GCENTER_HOR, GCAP_VERT);
         for (long i = 0; i < nx; i++) {
-            const double xx = xmin + static_cast<double>(i) * sx;
+            const double xx = nth(xmin, sx, i, xmax);
             const Gpt a = tran(xx, ymin);
             if (!visible(a)) continue;
             const float x = xW_trans(a.x, 2, 1);
@@ -140,7 +159,7 @@ int diagram_grid(const Frame &f, double sx, double sy)
     }
     GPH_text_align(GRIGHT_HOR, GHALF_VERT);
     for (long k = 0; k < ny_lab; k++) {
-        const double yy = ymin + dir * static_cast<double>(k) * sy;
+        const double yy = nth(ymin, dir * sy, k, ymax);
         const Gpt a = tran(xmin, yy);
         if (!visible(a)) continue;
         const float y = yW_trans(a.y, 2, 1);
@@ -195,8 +214,9 @@ void meridian_edge(const Frame &f, Gpt p0, Gpt p1, const char *text)
     label(x, y, text);
 }
 
-/// Labels along a line every `extra` degrees: at (along, across) with along = first, first +
-/// extra, ... while along < end (or <= end); swap puts along into the longitude.
+/// Labels along a line every `extra` degrees, at along = first, first + extra, ... while
+/// along < end (or <= end); along is the longitude of a parallel's labels (along_lon), the
+/// latitude of a meridian's, and across the line's own latitude or longitude.
 void extra_labels(double first, double end, bool include_end, bool along_lon, double across,
                   const char *text)
 {
@@ -258,7 +278,7 @@ void meridian(const Frame &f, double lon, double dlat)
     const long n = count_steps(2.0 * top, dlat, true);
     Gpt p0 = tran(-top, lon);
     for (long k = 1; k < n; k++) {
-        const Gpt p1 = tran(-top + static_cast<double>(k) * dlat, lon);
+        const Gpt p1 = tran(nth(-top, dlat, k, top), lon);
         if (visible(p0) && visible(p1)) {
             segment(p0, p1);
             meridian_edge(f, p0, p1, text);
@@ -299,7 +319,7 @@ int map_lines(const Frame &f, double dlat, double dlon)
     const double wrap = f.dom.proj == DOM_MOLL ? 0.0 : vykmap::map_wrap_width(0.0);
     for (long k = 0; k < north; k++) parallel(f, static_cast<double>(k) * dlat, dlon, wrap);
     for (long k = 1; k < north; k++) parallel(f, -static_cast<double>(k) * dlat, dlon, wrap);
-    for (long k = 0; k < east; k++) meridian(f, static_cast<double>(k) * dlon, dlat);
+    for (long k = 0; k < east; k++) meridian(f, nth(0.0, dlon, k, 180.0), dlat);
     for (long k = 1; k < west; k++) meridian(f, -static_cast<double>(k) * dlon, dlat);
     const int dot = vykmap::map_dot_interval();
     if (dot > 0) cross_grid(dot);
@@ -325,7 +345,8 @@ int MAP_lines(float dlat, float dlon)
     f.dom = *MAP_get_domain(nullptr);
     PLT_get_view(&f.view);
     f.off = 0.01f * (f.lim.x_max - f.lim.x_min);
-    const int result = map ? map_lines(f, dlat, dlon) : diagram_grid(f, dlat, dlon);
+    const double sx = decimal(dlat), sy = decimal(dlon);
+    const int result = map ? map_lines(f, sx, sy) : diagram_grid(f, sx, sy);
     GPH_line_attr(nullptr);
     GPH_text_attr(nullptr, 1);
     return map ? result : -1;

@@ -40,10 +40,9 @@ inline Domain domain(int proj, float clat, float clon, float dx, float dy, int n
     return d;
 }
 
-/// Opens the kernel on a metafile as a plot does (with the colour table and the default font
-/// copied into a scratch folder that file_path names), makes the domain current with MAP_setup
-/// (transformation 2 spanning the whole display); records() closes the kernel and returns what
-/// was drawn.
+/// Opens a plot on a metafile (with the colour table and the default font copied into a
+/// scratch folder that file_path names) and makes the domain current with MAP_setup; records()
+/// closes the kernel and returns what was drawn.
 class Drawing {
 public:
     explicit Drawing(const Domain &d)
@@ -56,12 +55,11 @@ public:
         RES_put("file_path", dir_.path().c_str());
         RES_put("device", ("m," + file_ + ",vyk").c_str());
         FLAG_set(FLAG_DEVICE, GWS_META);
-        Gws_type type = GWS_META;
-        Glim offset = {0, 0, 0, 0};
-        GPH_setup(&ws_, &type, 1, &offset);
-        ok_ = gchk_graphics() != 0;
-        const Glim vp = {0, 1, 0, 1};
-        gset_vp(2, &vp);
+        MAP_domain(&d);
+        MAP_limits lim;
+        MAP_get_limits(&lim);
+        const float h = lim.y_max - lim.y_min;
+        ok_ = PLT_open(h > 0 ? (lim.x_max - lim.x_min) / h : 1) == 0;
         MAP_setup(&d);
     }
     ~Drawing() { close(); }
