@@ -434,17 +434,24 @@ const MathFunc *find_func(std::string_view name)
 
 }  // namespace
 
+std::string_view grd_split_func(const char *str, char (&func)[GRD_FUNC_NAME_MAX + 1],
+                                char (&type)[GRD_FUNC_NAME_MAX + 1])
+{
+    func[0] = type[0] = '\0';
+    if (!str) return {};
+    const char *dash = std::strchr(str, '-');
+    const std::string_view name(str, dash ? static_cast<size_t>(dash - str) : std::strlen(str));
+    if (name.size() <= GRD_FUNC_NAME_MAX) strfcpy(func, name.data(), name.size());
+    if (dash) strfcpy(type, dash + 1, std::strcspn(dash + 1, " \t\r\n"));
+    return name;
+}
+
 int GRD_math(const char *str, GRD_report **grids, const float *values)
 {
     if (!str) str = "";
-    // The name before the first '-', the type after it up to white space; each of at most
-    // GRD_FUNC_NAME_MAX characters.
-    const char *dash = std::strchr(str, '-');
-    const std::string_view name(str, dash ? static_cast<size_t>(dash - str) : std::strlen(str));
     char func[GRD_FUNC_NAME_MAX + 1] = "";
     char type[GRD_FUNC_NAME_MAX + 1] = "";
-    if (name.size() <= GRD_FUNC_NAME_MAX) strfcpy(func, name.data(), name.size());
-    if (dash) strfcpy(type, dash + 1, std::strcspn(dash + 1, " \t\r\n"));
+    const std::string_view name = grd_split_func(str, func, type);
 
     if (func[0] && GRD_is_plot_func(func)) return 1;
     const MathFunc *f = func[0] ? find_func(func) : nullptr;

@@ -21,6 +21,12 @@ struct MathArg {
 /// A grid argument: a record with a source and values.
 inline bool grd_holds_values(const GRD_report *g) { return g && g->source != 0 && grd_points(g) > 0; }
 
+/// Splits a grid-function text into its name (before the first '-') and type (after it, up to
+/// white space), each copied when it has at most GRD_FUNC_NAME_MAX characters (else the name
+/// is left empty, the type cut).  The whole name part, for messages.
+std::string_view grd_split_func(const char *str, char (&func)[GRD_FUNC_NAME_MAX + 1],
+                                char (&type)[GRD_FUNC_NAME_MAX + 1]);
+
 /// One call of a grid function.  Argument k (from 1) stands in slot k, or k + 1 for a
 /// two-output function.  Nothing past the slots that the function's setup covered is read.
 class MathCall {

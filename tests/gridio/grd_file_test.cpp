@@ -258,13 +258,13 @@ TEST(GrdFile, KindsOfLaterComponentsSayTheyAreNotAvailable)
         GRD_close(fd);
         k = GRD_DETECT;
         fd = GRD_open(grid.c_str(), GRD_ACCESS_READ, &k);
-        EXPECT_EQ(GRD_getinfo(fd, &info), -1);
-        EXPECT_EQ(GRD_read(fd, &rec.r, GRD_READ_HEADER, &num), -1);
+        EXPECT_EQ(GRD_getinfo(fd, &info), 0);  // one message
+        num = 1;
+        EXPECT_EQ(GRD_read(fd, &rec.r, GRD_READ_HEADER, &num), -1);  // past the last one
         EXPECT_EQ(GRD_putinfo(fd, &info), 0);  // a kind without a header writes none
         EXPECT_EQ(GRD_write(fd, &rec.r, 0, &num), -1);
         GRD_close(fd);
     });
-    EXPECT_NE(err.find("GRID_read: not available"), std::string::npos) << err;
     EXPECT_NE(err.find("WMO GRID files are not written"), std::string::npos) << err;
 }
 
