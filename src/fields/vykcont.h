@@ -144,5 +144,13 @@ int CONT_draw_maxmin(const GRD_report *grid);
 
 /// The reference-vector legend: above 0 while it is on.
 int VECT_get_vect();
+/// Vector plots of a grid pair, as the data-plotting driver's vector loop calls them: type,
+/// format, setup, drawing, and the reference-vector legend.
+int VECT_set_type(int type);
+int VECT_set_format(int type, const char *form);
+int VECT_plot_setup(int plot, int ind, GRD_report *ugrid, GRD_report *vgrid, Domain *domain,
+                    PLT_callback callback);
+int VECT_draw(GRD_report *ugrid, GRD_report *vgrid);
+int VECT_draw_vect();
 
 #endif

@@ -12,9 +12,7 @@
 /// Longest function name, and longest type, of a grid-function text ("name-type").
 constexpr int GRD_FUNC_NAME_MAX = 9;
 
-/// 1 when the name of a grid-function text is a plotting marker ("wind", "vect", "stream",
-/// "strm": the two arguments are drawn as a vector field and nothing is computed), else 0.
-int GRD_is_plot_func(const char *str);
+// GRD_is_plot_func (the vector plot pseudo-functions) is declared in vykgacc.h.
 
 // ---------------------------------------------------------------------------------------------
 // The evaluator.  A grid function takes two parallel arrays of GRD_MATH_SLOTS entries: records

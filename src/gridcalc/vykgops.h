@@ -76,9 +76,7 @@ int GRD_cutoff(GRD_report *ogrid, const char *cmd, float cutoff, float nval,
                const GRD_report *igrid);
 int GRD_scale(GRD_report *grid, float scale);
 int GRD_offset(GRD_report *grid, float offset);
-/// Converts the values to unit_out and relabels the grid.  0, or -1 without values or when
-/// the units do not convert (nothing then changes).
-int GRD_units(GRD_report *grid, const char *unit_out);
+// GRD_units (converting a grid's values) is declared in vykgacc.h.
 /// Description and date label of a calculator result from words ind and ind + 1 of cmd ("-"
 /// or empty: unchanged; "v=name": the variable of that name).  0.
 int GRD_set_math_info(GRD_report *grid, const char *const *cmd, int num, int ind);

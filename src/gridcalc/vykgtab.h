@@ -59,8 +59,7 @@ GRD_report *GRD_get_grid(int ind);
 /// Copies grd whole into slot ind (the values are shared).
 int GRD_set_grid(int ind, const GRD_report *grd);
 int GRD_set_grid_info(int ind, const char *str);
-/// The slot's description, owned by the table.
-const char *GRD_get_grid_info(int ind);
+// GRD_get_grid_info (the slot's description) is declared in vykgacc.h.
 /// The slot's date (when date is given) and date label.
 int GRD_set_grid_date(int ind, const Date *date, const char *str);
 /// The refinement factor of slot domains: set when fact > 0, else ignored.  0.

@@ -227,6 +227,8 @@ int CTY_data_size(int size)
     return 0;
 }
 
+int CTY_get_data_size() { return st.data_size; }
+
 int CTY_enter_func(CTY_enter func)
 {
     st.enter_func = func;

@@ -114,6 +114,8 @@ int CTY_set_id_type(int type);
 int CTY_get_id_type();
 /// Bytes of each stored station's user buffer (0: none).  0.
 int CTY_data_size(int size);
+/// Bytes of the user buffers of stations stored from now on.
+int CTY_get_data_size();
 /// The function that fills a new station's user buffer.  0.
 typedef void (*CTY_enter)(const CTY_data *city, char *buffer);
 int CTY_enter_func(CTY_enter func);

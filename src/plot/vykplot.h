@@ -11,5 +11,6 @@
 #include "vykdomain.h"  // domain tools, domain strings and regions
 #include "vykmap.h"     // the current map domain, projections, diagrams and directions
 #include "vykmapdraw.h" // background maps, map files, latitude-longitude lines and grids
+#include "vykdata.h"    // the data-plotting driver
 
 #endif

@@ -1,9 +1,50 @@
-// vykrawplot.h: the point-data plotting that the background map calls for its "rf:" items.  It
-// belongs to the point data (src/profiler), above plot; plot declares exactly this here, as an
-// exception to the layering listed with the folder layout, and the point-data header includes
-// this one.
+// vykrawplot.h: the point data that plot calls: the plotting of point-data files for the
+// background map's "rf:" items, and for the data-plotting driver the point-datum record and its
+// plotter and the output of plotted values.  They belong to the point data (src/profiler),
+// above plot; plot declares exactly these here, as an exception to the layering listed with
+// the folder layout, and the point-data header includes this one.
 #ifndef VYKRAWPLOT_H
 #define VYKRAWPLOT_H
+
+#include "vykcty.h"
+#include "vykgks.h"
+#include "vykvar.h"
+
+#include <cstddef>
+
+constexpr int RAW_DATUM_FORMAT_LEN = 80;  // a datum's format: 79 characters and the end
+constexpr int RAW_DATUM_DATA_LEN = 40;    // a datum's text: 39 characters and the end
+
+/// One point to plot (the point-datum plotter's record).
+struct RAW_data {
+    float x, y;                          // plot position
+    int type;                            // plot-type code (VAR_T_*)
+    Gattribs attr;                       // the datum's own attributes (unset fields: none)
+    char format[RAW_DATUM_FORMAT_LEN];   // the datum's own plot format
+    char data[RAW_DATUM_DATA_LEN];       // the datum's text
+    float value[2];                      // the value (wind: direction, speed in knots)
+};
+
+/// Position, values, text, format and attributes reset; the type stays as it was.  0.
+int RAW_data_init(RAW_data *datum);
+/// Resets the values and the text only.  0.
+int RAW_data_init_val(RAW_data *datum);
+/// Prepares the point settings of a plot from attrib, scale and the resources: 0, or -1 when
+/// nothing is to be drawn.
+int RAW_plot_init(const Gattribs *attrib, float scale);
+/// Draws one datum: 0, or -1 when it is not drawn (drawing switched off, outside the cut-offs,
+/// hidden by colour -1).  The type named in its format, and the text of a zero-suppressed value,
+/// are written back into the record.
+int RAW_plot_data(RAW_data *datum);
+
+// Output of plotted values (raw_out.cpp).
+int RAW_date_open(const Date *date);
+int RAW_save_station(const CTY_locate *station);
+int RAW_save_data(const RAW_data *datum);
+int RAW_save_end();
+int RAW_close_file();
+/// Keeps the text of values plotted at a station (text: size bytes).  0.
+int RAW_set_var_string(const VAR_data *variable, const RAW_data *datum, char *text, size_t size);
 
 /// Plots the point-data file spec (a file name, optionally with a field designator); label 1
 /// adds the file's labels, applies the identifier filter and the station table.  0.

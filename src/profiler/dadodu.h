@@ -8,7 +8,9 @@
 
 #include "vykplot.h"
 #include "vykcty.h"
-#include "vykrawplot.h"  // the point-data plotting that map lists call
+// RAW_plot_file, which map lists call; RAW_data, RAW_data_init, RAW_plot_init, RAW_plot_data
+// and the output of plotted values, which the data-plotting driver calls.
+#include "vykrawplot.h"
 #include "vykgks.h"
 #include "vykvar.h"
 
@@ -56,15 +58,6 @@ struct RAW_info {
     int num_stat;
 };
 
-/// One point to plot (the point-datum plotter's record).
-struct RAW_data {
-    float x, y;
-    int type;
-    Gattribs attr;
-    char format[80];
-    char data[40];
-    float value[2];
-};
 
 /// Field designators are text pointers: a name, or a small number made by RAW_field (1 every
 /// value in turn, 2 the identifier, 10 + k data column k).
@@ -114,13 +107,8 @@ int RAW_check_format(const char *text, char *out, size_t size);
 // ---------------------------------------------------------------------------------------------
 
 int RAW_file_open(char *spec, const char **designator, const char **format, int mode);
-int RAW_date_open(const Date *date);
-int RAW_save_station(const CTY_locate *station);
-int RAW_save_data(const RAW_data *datum);
-int RAW_save_end();
-int RAW_close_file();
-/// Keeps the text of values plotted at a station (text: size bytes).  0.
-int RAW_set_var_string(const VAR_data *variable, const RAW_data *datum, char *text, size_t size);
+// RAW_date_open, RAW_save_station, RAW_save_data, RAW_save_end, RAW_close_file and
+// RAW_set_var_string are declared in vykrawplot.h.
 
 // ---------------------------------------------------------------------------------------------
 // Arithmetic (raw_math.cpp)
@@ -137,9 +125,65 @@ int RAW_extract(const char *ifile, const char *ofile);
 int RAW_series(char **cmd, int num);
 int RAW_set_info(char **cmd, int num, int ind);
 
-// Components not built yet (placeholders in pending.cpp).
+// ---------------------------------------------------------------------------------------------
+// Point-datum plotting and the plot-format language (raw_plot.cpp)
+// ---------------------------------------------------------------------------------------------
 
-/// The display text of a datum (its value in its format, or its text).
+constexpr int RAW_SYMBOL_LEN = 40;      // a weather-symbol file name: 39 characters and the end
+constexpr int RAW_TEXT_LEN = 10;        // a fixed text: 9 characters and the end
+constexpr int RAW_VALUE_FORMAT_LEN = 60;  // a value format: 59 characters and the end
+/// The marker code of the clear-sky cloud circle.
+constexpr int RAW_MARK_CLOUD = 1001;
+
+/// One complete set of point-plot settings (RAW_init_attrib gives the start values).
+struct RAW_attribs {
+    Gattribs attrib;               // all unset
+    float intrvl;                  // colour interval; set: values coloured by fill colours
+    float scale;                   // size of everything drawn: 1
+    float base;                    // contour base: 0
+    float min, max;                // cut-offs of value[0]: -9999 none
+    int type;                      // plot type when the data source gives none: 1 (data)
+    char symbol[RAW_SYMBOL_LEN];   // weather-symbol stroke file to open: empty
+    char text[RAW_TEXT_LEN];       // fixed text drawn instead of every datum: empty
+    char format[RAW_VALUE_FORMAT_LEN];  // value format (one number conversion): empty
+    int bar;                       // y of vertical bars: -9999 none
+    int marker;                    // marker instead of the datum: 0 none, RAW_MARK_CLOUD, 1..9
+    int hor, vert;                 // text alignment: 2 centre, 3 half
+    float x, y;                    // offset, fractions of the plot window height: 0
+    int line;                      // 1 connect successive data: 0
+    int skip;                      // plot every skip-th station: 1
+};
+
+/// Fills set with the start values.  0.
+int RAW_init_attrib(RAW_attribs *set);
+/// Applies the `plot_param` words to the base set.  0.
+int RAW_plot_param();
+/// Applies a ':'-separated plot format to set; the plot type it names (the last one; a value
+/// format names 2), 0 when none.
+int RAW_parse_format(RAW_attribs *set, const char *format);
+/// Hands set to the graphics kernel (text, line, marker and fill attributes).  0.
+int RAW_set_attribs(RAW_attribs *set);
+/// The display text of a datum in the current value format into text (size bytes); by its type
+/// text may be left as it was.  Returns text.
 char *RAW_data_to_string(const RAW_data *datum, char *text, size_t size);
+/// RAW_data_init, then the given fields (value: NULL none, else value[0] and value[1]).
+RAW_data *RAW_set(RAW_data *raw, float x, float y, int type, const char *format, const char *data,
+                  const float *value);
+/// Prints the datum at message level.  0.
+int RAW_print(M_type level, const RAW_data *datum);
+int RAW_set_intrvl(float intrvl);
+float RAW_get_intrvl();
+int RAW_set_range(float max, float min);
+int RAW_get_range(float *max, float *min);
+/// The base set's marker (after RAW_plot_init, which resets it).  0.
+int RAW_set_marker(int marker);
+/// Merges the set fields of attrib into the current set.  0.
+int RAW_set_attr(const Gattribs *attrib);
+int RAW_set_scale(float scale);
+float RAW_get_scale();
+int RAW_set_off(float x, float y);
+/// Copies a value format into the current set (cut to its field).  0.
+int RAW_set_format(const char *format);
+const char *RAW_get_format();
 
 #endif

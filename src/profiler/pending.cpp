@@ -9,13 +9,6 @@ int PRF_plot(Domain *)
     return -1;
 }
 
-char *RAW_data_to_string(const RAW_data *, char *text, size_t size)
-{
-    MESS_print(M_WARN, "RAW_data_to_string: not available\n");
-    if (text && size > 0) text[0] = '\0';
-    return nullptr;
-}
-
 int RAW_plot_file(const char *, int)
 {
     MESS_print(M_WARN, "RAW_plot_file: not available\n");

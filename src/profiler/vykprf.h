@@ -8,6 +8,8 @@
 #define VYKPRF_H
 
 #include "vykplot.h"
+#include "vykrawplot.h"  // RAW_data
+#include "vykvar.h"    // VAR_data
 
 // ---------------------------------------------------------------------------------------------
 // Records
@@ -84,6 +86,22 @@ int PRF_close(int handle);
 int PRF_initialize(PRF_report *report);
 /// Prints a report at the message class mask; 0.
 int PRF_print_report(M_type mask, const PRF_report *report);
+
+// ---------------------------------------------------------------------------------------------
+// Profiler variables and level interpolation (prf_var.cpp)
+// ---------------------------------------------------------------------------------------------
+
+/// The wind components of a report at a level (ltype 1 or 105 at 0: the surface wind; 103 m
+/// above sea level; 100 mb, through the standard atmosphere; any other: m above the ground).
+/// 1 when the level lies within the report's levels (values set, possibly -9999), 0 otherwise
+/// (all three -9999), also below the lowest level.
+int PRF_get_level(const PRF_report *report, int ltype, long level, float *u, float *v, float *w);
+/// The value(s) of variable var (by its name up to the first '-') of a report at the variable's
+/// level into data's values and text, in the variable's units; a variable without units takes
+/// its default units.  "shear" and "hel" rewrite a single level as the 0-3000 m layer.  1.
+int PRF_get_data(const PRF_report *report, VAR_data *var, RAW_data *data);
+/// Gives a variable without units its default units.  1.
+int PRF_get_var(VAR_data *var);
 
 // ---------------------------------------------------------------------------------------------
 // The profiler display program (prf_disp.cpp)
