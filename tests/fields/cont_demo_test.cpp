@@ -122,7 +122,8 @@ TEST(ContDemo, DerivedVariablesContourFromGridsInAFile)
         const char *math;
     };
     const Case cases[] = {
-        {"12:500mb:rvort(12:500mb:uwnd,12:500mb:vwnd)", "grid 41 31 -8.56599 8.56599"},
+        {"12:500mb:rvort(12:500mb:uwnd,12:500mb:vwnd)", "grid 41 31 -0.358599 2.36483"},
+        {"12:500mb:thick(12:500mb:hgt,12:1000mb:hgt)", "grid 41 31 5381.83 5500.5"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.spec);

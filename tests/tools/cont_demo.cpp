@@ -263,7 +263,7 @@ int main(int argc, char **argv)
     const char *out = RES_get("write");
     if (out && std::strcmp(name, "winds") == 0) return write_winds(out, kind, nx, ny);
     RES_getval("slot", &slot, CV_int);
-    const char *spec = RES_get("var");
+    const char *spec = RES_get("variable");
     if (slot < 0 || slot >= GRD_NUM) return 2;
     GRD_report *grid = GRD_get_grid(spec ? slot : 0);
     if (spec) {
