@@ -20,6 +20,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -368,6 +369,48 @@ int FILE_close(FILE *fp)
         return pclose(fp);
     }
     return std::fclose(fp) == 0 ? 0 : -1;
+}
+
+long FILE_output_start(FILE *fp, int append)
+{
+    struct stat sb;
+    if (!append || fp == nullptr || fstat(fileno(fp), &sb) != 0 || !S_ISREG(sb.st_mode))
+        return -1;
+    return static_cast<long>(sb.st_size);
+}
+
+int FILE_close_output(FILE *fp, long start, int writer_failed)
+{
+    if (fp == nullptr)
+        return -1;
+    bool failed = std::fflush(fp) != 0 || std::ferror(fp) != 0 || writer_failed != 0;
+    // The file the stream writes, found through its descriptor before it is closed.
+    struct stat sb;
+    const bool plain = fp != stdout && fp != stderr && fstat(fileno(fp), &sb) == 0 &&
+                       S_ISREG(sb.st_mode);
+    std::string path;
+    if (plain) {
+        char link[64], target[PATH_MAX];
+        std::snprintf(link, sizeof link, "/proc/self/fd/%d", fileno(fp));
+        const ssize_t n = readlink(link, target, sizeof target - 1);
+        if (n > 0 && n < static_cast<ssize_t>(sizeof target - 1))
+            path.assign(target, static_cast<size_t>(n));
+    }
+    const bool is_pipe =
+        std::find(st.pipes.begin(), st.pipes.end(), fp) != st.pipes.end();
+    if (FILE_close(fp) != 0 && !is_pipe)
+        failed = true;
+    if (!failed)
+        return 0;
+    // Undone only when the name still leads to the same file.
+    struct stat now;
+    if (plain && !path.empty() && stat(path.c_str(), &now) == 0 && now.st_dev == sb.st_dev &&
+        now.st_ino == sb.st_ino) {
+        const int undone = start < 0 ? unlink(path.c_str())
+                                     : truncate(path.c_str(), static_cast<off_t>(start));
+        static_cast<void>(undone);  // a file that cannot be undone stays as it is
+    }
+    return -1;
 }
 
 int FILE_type(const char *name)

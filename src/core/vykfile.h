@@ -48,6 +48,16 @@ FILE *FILE_open(const char *name, const char *mode);
 /// Closes what FILE_open returned: pclose for a pipe (the command's wait status), nothing for the
 /// standard streams (0), fclose otherwise (0 or -1).
 int FILE_close(FILE *fp);
+/// Where an output stream of FILE_open begins, for FILE_close_output: with append the size of
+/// the regular file it appends to, else -1 (the file is made for this output).
+long FILE_output_start(FILE *fp, int append);
+/// Finishes an output stream of FILE_open: flushes it, closes it and checks both.  0 when every
+/// byte reached its file (and the writer did not report a failure of its own in failed).
+/// Otherwise -1, and a regular file is not left cut, so that nobody takes it for a whole one: a
+/// file made for this output (start -1) is removed, a file appended to is cut back to its
+/// start.  Pipes, devices and the standard streams are only closed; the status of a pipe's
+/// command is not a write failure.
+int FILE_close_output(FILE *fp, long start, int failed);
 int FILE_type(const char *name);
 int VYK_share(int mode);
 

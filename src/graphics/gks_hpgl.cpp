@@ -21,6 +21,7 @@ constexpr int GRAY_SIZE = 257;  // colour indices 0 to 255 and 256, the backgrou
 
 FILE *out_file = nullptr;  // the open output
 int append = 0;            // 1 when opened for appending
+long out_start = -1;       // where the output began (FILE_output_start)
 
 // The page: its framing and what was last written; every page starts afresh.
 struct Page {
@@ -85,6 +86,7 @@ FILE *ghpgl_open_file(const char *name)
         MESS_print(M_MESS, "Creating: %s\n", name);
         out_file = FILE_open(name, "w");
     }
+    out_start = FILE_output_start(out_file, append);
     if (std::getenv("PSCOLOR")) cfg.color = 1;
     return out_file;
 }
@@ -138,8 +140,8 @@ int ghpgl_close_file()
         write("SP;PG;");
         if (page.pcl != 0) write("\033%0A\033E");  // back to PCL, reset
     }
-    const bool failed = std::fflush(out_file) != 0 || std::ferror(out_file);
-    FILE_close(out_file);
+    // A file that could not be written whole is removed (or cut back to what it held).
+    const bool failed = FILE_close_output(out_file, out_start, 0) != 0;
     out_file = nullptr;
     if (failed) {
         MESS_print(M_WARN, "ghpgl_close_file: unable to write the HPGL file\n");

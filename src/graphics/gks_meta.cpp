@@ -32,6 +32,7 @@ constexpr int POINTS_PER_LINE = 4;  // points per record line
 
 FILE *out_file = nullptr;  // the metafile being written
 int append = 0;            // 1 when the file was opened for appending
+long out_start = -1;       // where the output began (FILE_output_start)
 int meta_type = 0;         // 0 text, 1 CGM
 unsigned char buf[20];     // work buffer for binary output
 int line_type = 0;         // the last line type given to the CGM form
@@ -488,6 +489,7 @@ FILE *gmeta_open_file(const char *filename)
         // A name beginning '|' starts the rest as a command and feeds its input.
         out_file = FILE_open(filename, "w");
     }
+    out_start = FILE_output_start(out_file, append);
     return out_file;
 }
 
@@ -513,8 +515,9 @@ int gmeta_close_file()
 {
     if (!out_file) return -1;
     if (is_cgm() && !append) gcgm_control(0, 5, 0, 0);  // END PICTURE
-    const bool failed = std::fflush(out_file) != 0 || std::ferror(out_file);
-    FILE_close(out_file);  // a command started for a '|' name is waited for
+    // A command started for a '|' name is waited for; a file that could not be written whole
+    // is removed (or cut back to what it held).
+    const bool failed = FILE_close_output(out_file, out_start, 0) != 0;
     out_file = nullptr;
     if (failed) {
         MESS_print(M_WARN, "gmeta_close_file: unable to write the metafile\n");

@@ -32,6 +32,7 @@ struct Output {
     FILE *file = nullptr;       // the open output (file or pipe)
     bool pipe = false;          // the output is a print command's pipe
     int append = 0;             // 1 when the output was opened for appending
+    long start = -1;            // where the output began (FILE_output_start)
     size_t buf_len = 0;         // bytes waiting in buf
     bool write_failed = false;  // a write, flush or close failed
     bool prolog_due = false;    // the prolog waits for the first drawing
@@ -380,6 +381,7 @@ FILE *gps_open_file(const char *name)
     // The driver buffers by itself; an unbuffered pipe is written only inside write_out.
     if (fp && out_st.pipe) std::setvbuf(fp, nullptr, _IONBF, 0);
     out_st.file = fp;
+    out_st.start = FILE_output_start(fp, out_st.append);
     return fp;
 }
 
@@ -447,13 +449,11 @@ int gps_close_file()
         put("%%EOF\n");
     }
     flush_buf();
-    int status;
     {
+        // A file that could not be written whole is removed (or cut back to what it held).
         PipeWrite guard;
-        if (std::fflush(out_st.file) != 0 || std::ferror(out_st.file)) out_st.write_failed = true;
-        status = FILE_close(out_st.file);
+        if (FILE_close_output(out_st.file, out_st.start, out_st.write_failed) != 0) out_st.write_failed = true;
     }
-    if (!out_st.pipe && status != 0) out_st.write_failed = true;  // a command's status is its own
     out_st.file = nullptr;
     out_st.pipe = false;
     if (out_st.write_failed) {

@@ -8,15 +8,18 @@
 // (the high one first) or a bit (the least significant first) by the depth.  Only the first
 // width slots of a row are picture; the rest is row padding.
 #include "vykimg.h"
+#include "img_internal.h"
 
 #include "gks.h"
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -601,6 +604,84 @@ private:
     int16_t entry_[SIZE];
 };
 
+// ---- reading any kind -------------------------------------------------------------------
+
+/// A stream that gives the bytes already taken from a file, then the rest of the file.
+struct Replay {
+    std::string head;
+    size_t pos;
+    FILE *rest;
+};
+
+ssize_t replay_read(void *cookie, char *buf, size_t size)
+{
+    Replay *r = static_cast<Replay *>(cookie);
+    if (r->pos < r->head.size()) {
+        const size_t n = std::min(size, r->head.size() - r->pos);
+        std::memcpy(buf, r->head.data() + r->pos, n);
+        r->pos += n;
+        return static_cast<ssize_t>(n);
+    }
+    // A reader that waits for a growing file reads again after the end.
+    if (std::feof(r->rest)) std::clearerr(r->rest);
+    const size_t n = std::fread(buf, 1, size, r->rest);
+    return n == 0 && std::ferror(r->rest) ? -1 : static_cast<ssize_t>(n);
+}
+
+FILE *replay_stream(Replay *r)
+{
+    cookie_io_functions_t io{};
+    io.read = replay_read;
+    return fopencookie(r, "r", io);
+}
+
+constexpr size_t MAGIC_BYTES = 6;
+constexpr size_t MAX_COMMENT = 4096;  // a longer first comment line is not an image's
+
+/// A reader of one kind and the first bytes that select it.
+struct Kind {
+    const char *magic;
+    size_t offset;
+    int (*read)(FILE *, IMG_report *, int);
+};
+constexpr Kind KINDS[] = {
+    {"GIF", 0, GIF_read_stream},
+    {"PNG", 1, PNG_read_stream},
+    {"VYK", 0, VYK_read_stream},
+};
+constexpr Kind OTHER_KIND = {"", 0, XWD_read_stream};
+
+/// Reads the first bytes of fp into head (a first line beginning "** " is a comment: the six
+/// bytes after it decide) and returns the reader of their kind.
+Kind sniff_kind(FILE *fp, std::string &head)
+{
+    auto take = [&](size_t n) {
+        char buf[MAGIC_BYTES];
+        const size_t got = std::fread(buf, 1, std::min(n, sizeof buf), fp);
+        head.append(buf, got);
+        return got;
+    };
+    take(MAGIC_BYTES);
+    size_t start = 0;
+    if (head.compare(0, 3, "** ") == 0) {
+        size_t nl = head.find('\n');
+        for (int c; nl == std::string::npos && head.size() < MAX_COMMENT &&
+                    (c = std::getc(fp)) != EOF;) {
+            head += static_cast<char>(c);
+            if (c == '\n') nl = head.size() - 1;
+        }
+        if (nl == std::string::npos) return OTHER_KIND;
+        start = nl + 1;
+        if (head.size() < start + MAGIC_BYTES) take(start + MAGIC_BYTES - head.size());
+    }
+    const std::string magic = head.substr(start, MAGIC_BYTES);
+    for (const Kind &k : KINDS)
+        if (magic.size() >= k.offset + std::strlen(k.magic) &&
+            magic.compare(k.offset, std::strlen(k.magic), k.magic) == 0)
+            return k;
+    return OTHER_KIND;
+}
+
 }  // namespace
 
 int IMG_set_read_wait(int tries, float seconds)
@@ -698,49 +779,35 @@ int IMG_read(const char *filename, IMG_report *image, int type)
         MESS_print(M_WARN, "IMG_read: Unable to open image file: %s\n", filename ? filename : "");
         return 0;
     }
-    unsigned char magic[6] = {0, 0, 0, 0, 0, 0};
-    size_t n = std::fread(magic, 1, sizeof magic, fp);
-    if (n >= 3 && std::memcmp(magic, "** ", 3) == 0) {
-        // The first line is a comment: the next six bytes decide.
-        const unsigned char *nl = static_cast<const unsigned char *>(std::memchr(magic, '\n', n));
-        size_t keep = 0;
-        if (nl != nullptr) {
-            keep = n - static_cast<size_t>(nl + 1 - magic);
-            std::memmove(magic, nl + 1, keep);
-        } else {
-            int c;
-            do c = std::getc(fp);
-            while (c != EOF && c != '\n');
-        }
-        std::memset(magic + keep, 0, sizeof magic - keep);
-        n = keep + std::fread(magic + keep, 1, sizeof magic - keep, fp);
-    }
+    // The file is read once: the sniffed bytes are replayed to the reader before the rest.
+    Replay replay{{}, 0, fp};
+    const Kind kind = sniff_kind(fp, replay.head);
     IMG_init(image);
     image->depth = gget_win_depth();
     if (type == IMG_READ_HEADER && image->depth == 0) image->depth = 32;
+    FILE *stream = replay_stream(&replay);
+    int result = 0;
+    if (stream == nullptr) {
+        MESS_print(M_WARN, "IMG_read: Unable to read image file: %s\n", filename);
+    } else {
+        result = kind.read(stream, image, type);
+        std::fclose(stream);
+    }
     FILE_close(fp);
-
-    int result;
-    if (std::memcmp(magic, "GIF", 3) == 0)
-        result = GIF_read(filename, image, type);
-    else if (std::memcmp(magic + 1, "PNG", 3) == 0)
-        result = PNG_read(filename, image, type);
-    else if (std::memcmp(magic, "VYK", 3) == 0)
-        result = IMG_read_vyk(filename, image, type);
-    else
-        result = XWD_read(filename, image, type);
     if (result == 0) IMG_free(image);
     return result;
 }
 
-int IMG_read_vyk(const char *filename, IMG_report *image, int)
+int VYK_read_stream(FILE *fp, IMG_report *image, int) { return read_vyk(fp, image); }
+
+int IMG_read_vyk(const char *filename, IMG_report *image, int type)
 {
     FILE *fp = filename ? FILE_open(filename, "r") : nullptr;
     if (fp == nullptr) {
         MESS_print(M_WARN, "Unable to open: %s\n", filename ? filename : "");
         return 0;
     }
-    const int result = read_vyk(fp, image);
+    const int result = VYK_read_stream(fp, image, type);
     FILE_close(fp);
     return result;
 }
@@ -758,9 +825,9 @@ int IMG_write(const char *filename, IMG_report *image, int type)
     put_text_line(fp, image->datim, sizeof image->datim);
     put_text_line(fp, image->info, sizeof image->info);
     put_geometry(fp, image);
-    bool ok = write_pixels(fp, image, lay, type == IMG_WRITE_ZLIB);
-    if (std::fflush(fp) != 0 || std::ferror(fp)) ok = false;
-    if (FILE_close(fp) != 0) ok = false;
+    const bool written = write_pixels(fp, image, lay, type == IMG_WRITE_ZLIB);
+    // A file that could not be written whole is removed.
+    const bool ok = FILE_close_output(fp, -1, !written) == 0;
     if (!ok) {
         MESS_print(M_WARN, "IMG_write: Unable to write: %s\n", filename);
         return 0;

@@ -5,6 +5,7 @@
 // stack, and an encoder whose string table is a hash of 4096 buckets with chains from a fixed
 // pool of nodes, so that coding allocates nothing.
 #include "vykimg.h"
+#include "img_internal.h"
 
 #include "gks.h"
 
@@ -578,6 +579,13 @@ int GIF_transparent(int val)
     return 0;
 }
 
+int GIF_read_stream(FILE *fp, IMG_report *image, int type)
+{
+    image->data = nullptr;
+    image->colors = nullptr;
+    return read_gif(fp, image, type);
+}
+
 int GIF_read(const char *filename, IMG_report *image, int type)
 {
     image->data = nullptr;
@@ -587,7 +595,7 @@ int GIF_read(const char *filename, IMG_report *image, int type)
         MESS_print(M_WARN, "GIF_read: Unable to open file\n");
         return 0;
     }
-    const int result = read_gif(fp, image, type);
+    const int result = GIF_read_stream(fp, image, type);
     FILE_close(fp);
     return result;
 }
@@ -635,8 +643,8 @@ int GIF_write(const char *filename, IMG_report *image)
     std::free(index);
     std::putc(0, fp);
     std::putc(0x3B, fp);
-    bool ok = cw.ok && std::fflush(fp) == 0 && !std::ferror(fp);
-    if (FILE_close(fp) != 0) ok = false;
+    // A file that could not be written whole is removed.
+    const bool ok = FILE_close_output(fp, -1, !cw.ok) == 0;
     if (!ok) {
         MESS_print(M_WARN, "GIF_write: Unable to write: %s\n", filename);
         return 0;

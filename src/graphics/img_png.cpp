@@ -8,6 +8,7 @@
 // libpng reports errors by a long jump back to the setjmp of the call: the functions that set
 // it up hold only plain C data, so that nothing with a destructor is skipped.
 #include "vykimg.h"
+#include "img_internal.h"
 
 #include "gks.h"
 
@@ -19,6 +20,22 @@
 namespace {
 
 const char *const PNG_SOFTWARE = "VYK - Halcyra v5.0";
+
+// What a file may make the reader allocate beside the pixel rows: the data of one ancillary
+// chunk (or the inflated text of one), and how many such chunks are kept.  The texts, which
+// the reader does not use, are skipped.
+constexpr png_alloc_size_t CHUNK_BYTES_MAX = 1 << 20;
+constexpr png_uint_32 CHUNKS_KEPT_MAX = 128;
+const png_byte SKIPPED_CHUNKS[] = "tEXt\0zTXt\0iTXt";
+
+/// Holds libpng to the reader's own caps, so that a hostile chunk fails at once.
+void set_read_limits(png_structp png)
+{
+    png_set_user_limits(png, IMG_MAX_SIZE, IMG_MAX_SIZE);
+    png_set_chunk_malloc_max(png, CHUNK_BYTES_MAX);
+    png_set_chunk_cache_max(png, CHUNKS_KEPT_MAX);
+    png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, SKIPPED_CHUNKS, 3);
+}
 
 void on_error(png_structp png, png_const_charp msg)
 {
@@ -211,6 +228,7 @@ int read_png(FILE *fp, IMG_report *image, int type)
         IMG_free(image);
         return 0;
     }
+    set_read_limits(png);
     png_init_io(png, fp);
     png_set_sig_bytes(png, 8);
     Header h;
@@ -281,11 +299,24 @@ int PNG_write(const char *filename, IMG_report *image)
     int result = write_png(fp, static_cast<png_uint_32>(image->width),
                            static_cast<png_uint_32>(image->height), &pal, rows,
                            title ? title : "", created);
-    if (std::fflush(fp) != 0 || std::ferror(fp)) result = 0;
-    if (FILE_close(fp) != 0) result = 0;
+    // A file that could not be written whole is removed.
+    if (FILE_close_output(fp, -1, result == 0) != 0) result = 0;
     std::free(index);
     std::free(rows);
     return result;
+}
+
+int PNG_read_stream(FILE *fp, IMG_report *image, int type)
+{
+    unsigned char sig[8];
+    if (std::fread(sig, 1, sizeof sig, fp) != sizeof sig || png_sig_cmp(sig, 0, sizeof sig) != 0) {
+        MESS_print(M_WARN, "PNG_read: Not a PNG file\n");
+        return 0;
+    }
+    image->data = nullptr;
+    image->colors = nullptr;
+    image->num_colors = 0;
+    return read_png(fp, image, type);
 }
 
 int PNG_read(const char *filename, IMG_report *image, int type)
@@ -295,16 +326,7 @@ int PNG_read(const char *filename, IMG_report *image, int type)
         MESS_print(M_WARN, "PNG_read: Unable to open file: %s\n", filename ? filename : "");
         return 0;
     }
-    unsigned char sig[8];
-    if (std::fread(sig, 1, sizeof sig, fp) != sizeof sig || png_sig_cmp(sig, 0, sizeof sig) != 0) {
-        MESS_print(M_WARN, "PNG_read: Not a PNG file\n");
-        FILE_close(fp);
-        return 0;
-    }
-    image->data = nullptr;
-    image->colors = nullptr;
-    image->num_colors = 0;
-    const int result = read_png(fp, image, type);
+    const int result = PNG_read_stream(fp, image, type);
     FILE_close(fp);
     return result;
 }

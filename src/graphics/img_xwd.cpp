@@ -3,6 +3,7 @@
 // rows as they are.  Image reading falls back on this reader for every file it does not
 // recognise otherwise.
 #include "vykimg.h"
+#include "img_internal.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -26,9 +27,10 @@ constexpr uint32_t PSEUDO_COLOR = 3;
 constexpr uint32_t TRUE_COLOR = 4;
 constexpr uint32_t MAX_COLORS = 65536;  // colour-map entries accepted
 
+/// Reports a failure; an output file (fp) that could not be written whole is removed.
 int fail(FILE *fp, const char *mess)
 {
-    if (fp) std::fclose(fp);
+    if (fp) FILE_close_output(fp, -1, 1);
     MESS_print(M_WARN, "%s\n", mess);
     return 0;
 }
@@ -165,18 +167,27 @@ bool read_pixels(FILE *fp, IMG_report *image)
 
 }  // namespace
 
-int XWD_read(const char *filename, IMG_report *image, int)
+int XWD_read_stream(FILE *fp, IMG_report *image, int)
 {
     image->data = nullptr;
     const int max_depth = image->depth;
-    FILE *fp = filename ? std::fopen(filename, "rb") : nullptr;
-    if (fp == nullptr) return fail(nullptr, "Unable to open dump file");
     uint32_t h[H_FIELDS];
     const bool read = read_header(fp, h, max_depth) &&
                       read_name(fp, h[H_HEADER_SIZE] - HEADER_BYTES, image) &&
                       read_layout(h, image) && read_colormap(fp, image) && read_pixels(fp, image);
-    std::fclose(fp);
     return read ? 1 : 0;
+}
+
+int XWD_read(const char *filename, IMG_report *image, int type)
+{
+    FILE *fp = filename ? std::fopen(filename, "rb") : nullptr;
+    if (fp == nullptr) {
+        image->data = nullptr;
+        return fail(nullptr, "Unable to open dump file");
+    }
+    const int result = XWD_read_stream(fp, image, type);
+    std::fclose(fp);
+    return result;
 }
 
 int XWD_write(const char *filename, IMG_report *image)
@@ -242,8 +253,8 @@ int XWD_write(const char *filename, IMG_report *image)
             return fail(fp, "Unable to write color map to dump file.");
     }
     const size_t size = static_cast<size_t>(image->bytes_line) * static_cast<size_t>(image->height);
-    if (std::fwrite(image->data, 1, size, fp) != size || std::fflush(fp) != 0)
+    if (std::fwrite(image->data, 1, size, fp) != size)
         return fail(fp, "Unable to write to XWD file.");
-    if (std::fclose(fp) != 0) return fail(nullptr, "Unable to write to XWD file.");
+    if (FILE_close_output(fp, -1, 0) != 0) return fail(nullptr, "Unable to write to XWD file.");
     return 1;
 }

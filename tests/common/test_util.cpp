@@ -1,5 +1,6 @@
 #include "test_util.h"
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
@@ -8,6 +9,9 @@
 #include <sstream>
 #include <csignal>
 #include <poll.h>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -270,6 +274,130 @@ int ToolProcess::status()
     if (pid_ <= 0 || waitpid(pid_, &st, 0) != pid_) return -1;
     ended_ = true;
     return WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
+}
+
+}  // namespace vyktest
+
+// ---------------------------------------------------------------------------------------------
+// Allocation watch
+// ---------------------------------------------------------------------------------------------
+
+#if defined(__SANITIZE_ADDRESS__)
+// The sanitizer runtime's interface (its header does not come with every compiler).
+extern "C" int __sanitizer_install_malloc_and_free_hooks(
+    void (*malloc_hook)(const volatile void *, size_t), void (*free_hook)(const volatile void *));
+#define VYK_ALLOCATION_HOOKS 1
+#endif
+
+namespace {
+
+std::atomic<bool> watching{false};
+std::atomic<size_t> largest_allocation{0};
+
+[[maybe_unused]] void on_allocation(const volatile void *, size_t size)
+{
+    if (!watching.load(std::memory_order_relaxed)) return;
+    size_t seen = largest_allocation.load(std::memory_order_relaxed);
+    while (size > seen && !largest_allocation.compare_exchange_weak(seen, size)) {
+    }
+}
+
+[[maybe_unused]] void on_release(const volatile void *) {}
+
+}  // namespace
+
+namespace vyktest {
+
+AllocationWatch::AllocationWatch()
+{
+#ifdef VYK_ALLOCATION_HOOKS
+    // The hooks cannot be removed: they are installed once and switched on and off.
+    static const bool installed =
+        (__sanitizer_install_malloc_and_free_hooks(on_allocation, on_release), true);
+    (void)installed;
+#endif
+    largest_allocation = 0;
+    watching = true;
+}
+
+AllocationWatch::~AllocationWatch() { watching = false; }
+
+size_t AllocationWatch::largest() const { return largest_allocation.load(); }
+
+}  // namespace vyktest
+
+// ---------------------------------------------------------------------------------------------
+// A full disk
+// ---------------------------------------------------------------------------------------------
+
+namespace {
+
+bool write_proc(const char *file, const std::string &text)
+{
+    const int fd = open(file, O_WRONLY);
+    if (fd < 0) return false;
+    const bool ok = write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+    close(fd);
+    return ok;
+}
+
+// In the child: a private mount namespace with a full tmpfs on dir; false when none can be made.
+bool make_full_disk(const std::string &dir)
+{
+    const uid_t uid = getuid();
+    const gid_t gid = getgid();
+    if (unshare(CLONE_NEWNS) != 0) {
+        if (unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0) return false;
+        write_proc("/proc/self/setgroups", "deny");
+        if (!write_proc("/proc/self/uid_map", "0 " + std::to_string(uid) + " 1") ||
+            !write_proc("/proc/self/gid_map", "0 " + std::to_string(gid) + " 1"))
+            return false;
+    }
+    if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+        mount("tmpfs", dir.c_str(), "tmpfs", 0, "size=64k") != 0)
+        return false;
+    // Every block taken by a file of filler.
+    const int fd = open((dir + "/filler").c_str(), O_WRONLY | O_CREAT, 0600);
+    if (fd < 0) return false;
+    const std::string block(4096, 'f');
+    while (write(fd, block.data(), block.size()) > 0) {
+    }
+    while (write(fd, block.data(), 1) > 0) {
+    }
+    close(fd);
+    return true;
+}
+
+}  // namespace
+
+namespace vyktest {
+
+std::string on_full_disk(const std::function<std::string(const std::string &dir)> &body)
+{
+    TempDir top;
+    const std::string dir = top.file("full");
+    mkdir(dir.c_str(), 0700);
+    int fds[2];
+    if (pipe(fds) != 0) return "no pipe";
+    std::fflush(nullptr);
+    const pid_t pid = fork();
+    if (pid < 0) return "no fork";
+    if (pid == 0) {
+        close(fds[0]);
+        const std::string text = body(make_full_disk(dir) ? dir : "");
+        const bool sent =
+            write(fds[1], text.data(), text.size()) == static_cast<ssize_t>(text.size());
+        _exit(sent ? 0 : 1);
+    }
+    close(fds[1]);
+    std::string text;
+    char chunk[512];
+    for (ssize_t n; (n = read(fds[0], chunk, sizeof chunk)) > 0;)
+        text.append(chunk, static_cast<size_t>(n));
+    close(fds[0]);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? text : "crashed";
 }
 
 }  // namespace vyktest

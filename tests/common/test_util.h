@@ -3,6 +3,7 @@
 #define VYK_TEST_UTIL_H
 
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -129,6 +130,25 @@ private:
     int fd_ = -1;
     bool ended_ = false;
     std::string buffer_, all_;
+};
+
+/// Runs body in a child process with a full file system: a tiny tmpfs mounted over a directory
+/// in a private mount namespace (unshare, with a user namespace when not root) and filled to
+/// its last byte; body gets that directory and returns a text, which comes back here.  Where no
+/// mount namespace can be made, body gets "" and writes to /dev/full instead (its files cannot
+/// be looked at then).  A body that crashes gives "crashed".
+std::string on_full_disk(const std::function<std::string(const std::string &dir)> &body);
+
+/// Watches the allocations of this process while it lives: the size of the largest single
+/// one.  It sees them through the address sanitizer's allocation hooks (the test builds use
+/// it); in a build without the sanitizer it sees none.
+class AllocationWatch {
+public:
+    AllocationWatch();
+    ~AllocationWatch();
+    AllocationWatch(const AllocationWatch &) = delete;
+    AllocationWatch &operator=(const AllocationWatch &) = delete;
+    size_t largest() const;
 };
 
 }  // namespace vyktest

@@ -572,3 +572,57 @@ TEST(File, Share)
     EXPECT_EQ(VYK_share(0), 0);
     EXPECT_EQ(VYK_share(1), 0);
 }
+
+// An output that could not be written whole leaves no cut file: a file made for it goes, a
+// file appended to is cut back to what it held; a whole output stays; pipes and devices are
+// only closed.
+TEST(File, CloseOutputUndoesAFailedOutput)
+{
+    TempDir dir;
+    struct Case {
+        const char *what;
+        const char *mode;
+        bool writer_failed;
+        const char *device;  // written instead of a file of dir
+        int result;
+        const char *left;  // the file's content afterwards; nullptr: removed
+    };
+    const Case cases[] = {
+        {"whole new file", "w", false, nullptr, 0, "before+new"},
+        {"failed new file", "w", true, nullptr, -1, nullptr},
+        {"whole append", "a", false, nullptr, 0, "before+new"},
+        {"failed append", "a", true, nullptr, -1, "before"},
+        {"full device", "w", false, "/dev/full", -1, nullptr},
+        {"null device", "w", true, "/dev/null", -1, nullptr},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string path = c.device ? c.device : dir.file("out");
+        if (!c.device) write_file(path, "before");
+        FILE *fp = FILE_open(path.c_str(), c.mode);
+        ASSERT_NE(fp, nullptr);
+        const long start = FILE_output_start(fp, c.mode[0] == 'a');
+        EXPECT_EQ(start, c.mode[0] == 'a' && !c.device ? 6 : -1);
+        std::fputs(c.mode[0] == 'w' && !c.device ? "before+new" : "+new", fp);
+        EXPECT_EQ(FILE_close_output(fp, start, c.writer_failed), c.result);
+        if (c.device) {
+            struct stat sb;
+            EXPECT_EQ(stat(c.device, &sb), 0);
+            EXPECT_TRUE(S_ISCHR(sb.st_mode));
+        } else if (c.left) {
+            EXPECT_EQ(read_file(path), c.left);
+        } else {
+            EXPECT_NE(access(path.c_str(), F_OK), 0);
+        }
+    }
+    // A pipe is only closed: the command's status is its own, a failed write is reported.
+    FILE *fp = FILE_open(("|cat > " + quote(dir.file("piped"))).c_str(), "w");
+    ASSERT_NE(fp, nullptr);
+    std::fputs("text", fp);
+    EXPECT_EQ(FILE_close_output(fp, -1, 0), 0);
+    EXPECT_EQ(read_file(dir.file("piped")), "text");
+    fp = FILE_open("|exit 3", "w");
+    ASSERT_NE(fp, nullptr);
+    EXPECT_EQ(FILE_close_output(fp, -1, 0), 0);
+    EXPECT_EQ(FILE_close_output(nullptr, -1, 0), -1);
+}

@@ -276,6 +276,21 @@ TEST(GksDemo, OwnImageRoundTripDrawsWithoutError)
     EXPECT_EQ(gs.status, 0) << gs.out << gs.err;
 }
 
+TEST(GksDemo, OutputThatCannotBeWrittenFailsTheProgram)
+{
+    // Every file device on a device that is always full: the program ends with status 7.
+    for (const char *device : {"p,/dev/full", "p,/dev/full,eps", "m,/dev/full", "m,/dev/full,cgm",
+                               "h,/dev/full"}) {
+        SCOPED_TRACE(device);
+        const vyktest::RunResult demo =
+            vyktest::run(vyktest::quote(vyktest::tool("gks_demo")) + " -de " + device + " -fp " +
+                         vyktest::quote(VYK_SOURCE_DIR "/etc"));
+        EXPECT_EQ(demo.status, 7) << demo.err;
+        EXPECT_NE(demo.err.find("gks_demo: unable to write the output"), std::string::npos)
+            << demo.err;
+    }
+}
+
 TEST(GksDemo, BadOptionsAndFilesFail)
 {
     vyktest::PrivateX x;

@@ -11,6 +11,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <unistd.h>
 
 using vyktest::CaptureStdio;
 
@@ -195,5 +196,55 @@ TEST(Gks, PanelGeometry)
         EXPECT_EQ(y, c.y);
         EXPECT_EQ(w, c.w);
         EXPECT_EQ(h, c.h);
+    }
+}
+
+TEST(Gks, FileOutputsOnAFullDiskFailAndLeaveNoCutFile)
+{
+    // Every file back end on a full disk: the close reports the failure, says so, and removes
+    // the cut file (where the disk cannot be made, /dev/full takes the output).
+    struct Case {
+        const char *what;
+        Gws_type type;
+        const char *file;
+        const char *options;
+        const char *message;
+    };
+    const Case cases[] = {
+        {"PostScript", GWS_PS, "out.ps", ",land", "gps_close_file: unable to write postscript file\n"},
+        {"EPS", GWS_PS, "out.eps", ",eps", "gps_close_file: unable to write postscript file\n"},
+        {"metafile", GWS_META, "out.meta", "", "gmeta_close_file: unable to write the metafile\n"},
+        {"CGM", GWS_META, "out.cgm", ",cgm", "gmeta_close_file: unable to write the metafile\n"},
+        {"HP-GL/2", GWS_HPGL, "out.hp", nullptr, "ghpgl_close_file: unable to write the HPGL file\n"},
+    };
+    for (const char *name : {"vykprint", "vykhp_out", "vykhp_param", "vykmeta_out", "METAOUT",
+                             "vykps_param", "PSGEOMETRY", "vykps_geometry"})
+        unsetenv(name);
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string result = vyktest::on_full_disk([&](const std::string &dir) {
+            const std::string path = dir.empty() ? "/dev/full" : dir + "/" + c.file;
+            if (!c.options) setenv("vykhp_out", path.c_str(), 1);
+            const std::string conn = c.options ? path + c.options : "";
+            CaptureStdio cap;
+            gopen_gks(nullptr, 0);
+            const int opened = gopen_ws(1, conn.c_str(), c.type);
+            for (int i = 0; i < 3000; i++) {
+                const Gpt line[2] = {{0.1f, 0.1f * (i % 9)}, {0.9f, 0.5f}};
+                gpolyline(2, line);
+            }
+            const int closed = gclose_ws(1);
+            gclose_gks();
+            cap.finish();
+            const bool told = cap.err().find(c.message) != std::string::npos &&
+                              cap.out().find("Created") == std::string::npos;
+            const std::string left =
+                dir.empty() ? "device" : access(path.c_str(), F_OK) == 0 ? "left" : "gone";
+            return "open " + std::to_string(opened) + " close " + std::to_string(closed) + " " +
+                   left + (told ? " told" : " " + cap.err());
+        });
+        EXPECT_TRUE(result == "open 0 close -1 gone told" ||
+                    result == "open 0 close -1 device told")
+            << result;
     }
 }

@@ -406,3 +406,39 @@ TEST_F(ImgPng, BrokenFilesFailQuickly)
         EXPECT_EQ(im.r.colors, nullptr) << what;
     }
 }
+
+TEST_F(ImgPng, HostileChunksFailWithoutAHugeAllocation)
+{
+    // Chunks that declare about 2 GB: the reader must refuse them at once, without asking for
+    // more memory than its own size cap allows.
+    const std::string sig("\x89PNG\r\n\x1a\n", 8);
+    const std::string ihdr =
+        png_chunk("IHDR", be32(4) + be32(4) + std::string("\x08\x02\0\0\0", 5));
+    auto declared = [](const char *type, uint32_t length, const std::string &data) {
+        return be32(length) + type + data;  // the data stops far short of the length
+    };
+    const std::string text = std::string("Comment\0", 8) + std::string(30, 'x');
+    const struct {
+        const char *what;
+        std::string bytes;
+    } cases[] = {
+        {"text chunk", sig + ihdr + declared("tEXt", 0x7ffffff0, text)},
+        {"compressed text before the header",
+         sig + declared("zTXt", 0x7ffffff0, std::string("Comment\0\0", 9) + "xx")},
+        {"international text", sig + ihdr + declared("iTXt", 0x7ffffff0, text)},
+        {"unknown chunk", sig + ihdr + declared("prVt", 0x7ffffff0, text)},
+        {"profile", sig + ihdr + declared("iCCP", 0x7ffffff0, text)},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        write_file(dir.file("hostile.png"), c.bytes);
+        Image im;
+        vyktest::AllocationWatch watch;
+        CaptureStdio cap;
+        EXPECT_EQ(PNG_read(dir.file("hostile.png").c_str(), &im.r, 0), 0);
+        cap.finish();
+        EXPECT_LE(watch.largest(), static_cast<size_t>(IMG_MAX_BYTES));
+        EXPECT_NE(cap.err().find("PNG_read:"), std::string::npos) << cap.err();
+        EXPECT_EQ(im.r.data, nullptr);
+    }
+}

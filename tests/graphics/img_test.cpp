@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -579,11 +580,86 @@ TEST_F(Img, CompressedReaderWaitsForAFileStillBeingWritten)
         std::fclose(fp);
         _exit(0);
     }
-    IMG_set_read_wait(100, 0.05f);
+    IMG_set_read_wait(400, 0.05f);  // far longer than the writer needs, even under load
     Image im;
     const int r = IMG_read(name.c_str(), &im.r, 0);
     int status = 0;
     waitpid(child, &status, 0);
     ASSERT_EQ(r, 1);
     EXPECT_EQ(pixels_of(im.r), pixels);
+}
+
+TEST_F(Img, ReadOpensTheFileOnce)
+{
+    // Every kind through a command (which must run once) and through standard input (whose
+    // first bytes must reach the reader).  (XWD files want a window's depth: not here.)
+    Image src;
+    make_grey(&src.r, 40, 30);
+    struct Kind {
+        const char *file;
+        int (*write)(const char *, IMG_report *);
+    };
+    const Kind kinds[] = {
+        {"own.img", [](const char *f, IMG_report *r) { return IMG_write(f, r, IMG_WRITE_ZLIB); }},
+        {"a.gif", GIF_write},
+        {"a.png", PNG_write},
+    };
+    for (const Kind &k : kinds) {
+        SCOPED_TRACE(k.file);
+        const std::string file = dir.file(k.file), count = dir.file("count");
+        ASSERT_EQ(k.write(file.c_str(), &src.r), 1);
+        std::remove(count.c_str());
+        const std::string command = "|echo run >> " + quote(count) + "; cat " + quote(file);
+        Image piped;
+        ASSERT_EQ(IMG_read(command.c_str(), &piped.r, 0), 1);
+        EXPECT_EQ(read_file(count), "run\n");
+        EXPECT_EQ(piped.r.width, 40);
+        EXPECT_EQ(piped.r.height, 30);
+
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            const int fd = open(file.c_str(), O_RDONLY);
+            if (fd < 0 || dup2(fd, 0) < 0) _exit(3);
+            MESS_set(0, 0);
+            IMG_report r;
+            _exit(IMG_read("-", &r, 0) == 1 && r.width == 40 && r.height == 30 ? 0 : 1);
+        }
+        int status = -1;
+        waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    }
+    // A first comment line goes to the reader too.
+    write_file(dir.file("commented.gif"), "** a comment\n" + read_file(dir.file("a.gif")));
+    Image commented;
+    EXPECT_EQ(IMG_read(dir.file("commented.gif").c_str(), &commented.r, 0), 1);
+}
+
+TEST_F(Img, WritersOnAFullDiskFailAndLeaveNoCutFile)
+{
+    struct Kind {
+        const char *file;
+        int (*write)(const char *, IMG_report *);
+    };
+    const Kind kinds[] = {
+        {"raw.img", [](const char *f, IMG_report *r) { return IMG_write(f, r, IMG_WRITE_RAW); }},
+        {"z.img", [](const char *f, IMG_report *r) { return IMG_write(f, r, IMG_WRITE_ZLIB); }},
+        {"a.gif", GIF_write},
+        {"a.png", PNG_write},
+        {"a.xwd", XWD_write},
+    };
+    for (const Kind &k : kinds) {
+        SCOPED_TRACE(k.file);
+        const std::string result = vyktest::on_full_disk([&](const std::string &dir) {
+            const std::string path = dir.empty() ? "/dev/full" : dir + "/" + k.file;
+            Image src;
+            make_grey(&src.r, 300, 200);
+            MESS_set(0, 0);
+            const int written = k.write(path.c_str(), &src.r);
+            const std::string left =
+                dir.empty() ? "device" : access(path.c_str(), F_OK) == 0 ? "left" : "gone";
+            return std::to_string(written) + " " + left;
+        });
+        EXPECT_TRUE(result == "0 gone" || result == "0 device") << result;
+    }
 }

@@ -224,7 +224,11 @@ int main(int argc, char **argv)
         std::printf("ready\n");
     }
     gdeactivate_ws(1);
-    gclose_ws(1);
+    // An output file that could not be written whole fails the program.
+    if (gclose_ws(1) != 0 && status == 0) {
+        MESS_print(M_ERROR, "glyph_demo: unable to write the output\n");
+        status = 7;
+    }
     gclose_gks();
     return status;
 }
