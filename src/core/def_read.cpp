@@ -27,6 +27,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -157,9 +159,18 @@ int read_line(FILE *fp, char *buf)
     return n;
 }
 
-}  // namespace
+// Whether the open file is the user's own and only the user may write it (as ssh and git
+// want of the files they take commands from).
+bool owned_by_user(FILE *fp)
+{
+    struct stat sb;
+    return fstat(fileno(fp), &sb) == 0 && sb.st_uid == getuid() &&
+           (sb.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+}
 
-int DEF_open(const char *filename)
+// The file a defaults path item names (a directory gives its first defaults file), opened.
+// With owned_only a file that is not the user's own, or that others may write, is not read.
+int open_defaults(const char *filename, bool owned_only)
 {
     std::string name = (filename && *filename) ? filename : ".vykdef";
     if (FILE_is_dir(name.c_str())) {
@@ -176,8 +187,19 @@ int DEF_open(const char *filename)
         return -1;
     }
     st.def_file = FILE_open(name.c_str(), "r");
+    if (st.def_file && owned_only && !owned_by_user(st.def_file)) {
+        MESS_print(M_WARN, "DEF_open: %s ignored: not your own or writable by others\n",
+                   name.c_str());
+        DEF_close();
+    }
     return st.def_file ? 0 : -1;
 }
+
+}  // namespace
+
+int DEF_open(const char *filename) { return open_defaults(filename, false); }
+
+int DEF_open_owned(const char *filename) { return open_defaults(filename, true); }
 
 int DEF_close()
 {

@@ -166,11 +166,13 @@ void read_loop_window(const char *item, RES_defobj *table, int rows)
     loop_win = c;
 }
 
-// Defaults file or directory: every entry taken is stored for each row whose name its key
+// Defaults file or directory (with owned_only, only a file of the user's own that others may
+// not write): every entry taken is stored for each row whose name its key
 // matches, or as a free-form resource when the key applies to this program.
-void read_defaults_file(const char *item, const RES_defobj *table, int rows)
+void read_defaults_file(const char *item, const RES_defobj *table, int rows, bool owned_only)
 {
-    DEF_open(item);
+    if (owned_only) DEF_open_owned(item);
+    else DEF_open(item);
     char key[DEF_KEY_LEN];
     char value[DEF_VALUE_LEN];
     while (DEF_get(key, value) == 1) {
@@ -193,11 +195,15 @@ void read_defaults_file(const char *item, const RES_defobj *table, int rows)
     DEF_close();
 }
 
-// Walks the defaults path item by item.
+// Walks the defaults path item by item.  A path the user named is read as named; the built-in
+// one reads the current directory's file only when it is the user's own, so that starting a
+// program in a directory of downloaded data does not take that directory's settings (a device
+// that is a command, for one).
 void read_defaults_path(RES_defobj *table, int rows)
 {
     const char *res = RES_get("default");
     const std::string path = res ? res : DEFAULT_PATH;
+    const bool own_path = res != nullptr;
     DEF_clr_tag();
     size_t start = 0;
     for (;;) {
@@ -211,7 +217,8 @@ void read_defaults_path(RES_defobj *table, int rows)
         } else if (!item.empty() && item[0] == '#') {
             read_loop_window(item.c_str(), table, rows);
         } else {
-            read_defaults_file(item.c_str(), table, rows);
+            const bool relative = item.empty() || (item[0] != '/' && item[0] != '~');
+            read_defaults_file(item.c_str(), table, rows, !own_path && relative);
         }
         if (end == std::string::npos) break;
         start = end + 1;

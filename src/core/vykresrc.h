@@ -106,6 +106,10 @@ int RES_hour_date(const char *text, Date *date);
 constexpr int DEF_KEY_LEN = 50;     // key buffer of DEF_get: 49 characters and the end
 constexpr int DEF_VALUE_LEN = 200;  // value buffer of DEF_get and DEF_env
 int DEF_open(const char *filename);
+/// DEF_open for a file that may come with a directory from anywhere (the current directory of
+/// the built-in defaults path): a file that is not the user's own, or that group or others may
+/// write, is not read (one warning, -1).
+int DEF_open_owned(const char *filename);
 int DEF_close();
 int DEF_prog();
 int DEF_name(const char *name);

@@ -2,6 +2,7 @@
 // into the resource list, driven in-process through RES_init.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -319,6 +320,54 @@ TEST_F(ResDecode, EmptyPathItemReadsVykdefOfTheCurrentDirectory)
     ASSERT_EQ(chdir(dir.path().c_str()), 0);
     init({"-df", "/no/such:"}, kPathKeys);
     EXPECT_EQ(get("level"), "700");
+}
+
+TEST_F(ResDecode, CurrentDirectoryFileOfTheBuiltInPathMustBeTheUsersOwn)
+{
+    // The built-in path begins with the current directory: its file is read only when it is
+    // the user's own and nobody else may write it.  A path the user named reads it as named.
+    write_file(dir.file(".vykdef"), "*.level 700\n");
+    ASSERT_EQ(chdir(dir.path().c_str()), 0);
+    struct Case {
+        mode_t mode;
+        bool named;  // the path named in vykdefault
+        const char *level;
+        bool warned;
+    };
+    const Case cases[] = {
+        {0644, false, "700", false}, {0600, false, "700", false}, {0664, false, "(none)", true},
+        {0646, false, "(none)", true}, {0666, true, "700", false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::to_string(c.mode) + (c.named ? " named" : ""));
+        ASSERT_EQ(chmod(dir.file(".vykdef").c_str(), c.mode), 0);
+        if (c.named) setenv("vykdefault", ".", 1);
+        else unsetenv("vykdefault");
+        expect_in_child(
+            [] {
+                CaptureStdio cap;
+                init({}, kPathKeys);
+                cap.finish();
+                const size_t n = std::count(cap.err().begin(), cap.err().end(), '\n');
+                const bool one = n == 1 && cap.err().find("DEF_open: ./.vykdef ignored: not your "
+                                                          "own or writable by others") == 0;
+                return get("level") + (one ? " warned" : n == 0 ? "" : " " + cap.err());
+            },
+            std::string(c.level) + (c.warned ? " warned" : ""));
+    }
+    // A file of another user is not read either.
+    ASSERT_EQ(chmod(dir.file(".vykdef").c_str(), 0644), 0);
+    unsetenv("vykdefault");
+    if (chown(dir.file(".vykdef").c_str(), getuid() + 1, static_cast<gid_t>(-1)) == 0) {
+        expect_in_child(
+            [] {
+                CaptureStdio cap;
+                init({}, kPathKeys);
+                cap.finish();
+                return get("level");
+            },
+            "(none)");
+    }
 }
 
 TEST_F(ResDecode, NoArgumentsNoDefaults)
