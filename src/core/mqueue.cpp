@@ -49,6 +49,7 @@ struct State {
     int sock1 = -1;                // client: connected socket; server: listening socket
     int sock2 = -1;                // server: the accepted client, -1 when none
     int conn[NUM_CONN] = {};       // server: connection slots in use
+    bool held[NUM_CONN] = {};      // server: the slots handed out on the accepted client
     mqueuebuf msgb{};              // the last message received
 };
 State st;
@@ -290,10 +291,15 @@ bool accept_client()
     return true;
 }
 
+// Server: closes the accepted client; the connection ids it was given are free again.
 void forget_client()
 {
     if (st.sock2 >= 0) close(st.sock2);
     st.sock2 = -1;
+    for (int i = 0; i < NUM_CONN; i++) {
+        if (st.held[i]) st.conn[i] = 0;
+        st.held[i] = false;
+    }
 }
 
 // Server: the next frame of the connected client into msgb.mtext (code and text, ended by a
@@ -308,7 +314,13 @@ int server_read_socket()
         forget_client();
         return -1;
     }
-    if (r < 0) return -1;  // nothing waiting, or a failure
+    if (r < 0) {  // nothing waiting, or a failed connection
+        if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
+            MESS_print(M_DEBUG_D, "Client connection failed: %s\n", strerror(errno));
+            forget_client();
+        }
+        return -1;
+    }
     if (!frame_length_ok(len)) {
         if (drop_frame(st.sock2, len, FRAME_WAIT_MS, "MQ_sget") <= 0) forget_client();
         return -1;
@@ -487,9 +499,11 @@ int MQ_sget(int id, int *conn_id, char *item)
     for (int i = FIRST_SLOT; i <= LAST_SLOT; i++) {
         if (st.conn[i]) continue;
         st.conn[0] = 1;
-        MQ_sput(id, ANSWER_ID, 2, "%d", i + 2);
+        const int sent = MQ_sput(id, ANSWER_ID, 2, "%d", i + 2);
         st.conn[0] = 0;
+        if (sent < 0 && use_socket()) break;  // the client left before its answer
         st.conn[i] = 1;
+        st.held[i] = use_socket();
         *conn_id = i + 2;
         break;
     }
@@ -507,11 +521,15 @@ int MQ_sput(int id, int conn_id, int flag, const char *format, ...)
     const int len = build_text(text, flag, format, ap);
     va_end(ap);
     if (len < 0) return -1;
-    if (flag < 0) st.conn[slot] = 0;
+    if (flag < 0) {
+        st.conn[slot] = 0;
+        st.held[slot] = false;
+    }
     if (use_socket()) {
         const ssize_t r = st.sock2 >= 0 ? frame_send(st.sock2, text, len) : -1;
         MESS_print(M_DEBUG_D, "Send: %d %d %d => %s\n", static_cast<int>(r), len,
                    static_cast<unsigned char>(text[0]), text + 1);
+        if (r < 0) forget_client();  // the client is gone
         return static_cast<int>(r);
     }
     MESS_print(M_DEBUG_D, "SPUT:%d:%s:", conn_id, text);

@@ -578,19 +578,45 @@ TEST_F(Mqueue, SocketServerFrames)
     EXPECT_EQ(recv_bytes(client, 120), frame("1" + repeat('d', 118)));
     EXPECT_EQ(MQ_sput(1, 4, 0, "x"), -1);  // not handed out
 
-    // The client leaves; the next one is accepted and gets the next id.
+    // The client leaves; the next one is accepted and gets the id the first one held.
     close(client);
     EXPECT_EQ(MQ_sget(1, &conn_id, item), -1);
     client = raw_connect(port);
     ASSERT_GE(client, 0);
     send_bytes(client, frame("/1000"));
     EXPECT_EQ(sget_waiting(&conn_id, item), 2);
-    EXPECT_EQ(conn_id, 4);
-    EXPECT_EQ(recv_bytes(client, 3), frame("24"));
+    EXPECT_EQ(conn_id, 3);
+    EXPECT_EQ(recv_bytes(client, 3), frame("23"));
     close(client);
 
     EXPECT_EQ(MQ_del(1), 0);
     EXPECT_EQ(raw_connect(port), -1);
+}
+
+TEST_F(Mqueue, SocketClientsThatLeaveWithoutQuitFreeTheirIds)
+{
+    const int port = free_port();
+    MQ_settype(1);
+    ASSERT_EQ(MQ_create(port), 1);
+    char item[MQ_TEXT_MAX + 1];
+    // More clients than there are ids, each asking for one and leaving without "quit": the
+    // next request made over a dropped or reset connection still gets an id.
+    for (int k = 0; k < 30; k++) {
+        SCOPED_TRACE(k);
+        const int client = raw_connect(port);
+        ASSERT_GE(client, 0);
+        send_bytes(client, frame("/1000"));
+        int conn_id = 0;
+        ASSERT_EQ(sget_waiting(&conn_id, item), 2);
+        EXPECT_EQ(conn_id, 3);
+        EXPECT_EQ(recv_bytes(client, 3), frame("23"));
+        if (k % 2) {  // a reset instead of an orderly close
+            const linger hard{1, 0};
+            setsockopt(client, SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
+        }
+        close(client);
+    }
+    EXPECT_EQ(MQ_del(1), 0);
 }
 
 TEST_F(Mqueue, SocketFindSkipsServers)
