@@ -239,6 +239,9 @@ public:
         put(tmp);
     }
     bool too_long() const { return too_long_; }
+    /// Marks the name as not to be built (a key that could lead it into another directory).
+    void refuse() { refused_ = true; }
+    bool refused() const { return refused_; }
     const char *text()
     {
         buf_[len_] = '\0';
@@ -249,6 +252,7 @@ private:
     char buf_[FILE_NAME_MAX + 1];
     size_t len_ = 0;
     bool too_long_ = false;
+    bool refused_ = false;
 };
 
 /// A directive read from a template at position i (the '%'): its step, whether a number was
@@ -313,17 +317,29 @@ int day_value(const Forced &f, int input, int n)
     return round_down(input, n);
 }
 
+/// Whether a key text may stand in a file name: keys often come from data files (station
+/// identifiers, names read from headers), and a '/' or a whole "." or ".." would take the name
+/// into another directory.
+bool key_is_safe(const std::string &text)
+{
+    return text.find('/') == std::string::npos && text != "." && text != "..";
+}
+
 /// Writes the text of key c; "0" when the key is empty; with a width at most that many
-/// characters.
+/// characters.  A key that is not safe refuses the whole name (with a warning).
 void put_key(Name_buffer &out, unsigned char c, const Directive &d)
 {
     const char *text = st.keys[c];
-    if (text[0] == '\0')
+    const std::string piece = d.given ? std::string(text, strnlen(text, static_cast<size_t>(d.n)))
+                                      : std::string(text);
+    if (!key_is_safe(piece)) {
+        MESS_print(M_WARN, "FILE_set_date: key %c refused in a file name: %s\n", c, text);
+        out.refuse();
+    } else if (piece.empty()) {
         out.put('0');
-    else if (d.given)
-        out.put(text, static_cast<size_t>(d.n));
-    else
-        out.put(text);
+    } else {
+        out.put(piece.c_str());
+    }
 }
 
 /// A date directive (Y y m b d j h n) of step n: writes the field of the input date, or the
@@ -802,7 +818,7 @@ int FILE_set_date(const Date *date, char *out)
         name.put(FILE_NAME_TOO_LONG);
     else
         evaluate(tmpl, in, have_path, path, name);
-    if (tmpl == FILE_NAME_TOO_LONG || name.too_long()) {
+    if (tmpl == FILE_NAME_TOO_LONG || name.too_long() || name.refused()) {
         if (name.too_long())
             MESS_print(M_WARN, "FILE_set_date: File name longer than %d characters\n",
                        FILE_NAME_MAX);

@@ -351,6 +351,50 @@ TEST(FileName, Keys)
     EXPECT_STREQ(out, "");
 }
 
+// Keys often come from data files: one that could take the name into another directory is
+// refused with a warning and no name is built; keys that only look alike are written.
+TEST(FileName, KeysThatLeaveTheDirectoryAreRefused)
+{
+    const Date d = make_date(2024, 3, 5, 7, 0);
+    struct Case {
+        const char *key;
+        const char *tmpl;
+        const char *name;  // nullptr: refused
+    };
+    const Case cases[] = {
+        {"../../etc/passwd", "data/%s_%h", nullptr},
+        {"a/b", "data/%s_%h", nullptr},
+        {"/abs", "%s", nullptr},
+        {".", "data/%s/%h", nullptr},
+        {"..", "data/%s/%h", nullptr},
+        {"..x", "data/%2s/%h", nullptr},  // the width leaves ".."
+        {"x/..", "data/%1s/%h", "data/x/07"},  // the width leaves "x"
+        {"...", "data/%s/%h", "data/.../07"},
+        {"a.b", "data/%s.%h", "data/a.b.07"},
+        {".hidden", "data/%s", "data/.hidden"},
+        {"", "data/%s/%h", "data/0/07"},
+    };
+    FILE_set_name("none");
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.key);
+        FILE_set_key('s', c.key);
+        CaptureStdio cap;
+        int result = 0;
+        const std::string name = build(c.tmpl, d, &result);
+        cap.finish();
+        if (c.name) {
+            EXPECT_EQ(name, c.name);
+            EXPECT_EQ(result, 0);
+            EXPECT_EQ(cap.err(), "");
+        } else {
+            EXPECT_EQ(name, FILE_NAME_TOO_LONG);
+            EXPECT_EQ(result, -1);
+            EXPECT_EQ(cap.err(), std::string("FILE_set_date: key s refused in a file name: ") +
+                                     c.key + "\n");
+        }
+    }
+}
+
 // Selecting conventions from a convention file found on file_path.
 TEST(FileName, SelectsConventionsFromTheFile)
 {
