@@ -17,10 +17,29 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <map>
+#include <string>
 #include <sys/stat.h>
 #include <vector>
 
 namespace {
+
+/// Where a variable of a classic file keeps its values.
+struct VarLayout {
+    std::vector<uint64_t> shape;  // dimension lengths (the record dimension's is not used)
+    bool record = false;          // the first dimension is the record dimension
+    uint64_t value_size = 0;      // bytes per value
+    uint64_t begin = 0;           // offset of the first value (of the first record)
+};
+
+/// The data layout of a classic file opened for reading, from its header, and its size: a read
+/// that needs bytes past the end of a file cut short fails instead of giving zeros.
+struct FileLayout {
+    std::string name;
+    uint64_t size = 0;
+    uint64_t record_size = 0;
+    std::vector<VarLayout> vars;
+};
 
 // The component's state; the member initialisers are the start values.
 struct State {
@@ -33,8 +52,12 @@ struct State {
     int ndim = 0;
     /// Whether the library's error option has been set by this layer.
     bool started = false;
+    /// The layouts of the classic files open for reading, by netCDF id.
+    std::map<int, FileLayout> layouts;
 };
 State st;
+
+bool within_file(const char *func, int var, const long *start, const long *count);
 
 /// Makes library errors non-fatal before the first library call; the library's verbosity stays.
 inline void start_library()
@@ -104,7 +127,8 @@ int put1(const char *func, int var, nc_type type, const void *value)
 /// Reads one value; false leaves *value alone.
 bool get1(const char *func, int var, nc_type type, void *value)
 {
-    return check_var(func, var, type, -1) && ncvarget1(st.fd, var, st.start, value) != -1;
+    return check_var(func, var, type, -1) && within_file(func, var, st.start, nullptr) &&
+           ncvarget1(st.fd, var, st.start, value) != -1;
 }
 
 /// One value of a variable of type at the current position; miss when the variable cannot
@@ -130,7 +154,7 @@ template <class T> int get_block(const char *func, int var, nc_type type, T *arr
 {
     if (!usable(var) || array == nullptr)
         return -1;
-    if (check_var(func, var, type, st.ndim) &&
+    if (check_var(func, var, type, st.ndim) && within_file(func, var, st.start, st.count) &&
         ncvarget(st.fd, var, st.start, st.count, array) != -1)
         return 0;
     std::fill_n(array, block_size(), miss);
@@ -208,7 +232,8 @@ bool numeric(nc_type type)
 template <class T> bool get_converted(int var, double *array)
 {
     std::vector<T> values(block_size());
-    if (ncvarget(st.fd, var, st.start, st.count, values.data()) == -1)
+    if (!within_file("CDF_get_number_array", var, st.start, st.count) ||
+        ncvarget(st.fd, var, st.start, st.count, values.data()) == -1)
         return false;
     std::copy(values.begin(), values.end(), array);
     return true;
@@ -225,6 +250,27 @@ class ClassicHeader {
 
 public:
     ClassicHeader(FILE *fp, uint64_t size) : fp_(fp), size_(size) {}
+
+    /// The data layout of a sound header (after check() gave 1).
+    FileLayout layout() const
+    {
+        FileLayout out;
+        out.size = size_;
+        out.vars = vars_;
+        int records = 0;
+        for (size_t i = 0; i < vars_.size(); i++)
+            if (vars_[i].record) {
+                records++;
+                out.record_size += vsizes_[i];
+            }
+        // A file of one record variable does not pad its records.
+        for (const VarLayout &v : vars_)
+            if (v.record && records == 1) {
+                out.record_size = v.value_size;
+                for (size_t k = 1; k < v.shape.size(); k++) out.record_size *= v.shape[k];
+            }
+        return out;
+    }
 
     /// 1: a sound header; 0: a damaged one; -1: not a classic file (left to the library).
     int check()
@@ -309,9 +355,14 @@ private:
             return false;
         ndims_ = n;
         int unlimited = 0;
-        for (uint64_t i = 0; i < n && ok_; i++)
-            if (name() && non_neg() == 0 && ++unlimited > 1)
+        for (uint64_t i = 0; i < n && ok_; i++) {
+            if (!name())
+                break;
+            const uint64_t len = non_neg();
+            dim_lens_.push_back(len);
+            if (len == 0 && ++unlimited > 1)
                 ok_ = false;
+        }
         return ok_;
     }
 
@@ -344,38 +395,94 @@ private:
             const uint64_t nd = non_neg();
             if (nd > NC_MAX_VAR_DIMS || nd > remaining() / ns_)
                 return ok_ = false;
-            for (uint64_t k = 0; k < nd && ok_; k++)
-                if (non_neg() >= ndims_)
+            VarLayout v;
+            for (uint64_t k = 0; k < nd && ok_; k++) {
+                const uint64_t dim = non_neg();
+                if (dim >= ndims_)
                     ok_ = false;
-            if (!atts() || value_size(tag()) == 0)
+                else
+                    v.shape.push_back(dim_lens_[dim]);
+                if (ok_ && k == 0 && dim_lens_[dim] == 0)
+                    v.record = true;
+            }
+            if (!atts() || (v.value_size = value_size(tag())) == 0)
                 return ok_ = false;
-            non_neg();  // bytes of the variable (per record)
-            number(offset);
+            vsizes_.push_back(non_neg());  // bytes of the variable (per record)
+            v.begin = number(offset);
+            vars_.push_back(std::move(v));
         }
         return ok_;
     }
 
     FILE *fp_;
     uint64_t size_, pos_ = 0, ndims_ = 0;
+    std::vector<uint64_t> dim_lens_, vsizes_;
+    std::vector<VarLayout> vars_;
     int version_ = 0, ns_ = 4;
     bool ok_ = true;
 };
 
 /// Whether the library may open the file: a classic file with a damaged header is refused
-/// (with a message while errors are printed); other files are left to the library.
-bool header_sane(const char *filename)
+/// (with a message while errors are printed); other files are left to the library.  The
+/// layout of a sound classic file goes to *layout (else its variables stay empty).
+bool header_sane(const char *filename, FileLayout *layout)
 {
     FILE *fp = std::fopen(filename, "rb");
     if (fp == nullptr)
         return true;  // the library reports it
     struct stat st;
     int r = -1;
-    if (fstat(fileno(fp), &st) == 0 && S_ISREG(st.st_mode))
-        r = ClassicHeader(fp, static_cast<uint64_t>(st.st_size)).check();
+    if (fstat(fileno(fp), &st) == 0 && S_ISREG(st.st_mode)) {
+        ClassicHeader header(fp, static_cast<uint64_t>(st.st_size));
+        r = header.check();
+        if (r == 1) {
+            *layout = header.layout();
+            layout->name = filename;
+        }
+    }
     std::fclose(fp);
     if (r == 0 && (ncopts & NC_VERBOSE))
         MESS_print(M_WARN, "CDF_open: %s: damaged netCDF header\n", filename);
     return r != 0;
+}
+
+/// The byte after the last one that reading the block at start and count (nd entries; count
+/// null: one value) of variable v needs; 0 for a block the library refuses anyway.
+uint64_t block_end(const VarLayout &v, const FileLayout &f, const long *start, const long *count)
+{
+    using wide = unsigned __int128;
+    wide last = 0, rec = 0;
+    for (size_t i = 0; i < v.shape.size(); i++) {
+        const long c = count ? count[i] : 1;
+        if (start[i] < 0 || c <= 0)
+            return 0;
+        const wide at = static_cast<wide>(start[i]) + static_cast<wide>(c) - 1;
+        if (i == 0 && v.record)
+            rec = at;
+        else
+            last = last * v.shape[i] + at;
+    }
+    const wide end = v.begin + rec * f.record_size + (last + 1) * v.value_size;
+    return end > UINT64_MAX ? UINT64_MAX : static_cast<uint64_t>(end);
+}
+
+/// Whether the file holds every byte that reading the block needs (see block_end); a file
+/// still being written is measured again before the read is refused.  Files other than
+/// classic ones opened for reading are left to the library.
+bool within_file(const char *func, int var, const long *start, const long *count)
+{
+    const auto it = st.layouts.find(st.fd);
+    if (it == st.layouts.end() || var < 0 || static_cast<size_t>(var) >= it->second.vars.size())
+        return true;
+    FileLayout &f = it->second;
+    const uint64_t end = block_end(f.vars[static_cast<size_t>(var)], f, start, count);
+    struct stat sb;
+    if (end > f.size && stat(f.name.c_str(), &sb) == 0)
+        f.size = static_cast<uint64_t>(sb.st_size);
+    if (end <= f.size)
+        return true;
+    complain(func, "lies past the end of the file (cut short)", var);
+    return false;
 }
 
 }  // namespace
@@ -407,13 +514,20 @@ int CDF_open(const char *filename, int access)
         return -1;
     }
     int id;
+    FileLayout layout;
     if (access == 1)
         id = nccreate(filename, NC_CLOBBER);
-    else if (!header_sane(filename))
+    else if (!header_sane(filename, &layout))
         id = -1;
     else
         id = ncopen(filename, access == 2 ? NC_WRITE : NC_NOWRITE);
     st.fd = id < 0 ? -1 : id;
+    if (st.fd != -1) {
+        // A file open for writing grows by its own writes: only a read-only one is measured.
+        st.layouts.erase(st.fd);
+        if (access == 0 && !layout.vars.empty())
+            st.layouts[st.fd] = std::move(layout);
+    }
     return st.fd;
 }
 
@@ -437,6 +551,7 @@ int CDF_close()
         return -1;
     start_library();
     const int r = ncclose(st.fd) == -1 ? -1 : 0;
+    st.layouts.erase(st.fd);
     st.fd = -1;
     return r;
 }
@@ -762,7 +877,8 @@ double CDF_get_number(int var)
         float f;
         double d;
     } v;
-    if (ncvarget1(st.fd, var, st.start, &v) == -1)
+    if (!within_file("CDF_get_number", var, st.start, nullptr) ||
+        ncvarget1(st.fd, var, st.start, &v) == -1)
         return VYK_MISS;
     switch (t) {
     case NC_BYTE:
@@ -818,7 +934,7 @@ int CDF_get_str(int var, int len, char *str)
         std::fill_n(c, st.ndim, 1L);
         s[st.ndim] = 0;
         c[st.ndim] = len;
-        if (ncvarget(st.fd, var, s, c, str) != -1) {
+        if (within_file("CDF_get_str", var, s, c) && ncvarget(st.fd, var, s, c, str) != -1) {
             str[len] = '\0';
             return 1;
         }

@@ -721,3 +721,52 @@ TEST_F(Cdf, DamagedFilesDoNotCrash)
         CDF_close();
     }
 }
+
+TEST_F(Cdf, ReadsPastTheEndOfAFileCutShortFail)
+{
+    // The last 100 bytes are gone: the end of the last record's temp and everything after it
+    // in that record.  Reads that need them fail with a message and the missing value; reads
+    // of what the file still holds succeed.
+    const std::string good = vyktest::read_file(make_nc(dir, "prof", profile_cdl()));
+    path = dir.file("cut.nc");
+    vyktest::write_file(path, good.substr(0, good.size() - 100));
+    ASSERT_GE(CDF_open(path.c_str(), 0), 0);
+    const int temp = CDF_get_var("temp"), press = CDF_get_var("press"),
+              name = CDF_get_var("name"), count = CDF_get_var("count");
+    float f[LEVELS];
+    char s[SLEN + 1];
+    ASSERT_EQ(CDF_set_range(2, RECS - 2, 1, 0, LEVELS), 0);
+    ASSERT_EQ(CDF_get_float_array(temp, f), 0);
+    EXPECT_EQ(f[LEVELS - 1], temp_at(RECS - 2, LEVELS - 1));
+    ASSERT_EQ(CDF_set_range(2, RECS - 1, 1, 0, 10), 0);
+    ASSERT_EQ(CDF_get_float_array(temp, f), 0);  // the first levels are still there
+    EXPECT_EQ(f[9], temp_at(RECS - 1, 9));
+
+    vyktest::CaptureStdio cap;
+    ASSERT_EQ(CDF_set_range(2, RECS - 1, 1, 0, LEVELS), 0);
+    EXPECT_EQ(CDF_get_float_array(temp, f), -1);
+    EXPECT_EQ(f[0], -9999.0f);
+    EXPECT_EQ(f[LEVELS - 1], -9999.0f);
+    ASSERT_EQ(CDF_set_pos(1, RECS - 1), 0);
+    EXPECT_EQ(CDF_get_double(press), -9999.0);
+    EXPECT_EQ(CDF_get_long(count), -9999);
+    EXPECT_EQ(CDF_get_number(press), -9999.0);
+    double d[1];
+    ASSERT_EQ(CDF_set_range(1, RECS - 1, 1), 0);
+    EXPECT_EQ(CDF_get_number_array(press, d), -1);
+    EXPECT_EQ(d[0], -9999.0);
+    ASSERT_EQ(CDF_set_pos(1, RECS - 1), 0);
+    std::strcpy(s, "old");
+    EXPECT_EQ(CDF_get_str(name, SLEN, s), 0);
+    EXPECT_STREQ(s, "");
+    cap.finish();
+    EXPECT_NE(cap.err().find("CDF_get_float_array: variable 0 lies past the end of the file"),
+              std::string::npos)
+        << cap.err();
+
+    // The record before is whole.
+    ASSERT_EQ(CDF_set_pos(1, RECS - 2), 0);
+    EXPECT_EQ(CDF_get_double(press), press_at(RECS - 2));
+    EXPECT_EQ(CDF_get_str(name, SLEN, s), 1);
+    EXPECT_STREQ(s, NAMES[RECS - 2]);
+}
