@@ -321,20 +321,27 @@ bool window_description(int count, char **items, char (&desc)[80])
     return true;
 }
 
-// Asks the loop window for a new frame and waits while it shows " +" behind its title.  The
-// first look comes after one step, when the program has had time to see the notice.  False
-// when its name can no longer be read (its program ended) or the frame is not ready within the
-// time limit.
+// Asks the loop window for a new frame and waits for it.  The loop window shows " +" behind its
+// title while it makes the frame and then the new frame's number: the frame is ready once the
+// title has shown the mark or changed from what it was before the notice, and no longer shows
+// the mark (a program slow to see the notice still shows the old title).  False when its name
+// can no longer be read (its program ended) or the frame is not ready within the time limit.
 bool new_frame()
 {
+    char before[80];
+    if (gget_win_title_extra(before, sizeof before) != 0) return false;
     gx_send_notice(2);
-    char extra[80] = "+";
-    bool gone = false;
-    for (int step = 0; step < FRAME_WAIT_STEPS && extra[0] == '+' && !gone; step++) {
+    bool marked = false;
+    for (int step = 0; step < FRAME_WAIT_STEPS; step++) {
         VYK_sleep(FRAME_WAIT_STEP);
-        gone = gget_win_title_extra(extra, sizeof extra) != 0;
+        char extra[80];
+        if (gget_win_title_extra(extra, sizeof extra) != 0) return false;
+        if (extra[0] == '+')
+            marked = true;
+        else if (marked || std::strcmp(extra, before) != 0)
+            return true;
     }
-    return !gone && extra[0] != '+';
+    return false;
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 
 #include <X11/Xutil.h>
 
+#include <chrono>
 #include <climits>
 #include <csignal>
 #include <cstdlib>
@@ -591,8 +592,11 @@ public:
         const auto start = run(vyktest::quote(vyktest::tool("gks_frames_tool")) + " > " +
                                vyktest::quote(dir_.file("out")) + " 2>&1 & echo $!");
         pid_ = std::atoi(start.out.c_str());
+        // The tool prints its window once the frames are made, right before it holds.
+        for (int k = 0; k < 600 && output().find("window ") == std::string::npos; k++)
+            usleep(50000);
         const auto found =
-            run("timeout 10 xdotool search --sync --onlyvisible --name '^Frames tool'");
+            run("timeout 30 xdotool search --sync --onlyvisible --name '^Frames tool'");
         win_ = found.out.substr(0, found.out.find('\n'));
         if (!win_.empty()) run("xdotool mousemove --window " + win_ + " 50 50");
     }
@@ -609,15 +613,38 @@ public:
         const std::string t = run("xdotool getwindowname " + win_).out;
         return t.substr(0, t.find('\n'));
     }
-    /// Waits (a few seconds at most) for the title to show frame i.
+    /// Waits (20 seconds at most) for the title to show frame i.
     bool shows(int i) const
     {
         const std::string want = "Frames tool [" + std::to_string(i) + "]";
-        for (int k = 0; k < 100; k++) {
+        for (int k = 0; k < 400; k++) {
             if (title() == want) return true;
             usleep(50000);
         }
         return false;
+    }
+    /// The title once it has stayed the same for 2.5 seconds of looks at most 0.4 seconds
+    /// apart (a looping window changes its frame at least every second); "" when it does not
+    /// settle within 60 seconds.
+    std::string settled() const
+    {
+        using clock = std::chrono::steady_clock;
+        const auto give_up = clock::now() + std::chrono::seconds(60);
+        std::string same = title();
+        auto since = clock::now(), last = since;
+        while (clock::now() < give_up) {
+            usleep(200000);
+            const std::string now = title();
+            const auto at = clock::now();
+            if (now != same || at - last > std::chrono::milliseconds(400)) {
+                same = now;
+                since = at;
+            } else if (at - since >= std::chrono::milliseconds(2500)) {
+                return same;
+            }
+            last = at;
+        }
+        return "";
     }
     /// The colour in the middle of the window.
     Rgb middle() const
@@ -633,7 +660,7 @@ public:
     bool finish()
     {
         key("Return");
-        for (int k = 0; k < 100; k++) {
+        for (int k = 0; k < 400; k++) {
             if (has(output(), "hold 0")) {
                 pid_ = -1;
                 return true;
@@ -689,13 +716,7 @@ TEST(GksLoop, LoopKeyRunsThroughTheFramesAndStops)
     ASSERT_EQ(t.key("alt+l"), 0);
     // Stopped (the title stays the same for longer than the longest frame delay): the step
     // keys work again from wherever the loop stopped.
-    std::string stopped;
-    for (int k = 0; k < 20; k++) {
-        const std::string now = t.title();
-        if (now == stopped) break;
-        stopped = now;
-        usleep(1500000);
-    }
+    const std::string stopped = t.settled();
     ASSERT_EQ(stopped.compare(0, 13, "Frames tool ["), 0) << stopped;
     const int at = stopped[13] - '0';
     ASSERT_EQ(t.key("alt+bracketright"), 0);

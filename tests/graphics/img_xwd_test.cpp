@@ -284,14 +284,14 @@ TEST_F(ImgXwd, WrittenDumpsAreShownByXwud)
         ASSERT_EQ(start.status, 0) << start.err;
         const int pid = std::atoi(start.out.c_str());
         ASSERT_GT(pid, 0);
-        const auto found = run("timeout 10 xdotool search --sync --onlyvisible --name " +
+        const auto found = run("timeout 30 xdotool search --sync --onlyvisible --name " +
                                quote(std::string("^xwud: ") + im->info + "$"));
         const std::string win = found.out.substr(0, found.out.find('\n'));
         EXPECT_EQ(found.status, 0) << im->info << ": no window appeared " << found.err;
         if (found.status == 0 && !win.empty()) {
             // The window may be mapped before its first exposure is painted: look again then.
             int w = 0, h = 0, bad = -1;
-            for (int attempt = 0; attempt < 20 && bad != 0; attempt++) {
+            for (int attempt = 0; attempt < 200 && bad != 0; attempt++) {
                 if (attempt) usleep(100000);
                 const auto shot = run("xwd -id " + win + " -silent | xwdtopnm");
                 ASSERT_EQ(shot.status, 0) << shot.err;

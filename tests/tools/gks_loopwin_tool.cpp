@@ -2,6 +2,7 @@
 // writes the window-id file DIR/vovadev.3 ("+window:pixmap:400x300:colormap") and then answers
 // the notices that a drawer sends ("notice N" on standard output for each):
 //   answer  on notice 2 shows "Plot +" while it makes the frame, then "Plot [4]"
+//   late    as answer, but sees the notice only after 0.6 seconds
 //   hang    on notice 2 shows "Plot +" and never finishes
 //   die     on notice 2 shows "Plot +" and ends at once
 // Notice 9 ends the program with status 0.  It ends by itself after 60 seconds.
@@ -47,10 +48,11 @@ int main(int argc, char **argv)
             return 0;
         }
         if (code != 2) continue;
+        if (mode == "late") usleep(600000);
         XStoreName(display, win, "Plot +");
         XSync(display, False);
         if (mode == "die") _exit(0);
-        if (mode == "answer") {
+        if (mode == "answer" || mode == "late") {
             usleep(500000);
             XStoreName(display, win, "Plot [4]");
             XSync(display, False);
