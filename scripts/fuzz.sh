@@ -14,14 +14,17 @@ targets=$(cd tests/fuzz && ls *.cpp 2>/dev/null | sed 's/\.cpp$//')
 cmake --build "$build" -j "$(nproc)" --target $targets
 for t in $targets; do
   corpus="$build/corpus/$t"
-  mkdir -p "$corpus"
+  # Crash, leak and slow-unit inputs are kept in the build directory, never in the sources.
+  artifacts="$build/artifacts/$t/"
+  mkdir -p "$corpus" "$artifacts"
   # Seed inputs of a target (tests/fuzz/seeds/<target>, made from the test fixtures) are read
   # beside its corpus.
   seeds="tests/fuzz/seeds/$t"
   [ -d "$seeds" ] || seeds=
   echo "fuzzing $t for ${seconds}s"
-  "$build/tests/fuzz/$t" -max_total_time="$seconds" -print_final_stats=0 "$corpus" $seeds \
+  "$build/tests/fuzz/$t" -max_total_time="$seconds" -print_final_stats=0 \
+    -artifact_prefix="$artifacts" "$corpus" $seeds \
     2>"$build/$t.log" \
-    || { tail -40 "$build/$t.log"; echo "fuzz target $t failed"; exit 1; }
+    || { tail -40 "$build/$t.log"; echo "fuzz target $t failed (inputs in $artifacts)"; exit 1; }
 done
 echo "fuzzing passed"

@@ -45,14 +45,13 @@ inline const char *work_dir()
     return work_path;
 }
 
-/// The name of a single scratch file, /tmp/<target>.<pid>; the first call also silences the
-/// library's messages.
+/// The name of a single scratch file in the work directory (so it goes at exit with it); the
+/// first call also silences the library's messages.
 inline const char *scratch_file()
 {
-    static char name[64] = "";
+    static char name[96] = "";
     if (name[0] == '\0') {
-        std::snprintf(name, sizeof name, "/tmp/%s.%d", program_invocation_short_name,
-                      static_cast<int>(getpid()));
+        std::snprintf(name, sizeof name, "%s/scratch", work_dir());
         MESS_set(0, 0);
     }
     return name;
