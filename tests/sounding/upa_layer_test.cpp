@@ -413,3 +413,48 @@ TEST(UpaLayer, ParcelWithoutAnAscent)
     EXPECT_GE(pp.Bplus, 0);
     EXPECT_GE(pp.cap, 0);
 }
+
+TEST(UpaLayer, HostileSoundings)
+{
+    // A thousand levels: only the first 300 take part; everything missing; pressures out of
+    // order.  Every result is a value or -9999, never a crash or a non-number.
+    std::vector<UPA_level> many;
+    for (int i = 0; i < 1000; i++)
+        many.push_back(L(1000 - 0.9f * i, 10.0f * i, 20 - 0.08f * i, 10 - 0.1f * i, 180, 10));
+    const int n = count(many);
+    PARCEL_params pp;
+    EXPECT_EQ(parcel_calc(many.data(), n, nullptr, 100, 1000, 100, &pp), 1);
+    for (float v : {pp.Bplus, pp.Bminus, pp.cap, pp.lfc, pp.wmax}) EXPECT_TRUE(std::isfinite(v));
+    EXPECT_TRUE(std::isfinite(mean_value("thetae", many.data(), n, 100, 1000, 500)));
+    THETAE_params tp;
+    thetae_index(many.data(), n, &tp);
+    float w;
+    EXPECT_TRUE(std::isfinite(pr_ccl(many.data(), n, 100, 1000, 50, &w)));
+    for (float v : {precip_water(many.data(), n), cap_strength(many.data(), n, 100, 1000, 0),
+                    lifted_index(many.data(), n, 100, 1000, 100, 800), k_index(many.data(), n)})
+        EXPECT_TRUE(std::isfinite(v));
+
+    std::vector<UPA_level> blank(50, L(M, M));
+    const int nb = count(blank);
+    EXPECT_EQ(parcel_calc(blank.data(), nb, nullptr, 100, 1000, 0, &pp), 0);
+    EXPECT_EQ(mean_value("temp", blank.data(), nb, 100, 1000, 500), M);
+    EXPECT_EQ(thetae_index(blank.data(), nb, &tp), -1);
+    EXPECT_EQ(pr_ccl(blank.data(), nb, 100, 1000, 0, &w), M);
+    for (float v : {precip_water(blank.data(), nb), wet_bulb_zero(blank.data(), nb),
+                    total_totals(blank.data(), nb), sweat_index(blank.data(), nb),
+                    energy_index(blank.data(), nb), cap_strength(blank.data(), nb, 100, 1000, 0),
+                    lifted_index(blank.data(), nb, 100, 1000, 0, 500),
+                    max_temperature(blank.data(), nb, 100, 1000, 150),
+                    static_stability(blank.data(), nb, 100, 700),
+                    thickness(blank.data(), nb, 100, 1000, 500)})
+        EXPECT_EQ(v, M);
+
+    std::vector<UPA_level> shuffled = sample_sm();
+    std::swap(shuffled[1], shuffled[6]);
+    std::swap(shuffled[3], shuffled[8]);
+    const int ns = count(shuffled);
+    parcel_calc(shuffled.data(), ns, nullptr, 100, 1000, 0, &pp);
+    for (float v : {pp.Bplus, pp.Bminus, pp.cap}) EXPECT_TRUE(std::isfinite(v));
+    EXPECT_TRUE(std::isfinite(mean_value("temp", shuffled.data(), ns, 100, 1000, 500)));
+    EXPECT_TRUE(std::isfinite(precip_water(shuffled.data(), ns)));
+}
