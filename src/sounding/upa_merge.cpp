@@ -297,6 +297,35 @@ UPA_level combined(const UPA_level &a, const UPA_level &b)
 
 int array_count(const UPA_level *lev, int num) { return lev ? std::clamp(num, 0, UPA_MAX_LEVELS) : 0; }
 
+/// The two array merges: before each level of the first array the levels of the second that
+/// lie below it (by pressure, or by height for winds), then the level itself, combined with the
+/// second's level at the same place.  Wind merges leave out levels without a direction and
+/// trace each level written.  At most 300 levels are written.
+int merge_arrays(const UPA_level *in1, int in1_num, const UPA_level *in2, int in2_num,
+                 UPA_level *out, bool wind)
+{
+    if (!out) return 0;
+    const int n1 = array_count(in1, in1_num), n2 = array_count(in2, in2_num);
+    auto below = [&](const UPA_level &b, const UPA_level &a) { return wind ? b.h < a.h : b.p > a.p; };
+    auto same = [&](const UPA_level &b, const UPA_level &a) { return wind ? b.h == a.h : b.p == a.p; };
+    int j = 0, k = 0;
+    auto emit = [&](const UPA_level &lev, int label) {
+        out[k] = lev;
+        if (wind) UPA_print_level(M_DEBUG_D, M_DEBUG_D, label, &out[k]);
+        k++;
+    };
+    for (int i = 0; i < n1 && k < UPA_MAX_LEVELS; i++) {
+        const UPA_level &a = in1[i];
+        for (; j < n2 && below(in2[j], a) && k < UPA_MAX_LEVELS; j++)
+            if (!wind || present(in2[j].dir)) emit(in2[j], LAYER_LABEL_2 + j);
+        if (k >= UPA_MAX_LEVELS) break;
+        if (wind && !present(a.dir)) continue;
+        if (j >= n2 || !same(in2[j], a)) emit(a, LAYER_LABEL_1 + i);
+        else emit(combined(a, in2[j++]), LAYER_LABEL_OUT + k);
+    }
+    return k;
+}
+
 }  // namespace
 
 float UPA_std_height(float p)
@@ -344,42 +373,11 @@ int UPA_sw_merge(const UPA_report *report, UPA_level *merge, int *man_index)
 int UPA_merge_array(const UPA_level *in1, int in1_num, const UPA_level *in2, int in2_num,
                     UPA_level *out)
 {
-    if (!out) return 0;
-    const int n1 = array_count(in1, in1_num), n2 = array_count(in2, in2_num);
-    int j = 0, k = 0;
-    for (int i = 0; i < n1 && k < UPA_MAX_LEVELS; i++) {
-        const UPA_level &a = in1[i];
-        while (j < n2 && in2[j].p > a.p && k < UPA_MAX_LEVELS) out[k++] = in2[j++];
-        if (k >= UPA_MAX_LEVELS) break;
-        if (j >= n2 || in2[j].p != a.p) out[k++] = a;
-        else out[k++] = combined(a, in2[j++]);
-    }
-    return k;
+    return merge_arrays(in1, in1_num, in2, in2_num, out, false);
 }
 
 int UPA_wnd_merge_array(const UPA_level *in1, int in1_num, const UPA_level *in2, int in2_num,
                         UPA_level *out)
 {
-    if (!out) return 0;
-    const int n1 = array_count(in1, in1_num), n2 = array_count(in2, in2_num);
-    int j = 0, k = 0;
-    for (int i = 0; i < n1 && k < UPA_MAX_LEVELS; i++) {
-        const UPA_level &a = in1[i];
-        for (; j < n2 && in2[j].h < a.h && k < UPA_MAX_LEVELS; j++) {
-            if (!present(in2[j].dir)) continue;
-            out[k] = in2[j];
-            UPA_print_level(M_DEBUG_D, M_DEBUG_D, LAYER_LABEL_2 + j, &out[k++]);
-        }
-        if (k >= UPA_MAX_LEVELS) break;
-        if (!present(a.dir)) continue;
-        if (j >= n2 || in2[j].h != a.h) {
-            out[k] = a;
-            UPA_print_level(M_DEBUG_D, M_DEBUG_D, LAYER_LABEL_1 + i, &out[k++]);
-        } else {
-            out[k] = combined(a, in2[j++]);
-            UPA_print_level(M_DEBUG_D, M_DEBUG_D, LAYER_LABEL_OUT + k, &out[k]);
-            k++;
-        }
-    }
-    return k;
+    return merge_arrays(in1, in1_num, in2, in2_num, out, true);
 }

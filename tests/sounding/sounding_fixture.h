@@ -6,7 +6,10 @@
 #include "test_util.h"
 #include "zazudi.h"
 
+#include <gtest/gtest.h>
+
 #include <list>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -60,6 +63,25 @@ inline void load(const std::vector<UPA_level> &levels, float sfc_pres = 1000)
     const UPA_level mwnd = L(300, 9200, -44, -55, 270, 80);
     THERM_set_trop(&trop);
     THERM_set_mwnd(&mwnd);
+}
+
+/// The numbers a reference script of these tests prints, one vector per line: the script
+/// (in tests/sounding, run by /usr/bin/python3 with numpy) gets args and standard input in.
+inline std::vector<std::vector<double>> reference_numbers(const std::string &script,
+                                                          const std::string &args,
+                                                          const std::string &in)
+{
+    const vyktest::RunResult r = vyktest::run(
+        "/usr/bin/python3 " VYK_SOURCE_DIR "/tests/sounding/" + script + " " + args, in);
+    EXPECT_EQ(r.status, 0) << r.err;  // python3-numpy is a test dependency
+    std::vector<std::vector<double>> lines;
+    std::istringstream out(r.out);
+    for (std::string line; std::getline(out, line);) {
+        std::istringstream words(line);
+        lines.emplace_back();
+        for (double x; words >> x;) lines.back().push_back(x);
+    }
+    return lines;
 }
 
 /// What the message output prints under the given mask while fn runs (standard output).

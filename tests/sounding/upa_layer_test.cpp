@@ -23,17 +23,7 @@ std::vector<std::vector<double>> numpy(const std::string &what,
     std::ostringstream in;
     in.precision(9);
     for (const UPA_level &l : lev) in << l.p << " " << l.h << " " << l.t << " " << l.td << "\n";
-    const vyktest::RunResult r = vyktest::run(
-        "/usr/bin/python3 " VYK_SOURCE_DIR "/tests/sounding/layer_reference.py " + what, in.str());
-    EXPECT_EQ(r.status, 0) << r.err;  // python3-numpy is a test dependency
-    std::vector<std::vector<double>> lines;
-    std::istringstream out(r.out);
-    for (std::string line; std::getline(out, line);) {
-        std::istringstream words(line);
-        lines.emplace_back();
-        for (double x; words >> x;) lines.back().push_back(x);
-    }
-    return lines;
+    return reference_numbers("layer_reference.py", what, in.str());
 }
 
 int count(const std::vector<UPA_level> &lev) { return static_cast<int>(lev.size()); }
@@ -457,4 +447,30 @@ TEST(UpaLayer, HostileSoundings)
     for (float v : {pp.Bplus, pp.Bminus, pp.cap}) EXPECT_TRUE(std::isfinite(v));
     EXPECT_TRUE(std::isfinite(mean_value("temp", shuffled.data(), ns, 100, 1000, 500)));
     EXPECT_TRUE(std::isfinite(precip_water(shuffled.data(), ns)));
+}
+
+TEST(UpaLayer, FreeConvectionFromTheFirstStepOrNever)
+{
+    // A moist 300 K parcel in a 290 K dry adiabat is buoyant from the first moist step: its
+    // LFC lies in the middle of that step.
+    std::vector<UPA_level> env = dry_under_isothermal(290, 500, 150, 10);
+    env[0].t = 300 - 273.15f;
+    env[0].td = env[0].t - 1;
+    PARCEL_params pp = ascent(env, nullptr);
+    EXPECT_NEAR(pp.lfc, pp.plcl - 5, 1e-3);
+    EXPECT_EQ(pp.Bminus, 0);
+    EXPECT_GT(pp.Bplus, 0);
+    EXPECT_GT(pp.el, 150);  // the isothermal layer above 500 mb stops it
+    EXPECT_LT(pp.el, 500);
+    // A cold parcel in a warm isothermal sounding is never buoyant.
+    std::vector<UPA_level> warm = dry_under_isothermal(320, 1000, 200, 10);
+    warm[0].t = warm[0].td = 5;
+    pp = ascent(warm, nullptr);
+    EXPECT_EQ(pp.lfc, -1);
+    EXPECT_EQ(pp.el, M);
+    EXPECT_EQ(pp.mpl, M);
+    EXPECT_EQ(pp.Bplus, 0);
+    EXPECT_EQ(pp.wmax, 0);
+    EXPECT_GT(pp.Bminus, 0);
+    EXPECT_GT(pp.cap, 0);
 }

@@ -370,17 +370,7 @@ std::vector<std::vector<double>> numpy(float elev, const std::vector<UV> &uv,
         if (VYK_is_miss(w.u)) in << "nan nan\n";
         else in << w.u << " " << w.v << "\n";
     }
-    const vyktest::RunResult r = vyktest::run(
-        "/usr/bin/python3 " VYK_SOURCE_DIR "/tests/sounding/wind_reference.py " + what, in.str());
-    EXPECT_EQ(r.status, 0) << r.err;  // python3-numpy is a test dependency
-    std::vector<std::vector<double>> lines;
-    std::istringstream out(r.out);
-    for (std::string line; std::getline(out, line);) {
-        std::istringstream words(line);
-        lines.emplace_back();
-        for (double x; words >> x;) lines.back().push_back(x);
-    }
-    return lines;
+    return reference_numbers("wind_reference.py", what, in.str());
 }
 
 TEST(UpaWind, ProfilerColumnPiecesFollowTheirFormulas)
