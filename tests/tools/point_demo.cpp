@@ -5,7 +5,7 @@
 //              [-fp path] [-me levels] [-dr switches] [--dump=png:file]
 //              [DOMAIN]
 //
-// DOMAIN is a domain string (default "ll:0:0:1:1:41:21", latitude-longitude from 0 to 40 east
+// DOMAIN is a domain string (default "ll,10,20,41,21,1,1", latitude-longitude from 0 to 40 east
 // and 0 to 20 north).  Each line of standard input is one datum:
 //
 //   LAT LON TYPE FORMAT [VALUE1 [VALUE2 [DATA...]]]
@@ -68,6 +68,8 @@ bool read_datum(const std::string &line, RAW_data &datum)
     float la, lo;
     if (!read_value(lat, la) || !read_value(lon, lo)) return false;
     int t = VAR_dec_type(type.c_str());
+    for (int code = 1; t <= 0 && code <= VAR_T_CONST; code++)  // printed names such as "int"
+        if (type == VAR_print_type(code)) t = code;
     if (t <= 0) t = std::atoi(type.c_str());
     float value[2];
     if (!read_value(v1, value[0]) || !read_value(v2, value[1])) return false;
@@ -122,7 +124,7 @@ int main(int argc, char **argv)
     if (FLAG_get(FLAG_DEVICE) < 1) FLAG_set(FLAG_DEVICE, GWS_X11);
     const char *text = RES_get("filename");
     Domain domain;
-    if (DOM_decode(text && *text ? text : "ll:0:0:1:1:41:21", &domain) != 1 || MAP_domain(&domain)) {
+    if (DOM_decode(text && *text ? text : "ll,10,20,41,21,1,1", &domain) != 1 || MAP_domain(&domain)) {
         MESS_print(M_ERROR, "point_demo: invalid domain\n");
         return 2;
     }
