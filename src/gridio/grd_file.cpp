@@ -152,6 +152,7 @@ int grd_stream_rewind(GRD_file *f, bool skip_first)
     // before the rewind.
     st.pos.cur_pos = std::ftell(f->file);
     st.pos.new_pos = -1;
+    st.pos.cont = st.pos.pcont = 0;
     return 0;
 }
 

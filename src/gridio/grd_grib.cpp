@@ -15,7 +15,7 @@
 namespace {
 
 /// The decoders, by edition.
-const GRIB_edition *const editions[] = {&grib_edition_1};
+const GRIB_edition *const editions[] = {&grib_edition_1, &grib_edition_2};
 
 const GRIB_edition *edition_row(int edition_octet)
 {
@@ -50,6 +50,50 @@ const char *passed_over(const GRIB_edition *row)
     return row ? nullptr : "an edition without a decoder";
 }
 
+constexpr int NEXT_MESSAGE = 2;
+
+/// After an edition-2 field: the next product is the message's next field, or what follows the
+/// message (end: where the message ends, when known).
+void follow_field(GRD_pos &p, long end)
+{
+    const long next = grib2_next_field();
+    if (next > p.cur_pos) {
+        p.new_pos = next;
+        p.cont = 1;
+        return;
+    }
+    p.cont = 0;
+    const long after = grib2_message_end();
+    p.new_pos = end > p.cur_pos ? end : after;
+}
+
+/// The product at cur_pos, a later field of the message read last: 0 decoded, 1 values not
+/// decoded, -1 at the end of the stream; NEXT_MESSAGE when the message holds no further field
+/// (cur_pos then stands after the message and the search for the next one goes on).
+int continuation(GRD_file *f, int slot, GRD_report *grd, int rep_type)
+{
+    GRD_pos &p = grd_pos();
+    if (!grib_seek(f->file, p.cur_pos)) return -1;
+    grd->datim[0] = grd->info[0] = '\0';
+    const int r = grib2_continue(slot, grd, rep_type);
+    if (r == GRIB_SHORT) {
+        MESS_print(M_WARN, "GRIB: the message before offset %ld ends before its sections do\n",
+                   p.cur_pos);
+        return -1;
+    }
+    p.pcont = 0;
+    if (r == GRIB_NO_PRODUCT) {
+        const long after = grib2_message_end();
+        if (after <= p.cur_pos) return -1;
+        p.cur_pos = after;
+        return NEXT_MESSAGE;
+    }
+    p.pcont = 1;
+    follow_field(p, -1);
+    grib_seek(f->file, p.cur_pos);
+    return r == GRIB_DECODED ? 0 : 1;
+}
+
 /// Finds the product at or after cur_pos and decodes it into grd (rep_type as GRD_read's);
 /// messages no decoder takes are stepped over.  cur_pos becomes the product's start, new_pos
 /// its end, and the stream is left at its start.  0; 1 when the values could not be decoded (a
@@ -57,6 +101,10 @@ const char *passed_over(const GRIB_edition *row)
 int locate(int slot, GRD_file *f, GRD_report *grd, int rep_type)
 {
     GRD_pos &p = grd_pos();
+    if (p.pcont) {
+        const int r = continuation(f, slot, grd, rep_type);
+        if (r != NEXT_MESSAGE) return r;
+    }
     for (;;) {
         if (!grib_seek(f->file, p.cur_pos)) return -1;
         if (GRIB_header(slot) != 1) return -1;
@@ -84,6 +132,8 @@ int locate(int slot, GRD_file *f, GRD_report *grd, int rep_type)
             continue;
         }
         p.new_pos = end;
+        p.cont = 0;
+        if (GRIB_get_edition() == 2) follow_field(p, end);
         grib_seek(f->file, p.cur_pos);
         return r == GRIB_DECODED ? 0 : 1;
     }
@@ -96,6 +146,7 @@ int advance(int slot, GRD_file *f)
     if (locate(slot, f, &s.r, GRD_READ_HEADER) < 0) return -1;
     GRD_pos &p = grd_pos();
     p.cur_pos = p.new_pos;
+    p.pcont = p.cont;
     f->num++;
     return 0;
 }

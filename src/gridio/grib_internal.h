@@ -79,5 +79,16 @@ struct GRIB_edition {
 
 // The rows, each defined in its decoder's file.
 extern const GRIB_edition grib_edition_1;  // grib1.cpp: editions 0 and 1
+extern const GRIB_edition grib_edition_2;  // grib2.cpp: edition 2
+
+// Edition 2 carries several fields in one message; the back end numbers each field.
+/// Decodes the field whose first section starts at the stream position: a later field of the
+/// message decoded last, inheriting its sections (results as an edition decoder's).
+int grib2_continue(int grd_fd, GRD_report *grd, int rep_type);
+/// After an edition-2 field: offset where the next field of its message begins, or -1 when the
+/// message ended with it.
+long grib2_next_field();
+/// After an edition-2 field that ended its message: offset just after its end section, or -1.
+long grib2_message_end();
 
 #endif

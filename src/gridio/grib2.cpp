@@ -1,0 +1,764 @@
+// GRIB edition 2 sections and templates: section headers, the identification (1), grid
+// definition (3) and product definition (4) sections, the parameter table, and the row of
+// edition 2 in the GRIB back end, which walks the fields of a message.
+//
+// Every section is read whole into a buffer sized by the length it states (bounded by the
+// largest message taken), so a template never reads beyond its section.  A grid whose size is
+// not known, or too large, is refused before any value is allocated.
+#include "grib2_internal.h"
+#include "vykdate.h"
+#include "vykdomain.h"
+#include "vykfile.h"
+#include "vykgrib2.h"
+#include "vykmap.h"
+#include "vykresrc.h"
+#include "vykstr.h"
+#include "vykvar.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr M_type M_OCTETS = M_DEBUG_D;  // section headers
+constexpr M_type M_TRACE = M_DEBUG_C;   // templates
+constexpr M_type M_GRID = 0xF0000000;   // the grid definition
+constexpr int MISS_CODE = VYK_MISS;
+constexpr long SECTION_HEAD = 5;
+constexpr int SIDE_MAX_LATLON = 10000;  // rows of a latitude-longitude grid
+constexpr int SIDE_MAX_PROJ = 2000;     // rows of a projected grid
+constexpr uint32_t ALL_ONES = 0xFFFFFFFFu;
+constexpr int VAR_PROB = 191;
+
+struct State {
+    int sect = 0;
+    long slen = 0;
+    int source = 0;
+    Date date{};
+    int ens = 0, ens_type = 0, ens_id = 0, ens_prod = 0, ens_smooth = 0;
+    int ens_prob_var = 0, ens_prob_type = 0;
+    float ens_prob_low = 0, ens_prob_up = 0;
+    long next_field = -1;  // after a field: offset of the next field of the message, or -1
+    long message_end = -1; // after a field that ended its message: offset after "7777"
+};
+State st;
+G2_grid grid;
+
+/// The current map domain, made current again when the object goes.
+class KeepMap {
+public:
+    KeepMap() { MAP_get_domain(&saved_); }
+    ~KeepMap() { MAP_domain(&saved_); }
+    KeepMap(const KeepMap &) = delete;
+    KeepMap &operator=(const KeepMap &) = delete;
+
+private:
+    Domain saved_;
+};
+
+/// Reads the rest of the current section (its header octets kept in front).  1, -1 short.
+int read_body(FILE *fp, G2_section &s)
+{
+    s.o.assign(size_t(st.slen), 0);
+    const uint32_t len = uint32_t(st.slen);
+    s.o[0] = (unsigned char)(len >> 24);
+    s.o[1] = (unsigned char)(len >> 16);
+    s.o[2] = (unsigned char)(len >> 8);
+    s.o[3] = (unsigned char)len;
+    s.o[4] = (unsigned char)st.sect;
+    if (st.slen > SECTION_HEAD && !grib_read(fp, s.o.data() + SECTION_HEAD,
+                                             size_t(st.slen - SECTION_HEAD)))
+        return -1;
+    return 1;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Grid definition
+// ---------------------------------------------------------------------------------------------
+
+/// An angle in millionths of a degree (sign and magnitude).
+float deg(const G2_section &s, size_t n) { return float(s.s(n, 4)) / 1e6f; }
+float lon180(float lon) { return lon > 180 ? lon - 360 : lon; }
+
+void scanning(int mode)
+{
+    grid.ydir = (mode & 0x40) || (mode & 0x02) ? 1 : -1;
+    grid.xalt = (mode & 0x10) ? 1 : 0;
+    MESS_print(M_TRACE, grid.ydir == 1 ? "Gridpoint direction: %x : south to north\n"
+                                       : "Gridpoint direction: %x : north to south\n",
+               mode);
+}
+
+/// The centre of a projected grid from its first point, on the domain made current a while.
+void projected_centre(Domain &d, float la1, float lo1)
+{
+    KeepMap keep;
+    Domain tmp = d;
+    tmp.clat = la1;
+    tmp.clon = lo1;
+    MAP_domain(&tmp);
+    float x1, y1;
+    MAP_tran(la1, lo1, &x1, &y1);
+    const float cx = x1 + float(d.nx - 1) / 2.0f * d.dx;
+    const float cy = y1 + float(grid.ydir) * float(d.ny - 1) / 2.0f * d.dy;
+    MAP_untran(cx, cy, &d.clat, &d.clon);
+}
+
+bool latlon(const G2_section &s, Domain &d)
+{
+    MESS_print(M_TRACE, "Lat-lon Grid\n");
+    if (s.size() < 72) return false;
+    const uint32_t ni = s.u(31, 4), nj = s.u(35, 4);
+    if (nj == 0 || nj > uint32_t(SIDE_MAX_LATLON)) return false;
+    d.ny = int(nj);
+    scanning(s(72));
+    if (ni == ALL_ONES) {
+        // Quasi-regular rows: one octet per row gives its points.
+        if (s.size() < 72 + size_t(nj)) return false;
+        grid.thin = true;
+        grid.rows.resize(nj);
+        int longest = 0;
+        for (size_t j = 0; j < nj; j++) {
+            grid.rows[j] = s(73 + j);
+            if (grid.rows[j] > longest) longest = grid.rows[j];
+        }
+        d.nx = longest;
+    } else {
+        if (ni == 0 || ni > uint32_t(SIDE_MAX_LATLON) * 10) return false;
+        d.nx = int(ni);
+    }
+    if (d.nx < 1) return false;
+    const float la1 = deg(s, 47), la2 = deg(s, 56);
+    const float lo1 = lon180(deg(s, 51));
+    float lo2 = lon180(deg(s, 60));
+    if (lo2 < lo1) lo2 += 360;
+    d.proj = DOM_LATLON;
+    d.plat = 0;
+    d.plon = d.clon = lon180((lo1 + lo2) / 2);
+    d.clat = (la1 + la2) / 2;
+    d.dx = d.nx > 1 ? std::fabs(lo2 - lo1) / float(d.nx - 1) : 0.0f;
+    d.dy = d.ny > 1 ? std::fabs(la2 - la1) / float(d.ny - 1) : 0.0f;
+    MESS_print(M_GRID, "Grid locate: %3.2f N, %3.2f E - %3.2f N %3.2f E %3.2f - %d %d\n",
+               double(la1), double(lo1), double(la2), double(lo2), double(d.dx), d.nx, d.ny);
+    DOM_print(M_GRID, &d);
+    return true;
+}
+
+bool size_of(const G2_section &s, Domain &d)
+{
+    const uint32_t ni = s.u(31, 4), nj = s.u(35, 4);
+    if (ni == 0 || nj == 0 || ni > uint32_t(SIDE_MAX_PROJ) * 10 || nj > uint32_t(SIDE_MAX_PROJ))
+        return false;
+    d.nx = int(ni);
+    d.ny = int(nj);
+    return true;
+}
+
+bool mercator(const G2_section &s, Domain &d)
+{
+    MESS_print(M_TRACE, "Mercator Grid\n");
+    if (s.size() < 60 || !size_of(s, d)) return false;
+    scanning(s(60));
+    const float la1 = deg(s, 39), lo1 = lon180(deg(s, 43));
+    const float la2 = deg(s, 52), lo2 = lon180(deg(s, 56));
+    d.proj = DOM_MERC;
+    d.plat = 0;
+    d.plon = (lo1 + lo2) / 2;
+    KeepMap keep;
+    Domain tmp = d;
+    tmp.clat = (la1 + la2) / 2;
+    tmp.clon = d.plon;
+    MAP_domain(&tmp);
+    float x1, y1, x2, y2;
+    MAP_tran(la1, lo1, &x1, &y1);
+    MAP_tran(la2, lo2, &x2, &y2);
+    d.dx = d.nx > 1 ? std::fabs(x2 - x1) / float(d.nx - 1) : 0.0f;
+    d.dy = d.ny > 1 ? std::fabs(y2 - y1) / float(d.ny - 1) : 0.0f;
+    MAP_untran((x1 + x2) / 2, (y1 + y2) / 2, &d.clat, &d.clon);
+    return true;
+}
+
+bool polar(const G2_section &s, Domain &d)
+{
+    MESS_print(M_TRACE, "Polar Stereographic Grid\n");
+    if (s.size() < 65 || !size_of(s, d)) return false;
+    scanning(s(65));
+    d.proj = DOM_PSTEREO;
+    d.plon = lon180(deg(s, 52));
+    d.plat = (s(64) & 0x80) ? -90.0f : 90.0f;
+    d.param[0] = deg(s, 48);
+    d.dx = float(s.u(56, 4)) * 1e-8f;
+    d.dy = float(s.u(60, 4)) * 1e-8f;
+    projected_centre(d, deg(s, 39), lon180(deg(s, 43)));
+    return true;
+}
+
+bool lambert(const G2_section &s, Domain &d)
+{
+    MESS_print(M_TRACE, "Lambert Conformal Grid\n");
+    if (s.size() < 73 || !size_of(s, d)) return false;
+    scanning(s(65));
+    d.proj = DOM_LAMB;
+    d.plon = lon180(deg(s, 52));
+    d.plat = (s(64) & 0x80) ? -90.0f : 90.0f;
+    d.param[0] = deg(s, 66);
+    d.param[1] = deg(s, 70);
+    d.param[2] = 1;
+    MESS_print(M_TRACE, "Grid parallels: %3.2f N, %3.2f N\n", double(d.param[0]),
+               double(d.param[1]));
+    d.dx = float(s.u(56, 4)) * 1e-8f;
+    d.dy = float(s.u(60, 4)) * 1e-8f;
+    const float la1 = deg(s, 39), lo1 = lon180(deg(s, 43));
+    MESS_print(M_TRACE, "Grid start: %3.2f N, %3.2f E\n", double(la1), double(lo1));
+    projected_centre(d, la1, lo1);
+    return true;
+}
+
+/// One grid template: its number and the reader of its domain (false: a grid that is too
+/// large or whose size cannot be known).
+struct GridTemplate {
+    int num;
+    bool (*read)(const G2_section &, Domain &);
+};
+constexpr GridTemplate GRID_TEMPLATES[] = {
+    {0, latlon}, {10, mercator}, {20, polar}, {30, lambert}};
+
+/// The grid number a definition is known by.
+int grid_number(const G2_section &s, int temp)
+{
+    const bool ll = temp == 0;
+    const int32_t lat = s.s(ll ? 47 : 39, 4), lon = s.s(ll ? 51 : 43, 4);
+    const long long a = std::llabs(lat) / 10000000;
+    long long b = std::llabs(lon) / 10000000;
+    if (lon < 0) b = 36 - b;
+    if (lat < 0) b += 36;
+    long long d;
+    if (ll) {
+        const double lo1 = s.s(51, 4) / 1e6;
+        double lo2 = s.s(60, 4) / 1e6;
+        if (lo2 <= lo1) lo2 += 360;
+        const uint32_t ni = s.u(31, 4);
+        d = ni > 1 && ni != ALL_ONES ? (long long)(10 * (lo2 - lo1) / double(ni - 1)) : 0;
+    } else {
+        d = s.u(56, 4) / 1000000;
+    }
+    const long long ni = s.u(31, 4) == ALL_ONES ? 0 : s.u(31, 4);
+    const long long t = temp * 10000000LL + a * 1000000 + b * 10000 + (ni / 10) * 100 + d;
+    return t > 2147483647LL ? 2147483647 : int(t);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Product definition
+// ---------------------------------------------------------------------------------------------
+
+/// A scaled value: octet n the scale factor, n+1..n+4 the value; -9999 when missing.
+float scaled(const G2_section &s, size_t n)
+{
+    if (s(n) == 255 || (s(n + 1) == 255 && s(n + 2) == 255)) return float(MISS_CODE);
+    const int f = s.s(n, 1);
+    return float(double(s.s(n + 1, 4)) * std::pow(10.0, -f));
+}
+
+/// Level type and value of the edition-2 surface types.
+void level_of(const G2_section &s, GRD_report *grd)
+{
+    const int t1 = s(23), t2 = s(29);
+    const float a = scaled(s, 24), b = scaled(s, 30);
+    const bool pair = t2 != 255;
+    MESS_print(M_TRACE, "LEV %d %d %f %f\n", t1, t2, double(a), double(b));
+    int lt = t1, lv = int(a);
+    switch (t1) {
+    case 100:
+        lt = pair ? 101 : 100;
+        lv = pair ? int(a / 1000) * 1000 + int(b / 1000) : int(a / 100);
+        break;
+    case 101: lt = 102; lv = 0; break;
+    case 102:
+        lt = pair ? 104 : 103;
+        lv = pair ? (int(a) / 100) * 1000 + int(b) / 100 : int(a);
+        break;
+    case 103:
+        lt = pair ? 106 : 105;
+        lv = pair ? (int(a) / 100) * 1000 + int(b) / 100 : int(a + 0.5f);
+        break;
+    case 104:
+        lt = pair ? 108 : 107;
+        lv = pair ? int(a * 100 + 0.01f) * 1000 + int(b * 100 + 0.01f) : int(a * 10000 + 0.01f);
+        break;
+    case 105: lt = 109; lv = int(a); break;
+    case 106:
+        lt = pair ? 112 : 111;
+        lv = pair ? int(a * 100 + 0.01f) * 1000 + int(b * 100 + 0.01f) : int(a * 100 + 0.01f);
+        break;
+    case 107: lt = pair ? 114 : 113; lv = int(a); break;
+    case 108:
+        lt = pair ? 116 : 115;
+        lv = pair ? int(a / 100) * 1000 + int(b / 100) : int(a / 100);
+        break;
+    case 109:
+        lt = 117;
+        lv = a > 0 ? int(a * 1000000 + 0.01f) : int(a * 1000000 - 0.01f);
+        break;
+    case 111: lt = pair ? 120 : 119; lv = int(a); break;
+    default: break;
+    }
+    // A surface (a level type without a value) is level 0.
+    if (a == float(MISS_CODE) && t1 != 100 && t1 != 102 && t1 != 103) lv = 0;
+    if (t1 == 1) lv = 0;
+    grd->ltype = lt;
+    grd->level = lv;
+}
+
+/// Statistical process code of the time code (code table 4.10), 2 for any other.
+int process_code(int k)
+{
+    switch (k) {
+    case 0: return 3;
+    case 1: return 4;
+    case 2: return 6;
+    case 3: return 7;
+    case 4: return 5;
+    default: return 2;
+    }
+}
+
+int time_code(int code, long long p, long long l)
+{
+    const long long t = code * 1000000LL + p * 1001 + l;
+    return t > 2147483647LL || t < -2147483647LL ? MISS_CODE : int(t);
+}
+
+/// Template 4.8: the overall time interval ends at octets 35 to 41.
+int time_s8(const G2_section &s)
+{
+    const int k = s(47), u = s(18);
+    long long p = s.u(19, 4), l = s.u(50, 4);
+    if (k == 255 && u == 1 && l > 250) {
+        Date end{int(s.u(35, 2)), s(37), s(38), 0, 0, s(39), s(40), s(41)};
+        Date ref = st.date;
+        ref.sec = 0;
+        l = (DATE_num_sec(&end) - DATE_num_sec(&ref)) / 3600 - p;
+    }
+    if (u == 10) p *= 3;
+    else if (u == 11) p *= 6;
+    else if (u == 12) p *= 12;
+    return time_code(process_code(k), p, l);
+}
+
+/// A probability limit: octet n the scale factor, n+1..n+4 the value.
+float limit(const G2_section &s, size_t n) { return scaled(s, n); }
+
+void probability(const G2_section &s, int temp)
+{
+    st.ens = 1;
+    st.ens_type = 5;
+    st.ens_id = 0;
+    st.ens_prod = 0;
+    st.ens_smooth = 0;
+    const int gen = s(12), pt = s(37);
+    int code = -1;
+    if (gen == 4 || ((gen == 5 || gen == 2) && temp == 5)) {
+        if (pt <= 2) code = pt + 1;
+    } else if (gen == 5 && temp == 9) {
+        if (pt <= 2) code = pt + 4;
+    } else if (gen == 2 && temp == 9) {
+        if (pt <= 4) code = pt + 4;
+    }
+    if (code > 0) st.ens_prob_type = code;
+    st.ens_prob_low = limit(s, 38);
+    st.ens_prob_up = limit(s, 43);
+}
+
+void member(const G2_section &s)
+{
+    st.ens = 1;
+    const int t = s(35);
+    if (t == 0 || t == 1) st.ens_type = 1;
+    else if (t == 2) st.ens_type = 2;
+    else if (t == 3) st.ens_type = 3;
+    st.ens_id = s(36);
+    st.ens_prod = 1;
+    st.ens_smooth = 0;
+}
+
+void derived(const G2_section &s)
+{
+    st.ens = 1;
+    if (s(35) == 1) st.ens_prod = 2;
+    else if (s(35) == 2) st.ens_prod = 11;
+}
+
+/// Time of the templates with a statistical process at octet kn and length at ln.
+int time_stat(const G2_section &s, size_t kn, size_t ln, int prev)
+{
+    const int k = s(kn);
+    if (k > 4) return prev;
+    return time_code(process_code(k), s.u(19, 4), s.u(ln, 4));
+}
+
+/// The product templates read (4.0, 4.1, 4.2, 4.5, 4.8, 4.9, 4.11, 4.12 and JMA's 50008).
+bool product_template(const G2_section &s, int temp, GRD_report *grd)
+{
+    switch (temp) {
+    case 0:
+        MESS_print(M_TRACE, "4.0: Analysis or forecast on horizontal level at a fixed time\n");
+        grd->time = int(s.u(19, 4));
+        return true;
+    case 1:
+        MESS_print(M_TRACE, "4.1: Individual ensemble member, horizontal level, fixed time\n");
+        member(s);
+        grd->time = int(s.u(19, 4));
+        return true;
+    case 2:
+        MESS_print(M_TRACE, "4.2: Derived forecast based on all ensemble members, horizontal "
+                            "level, fixed time\n");
+        st.ens_type = 5;
+        st.ens_id = 0;
+        st.ens_smooth = 0;
+        derived(s);
+        grd->time = int(s.u(19, 4));
+        return true;
+    case 5:
+        MESS_print(M_TRACE, "4.5: Probability forecast, horizontal level, fixed time\n");
+        probability(s, 5);
+        grd->time = int(s.u(19, 4));
+        return true;
+    case 8:
+        MESS_print(M_TRACE, "4.8: Average, accumulation or extreme value on horizontal level "
+                            "at a fixed time\n");
+        grd->time = time_s8(s);
+        return true;
+    case 9: {
+        MESS_print(M_TRACE, "4.9: Probability forecast, horizontal level/layer, time range\n");
+        probability(s, 9);
+        const int k = s(60);
+        if (k <= 4) {
+            long long p = s.u(19, 4);
+            if (s(18) == 2) p += 800;
+            else if (s(18) == 3) p += 900;
+            grd->time = time_code(process_code(k), p, s.u(63, 4));
+        }
+        return true;
+    }
+    case 11:
+        MESS_print(M_TRACE, "4.11: Individual ensemble member, horizontal level, time range\n");
+        member(s);
+        grd->time = time_stat(s, 50, 53, grd->time);
+        return true;
+    case 12:
+        MESS_print(M_TRACE, "4.12: Derived forecast based on all ensemble members, horizontal "
+                            "level, time range\n");
+        derived(s);
+        grd->time = time_stat(s, 49, 52, grd->time);
+        return true;
+    default: return false;
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// The parameter table
+// ---------------------------------------------------------------------------------------------
+
+struct ParamTable {
+    std::string path;
+    std::vector<GribParam> rows;
+};
+ParamTable table;
+
+void load_table(const char *path)
+{
+    if (table.path == path) return;
+    table.path = path;
+    table.rows.clear();
+    FILE *fp = FILE_open(path, "r");
+    if (!fp) return;
+    char line[201];
+    while (fgetnline(fp, line, sizeof line) >= 0) {
+        if (line[0] == '#' || line[0] == '\0') continue;
+        GribParam r;
+        GribParam_init(&r);
+        if (std::sscanf(line, "%d %d %d %d %19s %29s %79[^\n]", &r.src, &r.disc, &r.cat,
+                        &r.param, r.name, r.units, r.lname) >= 6)
+            table.rows.push_back(r);
+    }
+    FILE_close(fp);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Fields of a message
+// ---------------------------------------------------------------------------------------------
+
+/// Reads the sections of one field, from the stream's position to its data section; then the
+/// header that follows tells where the next field or message begins.
+int read_field(int grd_fd, GRD_report *grd, int rep_type)
+{
+    FILE *fp = grib_stream(grd_fd);
+    if (!fp) return GRIB_SHORT;
+    st.next_field = st.message_end = -1;
+    bool complete = false, values_ok = true;
+    while (GRIB_read_section(grd_fd)) {
+        int r = 1;
+        switch (st.sect) {
+        case 1: r = GRIB_IDS(grd_fd, grd); break;
+        case 3:
+            r = GRIB_GDS(grd_fd, grd);
+            if (r < 1) return r < 0 ? GRIB_SHORT : GRIB_NO_PRODUCT;
+            break;
+        case 4: r = GRIB_PDS(grd_fd, grd); break;
+        case 5: r = GRIB_DRS(grd_fd, grd); break;
+        case 6: r = GRIB_BMS(grd_fd) < 0 ? -1 : 1; break;
+        case 7:
+            if (rep_type == GRD_READ_VALUES) {
+                r = GRIB_DS(grd_fd, grd);
+                if (r == 0) values_ok = false;
+            } else {
+                r = GRIB_skip_section(grd_fd) ? 1 : -1;
+            }
+            complete = true;
+            break;
+        default: r = GRIB_skip_section(grd_fd) ? 1 : -1; break;
+        }
+        if (r < 0) return GRIB_SHORT;
+        if (complete) break;
+    }
+    if (!complete) {
+        if (st.sect == -1 || feof(fp) == 0) MESS_print(M_WARN, "No product found\n");
+        return GRIB_NO_PRODUCT;
+    }
+    // What follows the field.
+    const long here = std::ftell(fp);
+    if (GRIB_read_section(grd_fd) && st.sect >= 1 && st.sect <= 7)
+        st.next_field = std::ftell(fp) - SECTION_HEAD;
+    else if (st.sect == -1)
+        st.message_end = std::ftell(fp);
+    if (here >= 0 && st.next_field < 0 && st.message_end < 0) st.message_end = here;
+    return values_ok ? GRIB_DECODED : GRIB_NO_VALUES;
+}
+
+int decode_edition_2(int grd_fd, GRD_report *grd, int rep_type)
+{
+    grid = G2_grid{};
+    grid.dv.proj = MISS_CODE;
+    DOM_init(&grid.dv);
+    return read_field(grd_fd, grd, rep_type);
+}
+
+}  // namespace
+
+G2_grid &g2_grid() { return grid; }
+
+int grib2_continue(int grd_fd, GRD_report *grd, int rep_type)
+{
+    return read_field(grd_fd, grd, rep_type);
+}
+
+long grib2_next_field() { return st.next_field; }
+long grib2_message_end() { return st.message_end; }
+
+// ---------------------------------------------------------------------------------------------
+// Sections
+// ---------------------------------------------------------------------------------------------
+
+int GRIB_read_section(int grd_fd)
+{
+    FILE *fp = grib_stream(grd_fd);
+    unsigned char h[5];
+    if (!fp || !grib_read(fp, h, 4)) return 0;
+    if (h[0] == '7' && h[1] == '7') {
+        st.sect = -1;
+        return 0;
+    }
+    if (!grib_read(fp, h + 4, 1)) return 0;
+    st.slen = long(grib_uint(h, 4));
+    st.sect = h[4];
+    MESS_print(M_OCTETS, "section: %d %d - %ld\n", st.sect, int(st.slen), std::ftell(fp));
+    if (st.slen < SECTION_HEAD || st.slen > GRIB_MAX_SIZE) {
+        MESS_print(M_WARN, "GRIB: a section %d of %ld octets ends the message\n", st.sect,
+                   st.slen);
+        st.sect = 9;
+        return 0;
+    }
+    return st.sect < 9;
+}
+
+int GRIB_get_sect() { return st.sect; }
+int GRIB_get_slen() { return int(st.slen); }
+
+int GRIB_skip_section(int grd_fd)
+{
+    MESS_print(M_OCTETS, "skip section: %d - %ld\n", st.sect, st.slen);
+    FILE *fp = grib_stream(grd_fd);
+    return fp && grib_skip(fp, st.slen - SECTION_HEAD) ? 1 : 0;
+}
+
+int GRIB_IDS(int grd_fd, GRD_report *grd)
+{
+    FILE *fp = grib_stream(grd_fd);
+    G2_section s;
+    if (!fp || read_body(fp, s) < 0) return -1;
+    if (s.size() < 18) return 0;
+    st.source = int(s.u(6, 2));
+    st.date = Date{int(s.u(13, 2)), s(15), s(16), 0, 0, s(17), s(18), 0};
+    grd->version = 2;
+    grd->source = st.source;
+    grd->date = st.date;
+    grd->type = 0;
+    return 1;
+}
+
+int GRIB_GDS(int grd_fd, GRD_report *grd)
+{
+    FILE *fp = grib_stream(grd_fd);
+    G2_section s;
+    if (!fp || read_body(fp, s) < 0) return -1;
+    grid = G2_grid{};
+    DOM_init(&grid.dv);
+    if (s.size() < 14) return 0;
+    const int temp = int(s.u(13, 2));
+    MESS_print(M_TRACE, "GDS: %d\n", temp);
+    const GridTemplate *row = nullptr;
+    for (const GridTemplate &t : GRID_TEMPLATES)
+        if (t.num == temp) row = &t;
+    if (row) {
+        if (!row->read(s, grid.dv)) {
+            MESS_print(M_WARN, "GRIB_GDS: a grid of template 3.%d whose size is not known or "
+                               "too large is refused\n", temp);
+            DOM_init(&grid.dv);
+            grid.thin = false;
+            grid.rows.clear();
+            return 0;
+        }
+        const size_t points = size_t(grid.dv.nx) * size_t(grid.dv.ny);
+        if (points > GRD_MAX_POINTS) {
+            MESS_print(M_WARN, "GRIB_GDS: a grid of %zu points is refused\n", points);
+            DOM_init(&grid.dv);
+            return 0;
+        }
+        grid.known = true;
+        grd->type = grid_number(s, temp);
+    } else {
+        MESS_print(M_WARN, "GRIB_GDS: grid template 3.%d is not supported: the field's values "
+                           "are not unpacked\n", temp);
+        grd->type = 0;
+    }
+    grd->domain = grid.dv;
+    return 1;
+}
+
+int GRIB_PDS(int grd_fd, GRD_report *grd)
+{
+    FILE *fp = grib_stream(grd_fd);
+    G2_section s;
+    if (!fp || read_body(fp, s) < 0) return -1;
+    grd->version = 2;
+    grd->source = st.source;
+    grd->date = st.date;
+    grd->model = 0;
+    grd->time = grd->ltype = grd->level = grd->var = MISS_CODE;
+    grd->units[0] = '\0';
+    grd->info[0] = grd->datim[0] = '\0';
+    st.ens = 0;
+    if (s.size() < 11) return 0;
+    const int temp = int(s.u(8, 2));
+    if (temp == 50008) {
+        MESS_print(M_TRACE, "JMA local sect 50008\n");
+        const GribParam p = GRIB_get_ver2_param(st.source, 0, s(10), s(11));
+        grd->var = p.ind;
+        strfcpy(grd->units, sizeof grd->units, p.units);
+        grd->ltype = 1;
+        grd->level = 0;
+        grd->time = 0;
+    } else {
+        if (s.size() < 34) return 1;
+        // The discipline is octet 7 of the indicator section.
+        const int disc = grib_indicator()[6];
+        const GribParam p = GRIB_get_ver2_param(st.source, disc, s(10), s(11));
+        if (!product_template(s, temp, grd)) {
+            MESS_print(M_WARN, "GRIB_PDS: product template 4.%d is not supported\n", temp);
+            return 1;
+        }
+        if (temp == 5 || temp == 9) {
+            grd->var = VAR_PROB;
+            st.ens_prob_var = p.ind;
+        } else {
+            grd->var = p.ind;
+        }
+        strfcpy(grd->units, sizeof grd->units, p.units);
+        grd->model = s(14);
+        level_of(s, grd);
+    }
+    MESS_print(M_TRACE, "Source: %d\n", grd->source);
+    MESS_print(M_TRACE, "Model: %d\n", grd->model);
+    MESS_print(M_TRACE, "Init time: %d/%d/%d %2.2d:%2.2d\n", grd->date.year, grd->date.month,
+               grd->date.day, grd->date.hour, grd->date.min);
+    MESS_print(M_TRACE, "Grid type: %d\n", grd->type);
+    MESS_print(M_TRACE, "Grid time: %d\n", grd->time);
+    MESS_print(M_TRACE, "Level type: %d\n", grd->ltype);
+    MESS_print(M_TRACE, "Level: %d\n", grd->level);
+    MESS_print(M_TRACE, "Variable: %d %s\n", grd->var, grd->units);
+    VAR_make_datatype(grd->time, grd->ltype, grd->level, grd->var, grd->units, grd->info);
+    DATE_make_label_for_time(grd->time, grd->source * 1000 + grd->model, &grd->date, grd->datim,
+                             sizeof grd->datim);
+    return 1;
+}
+
+int GRIB_DRS(int grd_fd, GRD_report * /*grd*/)
+{
+    FILE *fp = grib_stream(grd_fd);
+    G2_section s;
+    if (!fp || read_body(fp, s) < 0) return -1;
+    return g2_drs(s);
+}
+
+int GRIB_BMS(int grd_fd)
+{
+    FILE *fp = grib_stream(grd_fd);
+    G2_section s;
+    if (!fp || read_body(fp, s) < 0) return -1;
+    return g2_bms(s);
+}
+
+int GRIB_DS(int grd_fd, GRD_report *grd)
+{
+    FILE *fp = grib_stream(grd_fd);
+    G2_section s;
+    if (!fp || read_body(fp, s) < 0) return -1;
+    return g2_ds(s, grd);
+}
+
+int GribParam_init(GribParam *param)
+{
+    *param = GribParam{};
+    param->ind = param->src = param->disc = param->cat = param->param = MISS_CODE;
+    param->ver = 0;
+    return 1;
+}
+
+GribParam GRIB_get_ver2_param(int src, int disc, int cat, int param)
+{
+    GribParam r;
+    GribParam_init(&r);
+    char path[FILE_NAME_MAX + 1];
+    FILE_add_path(RES_get("file_path"), GRIB2_VAR_FILE, path);
+    load_table(path);
+    MESS_print(M_TRACE, "get_ver2_param %d %d %d %d\n", src, disc, cat, param);
+    for (const GribParam &row : table.rows) {
+        if ((row.src == 0 || row.src == src) && row.disc == disc && row.cat == cat &&
+            row.param == param) {
+            r = row;
+            r.ind = VAR_search_var_num(row.name);
+            if (r.ind <= 0)
+                r.ind = disc * 1000000 + cat * 1000 + param;
+            return r;
+        }
+    }
+    // Parameters the table lacks keep their numbers.
+    if (disc >= 0 && disc < 256 && cat >= 0 && cat < 256 && param >= 0 && param < 256)
+        r.ind = disc * 1000000 + cat * 1000 + param;
+    return r;
+}
+
+const GRIB_edition grib_edition_2 = {2, 2, "GRIB edition 2", decode_edition_2};
