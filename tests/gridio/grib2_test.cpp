@@ -111,7 +111,9 @@ TEST(Grib2Corpus, FieldsOfAMessageAreProducts)
     const std::string file = corpus(
         dir, "Z__C_RJTD_20170221120000_MSG_GPV_Gll0p5deg_Pys_B20170221120000_F2017022115-"
              "2017022212_grib2.bin.xz");
-    const vyktest::RunResult r = vyktest::run("grib_count " + vyktest::quote(file));
+    // eccodes lists one line per field.
+    const vyktest::RunResult r =
+        vyktest::run("grib_get -p count " + vyktest::quote(file) + " | wc -l");
     ASSERT_EQ(r.status, 0);
     gribtest::Open g(file);
     ASSERT_GE(g.slot, 0);
