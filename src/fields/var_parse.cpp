@@ -371,16 +371,16 @@ int VAR_setup(const char *filename, const char *var_str)
 {
     VAR_param_decode();
     VAR_init();
-    const char *spec = var_str ? var_str : "";
+    const char *var_text = var_str ? var_str : "";
     string file = filename ? filename : "";
-    if (std::strncmp(spec, "fi:", 3) == 0) {
-        const char *colon = std::strchr(spec + 3, ':');
+    if (std::strncmp(var_text, "fi:", 3) == 0) {
+        const char *colon = std::strchr(var_text + 3, ':');
         if (colon) {
-            file.assign(spec + 3, static_cast<size_t>(colon - spec - 3));
-            spec = colon + 1;
+            file.assign(var_text + 3, static_cast<size_t>(colon - var_text - 3));
+            var_text = colon + 1;
         } else {
-            file = spec + 3;
-            spec = "";
+            file = var_text + 3;
+            var_text = "";
             MESS_print(M_WARN, "VAR_setup: no variable after the file name: %s\n", file.c_str());
         }
     }
@@ -398,7 +398,7 @@ int VAR_setup(const char *filename, const char *var_str)
     state.base_ind = 0;
 
     VAR_init();
-    VAR_process(spec);
+    VAR_process(var_text);
     for (int i = 0; i < state.varnum; i++)
         if (MESS_check(VAR_TRACE)) {
             MESS_print(VAR_TRACE, "Var: %d -- ", i);

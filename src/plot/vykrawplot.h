@@ -46,8 +46,8 @@ int RAW_close_file();
 /// Keeps the text of values plotted at a station (text: size bytes).  0.
 int RAW_set_var_string(const VAR_data *variable, const RAW_data *datum, char *text, size_t size);
 
-/// Plots the point-data file spec (a file name, optionally with a field designator); label 1
+/// Plots the point-data file named by file_arg (a file name, optionally with a field designator); label 1
 /// adds the file's labels, applies the identifier filter and the station table.  0.
-int RAW_plot_file(const char *spec, int label);
+int RAW_plot_file(const char *file_arg, int label);
 
 #endif

@@ -106,7 +106,7 @@ int RAW_check_format(const char *text, char *out, size_t size);
 // File specifications and the output of plotted data (raw_out.cpp)
 // ---------------------------------------------------------------------------------------------
 
-int RAW_file_open(char *spec, const char **designator, const char **format, int mode);
+int RAW_file_open(char *file_arg, const char **designator, const char **format, int mode);
 // RAW_date_open, RAW_save_station, RAW_save_data, RAW_save_end, RAW_close_file and
 // RAW_set_var_string are declared in vykrawplot.h.
 

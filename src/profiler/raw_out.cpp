@@ -71,19 +71,19 @@ bool open_output(int i, const Date *date, RAW_info &info)
 
 }  // namespace
 
-int RAW_file_open(char *spec, const char **designator, const char **format, int mode)
+int RAW_file_open(char *file_arg, const char **designator, const char **format, int mode)
 {
     const char *des = RAW_field(RAW_FIELD_EACH);
     const char *fmt = nullptr;
-    if (!spec) return -1;
-    const size_t len = std::strlen(spec);
+    if (!file_arg) return -1;
+    const size_t len = std::strlen(file_arg);
     size_t sep = std::string::npos;
     for (size_t i = SEPARATORS_FROM; i < len && sep == std::string::npos; i++)
-        if (spec[i] == '-' || spec[i] == ':') sep = i;
+        if (file_arg[i] == '-' || file_arg[i] == ':') sep = i;
     if (sep != std::string::npos) {
-        char *rest = spec + sep + 1;
-        const bool column = spec[sep] == '-';
-        spec[sep] = '\0';
+        char *rest = file_arg + sep + 1;
+        const bool column = file_arg[sep] == '-';
+        file_arg[sep] = '\0';
         if (column) {
             if (char *colon = std::strchr(rest, ':')) {
                 *colon = '\0';
@@ -104,7 +104,7 @@ int RAW_file_open(char *spec, const char **designator, const char **format, int 
     if (format) *format = fmt;
     int type = mode == RAW_READ ? RAW_TYPE_NONE : RAW_TYPE_HEADER;
     char full[FILE_NAME_MAX + 1];
-    strfcpy(full, full_name(spec).c_str());
+    strfcpy(full, full_name(file_arg).c_str());
     const int slot = RAW_open(full, mode, &type);
     if (slot < 0) MESS_print(M_WARN, "RAW_file_open: Unable to open file:%s\n", full);
     return slot;

@@ -118,7 +118,7 @@ TEST(ContDemo, DerivedVariablesContourFromGridsInAFile)
     auto w = run(demo("--write " + grid, "winds"));
     ASSERT_EQ(w.status, 0) << w.out << w.err;
     struct Case {
-        const char *spec;
+        const char *var_text;
         const char *math;
     };
     const Case cases[] = {
@@ -126,9 +126,9 @@ TEST(ContDemo, DerivedVariablesContourFromGridsInAFile)
         {"12:500mb:thick(12:500mb:hgt,12:1000mb:hgt)", "grid 41 31 5381.83 5500.5"},
     };
     for (const Case &c : cases) {
-        SCOPED_TRACE(c.spec);
+        SCOPED_TRACE(c.var_text);
         const std::string meta = dir.file("derived.meta");
-        const auto r = run(demo("-ba -de M," + meta + " -fm ln --var " + vyktest::quote(c.spec),
+        const auto r = run(demo("-ba -de M," + meta + " -fm ln --var " + vyktest::quote(c.var_text),
                                 grid));
         ASSERT_EQ(r.status, 0) << r.out << r.err;
         EXPECT_TRUE(has(r.out, c.math)) << r.out;

@@ -14,14 +14,14 @@ using Rows = std::vector<std::string>;
 using vartest::rows;
 
 struct Case {
-    const char *spec;
+    const char *var_text;
     Rows slots;
 };
 
 void check(const Case &c)
 {
-    SCOPED_TRACE(c.spec);
-    EXPECT_EQ(VAR_setup(nullptr, c.spec), c.slots.empty() ? 0 : 1);
+    SCOPED_TRACE(c.var_text);
+    EXPECT_EQ(VAR_setup(nullptr, c.var_text), c.slots.empty() ? 0 : 1);
     EXPECT_EQ(rows(), c.slots);
 }
 
@@ -123,15 +123,15 @@ TEST(VarParse, TheSixtySlotsAndTheTenContextsAreLimits)
 {
     vartest::Files files;
     vyktest::CaptureStdio cap;
-    std::string spec;
-    for (int i = 0; i < 70; i++) spec += "a" + std::to_string(i) + ",";
-    EXPECT_EQ(VAR_setup(nullptr, spec.c_str()), 1);
+    std::string var_text;
+    for (int i = 0; i < 70; i++) var_text += "a" + std::to_string(i) + ",";
+    EXPECT_EQ(VAR_setup(nullptr, var_text.c_str()), 1);
     EXPECT_EQ(VAR_get_num(), 60);
     EXPECT_STREQ(VAR_get_name(59), "a59");
     // A vector-valued function in the last slot gets no second slot.
-    spec.clear();
-    for (int i = 0; i < 59; i++) spec += "a,";
-    EXPECT_EQ(VAR_setup(nullptr, (spec + "grad(z)").c_str()), 1);
+    var_text.clear();
+    for (int i = 0; i < 59; i++) var_text += "a,";
+    EXPECT_EQ(VAR_setup(nullptr, (var_text + "grad(z)").c_str()), 1);
     EXPECT_EQ(VAR_get_num(), 60);
     EXPECT_EQ(VAR_get_flag(59), 2);
     // Eleven nested functions: the tenth head has no room for its arguments.

@@ -107,30 +107,30 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     VAR_read_varfile();
     VAR_open_file("fuzz.var");
-    const std::vector<std::string> specs = lines_of(parts[3], 8);
-    VAR_set_model_str(specs.empty() ? "" : specs[0].c_str());
-    VAR_set_time_str(specs.size() > 1 ? specs[1].c_str() : "12");
+    const std::vector<std::string> var_texts = lines_of(parts[3], 8);
+    VAR_set_model_str(var_texts.empty() ? "" : var_texts[0].c_str());
+    VAR_set_time_str(var_texts.size() > 1 ? var_texts[1].c_str() : "12");
     VAR_set_level_str("500mb");
     VAR_read_menu();
     FLAG_set(FLAG_PLOT_TYPE, (mode & 4) ? 15 : VYK_MISS);
     FLAG_set(FLAG_FORECAST, (mode & 8) ? 24 : VYK_MISS);
 
-    for (const std::string &spec : specs) {
-        VAR_setup(nullptr, spec.c_str());
+    for (const std::string &var_text : var_texts) {
+        VAR_setup(nullptr, var_text.c_str());
         check_slots();
         labels(mode);
         int time = 0, ltype = 0, level = 0;
-        VAR_dec_time(spec.c_str(), &time);
-        VAR_dec_level(spec.c_str(), &ltype, &level);
-        (void)VAR_menu_display(spec.c_str(), "eta12");
-        (void)VAR_menu_display("eta*|~ngm|[a-", spec.c_str());
+        VAR_dec_time(var_text.c_str(), &time);
+        VAR_dec_level(var_text.c_str(), &ltype, &level);
+        (void)VAR_menu_display(var_text.c_str(), "eta12");
+        (void)VAR_menu_display("eta*|~ngm|[a-", var_text.c_str());
         char def[64] = "";
-        VAR_lookup(spec.c_str(), def, sizeof def);
+        VAR_lookup(var_text.c_str(), def, sizeof def);
         terminated(def, sizeof def, "definition not terminated");
         char src[VAR_SOURCE_LEN];
-        if (VAR_source(src, static_cast<int>(spec.size()) % 100) != nullptr)
+        if (VAR_source(src, static_cast<int>(var_text.size()) % 100) != nullptr)
             terminated(src, sizeof src, "source not terminated");
-        (void)VAR_search_var_num(spec.c_str());
+        (void)VAR_search_var_num(var_text.c_str());
     }
     return 0;
 }

@@ -32,11 +32,11 @@ using V = std::vector<float>;
 struct Table {
     EtcPath etc;
     std::vector<std::unique_ptr<Grid>> grids;
-    explicit Table(const std::string &spec)
+    explicit Table(const std::string &var_text)
     {
         FLAG_reset(VYK_MISS);
         FLAG_set(FLAG_PLOT_TYPE, VAR_T_FCONT);
-        EXPECT_EQ(VAR_setup(nullptr, spec.c_str()), 1);
+        EXPECT_EQ(VAR_setup(nullptr, var_text.c_str()), 1);
         GRD_init_grids();
         for (int i = 0; i < VAR_get_num(); i++) GRD_set_var(i);
     }
@@ -178,9 +178,9 @@ TEST(GrdCalc, WhatIsNotComputed)
         EXPECT_EQ(GRD_get_grid(1)->grid, nullptr);
     }
     {
-        std::string spec = "sum(";
-        for (int i = 0; i < 20; i++) spec += std::string(i ? "," : "") + "a" + std::to_string(i);
-        Table t(spec + ")");
+        std::string var_text = "sum(";
+        for (int i = 0; i < 20; i++) var_text += std::string(i ? "," : "") + "a" + std::to_string(i);
+        Table t(var_text + ")");
         for (int i = 1; i <= 20; i++) t.put(i, {1, 1, 1, 1});
         vyktest::CaptureStdio cap;
         ASSERT_EQ(GRD_calc_var(), 1);
@@ -189,9 +189,9 @@ TEST(GrdCalc, WhatIsNotComputed)
         EXPECT_NE(cap.err().find("GRD_calc_var: Too many arguments for sum (at most 19)"), std::string::npos);
     }
     {
-        std::string spec = "sum(";
-        for (int i = 0; i < 19; i++) spec += std::string(i ? "," : "") + "a" + std::to_string(i);
-        Table t(spec + ")");
+        std::string var_text = "sum(";
+        for (int i = 0; i < 19; i++) var_text += std::string(i ? "," : "") + "a" + std::to_string(i);
+        Table t(var_text + ")");
         for (int i = 1; i <= 19; i++) t.put(i, {1, 1, 1, 1});
         ASSERT_EQ(GRD_calc_var(), 1);
         expect_values(Table::values(0), {19, 19, 19, 19});
@@ -219,9 +219,9 @@ TEST(GrdCalc, CollectingArguments)
     }
     {
         // Without a limit at most 19 arguments are collected (arrays of 20 entries).
-        std::string spec = "f(";
-        for (int i = 0; i < 25; i++) spec += std::string(i ? "," : "") + "a" + std::to_string(i);
-        Table t(spec + ")");
+        std::string var_text = "f(";
+        for (int i = 0; i < 25; i++) var_text += std::string(i ? "," : "") + "a" + std::to_string(i);
+        Table t(var_text + ")");
         GRD_report *grds[GRD_MATH_SLOTS];
         float values[GRD_MATH_SLOTS];
         vyktest::CaptureStdio cap;

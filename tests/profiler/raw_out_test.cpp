@@ -23,7 +23,7 @@ TEST(RawOut, FileSpecifications)
     write_file(dir.file("pts"), "A 1 2 3\n");
     RES_put("raw_path", dir.path().c_str());
     const struct {
-        const char *spec, *name;
+        const char *file_arg, *name;
         int designator;  // -1: a name
         const char *column, *format;
     } rows[] = {
@@ -34,16 +34,16 @@ TEST(RawOut, FileSpecifications)
         {"-pts-temp:x", "-pts", -1, "temp", "x"},  // the first two characters never separate
     };
     for (const auto &r : rows) {
-        char spec[64];
-        std::strcpy(spec, r.spec);
+        char file_arg[64];
+        std::strcpy(file_arg, r.file_arg);
         const char *des = nullptr, *fmt = nullptr;
-        const int slot = RAW_file_open(spec, &des, &fmt, RAW_READ);
-        EXPECT_GE(slot, 0) << r.spec;
-        EXPECT_STREQ(spec, r.name);
-        if (r.designator >= 0) EXPECT_EQ(des, RAW_field(r.designator)) << r.spec;
+        const int slot = RAW_file_open(file_arg, &des, &fmt, RAW_READ);
+        EXPECT_GE(slot, 0) << r.file_arg;
+        EXPECT_STREQ(file_arg, r.name);
+        if (r.designator >= 0) EXPECT_EQ(des, RAW_field(r.designator)) << r.file_arg;
         else EXPECT_STREQ(des, r.column);
-        if (r.format) EXPECT_STREQ(fmt, r.format) << r.spec;
-        else EXPECT_EQ(fmt, nullptr) << r.spec;
+        if (r.format) EXPECT_STREQ(fmt, r.format) << r.file_arg;
+        else EXPECT_EQ(fmt, nullptr) << r.file_arg;
         RAW_close(slot);
     }
     CaptureStdio cap;

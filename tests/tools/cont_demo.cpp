@@ -158,11 +158,11 @@ int write_winds(const char *name, int kind, int nx, int ny)
 }
 
 /// The grids of a variable specification from a grid file; false when none is there.
-bool search_file(const char *spec, const char *name)
+bool search_file(const char *var_text, const char *name)
 {
     if (FLAG_get(FLAG_PLOT_TYPE) < 1) FLAG_set(FLAG_PLOT_TYPE, 15);
-    if (VAR_setup(nullptr, spec) != 1) {
-        std::fprintf(stderr, "cont_demo: bad variable %s\n", spec);
+    if (VAR_setup(nullptr, var_text) != 1) {
+        std::fprintf(stderr, "cont_demo: bad variable %s\n", var_text);
         return false;
     }
     if (GRD_search_file(name) != 1) {
@@ -263,11 +263,11 @@ int main(int argc, char **argv)
     const char *out = RES_get("write");
     if (out && std::strcmp(name, "winds") == 0) return write_winds(out, kind, nx, ny);
     RES_getval("slot", &slot, CV_int);
-    const char *spec = RES_get("variable");
+    const char *var_text = RES_get("variable");
     if (slot < 0 || slot >= GRD_NUM) return 2;
-    GRD_report *grid = GRD_get_grid(spec ? slot : 0);
-    if (spec) {
-        if (!search_file(spec, name)) return 2;
+    GRD_report *grid = GRD_get_grid(var_text ? slot : 0);
+    if (var_text) {
+        if (!search_file(var_text, name)) return 2;
         if (!grid->grid) {
             std::fprintf(stderr, "cont_demo: no grid %d from %s\n", slot, name);
             return 2;

@@ -46,10 +46,10 @@ int math(std::vector<std::string> w)
     return RAW_math_command(static_cast<int>(argv.size()), argv.data()) == 1 ? 0 : 1;
 }
 
-int read(std::string spec)
+int read(std::string file_arg)
 {
     const char *des, *fmt;
-    const int slot = RAW_file_open(spec.data(), &des, &fmt, RAW_READ);
+    const int slot = RAW_file_open(file_arg.data(), &des, &fmt, RAW_READ);
     if (slot < 0) return 1;
     RAW_info info{};
     if (RAW_getinfo(slot, &info) == 0) std::printf("# %s | %s\n", info.datim, info.info);

@@ -35,11 +35,11 @@ int main(int argc, char **argv)
         FLAG_set(FLAG_LEVEL_TYPE, ltype);
     }
     const char *names = RES_get("filename");
-    std::string spec = names ? names : "";
-    spec = spec.substr(0, spec.find('\n'));
+    std::string var_text = names ? names : "";
+    var_text = var_text.substr(0, var_text.find('\n'));
 
     VAR_open_file("prfdisp.var");
-    const int ok = VAR_setup(nullptr, spec.c_str());
+    const int ok = VAR_setup(nullptr, var_text.c_str());
     for (int i = 0; i < VAR_get_num(); i++) {
         const VAR_data *v = VAR_get_var(i);
         printf("slot %d | %s | %d | %s (%d) | %d | %d | %d | %d | %s | %s\n", i, v->name, v->flag,
