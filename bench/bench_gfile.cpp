@@ -59,6 +59,12 @@ bool write_file(const std::string &path, int kind, const GRD_report &g, int prod
 
 const char *ext_of(int kind) { return kind == GRD_NETCDF ? ".nc" : ".grd"; }
 
+// The three kinds of file, each with a 256 x 256 field.
+void every_kind_at_256(benchmark::internal::Benchmark *b)
+{
+    for (const int kind : {GRD_TEXT, GRD_BINARY, GRD_NETCDF}) b->Args({kind, 256});
+}
+
 void BM_GrdWrite(benchmark::State &state)
 {
     const int kind = static_cast<int>(state.range(0));
@@ -70,9 +76,7 @@ void BM_GrdWrite(benchmark::State &state)
 }
 BENCHMARK(BM_GrdWrite)
     ->ArgNames({"kind", "n"})
-    ->Args({GRD_TEXT, 256})
-    ->Args({GRD_BINARY, 256})
-    ->Args({GRD_NETCDF, 256})
+    ->Apply(every_kind_at_256)
     ->Unit(benchmark::kMillisecond);
 
 void BM_GrdRead(benchmark::State &state)
@@ -98,9 +102,7 @@ void BM_GrdRead(benchmark::State &state)
 }
 BENCHMARK(BM_GrdRead)
     ->ArgNames({"kind", "n"})
-    ->Args({GRD_TEXT, 256})
-    ->Args({GRD_BINARY, 256})
-    ->Args({GRD_NETCDF, 256})
+    ->Apply(every_kind_at_256)
     ->Unit(benchmark::kMillisecond);
 
 /// Header-only reads of 40 products, then the last one with its values.

@@ -88,6 +88,24 @@ int open_word(const char *word, int mode, Word_name &name, const char **designat
     return slot;
 }
 
+// An input file and an output file opened together; the input is closed again when the
+// output cannot be opened, so a caller sees both or neither.
+struct File_pair {
+    int in = -1, out = -1;
+    const char *des = nullptr;
+    Word_name in_name, out_name;
+    bool open(const char *ifile, const char *ofile)
+    {
+        in = open_word(ifile, RAW_READ, in_name, &des);
+        if (in < 0) return false;
+        out = open_word(ofile, RAW_WRITE, out_name);
+        if (out >= 0) return true;
+        RAW_close(in);
+        in = -1;
+        return false;
+    }
+};
+
 // Reads every datum of a slot with its designator, calling func for each; stops when func
 // returns false.
 template <typename Func> void each_datum(int slot, const char *designator, Func func)
@@ -404,15 +422,10 @@ int RAW_math(const char *oper, const char *ifile, const char *valstr, const char
 {
     if (!oper || !valstr) return 0;
     MESS_print(M_CMD, "ifile: %s\n", ifile ? ifile : "");
-    Word_name in_name, out_name;
-    const char *des;
-    const int in = open_word(ifile, RAW_READ, in_name, &des);
-    if (in < 0) return 0;
-    const int out = open_word(ofile, RAW_WRITE, out_name);
-    if (out < 0) {
-        RAW_close(in);
-        return 0;
-    }
+    File_pair files;
+    if (!files.open(ifile, ofile)) return 0;
+    const int in = files.in, out = files.out;
+    const char *des = files.des;
     RAW_info info{};
     RAW_getinfo(in, &info);
     set_header_texts(info);
@@ -436,15 +449,10 @@ int RAW_math(const char *oper, const char *ifile, const char *valstr, const char
 
 int RAW_extract(const char *ifile, const char *ofile)
 {
-    Word_name in_name, out_name;
-    const char *des;
-    const int in = open_word(ifile, RAW_READ, in_name, &des);
-    if (in < 0) return 0;
-    const int out = open_word(ofile, RAW_WRITE, out_name);
-    if (out < 0) {
-        RAW_close(in);
-        return 0;
-    }
+    File_pair files;
+    if (!files.open(ifile, ofile)) return 0;
+    const int in = files.in, out = files.out;
+    const char *des = files.des;
     RAW_info info{};
     RAW_getinfo(in, &info);
     if (st.noattr) RAW_set_field_fmt(in, des, "");
