@@ -18,5 +18,7 @@
 #include "upa_merge.h"     // reports merged into working soundings
 #include "upa_hydro.h"     // hydrostatic heights and pressures
 #include "upa_print.h"     // printed report and wind tables
+#include "upa_file.h"      // upper-air files of every kind
+#include "upa_select.h"    // file, station and level selection
 
 #endif

@@ -1,0 +1,50 @@
+// upa_file_internal.h: the table of operations that each back end of the upper-air file layer
+// defines once (text forms upa_text.cpp and upa_text_out.cpp, netCDF upa_cdf.cpp, XML
+// upa_xml.cpp, binary summary upa_bin.cpp); upa_file.cpp dispatches through it.  Private to
+// the sounding folder.
+#ifndef UPA_FILE_INTERNAL_H
+#define UPA_FILE_INTERNAL_H
+
+#include "upa_file.h"
+
+#include <cstdio>
+
+struct UPA_backend {
+    /// Opens name with access 0 (read) or 1 (write) as kind; the descriptor or id, -1.
+    int (*open)(const char *name, int access, int kind);
+    /// Closes; 0, or -1 when an output could not be written whole.
+    int (*close)();
+    int (*rewind)();                                  // 0, or -1 when it cannot
+    int (*getinfo)(UPA_info *info);                   // 0 text kinds, 1 the others
+    int (*putinfo)(UPA_info *info);                   // 0
+    int (*read)(UPA_report *report, int mode, int statnum);  // 0, -1
+    int (*write)(UPA_report *report, int *statnum);          // 0, -1
+};
+
+extern const UPA_backend UPA_text_backend;
+extern const UPA_backend UPA_cdf_backend;
+extern const UPA_backend UPA_xml_backend;
+extern const UPA_backend UPA_bin_backend;
+
+// Shared by the back ends (upa_file.cpp).
+
+/// Starts an output stream of the back ends (FILE_open with mode); NULL when it cannot.
+FILE *upa_open_output(const char *name, const char *mode, long *start);
+/// Finishes an output stream: 0, or -1 with a message when it could not be written whole.
+int upa_close_output(FILE *fp, long start, int failed);
+/// Text pressures written by the newer text forms: the surface (p, t, td) as the first
+/// significant level when a report has none and the surface has a pressure; the same for the
+/// surface wind at height 0.  Both change the caller's report.
+void upa_surface_as_sig(UPA_report *report);
+void upa_surface_as_wind(UPA_report *report);
+/// A count read from a file kept within 0 and max.
+int upa_count(long count, int max);
+
+// The writing side of the text forms (upa_text_out.cpp).
+
+/// The header lines of a text kind; 0.
+int upa_text_putinfo(FILE *fp, int kind, const UPA_info *info);
+/// One station in a text kind; 0.
+int upa_text_write(FILE *fp, int kind, UPA_report *report);
+
+#endif
