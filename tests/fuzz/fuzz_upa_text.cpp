@@ -1,7 +1,7 @@
-// Fuzz target of the upper-air text readers: the input, after a header line chosen by its first
-// byte (the older forms, "ZAZUDI", "ZAZUDI+" or "ZAZUDIx"), is opened with its kind detected and
-// every station is read in every mode, forward, again and backward; each report keeps its
-// counts within its slots and its texts terminated, and the reads end.
+// Fuzz target of the upper-air text readers: the input is opened with its kind detected (the
+// seeds hold a file of each text kind) and every station is read in every mode, forward, again
+// and backward; each report keeps its counts within its slots and its texts terminated, and
+// the reads end.
 #include "zazudi.h"
 #include "fuzz_util.h"
 
@@ -26,11 +26,8 @@ void check(const UPA_report &r)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    static const char *const heads[] = {"", "ZAZUDI\n", "ZAZUDI+\n", "ZAZUDIx\n"};
-    std::string text = size > 0 ? heads[data[0] % 4] : "";
-    text.append(reinterpret_cast<const char *>(data), size);
     const std::string path = vykfuzz::scratch_file();
-    vykfuzz::write_bytes(path, text.data(), text.size());
+    vykfuzz::write_bytes(path, data, size);
     int kind = UPA_FILE_DETECT;
     const int fd = UPA_open(path.c_str(), UPA_ACCESS_READ, &kind);
     if (fd < 0) return 0;
