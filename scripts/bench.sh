@@ -3,7 +3,7 @@
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
-scripts/deps.sh test
+scripts/deps.sh bench
 cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DVYK_TESTS=OFF -DVYK_BENCH=ON >/dev/null
 cmake --build build-bench -j "$(nproc)"
 # The drawing benchmarks need an X display: without one they run under a virtual X server.
