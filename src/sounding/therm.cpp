@@ -7,6 +7,7 @@
 // levels, which stay valid and see every later change.
 #include "zazudi.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -26,6 +27,7 @@ constexpr float STORM_TURN = 30;        // degrees to the right of the mean wind
 constexpr float STORM_FRACTION = 0.75f; // of the mean wind's speed
 constexpr float MEAN_DEPTH = 6000;      // m above the surface
 constexpr size_t PAR_FIELD_LEN = 20;    // the level field of a parcel word: 19 characters
+constexpr int ID_KEY = 'i';             // the file-name key of the station identifier
 
 struct State {
     UPA_level *sm = nullptr;  // temperature sounding, by pressure, surface first
@@ -36,11 +38,16 @@ struct State {
     UPA_level trop = SPECIAL_START;
     UPA_level mwnd = SPECIAL_START;
     UPA_level par = SPECIAL_START;  // parcel starting level
+    UPA_level choice = SPECIAL_START;  // the level the parcel options chose
     int par_type = THERM_PAR_LAYER;
     float par_thick = PAR_THICK_START;
     WIND mean6 = {0, 0};  // knots
     WIND storm = {0, 0};  // knots
     THERM_values values = {};  // every field 0
+    char id[THERM_ID_LEN] = "";  // station identifier
+    Date file_date = {};         // every field 0
+    std::vector<UPA_level> own_sm;  // the component's working arrays, allocated on first use
+    std::vector<UPA_level> own_wm;
 };
 
 State st;
@@ -110,6 +117,7 @@ void parcel_word(const char *word)
                    field);
         st.par_type = THERM_PAR_SFC;
     }
+    st.choice = st.par;
 }
 
 /// The storm motion of a mean wind: turned 30 degrees to the right at 75 % of its speed.
@@ -122,7 +130,54 @@ WIND storm_of(WIND mean)
     return {dir, spd};
 }
 
+/// A station identifier as a file-name key: characters other than letters, digits, '_', '-' and
+/// '+' become '_', so that no identifier read from data can reach another directory.
+std::string id_key(const char *id)
+{
+    std::string key = id;
+    for (char &c : key)
+        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_' && c != '-' && c != '+')
+            c = '_';
+    return key;
+}
+
+/// A working array of 300 levels and the end marker of the hydrostatic fills.
+UPA_level *own_array(std::vector<UPA_level> &array)
+{
+    if (array.empty())
+        array.assign(UPA_MAX_LEVELS + 1, UPA_level{MISS, MISS, MISS, MISS, MISS, MISS});
+    return array.data();
+}
+
 }  // namespace
+
+int THERM_set_id(const char *str, int val)
+{
+    strfcpy(st.id, str ? str : "");
+    st.values.wmo = val;
+    const std::string key = id_key(st.id);
+    if (key != st.id)
+        MESS_print(M_WARN, "THERM_set_id: identifier %s is named %s in file names\n", st.id,
+                   key.c_str());
+    FILE_set_key(ID_KEY, key.c_str());
+    return 0;
+}
+
+const char *THERM_get_id() { return st.id; }
+int THERM_get_wmo() { return st.values.wmo; }
+
+int THERM_set_date(const Date *date)
+{
+    if (date) st.file_date = *date;
+    else FILE_get_date(&st.file_date);
+    return 0;
+}
+
+Date THERM_get_date() { return st.file_date; }
+UPA_level *THERM_own_SM() { return own_array(st.own_sm); }
+UPA_level *THERM_own_WM() { return own_array(st.own_wm); }
+UPA_level THERM_get_par_choice() { return st.choice; }
+WIND THERM_get_mean6() { return st.mean6; }
 
 int THERM_init_values(THERM_values *values)
 {
@@ -187,12 +242,19 @@ int THERM_set_data(float pr, UPA_level *smi, int smi_num, UPA_level *wmi, int wm
     st.wm = wmi;
     st.wm_num = level_count("THERM_set_data", wmi, wmi_num);
     THERM_param();
+    THERM_init_values(&st.values);
     UPA_interp(st.sm, st.sm_num, UPA_LT_PRES, pr, &st.sfc);
     if (MESS_check(M_DEBUG_D)) {
         MESS_print(M_DEBUG_D, "SFCP: %f\n", st.sfc.p);
         UPA_print_level(M_DEBUG_D, M_DEBUG_D, UPA_ROW_SFC, &st.sfc);
     }
     return THERM_calc_storm();
+}
+
+int THERM_empty_SM()
+{
+    st.sm_num = 0;
+    return 0;
 }
 
 int THERM_calc_storm()

@@ -9,8 +9,10 @@
 #define THERM_H
 
 #include "upa_layer.h"
+#include "vykdate.h"
 
 constexpr int UPA_MAX_LEVELS = 300;  // levels of a working sounding and of an interpolation
+constexpr int THERM_ID_LEN = 20;     // the station identifier: 19 characters and the end
 
 // Parcel kinds.
 enum {
@@ -54,6 +56,24 @@ struct THERM_values {
     float ehi;         // energy-helicity index
 };
 
+/// Keeps the station identifier (at most 19 characters) and its WMO number, and makes the
+/// identifier the file-name key 'i' (characters other than letters, digits, '_', '-' and '+'
+/// become '_' there).  Returns 0.
+int THERM_set_id(const char *str, int val);
+/// The identifier kept (empty before any is set).
+const char *THERM_get_id();
+/// The value record's WMO number (0 before any is set; a load resets it to -9999).
+int THERM_get_wmo();
+/// Keeps the sounding's date; NULL takes the current data file's date.  Returns 0.
+int THERM_set_date(const Date *date);
+/// The sounding's date (every field 0 before any is set).
+Date THERM_get_date();
+/// The component's own working arrays for the temperature and wind soundings: 300 levels and
+/// the end marker each, allocated on first use and never released.  A merge or a file read
+/// writes into these, whatever arrays a caller installed with THERM_set_data.
+UPA_level *THERM_own_SM();
+UPA_level *THERM_own_WM();
+
 /// Sets wmo, lat, lon, elev, plcl, precip, thick, li, si, tt, k and sweat to -9999; the fields
 /// that an analysis always fills keep their values.  Returns 0.
 int THERM_init_values(THERM_values *values);
@@ -78,11 +98,21 @@ int THERM_set_mwnd(const UPA_level *lev);
 float THERM_get_sfc_level(int ltype);
 int THERM_get_par_type();
 float THERM_get_par_thick();
+/// The parcel level that the options chose: its pressure, and the temperature and dew point the
+/// parcel word gave (each -9999 when the word gave none; the sounding's own values are then
+/// used).  Unlike the parcel starting level, an analysis does not change it.
+UPA_level THERM_get_par_choice();
+/// The 0-6000 m mean wind of the last load (0, 0 before any).
+WIND THERM_get_mean6();
 
 /// Installs smi and wmi (used in place, at most 300 levels each) as SM and WM with pr as the
-/// surface pressure: reads the parcel and paging options, interpolates the surface level and
-/// derives the 0-6000 m mean wind and the storm motion; returns 0.
+/// surface pressure: reads the parcel and paging options, resets the value record
+/// (THERM_init_values), interpolates the surface level and derives the 0-6000 m mean wind and
+/// the storm motion; returns 0.
 int THERM_set_data(float pr, UPA_level *smi, int smi_num, UPA_level *wmi, int wmi_num);
+/// Leaves the temperature sounding without levels (a merge that found no temperature levels
+/// wrote into its array); everything else stays.  Returns 0.
+int THERM_empty_SM();
 /// Recomputes the 0-6000 m mean wind and the storm motion from WM; returns 0.
 int THERM_calc_storm();
 /// Reads the parcel options and the paging switch from the "plot_param" words; returns 0.

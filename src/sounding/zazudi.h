@@ -20,5 +20,9 @@
 #include "upa_print.h"     // printed report and wind tables
 #include "upa_file.h"      // upper-air files of every kind
 #include "upa_select.h"    // file, station and level selection
+#include "upa_load.h"      // a report loaded as the current sounding
+#include "therm_calc.h"    // the analysis of the current sounding
+#include "therm_report.h"  // its printed reports
+#include "upa_calc.h"      // layer values of the current sounding
 
 #endif

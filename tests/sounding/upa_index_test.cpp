@@ -17,33 +17,6 @@ constexpr double PI_D = 3.14159265358979323846;
 
 int count(const std::vector<UPA_level> &lev) { return static_cast<int>(lev.size()); }
 
-/// Dew point (C) of temperature t (C) at relative humidity rh (0 to 1), with Bolton's
-/// saturation vapour pressure, as MetPy's dewpoint_from_relative_humidity computes it.
-float bolton_dewpoint(double t, double rh)
-{
-    const double e = rh * 6.112 * std::exp(17.67 * t / (t + 243.5));
-    const double x = std::log(e / 6.112);
-    return static_cast<float>(243.5 * x / (17.67 - x));
-}
-
-/// The sample sounding of MetPy's documentation of its index functions (pressure, temperature
-/// and relative humidity).
-std::vector<UPA_level> metpy_sample()
-{
-    const double p[] = {1008, 1000, 950, 900, 850, 800, 750, 700, 650, 600, 550, 500, 450, 400, 350,
-                        300,  250,  200, 175, 150, 125, 100, 80,  70,  60,  50,  40,  30,  25,  20};
-    const double t[] = {29.3,  28.1,  23.5,  20.9,  18.4,  15.9,  13.1,  10.1,  6.7,   3.1,
-                        -0.5,  -4.5,  -9.0,  -14.8, -21.5, -29.7, -40.0, -52.4, -59.2, -66.5,
-                        -74.1, -78.5, -76.0, -71.6, -66.7, -61.3, -56.3, -51.7, -50.7, -47.5};
-    const double rh[] = {.85, .65, .36, .39, .82, .72, .75, .86, .65, .22, .52, .66, .64, .20, .05,
-                         .75, .76, .45, .25, .48, .76, .88, .56, .88, .39, .67, .15, .04, .94, .35};
-    std::vector<UPA_level> lev;
-    for (size_t i = 0; i < std::size(p); i++)
-        lev.push_back(L(static_cast<float>(p[i]), M, static_cast<float>(t[i]),
-                        bolton_dewpoint(t[i], rh[i])));
-    return lev;
-}
-
 /// A dry adiabat of te (K) from 1000 mb to pi mb, isothermal above, every step mb to ptop,
 /// with hypsometric heights.
 std::vector<UPA_level> dry_under_isothermal(double te, double pi, double ptop, double step)
