@@ -17,18 +17,10 @@ bool present(float v) { return !VYK_is_miss(v); }
 /// A value less an offset (a unit change), missing when it is missing.
 float shifted(float v, float by) { return present(v) ? v + by : MISS; }
 
-/// The current temperature sounding interpolated at pressure p.
-UPA_level sm_at(float p)
-{
-    UPA_level lev;
-    UPA_interp(THERM_get_SM(), THERM_get_SM_num(), UPA_LT_PRES, p, &lev);
-    return lev;
-}
-
 /// The surface air's lifting condensation level and its temperature (K).
 void surface_lcl(float p_s, THERM_values &v)
 {
-    const UPA_level sfc = sm_at(p_s);
+    const UPA_level sfc = UPA_sm_at(p_s);
     const float t = UPA_kelvin(sfc.t);
     v.plcl = lcl_pres(t, UPA_kelvin(sfc.td), sfc.p);
     v.tlcl = present(v.plcl) && present(t) ? lcl_temp(t, sfc.p, v.plcl) : MISS;
@@ -78,7 +70,7 @@ UPA_level parcel_start(float max_t, float &thick)
         break;
     case THERM_PAR_USER: {
         const UPA_level choice = THERM_get_par_choice();
-        start = sm_at(choice.p);
+        start = UPA_sm_at(choice.p);
         if (present(choice.t)) start.t = choice.t;
         if (present(choice.td)) start.td = choice.td;
         break;

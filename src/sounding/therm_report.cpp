@@ -25,14 +25,6 @@ bool present(float v) { return !VYK_is_miss(v); }
 float feet(float h) { return present(h) ? h * FEET_PER_M : MISS; }
 float milli(float v) { return present(v) ? 1000 * v : MISS; }
 
-/// The current temperature sounding interpolated at pressure p.
-UPA_level sm_at(float p)
-{
-    UPA_level lev;
-    UPA_interp(THERM_get_SM(), THERM_get_SM_num(), UPA_LT_PRES, p, &lev);
-    return lev;
-}
-
 /// Holds after row i of a table of pages of n lines (the heading's lines counted in).
 void page_hold(M_type mask, int i, int n)
 {
@@ -92,7 +84,7 @@ constexpr RiskRow EI_RISK[] = {{0, "None"}, {-2, "Scattered severe thunderstorms
 /// bottom up, linear in pressure between levels that have a temperature.
 void print_freezing(float p_s)
 {
-    const UPA_level sfc = sm_at(p_s);
+    const UPA_level sfc = UPA_sm_at(p_s);
     if (present(sfc.t) && sfc.t < 0)
         MESS_print(M_MORE, "Freezing level:      Surface below freezing\n");
     const UPA_level *sm = THERM_get_SM();
@@ -123,7 +115,7 @@ void print_moisture(const THERM_values &v)
     if (v.wb0 == -1) {
         MESS_print(M_MORE, "Wetbulb zero:        Below ground\n");
     } else if (present(v.wb0)) {
-        const float h = sm_at(v.wb0).h;
+        const float h = UPA_sm_at(v.wb0).h;
         MESS_print(M_MORE, "Wetbulb zero:           %7.2f mb = %8.2f m = %8.2f ft\n", v.wb0, h,
                    feet(h));
     }
@@ -135,7 +127,7 @@ void print_moisture(const THERM_values &v)
         MESS_print(M_MORE, "Est. max temperature:   %7.2f C = %7.2f F\n", v.max_t,
                    32 + 9 * v.max_t / 5);
     if (v.plcl > 0) {
-        const UPA_level at = sm_at(v.plcl);
+        const UPA_level at = UPA_sm_at(v.plcl);
         MESS_print(M_MORE,
                    "Sfc-Lift cond lev (LCL): %6.2f mb = %8.2f m = %8.2f ft T: %7.2f C\n",
                    v.plcl, at.h, feet(at.h), at.t);
@@ -146,7 +138,7 @@ void print_moisture(const THERM_values &v)
         MESS_print(M_MORE, "ThetaE index:            %6.2f C Layer %6.1f-%6.1f mb\n",
                    v.thetae.index, v.thetae.base, v.thetae.top);
     if (v.ccl > 0) {
-        const float h = sm_at(v.ccl).h;
+        const float h = UPA_sm_at(v.ccl).h;
         MESS_print(M_MORE, "Conv cond level (CCL):  %7.2f mb = %8.2f m = %8.2f ft\n", v.ccl, h,
                    feet(h));
         MESS_print(M_MORE, "  Mean mixing ratio:    %7.2f g/kg\n", v.wbar);
@@ -199,7 +191,7 @@ void print_stability(const THERM_values &v, float p_s)
 /// A parcel level line with its height in the temperature sounding.
 void print_parcel_level(const char *format, float p)
 {
-    const float h = sm_at(p).h;
+    const float h = UPA_sm_at(p).h;
     MESS_print(M_PARCEL_MORE, format, p, h, feet(h));
 }
 

@@ -283,6 +283,13 @@ int UPA_sm_interp(int coord, const float *values, UPA_level *result, int num_res
                              num_result);
 }
 
+UPA_level UPA_sm_at(float p)
+{
+    UPA_level lev;
+    UPA_sm_interp(UPA_LT_PRES, &p, &lev, 1);
+    return lev;
+}
+
 int UPA_wm_interp(int coord, const float *values, UPA_level *result, int num_result)
 {
     return UPA_interp_levels(THERM_get_WM(), THERM_get_WM_num(), coord, values, result,

@@ -36,6 +36,8 @@ int UPA_interp(UPA_level *levels, int num_level, int coord, float value, UPA_lev
 int UPA_calc_temp(UPA_level *levels, int num);
 /// UPA_interp_levels on the current temperature (SM) or wind (WM) sounding.
 int UPA_sm_interp(int coord, const float *values, UPA_level *result, int num_result);
+/// The current temperature sounding interpolated at pressure p (mb).
+UPA_level UPA_sm_at(float p);
 int UPA_wm_interp(int coord, const float *values, UPA_level *result, int num_result);
 
 #endif
