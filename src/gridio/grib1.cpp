@@ -176,18 +176,6 @@ State st;
 
 int oct(int m) { return m >= 1 && m <= PDS_MAX ? st.pds[m] : 0; }
 
-/// The current map domain, made current again when the object goes.
-class KeepMap {
-public:
-    KeepMap() { MAP_get_domain(&saved_); }
-    ~KeepMap() { MAP_domain(&saved_); }
-    KeepMap(const KeepMap &) = delete;
-    KeepMap &operator=(const KeepMap &) = delete;
-
-private:
-    Domain saved_;
-};
-
 void trace_octets(const unsigned char *p, int n)
 {
     for (int i = 0; i < n; i++)
@@ -360,7 +348,7 @@ float wrap180(float lon) { return lon > 180 ? lon - 360 : lon; }
 /// longitude, on the domain made current for the while.
 void projected_centre(Domain &d, float la1, float lo1)
 {
-    KeepMap keep;
+    GribKeepMap keep;
     Domain tmp = d;
     tmp.clat = la1;
     tmp.clon = lo1;
@@ -403,7 +391,7 @@ void mercator_domain(const Gds &g, Domain &d)
     if (plon < -180) plon += 360;
     d.plon = plon;
     d.plat = 0;
-    KeepMap keep;
+    GribKeepMap keep;
     Domain tmp = d;
     tmp.clat = (la1 + la2) / 2;
     tmp.clon = plon;

@@ -47,18 +47,6 @@ struct State {
 State st;
 G2_grid grid;
 
-/// The current map domain, made current again when the object goes.
-class KeepMap {
-public:
-    KeepMap() { MAP_get_domain(&saved_); }
-    ~KeepMap() { MAP_domain(&saved_); }
-    KeepMap(const KeepMap &) = delete;
-    KeepMap &operator=(const KeepMap &) = delete;
-
-private:
-    Domain saved_;
-};
-
 /// Reads the rest of the current section (its header octets kept in front).  1, -1 short.
 int read_body(FILE *fp, G2_section &s)
 {
@@ -95,7 +83,7 @@ void scanning(int mode)
 /// The centre of a projected grid from its first point, on the domain made current a while.
 void projected_centre(Domain &d, float la1, float lo1)
 {
-    KeepMap keep;
+    GribKeepMap keep;
     Domain tmp = d;
     tmp.clat = la1;
     tmp.clon = lo1;
@@ -167,7 +155,7 @@ bool mercator(const G2_section &s, Domain &d)
     d.proj = DOM_MERC;
     d.plat = 0;
     d.plon = (lo1 + lo2) / 2;
-    KeepMap keep;
+    GribKeepMap keep;
     Domain tmp = d;
     tmp.clat = (la1 + la2) / 2;
     tmp.clon = d.plon;

@@ -56,6 +56,19 @@ int g2_bms(const G2_section &s);
 /// when the values cannot be unpacked: the report then has no values, or all -9999 when the
 /// packing is not one this decoder knows.
 int g2_ds(const G2_section &s, GRD_report *grd);
+/// Where a decoded image's values go: the first `want` pixels, each c + a * X for its sample X.
+struct G2_image_out {
+    float *v = nullptr;     // room for want values
+    size_t want = 0;        // values the field declares (at most max_points)
+    size_t max_points = 0;  // the grid's points: a larger image is refused before decoding
+    double a = 1, c = 0;
+};
+/// The values of a JPEG 2000 code stream (grib2_image.cpp): want, or -1 (a warning: an image
+/// larger than the grid or smaller than the values declared, or "jpc_decode error").
+long g2_jpeg_values(const unsigned char *p, size_t len, const G2_image_out &out);
+/// The values of a PNG file, likewise.
+long g2_png_values(const unsigned char *p, size_t len, const G2_image_out &out);
+
 /// Forgets the bit map and the packing (a new stream or message family).
 void g2_unpack_reset();
 

@@ -5,6 +5,7 @@
 
 #include "grd_file_internal.h"
 #include "vykgrib.h"
+#include "vykmap.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -48,6 +49,19 @@ inline int grib_year(int octet)
     if (year <= 199) year += 1900;
     return year;
 }
+
+/// The current map domain, made current again when the object goes (the grid definitions
+/// project their corners on a domain made current for a while).
+class GribKeepMap {
+public:
+    GribKeepMap() { MAP_get_domain(&saved_); }
+    ~GribKeepMap() { MAP_domain(&saved_); }
+    GribKeepMap(const GribKeepMap &) = delete;
+    GribKeepMap &operator=(const GribKeepMap &) = delete;
+
+private:
+    Domain saved_;
+};
 
 /// The indicator section of the current message as read: 16 octets, the magic first (octets
 /// not read are 0).

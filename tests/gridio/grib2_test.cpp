@@ -3,6 +3,7 @@
 // grid-file contract; the sections' codes; hostile sections.
 #include <gtest/gtest.h>
 
+#include "grib2_build.h"
 #include "grib_fixture.h"
 #include "test_util.h"
 #include "vykgrib2.h"
@@ -19,12 +20,15 @@ namespace {
 std::string corpus(const vyktest::TempDir &dir, const std::string &name)
 {
     const std::string src = vyktest::data("grib2/" + name);
-    if (name.size() > 3 && name.compare(name.size() - 3, 3, ".xz") == 0) {
-        const std::string out = dir.file(name.substr(0, name.size() - 3));
-        const vyktest::RunResult r =
-            vyktest::run("xz -dc " + vyktest::quote(src) + " > " + vyktest::quote(out));
-        EXPECT_EQ(r.status, 0) << r.err;
-        return out;
+    for (const char *ext : {".xz", ".gz"}) {
+        if (name.size() > 3 && name.compare(name.size() - 3, 3, ext) == 0) {
+            const std::string out = dir.file(name.substr(0, name.size() - 3));
+            const vyktest::RunResult r = vyktest::run(std::string(ext[1] == 'x' ? "xz" : "gzip") +
+                                                      " -dc " + vyktest::quote(src) + " > " +
+                                                      vyktest::quote(out));
+            EXPECT_EQ(r.status, 0) << r.err;
+            return out;
+        }
     }
     return src;
 }
@@ -36,6 +40,21 @@ std::vector<float> reference(const vyktest::TempDir &dir, const std::string &nam
     std::vector<float> v(bytes.size() / 4);
     std::memcpy(v.data(), bytes.data(), v.size() * 4);
     return v;
+}
+
+/// The decoder's warnings among what a read printed (lines of other components left out).
+std::string decoder_warnings(const std::string &err)
+{
+    std::string out, line;
+    for (char ch : err) {
+        if (ch != '\n') {
+            line += ch;
+            continue;
+        }
+        if (line.rfind("GRIB", 0) == 0 || line.rfind("jpc_decode", 0) == 0) out += line + "\n";
+        line.clear();
+    }
+    return out;
 }
 
 void use_tables()
@@ -62,6 +81,15 @@ const CorpusCase CORPUS[] = {
     {"Z__C_RJTD_20170221120000_MSG_GPV_Gll0p5deg_Pys_B20170221120000_F2017022115-2017022212_"
      "grib2.bin.xz",
      "kousa-wgrib2-le.bin.xz", 3, 81, 61, true, false, 1e-6},
+    // JPEG 2000, rows south to north
+    {"CMC_glb_TMP_ISBL_1_latlon.24x.24_2021051800_P000.grib2", "cmc-glb-wgrib2-le.bin.xz", 0,
+     1500, 751, false, false, 1e-6},
+    // PNG, 8 bits
+    {"MRMS_PrecipFlag_00.00_20260219-042400.grib2.gz", "mrms-precip-flag-wgrib2-le.bin.xz", 0,
+     7000, 3500, true, false, 1e-6},
+    // run length with level values, field 4 of the message
+    {"Z__C_RJTD_20160822020000_NOWC_GPV_Ggis10km_Pphw10_FH0000-0100_grib2.bin",
+     "tornado-wgrib2-le.bin.xz", 3, 256, 336, true, false, 1e-6},
 };
 
 TEST(Grib2Corpus, FieldsEqualTheReferenceValues)
@@ -126,6 +154,412 @@ TEST(Grib2Corpus, FieldsOfAMessageAreProducts)
     EXPECT_EQ(rec.r.domain.nx, 81);
     EXPECT_EQ(rec.r.version, 2);
     EXPECT_EQ(rec.r.source, 34);
+}
+
+const char *const CCSDS_FILE = "20250912120000-0h-oper-fc.grib2.89.xz";
+
+/// Every GRIB file of the corpus (not the reference arrays).
+std::vector<std::string> corpus_files()
+{
+    return {"gdas.t12z.pgrb2.0p25.f000.12.xz",
+            "gdas.t12z.pgrb2.0p25.f000.46.xz",
+            "ds.critfireo.bin.xz",
+            "CMC_glb_TMP_ISBL_1_latlon.24x.24_2021051800_P000.grib2",
+            "MRMS_PrecipFlag_00.00_20260219-042400.grib2.gz",
+            "Z__C_RJTD_20160822020000_NOWC_GPV_Ggis10km_Pphw10_FH0000-0100_grib2.bin",
+            "Z__C_RJTD_20170221120000_MSG_GPV_Gll0p5deg_Pys_B20170221120000_F2017022115-"
+            "2017022212_grib2.bin.xz",
+            CCSDS_FILE};
+}
+
+/// Every product of every file is listed and read with its values, without a warning; the one
+/// packing the decoder does not handle (CCSDS) is refused with a warning that names it.
+TEST(Grib2Corpus, EveryFileDecodes)
+{
+    use_tables();
+    for (const std::string &name : corpus_files()) {
+        SCOPED_TRACE(name);
+        vyktest::TempDir dir;
+        const std::string file = corpus(dir, name);
+        const vyktest::RunResult ec = vyktest::run("grib_count " + vyktest::quote(file));
+        vyktest::CaptureStdio cap;
+        int products = 0, decoded = 0;
+        {
+            gribtest::Open g(file);
+            ASSERT_GE(g.slot, 0);
+            products = gribtest::count_products(g.slot);
+            for (int n = 0; n < products; n++) {
+                gribtest::Rec rec;
+                int num = n;
+                if (GRD_read(g.slot, &rec.r, GRD_READ_VALUES, &num) == 0 && rec.r.grid) decoded++;
+            }
+        }
+        cap.finish();
+        EXPECT_GT(products, 0);
+        if (name == CCSDS_FILE) {
+            EXPECT_EQ(decoded, 0);
+            EXPECT_TRUE(vyktest::has(cap.err(), "5.42 (CCSDS")) << cap.err();
+            continue;
+        }
+        EXPECT_EQ(decoded, products);
+        EXPECT_EQ(decoder_warnings(cap.err()), "");
+        // eccodes counts messages; a message may hold several fields.
+        if (ec.status == 0 && !ec.out.empty()) {
+            EXPECT_GE(products, std::stoi(ec.out));
+        }
+    }
+}
+
+/// A field whose packing is not supported leaves no earlier values behind: every point is
+/// missing, and the read fails.
+TEST(Grib2Corpus, UnsupportedPackingLeavesEveryPointMissing)
+{
+    use_tables();
+    vyktest::TempDir dir;
+    gribtest::Rec rec;
+    {
+        gribtest::Open g(corpus(dir, "gdas.t12z.pgrb2.0p25.f000.12.xz"));
+        int num = 0;
+        ASSERT_EQ(GRD_read(g.slot, &rec.r, GRD_READ_VALUES, &num), 0);
+    }
+    gribtest::Open g(corpus(dir, CCSDS_FILE));
+    int num = 0;
+    vyktest::CaptureStdio cap;
+    EXPECT_EQ(GRD_read(g.slot, &rec.r, GRD_READ_HEADER, &num), 0);
+    EXPECT_EQ(GRD_read(g.slot, &rec.r, GRD_READ_VALUES, &num), -1);
+    cap.finish();
+    EXPECT_TRUE(vyktest::has(cap.err(), "is not supported")) << cap.err();
+    ASSERT_NE(rec.r.grid, nullptr);
+    for (size_t k = 0; k < 1440u * 721u; k++) ASSERT_EQ(rec.r.grid[k], -9999.0f) << k;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Messages built octet by octet: one field on a small latitude-longitude grid, its sections 5
+// to 7 as a case gives them.
+// ---------------------------------------------------------------------------------------------
+
+using grib2build::be;
+using grib2build::ieee;
+using grib2build::message;
+
+/// Template 5.0 (and the images' 5.40, 5.41): R, E = 0, D = 0, bits.
+std::string drs_simple(int temp, float r, int bits)
+{
+    return be(uint32_t(temp), 2) + ieee(r) + be(0, 2) + be(0, 2) + char(bits) + char(0) +
+           (temp == 0 ? "" : std::string(2, '\0'));
+}
+
+/// Template 5.2 / 5.3 with 8-bit group references, widths and lengths, length increment 1.
+std::string drs_complex(int temp, int miss_type, uint32_t groups, uint32_t last_len,
+                        int order = 0, int spat_octets = 0)
+{
+    std::string s = be(uint32_t(temp), 2) + ieee(0) + be(0, 2) + be(0, 2) + char(8) + char(0) +
+                    char(1) + char(miss_type) + ieee(0) + ieee(0) + be(groups, 4) + char(0) +
+                    char(8) + be(0, 4) + char(1) + be(last_len, 4) + char(8);
+    if (temp == 3) s += std::string(1, char(order)) + char(spat_octets);
+    return s;
+}
+
+std::string octs(std::initializer_list<int> v)
+{
+    std::string s;
+    for (int x : v) s += char(x);
+    return s;
+}
+
+constexpr float M = -9999.0f;
+
+struct BuiltCase {
+    const char *name;
+    int nx, ny, scan;
+    uint32_t points;
+    std::string drs, bms, ds;
+    int status;                 // GRD_read's result
+    std::vector<float> values;  // array order; empty: no values
+    const char *warning;        // part of the warning printed, or "" for none
+};
+
+const std::vector<BuiltCase> &built_cases()
+{
+    static const std::vector<BuiltCase> cases = {
+        {"simple, north to south", 3, 2, 0x00, 6, drs_simple(0, 0, 8), "",
+         octs({1, 2, 3, 4, 5, 6}), 0, {1, 2, 3, 4, 5, 6}, ""},
+        {"simple, south to north", 3, 2, 0x40, 6, drs_simple(0, 0, 8), "",
+         octs({1, 2, 3, 4, 5, 6}), 0, {4, 5, 6, 1, 2, 3}, ""},
+        {"simple, alternating rows", 3, 2, 0x10, 6, drs_simple(0, 0, 8), "",
+         octs({1, 2, 3, 4, 5, 6}), 0, {1, 2, 3, 6, 5, 4}, ""},
+        {"simple, 12 bits", 3, 1, 0x00, 3, drs_simple(0, 0.5f, 12), "",
+         octs({0x00, 0x10, 0x02, 0xFF, 0xF0}), 0, {1.5f, 2.5f, 4095.5f}, ""},
+        {"simple, 0 bits: every point R", 2, 2, 0x00, 4, drs_simple(0, 5.5f, 0), "", "", 0,
+         {5.5f, 5.5f, 5.5f, 5.5f}, ""},
+        {"simple, bit map 101", 3, 1, 0x00, 2, drs_simple(0, 0, 8), octs({0, 0xA0}),
+         octs({7, 9}), 0, {7, M, 9}, ""},
+        {"simple, data section shorter than its values", 3, 2, 0x00, 6, drs_simple(0, 0, 8), "",
+         octs({1, 2, 3}), -1, {}, "shorter than the values it declares"},
+        {"simple, values wider than 32 bits", 3, 1, 0x00, 3, drs_simple(0, 0, 40), "",
+         std::string(15, '\1'), -1, {}, "wider than 32 bits"},
+        {"complex, a wholly missing group", 2, 2, 0x00, 4, drs_complex(2, 1, 2, 2), "",
+         // references 5, 255; widths 4, 0; lengths 2, (last 2); values 1, 2 of 4 bits
+         octs({5, 255, 4, 0, 2, 0, 0x12}), 0, {6, 7, M, M}, ""},
+        {"complex, secondary missing values", 2, 2, 0x00, 4, drs_complex(2, 2, 1, 4), "",
+         // reference 1, width 2, values 3 (primary), 2 (secondary), 0, 1
+         octs({1, 2, 0, 0xE1}), 0, {M, M, 1, 2}, ""},
+        {"complex, group lengths that do not add up", 2, 2, 0x00, 4, drs_complex(2, 0, 2, 5), "",
+         octs({0, 0, 0, 0, 1, 0}), -1, {}, "do not add up"},
+        {"complex, more groups than values", 2, 2, 0x00, 4, drs_complex(2, 0, 0xFFFFFFFF, 1), "",
+         octs({0, 0, 0}), -1, {}, "group count"},
+        {"complex, a group wider than 32 bits", 2, 2, 0x00, 4, drs_complex(2, 0, 1, 4), "",
+         octs({0, 40, 0}) + std::string(20, '\0'), -1, {}, "wider than 32 bits"},
+        {"spatial differencing order 2", 2, 2, 0x00, 4, drs_complex(3, 0, 1, 4, 2, 2), "",
+         // first 10, second 12, minimum 0 (2 octets each); one group of width 0
+         be(10, 2) + be(12, 2) + be(0, 2) + octs({0, 0, 0}), 0, {10, 12, 14, 16}, ""},
+        {"spatial differencing order 1, negative minimum", 2, 2, 0x00, 4,
+         drs_complex(3, 0, 1, 4, 1, 1), "",
+         // first 100, minimum -3; differences 0, 5, 1, 2 in 4 bits (the first is not used)
+         octs({100, 0x83, 0, 4, 0, 0x05, 0x12}), 0, {100, 102, 100, 99}, ""},
+        {"spatial differencing, descriptors of 4 octets", 2, 2, 0x00, 4,
+         drs_complex(3, 0, 1, 4, 1, 4), "", std::string(12, '\0'), -1, {}, "three octets"},
+        {"IEEE 32 bits", 2, 1, 0x00, 2, be(4, 2) + char(1), "", ieee(-1.25f) + ieee(3e5f), 0,
+         {-1.25f, 3e5f}, ""},
+        {"IEEE 64 bits", 1, 1, 0x00, 1, be(4, 2) + char(2), "", be(0x4009200000000000ULL, 8), 0,
+         {3.140625f}, ""},
+        {"IEEE, data section shorter", 2, 1, 0x00, 2, be(4, 2) + char(1), "", ieee(1), -1, {},
+         "shorter"},
+        // level 1 twice (digit 3 adds 1), then level 0: no data
+        {"run length, level 0 is no data", 2, 2, 0x00, 4,
+         be(200, 2) + char(2) + be(1, 2) + be(1, 2) + char(0) + be(42, 2), "", octs({0x70}), 0,
+         {42, 42, M, M}, ""},
+        // level 2 is the table's second value; the last run (digit 15: 12 more) is written
+        {"run length, the last run is written", 2, 2, 0x00, 4,
+         be(200, 2) + char(4) + be(2, 2) + be(2, 2) + char(1) + be(10, 2) + be(25, 2), "",
+         octs({0x2F}), 0, {2.5f, 2.5f, 2.5f, 2.5f}, ""},
+        {"JPEG 2000, 0 bits: every point R", 2, 2, 0x00, 4, drs_simple(40, 7.25f, 0), "", "", 0,
+         {7.25f, 7.25f, 7.25f, 7.25f}, ""},
+        {"JPEG 2000, a code stream that does not decode", 2, 2, 0x00, 4, drs_simple(40, 0, 8),
+         "", std::string(40, '\x5A'), -1, {}, "jpc_decode error"},
+        {"PNG, a stream that does not decode", 2, 2, 0x00, 4, drs_simple(41, 0, 8), "",
+         std::string(40, '\x5A'), -1, {}, "PNG"},
+        {"CCSDS", 2, 2, 0x00, 4, be(42, 2) + std::string(15, '\0'), "", std::string(4, '\0'), -1,
+         {M, M, M, M}, "5.42 (CCSDS"},
+        {"spectral packing", 2, 2, 0x00, 4, be(50, 2) + std::string(15, '\0'), "",
+         std::string(4, '\0'), -1, {M, M, M, M}, "5.50 is not supported"},
+    };
+    return cases;
+}
+
+TEST(Grib2Unpack, BuiltFields)
+{
+    use_tables();
+    for (const BuiltCase &c : built_cases()) {
+        SCOPED_TRACE(c.name);
+        vyktest::TempDir dir;
+        const std::string file = dir.file("f.grib2");
+        vyktest::write_file(file, message(c.nx, c.ny, c.scan, c.points, c.drs, c.bms, c.ds));
+        gribtest::Open g(file);
+        ASSERT_GE(g.slot, 0);
+        gribtest::Rec rec;
+        int num = 0;
+        vyktest::CaptureStdio cap;
+        const int r = GRD_read(g.slot, &rec.r, GRD_READ_VALUES, &num);
+        cap.finish();
+        EXPECT_EQ(r, c.status);
+        if (*c.warning) {
+            EXPECT_TRUE(vyktest::has(cap.err(), c.warning)) << cap.err();
+        } else {
+            EXPECT_EQ(decoder_warnings(cap.err()), "");
+        }
+        if (c.values.empty()) {
+            EXPECT_EQ(rec.r.grid, nullptr);
+            continue;
+        }
+        ASSERT_NE(rec.r.grid, nullptr);
+        ASSERT_EQ(rec.r.domain.nx, c.nx);
+        ASSERT_EQ(rec.r.domain.ny, c.ny);
+        for (size_t k = 0; k < c.values.size(); k++)
+            EXPECT_FLOAT_EQ(rec.r.grid[k], c.values[k]) << "point " << k;
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Fields packed by eccodes: a field written from its GRIB2 sample, repacked with
+// grib_set -r -s packingType=..., decodes to what grib_get_data lists.
+// ---------------------------------------------------------------------------------------------
+
+struct EcCase {
+    const char *packing;
+    bool south_first;  // rows stored south to north
+    bool bitmap;       // every 7th value missing, through a bit map
+};
+
+const EcCase EC_CASES[] = {
+    {"grid_simple", false, false},
+    {"grid_simple", true, true},
+    {"grid_complex", false, false},
+    {"grid_complex", true, true},
+    // eccodes writes this template with spatial differencing of order 0 (none); the orders 1
+    // and 2 come from the real GDAS field and the built messages above.
+    {"grid_complex_spatial_differencing", false, false},
+    {"grid_complex_spatial_differencing", false, true},
+    {"grid_jpeg", false, false},
+    {"grid_jpeg", true, false},
+    {"grid_jpeg", false, true},
+    {"grid_png", false, false},
+    {"grid_png", true, true},
+    {"grid_ieee", false, false},
+    {"grid_ieee", true, true},
+};
+
+constexpr int EC_NX = 64, EC_NY = 33;
+
+std::string ec_grid(bool south_first)
+{
+    const std::string la = south_first ? "latitudeOfFirstGridPointInDegrees=28,"
+                                         "latitudeOfLastGridPointInDegrees=60,jScansPositively=1,"
+                                       : "latitudeOfFirstGridPointInDegrees=60,"
+                                         "latitudeOfLastGridPointInDegrees=28,";
+    return "Ni=64,Nj=33,iDirectionIncrementInDegrees=1,jDirectionIncrementInDegrees=1," + la +
+           "longitudeOfFirstGridPointInDegrees=0,longitudeOfLastGridPointInDegrees=63";
+}
+
+/// A field of EC_NX by EC_NY points written from eccodes' GRIB2 sample and repacked by
+/// grib_set -r -s packingType=...; with a bit map every 7th value is missing.
+std::string ec_packed(const vyktest::TempDir &dir, const std::string &packing, bool south_first,
+                      bool bitmap)
+{
+    std::vector<double> v(size_t(EC_NX * EC_NY));
+    for (size_t k = 0; k < v.size(); k++) {
+        const double x = double(k % EC_NX), y = double(k / EC_NX);
+        v[k] = 280 + 30 * std::sin(x * 0.05) * std::cos(y * 0.07) + 0.37 * double(k % 5);
+        if (bitmap && k % 7 == 3) v[k] = gribtest::MISSING;
+    }
+    const std::string base = dir.file("base.grib2"), file = dir.file(packing + ".grib2");
+    gribtest::make(base, gribtest::sample("GRIB2"), ec_grid(south_first), "set bitsPerValue = 16;",
+                   v, "set decimalScaleFactor = 2;", bitmap);
+    const std::string cmd = "grib_set -r -s packingType=" + packing + " " + vyktest::quote(base) +
+                            " " + vyktest::quote(file);
+    const vyktest::RunResult r = vyktest::run(cmd);
+    EXPECT_EQ(r.status, 0) << cmd << "\n" << r.err;
+    EXPECT_TRUE(vyktest::has(gribtest::keys(file, "packingType"), packing));
+    return file;
+}
+
+TEST(Grib2Eccodes, PackingsDecodeAsGribGetData)
+{
+    use_tables();
+    for (const EcCase &c : EC_CASES) {
+        SCOPED_TRACE(std::string(c.packing) + (c.south_first ? ", south to north" : "") +
+                     (c.bitmap ? ", bit map" : ""));
+        vyktest::TempDir dir;
+        const std::string file = ec_packed(dir, c.packing, c.south_first, c.bitmap);
+        if (HasFailure()) return;
+        const std::vector<gribtest::Point> pts = gribtest::points(file);
+        ASSERT_EQ(pts.size(), size_t(EC_NX * EC_NY));
+        gribtest::Open g(file);
+        ASSERT_GE(g.slot, 0);
+        gribtest::Rec rec;
+        int num = 0;
+        vyktest::CaptureStdio cap;
+        ASSERT_EQ(GRD_read(g.slot, &rec.r, GRD_READ_VALUES, &num), 0);
+        cap.finish();
+        EXPECT_EQ(decoder_warnings(cap.err()), "");
+        ASSERT_EQ(rec.r.domain.nx, EC_NX);
+        ASSERT_EQ(rec.r.domain.ny, EC_NY);
+        size_t bad = 0, missing = 0;
+        for (size_t k = 0; k < pts.size(); k++) {
+            const size_t row = c.south_first ? EC_NY - 1 - k / EC_NX : k / EC_NX;
+            const float got = rec.r.grid[row * EC_NX + k % EC_NX];
+            if (pts[k].missing) {
+                missing++;
+                if (got != -9999.0f) bad++;
+            } else if (std::fabs(double(got) - pts[k].value) > 1e-6 * std::fabs(pts[k].value)) {
+                bad++;
+            }
+        }
+        EXPECT_EQ(bad, 0u);
+        EXPECT_EQ(missing > 0, c.bitmap);
+    }
+}
+
+/// Section 7's octets after its header, from the first message of a file.
+std::string data_section(const std::string &msg)
+{
+    size_t at = 16;
+    while (at + 5 <= msg.size()) {
+        const size_t len = (size_t((unsigned char)msg[at]) << 24) |
+                           (size_t((unsigned char)msg[at + 1]) << 16) |
+                           (size_t((unsigned char)msg[at + 2]) << 8) | (unsigned char)msg[at + 3];
+        if (msg[at + 4] == 7) return msg.substr(at + 5, len - 5);
+        if (len < 5) break;
+        at += len;
+    }
+    return "";
+}
+
+uint32_t crc32(const std::string &s)
+{
+    uint32_t c = 0xFFFFFFFFu;
+    for (unsigned char ch : s) {
+        c ^= ch;
+        for (int k = 0; k < 8; k++) c = (c >> 1) ^ (0xEDB88320u & (0u - (c & 1)));
+    }
+    return ~c;
+}
+
+/// Image streams patched into hostile ones (sizes beyond the grid, cut short, fewer pixels than
+/// the values declared) are skipped with a warning: no values, never a crash.
+TEST(Grib2Unpack, HostileImagesAreSkipped)
+{
+    use_tables();
+    vyktest::TempDir dir;
+    const std::string jpeg = data_section(gribtest::octets(ec_packed(dir, "grid_jpeg", false, false)));
+    const std::string png = data_section(gribtest::octets(ec_packed(dir, "grid_png", false, false)));
+    ASSERT_EQ(jpeg.substr(0, 4), "\xFF\x4F\xFF\x51");
+    ASSERT_EQ(png.substr(1, 3), "PNG");
+    std::string jpeg_huge = jpeg;  // image and tile 4096 x 4096 in the SIZ marker
+    for (size_t at : {8, 12, 24, 28}) jpeg_huge.replace(at, 4, be(4096, 4));
+    std::string png_huge = png;    // IHDR of 100000 x 100000, its CRC made again
+    png_huge.replace(16, 8, be(100000, 4) + be(100000, 4));
+    png_huge.replace(29, 4, be(crc32(png_huge.substr(12, 17)), 4));
+    struct Case {
+        const char *name;
+        int temp;
+        uint32_t ny;
+        std::string image;
+        const char *warning;
+    };
+    const uint32_t ny = EC_NY;
+    const Case cases[] = {
+        {"JPEG 2000 as packed", 40, ny, jpeg, ""},
+        {"PNG as packed", 41, ny, png, ""},
+        {"JPEG 2000 image larger than the grid", 40, ny, jpeg_huge, "does not fit a grid"},
+        {"PNG image larger than the grid", 41, ny, png_huge, "does not fit a grid"},
+        {"JPEG 2000 stream cut short", 40, ny, jpeg.substr(0, jpeg.size() / 2), "jpc_decode error"},
+        {"PNG stream cut short", 41, ny, png.substr(0, png.size() / 2), "GRIB_DS: PNG"},
+        {"JPEG 2000 image of fewer points than values", 40, ny + 1, jpeg, "fewer than"},
+        {"PNG image of fewer points than values", 41, ny + 1, png, "fewer than"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string drs = be(uint32_t(c.temp), 2) + ieee(0) + be(0, 2) + be(0, 2) +
+                                char(16) + char(0) + char(0) + char(255);
+        const std::string file = dir.file("hostile.grib2");
+        vyktest::write_file(file, message(EC_NX, c.ny, 0, EC_NX * c.ny, drs, "", c.image));
+        gribtest::Open g(file);
+        ASSERT_GE(g.slot, 0);
+        gribtest::Rec rec;
+        int num = 0;
+        vyktest::CaptureStdio cap;
+        const int r = GRD_read(g.slot, &rec.r, GRD_READ_VALUES, &num);
+        cap.finish();
+        if (!*c.warning) {
+            EXPECT_EQ(r, 0);
+            EXPECT_EQ(decoder_warnings(cap.err()), "");
+            continue;
+        }
+        EXPECT_EQ(r, -1);
+        EXPECT_EQ(rec.r.grid, nullptr);
+        EXPECT_TRUE(vyktest::has(cap.err(), c.warning)) << cap.err();
+    }
 }
 
 }  // namespace
