@@ -468,8 +468,8 @@ void arrange(float *g, size_t nx, size_t ny, int ydir, int xalt)
             std::swap_ranges(g + r * nx, g + (r + 1) * nx, g + (ny - 1 - r) * nx);
 }
 
-/// Quasi-regular rows, each interpolated along the row to nx points; a point next to a missing
-/// one is missing.
+/// Quasi-regular rows, each interpolated along the row to nx points; a point between two values
+/// of which one is missing is missing.
 void widen(const float *pts, const std::vector<int> &rows, float *g, size_t nx, int ydir)
 {
     const size_t ny = rows.size();
@@ -488,8 +488,9 @@ void widen(const float *pts, const std::vector<int> &rows, float *g, size_t nx, 
             const size_t j = std::min(size_t(pos), n - 1);
             const size_t j1 = std::min(j + 1, n - 1);
             const double p = pos - double(j);
-            row[i] = v[j] == MISS || v[j1] == MISS ? MISS
-                                                   : float(p * v[j1] + (1 - p) * v[j]);
+            if (p == 0) row[i] = v[j];
+            else if (v[j] == MISS || v[j1] == MISS) row[i] = MISS;
+            else row[i] = float(p * v[j1] + (1 - p) * v[j]);
         }
     }
 }
@@ -526,6 +527,11 @@ int unsupported(GRD_report *grd, size_t total)
 {
     const Packing *p = packing_of(st.drs.temp);
     for (size_t i = 0; i < total; i++) grd->grid[i] = MISS;
+    if (st.drs.temp < 0) {
+        MESS_print(M_WARN, "GRIB_DS: no usable data representation section: the field is "
+                           "missing\n");
+        return 0;
+    }
     MESS_print(M_WARN, "GRIB_DS: packing template 5.%d%s%s%s is not supported: the field is "
                        "missing\n",
                st.drs.temp, p ? " (" : "", p ? p->name : "", p ? ")" : "");

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace grib2build {
 
@@ -35,9 +36,11 @@ inline std::string section(int num, const std::string &body)
 
 /// A message of one field of nx by ny points with the scanning mode scan; drs: section 5 from
 /// octet 10 (the template number on), points: its octets 6-9; bms: section 6 from octet 6
-/// (empty: indicator 255, no bit map); ds: section 7 from octet 6.
+/// (empty: indicator 255, no bit map); ds: section 7 from octet 6.  With rows (ny entries, the
+/// longest nx) the grid is quasi-regular: rows[j] points in row j.
 inline std::string message(uint32_t nx, uint32_t ny, int scan, uint32_t points,
-                           const std::string &drs, const std::string &bms, const std::string &ds)
+                           const std::string &drs, const std::string &bms, const std::string &ds,
+                           const std::vector<int> &rows = {})
 {
     const std::string s1 = section(1, be(34, 2) + be(0, 2) + char(2) + char(0) + char(1) +
                                           be(2024, 2) + char(1) + char(2) + char(3) + char(0) +
@@ -45,12 +48,22 @@ inline std::string message(uint32_t nx, uint32_t ny, int scan, uint32_t points,
     const int64_t south = 50000000 - 1000000 * int64_t(ny > 0 ? ny - 1 : 0);
     const uint32_t la1 = (scan & 0x40) ? uint32_t(south) : 50000000u;
     const uint32_t la2 = (scan & 0x40) ? 50000000u : uint32_t(south);
-    const std::string g = char(0) + be(uint64_t(nx) * ny, 4) + char(0) + char(0) + be(0, 2) +
-                          char(6) + char(0) + be(0, 4) + char(0) + be(0, 4) + char(0) + be(0, 4) +
-                          be(nx, 4) + be(ny, 4) + be(0, 4) + be(0xFFFFFFFF, 4) + be(la1, 4) +
+    uint64_t total = uint64_t(nx) * ny;
+    std::string list;
+    if (!rows.empty()) {
+        total = 0;
+        for (int n : rows) {
+            total += uint64_t(n);
+            list += char(n);
+        }
+    }
+    const std::string g = char(0) + be(total, 4) + char(rows.empty() ? 0 : 1) +
+                          char(rows.empty() ? 0 : 1) + be(0, 2) + char(6) + char(0) + be(0, 4) +
+                          char(0) + be(0, 4) + char(0) + be(0, 4) +
+                          be(rows.empty() ? nx : 0xFFFFFFFFu, 4) + be(ny, 4) + be(0, 4) + be(0xFFFFFFFF, 4) + be(la1, 4) +
                           be(0, 4) + char(48) + be(la2, 4) +
                           be(1000000 * uint64_t(nx > 0 ? nx - 1 : 0), 4) + be(1000000, 4) +
-                          be(1000000, 4) + char(scan);
+                          be(1000000, 4) + char(scan) + list;
     const std::string s3 = section(3, g);
     const std::string s4 = section(4, be(0, 2) + be(0, 2) + char(0) + char(0) + char(2) +
                                           char(0) + char(96) + be(0, 2) + char(0) + char(1) +

@@ -62,6 +62,21 @@ void use_tables()
     RES_put("file_path", VYK_SOURCE_DIR "/etc");
 }
 
+/// Reads the first product of a file with its values into rec: GRD_read's result (-1 when the
+/// file does not open); err gets what the read printed.
+int read_values(const std::string &file, gribtest::Rec &rec, std::string &err)
+{
+    gribtest::Open g(file);
+    EXPECT_GE(g.slot, 0);
+    if (g.slot < 0) return -1;
+    int num = 0;
+    vyktest::CaptureStdio cap;
+    const int r = GRD_read(g.slot, &rec.r, GRD_READ_VALUES, &num);
+    cap.finish();
+    err = cap.err();
+    return r;
+}
+
 struct CorpusCase {
     const char *file, *ref;
     int product;      // product number of the field in the file
@@ -277,6 +292,7 @@ struct BuiltCase {
     int status;                 // GRD_read's result
     std::vector<float> values;  // array order; empty: no values
     const char *warning;        // part of the warning printed, or "" for none
+    std::vector<int> rows = {}; // points of each quasi-regular row
 };
 
 const std::vector<BuiltCase> &built_cases()
@@ -339,6 +355,13 @@ const std::vector<BuiltCase> &built_cases()
          "", std::string(40, '\x5A'), -1, {}, "jpc_decode error"},
         {"PNG, a stream that does not decode", 2, 2, 0x00, 4, drs_simple(41, 0, 8), "",
          std::string(40, '\x5A'), -1, {}, "PNG"},
+        // rows of 3 and 2 points, the second widened to 3 along the row
+        {"quasi-regular rows", 3, 2, 0x00, 5, drs_simple(0, 0, 8), "", octs({1, 2, 3, 4, 6}), 0,
+         {1, 2, 3, 4, 5, 6}, "", {3, 2}},
+        {"quasi-regular rows with a bit map", 3, 2, 0x00, 3, drs_simple(0, 0, 8),
+         octs({0, 0xD8}), octs({1, 2, 4}), 0, {1, 1.5f, 2, M, 4, M}, "", {2, 3}},
+        {"section 5 too short for its template", 2, 1, 0x00, 2, be(0, 2) + octs({0, 0, 0}), "",
+         octs({1, 2}), -1, {M, M}, "no usable data representation"},
         {"CCSDS", 2, 2, 0x00, 4, be(42, 2) + std::string(15, '\0'), "", std::string(4, '\0'), -1,
          {M, M, M, M}, "5.42 (CCSDS"},
         {"spectral packing", 2, 2, 0x00, 4, be(50, 2) + std::string(15, '\0'), "",
@@ -354,19 +377,16 @@ TEST(Grib2Unpack, BuiltFields)
         SCOPED_TRACE(c.name);
         vyktest::TempDir dir;
         const std::string file = dir.file("f.grib2");
-        vyktest::write_file(file, message(c.nx, c.ny, c.scan, c.points, c.drs, c.bms, c.ds));
-        gribtest::Open g(file);
-        ASSERT_GE(g.slot, 0);
+        vyktest::write_file(file,
+                            message(c.nx, c.ny, c.scan, c.points, c.drs, c.bms, c.ds, c.rows));
         gribtest::Rec rec;
-        int num = 0;
-        vyktest::CaptureStdio cap;
-        const int r = GRD_read(g.slot, &rec.r, GRD_READ_VALUES, &num);
-        cap.finish();
+        std::string err;
+        const int r = read_values(file, rec, err);
         EXPECT_EQ(r, c.status);
         if (*c.warning) {
-            EXPECT_TRUE(vyktest::has(cap.err(), c.warning)) << cap.err();
+            EXPECT_TRUE(vyktest::has(err, c.warning)) << err;
         } else {
-            EXPECT_EQ(decoder_warnings(cap.err()), "");
+            EXPECT_EQ(decoder_warnings(err), "");
         }
         if (c.values.empty()) {
             EXPECT_EQ(rec.r.grid, nullptr);
@@ -454,14 +474,10 @@ TEST(Grib2Eccodes, PackingsDecodeAsGribGetData)
         if (HasFailure()) return;
         const std::vector<gribtest::Point> pts = gribtest::points(file);
         ASSERT_EQ(pts.size(), size_t(EC_NX * EC_NY));
-        gribtest::Open g(file);
-        ASSERT_GE(g.slot, 0);
         gribtest::Rec rec;
-        int num = 0;
-        vyktest::CaptureStdio cap;
-        ASSERT_EQ(GRD_read(g.slot, &rec.r, GRD_READ_VALUES, &num), 0);
-        cap.finish();
-        EXPECT_EQ(decoder_warnings(cap.err()), "");
+        std::string err;
+        ASSERT_EQ(read_values(file, rec, err), 0);
+        EXPECT_EQ(decoder_warnings(err), "");
         ASSERT_EQ(rec.r.domain.nx, EC_NX);
         ASSERT_EQ(rec.r.domain.ny, EC_NY);
         size_t bad = 0, missing = 0;
@@ -544,21 +560,17 @@ TEST(Grib2Unpack, HostileImagesAreSkipped)
                                 char(16) + char(0) + char(0) + char(255);
         const std::string file = dir.file("hostile.grib2");
         vyktest::write_file(file, message(EC_NX, c.ny, 0, EC_NX * c.ny, drs, "", c.image));
-        gribtest::Open g(file);
-        ASSERT_GE(g.slot, 0);
         gribtest::Rec rec;
-        int num = 0;
-        vyktest::CaptureStdio cap;
-        const int r = GRD_read(g.slot, &rec.r, GRD_READ_VALUES, &num);
-        cap.finish();
+        std::string err;
+        const int r = read_values(file, rec, err);
         if (!*c.warning) {
             EXPECT_EQ(r, 0);
-            EXPECT_EQ(decoder_warnings(cap.err()), "");
+            EXPECT_EQ(decoder_warnings(err), "");
             continue;
         }
         EXPECT_EQ(r, -1);
         EXPECT_EQ(rec.r.grid, nullptr);
-        EXPECT_TRUE(vyktest::has(cap.err(), c.warning)) << cap.err();
+        EXPECT_TRUE(vyktest::has(err, c.warning)) << err;
     }
 }
 
