@@ -3,12 +3,6 @@
 #include "prf_internal.h"
 #include "dadodu.h"
 
-int PRF_plot(Domain *)
-{
-    MESS_print(M_WARN, "PRF_plot: not available\n");
-    return -1;
-}
-
 int RAW_plot_file(const char *, int)
 {
     MESS_print(M_WARN, "RAW_plot_file: not available\n");

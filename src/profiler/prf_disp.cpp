@@ -3,9 +3,9 @@
 // with its domain, the station and the plot variable; then the plot.  Also the program's one
 // open profiler file (the file wrappers), the station listing and the variable prompt.
 //
-// The program state lives here; the plot reads it.
+// The program state lives here; the plot (prf_plot.cpp) reads it through prf_disp.h.
+#include "prf_disp.h"
 #include "vykplot.h"
-#include "vykprf.h"
 #include "vykresrc.h"
 #include "vykvar.h"
 
@@ -14,10 +14,6 @@
 #include <vector>
 
 namespace {
-
-/// Plot modes.
-constexpr int PLOT_SECTION = 73;  // time-height section of one station
-constexpr int PLOT_LEVEL = 71;    // every station at one level
 
 /// Longest variable specification (var_str holds it and the end).
 constexpr int VAR_STR_LEN = 80;
@@ -63,7 +59,7 @@ static_assert(sizeof res_key / sizeof res_key[0] == 58, "57 keyed kinds and the 
 const res_type res_pos[] = {RES_filenames, RES_null};
 
 struct State {
-    int plt_type = PLOT_SECTION;
+    int plt_type = PRF_PLOT_SECTION;
     int numid = -1;                  // identifiers in ids (0 or more once read)
     std::vector<std::string> ids;    // station identifiers; the first is plotted
     float dlev = normal_form.dlev;   // height step of the section, m
@@ -133,7 +129,7 @@ void level_map(Domain *domain)
     FLAG_set(FLAG_LEVEL, level);
     FLAG_set(FLAG_LEVEL_TYPE, ltype);
     DOM_get_region(domain, 4);
-    state.plt_type = PLOT_LEVEL;
+    state.plt_type = PRF_PLOT_LEVEL;
 }
 
 /// The time-height section: one column per file of the series, one before the first and one
@@ -222,13 +218,26 @@ int PRF_main(int argc, char **argv)
         level_map(&domain);
     else
         time_height(&domain, lower);
-    if (state.numid == 0 && state.plt_type == PLOT_SECTION)
+    if (state.numid == 0 && state.plt_type == PRF_PLOT_SECTION)
         ask_station(file);
 
     PRF_prompt_variable();
-    PRF_plot(&domain);
+    // The plot's output (the device file or an image dump) that could not be written is a
+    // failure of the run.
+    if (PRF_plot(&domain) != 0)
+        return VYK_EXIT_GRAPHICS;
     return VYK_EXIT_OK;
 }
+
+int PRF_get_plot_type() { return state.plt_type; }
+
+const char *PRF_get_station() { return state.ids.empty() ? "" : state.ids[0].c_str(); }
+
+float PRF_get_dlev() { return state.dlev; }
+
+Date *PRF_file_date() { return &state.file_date; }
+
+PRF_info *PRF_file_info() { return &state.info; }
 
 int PRF_prompt_variable()
 {

@@ -126,7 +126,19 @@ void PRF_close_file();
 /// Finds station id (any letter case) in a file: 1 with the report filled, else 0.
 int PRF_read_station(const char *filename, const char *id, PRF_report *report);
 
-/// Draws the prepared plot (time-height section or single-level map) over domain; 0, or -1.
+// ---------------------------------------------------------------------------------------------
+// The plot (prf_plot.cpp)
+// ---------------------------------------------------------------------------------------------
+
+/// Draws the prepared plot (time-height section or single-level map) over domain: opens the
+/// plot frame (or resets it when it is open: the zoom and resize re-plots) and closes what it
+/// opened.  0; -1 when the plot's output could not be written.  A map whose file cannot be
+/// opened ends the program with status 10.
 int PRF_plot(Domain *domain);
+/// The end of a plot pass: the colour bar when it is due.  The slot index (the data-plotting
+/// driver's plot_data entry) is not used.  0.
+int PRF_plot_data(int ind);
+/// The plot's event callback: zoom and resize.
+void PRF_callback(int type, const char *event, float x, float y);
 
 #endif
