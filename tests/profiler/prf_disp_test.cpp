@@ -56,13 +56,14 @@ protected:
     }
 
     /// Runs prfdisp in the scratch directory with only the environment given (and the lookup
-    /// files of etc/ on the file path).
+    /// files of etc/ on the file path); a plot goes to a PostScript file.
     RunResult prfdisp(const std::string &args, const std::string &input = "",
                       const std::string &env = "")
     {
         return run("cd " + quote(dir.path()) + " && env -i HOME=" + quote(dir.path()) +
                        " PATH=/usr/bin:/bin vykfile=" + quote(std::string(VYK_SOURCE_DIR) + "/etc") +
-                       " " + env + " " + quote(VYK_PRFDISP) + " " + args,
+                       " " + env + " " + quote(VYK_PRFDISP) + " -de p," +
+                       quote(dir.file("plot.ps")) + " " + args,
                    input);
     }
 
@@ -167,8 +168,8 @@ TEST_F(PrfDisp, BatchModeWithoutAStation)
 TEST_F(PrfDisp, StationOrLevelGivenNeedsNoPrompt)
 {
     for (const char *args : {"-ba -id WNFL1 data/station/2024051403.prf",
-                             "-ba -le 500 data/station/2024051403.prf",
-                             "-le 500 data/station/2024051403.prf",
+                             "-ba -le 500 -dp data/station 2024051403.prf",
+                             "-le 500 -dp data/station 2024051403.prf",
                              "-id ,WNFL1 data/station/2024051403.prf"}) {
         SCOPED_TRACE(args);
         const RunResult r = prfdisp(args);

@@ -1,0 +1,250 @@
+// The profiler display's plot run from the shell on the generated sample series: the
+// time-height section of a station on PostScript (rendered by ghostscript, the barbs found at
+// the columns and heights the diagram gives them) and as a PNG dump of the window.
+#include "image_util.h"
+#include "test_util.h"
+#include "vykprf.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+using vyktest::has;
+using vyktest::quote;
+using vyktest::RgbImage;
+using vyktest::run;
+using vyktest::RunResult;
+using vyktest::TempDir;
+
+namespace {
+
+/// Resolution of the rendered pages, dots per inch.
+constexpr int DPI = 200;
+/// Half-side of the square around a plotted point that holds the start of its barb, pixels
+/// (about a fifth of the column spacing at DPI).
+constexpr int NEAR = 6;
+
+bool is_green(const vyktest::Rgb &c) { return c.g > 150 && c.r < 100 && c.b < 100; }
+bool is_blue(const vyktest::Rgb &c) { return c.b > 150 && c.r < 100 && c.g < 100; }
+
+/// The centres of the runs of positions whose count is at least half the largest count: the
+/// long lines of one direction.
+std::vector<int> long_lines(const std::vector<int> &counts)
+{
+    int most = 0;
+    for (int c : counts)
+        most = std::max(most, c);
+    std::vector<int> centres;
+    for (size_t i = 0; i < counts.size();) {
+        if (most == 0 || counts[i] * 2 < most) {
+            i++;
+            continue;
+        }
+        size_t j = i;
+        while (j < counts.size() && counts[j] * 2 >= most)
+            j++;
+        centres.push_back(static_cast<int>((i + j - 1) / 2));
+        i = j;
+    }
+    return centres;
+}
+
+/// A time-height section rendered from PostScript, with its grid lines found (drawn in green):
+/// the vertical lines at the file columns, the horizontal lines every `step` metres from the
+/// ground up.
+struct Section {
+    RgbImage img;
+    std::vector<int> cols;  // x of the column lines, left to right
+    std::vector<int> rows;  // y of the height lines, from the ground up
+    int first_col = 0;      // column of cols[0]
+    float step = 2000;      // m between height lines
+
+    /// Pixel position of file column c at height h (m).
+    float x(int c) const { return static_cast<float>(cols[c - first_col]); }
+    float y(int h) const
+    {
+        const float spacing = static_cast<float>(rows[0] - rows[1]);
+        return static_cast<float>(rows[0]) - static_cast<float>(h) / step * spacing;
+    }
+    /// Blue pixels in the square of half-side r around (c, h).
+    int blue_near(int c, int h, int r) const
+    {
+        const int cx = static_cast<int>(x(c) + 0.5f), cy = static_cast<int>(y(h) + 0.5f);
+        int n = 0;
+        for (int py = cy - r; py <= cy + r; py++)
+            for (int px = cx - r; px <= cx + r; px++)
+                if (is_blue(img.at(px, py)))
+                    n++;
+        return n;
+    }
+};
+
+/// Renders a portrait page and finds its grid: the column lines of columns 0 to columns - 1
+/// (the outer columns lie on the border) and the height lines.
+Section read_section(const std::string &ps, int columns, float step)
+{
+    Section s;
+    s.step = step;
+    const RunResult gs = run("gs -q -dSAFER -dBATCH -dNOPAUSE -sDEVICE=ppmraw -r" +
+                             std::to_string(DPI) + " -sOutputFile=- " + quote(ps));
+    EXPECT_EQ(gs.status, 0) << gs.err;
+    s.img = vyktest::parse_ppm(gs.out);
+    std::vector<int> per_x(s.img.width, 0), per_y(s.img.height, 0);
+    for (int y = 0; y < s.img.height; y++)
+        for (int x = 0; x < s.img.width; x++)
+            if (is_green(s.img.at(x, y))) {
+                per_x[x]++;
+                per_y[y]++;
+            }
+    s.cols = long_lines(per_x);
+    s.rows = long_lines(per_y);
+    std::reverse(s.rows.begin(), s.rows.end());  // from the ground up
+    // Lines on the border are drawn over by it or not: take the inner ones.
+    if (static_cast<int>(s.cols.size()) == columns + 2)
+        s.cols = std::vector<int>(s.cols.begin() + 1, s.cols.end() - 1);
+    EXPECT_EQ(static_cast<int>(s.cols.size()), columns);
+    EXPECT_GE(s.rows.size(), 2u);
+    return s;
+}
+
+class PrfPlot : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        // The netCDF layouts are all these tests read (bulletins take long to make).
+        const RunResult r = run(quote(VYK_PRFGEN) + " -l both " + quote(dir.file("data")));
+        ASSERT_EQ(r.status, 0) << r.err;
+    }
+
+    /// Runs prfdisp in the scratch directory with only the environment given (and the lookup
+    /// files of etc/ on the file path).
+    RunResult prfdisp(const std::string &args, const std::string &env = "")
+    {
+        return run("cd " + quote(dir.path()) + " && env -i HOME=" + quote(dir.path()) +
+                   " PATH=/usr/bin:/bin vykfile=" + quote(std::string(VYK_SOURCE_DIR) + "/etc") +
+                   " " + env + " " + quote(VYK_PRFDISP) + " " + args);
+    }
+
+    /// The section of a station in batch mode on a portrait colour page: barbs blue, grid
+    /// lines and hour labels green.
+    RunResult section_ps(const std::string &args, const std::string &ps)
+    {
+        return prfdisp("-ba -cowd blue -coln green -de p," + quote(ps) +
+                       ",port,color,sz=8.5x11 " + args);
+    }
+
+    TempDir dir;
+};
+
+// Heights below the signal top of every file (12000 m at least), where the winds blow from the
+// south-west, so that the stem of the barb above does not reach down to the point.
+const int heights[] = {3000, 5000, 7000, 9000, 11000};
+
+/// Whether the file has a wind for the station at height h (levels of suspect quality have
+/// none).
+bool has_wind(const std::string &file, const char *id, int h)
+{
+    PRF_report report;
+    if (!PRF_read_station(file.c_str(), id, &report))
+        return false;
+    float u = 0, v = 0;
+    return PRF_get_level(&report, 105, h, &u, &v, nullptr) && u != VYK_MISS && v != VYK_MISS;
+}
+
+TEST_F(PrfPlot, SectionBarbsAtTheirColumnsAndHeights)
+{
+    const std::string ps = dir.file("section.ps");
+    const RunResult r = section_ps("-id PLTC2 -dp data/station 2024051412.prf", ps);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_FALSE(has(r.err, "not found")) << r.err;
+    const Section s = read_section(ps, 13, 2000);
+    ASSERT_EQ(s.cols.size(), 13u);
+    // The diagram runs from 1000 m below the ground to 17000 m: the ground line is 1/18 of the
+    // data area's height above its bottom, and the height lines are evenly spaced.
+    ASSERT_EQ(s.rows.size(), 9u);  // 0 to 16000 m
+    for (size_t k = 2; k < s.rows.size(); k++)
+        EXPECT_NEAR(s.rows[k - 1] - s.rows[k], s.rows[0] - s.rows[1], 1.5);
+    int checked = 0;
+    for (int c = 0; c < 13; c++) {
+        char name[40];
+        std::snprintf(name, sizeof name, "data/station/20240514%02d.prf", c);
+        for (int h : heights) {
+            if (!has_wind(dir.file(name), "PLTC2", h))
+                continue;
+            SCOPED_TRACE(std::to_string(c) + " " + std::to_string(h));
+            EXPECT_GT(s.blue_near(c, h, NEAR), 0);
+            checked++;
+        }
+    }
+    EXPECT_GT(checked, 13 * 4);
+}
+
+}  // namespace
+
+namespace {
+
+/// A station-layout file of hour 8 whose only station is not the one plotted.
+const char *other_station_cdl =
+    "netcdf o {\ndimensions:\n station = UNLIMITED ;\n string_len = 6 ;\nvariables:\n"
+    " char id(station, string_len) ;\n int year(station) ;\n int month(station) ;\n"
+    " int day(station) ;\n int hour(station) ;\ndata:\n id = \"OTHER\" ;\n year = 2024 ;\n"
+    " month = 5 ;\n day = 14 ;\n hour = 8 ;\n}\n";
+
+TEST_F(PrfPlot, SectionKeepsTheColumnsOfFilesWithoutTheStation)
+{
+    // Hour 6 is missing; hour 8 holds another station only.
+    ASSERT_EQ(std::remove(dir.file("data/station/2024051406.prf").c_str()), 0);
+    vyktest::write_file(dir.file("other.cdl"), other_station_cdl);
+    const RunResult gen = run("ncgen -b -k nc3 -o " + quote(dir.file("data/station/2024051408.prf")) +
+                              " " + quote(dir.file("other.cdl")));
+    ASSERT_EQ(gen.status, 0) << gen.err;
+
+    const std::string ps = dir.file("section.ps");
+    const RunResult r = section_ps("-id PLTC2 -dp data/station 2024051412.prf", ps);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(vyktest::count(r.err, "PLTC2 not found\n"), 2) << r.err;
+    const Section s = read_section(ps, 13, 2000);
+    ASSERT_EQ(s.cols.size(), 13u);
+    ASSERT_GE(s.rows.size(), 2u);
+    for (int c = 0; c < 13; c++) {
+        int near = 0;
+        for (int h = 500; h <= 12000; h += 500)
+            near += s.blue_near(c, h, NEAR) > 0 ? 1 : 0;
+        SCOPED_TRACE(c);
+        if (c == 6 || c == 8)
+            EXPECT_EQ(near, 0);
+        else
+            EXPECT_GT(near, 15);  // the others in place
+    }
+}
+
+TEST_F(PrfPlot, SectionAsPngDump)
+{
+    const char *display = std::getenv("DISPLAY");
+    ASSERT_TRUE(display && *display) << "the tests run with an X server";
+    std::string env = "DISPLAY=" + quote(display);
+    if (const char *auth = std::getenv("XAUTHORITY"))
+        env += " XAUTHORITY=" + quote(auth);
+    const std::string png = dir.file("section.png"), empty = dir.file("empty.png");
+    const RunResult r = prfdisp("-ba -id PLTC2 -dp data/station -of png=" + png + " 2024051412.prf", env);
+    ASSERT_EQ(r.status, 0) << r.err;
+    const RunResult none = prfdisp("-ba -id NOSUCH -dp data/station -of png=" + empty + " 2024051412.prf", env);
+    ASSERT_EQ(none.status, 0) << none.err;
+    for (const std::string &file : {png, empty}) {
+        const RunResult check = run("pngcheck " + quote(file));
+        EXPECT_EQ(check.status, 0) << check.out << check.err;
+    }
+    const std::vector<vyktest::Rgb> drawn = vyktest::magick_rgb(png), frame = vyktest::magick_rgb(empty);
+    ASSERT_EQ(drawn.size(), frame.size());
+    // The barbs are what the two differ in: many pixels.
+    size_t differ = 0;
+    for (size_t i = 0; i < drawn.size(); i++)
+        differ += drawn[i] == frame[i] ? 0 : 1;
+    EXPECT_GT(differ, 2000u);
+}
+
+}  // namespace
