@@ -1,7 +1,7 @@
 // The table of open grid files: 15 slots, the kinds and their detection, and the one contract
 // (open, header, products, write, rewind, close) that hands every call to the back end of the
-// slot's kind.  Beside the slots the table keeps the read positions shared by all slots and two
-// settings: the use of GRIB index files and the value format of text output.  The format comes
+// slot's kind.  Beside the slots the table keeps each slot's read positions (so that files read
+// by turns never step on each other's) and two settings: the use of GRIB index files and the value format of text output.  The format comes
 // from users (the "grdfmt" keyword), so it is taken only when it is one numeric conversion that
 // fits its buffer.
 #include "grd_file_internal.h"
@@ -14,7 +14,8 @@ namespace {
 
 struct State {
     std::array<std::unique_ptr<GRD_file>, GRD_MAX_FILES> gfile;  // empty or one open file
-    GRD_pos pos;                          // read positions of the file read last
+    std::array<GRD_pos, GRD_MAX_FILES> pos;  // read positions of each slot's file
+    GRD_pos loose;                        // positions of a record that is in no slot
     int use_hdrfile = 1;                  // GRIB index files in use
     char format[GRD_FORMAT_MAX + 1] = "";  // value format of text output; empty: the default
 };
@@ -107,7 +108,13 @@ const GRD_backend grd_backend_wmo_grid = {
     GRID_getinfo, nullptr, GRID_read, nullptr,
 };
 
-GRD_pos &grd_pos() { return st.pos; }
+GRD_pos &grd_pos(const GRD_file *f)
+{
+    for (size_t k = 0; k < st.gfile.size(); k++)
+        if (f && st.gfile[k].get() == f) return st.pos[k];
+    st.loose = GRD_pos{};
+    return st.loose;
+}
 
 // ---------------------------------------------------------------------------------------------
 // Streams
@@ -150,9 +157,12 @@ int grd_stream_rewind(GRD_file *f, bool skip_first)
     f->num = 0;
     // The first product starts here: a read of product 0 must not go back to a product read
     // before the rewind.
-    st.pos.cur_pos = std::ftell(f->file);
-    st.pos.new_pos = -1;
-    st.pos.cont = st.pos.pcont = 0;
+    GRD_pos &p = grd_pos(f);
+    p.cur_pos = std::ftell(f->file);
+    p.new_pos = -1;
+    p.cont = p.pcont = 0;
+    p.msg_pos = p.cur_pos;
+    p.field = 0;
     return 0;
 }
 
@@ -215,6 +225,7 @@ int GRD_open(const char *filename, int f_access, int *f_type)
     if (b->open(f.get(), filename, f_access) != 0) return -1;
     if (f_type) *f_type = kind;
     st.gfile[slot] = std::move(f);
+    st.pos[slot] = GRD_pos{};  // nothing of the slot's last file
     return static_cast<int>(slot);
 }
 
@@ -339,16 +350,20 @@ GRD_file *GRD_get_gfile(int ind)
     return st.gfile[static_cast<size_t>(ind)].get();
 }
 
-long GRD_get_pos(int /*slot*/) { return st.pos.cur_pos; }
+long GRD_get_pos(int slot)
+{
+    return slot >= 0 && slot < GRD_MAX_FILES ? st.pos[size_t(slot)].cur_pos : -1;
+}
 
 int GRD_get_header(int slot, char *header)
 {
     GRD_file *f = open_slot(slot, "GRD_get_header");
     if (!f || !header || !f->file || f->std_stream) return -1;
-    if (std::fseek(f->file, st.pos.cur_pos, SEEK_SET) != 0) return -1;
+    const long cur_pos = grd_pos(f).cur_pos;
+    if (std::fseek(f->file, cur_pos, SEEK_SET) != 0) return -1;
     const size_t n = std::fread(header, 1, 160, f->file);
     if (n < 160) std::memset(header + n, 0, 160 - n);
-    std::fseek(f->file, st.pos.cur_pos, SEEK_SET);
+    std::fseek(f->file, cur_pos, SEEK_SET);
     return 0;
 }
 
@@ -357,7 +372,7 @@ int GRD_setpos(int slot, long offset, int num)
     GRD_file *f = GRD_get_gfile(slot);
     if (f && f->type == GRD_GRIB && f->file && !f->std_stream) {
         std::fseek(f->file, offset, SEEK_SET);
-        st.pos.new_pos = offset;
+        grd_pos(f).new_pos = offset;
         f->num = num;
     }
     return 1;

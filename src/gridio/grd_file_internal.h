@@ -13,17 +13,20 @@
 
 #include <cstddef>
 
-/// The read positions shared by all slots (one file is read at a time).
+/// The read positions of a slot's file.
 struct GRD_pos {
     long cur_pos = 0;   // stream offset where the current product begins
     long new_pos = -1;  // stream offset just after the last product read; -1 unknown
     int cont = 0;       // GRIB edition 2: the next product is another field of this message
     int pcont = 0;      // GRIB edition 2: the current product is such a field
     int wind = 0;       // WMO GRID messages: the wind counter
+    long msg_pos = 0;   // GRIB: offset where the current product's message begins
+    int field = 0;      // GRIB edition 2: the current product's field in its message (0 first)
 };
 
-/// The positions (the table's state).
-GRD_pos &grd_pos();
+/// The positions of an open file (the table's state, one per slot; a slot's positions start
+/// afresh when a file is opened in it).
+GRD_pos &grd_pos(const GRD_file *f);
 
 /// One kind's back end.
 struct GRD_backend {

@@ -8,6 +8,7 @@
 // values count products alike.  After every read the stream stands at the start (framing
 // included) of the product read.
 #include "grib_internal.h"
+#include "vykgrd.h"
 #include "vykvar.h"
 
 #include <cstring>
@@ -72,7 +73,7 @@ void follow_field(GRD_pos &p, long end)
 /// (cur_pos then stands after the message and the search for the next one goes on).
 int continuation(GRD_file *f, int slot, GRD_report *grd, int rep_type)
 {
-    GRD_pos &p = grd_pos();
+    GRD_pos &p = grd_pos(f);
     if (!grib_seek(f->file, p.cur_pos)) return -1;
     grd->datim[0] = grd->info[0] = '\0';
     const int r = grib2_continue(slot, grd, rep_type);
@@ -100,7 +101,7 @@ int continuation(GRD_file *f, int slot, GRD_report *grd, int rep_type)
 /// warning was printed); -1 at the end of the stream.
 int locate(int slot, GRD_file *f, GRD_report *grd, int rep_type)
 {
-    GRD_pos &p = grd_pos();
+    GRD_pos &p = grd_pos(f);
     if (p.pcont) {
         const int r = continuation(f, slot, grd, rep_type);
         if (r != NEXT_MESSAGE) return r;
@@ -133,10 +134,22 @@ int locate(int slot, GRD_file *f, GRD_report *grd, int rep_type)
         }
         p.new_pos = end;
         p.cont = 0;
+        p.msg_pos = p.cur_pos;
+        p.field = 0;
         if (GRIB_get_edition() == 2) follow_field(p, end);
         grib_seek(f->file, p.cur_pos);
         return r == GRIB_DECODED ? 0 : 1;
     }
+}
+
+/// Moves from the product at cur_pos (just located) to the next one.
+void step(GRD_file *f)
+{
+    GRD_pos &p = grd_pos(f);
+    p.cur_pos = p.new_pos;
+    p.pcont = p.cont;
+    p.field = p.cont ? p.field + 1 : 0;
+    f->num++;
 }
 
 /// Moves from the current product to the next one.  0, or -1 at the end of the stream.
@@ -144,11 +157,41 @@ int advance(int slot, GRD_file *f)
 {
     Scratch s;
     if (locate(slot, f, &s.r, GRD_READ_HEADER) < 0) return -1;
-    GRD_pos &p = grd_pos();
-    p.cur_pos = p.new_pos;
-    p.pcont = p.cont;
-    f->num++;
+    step(f);
     return 0;
+}
+
+/// Product c read from the stream, counting products from the current one (or from the first
+/// when c lies before it): GRD_read's results.
+int read_stream(int slot, GRD_file *f, GRD_report *grd, int rep_type, int c, int *num)
+{
+    if (c < f->num) grd_stream_rewind(f, false);
+    while (f->num < c)
+        if (advance(slot, f) < 0) return -1;
+    const int r = locate(slot, f, grd, rep_type);
+    if (r < 0) return -1;
+    *num = f->num;
+    return r == 0 ? 0 : -1;
+}
+
+/// The product of an index line decoded at the line's offset: 0, 1 when the values could not
+/// be decoded, -1 when the line does not lead to the product it describes.
+int read_indexed(int slot, GRD_file *f, const GRIB_index_line &l, GRD_report *grd,
+                 int rep_type)
+{
+    GRD_pos &p = grd_pos(f);
+    p.cur_pos = p.msg_pos = l.offset;
+    p.new_pos = -1;
+    p.cont = p.pcont = 0;
+    p.field = 0;
+    const int c = f->num;
+    int r = 0;
+    for (int k = 0; k <= l.field && r >= 0; k++)
+        r = k < l.field ? advance(slot, f) : locate(slot, f, grd, rep_type);
+    f->num = c;
+    if (r < 0 || p.msg_pos != l.offset || p.field != l.field || !grib_index_agrees(l, *grd))
+        return -1;
+    return r;
 }
 
 }  // namespace
@@ -165,18 +208,108 @@ int GRIB_grd_getinfo(int slot, GRD_file *f, GRD_info *info)
     if (GRIB_header(slot) != 1) return -1;
     if (GRIB_get_info(slot, info) != 0) return -1;
     f->date = info->date;
+    grib_index_load(slot, f);  // the index attached to this open, if any
     return grd_stream_rewind(f, false);
 }
 
 int GRIB_grd_read(int slot, GRD_file *f, GRD_report *grd, int rep_type, int *num)
 {
     if (f->std_stream || !f->file) return -1;
-    int c = *num < 0 ? f->num : *num;
-    if (c < f->num) grd_stream_rewind(f, false);
-    while (f->num < c)
-        if (advance(slot, f) < 0) return -1;
-    const int r = locate(slot, f, grd, rep_type);
-    if (r < 0) return -1;
-    *num = f->num;
-    return r == 0 ? 0 : -1;
+    const int c = *num < 0 ? f->num : *num;
+    if (!grib_index_in_use(slot, f)) return read_stream(slot, f, grd, rep_type, c, num);
+    // Through the index: headers from its lines, values from the offsets they give.
+    const GRIB_index_line *l = grib_index_line(slot, f, c);
+    if (!l) return -1;
+    f->num = c;
+    *num = c;
+    if (rep_type != GRD_READ_VALUES) {
+        grib_index_header(f, *l, grd, rep_type);
+        return 0;
+    }
+    const int r = read_indexed(slot, f, *l, grd, rep_type);
+    if (r >= 0) return r == 0 ? 0 : -1;
+    MESS_print(M_WARN, "GRIB index: product %d is not at offset %ld as its line \"%s\" says; "
+                       "the GRIB file %s is read without the index\n",
+               c, l->offset, l->label, f->name);
+    grib_index_drop(slot, f);
+    grd_stream_rewind(f, false);
+    return read_stream(slot, f, grd, rep_type, c, num);
+}
+
+int GRIB_write_index(int grd_fd, const char *filename)
+{
+    GRD_file *f = GRD_get_gfile(grd_fd);
+    if (!f || f->type != GRD_GRIB || !f->file || f->std_stream || !filename ||
+        filename[0] == '\0' || filename[0] == '|' || FILE_is_stdio(filename)) {
+        MESS_print(M_WARN, "GRIB_write_index: no GRIB file in slot %d or no file name\n",
+                   grd_fd);
+        return -1;
+    }
+    FILE *out = FILE_open(filename, "w");
+    if (!out) return -1;
+    // The products of the GRIB file itself, never of an index attached to it.
+    FILE *hfile = f->hfile;
+    f->hfile = nullptr;
+    grd_stream_rewind(f, false);
+    GRD_pos &p = grd_pos(f);
+    Scratch s;
+    bool ok = true;
+    while (ok && locate(grd_fd, f, &s.r, GRD_READ_HEADER) >= 0) {
+        const GRD_report &g = s.r;
+        ok = std::fprintf(out, "%ld / GRIB%d S%d M%d G%d T%d L%d H%d V%d", p.msg_pos, g.version,
+                          g.source, g.model, g.type, g.time, g.ltype, g.level, g.var) > 0 &&
+             (p.field == 0 || std::fprintf(out, " F%d", p.field) > 0) &&
+             std::fputc('\n', out) != EOF;
+        step(f);
+    }
+    ok = std::fflush(out) == 0 && ok;
+    FILE_close(out);
+    f->hfile = hfile;
+    grd_stream_rewind(f, false);
+    if (!ok) MESS_print(M_WARN, "GRIB_write_index: %s could not be written\n", filename);
+    return ok ? 0 : -1;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Raw copies
+// ---------------------------------------------------------------------------------------------
+
+namespace {
+
+/// Octets of framing that may stand before the magic of a raw copy.
+constexpr size_t RAW_FRAMING_MAX = 200;
+
+/// The octets of a complete GRIB message, possibly behind its framing: the magic, a stated
+/// length that the octets hold and the end section where that length puts it.
+bool is_raw_grib(const unsigned char *b, size_t n)
+{
+    for (size_t at = 0; at + 16 <= n && at <= RAW_FRAMING_MAX; at++) {
+        if (std::memcmp(b + at, "GRIB", 4) != 0) continue;
+        const int edition = b[at + 7];
+        const size_t len = edition == 2   ? size_t(grib_uint(b + at + 12, 4))
+                           : edition == 1 ? size_t(grib_uint(b + at + 4, 3))
+                                          : 0;
+        return len >= 16 && len <= n - at && std::memcmp(b + at + len - 4, "7777", 4) == 0;
+    }
+    return false;
+}
+
+}  // namespace
+
+int GRIB_grd_write(int /*slot*/, GRD_file *f, GRD_report *grd, int * /*num*/)
+{
+    if (!f->file) return -1;
+    // There is no GRIB encoder: only the octets of a product copied out raw are written.
+    const size_t n = grd->source > 0 ? size_t(grd->source) : 0;
+    const auto *b = reinterpret_cast<const unsigned char *>(grd->grid);
+    if (n == 0 || n > GRD_capacity(grd) * sizeof(float) || !is_raw_grib(b, n)) {
+        MESS_print(M_WARN, "GRD_write: the grid holds no raw GRIB product: computed grids are "
+                           "not written as GRIB\n");
+        return -1;
+    }
+    if (std::fwrite(b, 1, n, f->file) != n || std::fflush(f->file) != 0) {
+        MESS_print(M_WARN, "GRD_write: the GRIB product could not be written\n");
+        return -1;
+    }
+    return 0;
 }

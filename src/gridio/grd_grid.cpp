@@ -322,9 +322,9 @@ int GRID_getinfo(int, GRD_file *f, GRD_info *info)
 {
     if (!index_file(f)) return -1;
     f->num = 0;
-    grd_pos().cur_pos = 0;
-    grd_pos().new_pos = -1;
-    grd_pos().wind = 0;
+    grd_pos(f).cur_pos = 0;
+    grd_pos(f).new_pos = -1;
+    grd_pos(f).wind = 0;
     if (st.products.empty()) {
         MESS_print(M_WARN, "GRD_getinfo: no GRID message in %s\n", f->name);
         return -1;
@@ -356,10 +356,10 @@ int GRID_read(int, GRD_file *f, GRD_report *grd, int rep_type, int *num)
     FILE *fp = f->file;
     std::string grid;
     if (std::fseek(fp, e.offset, SEEK_SET) != 0 || !next_word(fp, grid)) return -1;
-    grd_pos().cur_pos = e.offset;
+    grd_pos(f).cur_pos = e.offset;
     Message m;
     if (!read_header(fp, m)) return -1;
-    grd_pos().wind = e.component;
+    grd_pos(f).wind = e.component;
     fill_header(m, e.component, grd);
     if (rep_type != GRD_READ_VALUES) return 0;
 

@@ -525,7 +525,7 @@ int skip_product(GRD_file *f, Scan &in)
 /// the file has no such product.
 int position(GRD_file *f, Scan &in, int want)
 {
-    GRD_pos &p = grd_pos();
+    GRD_pos &p = grd_pos(f);
     if (want < f->num) {
         grd_stream_rewind(f, skip_first_line(f->type));
     } else if (want == f->num + 1 && p.new_pos > 0) {
@@ -567,8 +567,8 @@ int vyk_getinfo(int /*slot*/, GRD_file *f, GRD_info *info)
     f->std_label = f->std_stream;
     info->grid_type = 0;
     f->num = 0;
-    grd_pos().cur_pos = 0;
-    grd_pos().new_pos = -1;
+    grd_pos(f).cur_pos = 0;
+    grd_pos(f).new_pos = -1;
     return 0;
 }
 
@@ -593,7 +593,7 @@ int vyk_read(int /*slot*/, GRD_file *f, GRD_report *grd, int rep_type, int *num)
     if (f->std_stream)
         f->std_count++;
     else
-        grd_pos().new_pos = std::ftell(f->file);
+        grd_pos(f).new_pos = std::ftell(f->file);
     if (values) *num = f->num;
     return 0;
 }

@@ -15,6 +15,7 @@
 #include <limits>
 #include <memory>
 #include <new>
+#include <vector>
 
 namespace {
 
@@ -479,11 +480,46 @@ int GRIB_get_info(int grd_fd, GRD_info *info)
     return 0;
 }
 
+namespace {
+
+/// Hands the octets of a copy to the caller: into *data, or a new array when *data is NULL.
+long hand_over(const unsigned char *octets, long n, unsigned char **data, long *size)
+{
+    if (*data && *size < n) {
+        MESS_print(M_WARN, "GRIB_get_raw: the product needs %ld octets, the buffer holds %ld\n",
+                   n, *size);
+        return -1;
+    }
+    unsigned char *buf = *data;
+    if (!buf) {
+        buf = new (std::nothrow) unsigned char[size_t(n)];
+        if (!buf) return -1;
+        *data = buf;
+    }
+    std::memcpy(buf, octets, size_t(n));
+    *size = n;
+    return n;
+}
+
+}  // namespace
+
 long GRIB_get_raw(int grd_fd, unsigned char **data, long *size)
 {
     GRD_file *f = stream_file(grd_fd);
     if (!f || !data || !size) return -1;
     FILE *fp = f->file;
+    const GRD_pos &p = grd_pos(f);
+    std::vector<unsigned char> octets;
+    if (p.cont || p.pcont) {
+        // A field of a message that holds several: a message of its own, holding the sections
+        // the field inherits and its own.
+        st.cur_pos = p.msg_pos;
+        const bool ok = grib2_field_copy(grd_fd, p.msg_pos, p.field, octets);
+        grib_seek(fp, p.cur_pos);
+        if (!ok) return -1;
+        st.new_pos = st.cur_pos + long(octets.size());
+        return hand_over(octets.data(), long(octets.size()), data, size);
+    }
     st.cur_pos = GRD_get_pos(grd_fd);
     if (!grib_seek(fp, st.cur_pos) || GRIB_header(grd_fd) != 1) return -1;
     st.new_pos = GRIB_next(grd_fd, 1);
@@ -491,22 +527,11 @@ long GRIB_get_raw(int grd_fd, unsigned char **data, long *size)
     grib_seek(fp, st.cur_pos);
     const long n = st.new_pos - st.cur_pos;
     if (refused || st.new_pos < 0 || n < 1 || n > GRIB_MAX_SIZE) return -1;
-    std::unique_ptr<unsigned char[]> own;
-    unsigned char *buf = *data;
-    if (!buf) {
-        own.reset(new (std::nothrow) unsigned char[size_t(n)]);
-        if (!own) return -1;
-        buf = own.get();
-    } else if (*size < n) {
-        MESS_print(M_WARN, "GRIB_get_raw: the product needs %ld octets, the buffer holds %ld\n",
-                   n, *size);
-        return -1;
-    }
-    const size_t got = std::fread(buf, 1, size_t(n), fp);
+    octets.resize(size_t(n));
+    const size_t got = std::fread(octets.data(), 1, size_t(n), fp);
+    grib_seek(fp, st.cur_pos);
     if (got == 0) return -1;
-    if (own) *data = own.release();
-    *size = long(got);
-    return long(got);
+    return hand_over(octets.data(), long(got), data, size);
 }
 
 int GRIB_set_max_bad(int n)

@@ -167,12 +167,10 @@ struct State {
     int bad_test = 0;
     std::array<bool, RING> valid{};
     long prev = -1;
-    int ens = 0, ens_type = 0, ens_id = 0, ens_prod = 0, ens_smooth = 0;
-    int ens_prob_var = 0, ens_prob_type = 0;
-    float ens_prob_low = 0, ens_prob_up = 0;
 };
 
 State st;
+GRIB_ensemble en;  // shared with edition 2 through grib_ensemble()
 
 int oct(int m) { return m >= 1 && m <= PDS_MAX ? st.pds[m] : 0; }
 
@@ -238,25 +236,25 @@ int level_code(int ltype, int o11, int o12)
 
 void decode_ensemble(GRD_report *grd)
 {
-    st.ens = 0;
+    en.ens = 0;
     if (grd->source == NCEP && oct(26) == NCEP_ENSEMBLE) {
-        st.ens = 1;
-        st.ens_type = oct(42);
-        st.ens_id = oct(43);
-        st.ens_prod = oct(44);
-        st.ens_smooth = oct(45);
-        MESS_print(M_OCTETS, "Ens: %d %d %d %d\n", st.ens_type, st.ens_id, st.ens_prod,
-                   st.ens_smooth);
+        en.ens = 1;
+        en.ens_type = oct(42);
+        en.ens_id = oct(43);
+        en.ens_prod = oct(44);
+        en.ens_smooth = oct(45);
+        MESS_print(M_OCTETS, "Ens: %d %d %d %d\n", en.ens_type, en.ens_id, en.ens_prod,
+                   en.ens_smooth);
     }
     if (grd->var == VAR_PROB || grd->var == VAR_NORM_PROB) {
-        st.ens_prob_var = oct(46);
+        en.ens_prob_var = oct(46);
         const int var = grd->var;
-        grd->var = st.ens_prob_var;
+        grd->var = en.ens_prob_var;
         GRIB_units(grd);
         grd->var = var;
-        st.ens_prob_type = oct(47);
-        st.ens_prob_low = GRIB_flt_conv(st.pds + 48);
-        st.ens_prob_up = GRIB_flt_conv(st.pds + 52);
+        en.ens_prob_type = oct(47);
+        en.ens_prob_low = GRIB_flt_conv(st.pds + 48);
+        en.ens_prob_up = GRIB_flt_conv(st.pds + 52);
     }
 }
 
@@ -288,27 +286,27 @@ int clamp_int(long long v)
 /// The name and code of a probability product.
 std::string probability(GRD_report *grd)
 {
-    std::string s = st.ens_prob_type > 3       ? "Prob (%) "
+    std::string s = en.ens_prob_type > 3       ? "Prob (%) "
                     : grd->var == VAR_PROB     ? "Ens prob (%) "
                                                : "Ens norm prob (%) ";
-    long long q = 10000000LL * grd->var + 10000LL * st.ens_prob_var + 1000LL * st.ens_prob_type;
-    s += var_name(st.ens_prob_var, "");
-    float first = st.ens_prob_low;
+    long long q = 10000000LL * grd->var + 10000LL * en.ens_prob_var + 1000LL * en.ens_prob_type;
+    s += var_name(en.ens_prob_var, "");
+    float first = en.ens_prob_low;
     bool named = true;
-    switch (st.ens_prob_type) {
+    switch (en.ens_prob_type) {
     case 1:
-    case 4: s += fmt(" below %.2f", st.ens_prob_low); break;
+    case 4: s += fmt(" below %.2f", en.ens_prob_low); break;
     case 2:
     case 5:
-        s += fmt(" above %.2f", st.ens_prob_up);
-        first = st.ens_prob_up;
+        s += fmt(" above %.2f", en.ens_prob_up);
+        first = en.ens_prob_up;
         break;
     case 3:
-    case 6: s += fmt(" in %.2f-%.2f", st.ens_prob_low, st.ens_prob_up); break;
-    case 7: s += fmt(" above %.2f", st.ens_prob_low); break;
+    case 6: s += fmt(" in %.2f-%.2f", en.ens_prob_low, en.ens_prob_up); break;
+    case 7: s += fmt(" above %.2f", en.ens_prob_low); break;
     case 8:
-        s += fmt(" below %.2f", st.ens_prob_up);
-        first = st.ens_prob_up;
+        s += fmt(" below %.2f", en.ens_prob_up);
+        first = en.ens_prob_up;
         break;
     default: named = false; break;
     }
@@ -683,6 +681,8 @@ int GRIB_decode_PDB(const unsigned char *data, GRD_report *grd)
     return 1;
 }
 
+GRIB_ensemble &grib_ensemble() { return en; }
+
 int GRIB_set_var(GRD_report *grd)
 {
     std::string s;
@@ -693,28 +693,28 @@ int GRIB_set_var(GRD_report *grd)
         if (!s.empty()) s += ' ';
     };
     const bool prob = grd->var == VAR_PROB || grd->var == VAR_NORM_PROB;
-    if (st.ens == 1 && st.ens_prod == 1) {
+    if (en.ens == 1 && en.ens_prod == 1) {
         level_words();
         static const char *const member[] = {"", "Ens[%d] ", "Ens[-%d] ", "Ens[+%d] ",
                                              "Ens[c%d] ", "Ens[w%d] "};
-        if (st.ens_type >= 1 && st.ens_type <= 5) {
+        if (en.ens_type >= 1 && en.ens_type <= 5) {
             char m[32];
-            std::snprintf(m, sizeof m, member[st.ens_type], st.ens_id);
+            std::snprintf(m, sizeof m, member[en.ens_type], en.ens_id);
             s += m;
         }
         s += var_name(grd->var, grd->units);
-        grd->var = clamp_int(grd->var + 19280000LL + st.ens_type * 20000LL + st.ens_id * 1000LL);
-    } else if (st.ens == 1 && st.ens_prod == 2) {
+        grd->var = clamp_int(grd->var + 19280000LL + en.ens_type * 20000LL + en.ens_id * 1000LL);
+    } else if (en.ens == 1 && en.ens_prod == 2) {
         level_words();
         s += "Ens mean ";
         grd->var = clamp_int(grd->var + 19000000LL);
         s += var_name(grd->var, grd->units);
-    } else if (st.ens == 1 && (st.ens_prod == 11 || st.ens_prod == 12)) {
+    } else if (en.ens == 1 && (en.ens_prod == 11 || en.ens_prod == 12)) {
         level_words();
         s += "Ens std dev ";
         grd->var = clamp_int(grd->var + 19001000LL);
         s += var_name(grd->var, grd->units);
-    } else if (st.ens == 1 && prob) {
+    } else if (en.ens == 1 && prob) {
         level_words();
         s += probability(grd);
     } else {

@@ -9,6 +9,7 @@
 #include "vykdate.h"
 #include "vykdomain.h"
 #include "vykfile.h"
+#include "vykgrib1.h"
 #include "vykgrib2.h"
 #include "vykmap.h"
 #include "vykresrc.h"
@@ -38,9 +39,6 @@ struct State {
     long slen = 0;
     int source = 0;
     Date date{};
-    int ens = 0, ens_type = 0, ens_id = 0, ens_prod = 0, ens_smooth = 0;
-    int ens_prob_var = 0, ens_prob_type = 0;
-    float ens_prob_low = 0, ens_prob_up = 0;
     long next_field = -1;  // after a field: offset of the next field of the message, or -1
     long message_end = -1; // after a field that ended its message: offset after "7777"
 };
@@ -341,11 +339,12 @@ float limit(const G2_section &s, size_t n) { return scaled(s, n); }
 
 void probability(const G2_section &s, int temp)
 {
-    st.ens = 1;
-    st.ens_type = 5;
-    st.ens_id = 0;
-    st.ens_prod = 0;
-    st.ens_smooth = 0;
+    GRIB_ensemble &en = grib_ensemble();
+    en.ens = 1;
+    en.ens_type = 5;
+    en.ens_id = 0;
+    en.ens_prod = 0;
+    en.ens_smooth = 0;
     const int gen = s(12), pt = s(37);
     int code = -1;
     if (gen == 4 || ((gen == 5 || gen == 2) && temp == 5)) {
@@ -355,28 +354,30 @@ void probability(const G2_section &s, int temp)
     } else if (gen == 2 && temp == 9) {
         if (pt <= 4) code = pt + 4;
     }
-    if (code > 0) st.ens_prob_type = code;
-    st.ens_prob_low = limit(s, 38);
-    st.ens_prob_up = limit(s, 43);
+    if (code > 0) en.ens_prob_type = code;
+    en.ens_prob_low = limit(s, 38);
+    en.ens_prob_up = limit(s, 43);
 }
 
 void member(const G2_section &s)
 {
-    st.ens = 1;
+    GRIB_ensemble &en = grib_ensemble();
+    en.ens = 1;
     const int t = s(35);
-    if (t == 0 || t == 1) st.ens_type = 1;
-    else if (t == 2) st.ens_type = 2;
-    else if (t == 3) st.ens_type = 3;
-    st.ens_id = s(36);
-    st.ens_prod = 1;
-    st.ens_smooth = 0;
+    if (t == 0 || t == 1) en.ens_type = 1;
+    else if (t == 2) en.ens_type = 2;
+    else if (t == 3) en.ens_type = 3;
+    en.ens_id = s(36);
+    en.ens_prod = 1;
+    en.ens_smooth = 0;
 }
 
 void derived(const G2_section &s)
 {
-    st.ens = 1;
-    if (s(35) == 1) st.ens_prod = 2;
-    else if (s(35) == 2) st.ens_prod = 11;
+    GRIB_ensemble &en = grib_ensemble();
+    en.ens = 1;
+    if (s(35) == 1) en.ens_prod = 2;
+    else if (s(35) == 2) en.ens_prod = 11;
 }
 
 /// Time of the templates with a statistical process at octet kn and length at ln.
@@ -390,6 +391,7 @@ int time_stat(const G2_section &s, size_t kn, size_t ln, int prev)
 /// The product templates read (4.0, 4.1, 4.2, 4.5, 4.8, 4.9, 4.11, 4.12 and JMA's 50008).
 bool product_template(const G2_section &s, int temp, GRD_report *grd)
 {
+    GRIB_ensemble &en = grib_ensemble();
     switch (temp) {
     case 0:
         MESS_print(M_TRACE, "4.0: Analysis or forecast on horizontal level at a fixed time\n");
@@ -403,9 +405,9 @@ bool product_template(const G2_section &s, int temp, GRD_report *grd)
     case 2:
         MESS_print(M_TRACE, "4.2: Derived forecast based on all ensemble members, horizontal "
                             "level, fixed time\n");
-        st.ens_type = 5;
-        st.ens_id = 0;
-        st.ens_smooth = 0;
+        en.ens_type = 5;
+        en.ens_id = 0;
+        en.ens_smooth = 0;
         derived(s);
         grd->time = int(s.u(19, 4));
         return true;
@@ -638,6 +640,7 @@ int GRIB_GDS(int grd_fd, GRD_report *grd)
 
 int GRIB_PDS(int grd_fd, GRD_report *grd)
 {
+    GRIB_ensemble &en = grib_ensemble();
     FILE *fp = grib_stream(grd_fd);
     G2_section s;
     if (!fp || read_body(fp, s) < 0) return -1;
@@ -648,7 +651,7 @@ int GRIB_PDS(int grd_fd, GRD_report *grd)
     grd->time = grd->ltype = grd->level = grd->var = MISS_CODE;
     grd->units[0] = '\0';
     grd->info[0] = grd->datim[0] = '\0';
-    st.ens = 0;
+    en.ens = 0;
     if (s.size() < 11) return 0;
     const int temp = int(s.u(8, 2));
     if (temp == 50008) {
@@ -670,7 +673,7 @@ int GRIB_PDS(int grd_fd, GRD_report *grd)
         }
         if (temp == 5 || temp == 9) {
             grd->var = VAR_PROB;
-            st.ens_prob_var = p.ind;
+            en.ens_prob_var = p.ind;
         } else {
             grd->var = p.ind;
         }
@@ -687,7 +690,7 @@ int GRIB_PDS(int grd_fd, GRD_report *grd)
     MESS_print(M_TRACE, "Level type: %d\n", grd->ltype);
     MESS_print(M_TRACE, "Level: %d\n", grd->level);
     MESS_print(M_TRACE, "Variable: %d %s\n", grd->var, grd->units);
-    VAR_make_datatype(grd->time, grd->ltype, grd->level, grd->var, grd->units, grd->info);
+    GRIB_set_var(grd);
     DATE_make_label_for_time(grd->time, grd->source * 1000 + grd->model, &grd->date, grd->datim,
                              sizeof grd->datim);
     return 1;
@@ -750,3 +753,78 @@ GribParam GRIB_get_ver2_param(int src, int disc, int cat, int param)
 }
 
 const GRIB_edition grib_edition_2 = {2, 2, "GRIB edition 2", decode_edition_2};
+
+// ---------------------------------------------------------------------------------------------
+// A field copied out as a message of its own
+// ---------------------------------------------------------------------------------------------
+
+namespace {
+
+/// Section 6 indicator: a bit map follows; the bit map of an earlier field applies.
+constexpr int BITMAP_HERE = 0, BITMAP_EARLIER = 254;
+
+/// Appends a section's octets.
+void put(std::vector<unsigned char> &out, const std::vector<unsigned char> &sec)
+{
+    out.insert(out.end(), sec.begin(), sec.end());
+}
+
+}  // namespace
+
+bool grib2_field_copy(int grd_fd, long msg_pos, int field, std::vector<unsigned char> &out)
+{
+    out.clear();
+    FILE *fp = grib_stream(grd_fd);
+    if (!fp || field < 0 || !grib_seek(fp, msg_pos) || GRIB_header(grd_fd) != 1 ||
+        GRIB_get_edition() != 2 || GRIB_get_type() != 'B') {
+        MESS_print(M_WARN, "GRIB_get_raw: no edition-2 message at offset %ld\n", msg_pos);
+        return false;
+    }
+    const unsigned char *ind = grib_indicator();
+    unsigned char head[16];
+    std::memcpy(head, ind, sizeof head);
+    const long stated = long(grib_uint(head + 12, 4));
+    long left = stated - 16;  // octets of the message after the indicator section
+    // The sections in force: 1, 2 and 3 of the message, the last bit map written out, and the
+    // current field's 4 to 7.
+    std::vector<unsigned char> in_force[8], bitmap;
+    int seen = 0;
+    while (left >= 4) {
+        unsigned char h[5];
+        if (!grib_read(fp, h, 4)) break;
+        if (std::memcmp(h, "7777", 4) == 0) break;
+        if (left < 5 || !grib_read(fp, h + 4, 1)) break;
+        const long len = long(grib_uint(h, 4));
+        const int sect = h[4];
+        if (len < SECTION_HEAD || len > left || sect < 1 || sect > 7) break;
+        std::vector<unsigned char> &sec = in_force[sect];
+        sec.assign(h, h + SECTION_HEAD);
+        sec.resize(size_t(len));
+        if (!grib_read(fp, sec.data() + SECTION_HEAD, size_t(len - SECTION_HEAD))) break;
+        left -= len;
+        if (sect == 6 && len > 5 && sec[5] == BITMAP_HERE) bitmap = sec;
+        if (sect != 7) continue;
+        if (seen++ < field) continue;
+        // The field is whole: sections 1 and 3 at least, 4, 5 and 7 of its own.
+        std::vector<unsigned char> six = in_force[6];
+        if (six.size() > 5 && six[5] == BITMAP_EARLIER) {
+            if (bitmap.empty()) break;
+            six = bitmap;
+        }
+        if (in_force[1].empty() || in_force[3].empty() || in_force[4].empty() ||
+            in_force[5].empty())
+            break;
+        out.assign(head, head + sizeof head);
+        for (int k = 1; k <= 5; k++) put(out, in_force[k]);
+        put(out, six);
+        put(out, in_force[7]);
+        out.insert(out.end(), {'7', '7', '7', '7'});
+        const uint64_t total = out.size();
+        for (int k = 0; k < 8; k++) out[size_t(8 + k)] = (unsigned char)(total >> (56 - 8 * k));
+        return true;
+    }
+    MESS_print(M_WARN, "GRIB_get_raw: the message at offset %ld holds no whole field %d\n",
+               msg_pos, field);
+    out.clear();
+    return false;
+}

@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <vector>
 
 // ---------------------------------------------------------------------------------------------
 // Octets and streams (grib.cpp)
@@ -68,6 +69,58 @@ private:
 const unsigned char *grib_indicator();
 
 // ---------------------------------------------------------------------------------------------
+// Index files (grib_index.cpp): read when the GRIB file's header is, then product by product
+// ---------------------------------------------------------------------------------------------
+
+/// One line of an index: the offset of the product's message and its label.
+struct GRIB_index_line {
+    long offset = 0;
+    int field = 0;       // the field of an edition-2 message (0 first), from the label
+    char label[129] = "";
+};
+/// What a label describes (numbers not in it: -9999, source -1).
+struct GRIB_index_desc {
+    bool described = false;  // the label holds a description
+    int edition = 1, source = -1, model = 0, type = 0;
+    int time = VYK_MISS, ltype = VYK_MISS, level = VYK_MISS, var = VYK_MISS;
+    int field = 0;
+};
+/// Parses a label's description.
+void grib_index_parse(const char *label, GRIB_index_desc *d);
+/// Reads the index attached to the slot's record and checks it against the GRIB file: true
+/// when it is in use; else (a warning) it is closed and the GRIB file is read without it.
+bool grib_index_load(int slot, GRD_file *f);
+/// true when the slot reads its headers from an index.
+bool grib_index_in_use(int slot, const GRD_file *f);
+/// The line of product n, or NULL past the index's end (or with no index in use).
+const GRIB_index_line *grib_index_line(int slot, const GRD_file *f, int n);
+/// Closes the slot's index: the GRIB file is read by itself from now on.
+void grib_index_drop(int slot, GRD_file *f);
+/// A product header from its line (rep_type GRD_READ_HEADER_DATA adds the labels).
+void grib_index_header(const GRD_file *f, const GRIB_index_line &l, GRD_report *grd,
+                       int rep_type);
+/// true when a decoded product carries the codes its line describes.
+bool grib_index_agrees(const GRIB_index_line &l, const GRD_report &grd);
+
+// ---------------------------------------------------------------------------------------------
+// Ensembles (grib1.cpp): the product definition of either edition writes them, GRIB_set_var
+// names the product from them.
+// ---------------------------------------------------------------------------------------------
+
+/// The ensemble and probability codes of the product decoded last.
+struct GRIB_ensemble {
+    int ens = 0;         // 1: an ensemble or probability product
+    int ens_type = 0;    // member kind: 1 control, 2 negative, 3 positive, 4 cluster, 5 whole
+    int ens_id = 0;      // member number
+    int ens_prod = 0;    // 1 member, 2 mean, 11 and 12 spread
+    int ens_smooth = 0;
+    int ens_prob_var = 0;   // variable of a probability
+    int ens_prob_type = 0;  // 1 to 8: below, above, between (ensemble and other kinds)
+    float ens_prob_low = 0, ens_prob_up = 0;  // its limits
+};
+GRIB_ensemble &grib_ensemble();
+
+// ---------------------------------------------------------------------------------------------
 // Editions: one row per decoder; the GRIB back end hands each message to the row of its
 // edition octet (a message of an edition without a row is skipped with a warning).
 // ---------------------------------------------------------------------------------------------
@@ -104,5 +157,11 @@ int grib2_continue(int grd_fd, GRD_report *grd, int rep_type);
 long grib2_next_field();
 /// After an edition-2 field that ended its message: offset just after its end section, or -1.
 long grib2_message_end();
+/// Field `field` (0 first) of the edition-2 message whose framing begins at msg_pos, as a
+/// message of its own: the indicator section with the new length, the identification, local
+/// use and grid sections in force for the field, its own sections 4 to 7 (a bit map it
+/// borrows from an earlier field written out) and the end section.  false (a warning) when the
+/// message does not hold that field whole.
+bool grib2_field_copy(int grd_fd, long msg_pos, int field, std::vector<unsigned char> &out);
 
 #endif

@@ -141,7 +141,7 @@ const char *GRD_get_format();
 
 /// The open-file record of slot ind, or NULL for a bad or empty slot.
 GRD_file *GRD_get_gfile(int ind);
-/// The offset where the current product begins (the slot is not used).
+/// The offset where the current product of the slot's file begins (-1 for a bad slot).
 long GRD_get_pos(int slot);
 /// Reads 160 bytes from the current product's start into header (160 bytes; not terminated)
 /// and returns the stream there: 0, or -1 (bad slot, no stream, standard stream).

@@ -74,6 +74,13 @@ int GRIB_get_info(int grd_fd, GRD_info *info);
 /// when *data is NULL (the caller owns it), else a buffer of *size octets that must hold them.
 /// *size becomes the count.  The count, or -1 (with a warning when the buffer is too small).
 long GRIB_get_raw(int grd_fd, unsigned char **data, long *size);
+/// Writes the index file of the GRIB file open in the slot: one line "offset label" per
+/// product, read from the GRIB file itself (an attached index is not used), the label
+/// "/ GRIB" with the edition and the pairs S source, M model, G grid, T time, L level type,
+/// H level, V variable and, for a later field of an edition-2 message, F its field (0 first).
+/// The slot is left rewound.  0, or -1 (a warning) when the file cannot be written; commands
+/// and standard streams are refused.
+int GRIB_write_index(int grd_fd, const char *filename);
 /// The corrupt-data threshold; 0 or below: the check is off (-1 until set).
 int GRIB_get_max_bad();
 /// Value of a 4-octet IBM single-precision number.

@@ -7,6 +7,7 @@
 
 #include "test_util.h"
 #include "vykgfile.h"
+#include "vykgrib.h"
 #include "vykgtab.h"
 #include "vykplot.h"
 
@@ -15,6 +16,32 @@
 #include <vector>
 
 namespace gfiletest {
+
+/// The grid files' settings of the process (the value format of text output, the use of GRIB
+/// index files, the corrupt-data threshold of GRIB edition 1), put back as they were when the
+/// object goes: a test that changes a setting leaves nothing of it to the tests run after it
+/// in the same process.
+class KeepSettings {
+public:
+    KeepSettings()
+        : format_(std::strcmp(GRD_get_format(), GRD_DEF_FORMAT) == 0 ? "" : GRD_get_format()),
+          use_index_(GRD_get_use_hdr_file()), max_bad_(GRIB_get_max_bad())
+    {
+    }
+    ~KeepSettings()
+    {
+        GRD_set_format(format_.c_str());
+        GRD_use_hdr_file(use_index_);
+        GRIB_set_max_bad(max_bad_);
+    }
+    KeepSettings(const KeepSettings &) = delete;
+    KeepSettings &operator=(const KeepSettings &) = delete;
+
+private:
+    std::string format_;
+    int use_index_;
+    int max_bad_;
+};
 
 // Flags start unset (-9999) as after the resource layer's start.
 inline const bool flags_unset = (FLAG_reset(VYK_MISS), true);

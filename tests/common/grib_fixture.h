@@ -109,15 +109,18 @@ struct Rec {
     Rec &operator=(const Rec &) = delete;
 };
 
-/// A GRIB file opened in a slot, closed at the end.
+/// A GRIB file opened in a slot (with an index file attached when one is named), closed at
+/// the end.
 struct Open {
     int slot = -1;
     GRD_info info{};
     int info_result = -1;
-    explicit Open(const std::string &file)
+    int index_result = -1;
+    explicit Open(const std::string &file, const std::string &index = "")
     {
         int kind = GRD_GRIB;
         slot = GRD_open(file.c_str(), GRD_ACCESS_READ, &kind);
+        if (slot >= 0 && !index.empty()) index_result = GRD_hdr_open(slot, index.c_str());
         if (slot >= 0) info_result = GRD_getinfo(slot, &info);
     }
     ~Open()
@@ -139,6 +142,64 @@ inline int count_products(int slot)
         n++;
     }
     return n;
+}
+
+/// A file of the edition-2 corpus (tests/data/grib2), unpacked into dir when it is compressed.
+inline std::string corpus(const vyktest::TempDir &dir, const std::string &name)
+{
+    const std::string src = vyktest::data("grib2/" + name);
+    for (const char *ext : {".xz", ".gz"}) {
+        if (name.size() > 3 && name.compare(name.size() - 3, 3, ext) == 0) {
+            const std::string out = dir.file(name.substr(0, name.size() - 3));
+            const vyktest::RunResult r = vyktest::run(std::string(ext[1] == 'x' ? "xz" : "gzip") +
+                                                      " -dc " + vyktest::quote(src) + " > " +
+                                                      vyktest::quote(out));
+            EXPECT_EQ(r.status, 0) << r.err;
+            return out;
+        }
+    }
+    return src;
+}
+
+/// The JMA sample of the corpus: one message of 16 fields.
+constexpr const char *JMA_16_FIELDS =
+    "Z__C_RJTD_20170221120000_MSG_GPV_Gll0p5deg_Pys_B20170221120000_F2017022115-2017022212_"
+    "grib2.bin.xz";
+
+/// The sections of the first edition-2 message of some octets: [0] the indicator section,
+/// [1] to [7] the last section of each number (empty when absent).
+inline std::vector<std::string> sections(const std::string &msg)
+{
+    std::vector<std::string> s(8);
+    const size_t at = msg.find("GRIB");
+    if (at == std::string::npos || msg.size() < at + 16) return s;
+    s[0] = msg.substr(at, 16);
+    size_t p = at + 16;
+    auto u4 = [&](size_t k) {
+        size_t v = 0;
+        for (size_t i = 0; i < 4; i++) v = (v << 8) | static_cast<unsigned char>(msg[k + i]);
+        return v;
+    };
+    while (p + 5 <= msg.size() && msg.compare(p, 4, "7777") != 0) {
+        const size_t len = u4(p);
+        const int num = static_cast<unsigned char>(msg[p + 4]);
+        if (len < 5 || p + len > msg.size() || num < 1 || num > 7) break;
+        s[size_t(num)] = msg.substr(p, len);
+        p += len;
+    }
+    return s;
+}
+
+/// An edition-2 message of the indicator section ind and the sections given, with its total
+/// length written into octets 9 to 16 and the end section added.
+inline std::string message(const std::string &ind, const std::vector<std::string> &secs)
+{
+    std::string m = ind;
+    for (const std::string &s : secs) m += s;
+    m += "7777";
+    const unsigned long long n = m.size();
+    for (int k = 0; k < 8; k++) m[size_t(8 + k)] = static_cast<char>((n >> (56 - 8 * k)) & 0xFF);
+    return m;
 }
 
 }  // namespace gribtest

@@ -187,6 +187,7 @@ TEST(GrdFile, CommandsAreNeverReadNorDetected)
 
 TEST(GrdFile, TheValueFormatHoldsOneNumericConversion)
 {
+    gfiletest::KeepSettings keep;
     vyktest::TempDir dir;
     gfiletest::Prod p(2, 1);
     p.values = {1.5f, -2.25f};
@@ -216,6 +217,7 @@ TEST(GrdFile, TheValueFormatHoldsOneNumericConversion)
 
 TEST(GrdFile, IndexFilesAttachToGribSlotsOnly)
 {
+    gfiletest::KeepSettings keep;
     vyktest::TempDir dir;
     const std::string grib = dir.file("a.grb"), idx = dir.file("a.idx"), text = dir.file("a.grd");
     vyktest::write_file(grib, "GRIB");
@@ -289,6 +291,7 @@ TEST(GrdFile, HeaderBytesAndPositionsOfTheCurrentProduct)
 
 TEST(GrdFile, ValueFormats)
 {
+    gfiletest::KeepSettings keep;
     EXPECT_STREQ(GRD_get_format(), "%14.8e");
     const struct {
         const char *format;
@@ -320,6 +323,7 @@ TEST(GrdFile, ValueFormats)
 
 TEST(GrdFile, IndexFiles)
 {
+    gfiletest::KeepSettings keep;
     EXPECT_EQ(GRD_get_use_hdr_file(), 1);
     EXPECT_EQ(GRD_use_hdr_file(0), 0);
     EXPECT_EQ(GRD_get_use_hdr_file(), 0);

@@ -412,6 +412,7 @@ TEST(GrdVyk, ValuesFiles)
 
 TEST(GrdVyk, MissingValuesSurviveEveryFormat)
 {
+    gfiletest::KeepSettings keep;
     vyktest::TempDir dir;
     Prod p(3, 1);
     p.values = {VYK_MISS, 1234.5f, VYK_MISS};

@@ -6,6 +6,7 @@
 #include "grib2_build.h"
 #include "grib_fixture.h"
 #include "test_util.h"
+#include "vykform.h"
 #include "vykgrib2.h"
 #include "vykresrc.h"
 
@@ -16,22 +17,7 @@
 
 namespace {
 
-/// The file of the corpus, unpacked into dir when it is compressed.
-std::string corpus(const vyktest::TempDir &dir, const std::string &name)
-{
-    const std::string src = vyktest::data("grib2/" + name);
-    for (const char *ext : {".xz", ".gz"}) {
-        if (name.size() > 3 && name.compare(name.size() - 3, 3, ext) == 0) {
-            const std::string out = dir.file(name.substr(0, name.size() - 3));
-            const vyktest::RunResult r = vyktest::run(std::string(ext[1] == 'x' ? "xz" : "gzip") +
-                                                      " -dc " + vyktest::quote(src) + " > " +
-                                                      vyktest::quote(out));
-            EXPECT_EQ(r.status, 0) << r.err;
-            return out;
-        }
-    }
-    return src;
-}
+using gribtest::corpus;
 
 /// Reference values: little-endian float32 in the order the message stores them.
 std::vector<float> reference(const vyktest::TempDir &dir, const std::string &name)
@@ -572,6 +558,114 @@ TEST(Grib2Unpack, HostileImagesAreSkipped)
         EXPECT_EQ(rec.r.grid, nullptr);
         EXPECT_TRUE(vyktest::has(err, c.warning)) << err;
     }
+}
+
+/// A product of a file made from eccodes' edition-2 sample with keys set (none: the sample).
+struct Made {
+    int var = 0;
+    std::string info, units;
+};
+Made made(const vyktest::TempDir &dir, const std::string &name, const std::string &keys)
+{
+    const std::string file = dir.file(name);
+    const std::string cmd = keys.empty()
+                                ? "cp " + gribtest::sample("GRIB2") + " " + vyktest::quote(file)
+                                : "grib_set -s " + keys + " " + gribtest::sample("GRIB2") + " " +
+                                      vyktest::quote(file);
+    const vyktest::RunResult r = vyktest::run(cmd);
+    EXPECT_EQ(r.status, 0) << cmd << r.err;
+    gribtest::Open g(file);
+    gribtest::Rec rec;
+    int num = 0;
+    EXPECT_EQ(GRD_read(g.slot, &rec.r, GRD_READ_HEADER, &num), 0) << keys;
+    return {rec.r.var, rec.r.info, rec.r.units};
+}
+
+/// A probability limit as the variable number codes it.
+long long coded(float limit)
+{
+    const int t = float2int(limit);
+    return t >= 0 ? t : 5000 - t;
+}
+
+/// Ensemble members, means, spreads and probabilities of edition 2 get the names and codes of
+/// edition 1's.
+TEST(Grib2Products, EnsemblesAndProbabilitiesAreNamed)
+{
+    use_tables();
+    vyktest::TempDir dir;
+    const Made plain = made(dir, "plain", "");
+    ASSERT_GT(plain.var, -1);
+    EXPECT_EQ(plain.info.find("Ens"), std::string::npos) << plain.info;
+    struct Case {
+        const char *keys;
+        long long var;      // expected variable number (plain.var added when add is set)
+        bool add;
+        const char *words;  // expected in the name
+        const char *units;  // expected units, or NULL for the parameter's
+    };
+    const Case cases[] = {
+        {"productDefinitionTemplateNumber=1,typeOfEnsembleForecast=3,perturbationNumber=3",
+         19343000, true, "Ens[+3] ", nullptr},
+        {"productDefinitionTemplateNumber=1,typeOfEnsembleForecast=2,perturbationNumber=4",
+         19324000, true, "Ens[-4] ", nullptr},
+        {"productDefinitionTemplateNumber=1,typeOfEnsembleForecast=0,perturbationNumber=0",
+         19300000, true, "Ens[0] ", nullptr},
+        {"productDefinitionTemplateNumber=2,derivedForecast=1", 19000000, true, "Ens mean ",
+         nullptr},
+        {"productDefinitionTemplateNumber=2,derivedForecast=2", 19001000, true, "Ens std dev ",
+         nullptr},
+        {"productDefinitionTemplateNumber=11,typeOfEnsembleForecast=3,perturbationNumber=1",
+         19341000, true, "Ens[+1] ", nullptr},
+        {"productDefinitionTemplateNumber=5,typeOfGeneratingProcess=4,probabilityType=0,"
+         "scaleFactorOfLowerLimit=3,scaledValueOfLowerLimit=254",
+         1910000000LL + 10000LL * plain.var + 1000 + coded(0.254f), false, "Ens prob (%) ",
+         "%"},
+        {"productDefinitionTemplateNumber=5,typeOfGeneratingProcess=4,probabilityType=1,"
+         "scaleFactorOfUpperLimit=0,scaledValueOfUpperLimit=300",
+         1910000000LL + 10000LL * plain.var + 2000 + coded(300.0f), false, " above 300.00", "%"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.keys);
+        const Made m = made(dir, "e.grib2", c.keys);
+        const long long want = c.add ? c.var + plain.var : c.var;
+        EXPECT_EQ(m.var, want);
+        EXPECT_NE(m.info.find(c.words), std::string::npos) << m.info;
+        EXPECT_EQ(m.units, c.units ? std::string(c.units) : plain.units);
+    }
+    // The lower limit of a probability below a value names it.
+    const Made below = made(dir, "b.grib2", cases[6].keys);
+    EXPECT_NE(below.info.find(" below 0.25"), std::string::npos) << below.info;
+}
+
+/// A field that follows an ensemble member in the same message carries no ensemble code.
+TEST(Grib2Products, EnsembleCodesDoNotPassToTheNextField)
+{
+    use_tables();
+    vyktest::TempDir dir;
+    const std::string member = dir.file("m.grib2"), plain = dir.file("p.grib2");
+    ASSERT_EQ(vyktest::run("grib_set -s productDefinitionTemplateNumber=1,"
+                           "typeOfEnsembleForecast=3,perturbationNumber=3 " +
+                           gribtest::sample("GRIB2") + " " + vyktest::quote(member))
+                  .status,
+              0);
+    const std::vector<std::string> a = gribtest::sections(gribtest::octets(member));
+    const std::vector<std::string> b =
+        gribtest::sections(gribtest::octets(gribtest::sample("GRIB2")));
+    const std::string two = dir.file("two.grib2");
+    gribtest::put_octets(two, gribtest::message(a[0], {a[1], a[2], a[3], a[4], a[5], a[6], a[7],
+                                                       b[4], b[5], b[6], b[7]}));
+    ASSERT_EQ(gribtest::keys(two, "productDefinitionTemplateNumber"), "1\n0\n");
+    gribtest::Open g(two);
+    gribtest::Rec rec;
+    int num = 0;
+    ASSERT_EQ(GRD_read(g.slot, &rec.r, GRD_READ_VALUES, &num), 0);
+    const int member_var = rec.r.var;
+    EXPECT_NE(std::string(rec.r.info).find("Ens[+3]"), std::string::npos) << rec.r.info;
+    num = 1;
+    ASSERT_EQ(GRD_read(g.slot, &rec.r, GRD_READ_VALUES, &num), 0);
+    EXPECT_EQ(member_var - rec.r.var, 19343000);
+    EXPECT_EQ(std::string(rec.r.info).find("Ens"), std::string::npos) << rec.r.info;
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // copies; the numeric conversions; the corrupt-data threshold.
 #include <gtest/gtest.h>
 
+#include "gfile_fixture.h"
 #include "grib_fixture.h"
 #include "test_util.h"
 #include "vykgrib.h"
@@ -340,6 +341,7 @@ TEST(GribFraming, Conversions)
 
 TEST(GribFraming, CorruptDataThreshold)
 {
+    gfiletest::KeepSettings keep;
     EXPECT_EQ(GRIB_get_max_bad(), -1);  // off until set
     EXPECT_EQ(GRIB_set_max_bad(5), 0);
     EXPECT_EQ(GRIB_get_max_bad(), 5);

@@ -1,12 +1,18 @@
 // The grid tool from a shell: a grid copied through every own kind (text, binary, netCDF, text
-// without a first line) lists and dumps the same products; bad arguments and files give a
-// status, never a crash.
+// without a first line) lists and dumps the same products; edition-2 GRIB products list, dump
+// (with and without an index file) and copy out raw; bad arguments and files give a status,
+// never a crash.
 #include <gtest/gtest.h>
 
 #include "gfile_fixture.h"
+#include "grib_fixture.h"
 #include "test_util.h"
 
+#include <cmath>
+#include <cstring>
+#include <sstream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -81,4 +87,64 @@ TEST(GridTool, BadArgumentsAndFiles)
         SCOPED_TRACE(c.args);
         EXPECT_EQ(tool(c.args).status, c.status);
     }
+}
+
+TEST(GridTool, ListsDumpsIndexesAndCopiesGrib2Products)
+{
+    vyktest::TempDir dir;
+    const std::string file = gribtest::corpus(dir, gribtest::JMA_16_FIELDS);
+    const vyktest::RunResult list = tool("list " + vyktest::quote(file));
+    ASSERT_EQ(list.status, 0) << list.err;
+    EXPECT_NE(list.out.find("| kind 21 (GRIB) |"), std::string::npos) << list.out;
+    EXPECT_EQ(vyktest::count(list.out, "\nproduct "), 16) << list.out;
+    EXPECT_NE(list.out.find("product 15 |"), std::string::npos);
+
+    // Product 3 is field 4 of the message: its values against the reference another decoder
+    // wrote (rows north first, as the dump prints them).
+    const vyktest::RunResult dump = tool("dump " + vyktest::quote(file) + " 3");
+    ASSERT_EQ(dump.status, 0) << dump.err;
+    const std::string ref = gribtest::octets(gribtest::corpus(dir, "kousa-wgrib2-le.bin.xz"));
+    std::vector<float> want(ref.size() / 4);
+    std::memcpy(want.data(), ref.data(), want.size() * 4);
+    ASSERT_EQ(want.size(), 81u * 61u);
+    std::istringstream in(products(dump.out));
+    std::string header;
+    std::getline(in, header);
+    EXPECT_NE(header.find(" 81 61"), std::string::npos) << header;
+    size_t k = 0, bad = 0;
+    double v;
+    while (in >> v) {
+        if (k < want.size() && std::fabs(v - want[k]) > 1e-6 * std::max(1.0, std::fabs(double(want[k]))))
+            bad++;
+        k++;
+    }
+    EXPECT_EQ(k, want.size());
+    EXPECT_EQ(bad, 0u);
+
+    // Through an index written by the tool: the same values.
+    const std::string idx = dir.file("jma.idx");
+    const vyktest::RunResult ix = tool("index " + vyktest::quote(file) + " " + vyktest::quote(idx));
+    ASSERT_EQ(ix.status, 0) << ix.err;
+    EXPECT_EQ(vyktest::count(vyktest::read_file(idx), "\n"), 16);
+    const vyktest::RunResult indexed =
+        tool("-i " + vyktest::quote(idx) + " dump " + vyktest::quote(file) + " 3");
+    ASSERT_EQ(indexed.status, 0) << indexed.err;
+    EXPECT_EQ(products(indexed.out), products(dump.out));
+    EXPECT_EQ(vyktest::count(tool("-i " + vyktest::quote(idx) + " list " + vyktest::quote(file)).out,
+                             "\nproduct "),
+              16);
+
+    // Two fields copied out raw: a GRIB file of two messages that eccodes reads.
+    const std::string out = dir.file("two.grib2");
+    const vyktest::RunResult c =
+        tool("copy " + vyktest::quote(file) + " grib " + vyktest::quote(out) + " 3 15");
+    ASSERT_EQ(c.status, 0) << c.err;
+    EXPECT_EQ(gribtest::keys(out, "stepRange,parameterNumber"), "6 193\n24 193\n");
+    // Decoded values are no GRIB: a GRIB product copied into a text file and back is refused.
+    const std::string text = dir.file("t.grd");
+    ASSERT_EQ(tool("copy " + vyktest::quote(file) + " text " + vyktest::quote(text) + " 3").status, 0);
+    const vyktest::RunResult back =
+        tool("copy " + vyktest::quote(text) + " grib " + vyktest::quote(dir.file("back.grib2")));
+    EXPECT_EQ(back.status, 1);
+    EXPECT_NE(back.err.find("computed grids are not written as GRIB"), std::string::npos) << back.err;
 }

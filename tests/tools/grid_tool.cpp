@@ -3,7 +3,10 @@
 //   grid_tool [-k KIND] dump FILE N           product N's header and values (rows from the top)
 //   grid_tool [-k KIND] [-f FORMAT] copy IN OUTKIND OUT [N ...]
 //                                             products N ... (all when none is named) of IN
-//                                             into a new file OUT of kind OUTKIND
+//                                             into a new file OUT of kind OUTKIND (GRIB
+//                                             products into a GRIB file: raw copies)
+//   grid_tool index FILE OUT                  writes the index file OUT of the GRIB file FILE
+// -i INDEX attaches an index file to a GRIB input before its header is read.
 // KIND: text1 (1), text (2), binary (3), text4 (4), cdf (11), grib (21), grid (22) or the number;
 // the input kind is detected when -k is not given.  -f sets the value format of text output.
 // Lines of list and dump:
@@ -13,6 +16,7 @@
 // Exit status: 0 done, 1 a file or product failed, 2 usage.
 #include "vyk.h"
 #include "vykgfile.h"
+#include "vykgrib.h"
 #include "vykgtab.h"
 
 #include <cstdio>
@@ -33,11 +37,16 @@ constexpr KindName KINDS[] = {
     {"grib", GRD_GRIB},        {"grid", GRD_WMO_GRID},
 };
 
+/// The index file to attach to the input, or empty.
+std::string index_file;
+
 int usage()
 {
-    std::fprintf(stderr, "usage: grid_tool [-k KIND] list FILE\n"
-                         "       grid_tool [-k KIND] dump FILE N\n"
-                         "       grid_tool [-k KIND] [-f FORMAT] copy IN OUTKIND OUT [N ...]\n");
+    std::fprintf(stderr, "usage: grid_tool [-k KIND] [-i INDEX] list FILE\n"
+                         "       grid_tool [-k KIND] [-i INDEX] dump FILE N\n"
+                         "       grid_tool [-k KIND] [-i INDEX] [-f FORMAT] copy IN OUTKIND OUT "
+                         "[N ...]\n"
+                         "       grid_tool index FILE OUT\n");
     return 2;
 }
 
@@ -76,6 +85,11 @@ int open_in(const char *name, int kind, GRD_info &info, bool quiet = false)
     const int fd = GRD_open(name, GRD_ACCESS_READ, &k);
     if (fd < 0) {
         std::fprintf(stderr, "grid_tool: cannot open %s\n", name);
+        return -1;
+    }
+    if (!index_file.empty() && GRD_hdr_open(fd, index_file.c_str()) != 0) {
+        std::fprintf(stderr, "grid_tool: cannot attach the index %s\n", index_file.c_str());
+        GRD_close(fd);
         return -1;
     }
     if (GRD_getinfo(fd, &info) != 0) {
@@ -122,6 +136,42 @@ int dump(const char *name, int kind, int num)
     return 0;
 }
 
+/// Makes the record hold the raw octets of the product just read from a GRIB slot.  true, or
+/// false when they cannot be copied.
+bool hold_raw(int fd, GRD_report &r)
+{
+    unsigned char *octets = nullptr;
+    long n = 0;
+    if (GRIB_get_raw(fd, &octets, &n) < 1) return false;
+    GRD_free(&r);
+    DOM_init(&r.domain);
+    r.domain.nx = static_cast<int>((n + 3) / 4);
+    r.domain.ny = 1;
+    const bool ok = GRD_alloc(&r) == 1;
+    if (ok) {
+        std::memset(r.grid, 0, static_cast<size_t>(r.domain.nx) * sizeof(float));
+        std::memcpy(r.grid, octets, static_cast<size_t>(n));
+        r.source = static_cast<int>(n);
+    }
+    delete[] octets;
+    return ok;
+}
+
+int write_index(const char *name, const char *out)
+{
+    GRD_info info{};
+    const int fd = open_in(name, GRD_GRIB, info, true);
+    if (fd < 0) return 1;
+    const int r = GRIB_write_index(fd, out);
+    GRD_close(fd);
+    if (r != 0) {
+        std::fprintf(stderr, "grid_tool: cannot write the index %s\n", out);
+        return 1;
+    }
+    std::printf("index of %s written to %s\n", name, out);
+    return 0;
+}
+
 int copy(const char *in, int kind, int out_kind, const char *out, std::vector<int> nums)
 {
     GRD_info info{};
@@ -154,6 +204,10 @@ int copy(const char *in, int kind, int out_kind, const char *out, std::vector<in
         if (GRD_read(fd, &rec.r, GRD_READ_VALUES, &num) != 0 || num != n) {
             std::fprintf(stderr, "grid_tool: no product %d in %s\n", n, in);
             status = 1;
+        } else if (out_kind == GRD_GRIB && GRD_get_gfile(fd)->type == GRD_GRIB &&
+                   !hold_raw(fd, rec.r)) {
+            std::fprintf(stderr, "grid_tool: product %d of %s cannot be copied raw\n", n, in);
+            status = 1;
         } else if (GRD_write(ofd, &rec.r, 0, &record) != 0) {
             std::fprintf(stderr, "grid_tool: product %d not written to %s\n", n, out);
             status = 1;
@@ -176,6 +230,8 @@ int main(int argc, char **argv)
         if (std::strcmp(argv[a], "-k") == 0 && a + 1 < argc) {
             kind = kind_of(argv[++a]);
             if (kind < 0) return usage();
+        } else if (std::strcmp(argv[a], "-i") == 0 && a + 1 < argc) {
+            index_file = argv[++a];
         } else if (std::strcmp(argv[a], "-f") == 0 && a + 1 < argc) {
             if (GRD_set_format(argv[++a]) != 0) return 2;
         } else {
@@ -185,6 +241,7 @@ int main(int argc, char **argv)
     if (a >= argc) return usage();
     const std::string cmd = argv[a++];
     if (cmd == "list" && a + 1 == argc) return list(argv[a], kind);
+    if (cmd == "index" && a + 2 == argc) return write_index(argv[a], argv[a + 1]);
     if (cmd == "dump" && a + 2 == argc) return dump(argv[a], kind, std::atoi(argv[a + 1]));
     if (cmd == "copy" && a + 3 <= argc) {
         const int out_kind = kind_of(argv[a + 1]);

@@ -1,0 +1,196 @@
+// GRIB products through the grid-file contract: raw copies of a product (a field of a message
+// of several fields copied out as a message of its own, as eccodes' grib_copy writes it) and
+// the raw copy that GRD_write makes, which never passes a computed grid off as GRIB; a
+// contour plot of an edition-2 field.
+#include <gtest/gtest.h>
+
+#include "grib_fixture.h"
+#include "image_util.h"
+#include "test_util.h"
+#include "vykgrib.h"
+#include "vykresrc.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <set>
+#include <string>
+#include <tuple>
+#include <vector>
+
+namespace {
+
+/// The raw copy of the current product, or "" when there is none.
+std::string raw(int slot)
+{
+    unsigned char *data = nullptr;
+    long size = 0;
+    if (GRIB_get_raw(slot, &data, &size) < 0 || !data) return "";
+    std::string s(reinterpret_cast<char *>(data), size_t(size));
+    delete[] data;
+    return s;
+}
+
+/// A record holding octets as its values, as a raw copy is handed to GRD_write.
+void hold_octets(gribtest::Rec &rec, const std::string &octets)
+{
+    GRD_free(&rec.r);
+    DOM_init(&rec.r.domain);
+    rec.r.domain.nx = int((octets.size() + sizeof(float) - 1) / sizeof(float));
+    rec.r.domain.ny = 1;
+    ASSERT_EQ(GRD_alloc(&rec.r), 1);
+    std::memset(rec.r.grid, 0, size_t(rec.r.domain.nx) * sizeof(float));
+    std::memcpy(rec.r.grid, octets.data(), octets.size());
+    rec.r.source = int(octets.size());
+}
+
+}  // namespace
+
+/// Fields of a message of 16 copied out one by one equal what eccodes copies for them, and
+/// decode to the same values as the field read in place.
+TEST(GrdGrib, RawCopyOfAFieldOfAMessageOfSeveral)
+{
+    RES_put("file_path", VYK_SOURCE_DIR "/etc");
+    vyktest::TempDir dir;
+    const std::string file = gribtest::corpus(dir, gribtest::JMA_16_FIELDS);
+    struct Case {
+        int product;
+        const char *where;  // eccodes' selection of the same field
+    };
+    const Case cases[] = {
+        {0, "stepRange=3,parameterNumber=192"},   // the first field
+        {3, "stepRange=6,parameterNumber=193"},   // a field in the middle
+        {15, "stepRange=24,parameterNumber=193"}, // the last field
+    };
+    gribtest::Open g(file);
+    ASSERT_EQ(g.info_result, 0);
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.where);
+        gribtest::Rec rec;
+        int num = c.product;
+        ASSERT_EQ(GRD_read(g.slot, &rec.r, GRD_READ_VALUES, &num), 0);
+        const std::string copy = raw(g.slot);
+        const std::string want = dir.file("want.grib2");
+        const vyktest::RunResult r = vyktest::run("grib_copy -w " + std::string(c.where) + " " +
+                                                  vyktest::quote(file) + " " +
+                                                  vyktest::quote(want));
+        ASSERT_EQ(r.status, 0) << r.err;
+        const std::string eccodes = gribtest::octets(want);
+        EXPECT_EQ(copy.size(), eccodes.size());
+        EXPECT_TRUE(copy == eccodes) << "the copy differs from eccodes' from octet "
+                                     << std::mismatch(copy.begin(), copy.end(), eccodes.begin(),
+                                                      eccodes.end()).first - copy.begin();
+        // The copy read by itself: one product, the same values.
+        const std::string one = dir.file("one.grib2");
+        gribtest::put_octets(one, copy);
+        gribtest::Open o(one);
+        ASSERT_EQ(o.info_result, 0);
+        EXPECT_EQ(gribtest::count_products(o.slot), 1);
+        gribtest::Rec again;
+        int first = 0;
+        ASSERT_EQ(GRD_read(o.slot, &again.r, GRD_READ_VALUES, &first), 0);
+        EXPECT_EQ(again.r.var, rec.r.var);
+        EXPECT_EQ(again.r.time, rec.r.time);
+        const size_t n = size_t(rec.r.domain.nx) * size_t(rec.r.domain.ny);
+        ASSERT_EQ(size_t(again.r.domain.nx) * size_t(again.r.domain.ny), n);
+        EXPECT_EQ(std::memcmp(again.r.grid, rec.r.grid, n * sizeof(float)), 0);
+        // The stream still stands on the product read: it reads again the same.
+        num = c.product;
+        ASSERT_EQ(GRD_read(g.slot, &again.r, GRD_READ_VALUES, &num), 0);
+        EXPECT_EQ(std::memcmp(again.r.grid, rec.r.grid, n * sizeof(float)), 0);
+    }
+}
+
+/// A field that borrows the bit map of the field before it is copied out with that bit map.
+TEST(GrdGrib, RawCopyOfAFieldThatBorrowsABitMap)
+{
+    vyktest::TempDir dir;
+    const std::string a = dir.file("a.grib2");
+    std::vector<double> v(16 * 31);
+    for (size_t i = 0; i < v.size(); i++) v[i] = (i % 7 == 3) ? gribtest::MISSING : double(i);
+    gribtest::make(a, gribtest::sample("GRIB2"), "", "", v, "", true);
+    const std::vector<std::string> s = gribtest::sections(gribtest::octets(a));
+    ASSERT_GT(s[6].size(), 6u);
+    ASSERT_EQ(static_cast<unsigned char>(s[6][5]), 0);  // a bit map of its own
+    std::string borrow = s[6].substr(0, 6);
+    borrow[3] = 6;  // the section's length
+    borrow[5] = char(254);
+    const std::string two = dir.file("two.grib2");
+    gribtest::put_octets(two, gribtest::message(s[0], {s[1], s[3], s[4], s[5], s[6], s[7], s[4],
+                                                       s[5], borrow, s[7]}));
+    gribtest::Open g(two);
+    gribtest::Rec rec;
+    int num = 1;
+    ASSERT_EQ(GRD_read(g.slot, &rec.r, GRD_READ_VALUES, &num), 0);
+    const std::string copy = raw(g.slot);
+    EXPECT_TRUE(copy == gribtest::octets(a));  // the message the two fields were made of
+}
+
+/// GRD_write of kind 21 writes a product copied out raw, unchanged; a computed grid, or a
+/// record whose octets are not a whole GRIB message, is refused and nothing is written.
+TEST(GrdGrib, WritingCopiesRawProductsAndRefusesComputedGrids)
+{
+    vyktest::TempDir dir;
+    const std::string in = dir.file("in.grib2"), out = dir.file("out.grib2");
+    std::vector<double> v(16 * 31);
+    for (size_t i = 0; i < v.size(); i++) v[i] = double(i % 50);
+    gribtest::make(in, gribtest::sample("GRIB2"), "", "", v);
+    gribtest::Open g(in);
+    ASSERT_EQ(g.info_result, 0);
+    gribtest::Rec rec;
+    int num = 0;
+    ASSERT_EQ(GRD_read(g.slot, &rec.r, GRD_READ_VALUES, &num), 0);
+    const std::string octets = raw(g.slot);
+    ASSERT_EQ(octets, gribtest::octets(in));
+
+    int kind = GRD_GRIB;
+    const int o = GRD_open(out.c_str(), GRD_ACCESS_CREATE, &kind);
+    ASSERT_GE(o, 0);
+    vyktest::CaptureStdio cap;
+    EXPECT_EQ(GRD_write(o, &rec.r, 0, &num), -1);  // the decoded values
+    gribtest::Rec cut;
+    hold_octets(cut, octets.substr(0, octets.size() - 4));  // no end section
+    EXPECT_EQ(GRD_write(o, &cut.r, 0, &num), -1);
+    gribtest::Rec big;
+    hold_octets(big, octets);
+    big.r.source = int(octets.size()) + 64;  // more octets than the record holds
+    EXPECT_EQ(GRD_write(o, &big.r, 0, &num), -1);
+    cap.finish();
+    EXPECT_EQ(vyktest::count(cap.err(), "computed grids are not written as GRIB"), 3)
+        << cap.err();
+    gribtest::Rec copy;
+    hold_octets(copy, octets);
+    EXPECT_EQ(GRD_write(o, &copy.r, 0, &num), 0);
+    EXPECT_EQ(GRD_write(o, &copy.r, 0, &num), 0);
+    EXPECT_EQ(GRD_close(o), 0);
+    EXPECT_EQ(gribtest::octets(out), octets + octets);
+    EXPECT_EQ(gribtest::keys(out, "count"), "1\n2\n");
+}
+
+/// A temperature field of edition 2 contours, filled, on PostScript that ghostscript renders.
+TEST(GrdGrib, ContourPlotOfATemperatureField)
+{
+    vyktest::TempDir dir;
+    const std::string file = dir.file("t.grib2"), ps = dir.file("t.ps");
+    // eccodes' sample: temperature (K) on 16 x 31 points, 60 N to the equator, 0 to 30 E.
+    std::vector<double> v;
+    for (int j = 0; j < 31; j++)
+        for (int i = 0; i < 16; i++)
+            v.push_back(250.0 + 50.0 * j / 30.0 + 4.0 * std::sin(i / 2.5));
+    gribtest::make(file, gribtest::sample("GRIB2"), "", "", v);
+    ASSERT_EQ(gribtest::keys(file, "shortName,units"), "t K\n");
+    const vyktest::RunResult r = vyktest::run(
+        "env -u DISPLAY " + vyktest::quote(vyktest::tool("cont_demo")) + " -fp " +
+        vyktest::quote(VYK_SOURCE_DIR "/etc") + " -de P," + vyktest::quote(ps) +
+        " -fm lcf -in 5 " + vyktest::quote(file));
+    ASSERT_EQ(r.status, 0) << r.out << r.err;
+    EXPECT_TRUE(vyktest::has(r.out, "grid 16 31 ")) << r.out;
+    EXPECT_TRUE(vyktest::has(r.out, "close 0")) << r.out;
+    const vyktest::RunResult gs = vyktest::run(
+        "gs -q -dSAFER -dBATCH -dNOPAUSE -sDEVICE=ppmraw -r36 -sOutputFile=- " + vyktest::quote(ps));
+    ASSERT_EQ(gs.status, 0) << gs.err;
+    const vyktest::RgbImage page = vyktest::parse_ppm(gs.out);
+    std::set<std::tuple<int, int, int>> colours;
+    for (const vyktest::Rgb &c : page.rgb()) colours.insert({c.r, c.g, c.b});
+    EXPECT_GT(colours.size(), 8u);  // the fill's colours between the levels
+}
