@@ -297,10 +297,19 @@ private:
         return true;
     }
 
+    /// Passes over n bytes: short runs (names, attribute values) are read through the stream's
+    /// buffer, longer ones are sought past.
     bool skip(uint64_t n)
     {
-        if (!ok_ || n > size_ - pos_ || fseeko(fp_, static_cast<off_t>(n), SEEK_CUR) != 0)
+        constexpr uint64_t READ_LIMIT = 4096;
+        if (!ok_ || n > size_ - pos_)
             return ok_ = false;
+        if (n <= READ_LIMIT) {
+            unsigned char scratch[READ_LIMIT];
+            if (std::fread(scratch, 1, n, fp_) != n) return ok_ = false;
+        } else if (fseeko(fp_, static_cast<off_t>(n), SEEK_CUR) != 0) {
+            return ok_ = false;
+        }
         pos_ += n;
         return true;
     }
