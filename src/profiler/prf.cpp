@@ -59,15 +59,35 @@ int first_byte(const char *filename)
 }
 
 /// The netCDF layout of a file: 11 with a "station" dimension, 12 without, -1 when the netCDF
-/// layer cannot open it.
-int netcdf_layout(const char *filename)
+/// layer cannot open it.  The file stays open for reading when keep is given (its id in
+/// *keep), else it is closed.
+int netcdf_layout(const char *filename, int *keep)
 {
     PRF_quiet_cdf quiet;
-    if (CDF_open(filename, 0) == -1)
+    const int fd = CDF_open(filename, 0);
+    if (fd == -1)
         return -1;
     const int dim = CDF_get_dim(STATION_DIM);
-    CDF_close();
+    if (keep != nullptr)
+        *keep = fd;
+    else
+        CDF_close();
     return dim >= 0 ? PRF_STATION : PRF_RECORD;
+}
+
+/// The kind of a file, as PRF_chktype gives it; a netCDF file stays open as netcdf_layout
+/// leaves it.
+int detect(const char *filename, int *keep)
+{
+    if (filename == nullptr || filename[0] == '\0')
+        return -1;
+    const int c = first_byte(filename);
+    for (int b : BUFR_STARTS)
+        if (c == b)
+            return PRF_BUFR;
+    if (c == NETCDF_MAGIC)
+        return netcdf_layout(filename, keep);
+    return -1;
 }
 
 }  // namespace
@@ -84,35 +104,35 @@ PRF_quiet_cdf::~PRF_quiet_cdf()
 
 int PRF_chktype(const char *filename)
 {
-    if (filename == nullptr || filename[0] == '\0')
-        return -1;
-    const int c = first_byte(filename);
-    for (int b : BUFR_STARTS)
-        if (c == b)
-            return PRF_BUFR;
-    if (c == NETCDF_MAGIC)
-        return netcdf_layout(filename);
-    return -1;
+    return detect(filename, nullptr);
 }
 
 int PRF_open(const char *filename, int access, int *type)
 {
     if (filename == nullptr || type == nullptr)
         return -1;
+    // A netCDF file that the detection opened is read as it is, not opened again.
+    int detected = -1;
     if (*type == 0) {
         if (access != 0)
             return -1;
-        *type = PRF_chktype(filename);
+        *type = detect(filename, &detected);
         if (*type == -1)
             return -1;
     }
     const PRF_backend *backend = backend_of(*type);
-    if (backend == nullptr)
+    if (backend == nullptr || (detected != -1 && backend->adopt == nullptr)) {
+        if (detected != -1) {
+            CDF_set_fd(detected);
+            CDF_close();
+        }
         return -1;
+    }
     // One file at a time: a file still open is closed, not dropped.
     if (state.kind != PRF_NONE)
         PRF_close(state.handle);
-    const int handle = backend->open(filename, access);
+    const int handle =
+        detected != -1 ? backend->adopt(detected) : backend->open(filename, access);
     if (handle == -1)
         return -1;
     state.kind = *type;

@@ -250,4 +250,5 @@ int close_file()
 
 }  // namespace
 
-const PRF_backend PRF_bufr = {open_file, getinfo, read_report, rewind_file, close_file};
+const PRF_backend PRF_bufr = {open_file, getinfo, read_report, rewind_file, close_file,
+                              nullptr};

@@ -403,6 +403,14 @@ int read_record(int rec, PRF_report *r)
 // Back-end entries
 // ---------------------------------------------------------------------------------------------
 
+int adopt_layout(const Layout &layout, int fd)
+{
+    state = State();
+    state.layout = &layout;
+    state.fd = fd;
+    return fd;
+}
+
 int open_layout(const Layout &layout, const char *filename, int access)
 {
     // Read (0) or write (2) an existing file; never create one, which would replace it.
@@ -413,12 +421,7 @@ int open_layout(const Layout &layout, const char *filename, int access)
         PRF_quiet_cdf quiet;
         fd = CDF_open(filename, access);
     }
-    if (fd == -1)
-        return -1;
-    state = State();
-    state.layout = &layout;
-    state.fd = fd;
-    return fd;
+    return fd == -1 ? -1 : adopt_layout(layout, fd);
 }
 
 int open_station(const char *filename, int access)
@@ -429,6 +432,16 @@ int open_station(const char *filename, int access)
 int open_record(const char *filename, int access)
 {
     return open_layout(record_layout, filename, access);
+}
+
+int adopt_station(int fd)
+{
+    return adopt_layout(station_layout, fd);
+}
+
+int adopt_record(int fd)
+{
+    return adopt_layout(record_layout, fd);
 }
 
 int getinfo(PRF_info *info)
@@ -489,5 +502,7 @@ int close_file()
 
 }  // namespace
 
-const PRF_backend PRF_cdf_station = {open_station, getinfo, read_report, rewind_file, close_file};
-const PRF_backend PRF_cdf_record = {open_record, getinfo, read_report, rewind_file, close_file};
+const PRF_backend PRF_cdf_station = {open_station, getinfo, read_report, rewind_file, close_file,
+                                     adopt_station};
+const PRF_backend PRF_cdf_record = {open_record, getinfo, read_report, rewind_file, close_file,
+                                    adopt_record};

@@ -24,6 +24,9 @@ struct PRF_backend {
     int (*rewind)();
     /// Closes the file: 0.
     int (*close)();
+    /// Takes over a file of this kind that the netCDF layer already opened for reading (the
+    /// detection's): the handle.  Null for kinds that are not netCDF files.
+    int (*adopt)(int fd);
 };
 
 // The netCDF layouts (prf_cdf.cpp) and the BUFR bulletins (prf_bufr.cpp).
