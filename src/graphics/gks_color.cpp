@@ -146,11 +146,10 @@ bool alloc_shared(Display *display, Colormap cmap, XColor &color)
     return true;
 }
 
-// Synchronises and, for the debug line, reads the cell back.
+// For the debug line, reads the cell back.
 void report_cell(Display *display, Colormap cmap, const char *what, int ind, unsigned long pixel,
                  float r, float g, float b)
 {
-    XSync(display, False);
     if (!debugging()) return;
     XColor q{};
     q.pixel = pixel;
@@ -181,6 +180,7 @@ void store_cell(Display *display, Colormap cmap, int ind, XColor &req, const cha
 {
     req.pixel = static_cast<unsigned long>(cells.pixel[ind]);
     XStoreColor(display, cmap, &req);
+    XSync(display, False);  // a store the server refuses is reported here
     report_cell(display, cmap, what, ind, req.pixel, red[ind], grn[ind], blu[ind]);
 }
 
