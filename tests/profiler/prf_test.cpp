@@ -377,6 +377,44 @@ TEST_F(Prf, OpenAndClose)
     EXPECT_EQ(PRF_close(fd), -1);
 }
 
+/// The number of file descriptors this process holds.
+int open_descriptors()
+{
+    const auto r = run("ls /proc/" + std::to_string(getpid()) + "/fd | wc -l");
+    return std::stoi(r.out);
+}
+
+TEST_F(Prf, DetectedFilesAreOpenedOnceAndClosedWithTheReader)
+{
+    const std::string paths[] = {station(), record()};
+    PRF_chktype(paths[0].c_str());  // whatever the netCDF library keeps open from its first use
+    const int before = open_descriptors();
+    for (int round = 0; round < 3; round++)
+        for (const std::string &path : paths) {
+            SCOPED_TRACE(path);
+            int kind = 0;
+            const int fd = PRF_open(path.c_str(), 0, &kind);
+            ASSERT_GE(fd, 0);
+            // The detection's file is the one read: one descriptor more, not two.
+            EXPECT_EQ(open_descriptors(), before + 1);
+            PRF_info info = {};
+            PRF_report r;
+            EXPECT_EQ(PRF_getinfo(fd, &info), 0);
+            EXPECT_EQ(PRF_read(fd, &r, 0, nullptr), 1);
+            EXPECT_EQ(PRF_close(fd), 0);
+            EXPECT_EQ(open_descriptors(), before);
+        }
+    // A second file opened over the first: the first is closed.
+    int kind = 0;
+    ASSERT_GE(PRF_open(paths[0].c_str(), 0, &kind), 0);
+    kind = 0;
+    const int fd = PRF_open(paths[1].c_str(), 0, &kind);
+    ASSERT_GE(fd, 0);
+    EXPECT_EQ(open_descriptors(), before + 1);
+    EXPECT_EQ(PRF_close(fd), 0);
+    EXPECT_EQ(open_descriptors(), before);
+}
+
 TEST_F(Prf, BulletinFilesOpenAndTheirReadsEnd)
 {
     write_file(dir.file("bulletin"), "****\nBUFR....7777\n");
