@@ -40,8 +40,9 @@ rm -rf "$data"
 "$build/prfgen" -l both "$data" >/dev/null
 last=2024051412
 
-section=(-id PLTC2 -dp "$data/station" "$data/station/$last.prf")
-map=(-le 3000m_ag -re prf -dp "$data/record" "$data/record/$last.prf")
+# A file name is taken in the data path (-dp), where the series of the section is found too.
+section=(-id PLTC2 -dp "$data/station" "$last.prf")
+map=(-le 3000m_ag -re us -dp "$data/record" "$last.prf")
 rm -f "$out"/section.png "$out"/section.ps "$out"/map.png "$out"/map.ps
 
 draw() {
