@@ -1,7 +1,9 @@
 // Loading a report as the current sounding: MetPy's documented sample as a report (surface,
 // mandatory and significant levels, tropopause and maximum wind), the station file filling a
-// missing elevation, the station identifier and date, winds filled from the wind sounding.
+// missing elevation, the station identifier and date, winds filled from the wind sounding;
+// the sample read from an upper-air file, loaded and reported by upa_tool as a user runs it.
 #include "sounding_fixture.h"
+#include "upa_file_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -206,6 +208,36 @@ TEST(UpaLoad, WindsFilledOnlyWhereTheDirectionIsMissing)
     EXPECT_EQ(sm[3].dir, M);
     EXPECT_EQ(sm[3].spd, M);
     EXPECT_EQ(UPA_calc_wind(nullptr, 4, wm.data(), 3), 0);
+}
+
+TEST(UpaLoad, ToolLoadsAStationOfAFileAndPrintsItsReports)
+{
+    vyktest::TempDir dir;
+    const std::string path = dir.file("sample.nc");
+    // Both netCDF layouts carry the sample's values as floats.
+    for (int kind : {UPA_FILE_CDF_STN, UPA_FILE_CDF_REP}) {
+        SCOPED_TRACE(kind);
+        UPA_report other = metpy_report();
+        strfcpy(other.id, "OTHER");
+        for (UPA_level &m : other.man) m.t = VYK_is_miss(m.t) ? m.t : m.t - 5;
+        ASSERT_EQ(upatest::write_reports(path, kind, {other, metpy_report()}), 0);
+        const vyktest::RunResult r = vyktest::run(
+            vyktest::tool("upa_tool") + " -ba -me out3 -id mtpy -pp par=sfc analyse " + vyktest::quote(path));
+        ASSERT_EQ(r.status, 0) << r.err;
+        // MetPy's values, the storm motion of the sample's winds, every report.
+        EXPECT_TRUE(vyktest::has(r.out, "Total Totals Index:       42.67 C Risk: None\n")) << r.out;
+        EXPECT_TRUE(vyktest::has(r.out, "K Index:                  35.94   Risk: > 80 % chance of thunderstorms\n"));
+        EXPECT_TRUE(vyktest::has(r.out, "  Vertical Totals Index:  22.90 C\n"));
+        EXPECT_TRUE(vyktest::has(r.out, "Parcel: using surface\n"));
+        EXPECT_TRUE(vyktest::has(r.out, "Mean winds (0-6000m):            240.0 at   40.0 knts\n"));
+        EXPECT_TRUE(vyktest::has(r.out, "Storm direction:                 270.0 at   30.0 knts\n"));
+        EXPECT_TRUE(vyktest::has(r.out, "\nStorm Parameters\n"));
+        EXPECT_FALSE(vyktest::has(r.out, "Press return"));  // batch mode does not stop
+    }
+    // A station the file does not hold.
+    const vyktest::RunResult none =
+        vyktest::run(vyktest::tool("upa_tool") + " -ba -id XYZ analyse " + vyktest::quote(path));
+    EXPECT_EQ(none.status, 31);
 }
 
 }  // namespace

@@ -8,6 +8,10 @@
 //                                           "level TYPE VALUE TEXT"
 //   upa_tool [options] convert IN OUT KIND  reads every station of IN and writes OUT in KIND
 //                                           (1 to 5, 11, 12, 41, 51) with IN's date label
+//   upa_tool [options] analyse FILE         loads the station of -id (or of the prompt) as the
+//                                           current sounding, analyses it and prints the
+//                                           sounding, index, wind, wind level and storm reports
+//                                           (batch mode narrows the messages: add -me out3)
 // Options: -id identifier, -le level, -ba batch, -fp file path, -if in_file, -of out_file,
 // -pp plot parameters, -me mask.  Exit status 0 on success, 1 on failure, 2 for usage.
 #include "zazudi.h"
@@ -156,6 +160,32 @@ int convert(const std::string &in, const std::string &out, int out_kind)
     return UPA_close(fd) == 0 ? 0 : 1;
 }
 
+int analyse(const std::string &file)
+{
+    if (!UPA_open_file(file.c_str())) return 1;
+    UPA_report r;
+    UPA_initialize(&r);
+    if (UPA_prompt_station(&r) != 1) return 1;
+    UPA_close_file();
+    if (UPA_merge_report(&r) != 1) {
+        std::fprintf(stderr, "upa_tool: station %s has no temperature levels\n", r.id);
+        return 1;
+    }
+    THERM_set_id(r.id, r.wmo);  // after the load, which resets the WMO number
+    Date date;
+    UPA_get_date(&date);
+    THERM_set_date(&date);
+    THERM_calc();
+    // The reports print under the output classes unless the user chose a mask.
+    MESS_set(MESS_DEF_ADD, M_OUT1 | M_OUT2 | M_OUT3);
+    THERM_sig_table();
+    THERM_indices();
+    THERM_wind();
+    THERM_wind_table();
+    THERM_storm_table();
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char **argv)
@@ -173,6 +203,7 @@ int main(int argc, char **argv)
     if (cmd == "dump" && (w.size() == 2 || w.size() == 3))
         return dump_file(w[1], w.size() == 3 ? std::atoi(w[2].c_str()) : UPA_READ_ALL);
     if (cmd == "select" && w.size() == 2) return select(w[1]);
+    if (cmd == "analyse" && w.size() == 2) return analyse(w[1]);
     if (cmd == "convert" && w.size() == 4) return convert(w[1], w[2], std::atoi(w[3].c_str()));
     std::fprintf(stderr, "upa_tool: unknown command or wrong number of words: %s\n", cmd.c_str());
     return 2;
