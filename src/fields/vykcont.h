@@ -138,19 +138,4 @@ int CONT_draw_labels(const GRD_report *grid);
 /// "H" and "L" marks of the highs and lows.  0.
 int CONT_draw_maxmin(const GRD_report *grid);
 
-// ---------------------------------------------------------------------------------------------
-// Vectors (placeholder until the vector plots exist)
-// ---------------------------------------------------------------------------------------------
-
-/// The reference-vector legend: above 0 while it is on.
-int VECT_get_vect();
-/// Vector plots of a grid pair, as the data-plotting driver's vector loop calls them: type,
-/// format, setup, drawing, and the reference-vector legend.
-int VECT_set_type(int type);
-int VECT_set_format(int type, const char *form);
-int VECT_plot_setup(int plot, int ind, GRD_report *ugrid, GRD_report *vgrid, Domain *domain,
-                    PLT_callback callback);
-int VECT_draw(GRD_report *ugrid, GRD_report *vgrid);
-int VECT_draw_vect();
-
 #endif

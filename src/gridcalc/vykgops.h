@@ -17,10 +17,7 @@
 
 /// Largest and smallest present values (both -9999 when there is none): 0, or -1 without values.
 int GRD_maxmin(const GRD_report *grid, float *max, float *min);
-/// Largest speed sqrt(u^2 + v^2) over the points where both components are present (-9999
-/// when there is none): 0, or -1 when a record or its values are missing or the two grids
-/// differ in size.
-int GRD_UVmax(const GRD_report *ugrid, const GRD_report *vgrid, float *max);
+// GRD_UVmax (the largest speed of a wind pair) is declared in vykgext.h.
 /// By oper (case ignored): "max", "min", "maxmin" (largest, smallest), "avg" (mean of the present
 /// values), "avgnum" (mean and count) into values[0] and values[1] (-9999 when not set).  1 for
 /// these words (0 for "avg" and "avgnum" without values), 0 for any other word.
@@ -35,10 +32,7 @@ int GRD_stats(const char *oper, const GRD_report *grid, float *values);
 /// cannot show are -9999).  The current map stays.  0, or -1 when the grid has no size or
 /// memory runs out ("GRD_proj_XY: Unable to allocate grid arrays").
 int GRD_proj_XY(const GRD_report *grid, const Domain *domain, float **grdx, float **grdy);
-/// The bilinear value at (gx, gy): -9999 outside 0 .. n - 0.9999, without values, or when any
-/// of the four points used is missing.  Within 0.0001 of the last column or row the last
-/// column or row stands in for the one beyond it.
-float GRD_get_value(const GRD_report *grid, float gx, float gy);
+// GRD_get_value (the bilinear value at a grid coordinate) is declared in vykgext.h.
 /// The value at plot position (x, y) of domain (the current map when NULL or without a
 /// projection); x and y are overwritten with the grid coordinates.
 float GRD_get_value_domain(const GRD_report *grid, const Domain *domain, float *x, float *y);

@@ -8,6 +8,7 @@
 // Every callback of the record is checked before it is called: an empty entry is skipped.
 #include "vykplot.h"
 #include "vykcont.h"
+#include "vykvplot.h"
 #include "vykgacc.h"
 
 #include <cstring>

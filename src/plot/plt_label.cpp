@@ -4,6 +4,7 @@
 // (PLT_LABEL_MAX characters): a longer text is cut, never written past the line.
 #include "vykplot.h"
 #include "vykcont.h"
+#include "vykvplot.h"
 #include "vykgks.h"
 #include "vykresrc.h"
 

@@ -149,4 +149,39 @@ TEST(ContDemo, DatelineFieldOnWholeEarthMaps)
     }
 }
 
+TEST(ContDemo, WindVectorsBarbsAndStreamlinesOnPostScript)
+{
+    // The vortex of the winds file through the stand-alone vector plot: arrows, barbs and
+    // streamlines each on a PostScript page that ghostscript renders, of the vortex's largest
+    // speed (20 r exp(-r^2) at r = 0.707: 8.58 m/s).
+    TempDir dir;
+    const std::string grid = dir.file("winds.grd");
+    auto w = run(demo("--write " + grid, "winds"));
+    ASSERT_EQ(w.status, 0) << w.out << w.err;
+    for (auto [kind, type] : {std::pair{"vect", 21}, {"barb", 22}, {"strm", 23}}) {
+        SCOPED_TRACE(kind);
+        const std::string ps = dir.file(std::string(kind) + ".ps");
+        const auto r = run(demo(std::string("-ba -pl ") + kind + " -pp vbar -de P," + ps +
+                                    " --vect 1 --var " +
+                                    vyktest::quote("12:500mb:uwnd,12:500mb:vwnd"),
+                                grid));
+        ASSERT_EQ(r.status, 0) << r.out << r.err;
+        int got = 0;
+        double max = 0, size = 0;
+        const size_t at = r.out.find("vect ");
+        ASSERT_NE(at, std::string::npos) << r.out;
+        std::istringstream(r.out.substr(at + 5)) >> got >> max >> size;
+        EXPECT_EQ(got, type);
+        EXPECT_NEAR(max, 8.58, 0.01);
+        const auto gs =
+            run("gs -q -dSAFER -dBATCH -dNOPAUSE -sDEVICE=ppmraw -r36 -sOutputFile=- " + ps);
+        ASSERT_EQ(gs.status, 0) << gs.err;
+        EXPECT_TRUE(gs.err.empty()) << gs.err;
+        int ink = 0;
+        for (const vyktest::Rgb &c : vyktest::parse_ppm(gs.out).rgb())
+            ink += c.r < 200 || c.g < 200 || c.b < 200 ? 1 : 0;
+        EXPECT_GT(ink, 500);
+    }
+}
+
 }  // namespace

@@ -25,6 +25,11 @@
 // --write FILE saves the grid as a grid file of kind K (2 text, 3 binary, 11 netCDF) and ends.
 // --driver draws through the stand-alone contour plot (CONT_plot_grid) instead of this
 // program's own plot pass.
+// --vect 1 draws grid slots 0 and 1 of --var (such as "12:500mb:uwnd,12:500mb:vwnd") as a wind
+// pair through the stand-alone vector plot (VECT_plot_grid): -pl vect, barb or strm gives the
+// kind (arrows in batch mode otherwise), -pp the vector words (vbar, wv_skip=N, strm_sc=V,
+// uvew), -cb the base speed; it prints "vect TYPE MAX SIZE" (the kind drawn, the largest speed
+// and the drawn length of a vector of that speed).
 //
 // Standard output: "grid NX NY MIN MAX", then per pass "levels CONLO INTRVL NUM TYPE BAR" and
 // "close STATUS".  Exit status: 0 done, 1 the plot failed, 2 a bad argument or grid.
@@ -38,6 +43,7 @@
 #include "vykplot.h"
 #include "vykresrc.h"
 #include "vykvar.h"
+#include "vykvplot.h"
 
 #include <cmath>
 #include <cstdio>
@@ -158,9 +164,9 @@ int write_winds(const char *name, int kind, int nx, int ny)
 }
 
 /// The grids of a variable specification from a grid file; false when none is there.
-bool search_file(const char *var_text, const char *name)
+bool search_file(const char *var_text, const char *name, bool vect)
 {
-    if (FLAG_get(FLAG_PLOT_TYPE) < 1) FLAG_set(FLAG_PLOT_TYPE, 15);
+    if (FLAG_get(FLAG_PLOT_TYPE) < 1 && !vect) FLAG_set(FLAG_PLOT_TYPE, 15);
     if (VAR_setup(nullptr, var_text) != 1) {
         std::fprintf(stderr, "cont_demo: bad variable %s\n", var_text);
         return false;
@@ -239,6 +245,22 @@ int demo_plot(Domain *domain)
     return status;
 }
 
+/// The wind pair of grid slots 0 and 1 through the stand-alone vector plot.
+int vect_plot(Domain *domain)
+{
+    GRD_report *u = GRD_get_grid(0), *v = GRD_get_grid(1);
+    if (!u->grid || !v->grid) {
+        std::fprintf(stderr, "cont_demo: --vect needs two grids\n");
+        return 2;
+    }
+    if (VECT_plot_grid(u, v, domain, nullptr) != 0) return 1;
+    float max = VYK_MISS;
+    GRD_UVmax(u, v, &max);
+    std::printf("vect %d %g %g\n", VECT_get_type(), static_cast<double>(max),
+                static_cast<double>(VECT_get_vector_size()));
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char **argv)
@@ -254,6 +276,7 @@ int main(int argc, char **argv)
     RES_getval("ny", &ny, CV_int);
     RES_getval("kind", &kind, CV_int);
     driver = RES_get("driver") != nullptr;
+    const bool vect = RES_get("vect") != nullptr;
     const char *name = RES_get("filename");
     if (!name || nx < 2 || ny < 2 || nx > 4000 || ny > 4000) {
         std::fprintf(stderr, "usage: cont_demo [options] FIELD|FILE\n");
@@ -267,7 +290,7 @@ int main(int argc, char **argv)
     if (slot < 0 || slot >= GRD_NUM) return 2;
     GRD_report *grid = GRD_get_grid(var_text ? slot : 0);
     if (var_text) {
-        if (!search_file(var_text, name)) return 2;
+        if (!search_file(var_text, name, vect)) return 2;
         if (!grid->grid) {
             std::fprintf(stderr, "cont_demo: no grid %d from %s\n", slot, name);
             return 2;
@@ -292,6 +315,7 @@ int main(int argc, char **argv)
     }
     // Without a device the plot goes to the own window (no prompt).
     if (FLAG_get(FLAG_DEVICE) < 1) FLAG_set(FLAG_DEVICE, GWS_X11);
+    if (vect) return vect_plot(&plot_domain);
     if (driver) return CONT_plot_grid(grid, &plot_domain, nullptr) == 0 ? 0 : 1;
     return demo_plot(&plot_domain) == 0 ? 0 : 1;
 }
