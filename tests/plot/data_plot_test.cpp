@@ -9,12 +9,18 @@
 #include "image_util.h"
 #include "test_util.h"
 #include "vykcont.h"
+#include "vykgtab.h"
 #include "vykplot.h"
+#include "vykvplot.h"
 
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <map>
-#include <tuple>
+#include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 using vyktest::TempDir;
@@ -123,6 +129,17 @@ const std::vector<Station> FOUR = {
     {"KPUB", 38.29f, -104.5f, 20.0f, 300, 65},
 };
 
+/// Opens the plot frame on domain with the domain's aspect and makes the domain current.
+bool open_plot(Domain *dom)
+{
+    MAP_domain(dom);
+    MAP_limits lim;
+    MAP_get_limits(&lim);
+    if (PLT_open((lim.x_max - lim.x_min) / (lim.y_max - lim.y_min)) != 0) return false;
+    MAP_setup(dom);
+    return true;
+}
+
 /// Runs one plot of the variable specification over a domain of the Rockies into a metafile:
 /// what the metafile holds.
 std::string run_plot(const TempDir &dir, const char *spec, DATA_info info,
@@ -134,11 +151,7 @@ std::string run_plot(const TempDir &dir, const char *spec, DATA_info info,
     EXPECT_EQ(VAR_setup(nullptr, spec), 1);
     Domain dom;
     EXPECT_GT(DOM_decode(domain.c_str(), &dom), 0);
-    MAP_domain(&dom);
-    MAP_limits lim;
-    MAP_get_limits(&lim);
-    EXPECT_EQ(PLT_open((lim.x_max - lim.x_min) / (lim.y_max - lim.y_min)), 0);
-    MAP_setup(&dom);
+    EXPECT_TRUE(open_plot(&dom));
     DATA_plot_init();
     DATA_plot_start();
     for (int i = 0; i < VAR_get_num(); i++) {
@@ -360,11 +373,7 @@ TEST_F(DataPlot, WholePlotOnPostScript)
     ASSERT_EQ(VAR_setup(nullptr, "temp::value:%4.1f,wspd::wbarb"), 1);
     Domain dom;
     ASSERT_GT(DOM_decode("ll,40,-105,41,21,0.5,0.5", &dom), 0);
-    MAP_domain(&dom);
-    MAP_limits lim;
-    MAP_get_limits(&lim);
-    ASSERT_EQ(PLT_open((lim.x_max - lim.x_min) / (lim.y_max - lim.y_min)), 0);
-    MAP_setup(&dom);
+    ASSERT_TRUE(open_plot(&dom));
     DATA_info info = full_info();
     DATA_plot_init();
     DATA_plot_start();
@@ -393,6 +402,70 @@ TEST_F(DataPlot, ColourBarOncePerFrame)
     DATA_new_frame();
     CONT_set_bar(0);
     EXPECT_EQ(DATA_plot_bar(), -1);
+}
+
+TEST_F(DataPlot, AVectorFieldThroughTheVectorLoop)
+{
+    // A vector of two wind grids with the plot type "vect" and the legend word: the driver
+    // takes the components from the grid table and the vector plots draw an arrow at every
+    // grid point (a uniform west wind, the fastest: east, one grid length), the legend once in
+    // transformation 1, and the slot's label.
+    const std::string meta = dir.file("vect.meta");
+    RES_put("file_path", ETC);
+    RES_put("device", ("m," + meta).c_str());
+    FLAG_set(FLAG_PLOT_TYPE, VYK_MISS);  // the type in the brackets is taken
+    ASSERT_EQ(VAR_setup(nullptr, "wnd<uwnd,vwnd>[:vect:vbar]"), 1);
+    ASSERT_EQ(VAR_get_num(), 3);
+    ASSERT_TRUE(VAR_is_plot_VECT(0));
+    Domain dom;
+    ASSERT_GT(DOM_decode("ll,40,-105,11,9,1,1", &dom), 0);
+    GRD_init_grids();
+    for (int i = 0; i < VAR_get_num(); i++) GRD_set_var(i);
+    GRD_report u, v;
+    for (auto [g, value] : {std::pair{&u, 12.0f}, {&v, 0.0f}}) {
+        GRD_init(g);
+        g->domain = dom;
+        GRD_alloc(g);
+        g->source = 7;
+        strfcpy(g->units, "m/s");
+        for (int k = 0; k < dom.nx * dom.ny; k++) g->grid[k] = value;
+    }
+    GRD_set_grid(1, &u);
+    GRD_set_grid(2, &v);
+    ASSERT_TRUE(open_plot(&dom));
+    DATA_info info = full_info();
+    info.domain = dom;
+    DATA_plot_init();
+    DATA_plot_start();
+    EXPECT_EQ(DATA_plot_grid(0, &info), 2);
+    EXPECT_EQ(DATA_plot_vect_bar(), -1);  // the legend is drawn already
+    DATA_plot_end();
+    PLT_close();
+    GRD_free(&u);
+    GRD_free(&v);
+    const std::string out = read_file(meta);
+    // The two-point lines of each transformation that run exactly along x.
+    std::istringstream in(out);
+    std::string word;
+    int tran = 0, east = 0, legend = 0;
+    while (in >> word) {
+        if (word == "TR") in >> tran;
+        if (word != "PL") continue;
+        int n = 0;
+        in >> n;
+        std::vector<Gpt> pts(static_cast<size_t>(std::max(n, 0)));
+        for (Gpt &p : pts) {
+            std::string pair;
+            in >> pair;
+            std::sscanf(pair.c_str(), "%f,%f", &p.x, &p.y);
+        }
+        if (n != 2 || std::fabs(pts[1].y - pts[0].y) > 1e-5f || pts[1].x <= pts[0].x) continue;
+        if (tran == 1) legend++;
+        else if (std::fabs(pts[1].x - pts[0].x - 1) < 1e-4f) east++;
+    }
+    EXPECT_EQ(east, 99) << out;
+    EXPECT_EQ(legend, 1) << out;
+    EXPECT_TRUE(has(out, "MAX VECTOR:")) << out;
 }
 
 }  // namespace
