@@ -16,6 +16,8 @@
 #include "vykgacc.h"
 // Extremes, positions, the table and saving, declared where contouring needs them.
 #include "vykgext.h"
+// The slots, reuse and saving that the gridding of point-data files calls, declared there.
+#include "raw_grid.h"
 
 /// Slots of the grid table (the variable slots' count).
 constexpr int GRD_NUM = 60;

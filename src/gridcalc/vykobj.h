@@ -9,6 +9,8 @@
 
 #include "vyk.h"
 #include "vykgtab.h"
+// The analysis that the gridding of point-data files calls, declared there.
+#include "raw_grid.h"
 
 /// Most value fields one analysis takes (the grid table's slots).
 constexpr int OBJ_MAX_FIELDS = GRD_NUM;

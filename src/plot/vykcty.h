@@ -140,6 +140,8 @@ int CTY_clear_data(int flag);
 /// Empties the station table (and frees the user buffers left).  0.
 int CTY_clear();
 TAB_table *CTY_get_table();
+/// Plots the stations of the default database over the current map.  0.
+int CTY_plot();
 
 // ---------------------------------------------------------------------------------------------
 // WMO numbers and coded identifiers (wmo_id.cpp)

@@ -12,5 +12,6 @@
 #include "vykmap.h"     // the current map domain, projections, diagrams and directions
 #include "vykmapdraw.h" // background maps, map files, latitude-longitude lines and grids
 #include "vykdata.h"    // the data-plotting driver
+#include "vykmapplot.h" // the map-plotting program's plot routine
 
 #endif

@@ -16,6 +16,8 @@
 
 #include <cstdint>
 
+struct GRD_report;
+
 constexpr int RAW_SLOTS = 5;            // files open at once
 constexpr int RAW_FIELDS = 75;          // entries of a field list
 constexpr int RAW_LINE_LEN = 400;       // characters of a data line
@@ -107,6 +109,9 @@ int RAW_check_format(const char *text, char *out, size_t size);
 // ---------------------------------------------------------------------------------------------
 
 int RAW_file_open(char *file_arg, const char **designator, const char **format, int mode);
+/// As RAW_file_open for reading a specification that came from data: only a regular file is
+/// opened, never a command or a standard stream (-1 with a warning).
+int RAW_file_open_plain(char *file_arg, const char **designator, const char **format);
 // RAW_date_open, RAW_save_station, RAW_save_data, RAW_save_end, RAW_close_file and
 // RAW_set_var_string are declared in vykrawplot.h.
 
@@ -185,5 +190,40 @@ int RAW_set_off(float x, float y);
 /// Copies a value format into the current set (cut to its field).  0.
 int RAW_set_format(const char *format);
 const char *RAW_get_format();
+/// Forgets the last remembered position (connecting lines start afresh).  0.
+int RAW_forget_last();
+/// The skip of the current set (every skip-th station of a file is plotted).
+int RAW_get_skip();
+/// Applies a plot format to the base set; a type it names becomes the base type.  The base type.
+int RAW_base_format(const char *format);
+
+// ---------------------------------------------------------------------------------------------
+// Point-data file plotting and gridding (raw_file_plot.cpp)
+// ---------------------------------------------------------------------------------------------
+
+/// Most value fields of the analysis buffers.
+constexpr int RAW_OA_FIELDS = 20;
+
+// RAW_plot_file and RAW_grid_file are declared in vykrawplot.h.
+/// Chooses the grid output from `out_file` (convention and kind, also in flag 17): the kind, 0
+/// none.
+int RAW_grd_out_file();
+/// The window-event callback of the stand-alone point-data plot.
+void RAW_callback(int type, const char *event, float x, float y);
+/// The stand-alone point-data plot (the files of `filename` gridded and contoured); also its own
+/// zoom and resize function.  0.
+int RAW_plot(Domain *domain);
+/// The analysis buffers: reset (800 stations, no fields), a field's storage, a station's plot
+/// position (stations in order 0, 1, ...; the buffers grow by 400), a station's value of a field,
+/// release.  0; RAW_chk_oa_data: 1 when the field has storage.
+int RAW_init_oa_data();
+int RAW_add_oa_field(int field);
+int RAW_add_oa_loc(int station, float x, float y);
+int RAW_chk_oa_data(int field);
+int RAW_add_oa_data(int field, int station, float value);
+int RAW_free_oa_data();
+/// Analyses the buffers onto grids (the buffers' positions become grid coordinates).  0; -1 when
+/// nothing was analysed.
+int RAW_run_oa(GRD_report *grids);
 
 #endif

@@ -71,7 +71,12 @@ bool open_output(int i, const Date *date, RAW_info &info)
 
 }  // namespace
 
-int RAW_file_open(char *file_arg, const char **designator, const char **format, int mode)
+namespace {
+
+// Splits a file specification in place (the name, "-" and a column, ":" and a format) and opens
+// the file on `raw_path`; with plain only a regular file is opened (never a command or a
+// standard stream: the name came from data).
+int open_spec(char *file_arg, const char **designator, const char **format, int mode, bool plain)
 {
     const char *des = RAW_field(RAW_FIELD_EACH);
     const char *fmt = nullptr;
@@ -105,9 +110,25 @@ int RAW_file_open(char *file_arg, const char **designator, const char **format, 
     int type = mode == RAW_READ ? RAW_TYPE_NONE : RAW_TYPE_HEADER;
     char full[FILE_NAME_MAX + 1];
     strfcpy(full, full_name(file_arg).c_str());
+    if (plain && (FILE_is_stdio(file_arg) || file_arg[0] == '|' || full[0] == '|' || !FILE_is_file(full))) {
+        MESS_print(M_WARN, "RAW_file_open: Not a plain file:%s\n", full);
+        return -1;
+    }
     const int slot = RAW_open(full, mode, &type);
     if (slot < 0) MESS_print(M_WARN, "RAW_file_open: Unable to open file:%s\n", full);
     return slot;
+}
+
+}  // namespace
+
+int RAW_file_open(char *file_arg, const char **designator, const char **format, int mode)
+{
+    return open_spec(file_arg, designator, format, mode, false);
+}
+
+int RAW_file_open_plain(char *file_arg, const char **designator, const char **format)
+{
+    return open_spec(file_arg, designator, format, RAW_READ, true);
 }
 
 int RAW_date_open(const Date *date)

@@ -769,3 +769,20 @@ int RAW_set_format(const char *format)
 }
 
 const char *RAW_get_format() { return st.cur.format; }
+
+int RAW_forget_last()
+{
+    st.last = {MISS, MISS};
+    return 0;
+}
+
+int RAW_get_skip() { return st.cur.skip; }
+
+int RAW_base_format(const char *format)
+{
+    const int type = RAW_parse_format(&st.base, format);
+    if (type > 0) st.base.type = type;
+    return st.base.type;
+}
+
+int RAW_mark_type(const char *word) { return word ? marker_of(word, DATA_MARKERS) : 0; }

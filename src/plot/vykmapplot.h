@@ -1,0 +1,15 @@
+// vykmapplot.h: the plot routine of the map-plotting program (map_plot.cpp): the background
+// map with the items of the `filename` resource drawn over it (labels, texts, markers, range
+// circles, map passes, point-data files plotted or gridded and contoured, metafiles), stations,
+// a colour bar, the dump and the close.
+#ifndef VYKMAPPLOT_H
+#define VYKMAPPLOT_H
+
+#include "vykdom.h"
+
+/// Draws the whole plot for domain; also its own zoom and resize function.  0.
+int MAP_plot(Domain *domain);
+/// The mouse callback MAP_plot installs: the value print, zoom and resize of the plot frame.
+void MAP_callback(int type, const char *event, float x, float y);
+
+#endif
