@@ -1,6 +1,8 @@
 // The profiler display's plot run from the shell on the generated sample series: the
 // time-height section of a station on PostScript (rendered by ghostscript, the barbs found at
-// the columns and heights the diagram gives them) and as a PNG dump of the window.
+// the columns and heights the diagram gives them) and as a PNG dump of the window, its hour
+// labels, the lower form and two variables; the map of every station at one level, its speeds
+// in knots against ncdump, and a map file that cannot be opened.
 #include "image_util.h"
 #include "test_util.h"
 #include "vykprf.h"
@@ -8,6 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
+#include <sstream>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -245,6 +249,268 @@ TEST_F(PrfPlot, SectionAsPngDump)
     for (size_t i = 0; i < drawn.size(); i++)
         differ += drawn[i] == frame[i] ? 0 : 1;
     EXPECT_GT(differ, 2000u);
+}
+
+}  // namespace
+namespace {
+
+/// The bottom of the data area: the diagram's lowest height (m), its y from the height lines.
+/// The hour labels below it are drawn in green as the lines are; the first label's left edge
+/// is the leftmost green pixel under the data area.  Returns x(0) minus that edge: half the
+/// width of the first label.
+int first_label_half_width(const Section &s, int lowest)
+{
+    const int bottom = static_cast<int>(s.y(lowest)) + 3;
+    int left = s.img.width;
+    for (int y = bottom; y < std::min(bottom + DPI, s.img.height); y++)
+        for (int x = 0; x < s.img.width; x++)
+            if (is_green(s.img.at(x, y))) {
+                left = std::min(left, x);
+                break;
+            }
+    return static_cast<int>(s.x(0)) - left;
+}
+
+TEST_F(PrfPlot, HourLabelsOfHourlyAndHalfHourlySeries)
+{
+    // A series every 30 minutes from 06 to 12 UTC: copies of the hourly files.
+    ASSERT_EQ(system(("mkdir " + quote(dir.file("data/half"))).c_str()), 0);
+    for (int h = 6; h <= 12; h++)
+        for (int m : {0, 30}) {
+            char from[64], to[64];
+            std::snprintf(from, sizeof from, "data/station/20240514%02d.prf", h);
+            std::snprintf(to, sizeof to, "data/half/20240514%02d%02d.prf", h, m);
+            ASSERT_EQ(run("cp " + quote(dir.file(from)) + " " + quote(dir.file(to))).status, 0);
+        }
+    const std::string hourly = dir.file("hourly.ps"), half = dir.file("half.ps");
+    RunResult r = section_ps("-id PLTC2 -dp data/station 2024051412.prf", hourly);
+    ASSERT_EQ(r.status, 0) << r.err;
+    r = prfdisp("-ba -cowd blue -coln green -de p," + quote(half) +
+                    ",port,color,sz=8.5x11 -nh -6,0:30 -if '@data/half/%Y%m%d%h%n.prf' "
+                    "-id PLTC2 -cu",
+                "vykcurtime=2024051412");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_FALSE(has(r.err, "not found")) << r.err;
+    // Both diagrams have 14 columns: 12 hours of hourly files, 6 hours of half-hourly ones.
+    const Section two = read_section(hourly, 13, 2000), four = read_section(half, 13, 2000);
+    ASSERT_EQ(two.cols.size(), 13u);
+    ASSERT_EQ(four.cols.size(), 13u);
+    // "00" and "0600", centred under column 0, in the same text size.
+    const int w2 = first_label_half_width(two, -1000), w4 = first_label_half_width(four, -1000);
+    EXPECT_GT(w2, 3);
+    EXPECT_GT(w4, 1.6 * w2);
+    EXPECT_LT(w4, 2.4 * w2);
+    // Every file has its barbs in its column.
+    for (int c = 0; c < 13; c++)
+        EXPECT_GT(four.blue_near(c, 5000, NEAR) + four.blue_near(c, 7000, NEAR), 0) << c;
+}
+
+TEST_F(PrfPlot, LowerFormHasItsHeightsAndNothingAboveIt)
+{
+    const std::string ps = dir.file("lower.ps");
+    const RunResult r = section_ps("-pp ,LOWER -id PLTC2 -dp data/station 2024051412.prf", ps);
+    ASSERT_EQ(r.status, 0) << r.err;
+    const Section s = read_section(ps, 13, 1000);
+    ASSERT_EQ(s.cols.size(), 13u);
+    ASSERT_EQ(s.rows.size(), 8u);  // 0 to 7000 m
+    // Heights every 250 m: those between the lines.
+    int checked = 0;
+    for (int c = 0; c < 13; c++) {
+        char name[40];
+        std::snprintf(name, sizeof name, "data/station/20240514%02d.prf", c);
+        for (int h : {3250, 4750, 5250, 6750}) {
+            if (!has_wind(dir.file(name), "PLTC2", h))
+                continue;
+            SCOPED_TRACE(std::to_string(c) + " " + std::to_string(h));
+            EXPECT_GT(s.blue_near(c, h, NEAR / 2), 0);
+            checked++;
+        }
+    }
+    EXPECT_GT(checked, 13 * 3);
+    // The heights above the top (7600 m) are visited but not drawn: no barb above the border.
+    const int top = static_cast<int>(s.y(7600));
+    int above = 0;
+    for (int y = std::max(0, top - DPI); y < top - 2; y++)
+        for (int x = 0; x < s.img.width; x++)
+            above += is_blue(s.img.at(x, y)) ? 1 : 0;
+    EXPECT_EQ(above, 0);
+}
+
+TEST_F(PrfPlot, TwoVariablesEachWithItsOwnColour)
+{
+    const std::string ps = dir.file("two.ps");
+    const RunResult r =
+        section_ps("-va wbrb,wspd -cod red -id PLTC2 -dp data/station 2024051412.prf", ps);
+    ASSERT_EQ(r.status, 0) << r.err;
+    const Section s = read_section(ps, 13, 2000);
+    ASSERT_EQ(s.cols.size(), 13u);
+    // Around every point with a wind: the barb (blue) and the speed (red).
+    int checked = 0;
+    for (int c = 0; c < 13; c++) {
+        char name[40];
+        std::snprintf(name, sizeof name, "data/station/20240514%02d.prf", c);
+        for (int h : heights) {
+            if (!has_wind(dir.file(name), "PLTC2", h))
+                continue;
+            SCOPED_TRACE(std::to_string(c) + " " + std::to_string(h));
+            EXPECT_GT(s.blue_near(c, h, NEAR), 0);
+            int red = 0;
+            const int cx = static_cast<int>(s.x(c)), cy = static_cast<int>(s.y(h));
+            for (int y = cy - 3 * NEAR; y <= cy + 3 * NEAR; y++)
+                for (int x = cx - 4 * NEAR; x <= cx + 4 * NEAR; x++) {
+                    const vyktest::Rgb p = s.img.at(x, y);
+                    red += p.r > 150 && p.g < 100 && p.b < 100 ? 1 : 0;
+                }
+            EXPECT_GT(red, 0);
+            checked++;
+        }
+    }
+    EXPECT_GT(checked, 13 * 4);
+}
+
+
+}  // namespace
+
+namespace {
+
+/// One station of the map's trace: "ID LAT LON - VALUE1 VALUE2".
+struct Traced {
+    std::string id;
+    float lat, lon, value[2];
+};
+
+std::vector<Traced> traced(const std::string &out)
+{
+    std::vector<Traced> list;
+    std::istringstream in(out);
+    std::string line;
+    while (std::getline(in, line)) {
+        Traced t;
+        char id[16], dash[4];
+        if (std::sscanf(line.c_str(), "%15s %f %f %3s %f %f", id, &t.lat, &t.lon, dash,
+                        &t.value[0], &t.value[1]) == 6 &&
+            std::string(dash) == "-") {
+            t.id = id;
+            list.push_back(t);
+        }
+    }
+    return list;
+}
+
+bool is_black(const vyktest::Rgb &c) { return c.r < 80 && c.g < 80 && c.b < 80; }
+
+/// The map's data area: the longest black lines of the page (its border).
+struct Border {
+    int left = 0, right = 0, top = 0, bottom = 0;
+};
+
+Border find_border(const RgbImage &img)
+{
+    std::vector<int> per_x(img.width, 0), per_y(img.height, 0);
+    for (int y = 0; y < img.height; y++)
+        for (int x = 0; x < img.width; x++)
+            if (is_black(img.at(x, y))) {
+                per_x[x]++;
+                per_y[y]++;
+            }
+    const std::vector<int> xs = long_lines(per_x), ys = long_lines(per_y);
+    Border b;
+    EXPECT_EQ(xs.size(), 2u);
+    EXPECT_EQ(ys.size(), 2u);
+    if (xs.size() == 2 && ys.size() == 2)
+        b = {xs[0], xs[1], ys[0], ys[1]};
+    return b;
+}
+
+/// The standard output of a station-layout file's winds: per station the 36 low-mode u (or v)
+/// values, as ncdump prints them.
+std::vector<float> ncdump_values(const std::string &file, const std::string &var)
+{
+    const RunResult r = run("ncdump -v " + var + " " + quote(file));
+    EXPECT_EQ(r.status, 0) << r.err;
+    std::vector<float> values;
+    const size_t data = r.out.find("\n " + var + " =");
+    if (data == std::string::npos)
+        return values;
+    std::istringstream in(r.out.substr(data + var.size() + 4));
+    std::string word;
+    while (in >> word && word != ";") {
+        if (word.back() == ',' || word.back() == ';')
+            word.pop_back();
+        values.push_back(word == "_" ? VYK_MISS : std::stof(word));
+    }
+    return values;
+}
+
+// A lat-lon map from 109 W to 89 W and from 30 N to 44 N.
+const char *const us_domain = "ll:0:0,37,-99,21,15,1,1";
+
+TEST_F(PrfPlot, MapDrawsEveryStationAtItsPosition)
+{
+    const std::string ps = dir.file("map.ps");
+    const RunResult r =
+        prfdisp("-ba -me +out4 -le 3000m_ag -pd " + std::string(us_domain) + " -cowd blue -de p," +
+                quote(ps) + ",port,color,sz=8.5x11 -dp data/station 2024051412.prf");
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::vector<Traced> list = traced(r.out);
+    ASSERT_EQ(list.size(), 6u) << r.out;  // every station of the file, in its order
+    const char *ids[] = {"PLTC2", "NLGN1", "LMNO2", "HKLO2", "WNFL1", "WSMN5"};
+    const RunResult gs = run("gs -q -dSAFER -dBATCH -dNOPAUSE -sDEVICE=ppmraw -r" +
+                             std::to_string(DPI) + " -sOutputFile=- " + quote(ps));
+    ASSERT_EQ(gs.status, 0) << gs.err;
+    const RgbImage img = vyktest::parse_ppm(gs.out);
+    const Border b = find_border(img);
+    int drawn = 0;
+    for (size_t k = 0; k < list.size(); k++) {
+        const Traced &t = list[k];
+        SCOPED_TRACE(t.id);
+        EXPECT_EQ(t.id, ids[k]);
+        const float x = b.left + (t.lon + 109) / 20 * (b.right - b.left);
+        const float y = b.bottom - (t.lat - 30) / 14 * (b.bottom - b.top);
+        int blue = 0;
+        for (int py = static_cast<int>(y) - NEAR; py <= static_cast<int>(y) + NEAR; py++)
+            for (int px = static_cast<int>(x) - NEAR; px <= static_cast<int>(x) + NEAR; px++)
+                blue += is_blue(img.at(px, py)) ? 1 : 0;
+        // A station without a wind at the level is listed but has nothing drawn.
+        if (t.value[0] == VYK_MISS) {
+            EXPECT_EQ(blue, 0);
+        } else {
+            EXPECT_GT(blue, 0);
+            drawn++;
+        }
+    }
+    EXPECT_GE(drawn, 5);
+}
+
+TEST_F(PrfPlot, MapSpeedsInKnots)
+{
+    // 1000 m above the ground is the third low-mode level of the file.
+    const RunResult r = prfdisp("-ba -me +out4 -le 1000m_ag -va wspd -pd " +
+                                std::string(us_domain) + " -de p," + quote(dir.file("k.ps")) +
+                                " -dp data/station 2024051412.prf");
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::vector<Traced> list = traced(r.out);
+    ASSERT_EQ(list.size(), 6u) << r.out;
+    const std::string file = dir.file("data/station/2024051412.prf");
+    const std::vector<float> u = ncdump_values(file, "low_u_wind"),
+                             v = ncdump_values(file, "low_v_wind");
+    ASSERT_EQ(u.size(), 6u * 36);
+    ASSERT_EQ(v.size(), 6u * 36);
+    for (size_t s = 0; s < 6; s++) {
+        SCOPED_TRACE(list[s].id);
+        const float ms = std::hypot(u[s * 36 + 2], v[s * 36 + 2]);
+        EXPECT_NEAR(list[s].value[0], 1.944f * ms, 0.02f);
+    }
+}
+
+TEST_F(PrfPlot, MapFileThatCannotBeOpenedEndsTheProgram)
+{
+    // The date of the named file has no file: the map ends with status 10, the page closed.
+    const std::string ps = dir.file("none.ps");
+    const RunResult r = prfdisp("-ba -le 3000m_ag -de p," + quote(ps) + " -dp data/station 2024051413.prf");
+    EXPECT_EQ(r.status, 10);
+    EXPECT_TRUE(has(r.err, "PRF_plot: Unable to open profiler file: data/station/2024051413.prf\n"))
+        << r.err;
 }
 
 }  // namespace
