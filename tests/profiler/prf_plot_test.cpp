@@ -2,7 +2,8 @@
 // time-height section of a station on PostScript (rendered by ghostscript, the barbs found at
 // the columns and heights the diagram gives them) and as a PNG dump of the window, its hour
 // labels, the lower form and two variables; the map of every station at one level, its speeds
-// in knots against ncdump, and a map file that cannot be opened.
+// in knots against ncdump, a map file that cannot be opened, the two netCDF layouts, and the
+// window held, zoomed and ended on an X server of its own.
 #include "image_util.h"
 #include "test_util.h"
 #include "vykprf.h"
@@ -511,6 +512,84 @@ TEST_F(PrfPlot, MapFileThatCannotBeOpenedEndsTheProgram)
     EXPECT_EQ(r.status, 10);
     EXPECT_TRUE(has(r.err, "PRF_plot: Unable to open profiler file: data/station/2024051413.prf\n"))
         << r.err;
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(PrfPlot, BothLayoutsGiveTheSamePicture)
+{
+    // At 1000 m above the ground every station's wind of 12 UTC has good quality, so the two
+    // layouts hold the same winds there (the station layout drops suspect levels, the record
+    // layout keeps them).
+    const std::string a = dir.file("station.ps"), b = dir.file("record.ps");
+    for (const auto &[ps, layout] : {std::pair{a, "station"}, std::pair{b, "record"}}) {
+        const RunResult r = prfdisp("-ba -le 1000m_ag -pd " + std::string(us_domain) + " -de p," +
+                                    quote(ps) + ",port,color,sz=8.5x11 -dp data/" + layout +
+                                    " 2024051412.prf");
+        ASSERT_EQ(r.status, 0) << r.err;
+    }
+    const auto render = [](const std::string &ps) {
+        return run("gs -q -dSAFER -dBATCH -dNOPAUSE -sDEVICE=ppmraw -r72 -sOutputFile=- " + quote(ps));
+    };
+    const RunResult ra = render(a), rb = render(b);
+    ASSERT_EQ(ra.status, 0);
+    EXPECT_GT(ra.out.size(), 10000u);
+    EXPECT_TRUE(ra.out == rb.out);
+}
+
+TEST_F(PrfPlot, WindowZoomReplotsAndReturnEnds)
+{
+    vyktest::PrivateX x("1024x768x24", false);
+    ASSERT_FALSE(x.name().empty());
+    const auto xdo = [&](const std::string &args) {
+        return run("DISPLAY=" + x.name() + " xdotool " + args);
+    };
+    const std::string title = "prfdisp-zoom-test";
+    // The progress notes come line by line (stdbuf, whose preloaded library comes before the
+    // address sanitizer's), one per file read.
+    const char *asan = std::getenv("ASAN_OPTIONS");
+    vyktest::ToolProcess tool("/usr/bin/stdbuf",
+                              {"-oL", VYK_PRFDISP, "-de", "d", "-me", "+mess", "-ti", title, "-id", "PLTC2",
+                               "-va", "wbrb", "-dp", dir.file("data/station"), "2024051412.prf"},
+                              {"DISPLAY=" + x.name(),
+                               "vykfile=" + std::string(VYK_SOURCE_DIR) + "/etc",
+                               "ASAN_OPTIONS=" + std::string(asan ? asan : "") +
+                                   ":verify_asan_link_order=0"});
+    const std::string searching = "Searching file for PLTC2 in: ";
+    const auto wait_files = [&](int n) {
+        for (int k = 0; k < n; k++)
+            if (tool.wait_for(searching).empty())
+                return false;
+        return true;
+    };
+    ASSERT_TRUE(wait_files(13)) << tool.output();
+    // The window: polled until the window manager-less server lists it.
+    std::string win;
+    for (int attempt = 0; attempt < 200 && win.empty(); attempt++) {
+        const RunResult found = xdo("search --name " + title);
+        if (found.status == 0 && !found.out.empty())
+            win = found.out.substr(0, found.out.find('\n'));
+        else
+            run("sleep 0.05");
+    }
+    ASSERT_FALSE(win.empty());
+
+    // A shift-drag box inside the data area zooms: the section is drawn again from the files,
+    // in the same window.
+    ASSERT_EQ(xdo("mousemove --window " + win + " 200 150 keydown shift mousedown 1 mousemove --window " +
+                  win + " 300 250 mousemove --window " + win + " 400 350 mouseup 1 keyup shift")
+                  .status,
+              0);
+    ASSERT_TRUE(wait_files(13)) << tool.output();
+    const RunResult after = xdo("search --name " + title);
+    EXPECT_EQ(after.out, win + "\n");
+
+    // Return ends the hold and the program.
+    ASSERT_EQ(xdo("mousemove --window " + win + " 20 20 key Return").status, 0);
+    tool.rest();
+    EXPECT_EQ(tool.status(), 0) << tool.output();
 }
 
 }  // namespace
