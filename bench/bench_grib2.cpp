@@ -15,6 +15,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <string>
 #include <unistd.h>
@@ -78,8 +79,13 @@ Field simple_gdas()
     const std::vector<unsigned char> m = message_of(src, 0, &n);
     codes_handle *h = codes_handle_new_from_message_copy(nullptr, m.data(), m.size());
     if (!h) return f;
-    codes_set_string(h, "packingType", "grid_simple", &n);
+    std::vector<double> v(n);
+    codes_get_double_array(h, "values", v.data(), &n);
+    const char *packing = "grid_simple";
+    size_t len = std::strlen(packing);
+    codes_set_string(h, "packingType", packing, &len);
     codes_set_long(h, "bitsPerValue", 16);
+    codes_set_double_array(h, "values", v.data(), n);
     const void *out = nullptr;
     size_t size = 0;
     codes_get_message(h, &out, &size);
@@ -107,8 +113,10 @@ Field &field(const std::string &key)
         int product, message;
     };
     static const Source SOURCES[] = {
+        // the first of the 16 fields of one message, all of 81 x 61 points (eccodes decodes
+        // the first field of a message handed to it)
         {"simple", "Z__C_RJTD_20170221120000_MSG_GPV_Gll0p5deg_Pys_B20170221120000_F2017022115-"
-                   "2017022212_grib2.bin.xz", 3, 3},
+                   "2017022212_grib2.bin.xz", 0, 0},
         {"complex", "ds.critfireo.bin.xz", 0, 0},
         {"spatial", "gdas.t12z.pgrb2.0p25.f000.12.xz", 0, 0},
         {"jpeg", "CMC_glb_TMP_ISBL_1_latlon.24x.24_2021051800_P000.grib2", 0, 0},
@@ -138,6 +146,10 @@ Field &field(const std::string &key)
 void vyk_decode(benchmark::State &state, const std::string &key)
 {
     Field &f = field(key);
+    if (f.points == 0) {
+        state.SkipWithError("eccodes cannot read the field");
+        return;
+    }
     int kind = GRD_GRIB;
     const int fd = f.path.empty() ? -1 : GRD_open(f.path.c_str(), GRD_ACCESS_READ, &kind);
     GRD_info info{};
@@ -148,6 +160,9 @@ void vyk_decode(benchmark::State &state, const std::string &key)
     GRD_report g{};
     GRD_init(&g);
     DOM_init(&g.domain);
+    // One read before the timing makes the value array, as eccodes' array is made before it.
+    int first = f.product;
+    GRD_read(fd, &g, GRD_READ_VALUES, &first);
     for (auto _ : state) {
         int num = f.product;
         if (GRD_read(fd, &g, GRD_READ_VALUES, &num) != 0) {
@@ -164,6 +179,10 @@ void vyk_decode(benchmark::State &state, const std::string &key)
 void eccodes_decode(benchmark::State &state, const std::string &key)
 {
     Field &f = field(key);
+    if (f.msg.empty() || f.points == 0) {
+        state.SkipWithError("eccodes cannot read the field");
+        return;
+    }
     std::vector<double> v(f.points);
     for (auto _ : state) {
         codes_handle *h = codes_handle_new_from_message(nullptr, f.msg.data(), f.msg.size());

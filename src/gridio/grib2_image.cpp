@@ -12,6 +12,7 @@
 #include <openjpeg.h>
 #include <png.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -151,13 +152,36 @@ namespace {
 struct PngRead {
     const unsigned char *p = nullptr;
     size_t n = 0, pos = 0;
-    size_t max_points = 0;
+    const G2_image_out *out = nullptr;
     png_uint_32 width = 0, height = 0;
     int pixel_octets = 0;
-    bool too_large = false;
-    unsigned char *pixels = nullptr;  // height rows of width * pixel_octets
+    bool too_large = false, too_small = false;
+    size_t done = 0;                  // values written
+    unsigned char *pixels = nullptr;  // one row, or every row of an interlaced image
     png_bytep *rows = nullptr;
 };
+
+/// The values of n pixels of k octets each (big-endian samples) from q, up to the values wanted.
+void take_pixels(PngRead *r, const unsigned char *q, size_t n)
+{
+    const G2_image_out &o = *r->out;
+    const size_t m = std::min(n, o.want - r->done);
+    float *v = o.v + r->done;
+    const int k = r->pixel_octets;
+    if (k == 1) {
+        for (size_t i = 0; i < m; i++) v[i] = float(o.c + o.a * double(q[i]));
+    } else if (k == 2) {
+        for (size_t i = 0; i < m; i++, q += 2)
+            v[i] = float(o.c + o.a * double((unsigned(q[0]) << 8) | q[1]));
+    } else {
+        for (size_t i = 0; i < m; i++, q += k) {
+            uint32_t x = 0;
+            for (int b = 0; b < k; b++) x = (x << 8) | q[b];
+            v[i] = float(o.c + o.a * double(x));
+        }
+    }
+    r->done += m;
+}
 
 void png_mem_read(png_structp png, png_bytep buf, png_size_t want)
 {
@@ -195,25 +219,39 @@ int png_decode(PngRead *r)
     png_read_info(png, info);
     r->width = png_get_image_width(png, info);
     r->height = png_get_image_height(png, info);
-    if (uint64_t(r->width) * uint64_t(r->height) > r->max_points) {
-        r->too_large = true;
+    const uint64_t points = uint64_t(r->width) * uint64_t(r->height);
+    r->too_large = points > r->out->max_points;
+    r->too_small = points < r->out->want;
+    if (r->too_large || r->too_small) {
         png_destroy_read_struct(&png, &info, nullptr);
         return 0;
     }
     // Samples as stored: packed grey levels one to an octet, never scaled.
     if (png_get_bit_depth(png, info) < 8) png_set_packing(png);
+    const bool interlaced = png_get_interlace_type(png, info) != PNG_INTERLACE_NONE;
     png_set_interlace_handling(png);
     png_read_update_info(png, info);
     const size_t rowbytes = png_get_rowbytes(png, info);
     r->pixel_octets = r->width ? int(rowbytes / r->width) : 0;
-    if (r->pixel_octets < 1 || r->pixel_octets > PIXEL_OCTETS_MAX)
+    if (r->pixel_octets < 1 || r->pixel_octets > PIXEL_OCTETS_MAX ||
+        rowbytes != size_t(r->width) * size_t(r->pixel_octets))
         png_error(png, "pixels of this depth are not GRIB values");
-    r->pixels = static_cast<unsigned char *>(std::malloc(rowbytes * r->height + 1));
-    r->rows = static_cast<png_bytep *>(std::malloc(sizeof(png_bytep) * (r->height + 1)));
-    if (!r->pixels || !r->rows) png_error(png, "out of memory");
-    for (png_uint_32 y = 0; y < r->height; y++) r->rows[y] = r->pixels + size_t(y) * rowbytes;
-    png_read_image(png, r->rows);
-    png_read_end(png, nullptr);
+    if (!interlaced) {
+        // Row by row through one row of pixels.
+        r->pixels = static_cast<unsigned char *>(std::malloc(rowbytes));
+        if (!r->pixels) png_error(png, "out of memory");
+        for (png_uint_32 y = 0; y < r->height && r->done < r->out->want; y++) {
+            png_read_row(png, r->pixels, nullptr);
+            take_pixels(r, r->pixels, r->width);
+        }
+    } else {
+        r->pixels = static_cast<unsigned char *>(std::malloc(rowbytes * r->height + 1));
+        r->rows = static_cast<png_bytep *>(std::malloc(sizeof(png_bytep) * (r->height + 1)));
+        if (!r->pixels || !r->rows) png_error(png, "out of memory");
+        for (png_uint_32 y = 0; y < r->height; y++) r->rows[y] = r->pixels + size_t(y) * rowbytes;
+        png_read_image(png, r->rows);
+        take_pixels(r, r->pixels, size_t(r->width) * r->height);
+    }
     png_destroy_read_struct(&png, &info, nullptr);
     return 1;
 }
@@ -225,29 +263,21 @@ long g2_png_values(const unsigned char *p, size_t len, const G2_image_out &out)
     PngRead r;
     r.p = p;
     r.n = len;
-    r.max_points = out.max_points;
+    r.out = &out;
     const int ok = png_decode(&r);
-    long result = -1;
-    const uint64_t points = uint64_t(r.width) * uint64_t(r.height);
+    std::free(r.pixels);
+    std::free(r.rows);
     if (r.too_large) {
         MESS_print(M_WARN, "GRIB_DS: a PNG image of %u x %u points does not fit a grid of %zu: "
                            "the field is skipped\n",
                    unsigned(r.width), unsigned(r.height), out.max_points);
-    } else if (ok && points < out.want) {
+        return -1;
+    }
+    if (r.too_small) {
         MESS_print(M_WARN, "GRIB_DS: a PNG image of %llu points holds fewer than the %zu values "
                            "declared: the field is skipped\n",
-                   (unsigned long long)points, out.want);
-    } else if (ok) {
-        const unsigned char *q = r.pixels;
-        const int k = r.pixel_octets;
-        for (size_t i = 0; i < out.want; i++, q += k) {
-            uint32_t x = 0;
-            for (int b = 0; b < k; b++) x = (x << 8) | q[b];
-            out.v[i] = float(out.c + out.a * double(x));
-        }
-        result = long(out.want);
+                   (unsigned long long)(uint64_t(r.width) * r.height), out.want);
+        return -1;
     }
-    std::free(r.pixels);
-    std::free(r.rows);
-    return result;
+    return ok && r.done == out.want ? long(out.want) : -1;
 }

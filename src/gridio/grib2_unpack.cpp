@@ -327,7 +327,7 @@ long ds_complex(const Data &f)
     const double a = d.sfac * d.dscale, c = d.ref * d.dscale;
     const uint64_t gref_all = (uint64_t{1} << d.num_bits_gref) - 1;
     // A primary missing value is all ones; with management 2 all ones less 1 is a secondary one.
-    auto missing = [&d](uint64_t x, uint64_t all) {
+    auto missing = [&](uint64_t x, uint64_t all) {
         return d.miss_type != 0 && (x == all || (d.miss_type == 2 && all > 0 && x == all - 1));
     };
     float *out = f.out;
