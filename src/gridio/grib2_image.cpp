@@ -86,6 +86,27 @@ bool jp2_box(const unsigned char *p, size_t n)
     return n >= sizeof SIG && std::memcmp(p, SIG, sizeof SIG) == 0;
 }
 
+/// The image and tile sizes of the code stream's SIZ marker, read before OpenJPEG sees the
+/// stream (it lays out every tile while reading the header): false when the image, or its
+/// number of tiles, is larger than a grid of max_points, or when there is no SIZ marker.
+bool siz_fits(const unsigned char *p, size_t n, size_t max_points, uint64_t *w, uint64_t *h)
+{
+    static const unsigned char SOC_SIZ[] = {0xFF, 0x4F, 0xFF, 0x51};
+    const unsigned char *q = nullptr;
+    for (size_t i = 0; i + 4 <= n && !q; i++)
+        if (std::memcmp(p + i, SOC_SIZ, 4) == 0) q = p + i + 4;
+    if (!q || size_t(p + n - q) < 2 + 2 + 8 * 4) return true;  // OpenJPEG reports it
+    auto u32 = [&](int k) { return uint64_t(grib_uint(q + 4 + 4 * k, 4)); };
+    const uint64_t x = u32(0), y = u32(1), xo = u32(2), yo = u32(3);
+    const uint64_t xt = u32(4), yt = u32(5), xto = u32(6), yto = u32(7);
+    *w = x > xo ? x - xo : 0;
+    *h = y > yo ? y - yo : 0;
+    if (*w * *h > max_points) return false;
+    if (xt == 0 || yt == 0 || x <= xto || y <= yto) return true;  // OpenJPEG refuses these
+    const uint64_t tiles = ((x - xto + xt - 1) / xt) * ((y - yto + yt - 1) / yt);
+    return tiles <= max_points;
+}
+
 long jpeg_failed()
 {
     MESS_print(M_WARN, "jpc_decode error\n");
@@ -96,6 +117,13 @@ long jpeg_failed()
 
 long g2_jpeg_values(const unsigned char *p, size_t len, const G2_image_out &out)
 {
+    uint64_t sw = 0, sh = 0;
+    if (!siz_fits(p, len, out.max_points, &sw, &sh)) {
+        MESS_print(M_WARN, "GRIB_DS: a JPEG 2000 image of %llu x %llu points (or its tiles) does "
+                           "not fit a grid of %zu: the field is skipped\n",
+                   (unsigned long long)sw, (unsigned long long)sh, out.max_points);
+        return -1;
+    }
     Memory mem{p, len, 0};
     Jpeg j;
     j.stream = opj_stream_create(OPJ_J2K_STREAM_CHUNK_SIZE, OPJ_TRUE);

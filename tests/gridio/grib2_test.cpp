@@ -519,6 +519,9 @@ TEST(Grib2Unpack, HostileImagesAreSkipped)
     ASSERT_EQ(png.substr(1, 3), "PNG");
     std::string jpeg_huge = jpeg;  // image and tile 4096 x 4096 in the SIZ marker
     for (size_t at : {8, 12, 24, 28}) jpeg_huge.replace(at, 4, be(4096, 4));
+    std::string jpeg_tiles = jpeg; // 11075840 x 1 points in tiles of 425 x 1
+    jpeg_tiles.replace(8, 8, be(11075840, 4) + be(1, 4));
+    jpeg_tiles.replace(24, 8, be(425, 4) + be(1, 4));
     std::string png_huge = png;    // IHDR of 100000 x 100000, its CRC made again
     png_huge.replace(16, 8, be(100000, 4) + be(100000, 4));
     png_huge.replace(29, 4, be(crc32(png_huge.substr(12, 17)), 4));
@@ -534,6 +537,7 @@ TEST(Grib2Unpack, HostileImagesAreSkipped)
         {"JPEG 2000 as packed", 40, ny, jpeg, ""},
         {"PNG as packed", 41, ny, png, ""},
         {"JPEG 2000 image larger than the grid", 40, ny, jpeg_huge, "does not fit a grid"},
+        {"JPEG 2000 image of 26061 tiles", 40, ny, jpeg_tiles, "does not fit a grid"},
         {"PNG image larger than the grid", 41, ny, png_huge, "does not fit a grid"},
         {"JPEG 2000 stream cut short", 40, ny, jpeg.substr(0, jpeg.size() / 2), "jpc_decode error"},
         {"PNG stream cut short", 41, ny, png.substr(0, png.size() / 2), "GRIB_DS: PNG"},
