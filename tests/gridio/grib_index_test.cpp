@@ -267,3 +267,37 @@ TEST(GribIndex, WritingRefusesCommandsAndOtherKinds)
     EXPECT_EQ(other, -1);
     EXPECT_FALSE(vyktest::has(vyktest::run("ls " + dir.path()).out, "x"));
 }
+
+/// Edition-1 messages in LDM bulletins: each line's offset is where the bulletin begins, and the
+/// values through the index equal those read from the stream.
+TEST(GribIndex, OffsetsOfFramedMessages)
+{
+    vyktest::TempDir dir;
+    const std::string file = dir.file("ldm.grib1"), idx = dir.file("ldm.idx");
+    const std::string one = gribtest::octets(gribtest::sample("GRIB1"));
+    std::string all;
+    std::vector<long> starts;
+    for (int k = 0; k < 3; k++) {
+        starts.push_back(long(all.size()));
+        all += "\x01\r\r\n" + std::to_string(120 + k) + " \r\r\nHRAA50 KWBC 111200\r\r\n" + one +
+               "\r\r\n\x03";
+    }
+    gribtest::put_octets(file, all);
+    {
+        gribtest::Open g(file);
+        ASSERT_EQ(g.info_result, 0);
+        ASSERT_EQ(GRIB_write_index(g.slot, idx.c_str()), 0);
+    }
+    const std::vector<std::string> l = lines(gribtest::octets(idx));
+    ASSERT_EQ(l.size(), 3u);
+    for (size_t k = 0; k < 3; k++)
+        EXPECT_EQ(l[k].rfind(std::to_string(starts[k]) + " / GRIB1 S", 0), 0u) << l[k];
+    gribtest::Open plain(file), g(file, idx);
+    ASSERT_EQ(g.info_result, 0);
+    for (int product : {2, 0, 1}) {
+        const std::vector<float> want = values(plain.slot, product);
+        ASSERT_FALSE(want.empty());
+        EXPECT_EQ(values(g.slot, product), want) << product;
+    }
+    EXPECT_NE(GRD_get_gfile(g.slot)->hfile, nullptr);
+}
