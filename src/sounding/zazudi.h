@@ -20,6 +20,7 @@
 #include "upa_print.h"     // printed report and wind tables
 #include "upa_file.h"      // upper-air files of every kind
 #include "upa_select.h"    // file, station and level selection
+#include "therm_raw.h"     // the current sounding as a point-data file
 #include "upa_load.h"      // a report loaded as the current sounding
 #include "therm_calc.h"    // the analysis of the current sounding
 #include "therm_report.h"  // its printed reports
