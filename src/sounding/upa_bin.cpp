@@ -51,7 +51,7 @@ int field(int v) { return v == VYK_MISS ? 0 : v; }
 int bin_open(const char *name, int access, int)
 {
     State s;
-    s.fp = access == UPA_ACCESS_WRITE ? upa_open_output(name, "wb", &s.out_start) : FILE_open(name, "rb");
+    s.fp = upa_open_stream(name, access, true, &s.out_start);
     if (!s.fp) return -1;
     s.access = access;
     st = s;
@@ -60,9 +60,7 @@ int bin_open(const char *name, int access, int)
 
 int bin_close()
 {
-    int result = 0;
-    if (st.access == UPA_ACCESS_WRITE) result = upa_close_output(st.fp, st.out_start, 0);
-    else FILE_close(st.fp);
+    const int result = upa_close_stream(st.fp, st.access, st.out_start);
     st = State{};
     return result;
 }

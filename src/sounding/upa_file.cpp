@@ -178,16 +178,21 @@ int UPA_get_kind() { return st.kind; }
 // Shared by the back ends
 // ---------------------------------------------------------------------------------------------
 
-FILE *upa_open_output(const char *name, const char *mode, long *start)
+FILE *upa_open_stream(const char *name, int access, bool binary, long *start)
 {
-    FILE *fp = FILE_open(name, mode);
-    *start = fp ? FILE_output_start(fp, 0) : -1;
+    const bool write = access == UPA_ACCESS_WRITE;
+    FILE *fp = FILE_open(name, write ? (binary ? "wb" : "w") : (binary ? "rb" : "r"));
+    *start = fp && write ? FILE_output_start(fp, 0) : -1;
     return fp;
 }
 
-int upa_close_output(FILE *fp, long start, int failed)
+int upa_close_stream(FILE *fp, int access, long start)
 {
-    if (FILE_close_output(fp, start, failed) == 0) return 0;
+    if (access != UPA_ACCESS_WRITE) {
+        FILE_close(fp);
+        return 0;
+    }
+    if (FILE_close_output(fp, start, 0) == 0) return 0;
     MESS_print(M_WARN, "UPA_close: the upper-air file could not be written whole\n");
     return -1;
 }

@@ -506,21 +506,20 @@ int read_station(UPA_report *report, int mode, int n)
 
 int text_open(const char *name, int access, int kind)
 {
-    FILE *fp = access == UPA_ACCESS_WRITE ? upa_open_output(name, "w", &st.out_start)
-                                         : FILE_open(name, "r");
+    long start = -1;
+    FILE *fp = upa_open_stream(name, access, false, &start);
     if (!fp) return -1;
     st = State{};
     st.fp = fp;
     st.kind = kind;
     st.access = access;
+    st.out_start = start;
     return fileno(fp);
 }
 
 int text_close()
 {
-    int result = 0;
-    if (st.access == UPA_ACCESS_WRITE) result = upa_close_output(st.fp, st.out_start, 0);
-    else FILE_close(st.fp);
+    const int result = upa_close_stream(st.fp, st.access, st.out_start);
     st = State{};
     return result;
 }

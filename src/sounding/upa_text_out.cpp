@@ -192,6 +192,27 @@ void write_new_token(FILE *fp, int kind, const UPA_report *r)
     std::fputc(' ', fp);
 }
 
+/// A tropopause (code 880: 88PPP TTTDD dddff) or maximum wind (770: 77PPP dddff) and the
+/// separator after it; the missing markers when the level has no pressure from 1 to 1000 mb.
+void put_special(FILE *fp, float code, const UPA_level &l, bool temps, char sep)
+{
+    if (has(l.p) && l.p >= 1 && l.p < 1000) {
+        encd_ph(code, l.p);
+        put_group(fp);
+        if (temps) {
+            std::fputc(' ', fp);
+            encd_td(l.t, l.td);
+            put_group(fp);
+        }
+        std::fputc(' ', fp);
+        encd_wd(l.dir, l.spd);
+        put_group(fp);
+    } else {
+        std::fputs(temps ? "X X X" : "X X", fp);
+    }
+    std::fputc(sep, fp);
+}
+
 void write_new_mandatory(FILE *fp, int kind, const UPA_report *r)
 {
     const bool text = kind == UPA_FILE_TEXT;
@@ -215,31 +236,8 @@ void write_new_mandatory(FILE *fp, int kind, const UPA_report *r)
         above++;
     }
     if (above > 0) std::fputc('\n', fp);
-    const UPA_level &trop = r->man[UPA_MAN_TROP];
-    if (has(trop.p) && trop.p >= 1 && trop.p < 1000) {
-        encd_ph(880, trop.p);
-        put_group(fp);
-        std::fputc(' ', fp);
-        encd_td(trop.t, trop.td);
-        put_group(fp);
-        std::fputc(' ', fp);
-        encd_wd(trop.dir, trop.spd);
-        put_group(fp);
-        std::fputc(' ', fp);
-    } else {
-        std::fputs("X X X ", fp);
-    }
-    const UPA_level &mwnd = r->man[UPA_MAN_MWND];
-    if (has(mwnd.p) && mwnd.p >= 1 && mwnd.p < 1000) {
-        encd_ph(770, mwnd.p);
-        put_group(fp);
-        std::fputc(' ', fp);
-        encd_wd(mwnd.dir, mwnd.spd);
-        put_group(fp);
-        std::fputc('\n', fp);
-    } else {
-        std::fputs("X X\n", fp);
-    }
+    put_special(fp, 880, r->man[UPA_MAN_TROP], true, ' ');
+    put_special(fp, 770, r->man[UPA_MAN_MWND], false, '\n');
 }
 
 void write_new_sig(FILE *fp, int kind, UPA_report *r)

@@ -123,7 +123,7 @@ void levels(UPA_report *r)
 int xml_open(const char *name, int access, int)
 {
     State s;
-    s.fp = access == UPA_ACCESS_WRITE ? upa_open_output(name, "w", &s.out_start) : FILE_open(name, "r");
+    s.fp = upa_open_stream(name, access, false, &s.out_start);
     if (!s.fp) return -1;
     s.access = access;
     st = s;
@@ -132,14 +132,11 @@ int xml_open(const char *name, int access, int)
 
 int xml_close()
 {
-    int result = 0;
     if (st.access == UPA_ACCESS_WRITE) {
         if (!st.root_open) open_root("");
         std::fprintf(st.fp, "</%s>\n", ROOT);
-        result = upa_close_output(st.fp, st.out_start, 0);
-    } else {
-        FILE_close(st.fp);
     }
+    const int result = upa_close_stream(st.fp, st.access, st.out_start);
     st = State{};
     return result;
 }
