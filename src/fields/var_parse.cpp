@@ -1,17 +1,17 @@
-// var_parse.cpp: the variable-specification language: one specification parsed into the 60
+// var_parse.cpp: the variable language: one variable text parsed into the 60
 // plot-variable slots, the context that nested items inherit, and the accessors and predicates
 // through which every other component reads the slots.
 //
-// A specification is a ','-separated list of items; an item followed by '(' opens a function,
+// A variable text is a ','-separated list of items; an item followed by '(' opens a function,
 // '{' a group, '<' a vector, '[' the parameters of the item before it; '\' before a delimiter
 // takes it literally.  An item is "[time:level:]name[:units[:type[:format...]]]", or one of the
 // elements "map", "plot", "frame" and "panel"; a name defined in the program's variable file is a
 // macro and stands for its definition.
 //
-// Limits: 60 slots (a longer specification fills them and warns), 10 contexts (the outermost and
+// Limits: 60 slots (a longer text fills them and warns), 10 contexts (the outermost and
 // nine nested functions, groups, vectors or macros; deeper brackets are left out with a warning,
 // and so a macro that names itself, directly or through others, stops there), and 1000 macro
-// expansions per specification.
+// expansions per variable text.
 #include "var_internal.h"
 #include "vykgfunc.h"
 

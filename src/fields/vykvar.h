@@ -1,4 +1,4 @@
-// vykvar.h: variables: the variable-specification language and its 60 slots (var_parse.cpp),
+// vykvar.h: variables: the variable language and its 60 slots (var_parse.cpp),
 // time, level and variable codes (var_code.cpp), the program's variable file and menu
 // (var_file.cpp), the variable, source and model tables (var_table.cpp, var_model.cpp) and the
 // label texts of the codes (var_label.cpp).

@@ -225,7 +225,7 @@ int alloc_x11(int ind, XColor &req)
 }
 
 // The window's background: a name of the colour table (a '#' code of six hexadecimal digits
-// joins it), else an X colour specification, else black (white in inverse video); a shared
+// joins it), else an X colour name, else black (white in inverse video); a shared
 // cell holds it.
 void window_background(Display *display, const char *desc)
 {

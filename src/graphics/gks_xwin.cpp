@@ -105,7 +105,7 @@ bool read_field(const char *&p, int base, char sep, long &out)
     return true;
 }
 
-// Reads a window specification: the '+' form (shown window, pixmap, size, colormap), the "0x"
+// Reads a window description: the '+' form (shown window, pixmap, size, colormap), the "0x"
 // form and the decimal form (pixmap, size, colormap).  Returns the number of fields read.
 int read_spec(const char *desc, long &root, long &pixmap, long &width, long &height, long &cmap)
 {

@@ -571,7 +571,7 @@ int goverlay_image(IMG_report *image, const char *background, int x, int y)
     Display *display = gget_display();
     if (!image || !display || !gget_draw_window() || !(gdev().caps & GDEV_WINDOW)) return 0;
 
-    // The background pixel: a colour-table name, else an X colour specification, else the
+    // The background pixel: a colour-table name, else an X colour name ("rgb:" forms too), else the
     // window's background.
     const Colormap cmap = gget_colormap();
     long back = -1;

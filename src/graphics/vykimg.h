@@ -158,7 +158,7 @@ int gsetup_image_colors(IMG_report *image, int transparent);
 int gload_image(IMG_report *image, int x, int y);
 /// 1 when drawn, 0 when there is no window or the file cannot be read.
 int gload_image_file(const char *file, int x, int y);
-/// Draws the image with the background colour (a colour name or X colour specification; NULL
+/// Draws the image with the background colour (a colour name or X colour name; NULL
 /// or "" the window's background) left transparent; 0.
 int goverlay_image(IMG_report *image, const char *background, int x, int y);
 int goverlay_image_file(const char *file, const char *background, int x, int y);

@@ -1,7 +1,7 @@
 // dadodu.h: point-data ("raw") files (raw_file.cpp): text files of station lines, an identifier,
 // a location and values, with an optional header ("DADODU", the date label, the description and
 // a field list); up to five open at once in numbered slots.  The output of plotted point data
-// and the file specifications with a column and a format (raw_out.cpp); the arithmetic of
+// and the file arguments with a column and a format (raw_out.cpp); the arithmetic of
 // point-data files (raw_math.cpp).
 #ifndef DADODU_H
 #define DADODU_H
@@ -105,11 +105,11 @@ int RAW_write(int slot, RAW_report *report, int mode, int *line);
 int RAW_check_format(const char *text, char *out, size_t size);
 
 // ---------------------------------------------------------------------------------------------
-// File specifications and the output of plotted data (raw_out.cpp)
+// File arguments and the output of plotted data (raw_out.cpp)
 // ---------------------------------------------------------------------------------------------
 
 int RAW_file_open(char *file_arg, const char **designator, const char **format, int mode);
-/// As RAW_file_open for reading a specification that came from data: only a regular file is
+/// As RAW_file_open for reading a file argument that came from data: only a regular file is
 /// opened, never a command or a standard stream (-1 with a warning).
 int RAW_file_open_plain(char *file_arg, const char **designator, const char **format);
 // RAW_date_open, RAW_save_station, RAW_save_data, RAW_save_end, RAW_close_file and

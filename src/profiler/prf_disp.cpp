@@ -15,7 +15,7 @@
 
 namespace {
 
-/// Longest variable specification (var_str holds it and the end).
+/// Longest variable text (var_str holds it and the end).
 constexpr int VAR_STR_LEN = 80;
 /// Longest answer to the station prompt.
 constexpr int STATION_ANSWER_LEN = 80;
@@ -66,7 +66,7 @@ struct State {
     float scale = 1;                 // size factor of plotted values
     int variable_prompt = 1;         // the variable is still to be obtained
     bool var_file_opened = false;    // the variable file was opened (first prompt)
-    char var_str[VAR_STR_LEN] = "";  // the variable specification
+    char var_str[VAR_STR_LEN] = "";  // the variable text
     Date file_date = {};             // date of the profiler file in use
     PRF_info info = {};              // header of the last profiler file opened
     int prf_fd = -1;                 // the file opened through the wrappers

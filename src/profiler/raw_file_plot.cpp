@@ -5,8 +5,8 @@
 // that feed the analysis.
 //
 // A file is data: its formats reach the plotter only after the one-number-conversion check
-// (the reader checks the column and token formats; the specification's own format is checked
-// here), and a file named by data (a map list item) is opened as a plain file only.
+// (the reader checks the column and token formats; the format written after the file name is
+// checked here), and a file named by data (a map list item) is opened as a plain file only.
 #include "dadodu.h"
 #include "raw_grid.h"
 #include "vykcont.h"
@@ -199,7 +199,7 @@ void label_under(const char *id, float x, int line)
     GPH_text_attr(&data, TEXT_HEIGHT * MAP_get_vert());
 }
 
-/// The specification's format as the plotter may take it ("" when none).
+/// The format written after a file name, as the plotter may take it ("" when none).
 std::string checked_format(const char *fmt)
 {
     if (!fmt || !fmt[0]) return "";
@@ -208,7 +208,7 @@ std::string checked_format(const char *fmt)
     return out;
 }
 
-/// Opens a file specification (a copy is split): the slot, -1.
+/// Opens a file argument (a copy is split): the slot, -1.
 int open_file(const char *file_arg, bool plain, const char **designator, std::string &fmt,
               std::vector<char> &buf)
 {

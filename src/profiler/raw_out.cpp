@@ -1,4 +1,4 @@
-// Point-data files from a user's file specification (a name, "-" and a column, ":" and a
+// Point-data files from a user's file argument (a name, "-" and a column, ":" and a
 // format), and the output of plotted point data: while a program plots its point variables,
 // every station and value drawn goes into a point-data file, and a short text per station keeps
 // the values plotted there.
@@ -73,7 +73,7 @@ bool open_output(int i, const Date *date, RAW_info &info)
 
 namespace {
 
-// Splits a file specification in place (the name, "-" and a column, ":" and a format) and opens
+// Splits a file argument in place (the name, "-" and a column, ":" and a format) and opens
 // the file on `raw_path`; with plain only a regular file is opened (never a command or a
 // standard stream: the name came from data).
 int open_spec(char *file_arg, const char **designator, const char **format, int mode, bool plain)

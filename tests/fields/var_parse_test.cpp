@@ -1,4 +1,4 @@
-// Tests of the variable-specification language: specifications and the slots they fill (rows of
+// Tests of the variable language: variable texts and the slots they fill (rows of
 // name|flag|type|time|ltype|level|var|units|format), macros from the variable file, the limits
 // of the slots and of nesting, hostile texts, and the slot predicates.
 #include "var_fixture.h"
@@ -25,7 +25,7 @@ void check(const Case &c)
     EXPECT_EQ(rows(), c.slots);
 }
 
-TEST(VarParse, FillsSlotsFromSpecifications)
+TEST(VarParse, FillsSlotsFromVariableTexts)
 {
     vartest::Files files;
     const Case cases[] = {
@@ -138,7 +138,7 @@ TEST(VarParse, TheSixtySlotsAndTheTenContextsAreLimits)
     EXPECT_EQ(VAR_setup(nullptr, "f(f(f(f(f(f(f(f(f(f(f(a)))))))))))"), 1);
     EXPECT_EQ(VAR_get_num(), 10);
     EXPECT_EQ(VAR_get_flag(9), 92);
-    // The rest of the specification goes on after the refused brackets.
+    // The rest of the variable text goes on after the refused brackets.
     EXPECT_EQ(VAR_setup(nullptr, "g{g{g{g{g{g{g{g{g{g{a}}}}}}}}}},b"), 1);
     EXPECT_EQ(VAR_get_num(), 11);
     EXPECT_STREQ(VAR_get_name(10), "b");

@@ -1,6 +1,6 @@
 // Fuzz target of the variable language and its lookup files: the input (after a mode byte) is
 // cut at zero bytes into the program's variable file, the variable table "variable.lup", the
-// source table "source.lup" and a list of specifications, one a line.  Each specification is
+// source table "source.lup" and a list of variable texts, one a line.  Each text is
 // parsed into the slots (macros from the variable file), every slot's labels are built under
 // every label type into exactly sized buffers, and the words are decoded as times and levels and
 // tried as menu patterns; the menu is read from the variable file under menu conditions taken

@@ -461,7 +461,7 @@ TEST(GksColor, BackgroundAndInverseVideo)
         {"none", true, 255, 255, 255, nullptr},
         {"Red", false, 255, 0, 0, nullptr},              // a name of the colour table
         {"#336699", false, 0x33, 0x66, 0x99, nullptr},   // a colour code joins the table
-        {"rgb:80/c0/10", true, 0x80, 0xc0, 0x10, nullptr},  // an X colour specification
+        {"rgb:80/c0/10", true, 0x80, 0xc0, 0x10, nullptr},  // an X colour name
         {"nosuchcolour", false, 0, 0, 0,
          "ginit_background: unknown background colour: nosuchcolour"},
     };

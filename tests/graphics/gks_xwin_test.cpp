@@ -313,7 +313,7 @@ TEST(GksXwin, FrameHandshakeIsBounded)
     }
 }
 
-TEST(GksXwin, WindowSpecifications)
+TEST(GksXwin, WindowDescriptions)
 {
     // A window with a pixmap made on a connection of the test's own.
     Display *own = XOpenDisplay(nullptr);

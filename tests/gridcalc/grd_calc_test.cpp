@@ -1,4 +1,4 @@
-// The derived-variable driver on variable specifications: nested functions computed deepest
+// The derived-variable driver on variable texts: nested functions computed deepest
 // first, constants, two-output functions, slots already read, functions without arguments or
 // with too many; the argument collector's scans.
 #include <gtest/gtest.h>
@@ -27,7 +27,7 @@ namespace {
 constexpr float MISS = -9999;
 using V = std::vector<float>;
 
-/// The variable table of a specification (functions typed as filled contours, as the plot
+/// The variable table of a variable text (functions typed as filled contours, as the plot
 /// type setting does) with the grid table beside it, each slot described from its variable.
 struct Table {
     EtcPath etc;

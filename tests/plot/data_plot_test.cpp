@@ -140,15 +140,15 @@ bool open_plot(Domain *dom)
     return true;
 }
 
-/// Runs one plot of the variable specification over a domain of the Rockies into a metafile:
+/// Runs one plot of the variable text over a domain of the Rockies into a metafile:
 /// what the metafile holds.
-std::string run_plot(const TempDir &dir, const char *spec, DATA_info info,
+std::string run_plot(const TempDir &dir, const char *var_text, DATA_info info,
                      const std::string &domain = "ll,40,-105,41,21,0.5,0.5")
 {
     const std::string meta = dir.file("plot.meta");
     RES_put("file_path", ETC);
     RES_put("device", ("m," + meta).c_str());
-    EXPECT_EQ(VAR_setup(nullptr, spec), 1);
+    EXPECT_EQ(VAR_setup(nullptr, var_text), 1);
     Domain dom;
     EXPECT_GT(DOM_decode(domain.c_str(), &dom), 0);
     EXPECT_TRUE(open_plot(&dom));

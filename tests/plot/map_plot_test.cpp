@@ -279,7 +279,7 @@ TEST(MapPlot, MetafilesReplayedOtherFilesTried)
 }
 
 // Hostile point-data files and names: formats that are not one number conversion (in the field
-// list, in a token, in the user's specification) are refused and the default used; a symbol
+// list, in a token, in the user's file argument) are refused and the default used; a symbol
 // file named by the data is never run as a command; cut and binary files and a data-named file
 // that is a command or a standard stream give a message and no crash.
 TEST(MapPlot, HostilePointDataFiles)

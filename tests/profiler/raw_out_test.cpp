@@ -1,4 +1,4 @@
-// File specifications with a column and a format, and the output of plotted point data: a
+// File arguments with a column and a format, and the output of plotted point data: a
 // point plot's stations and values written to a file and read back as drawn.
 #include <gtest/gtest.h>
 
@@ -16,7 +16,7 @@ using vyktest::write_file;
 
 namespace {
 
-TEST(RawOut, FileSpecifications)
+TEST(RawOut, FileArguments)
 {
     TempDir dir;
     write_file(dir.file("-pts"), "A 1 2 3\n");

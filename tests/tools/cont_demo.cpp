@@ -13,7 +13,7 @@
 //             turning about the centre (uwnd, vwnd), 500 and 1000 mb heights (hgt)
 // Any other name is a grid file (own text or binary, netCDF; the kind is detected) whose first
 // product is contoured.  The grid goes into grid slot 0.
-// --var SPEC takes the grids of a variable specification from the file instead (the grid
+// --var TEXT takes the grids of a variable text from the file instead (the grid
 // table's search, with derived variables computed, such as
 // "12:500mb:rvort(12:500mb:uwnd,12:500mb:vwnd)" or "12:500mb:thick(12:500mb:hgt,12:1000mb:hgt)")
 // and contours grid slot --slot N (default 0).
@@ -163,7 +163,7 @@ int write_winds(const char *name, int kind, int nx, int ny)
     return status;
 }
 
-/// The grids of a variable specification from a grid file; false when none is there.
+/// The grids of a variable text from a grid file; false when none is there.
 bool search_file(const char *var_text, const char *name, bool vect)
 {
     if (FLAG_get(FLAG_PLOT_TYPE) < 1 && !vect) FLAG_set(FLAG_PLOT_TYPE, 15);

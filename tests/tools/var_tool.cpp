@@ -1,7 +1,7 @@
-// Parses one variable specification and prints its slots and the labels of slot 0:
-//   var_tool -fp <dir> [-pl type] [-le level] [-pp words] [-me mask] SPEC
+// Parses one variable text and prints its slots and the labels of slot 0:
+//   var_tool -fp <dir> [-pl type] [-le level] [-pp words] [-me mask] TEXT
 // The program's variable file "prfdisp.var" is opened along the file path first (a "fi:NAME:"
-// prefix of SPEC opens another).  -le is decoded into flags 7 and 8 as the profiler program
+// prefix of TEXT opens another).  -le is decoded into flags 7 and 8 as the profiler program
 // does.  One line per slot:
 //   slot N | name | flag | type keyword (code) | time | level type | level | var | units | format
 // then "label T | text" for the label types -2 to 1.  Exit status 0 when a slot was filled.
