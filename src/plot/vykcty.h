@@ -1,6 +1,6 @@
 // vykcty.h: the station database (cty.cpp: the station file and lookups in it; cty_pattern.cpp:
-// the identifier patterns; cty_store.cpp: the keyed station table of the current plot) and the
-// WMO numbers' coded identifiers (wmo_id.cpp).
+// the identifier patterns; cty_store.cpp: the keyed station table of the current plot;
+// cty_plot.cpp: the station plot) and the WMO numbers' coded identifiers (wmo_id.cpp).
 //
 // A station file ("sao.cty", "upa.cty") is text, one station per line, ten fields separated by
 // blanks: name ('_' for blanks, at most 20 characters), state (2), country code (2, "B_" for a
@@ -140,7 +140,12 @@ int CTY_clear_data(int flag);
 /// Empties the station table (and frees the user buffers left).  0.
 int CTY_clear();
 TAB_table *CTY_get_table();
-/// Plots the stations of the default database over the current map.  0.
+/// Reads the station-plot words of the plot_param resource (mark=, wmo, num, id, nzero); what
+/// they set stays set for later plots.  0.
+int CTY_plot_param();
+/// Plots the stations of the default database over the current map: those of the plot's
+/// station priority that the `identifier` entries select (all without entries).  0, also when
+/// there is no database.
 int CTY_plot();
 
 // ---------------------------------------------------------------------------------------------

@@ -1,6 +1,6 @@
 // vykrawplot.h: the point data that plot calls: the plotting of point-data files for the
-// background map's "rf:" items, and for the data-plotting driver the point-datum record and its
-// plotter and the output of plotted values.  They belong to the point data (src/profiler),
+// background map's "rf:" items, and for the data-plotting driver and the station plot the
+// point-datum record and its plotter and the output of plotted values.  They belong to the point data (src/profiler),
 // above plot; plot declares exactly these here, as an exception to the layering listed with
 // the folder layout, and the point-data header includes this one.
 #ifndef VYKRAWPLOT_H
@@ -32,6 +32,8 @@ int RAW_data_init_val(RAW_data *datum);
 /// Prepares the point settings of a plot from attrib, scale and the resources: 0, or -1 when
 /// nothing is to be drawn.
 int RAW_plot_init(const Gattribs *attrib, float scale);
+/// The base set's marker (after RAW_plot_init, which resets it).  0.
+int RAW_set_marker(int marker);
 /// Draws one datum: 0, or -1 when it is not drawn (drawing switched off, outside the cut-offs,
 /// hidden by colour -1).  The type named in its format, and the text of a zero-suppressed value,
 /// are written back into the record.

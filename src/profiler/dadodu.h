@@ -180,8 +180,6 @@ int RAW_set_intrvl(float intrvl);
 float RAW_get_intrvl();
 int RAW_set_range(float max, float min);
 int RAW_get_range(float *max, float *min);
-/// The base set's marker (after RAW_plot_init, which resets it).  0.
-int RAW_set_marker(int marker);
 /// Merges the set fields of attrib into the current set.  0.
 int RAW_set_attr(const Gattribs *attrib);
 int RAW_set_scale(float scale);

@@ -1,8 +1,8 @@
 // The map plot program run from a shell as a user would (map_plot_tool): labels, texts, markers
-// and range circles of its items, point-data files plotted station by station (identifier
-// filter, skip, formats), gridded and contoured, metafiles replayed, hostile point-data files
-// and names; and a world map with stations and gridded point data on PostScript, rendered by
-// ghostscript.  Drawings are read back from the text metafile.
+// and range circles of its items, the stations of the station database when only labels are
+// given, point-data files plotted station by station (identifier filter, skip, formats),
+// gridded and contoured, metafiles replayed, hostile point-data files and names; and world maps
+// with stations and gridded point data on PostScript, rendered by ghostscript.  Drawings are read back from the text metafile.
 #include <gtest/gtest.h>
 
 #include "image_util.h"
@@ -128,6 +128,14 @@ const char *STATIONS =
     "KALS 37.44 -105.87 3.0\n"
     "KASE 39.22 -106.87 -2.5\n";
 
+// A station database: plot coordinates x degrees east of 100 W, y degrees north.
+const char *CITIES =
+    "Denver_Intl      CO US KDEN  3    39.85 -104.66  1655 72565\n"
+    "Boulder          CO US KBOU  2    40.01 -105.25  1612 99999\n"
+    "Pueblo           CO US KPUB  1    38.29 -104.50  1439 72464\n"
+    "Grand_Junction   CO US KGJT  5    39.12 -108.53  1475 72476\n"
+    "Omaha            NE US KOMA  0*   41.30  -95.89   299 72553\n";
+
 }  // namespace
 
 // Labels, texts at plot and map positions, markers by word and number, and a range circle of
@@ -190,15 +198,44 @@ TEST(MapPlot, UnreadableItemsAreReported)
     EXPECT_TRUE(cut);
 }
 
-// The stations are plotted when only labels are given and identifiers are asked for; any other
-// item leaves them out.
+// The stations are plotted when only labels are given and identifiers or a priority are asked
+// for; any other item leaves them out.  Entries carry labels and points of their own; without a
+// database nothing is drawn.
 TEST(MapPlot, StationsOnlyWithLabelsAlone)
 {
     TempDir dir;
-    const auto alone = map_plot(dir, "-id KDEN", {"ul:Stations"});
-    EXPECT_TRUE(has(alone.result.err, "CTY_plot")) << alone.result.err;
-    const auto with_mark = map_plot(dir, "-id KDEN", {"ul:Stations", "mark:40:-105:tri"});
-    EXPECT_FALSE(has(with_mark.result.err, "CTY_plot")) << with_mark.result.err;
+    vyktest::write_file(dir.file("st.cty"), CITIES);
+    const std::string cf = " -cf " + quote(dir.file("st.cty"));
+    const auto alone = map_plot(dir, "-id KDEN" + cf, {"ul:Stations"});
+    ASSERT_EQ(alone.result.status, 0) << alone.result.err;
+    const Text *kden = alone.drawing.find("KDEN");
+    ASSERT_NE(kden, nullptr) << alone.result.err;
+    EXPECT_NEAR(kden->x, -4.66f, 1e-3);
+    EXPECT_NEAR(kden->y, 39.85f, 1e-3);
+    EXPECT_FALSE(alone.drawing.has_text("KPUB"));
+    EXPECT_TRUE(alone.drawing.has_text("Stations"));
+    const auto with_mark = map_plot(dir, "-id KDEN" + cf, {"ul:Stations", "mark:40:-105:tri"});
+    EXPECT_FALSE(with_mark.drawing.has_text("KDEN"));
+
+    const struct {
+        std::string options;
+        std::vector<std::string> drawn, left_out;
+    } cases[] = {
+        {"-pr 1" + cf, {"KPUB", "KOMA"}, {"KDEN", "KBOU"}},
+        {"-pr 3" + cf, {"KPUB", "KOMA", "KDEN", "KBOU"}, {"KGJT"}},
+        {"-pr 9 -pp wmo" + cf, {"72565", "72464"}, {"KDEN"}},
+        {"-id KDEN:Denver,XTRA:45:-90:Extra_point" + cf, {"Denver", "Extra point"}, {"KDEN", "KPUB"}},
+        {"-id KDEN -cf none", {}, {"KDEN"}},
+        {"-id KDEN", {"KDEN"}, {}},  // the shipped database
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.options);
+        const auto o = map_plot(dir, c.options, {"ul:Stations"});
+        ASSERT_EQ(o.result.status, 0) << o.result.err;
+        for (const std::string &t : c.drawn) EXPECT_TRUE(o.drawing.has_text(t)) << t;
+        for (const std::string &t : c.left_out) EXPECT_FALSE(o.drawing.has_text(t)) << t;
+        EXPECT_FALSE(has(o.result.err, "not found")) << o.result.err;
+    }
 }
 
 // A point-data file: every station's value at its place, the file's labels; the identifier
@@ -372,6 +409,31 @@ TEST(MapPlot, WorldMapWithStationsAndGriddedDataOnPostScript)
     EXPECT_GT(black, 500u) << "the coastlines over the fill";
     const std::string text_ps = vyktest::read_file(ps);
     EXPECT_TRUE(has(text_ps, "%!PS"));
+}
+
+// A world map of the shipped database's most important stations on PostScript, rendered by
+// ghostscript: their labels put green on the page, which has none without a database.
+TEST(MapPlot, WorldMapOfStationsOnPostScript)
+{
+    TempDir dir;
+    const auto green_pixels = [&](const std::string &options) {
+        const std::string ps = dir.file("stations.ps");
+        const auto r = vyktest::run("PSCOLOR=1 " + quote(vyktest::tool("map_plot_tool")) + " -ba -fp " +
+                                    quote(VYK_SOURCE_DIR "/etc") + " -pd ll,0,0,73,37,5,5 -de " +
+                                    quote("P," + ps) + " " + options + " ul:World_stations");
+        EXPECT_EQ(r.status, 0) << r.out << r.err;
+        const auto gs = vyktest::run("gs -q -dSAFER -dBATCH -dNOPAUSE -sDEVICE=ppmraw -r72 -sOutputFile=- " + ps);
+        EXPECT_EQ(gs.status, 0) << gs.err;
+        const vyktest::RgbImage page = vyktest::parse_ppm(gs.out);
+        EXPECT_GT(page.width, 100);
+        size_t green = 0;
+        for (const vyktest::Rgb &c : page.rgb()) green += c.g > c.r + 80 && c.g > c.b + 80;
+        return green;
+    };
+    const size_t with = green_pixels("-pr 1");
+    const size_t without = green_pixels("-pr 1 -cf none");
+    EXPECT_GT(with, 2000u);
+    EXPECT_EQ(without, 0u);
 }
 
 // The library's stand-alone point-data plot: two files, each gridded into slot 0 and contoured
