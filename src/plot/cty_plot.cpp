@@ -5,7 +5,9 @@
 // specification that no station took draws a point of its own when it holds a position.
 //
 // Labels come from the file and from the user's entries: each is cut to the datum's text field,
-// and '_' stands for a blank.  A position whose numbers do not read, or that gives a latitude
+// and '_' stands for a blank.  A station's datum carries its priority as value, so that the
+// point plotter's colouring by value (explicit levels, an interval) colours the stations by
+// priority instead of leaving out datums without a value.  A position whose numbers do not read, or that gives a latitude
 // without a longitude, moves nothing and draws no point of its own.
 #include "vykplot.h"
 #include "vykcont.h"
@@ -217,7 +219,8 @@ struct Plot {
     std::vector<Entry> entries;
     std::vector<char *> patterns;  // the entries' patterns, for CTY_data_cmp
     int prior = 0;
-    Gattribs last_attr{};          // the attributes of the last station drawn
+    Gattribs last_attr{};          // the attributes and value of the last station drawn
+    float last_value = VYK_MISS;
 };
 
 /// Prepares the point plotter for the stations: false when nothing is to be drawn.
@@ -255,9 +258,13 @@ void plot_station(Plot &p, CTY_data &city)
     }
     MAP_tran(city.lat, city.lon, &datum.x, &datum.y);
     if (VYK_is_miss(datum.x) || VYK_is_miss(datum.y)) return;
-    if (st.fill) CONT_get_fill_attrib(static_cast<float>(city.prior), &datum.attr);
+    datum.value[0] = static_cast<float>(city.prior);
+    if (st.fill) CONT_get_fill_attrib(datum.value[0], &datum.attr);
     if (!labelled) default_label(datum, city);
-    if (RAW_plot_data(&datum) == 0) p.last_attr = datum.attr;
+    if (RAW_plot_data(&datum) == 0) {
+        p.last_attr = datum.attr;
+        p.last_value = datum.value[0];
+    }
 }
 
 /// The specifications that no station took and that hold a whole position, as points of their own.
@@ -275,6 +282,7 @@ void plot_extra_points(const Plot &p)
         datum.type = VAR_T_DATA;
         RAW_data_init(&datum);
         datum.attr = p.last_attr;
+        datum.value[0] = p.last_value;
         MAP_tran(s.lat, s.lon, &datum.x, &datum.y);
         if (VYK_is_miss(datum.x) || VYK_is_miss(datum.y)) continue;
         set_label(datum, s.has_label ? s.label.c_str() : e.pattern.c_str());

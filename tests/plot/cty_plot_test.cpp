@@ -268,6 +268,32 @@ TEST_F(CtyPlot, ColourFillByPriority)
     EXPECT_NE(c.at("KDEN"), c.at("KGJT"));
 }
 
+// The point plotter colours by value under explicit levels or an interval: the stations carry
+// their priority, so they are coloured by it rather than left out for want of a value.
+TEST_F(CtyPlot, StationsKeptUnderAnInterval)
+{
+    const Plotted p = plot({{"con_interval", "5"}});
+    for (const std::string &id : IDS) EXPECT_TRUE(p.has_text(id)) << id;
+}
+
+TEST_F(CtyPlot, StationsColouredByExplicitLevels)
+{
+    const Plotted p = plot({{"color_fill", "1:red,2:blue,3:yellow"}, {"identifier", "KPUB,KBOU,KDEN,XTRA:45:-90"}});
+    for (const char *id : {"KPUB", "KBOU", "KDEN", "XTRA"}) EXPECT_TRUE(p.has_text(id)) << id << "\n" << p.meta;
+    std::istringstream in(p.meta);
+    std::string line;
+    int colour = -1;
+    std::map<std::string, int> c;
+    while (std::getline(in, line)) {
+        if (line.rfind("TE_CLR ", 0) == 0) colour = std::atoi(line.c_str() + 7);
+        else if (line.rfind("TE ", 0) == 0) c[line.substr(line.rfind(' ') + 1)] = colour;
+    }
+    EXPECT_EQ(c.at("KPUB"), CLR_get_ind("red"));
+    EXPECT_EQ(c.at("KBOU"), CLR_get_ind("blue"));
+    EXPECT_EQ(c.at("KDEN"), CLR_get_ind("yellow"));
+    EXPECT_EQ(c.at("XTRA"), CLR_get_ind("red")) << "a point of its own takes the last station's (KPUB)";
+}
+
 // A marker word draws markers of that type at the stations.
 TEST_F(CtyPlot, MarkersAtTheStations)
 {
