@@ -231,8 +231,8 @@ bool set_up_drawing()
     ATTRIB_get("color_data", DEFAULT_COLOR, &attr);
     float scale = 1;
     if (!RES_getval("plot_scale", &scale, CV_float) || !std::isfinite(scale) || scale <= 0) scale = 1;
-    if (RAW_plot_init(&attr, scale) != 0) return false;
     if (RES_get("color_fill")) st.fill = true;
+    if (RAW_plot_init(&attr, scale) != 0) return false;
     if (st.fill) {
         CONT_set_fill_colors(nullptr, 0);
         CONT_set_base(FILL_BASE);
