@@ -127,19 +127,6 @@ private:
     std::vector<float> uval_, vval_;
 };
 
-/// The current map domain, put back when the scope ends.
-class SavedMap {
-public:
-    SavedMap() { MAP_get_domain(&saved_); }
-    ~SavedMap() { MAP_domain(&saved_); }
-    SavedMap(const SavedMap &) = delete;
-    SavedMap &operator=(const SavedMap &) = delete;
-    const Domain &domain() const { return saved_; }
-
-private:
-    Domain saved_;
-};
-
 /// One format item or plot-parameter word that fixes a vector type; VYK_MISS for none.
 int type_word(const char *w)
 {
@@ -304,7 +291,7 @@ void point_position(int i, int row, size_t k, float *x, float *y)
 /// Components relative to the grid's axes turned to true north, in the grid's own domain.
 void turn_to_true(GRD_report *u, GRD_report *v)
 {
-    const SavedMap keep;
+    const MAP_keep keep;
     MAP_domain(&u->domain);
     for (int row = 0; row < u->domain.ny; row++) {
         for (int i = 0; i < u->domain.nx; i++) {
@@ -401,9 +388,9 @@ void draw_arrows(const GRD_report *u, const GRD_report *v)
 /// map in the grid's own domain.
 void plot_to_grid(const GRD_report *g, float x, float y, float *gx, float *gy)
 {
-    const SavedMap keep;
+    const MAP_keep keep;
     float x2, y2;
-    MAP_domain_tran(&keep.domain(), &g->domain, x, y, &x2, &y2);
+    MAP_domain_tran(&keep.saved(), &g->domain, x, y, &x2, &y2);
     MAP_domain(&g->domain);
     MAP_grid_untran(x2, y2, gx, gy);
 }

@@ -33,19 +33,6 @@ inline float grd_result(double v)
     return f + 0.0f;
 }
 
-/// The current map domain, made current again when the object goes.
-class KeepMap {
-public:
-    KeepMap() { MAP_get_domain(&saved_); }
-    ~KeepMap() { MAP_domain(&saved_); }
-    KeepMap(const KeepMap &) = delete;
-    KeepMap &operator=(const KeepMap &) = delete;
-    const Domain &saved() const { return saved_; }
-
-private:
-    Domain saved_;
-};
-
 /// The plot positions of a grid's points on its own map (which the caller has made current):
 /// the centre projected, the first point of the top row half the extents away, x growing by dx
 /// along a row and y falling by dy from row to row, present or missing.  ok is false when the

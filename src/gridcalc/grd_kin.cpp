@@ -387,7 +387,7 @@ template <class Row, size_t N> const Row *find_row(const Row (&rows)[N], const c
 /// map (made current meanwhile); without a placed centre fn gets -9999 positions.
 template <class Fn> void walk_present(GRD_report *grid, Fn fn)
 {
-    const KeepMap keep;
+    const MAP_keep keep;
     MAP_domain(&grid->domain);
     const GridWalk w = grd_walk(grid->domain);
     const Domain &d = grid->domain;
@@ -466,7 +466,7 @@ int GRD_correct_UV(GRD_report *ugrid, GRD_report *vgrid)
         MESS_print(M_WARN, "GRD_correct_UV: Invalid grids\n");
         return -1;
     }
-    const KeepMap keep;
+    const MAP_keep keep;
     MAP_domain(&ugrid->domain);
     const Domain &d = ugrid->domain;
     float *U = ugrid->grid, *V = vgrid->grid;

@@ -51,7 +51,7 @@ bool mosaic_centre(const Domain &d, int nx, int ny, float &clat, float &clon)
         clon = static_cast<float>((d.clon - dx * (d.nx - 1) / 2) + dx * nx * (d.nx - 1) / 2);
         return true;
     }
-    const KeepMap keep;
+    const MAP_keep keep;
     MAP_domain(&d);
     float xc = VYK_MISS, yc = VYK_MISS;
     if (MAP_tran(d.clat, d.clon, &xc, &yc) == 1 &&

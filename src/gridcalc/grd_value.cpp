@@ -155,7 +155,7 @@ int GRD_proj_XY(const GRD_report *grid, const Domain *domain, float **grdx, floa
         MESS_print(M_WARN, "GRD_proj_XY: Unable to allocate grid arrays\n");
         return -1;
     }
-    const KeepMap keep;
+    const MAP_keep keep;
     // Latitude and longitude first (into the output arrays), then the target map's positions.
     float *lat = *grdx, *lon = *grdy;
     grid_points_earth(grid, lat, lon);
@@ -249,7 +249,7 @@ int GRD_edit_value(const char * /*str*/, float x, float y, GRD_report *grid)
     }
     float gx = VYK_MISS, gy = VYK_MISS;
     {
-        const KeepMap keep;
+        const MAP_keep keep;
         to_grid(grid, &keep.saved(), x, y, &gx, &gy);
     }
     // Rounded to the nearest point by adding 0.5 and cutting toward zero (-0 printed as 0).

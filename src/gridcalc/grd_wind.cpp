@@ -168,7 +168,7 @@ int wind_dir(MathCall &c)
 /// map, made current meanwhile; positions are -9999 when the map cannot place the grid.
 template <class Fn> void walk(const MathCall &c, Fn fn)
 {
-    const KeepMap keep;
+    const MAP_keep keep;
     const Domain &d = c.out()->domain;
     MAP_domain(&d);
     const GridWalk w = grd_walk(d);

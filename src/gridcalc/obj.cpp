@@ -282,7 +282,7 @@ bool collect_fields(Analysis &a, float **z, int num_fields, GRD_report *grid)
 // Station positions to grid coordinates of record 0's map, in place.
 void to_grid(float *x, float *y, int numdata, const Domain &dom)
 {
-    const KeepMap keep;
+    const MAP_keep keep;
     MAP_domain(&dom);
     for (int s = 0; s < numdata; s++) {
         float gx = VYK_MISS, gy = VYK_MISS;

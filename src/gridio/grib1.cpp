@@ -346,7 +346,7 @@ float wrap180(float lon) { return lon > 180 ? lon - 360 : lon; }
 /// longitude, on the domain made current for the while.
 void projected_centre(Domain &d, float la1, float lo1)
 {
-    GribKeepMap keep;
+    const MAP_keep keep;
     Domain tmp = d;
     tmp.clat = la1;
     tmp.clon = lo1;
@@ -389,7 +389,7 @@ void mercator_domain(const Gds &g, Domain &d)
     if (plon < -180) plon += 360;
     d.plon = plon;
     d.plat = 0;
-    GribKeepMap keep;
+    const MAP_keep keep;
     Domain tmp = d;
     tmp.clat = (la1 + la2) / 2;
     tmp.clon = plon;

@@ -81,7 +81,7 @@ void scanning(int mode)
 /// The centre of a projected grid from its first point, on the domain made current a while.
 void projected_centre(Domain &d, float la1, float lo1)
 {
-    GribKeepMap keep;
+    const MAP_keep keep;
     Domain tmp = d;
     tmp.clat = la1;
     tmp.clon = lo1;
@@ -153,7 +153,7 @@ bool mercator(const G2_section &s, Domain &d)
     d.proj = DOM_MERC;
     d.plat = 0;
     d.plon = (lo1 + lo2) / 2;
-    GribKeepMap keep;
+    const MAP_keep keep;
     Domain tmp = d;
     tmp.clat = (la1 + la2) / 2;
     tmp.clon = d.plon;

@@ -51,19 +51,6 @@ inline int grib_year(int octet)
     return year;
 }
 
-/// The current map domain, made current again when the object goes (the grid definitions
-/// project their corners on a domain made current for a while).
-class GribKeepMap {
-public:
-    GribKeepMap() { MAP_get_domain(&saved_); }
-    ~GribKeepMap() { MAP_domain(&saved_); }
-    GribKeepMap(const GribKeepMap &) = delete;
-    GribKeepMap &operator=(const GribKeepMap &) = delete;
-
-private:
-    Domain saved_;
-};
-
 /// The indicator section of the current message as read: 16 octets, the magic first (octets
 /// not read are 0).
 const unsigned char *grib_indicator();

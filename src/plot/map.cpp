@@ -168,6 +168,10 @@ Domain *MAP_get_domain(Domain *dom)
     return dom;
 }
 
+MAP_keep::MAP_keep() { MAP_get_domain(&saved_); }
+
+MAP_keep::~MAP_keep() { MAP_domain(&saved_); }
+
 int MAP_print_domain()
 {
     DOM_print(M_PRINT, &cur.state.domain);
@@ -329,7 +333,7 @@ int MAP_domain_tran(const Domain *domain1, const Domain *domain2, float x1, floa
         *y2 = y1;
         return 0;
     }
-    const Domain saved = cur.state.domain;
+    const MAP_keep keep;
     float lat, lon;
     MAP_domain(domain1);
     MAP_untran(x1, y1, &lat, &lon);
@@ -339,6 +343,5 @@ int MAP_domain_tran(const Domain *domain1, const Domain *domain2, float x1, floa
         missing(x2, y2);
     else
         MAP_tran(lat, lon, x2, y2);
-    MAP_domain(&saved);
     return 0;
 }

@@ -34,6 +34,20 @@ struct EarthPoint {
 /// NULL leaves no domain current and returns -1.
 int MAP_domain(const Domain *dom);
 // MAP_get_domain is declared in vykdom.h.
+/// The current map domain, made current again when the object goes: a caller that makes
+/// another domain current for a while keeps one of these in scope.
+class MAP_keep {
+public:
+    MAP_keep();
+    ~MAP_keep();
+    MAP_keep(const MAP_keep &) = delete;
+    MAP_keep &operator=(const MAP_keep &) = delete;
+    /// The domain that was current when the object was made.
+    const Domain &saved() const { return saved_; }
+
+private:
+    Domain saved_;
+};
 /// Prints the current domain string at mask 15; returns 0.
 int MAP_print_domain();
 int MAP_proj_str(const char *proj);
