@@ -543,6 +543,39 @@ int GRIB_set_max_bad(int n)
 int GRIB_get_max_bad() { return st.bad_max; }
 
 // ---------------------------------------------------------------------------------------------
+// Grid definitions
+// ---------------------------------------------------------------------------------------------
+
+void grib_projected_centre(Domain &d, float la1, float lo1, float xdir, float ydir)
+{
+    const MAP_keep keep;
+    Domain tmp = d;
+    tmp.clat = la1;
+    tmp.clon = lo1;
+    MAP_domain(&tmp);
+    float x1, y1;
+    MAP_tran(la1, lo1, &x1, &y1);
+    const float cx = x1 + xdir * float(d.nx - 1) / 2.0f * d.dx;
+    const float cy = y1 + ydir * float(d.ny - 1) / 2.0f * d.dy;
+    MAP_untran(cx, cy, &d.clat, &d.clon);
+}
+
+void grib_mercator_grid(Domain &d, float la1, float lo1, float la2, float lo2)
+{
+    const MAP_keep keep;
+    Domain tmp = d;
+    tmp.clat = (la1 + la2) / 2;
+    tmp.clon = d.plon;
+    MAP_domain(&tmp);
+    float x1, y1, x2, y2;
+    MAP_tran(la1, lo1, &x1, &y1);
+    MAP_tran(la2, lo2, &x2, &y2);
+    d.dx = d.nx > 1 ? std::fabs(x2 - x1) / float(d.nx - 1) : 0.0f;
+    d.dy = d.ny > 1 ? std::fabs(y2 - y1) / float(d.ny - 1) : 0.0f;
+    MAP_untran((x1 + x2) / 2, (y1 + y2) / 2, &d.clat, &d.clon);
+}
+
+// ---------------------------------------------------------------------------------------------
 // Conversions
 // ---------------------------------------------------------------------------------------------
 

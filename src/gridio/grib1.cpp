@@ -339,24 +339,10 @@ struct Gds {
     }
 };
 
-float wrap180(float lon) { return lon > 180 ? lon - 360 : lon; }
-
-/// Centre of a projected grid from its first point: the point's plot position moved half the
-/// grid along x (westward when the columns run east to west) and y, back to latitude and
-/// longitude, on the domain made current for the while.
+/// Centre of a projected grid from its first point (westward when the columns run east to west).
 void projected_centre(Domain &d, float la1, float lo1)
 {
-    const MAP_keep keep;
-    Domain tmp = d;
-    tmp.clat = la1;
-    tmp.clon = lo1;
-    MAP_domain(&tmp);
-    float x1, y1;
-    MAP_tran(la1, lo1, &x1, &y1);
-    const float xdir = st.west ? -1.0f : 1.0f;
-    const float cx = x1 + xdir * float(d.nx - 1) / 2.0f * d.dx;
-    const float cy = y1 + float(st.ydir) * float(d.ny - 1) / 2.0f * d.dy;
-    MAP_untran(cx, cy, &d.clat, &d.clon);
+    grib_projected_centre(d, la1, lo1, st.west ? -1.0f : 1.0f, float(st.ydir));
 }
 
 void latlon_domain(const Gds &g, Domain &d)
@@ -376,7 +362,7 @@ void latlon_domain(const Gds &g, Domain &d)
     if (st.grid_id >= 37 && st.grid_id <= 44 && d.dx > 30) d.dx = 1.25f;
     MESS_print(M_OCTETS, "Grid size: %3.2fx%3.2f\n", double(d.dx), double(d.dy));
     const float xdir = st.west ? -1.0f : 1.0f;
-    d.clon = wrap180(lo1 + xdir * d.dx * float(d.nx - 1) / 2.0f);
+    d.clon = grib_lon180(lo1 + xdir * d.dx * float(d.nx - 1) / 2.0f);
     d.clat = la1 + d.dy * float(st.ydir) * float(d.ny - 1) / 2.0f;
 }
 
@@ -389,24 +375,14 @@ void mercator_domain(const Gds &g, Domain &d)
     if (plon < -180) plon += 360;
     d.plon = plon;
     d.plat = 0;
-    const MAP_keep keep;
-    Domain tmp = d;
-    tmp.clat = (la1 + la2) / 2;
-    tmp.clon = plon;
-    MAP_domain(&tmp);
-    float x1, y1, x2, y2;
-    MAP_tran(la1, lo1, &x1, &y1);
-    MAP_tran(la2, lo2, &x2, &y2);
-    d.dx = d.nx > 1 ? std::fabs(x2 - x1) / float(d.nx - 1) : 0.0f;
-    d.dy = d.ny > 1 ? std::fabs(y2 - y1) / float(d.ny - 1) : 0.0f;
-    MAP_untran((x1 + x2) / 2, (y1 + y2) / 2, &d.clat, &d.clon);
+    grib_mercator_grid(d, la1, lo1, la2, lo2);
 }
 
 void lambert_domain(const Gds &g, Domain &d)
 {
     MESS_print(M_OCTETS, "Lambert Conformal Grid\n");
     d.proj = DOM_LAMB;
-    d.plon = wrap180(g.deg(18));
+    d.plon = grib_lon180(g.deg(18));
     d.plat = (g(27) & POLE_SOUTH) ? -90.0f : 90.0f;
     d.param[0] = g.deg(29);
     d.param[1] = g.deg(32);
@@ -422,7 +398,7 @@ void polar_domain(const Gds &g, Domain &d, int source)
 {
     MESS_print(M_OCTETS, "Polar Stereographic Grid\n");
     d.proj = DOM_PSTEREO;
-    d.plon = wrap180(g.deg(18));
+    d.plon = grib_lon180(g.deg(18));
     if (source == ECMWF && st.grid_id == 45) d.plon = 0;
     const bool south = g(27) & POLE_SOUTH;
     d.plat = south ? -90.0f : 90.0f;

@@ -67,8 +67,6 @@ int read_body(FILE *fp, G2_section &s)
 
 /// An angle in millionths of a degree (sign and magnitude).
 float deg(const G2_section &s, size_t n) { return float(s.s(n, 4)) / 1e6f; }
-float lon180(float lon) { return lon > 180 ? lon - 360 : lon; }
-
 void scanning(int mode)
 {
     grid.ydir = (mode & 0x40) || (mode & 0x02) ? 1 : -1;
@@ -78,19 +76,10 @@ void scanning(int mode)
                mode);
 }
 
-/// The centre of a projected grid from its first point, on the domain made current a while.
+/// The centre of a projected grid from its first point (the columns run west to east).
 void projected_centre(Domain &d, float la1, float lo1)
 {
-    const MAP_keep keep;
-    Domain tmp = d;
-    tmp.clat = la1;
-    tmp.clon = lo1;
-    MAP_domain(&tmp);
-    float x1, y1;
-    MAP_tran(la1, lo1, &x1, &y1);
-    const float cx = x1 + float(d.nx - 1) / 2.0f * d.dx;
-    const float cy = y1 + float(grid.ydir) * float(d.ny - 1) / 2.0f * d.dy;
-    MAP_untran(cx, cy, &d.clat, &d.clon);
+    grib_projected_centre(d, la1, lo1, 1.0f, float(grid.ydir));
 }
 
 bool latlon(const G2_section &s, Domain &d)
@@ -118,12 +107,12 @@ bool latlon(const G2_section &s, Domain &d)
     }
     if (d.nx < 1) return false;
     const float la1 = deg(s, 47), la2 = deg(s, 56);
-    const float lo1 = lon180(deg(s, 51));
-    float lo2 = lon180(deg(s, 60));
+    const float lo1 = grib_lon180(deg(s, 51));
+    float lo2 = grib_lon180(deg(s, 60));
     if (lo2 < lo1) lo2 += 360;
     d.proj = DOM_LATLON;
     d.plat = 0;
-    d.plon = d.clon = lon180((lo1 + lo2) / 2);
+    d.plon = d.clon = grib_lon180((lo1 + lo2) / 2);
     d.clat = (la1 + la2) / 2;
     d.dx = d.nx > 1 ? std::fabs(lo2 - lo1) / float(d.nx - 1) : 0.0f;
     d.dy = d.ny > 1 ? std::fabs(la2 - la1) / float(d.ny - 1) : 0.0f;
@@ -148,22 +137,12 @@ bool mercator(const G2_section &s, Domain &d)
     MESS_print(M_TRACE, "Mercator Grid\n");
     if (s.size() < 60 || !size_of(s, d)) return false;
     scanning(s(60));
-    const float la1 = deg(s, 39), lo1 = lon180(deg(s, 43));
-    const float la2 = deg(s, 52), lo2 = lon180(deg(s, 56));
+    const float la1 = deg(s, 39), lo1 = grib_lon180(deg(s, 43));
+    const float la2 = deg(s, 52), lo2 = grib_lon180(deg(s, 56));
     d.proj = DOM_MERC;
     d.plat = 0;
     d.plon = (lo1 + lo2) / 2;
-    const MAP_keep keep;
-    Domain tmp = d;
-    tmp.clat = (la1 + la2) / 2;
-    tmp.clon = d.plon;
-    MAP_domain(&tmp);
-    float x1, y1, x2, y2;
-    MAP_tran(la1, lo1, &x1, &y1);
-    MAP_tran(la2, lo2, &x2, &y2);
-    d.dx = d.nx > 1 ? std::fabs(x2 - x1) / float(d.nx - 1) : 0.0f;
-    d.dy = d.ny > 1 ? std::fabs(y2 - y1) / float(d.ny - 1) : 0.0f;
-    MAP_untran((x1 + x2) / 2, (y1 + y2) / 2, &d.clat, &d.clon);
+    grib_mercator_grid(d, la1, lo1, la2, lo2);
     return true;
 }
 
@@ -173,12 +152,12 @@ bool polar(const G2_section &s, Domain &d)
     if (s.size() < 65 || !size_of(s, d)) return false;
     scanning(s(65));
     d.proj = DOM_PSTEREO;
-    d.plon = lon180(deg(s, 52));
+    d.plon = grib_lon180(deg(s, 52));
     d.plat = (s(64) & 0x80) ? -90.0f : 90.0f;
     d.param[0] = deg(s, 48);
     d.dx = float(s.u(56, 4)) * 1e-8f;
     d.dy = float(s.u(60, 4)) * 1e-8f;
-    projected_centre(d, deg(s, 39), lon180(deg(s, 43)));
+    projected_centre(d, deg(s, 39), grib_lon180(deg(s, 43)));
     return true;
 }
 
@@ -188,7 +167,7 @@ bool lambert(const G2_section &s, Domain &d)
     if (s.size() < 73 || !size_of(s, d)) return false;
     scanning(s(65));
     d.proj = DOM_LAMB;
-    d.plon = lon180(deg(s, 52));
+    d.plon = grib_lon180(deg(s, 52));
     d.plat = (s(64) & 0x80) ? -90.0f : 90.0f;
     d.param[0] = deg(s, 66);
     d.param[1] = deg(s, 70);
@@ -197,7 +176,7 @@ bool lambert(const G2_section &s, Domain &d)
                double(d.param[1]));
     d.dx = float(s.u(56, 4)) * 1e-8f;
     d.dy = float(s.u(60, 4)) * 1e-8f;
-    const float la1 = deg(s, 39), lo1 = lon180(deg(s, 43));
+    const float la1 = deg(s, 39), lo1 = grib_lon180(deg(s, 43));
     MESS_print(M_TRACE, "Grid start: %3.2f N, %3.2f E\n", double(la1), double(lo1));
     projected_centre(d, la1, lo1);
     return true;

@@ -56,6 +56,21 @@ inline int grib_year(int octet)
 const unsigned char *grib_indicator();
 
 // ---------------------------------------------------------------------------------------------
+// Grid definitions (grib.cpp): what the decoders of both editions compute alike
+// ---------------------------------------------------------------------------------------------
+
+/// A longitude beyond 180 degrees east as degrees west.
+inline float grib_lon180(float lon) { return lon > 180 ? lon - 360 : lon; }
+/// The centre of a projected grid d (its kind, pole, size and spacing set) from its first point
+/// (la1, lo1): the point's plot position moved half the grid along x (xdir -1 when the columns
+/// run east to west) and along y (ydir 1 when the rows run south to north), back to latitude
+/// and longitude, on a domain made current for the while.
+void grib_projected_centre(Domain &d, float la1, float lo1, float xdir, float ydir);
+/// The spacing and centre of a Mercator grid d (its size and pole longitude plon set) from its
+/// first and last points, projected on a domain made current for the while.
+void grib_mercator_grid(Domain &d, float la1, float lo1, float la2, float lo2);
+
+// ---------------------------------------------------------------------------------------------
 // Index files (grib_index.cpp): read when the GRIB file's header is, then product by product
 // ---------------------------------------------------------------------------------------------
 
