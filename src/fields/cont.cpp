@@ -169,21 +169,11 @@ void param_word(const char *w)
 /// The items of con_base: '>' lower cut-off and base, '<' upper cut-off, else the base.
 void apply_con_base()
 {
-    int n = 0;
-    char **items = nullptr;
-    RES_getvals("con_base", &n, &items);
-    for (int i = 0; i < n; i++) {
-        const char *it = items[i];
-        while (*it == ' ') it++;
-        if (*it == '>') {
-            st.min_cut = st.base = std::strtof(it + 1, nullptr);
-        } else if (*it == '<') {
-            st.max_cut = std::strtof(it + 1, nullptr);
-        } else if (*it) {
-            st.base = std::strtof(it, nullptr);
-        }
-    }
-    free_parsed_array(n, items);
+    CONT_base_items([](char kind, float value) {
+        if (kind == '>') st.min_cut = st.base = value;
+        else if (kind == '<') st.max_cut = value;
+        else st.base = value;
+    });
 }
 
 bool has_resource(const char *name) { return RES_get(name) != nullptr; }
@@ -503,6 +493,20 @@ int CONT_param_decode()
     for (int i = 0; i < n; i++) param_word(words[i]);
     free_parsed_array(n, words);
     return 0;
+}
+
+void CONT_base_items(const std::function<void(char kind, float value)> &item)
+{
+    int n = 0;
+    char **items = nullptr;
+    RES_getvals("con_base", &n, &items);
+    for (int i = 0; i < n; i++) {
+        const char *it = items[i];
+        while (*it == ' ') it++;
+        if (*it == '>' || *it == '<') item(*it, std::strtof(it + 1, nullptr));
+        else if (*it) item('=', std::strtof(it, nullptr));
+    }
+    free_parsed_array(n, items);
 }
 
 float CONT_prompt_intrvl()

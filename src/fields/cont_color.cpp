@@ -180,21 +180,15 @@ bool bar_levels(ContState &st)
     float max = own ? st.bar_max : st.grid_max;
     float min = own ? st.bar_min : st.grid_min;
     if (VYK_is_miss(st.intrvl)) RES_getval("con_interval", &st.intrvl, CV_float);
-    int n = 0;
-    char **items = nullptr;
-    RES_getvals("con_base", &n, &items);
-    for (int i = 0; i < n; i++) {
-        const char *it = items[i];
-        while (*it == ' ') it++;
-        if (*it == '>') {
-            if (!own) st.base = min = std::strtof(it + 1, nullptr);
-        } else if (*it == '<') {
-            if (!own) max = std::strtof(it + 1, nullptr);
-        } else if (*it) {
-            st.base = std::strtof(it, nullptr);
+    CONT_base_items([&](char kind, float value) {
+        if (kind == '>') {
+            if (!own) st.base = min = value;
+        } else if (kind == '<') {
+            if (!own) max = value;
+        } else {
+            st.base = value;
         }
-    }
-    free_parsed_array(n, items);
+    });
     if (VYK_is_miss(st.conlo) || own) {
         if (cont_layout(st, max, min) != 0) return false;
     }

@@ -185,17 +185,11 @@ void param_word(const char *w)
 /// The items of con_base: '>' the lower cut-off, '<' the upper one, else the base.
 void apply_con_base()
 {
-    int n = 0;
-    char **items = nullptr;
-    RES_getvals("con_base", &n, &items);
-    for (int i = 0; i < n; i++) {
-        const char *it = items[i];
-        while (*it == ' ') it++;
-        if (*it == '>') st.min_cut = std::strtof(it + 1, nullptr);
-        else if (*it == '<') st.max_cut = std::strtof(it + 1, nullptr);
-        else if (*it) st.base = std::strtof(it, nullptr);
-    }
-    free_parsed_array(n, items);
+    CONT_base_items([](char kind, float value) {
+        if (kind == '>') st.min_cut = value;
+        else if (kind == '<') st.max_cut = value;
+        else st.base = value;
+    });
 }
 
 /// The lower-left text: the explicit levels, or the interval, or nothing.

@@ -13,6 +13,8 @@
 #include "vykgks.h"
 #include "vykgrid.h"
 
+#include <functional>
+
 // ---------------------------------------------------------------------------------------------
 // Settings and levels (cont.cpp).  Setters return 0 unless said otherwise.
 // ---------------------------------------------------------------------------------------------
@@ -61,6 +63,10 @@ int CONT_format_decode_type(const char *format);
 int CONT_format_decode_attrib(Gattribs *attr);
 /// Applies the contour words of the plot_param resource.  0.
 int CONT_param_decode();
+/// Hands each item of the con_base resource, in order, to item: kind '>' with a lower cut-off,
+/// '<' with an upper cut-off, '=' with a base (blanks before an item are skipped, an empty item
+/// is passed over, and a value that is not a number reads as 0).
+void CONT_base_items(const std::function<void(char kind, float value)> &item);
 /// The interval from con_interval or the console ("Enter the contour interval: ").
 float CONT_prompt_intrvl();
 /// The contour type kept, from the plot type or asked.

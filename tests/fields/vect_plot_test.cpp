@@ -344,6 +344,33 @@ TEST_F(VectPlot, CutOffsAndSkips)
     }
 }
 
+TEST_F(VectPlot, ConBaseGivesCutOffsAndTheBaseSpeed)
+{
+    // con_base: '>' a lower and '<' an upper cut-off, neither of them a base speed; a plain
+    // item (blanks before it skipped) is the base speed.  Speeds 0 to 30 m/s: 15 and 20 are
+    // drawn, one grid length for the fastest wind (30) or for the base speed.
+    const Domain d = latlon(7, 5);
+    Grid u(d, [](int i, int) { return 5.0f * static_cast<float>(i); });
+    Grid v(d, [](int, int) { return 0.0f; });
+    struct Case {
+        const char *con_base;
+        float unit;  // drawn length of 1 m/s
+    };
+    for (const Case &c : {Case{">10,<25", 1 / 30.0f}, Case{">10,<25,  10", 0.1f}}) {
+        SCOPED_TRACE(c.con_base);
+        RES_put("con_base", c.con_base);
+        const Drawn out = draw(u.get(), v.get(), d, 21, "");
+        int slow = 0, fast = 0;
+        for (const Line &l : out.shafts(3)) {
+            if (std::fabs(l.length() - 15 * c.unit) < TOL) slow++;
+            else if (std::fabs(l.length() - 20 * c.unit) < TOL) fast++;
+            else ADD_FAILURE() << "shaft of length " << l.length();
+        }
+        EXPECT_EQ(slow, 5);
+        EXPECT_EQ(fast, 5);
+    }
+}
+
 /// Streamline segments joined into lines: a segment that starts where the last one ended
 /// continues it.
 std::vector<std::vector<Gpt>> chains(const std::vector<Line> &segs)
