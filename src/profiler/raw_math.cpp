@@ -128,6 +128,18 @@ template <typename Func> void each_datum(int slot, const char *designator, Func 
     }
 }
 
+// Calls func(r, v) for every datum of a wanted station that has a value, v after the
+// missing-value substitution; stops when func returns false.
+template <typename Func> void each_value(int slot, const char *designator, Func func)
+{
+    each_datum(slot, designator, [&](const RAW_report &r) {
+        if (!station_wanted(r.id)) return true;
+        const float v = value_of(r);
+        if (v == VYK_MISS) return true;
+        return func(r, v);
+    });
+}
+
 void set_header_texts(const RAW_info &from)
 {
     if (st.info.info[0] == '\0') strfcpy(st.info.info, from.info);
@@ -215,20 +227,29 @@ int find_equals(int num, char **cmd, int from)
     return num;
 }
 
+// The station table of a file, cleared when it goes.
+struct File_table {
+    TAB_table tbl;
+    bool made;
+    explicit File_table(const char *file)
+    {
+        TAB_init(&tbl);
+        made = RAW_make_table(&tbl, file) == 1;
+    }
+    ~File_table() { TAB_clear(&tbl); }
+    File_table(const File_table &) = delete;
+    File_table &operator=(const File_table &) = delete;
+};
+
 int table_command(int num, char **cmd)
 {
-    TAB_table tbl;
-    TAB_init(&tbl);
-    if (RAW_make_table(&tbl, cmd[1]) != 1) {
-        TAB_clear(&tbl);
-        return 0;
-    }
+    File_table t(cmd[1]);
+    if (!t.made) return 0;
     const int eq = find_equals(num, cmd, 2);
-    for (int i = 2; i < eq; i++) RAW_math_table(&tbl, cmd[0], cmd[i]);
+    for (int i = 2; i < eq; i++) RAW_math_table(&t.tbl, cmd[0], cmd[i]);
     RAW_set_info(cmd, num, eq + 2);
     int status = 1;
-    if (eq + 1 < num && RAW_save_table(&tbl, cmd[eq + 1], 0) != 1) status = 0;
-    TAB_clear(&tbl);
+    if (eq + 1 < num && RAW_save_table(&t.tbl, cmd[eq + 1], 0) != 1) status = 0;
     return status;
 }
 
@@ -254,16 +275,11 @@ int constant_command(int num, char **cmd)
 
 int pair_command(int num, char **cmd)
 {
-    TAB_table tbl;
-    TAB_init(&tbl);
-    if (RAW_make_table(&tbl, cmd[0]) != 1) {
-        TAB_clear(&tbl);
-        return 0;
-    }
-    int status = RAW_math_table(&tbl, cmd[1], cmd[2]) == 1 ? 1 : 0;
+    File_table t(cmd[0]);
+    if (!t.made) return 0;
+    int status = RAW_math_table(&t.tbl, cmd[1], cmd[2]) == 1 ? 1 : 0;
     RAW_set_info(cmd, num, 5);
-    if (RAW_save_table(&tbl, cmd[4], 1) != 1) status = 0;
-    TAB_clear(&tbl);
+    if (RAW_save_table(&t.tbl, cmd[4], 1) != 1) status = 0;
     return status;
 }
 
@@ -335,10 +351,8 @@ int RAW_make_table(TAB_table *tbl, const char *file)
     const int in = open_word(file, RAW_READ, name, &des);
     if (in < 0) return 0;
     RAW_getinfo(in, &st.info);
-    each_datum(in, des, [&](const RAW_report &r) {
-        if (!station_wanted(r.id)) return true;
-        const float v = value_of(r);
-        if (v == VYK_MISS || find(tbl, r.id)) return true;
+    each_value(in, des, [&](const RAW_report &r, float v) {
+        if (find(tbl, r.id)) return true;
         stat_data s{};
         strfcpy(s.id, r.id);
         s.lat = r.lat;
@@ -362,10 +376,7 @@ int RAW_math_table(TAB_table *tbl, const char *oper, const char *file)
     RAW_info info{};
     RAW_getinfo(in, &info);
     const int p = st.pass;
-    each_datum(in, des, [&](const RAW_report &r) {
-        if (!station_wanted(r.id)) return true;
-        float v = value_of(r);
-        if (v == VYK_MISS) return true;
+    each_value(in, des, [&](const RAW_report &r, float v) {
         stat_data *s = find(tbl, r.id);
         if (s && s->flag > p) return true;  // this file has already updated it
         const float t = s ? s->value : (miss_set() ? st.miss_val : static_cast<float>(VYK_MISS));
@@ -432,10 +443,7 @@ int RAW_math(const char *oper, const char *ifile, const char *valstr, const char
     RAW_putinfo(out, &st.info);
     float c = 0;
     if (!read_constant(valstr, c)) MESS_print(M_WARN, "RAW_math: %s is not a number; 0 is used\n", valstr);
-    each_datum(in, des, [&](const RAW_report &r) {
-        if (!station_wanted(r.id)) return true;
-        const float v = value_of(r);
-        if (v == VYK_MISS) return true;
+    each_value(in, des, [&](const RAW_report &r, float v) {
         RAW_report w = r;
         const float res = apply_constant(oper, v, c);
         MESS_print(M_TRACE, "Updated: %s %f\n", w.id, static_cast<double>(res));
@@ -468,10 +476,7 @@ int RAW_extract(const char *ifile, const char *ofile)
     }
     set_header_texts(info);
     RAW_putinfo(out, &st.info);
-    each_datum(in, des, [&](const RAW_report &r) {
-        if (!station_wanted(r.id)) return true;
-        const float v = value_of(r);
-        if (v == VYK_MISS) return true;
+    each_value(in, des, [&](const RAW_report &r, float v) {
         RAW_report w = r;
         MESS_print(M_TRACE, "Saved: %s %f\n", w.id, static_cast<double>(v));
         write_value(out, w, v);
@@ -516,10 +521,7 @@ int RAW_series(char **cmd, int num)
         const char *colon = std::strchr(cmd[i], ':');
         if (colon) std::snprintf(label, sizeof label, "%.10s", colon + 1);
         else std::snprintf(label, sizeof label, "%d", i);
-        each_datum(in, des, [&](const RAW_report &r) {
-            if (!station_wanted(r.id)) return true;
-            const float v = value_of(r);
-            if (v == VYK_MISS) return true;
+        each_value(in, des, [&](const RAW_report &r, float v) {
             RAW_report w = r;
             strfcpy(w.id, label);
             MESS_print(M_TRACE, "Saved: %s %f\n", w.id, static_cast<double>(v));
