@@ -198,6 +198,10 @@ int open_with_header(const char *filename)
 
 }  // namespace
 
+const res_type *PRF_res_keys() { return res_key; }
+
+const res_type *PRF_res_positions() { return res_pos; }
+
 int PRF_main(int argc, char **argv)
 {
     RES_init(argc, argv, res_key, res_pos);

@@ -8,6 +8,7 @@
 #define VYKPRF_H
 
 #include "vykplot.h"
+#include "vykresrc.h"   // res_type
 #include "vykrawplot.h"  // RAW_data
 #include "vykvar.h"    // VAR_data
 
@@ -110,6 +111,10 @@ int PRF_get_var(VAR_data *var);
 /// The program: resources, help, the profiler file, the plot mode and domain, the station and
 /// the variable, then the plot.  Returns the exit status (other ends go through VYK_exit).
 int PRF_main(int argc, char **argv);
+/// The program's resources: the kinds it reads by keyword, then the positional ones, each list
+/// ended by RES_null.
+const res_type *PRF_res_keys();
+const res_type *PRF_res_positions();
 /// Obtains the plot variable (resource, batch default or menu) and sets it up: 0 when nothing
 /// was set up, else the answer (1 from the resource or the batch default).
 int PRF_prompt_variable();
