@@ -1,5 +1,6 @@
 // Grid files: writing and reading one product of the own text, binary and netCDF kinds, and a
 // header scan over a file of many products (what every grid search does first).
+#include "bench_field.h"
 #include "vykgfile.h"
 #include "vykgtab.h"
 #include "vykplot.h"
@@ -13,17 +14,10 @@
 
 namespace {
 
-struct Field {
-    GRD_report r{};
-    explicit Field(int n)
+/// The benchmark grid as a product: 500 mb temperature of a date.
+struct Field : BenchField {
+    explicit Field(int n) : BenchField(n)
     {
-        MESS_set(0, 0);
-        GRD_init(&r);
-        DOM_decode("ll,40,-100,10,10,0.25,0.25", &r.domain);
-        r.domain.nx = r.domain.ny = n;
-        GRD_alloc(&r);
-        for (int k = 0; k < n * n; k++)
-            r.grid[k] = k % 97 == 0 ? VYK_MISS : std::sin(0.001f * static_cast<float>(k)) * 30;
         std::snprintf(r.datim, sizeof r.datim, "12Z 05 MAR 24");
         std::snprintf(r.info, sizeof r.info, "500 mb Temperature");
         r.source = 7;
@@ -31,7 +25,6 @@ struct Field {
         r.ltype = 100;
         r.level = 500;
     }
-    ~Field() { GRD_free(&r); }
 };
 
 std::string scratch(const char *ext)
@@ -58,6 +51,16 @@ bool write_file(const std::string &path, int kind, const GRD_report &g, int prod
 }
 
 const char *ext_of(int kind) { return kind == GRD_NETCDF ? ".nc" : ".grd"; }
+
+/// Opens a grid file of any kind for reading and reads its header: the slot.
+int open_read(const std::string &path)
+{
+    int k = GRD_DETECT;
+    const int fd = GRD_open(path.c_str(), GRD_ACCESS_READ, &k);
+    GRD_info info{};
+    GRD_getinfo(fd, &info);
+    return fd;
+}
 
 // The three kinds of file, each with a 256 x 256 field.
 void every_kind_at_256(benchmark::internal::Benchmark *b)
@@ -88,10 +91,7 @@ void BM_GrdRead(benchmark::State &state)
     GRD_report g{};
     GRD_init(&g);
     for (auto _ : state) {
-        int k = GRD_DETECT;
-        const int fd = GRD_open(path.c_str(), GRD_ACCESS_READ, &k);
-        GRD_info info{};
-        GRD_getinfo(fd, &info);
+        const int fd = open_read(path);
         int num = 0;
         benchmark::DoNotOptimize(GRD_read(fd, &g, GRD_READ_VALUES, &num));
         GRD_close(fd);
@@ -116,10 +116,7 @@ void BM_GrdScan(benchmark::State &state)
     GRD_report g{};
     GRD_init(&g);
     for (auto _ : state) {
-        int k = GRD_DETECT;
-        const int fd = GRD_open(path.c_str(), GRD_ACCESS_READ, &k);
-        GRD_info info{};
-        GRD_getinfo(fd, &info);
+        const int fd = open_read(path);
         int n = 0;
         for (;; n++) {
             int num = n;

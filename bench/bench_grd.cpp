@@ -1,6 +1,7 @@
 // Single-grid operations that contouring and vector plots run over whole grids: extremes,
 // the largest wind, bilinear values at every point of a finer raster, grid-point positions on
 // another map, and remapping.
+#include "bench_field.h"
 #include "vykgops.h"
 #include "vykplot.h"
 
@@ -11,20 +12,7 @@
 
 namespace {
 
-struct Field {
-    GRD_report r{};
-    explicit Field(int n)
-    {
-        MESS_set(0, 0);
-        GRD_init(&r);
-        DOM_decode("ll,40,-100,10,10,0.25,0.25", &r.domain);
-        r.domain.nx = r.domain.ny = n;
-        GRD_alloc(&r);
-        for (int k = 0; k < n * n; k++)
-            r.grid[k] = k % 97 == 0 ? VYK_MISS : std::sin(0.001f * static_cast<float>(k)) * 30;
-    }
-    ~Field() { GRD_free(&r); }
-};
+using Field = BenchField;
 
 void BM_GrdMaxmin(benchmark::State &state)
 {

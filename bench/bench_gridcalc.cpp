@@ -2,6 +2,7 @@
 // (derivative, vorticity, Laplacian), the Coriolis parameter on a map projection, and grid
 // functions of the evaluator (arithmetic, smoothing, wind speed, equivalent potential
 // temperature, absolute vorticity).
+#include "bench_field.h"
 #include "vykcalc.h"
 #include "vykkin.h"
 #include "vykplot.h"
@@ -12,26 +13,15 @@
 
 namespace {
 
-/// A square grid of n x n values on a latitude-longitude or polar stereographic domain, a
-/// few points missing.
-struct Field {
-    GRD_report r{};
+/// The benchmark grid (on a latitude-longitude or polar stereographic domain) as a product of
+/// source 7, with the shipped lookup files in reach.
+struct Field : BenchField {
     Field(int n, float scale, float offset, const char *domain = "ll,40,-100,10,10,0.25,0.25")
+        : BenchField(n, scale, offset, domain)
     {
-        MESS_set(0, 0);
         RES_put("file_path", VYK_ETC_DIR);
-        GRD_init(&r);
-        DOM_decode(domain, &r.domain);
-        r.domain.nx = r.domain.ny = n;
         r.source = 7;
-        GRD_alloc(&r);
-        for (int k = 0; k < n * n; k++)
-            r.grid[k] = k % 97 == 0 ? VYK_MISS
-                                    : offset + scale * std::sin(0.001f * static_cast<float>(k));
     }
-    ~Field() { GRD_free(&r); }
-    Field(const Field &) = delete;
-    Field &operator=(const Field &) = delete;
 };
 
 /// An output record that keeps its values from one iteration to the next (of the size of
