@@ -144,19 +144,6 @@ int resource_grid_type()
     return type;
 }
 
-/// Scratch record of the header scans: released when it goes.
-struct Scratch {
-    GRD_report r{};
-    Scratch()
-    {
-        GRD_init(&r);
-        DOM_init(&r.domain);
-    }
-    ~Scratch() { GRD_free(&r); }
-    Scratch(const Scratch &) = delete;
-    Scratch &operator=(const Scratch &) = delete;
-};
-
 /// Which of n slots a search wants (num < 0: all; else the variables that take their grid
 /// from a file).
 std::vector<bool> wanted_slots(int n, int num)
@@ -193,7 +180,7 @@ int open_read(const char *name, int *kind, GRD_info *info, const char *hdr_name)
 /// type is -9999).  true when one was found.
 bool first_domain(int fd, int type, Domain *domain)
 {
-    Scratch s;
+    GRD_scratch s;
     for (int num = 0; GRD_read(fd, &s.r, GRD_READ_HEADER, &num) == 0; num++) {
         if (type == VYK_MISS || s.r.type == type) {
             *domain = s.r.domain;
@@ -309,7 +296,7 @@ int GRD_search(int grd_fd, GRD_report *grids, const VAR_data *params, int type, 
         if (done[static_cast<size_t>(i)]) found++;
     }
 
-    Scratch s;
+    GRD_scratch s;
     for (int prod = 0; found < n; prod++) {
         int p = prod;
         if (GRD_read(grd_fd, &s.r, GRD_READ_HEADER, &p) != 0) break;
@@ -337,7 +324,7 @@ int GRD_search_piece(int grd_fd, int ind, GRD_report *grids, const VAR_data *par
     int mx = 1, my = 1;
     GRD_get_mosaic_size(&mx, &my);
 
-    Scratch head, values;
+    GRD_scratch head, values;
     for (int prod = 0; found < n; prod++) {
         int p = prod;
         if (GRD_read(grd_fd, &head.r, GRD_READ_HEADER, &p) != 0) break;

@@ -272,16 +272,8 @@ template <bool U> int geos(MathCall &c)
 }
 
 /// A grid of the call's own, with another grid's header, released at the end.
-struct Scratch {
-    GRD_report r{};
-    explicit Scratch(const GRD_report *like)
-    {
-        GRD_init(&r);
-        GRD_copy_info(&r, like);
-    }
-    ~Scratch() { GRD_free(&r); }
-    Scratch(const Scratch &) = delete;
-    Scratch &operator=(const Scratch &) = delete;
+struct Scratch : GRD_scratch {
+    explicit Scratch(const GRD_report *like) { GRD_copy_info(&r, like); }
 };
 
 /// "uq", "vq": the Q-vector of heights z and temperatures t on the output's isobaric level.

@@ -26,19 +26,6 @@ const GRIB_edition *edition_row(int edition_octet)
     return nullptr;
 }
 
-/// A record for products decoded only to be counted.
-struct Scratch {
-    GRD_report r{};
-    Scratch()
-    {
-        GRD_init(&r);
-        DOM_init(&r.domain);
-    }
-    ~Scratch() { GRD_free(&r); }
-    Scratch(const Scratch &) = delete;
-    Scratch &operator=(const Scratch &) = delete;
-};
-
 /// Why a message is stepped over, or NULL when it is decoded.
 const char *passed_over(const GRIB_edition *row)
 {
@@ -155,7 +142,7 @@ void step(GRD_file *f)
 /// Moves from the current product to the next one.  0, or -1 at the end of the stream.
 int advance(int slot, GRD_file *f)
 {
-    Scratch s;
+    GRD_scratch s;
     if (locate(slot, f, &s.r, GRD_READ_HEADER) < 0) return -1;
     step(f);
     return 0;
@@ -252,7 +239,7 @@ int GRIB_write_index(int grd_fd, const char *filename)
     f->hfile = nullptr;
     grd_stream_rewind(f, false);
     GRD_pos &p = grd_pos(f);
-    Scratch s;
+    GRD_scratch s;
     bool ok = true;
     while (ok && locate(grd_fd, f, &s.r, GRD_READ_HEADER) >= 0) {
         const GRD_report &g = s.r;

@@ -4,8 +4,8 @@
 // of the system: the grid-file readers fill it, the grid calculations compute into it,
 // contouring and vector plots draw from it.  Its operations belong to the grid calculations
 // (src/gridcalc, vykgtab.h); the few that the grid-file readers call (an empty record, values
-// allocated and released) are declared here, as an exception to the layering listed with the
-// folder layout.
+// allocated and released, and a scratch record built on them) are declared here, as an
+// exception to the layering listed with the folder layout.
 #ifndef VYKGRD_H
 #define VYKGRD_H
 
@@ -31,5 +31,19 @@ int GRD_free(GRD_report *grid);
 /// The number of values the record's array holds when GRD_alloc made it, else 0 (no array, or
 /// one of unknown size).
 size_t GRD_capacity(const GRD_report *grid);
+
+/// A record of the caller's own for the while: empty (GRD_init) on an empty domain, its values
+/// released (GRD_free) when it goes.
+struct GRD_scratch {
+    GRD_report r{};
+    GRD_scratch()
+    {
+        GRD_init(&r);
+        DOM_init(&r.domain);
+    }
+    ~GRD_scratch() { GRD_free(&r); }
+    GRD_scratch(const GRD_scratch &) = delete;
+    GRD_scratch &operator=(const GRD_scratch &) = delete;
+};
 
 #endif
