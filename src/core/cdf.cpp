@@ -513,6 +513,10 @@ int CDF_print_errors(int val)
     return 0;
 }
 
+CDF_quiet::CDF_quiet() : saved_(ncopts) { ncopts = 0; }
+
+CDF_quiet::~CDF_quiet() { ncopts = saved_; }
+
 int CDF_open(const char *filename, int access)
 {
     if (access < 0 || access > 2)

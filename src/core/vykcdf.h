@@ -45,6 +45,18 @@ int CDF_set_fd(int val);
 
 /// 1: each failing call prints the library's message; any other value: silent.  Never fatal.
 int CDF_print_errors(int val);
+/// The library's messages off for the while (looking up names that may be absent); the
+/// setting before is back when the object goes.
+class CDF_quiet {
+public:
+    CDF_quiet();
+    ~CDF_quiet();
+    CDF_quiet(const CDF_quiet &) = delete;
+    CDF_quiet &operator=(const CDF_quiet &) = delete;
+
+private:
+    int saved_;
+};
 
 /// access 0: read an existing file; 1: create (replacing a file of that name); 2: write an
 /// existing file.  The new id becomes current and is returned, -1 on failure.  Any other access

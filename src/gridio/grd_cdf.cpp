@@ -24,15 +24,6 @@ namespace {
 constexpr int STRING_LEN = 50;     // "string_len": texts with their terminating zero
 constexpr int MAX_SIDE = SHRT_MAX;  // nx and ny are 16-bit in the file
 
-/// The library's error reporting: off while looking up names that may be absent.
-struct Quiet {
-    Quiet() : saved(ncopts) { ncopts = 0; }
-    ~Quiet() { ncopts = saved; }
-    Quiet(const Quiet &) = delete;
-    Quiet &operator=(const Quiet &) = delete;
-    int saved;
-};
-
 /// The per-record variables of the layout, in order of definition.
 struct Var {
     const char *name;
@@ -141,7 +132,7 @@ bool short_att(int fd, const char *name, short &v)
 /// Finds the variables of the own layout (the library quiet).
 void find_layout(GRD_file *f, int recdim)
 {
-    Quiet quiet;
+    const CDF_quiet quiet;
     f->values_id[0] = var_id(f, recdim, "values", NC_FLOAT, 3);
     if (f->values_id[0] >= 0) {
         f->x_size = var_dim_len(f->fd, f->values_id[0], 1);
@@ -170,7 +161,7 @@ int record_dim(GRD_file *f, long &records)
 
 bool own_layout(const GRD_file *f)
 {
-    Quiet quiet;
+    const CDF_quiet quiet;
     return ncdimid(f->fd, "grid") >= 0;
 }
 
@@ -199,7 +190,7 @@ int open_append(GRD_file *f, const char *name)
         return -1;
     }
     {
-        Quiet quiet;
+        const CDF_quiet quiet;
         short_att(f->fd, "grid_type", grid_type);
     }
     f->grid = grid_type;
@@ -212,7 +203,7 @@ int open_append(GRD_file *f, const char *name)
 int cdf_open(GRD_file *f, const char *name, int access)
 {
     {
-        Quiet quiet;
+        const CDF_quiet quiet;
         if (access == GRD_ACCESS_READ) {
             f->fd = ncopen(name, NC_NOWRITE);
         } else if (access == GRD_ACCESS_APPEND && FILE_size(name) > 0) {
@@ -389,7 +380,7 @@ int cdf_getinfo(int slot, GRD_file *f, GRD_info *info)
     f->cdf_model = 0;
     short grid_type = 0, year = VYK_MISS, month = VYK_MISS, day = VYK_MISS, hour = VYK_MISS;
     {
-        Quiet quiet;
+        const CDF_quiet quiet;
         short_att(f->fd, "grid_type", grid_type);
         short_att(f->fd, "year", year);
         short_att(f->fd, "month", month);

@@ -30,15 +30,6 @@ constexpr float MISS = static_cast<float>(VYK_MISS);
 constexpr double FILL_LIMIT = 1e30;
 constexpr int YEAR_MIN = 1900, YEAR_MAX = 2100;
 
-/// The library's error reporting: off while looking up names that may be absent.
-struct Quiet {
-    Quiet() : saved(ncopts) { ncopts = 0; }
-    ~Quiet() { ncopts = saved; }
-    Quiet(const Quiet &) = delete;
-    Quiet &operator=(const Quiet &) = delete;
-    int saved;
-};
-
 // ---------------------------------------------------------------------------------------------
 // The variables a file registers
 // ---------------------------------------------------------------------------------------------
@@ -93,7 +84,7 @@ std::string text_att(int fd, int id, const char *name)
 {
     nc_type type;
     int len = 0;
-    Quiet quiet;
+    const CDF_quiet quiet;
     if (ncattinq(fd, id, name, &type, &len) < 0 || type != NC_CHAR || len <= 0 || len > 4096)
         return {};
     std::string s(static_cast<size_t>(len), '\0');
@@ -172,13 +163,13 @@ bool get_at(int fd, int id, long i, double &v)
 
 int var_id(int fd, const char *name)
 {
-    Quiet quiet;
+    const CDF_quiet quiet;
     return ncvarid(fd, name);
 }
 
 int dim_id(int fd, const char *a, const char *b, long &len)
 {
-    Quiet quiet;
+    const CDF_quiet quiet;
     int id = ncdimid(fd, a);
     if (id < 0 && b) id = ncdimid(fd, b);
     char name[NC_MAX_NAME + 1];
@@ -328,7 +319,7 @@ void advance(GRD_file *f, int recdim)
 
 int record_dim(int fd)
 {
-    Quiet quiet;
+    const CDF_quiet quiet;
     return ncdimid(fd, "rtime");
 }
 
