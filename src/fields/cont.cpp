@@ -618,9 +618,7 @@ int CONT_plot(Domain *domain)
         PLT_reset(DOM_aspect(domain));
     } else {
         if (PLT_open(DOM_aspect(domain)) != 0) return 0;
-        PLT_set_callback(CONT_callback);
-        PLT_set_zoom_func(CONT_plot);
-        PLT_set_resize_func(CONT_plot);
+        PLT_set_handlers(CONT_callback, CONT_plot);
     }
     GRD_report *grid = GRD_get_grids();
     MAP_setup(domain);

@@ -833,9 +833,7 @@ int VECT_plot(Domain *domain)
         PLT_reset(DOM_aspect(domain));
     } else {
         if (PLT_open(DOM_aspect(domain)) != 0) return 0;
-        PLT_set_callback(st.callback);
-        PLT_set_zoom_func(VECT_plot);
-        PLT_set_resize_func(VECT_plot);
+        PLT_set_handlers(st.callback, VECT_plot);
     }
     GRD_report *u = st.ugrd_ptr, *v = st.vgrd_ptr;
     if (has_values(u) && !DOM_comp(domain, &u->domain)) MESS_print(PROGRESS, "Computing plot domain...\n");

@@ -200,6 +200,14 @@ int PLT_set_resize_func(PLT_replot func)
     return 0;
 }
 
+int PLT_set_handlers(PLT_callback callback, PLT_replot replot)
+{
+    PLT_set_callback(callback);
+    PLT_set_zoom_func(replot);
+    PLT_set_resize_func(replot);
+    return 0;
+}
+
 int PLT_set_refresh_func(int sec, PLT_replot func)
 {
     st.refresh_func = func;

@@ -103,6 +103,9 @@ typedef int (*PLT_replot)(Domain *domain);
 int PLT_set_callback(PLT_callback func);
 int PLT_set_zoom_func(PLT_replot func);
 int PLT_set_resize_func(PLT_replot func);
+/// The handlers of a plot routine that opened the plot: callback for the events, replot (the
+/// routine itself) for both zooms and resizes.  0.
+int PLT_set_handlers(PLT_callback callback, PLT_replot replot);
 /// Re-plots with func every sec seconds while the window is held (0: off).  0.
 int PLT_set_refresh_func(int sec, PLT_replot func);
 /// The zoom count: zooms since the domain shown before the first one.

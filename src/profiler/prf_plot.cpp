@@ -268,9 +268,7 @@ int PRF_plot(Domain *domain)
     } else {
         if (PLT_open(DOM_aspect(domain)) != 0)
             return 0;  // nothing is to be drawn
-        PLT_set_callback(PRF_callback);
-        PLT_set_zoom_func(PRF_plot);
-        PLT_set_resize_func(PRF_plot);
+        PLT_set_handlers(PRF_callback, PRF_plot);
     }
     // Every pass may draw the colour bar again (a zoom clears the frame).
     PLT_set_bar(0);

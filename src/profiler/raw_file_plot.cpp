@@ -448,9 +448,7 @@ int RAW_plot(Domain *domain)
         PLT_reset(DOM_aspect(domain));
     } else {
         if (PLT_open(DOM_aspect(domain)) != 0) return 0;
-        PLT_set_callback(RAW_callback);
-        PLT_set_zoom_func(RAW_plot);
-        PLT_set_resize_func(RAW_plot);
+        PLT_set_handlers(RAW_callback, RAW_plot);
     }
     MAP_setup(domain);
     int n = 0;
