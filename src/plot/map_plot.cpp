@@ -99,9 +99,7 @@ void open_plot(Domain *domain)
         if (v.aspect > 0) aspect = v.aspect;
     }
     if (PLT_open(aspect) != 0) return;
-    PLT_set_callback(MAP_callback);
-    PLT_set_zoom_func(MAP_plot);
-    PLT_set_resize_func(MAP_plot);
+    PLT_set_handlers(MAP_callback, MAP_plot);
 }
 
 void report_corners()
