@@ -2,6 +2,7 @@
 // sequence, label and month-name decoding, forecast-length texts, the format-driven label, the
 // forecast and analysis labels (valid times cross-checked with GNU date, including forecasts
 // counted in days and months) and the bounds of the caller's buffers.
+#include "date_util.h"
 #include "test_util.h"
 #include "vyk.h"
 
@@ -17,16 +18,10 @@
 
 namespace {
 
+// The seconds stay missing, as DATE_init leaves them.
 Date make(int year, int month, int day, int hour, int min)
 {
-    Date d;
-    DATE_init(&d);
-    d.year = year;
-    d.month = month;
-    d.day = day;
-    d.hour = hour;
-    d.min = min;
-    return d;
+    return vyktest::make_date(year, month, day, hour, min, VYK_MISS);
 }
 
 int64_t seconds_of(int year, int month, int day, int hour)

@@ -1,5 +1,6 @@
 // Tests of the calendar: seconds since 1970 against GNU date, normalisation and widening of
 // years, day numbers, days of the year, names, the display time zone and the current time.
+#include "date_util.h"
 #include "test_util.h"
 #include "vyk.h"
 
@@ -65,15 +66,7 @@ std::vector<Instant> sample_instants()
 
 Date make_date(const Instant &t)
 {
-    Date d;
-    DATE_init(&d);
-    d.year = t.year;
-    d.month = t.month;
-    d.day = t.day;
-    d.hour = t.hour;
-    d.min = t.min;
-    d.sec = t.sec;
-    return d;
+    return vyktest::make_date(t.year, t.month, t.day, t.hour, t.min, t.sec);
 }
 
 int64_t floor_div(int64_t a, int64_t b)

@@ -1,6 +1,7 @@
 // File-name conventions: selecting a convention, building names from templates (checked against
 // GNU date), the period, the forced date, keys, header names, offsets, the save slot, listing
 // candidate files in-process, and names that would be too long.
+#include "date_util.h"
 #include "test_util.h"
 #include "vyk.h"
 #include "vykresrc.h"
@@ -18,6 +19,7 @@
 #include <vector>
 
 using vyktest::CaptureStdio;
+using vyktest::make_date;
 using vyktest::quote;
 using vyktest::run;
 using vyktest::TempDir;
@@ -27,31 +29,10 @@ namespace {
 
 constexpr int MISS = VYK_MISS;
 
-Date make_date(int year, int month, int day, int hour, int min)
-{
-    Date d;
-    DATE_init(&d);
-    d.year = year;
-    d.month = month;
-    d.day = day;
-    d.hour = hour;
-    d.min = min;
-    d.sec = 0;
-    return d;
-}
-
 /// A forced date with only the given fields forced.
 Date forced(int day = MISS, int hour = MISS, int min = MISS, int year = MISS, int month = MISS)
 {
-    Date d;
-    DATE_init(&d);
-    d.year = year;
-    d.month = month;
-    d.day = day;
-    d.hour = hour;
-    d.min = min;
-    d.sec = 0;
-    return d;
+    return make_date(year, month, day, hour, min);
 }
 
 /// The name that template builds for date.

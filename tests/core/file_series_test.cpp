@@ -8,10 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "date_util.h"
 #include "test_util.h"
 #include "vyk.h"
 #include "vykresrc.h"
 
+using vyktest::make_date;
 using vyktest::TempDir;
 
 namespace {
@@ -45,19 +47,6 @@ std::string current(const char *desc, int64_t *result = nullptr)
     const int64_t r = FILE_set_current(desc, out);
     if (result) *result = r;
     return out;
-}
-
-Date make_date(int year, int month, int day, int hour, int min = 0)
-{
-    Date d;
-    DATE_init(&d);
-    d.year = year;
-    d.month = month;
-    d.day = day;
-    d.hour = hour;
-    d.min = min;
-    d.sec = 0;
-    return d;
 }
 
 std::vector<std::string> walk()

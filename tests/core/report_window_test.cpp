@@ -3,26 +3,15 @@
 
 #include <string>
 
+#include "date_util.h"
 #include "test_util.h"
 #include "vyk.h"
 #include "vykresrc.h"
 
 using vyktest::CaptureStdio;
+using vyktest::make_date;
 
 namespace {
-
-Date make_date(int year, int month, int day, int hour, int min)
-{
-    Date d;
-    DATE_init(&d);
-    d.year = year;
-    d.month = month;
-    d.day = day;
-    d.hour = hour;
-    d.min = min;
-    d.sec = 0;
-    return d;
-}
 
 void force_hour_min(int hour, int min)
 {

@@ -2,6 +2,7 @@
 // templates with their date codes, and the items of the `label` resource.
 #include <gtest/gtest.h>
 
+#include "date_util.h"
 #include "test_util.h"
 #include "vykplot.h"
 #include "vykresrc.h"
@@ -14,19 +15,6 @@ std::string label(int pos, int line)
 {
     const char *text = PLT_get_label(pos, line);
     return text ? text : "(null)";
-}
-
-Date date_of(int year, int month, int day, int hour, int min)
-{
-    Date d;
-    DATE_init(&d);
-    d.year = year;
-    d.month = month;
-    d.day = day;
-    d.hour = hour;
-    d.min = min;
-    d.sec = 0;
-    return d;
 }
 
 TEST(PltLabel, OverlaysOfEachLabelType)
@@ -144,7 +132,7 @@ TEST(PltLabel, TextsAreCutToTheirLine)
 
 TEST(PltLabel, Templates)
 {
-    Date d = date_of(2024, 3, 5, 12, 7);
+    Date d = vyktest::make_date(2024, 3, 5, 12, 7);
     PLT_label_date(&d);
     PLT_label_for_time(36);
     char date_label[DATE_LABEL_LEN], valid[DATE_LABEL_LEN], valid_day[DATE_LABEL_LEN];

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "dadodu.h"
+#include "date_util.h"
 #include "test_util.h"
 
 #include <cstring>
@@ -20,13 +21,7 @@ namespace {
 // The standard date label of 12 UTC 10 December 2026.
 std::string label_2026()
 {
-    Date d;
-    DATE_init(&d);
-    d.year = 2026;
-    d.month = 12;
-    d.day = 10;
-    d.hour = 12;
-    d.min = 0;
+    Date d = vyktest::make_date(2026, 12, 10, 12, 0, VYK_MISS);
     char buf[DATE_LABEL_LEN];
     DATE_make_label(&d, buf);
     return buf;
