@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "gks.h"
+#include "meta_fixture.h"
 #include "test_util.h"
 #include "vyk.h"
 #include "vykcont.h"
@@ -16,7 +17,6 @@
 
 #include <cmath>
 #include <functional>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -50,7 +50,7 @@ struct Grid {
 };
 
 /// Loads the shipped named colour table (before a workstation opens, which takes its colours).
-inline void colors() { CLR_read_table(VYK_SOURCE_DIR "/etc/vyk.clr"); }
+inline void colors() { vyktest::load_color_table(); }
 
 struct Record {
     char kind;      // 'L' a polyline, 'F' a fill area, 'T' a text
@@ -60,86 +60,22 @@ struct Record {
     std::string text;
 };
 
-/// Opens the kernel on a text metafile, transformation 1 with world window -half..half;
-/// records() closes it and returns what was drawn.
-class Drawing {
+/// Opens the kernel on a text metafile with the colour table's colours, transformation 1 with
+/// world window -half..half; records() closes it and returns what was drawn.
+class Drawing : public vyktest::MetaDrawing {
 public:
-    explicit Drawing(float half = 1000)
-    {
-        file_ = dir_.file("cont.meta");
-        colors();
-        gopen_gks(nullptr, 0);
-        ok_ = gopen_ws(1, (file_ + ",vyk").c_str(), GWS_META) == 0;
-        gactivate_ws(1);
-        // The colour table's colours on the workstation, as the plot set-up defines them.
-        for (int i = 0; i < CLR_get_num(); i++) {
-            float r = 0, g = 0, b = 0;
-            CLR_get_rgb(i, &r, &g, &b);
-            GPH_set_color(i, r, g, b);
-        }
-        const Glim win = {-half, half, -half, half};
-        const Glim vp = {0, 1, 0, 1};
-        gset_win(1, &win);
-        gset_vp(1, &vp);
-        gsel_norm_tran(1);
-    }
-    ~Drawing() { close(); }
-    bool ok() const { return ok_; }
+    explicit Drawing(float half = 1000) : MetaDrawing("cont.meta", half, true) {}
 
     std::vector<Record> records()
     {
-        close();
-        std::istringstream in(vyktest::read_file(file_));
         std::vector<Record> out;
-        std::string word;
-        int line_colr = 1, fill_colr = 1, text_colr = 1, line_type = 1;
-        while (in >> word) {
-            if (word == "PL_CLR") in >> line_colr;
-            else if (word == "FA_CLR") in >> fill_colr;
-            else if (word == "TE_CLR" || word == "TX_CLR") in >> text_colr;
-            else if (word == "PL_TYPE") in >> line_type;
-            if (word == "TE") {
-                Record r{'T', text_colr, 0, {}, ""};
-                std::string pair;
-                in >> pair;
-                Gpt p{};
-                std::sscanf(pair.c_str(), "%f,%f", &p.x, &p.y);
-                r.pts.push_back(p);
-                std::getline(in, r.text);
-                if (!r.text.empty() && r.text[0] == ' ') r.text.erase(0, 1);
-                out.push_back(r);
-                continue;
-            }
-            if (word != "PL" && word != "FA") continue;
-            Record r{word == "PL" ? 'L' : 'F', word == "PL" ? line_colr : fill_colr, line_type,
-                     {}, ""};
-            int n = 0;
-            in >> n;
-            for (int i = 0; i < n; i++) {
-                std::string pair;
-                in >> pair;
-                Gpt p{};
-                std::sscanf(pair.c_str(), "%f,%f", &p.x, &p.y);
-                r.pts.push_back(p);
-            }
-            out.push_back(r);
+        for (const vyktest::MetaRecord &m : MetaDrawing::records()) {
+            if (m.kind == "TE") out.push_back({'T', m.color, 0, m.pts, m.text});
+            else if (m.kind == "PL" || m.kind == "FA")
+                out.push_back({m.kind == "PL" ? 'L' : 'F', m.color, m.line_type, m.pts, ""});
         }
         return out;
     }
-    std::string text() const { return vyktest::read_file(file_); }
-
-private:
-    void close()
-    {
-        if (closed_) return;
-        closed_ = true;
-        gdeactivate_ws(1);
-        gclose_ws(1);
-        gclose_gks();
-    }
-    vyktest::TempDir dir_;
-    std::string file_;
-    bool ok_ = false, closed_ = false;
 };
 
 inline std::vector<Record> only(const std::vector<Record> &rs, char kind)

@@ -6,10 +6,9 @@
 #include <gtest/gtest.h>
 
 #include "gks.h"
+#include "meta_fixture.h"
 #include "test_util.h"
 
-#include <cmath>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -22,64 +21,20 @@ struct Record {
 
 /// Opens the kernel on a metafile with world window -half..half on both axes (transformation
 /// 1); records() closes it and returns what was drawn.
-class Drawing {
+class Drawing : public vyktest::MetaDrawing {
 public:
-    explicit Drawing(float half = 1000)
-    {
-        file_ = dir_.file("glyph.meta");
-        gopen_gks(nullptr, 0);
-        ok_ = gopen_ws(1, (file_ + ",vyk").c_str(), GWS_META) == 0;
-        gactivate_ws(1);
-        const Glim win = {-half, half, -half, half};
-        const Glim vp = {0, 1, 0, 1};
-        gset_win(1, &win);
-        gset_vp(1, &vp);
-        gsel_norm_tran(1);
-    }
-    ~Drawing() { close(); }
-    bool ok() const { return ok_; }
+    explicit Drawing(float half = 1000) : MetaDrawing("glyph.meta", half, false) {}
 
     std::vector<Record> records()
     {
-        close();
-        std::istringstream in(vyktest::read_file(file_));
         std::vector<Record> out;
-        std::string word;
-        while (in >> word) {
-            if (word != "PL" && word != "FA") continue;
-            Record r{word == "PL" ? 'L' : 'F', {}};
-            int n = 0;
-            in >> n;
-            for (int i = 0; i < n; i++) {
-                std::string pair;
-                in >> pair;
-                Gpt p{};
-                std::sscanf(pair.c_str(), "%f,%f", &p.x, &p.y);
-                r.pts.push_back(p);
-            }
-            out.push_back(r);
-        }
+        for (const vyktest::MetaRecord &m : MetaDrawing::records())
+            if (m.kind == "PL" || m.kind == "FA") out.push_back({m.kind == "PL" ? 'L' : 'F', m.pts});
         return out;
     }
-
-private:
-    void close()
-    {
-        if (closed_) return;
-        closed_ = true;
-        gdeactivate_ws(1);
-        gclose_ws(1);
-        gclose_gks();
-    }
-    vyktest::TempDir dir_;
-    std::string file_;
-    bool ok_ = false, closed_ = false;
 };
 
-inline bool near(const Gpt &a, float x, float y, float tol = 1e-3f)
-{
-    return std::fabs(a.x - x) <= tol && std::fabs(a.y - y) <= tol;
-}
+using vyktest::near;
 
 inline int count(const std::vector<Record> &rs, char kind)
 {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "gks.h"
+#include "meta_fixture.h"
 #include "test_util.h"
 #include "vyk.h"
 #include "vykcont.h"
@@ -17,7 +18,6 @@
 #include <cmath>
 #include <functional>
 #include <map>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -121,33 +121,9 @@ Drawn parse(const std::string &meta)
 {
     Drawn d;
     d.meta = meta;
-    std::istringstream in(meta);
-    std::string word;
-    int tran = 0, color = 1;
-    while (in >> word) {
-        if (word == "TR") {
-            in >> tran;
-        } else if (word == "PL_CLR") {
-            in >> color;
-        } else if (word == "PL") {
-            Line l{tran, color, {}};
-            int n = 0;
-            in >> n;
-            for (int i = 0; i < n; i++) {
-                std::string pair;
-                in >> pair;
-                Gpt p{};
-                std::sscanf(pair.c_str(), "%f,%f", &p.x, &p.y);
-                l.pts.push_back(p);
-            }
-            d.lines.push_back(l);
-        } else if (word == "TE") {
-            std::string pos, text;
-            in >> pos;
-            std::getline(in, text);
-            if (!text.empty() && text[0] == ' ') text.erase(0, 1);
-            d.texts.push_back(text);
-        }
+    for (const vyktest::MetaRecord &r : vyktest::meta_records(meta)) {
+        if (r.kind == "PL") d.lines.push_back({r.tran, r.color, r.pts});
+        else if (r.kind == "TE") d.texts.push_back(r.text);
     }
     return d;
 }

@@ -7,6 +7,7 @@
 
 #include "dadodu.h"
 #include "image_util.h"
+#include "meta_fixture.h"
 #include "test_util.h"
 #include "vykcont.h"
 #include "vykgtab.h"
@@ -18,7 +19,6 @@
 #include <cstdio>
 #include <cstring>
 #include <map>
-#include <sstream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -445,22 +445,13 @@ TEST_F(DataPlot, AVectorFieldThroughTheVectorLoop)
     GRD_free(&v);
     const std::string out = read_file(meta);
     // The two-point lines of each transformation that run exactly along x.
-    std::istringstream in(out);
-    std::string word;
-    int tran = 0, east = 0, legend = 0;
-    while (in >> word) {
-        if (word == "TR") in >> tran;
-        if (word != "PL") continue;
-        int n = 0;
-        in >> n;
-        std::vector<Gpt> pts(static_cast<size_t>(std::max(n, 0)));
-        for (Gpt &p : pts) {
-            std::string pair;
-            in >> pair;
-            std::sscanf(pair.c_str(), "%f,%f", &p.x, &p.y);
-        }
-        if (n != 2 || std::fabs(pts[1].y - pts[0].y) > 1e-5f || pts[1].x <= pts[0].x) continue;
-        if (tran == 1) legend++;
+    int east = 0, legend = 0;
+    for (const vyktest::MetaRecord &r : vyktest::meta_records(out)) {
+        const std::vector<Gpt> &pts = r.pts;
+        if (r.kind != "PL" || pts.size() != 2 || std::fabs(pts[1].y - pts[0].y) > 1e-5f ||
+            pts[1].x <= pts[0].x)
+            continue;
+        if (r.tran == 1) legend++;
         else if (std::fabs(pts[1].x - pts[0].x - 1) < 1e-4f) east++;
     }
     EXPECT_EQ(east, 99) << out;

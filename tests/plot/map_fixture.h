@@ -7,23 +7,17 @@
 #include <gtest/gtest.h>
 
 #include "gks.h"
+#include "meta_fixture.h"
 #include "test_util.h"
 #include "vykgks.h"
 #include "vykplot.h"
 
-#include <cmath>
-#include <cstdio>
-#include <sstream>
 #include <string>
 #include <vector>
 
 namespace maptest {
 
-struct Record {
-    std::string kind;  // "PL", "FA", "TE" or "ME"
-    std::vector<Gpt> pts;
-    std::string text;  // TE and ME
-};
+using Record = vyktest::MetaRecord;
 
 /// A domain made of its fields.
 inline Domain domain(int proj, float clat, float clon, float dx, float dy, int nx, int ny)
@@ -74,45 +68,7 @@ public:
     std::vector<Record> records()
     {
         close();
-        std::istringstream in(vyktest::read_file(file_));
-        std::vector<Record> out;
-        std::string word;
-        while (in >> word) {
-            if (word == "TE" || word == "ME") {
-                Record r{word, {}, ""};
-                std::string rest;
-                std::getline(in, rest);
-                if (!rest.empty() && rest[0] == ' ') rest.erase(0, 1);
-                if (word == "TE") {
-                    const size_t sp = rest.find(' ');
-                    Gpt p{};
-                    std::sscanf(rest.c_str(), "%f,%f", &p.x, &p.y);
-                    r.pts.push_back(p);
-                    r.text = sp == std::string::npos ? "" : rest.substr(sp + 1);
-                } else {
-                    r.text = rest;
-                }
-                out.push_back(r);
-                continue;
-            }
-            if (word != "PL" && word != "FA") {
-                std::string rest;
-                std::getline(in, rest);
-                continue;
-            }
-            Record r{word, {}, ""};
-            int n = 0;
-            in >> n;
-            for (int i = 0; i < n; i++) {
-                std::string pair;
-                in >> pair;
-                Gpt p{};
-                std::sscanf(pair.c_str(), "%f,%f", &p.x, &p.y);
-                r.pts.push_back(p);
-            }
-            out.push_back(r);
-        }
-        return out;
+        return vyktest::meta_records(vyktest::read_file(file_));
     }
 
 private:
@@ -145,10 +101,7 @@ inline std::vector<std::string> messages(const std::vector<Record> &rs)
     return out;
 }
 
-inline bool near(const Gpt &a, float x, float y, float tol = 1e-3f)
-{
-    return std::fabs(a.x - x) <= tol && std::fabs(a.y - y) <= tol;
-}
+using vyktest::near;
 
 }  // namespace maptest
 
