@@ -1,6 +1,6 @@
-// What a drawing wrote to a text metafile, read back: the polyline (PL), fill-area (FA), text
-// (TE) and message (ME) records with the colour, line type and transformation in force, and a
-// kernel opened on such a file.  For the tests of graphics and the folders above it.
+// What a drawing wrote to a text metafile, read back: the polyline (PL), fill-area (FA),
+// marker (PM), text (TE) and message (ME) records with the colour, line or marker type and
+// transformation in force, and a kernel opened on such a file.  For the tests of graphics and the folders above it.
 #ifndef VYK_META_FIXTURE_H
 #define VYK_META_FIXTURE_H
 
@@ -17,9 +17,10 @@
 namespace vyktest {
 
 struct MetaRecord {
-    std::string kind;   // "PL", "FA", "TE" or "ME"
-    int color = 1;      // the line (PL), fill (FA) or text (TE) colour in force
-    int line_type = 1;  // the line type in force
+    std::string kind;     // "PL", "FA", "PM", "TE" or "ME"
+    int color = 1;        // the line (PL), fill (FA), marker (PM) or text (TE) colour in force
+    int line_type = 1;    // the line type in force
+    int marker_type = 1;  // the marker type in force
     int tran = 0;       // the normalisation transformation in force
     std::vector<Gpt> pts;
     std::string text;   // TE and ME
@@ -31,12 +32,15 @@ inline std::vector<MetaRecord> meta_records(const std::string &meta)
     std::istringstream in(meta);
     std::vector<MetaRecord> out;
     std::string word;
-    int line_colr = 1, fill_colr = 1, text_colr = 1, line_type = 1, tran = 0;
+    int line_colr = 1, fill_colr = 1, mark_colr = 1, text_colr = 1, line_type = 1,
+        marker_type = 1, tran = 0;
     while (in >> word) {
         int *attr = word == "PL_CLR"    ? &line_colr
                     : word == "FA_CLR"  ? &fill_colr
+                    : word == "PM_CLR"  ? &mark_colr
                     : word == "TE_CLR"  ? &text_colr
                     : word == "PL_TYPE" ? &line_type
+                    : word == "PM_TYPE" ? &marker_type
                     : word == "TR"      ? &tran
                                         : nullptr;
         if (attr) {
@@ -46,6 +50,7 @@ inline std::vector<MetaRecord> meta_records(const std::string &meta)
         MetaRecord r;
         r.kind = word;
         r.line_type = line_type;
+        r.marker_type = marker_type;
         r.tran = tran;
         if (word == "TE" || word == "ME") {
             r.color = text_colr;
@@ -64,12 +69,12 @@ inline std::vector<MetaRecord> meta_records(const std::string &meta)
             out.push_back(r);
             continue;
         }
-        if (word != "PL" && word != "FA") {
+        if (word != "PL" && word != "FA" && word != "PM") {
             std::string rest;
             std::getline(in, rest);
             continue;
         }
-        r.color = word == "PL" ? line_colr : fill_colr;
+        r.color = word == "PL" ? line_colr : word == "FA" ? fill_colr : mark_colr;
         int n = 0;
         in >> n;
         for (int i = 0; i < n; i++) {

@@ -6,12 +6,12 @@
 #include <gtest/gtest.h>
 
 #include "image_util.h"
+#include "meta_fixture.h"
 #include "test_util.h"
 
 #include <cmath>
 #include <cstdio>
 #include <set>
-#include <sstream>
 #include <string>
 #include <tuple>
 #include <unistd.h>
@@ -50,48 +50,19 @@ struct Drawing {
     }
 };
 
-/// The points of a PL record, continuation lines included.
-std::vector<std::pair<float, float>> points(std::istringstream &in, const std::string &first)
-{
-    std::vector<std::pair<float, float>> pts;
-    std::istringstream head(first.substr(3));
-    int n = 0;
-    head >> n;
-    std::string word;
-    while (static_cast<int>(pts.size()) < n) {
-        if (!(head >> word)) {
-            std::string more;
-            if (!std::getline(in, more)) break;
-            head.clear();
-            head.str(more);
-            continue;
-        }
-        float x, y;
-        if (std::sscanf(word.c_str(), "%f,%f", &x, &y) == 2) pts.push_back({x, y});
-    }
-    return pts;
-}
-
 Drawing read_meta(const std::string &path)
 {
     Drawing d;
-    std::istringstream in(vyktest::read_file(path));
-    std::string line;
-    while (std::getline(in, line)) {
-        if (line.rfind("TE ", 0) == 0) {
-            Text t;
-            char text[256] = "";
-            if (std::sscanf(line.c_str(), "TE %f,%f %255[^\n]", &t.x, &t.y, text) >= 2) {
-                t.text = text;
-                d.texts.push_back(t);
-            }
-        } else if (line.rfind("PM_TYPE ", 0) == 0) {
-            d.marker_types.push_back(std::atoi(line.c_str() + 8));
-        } else if (line.rfind("PL ", 0) == 0) {
-            d.lines.push_back(points(in, line));
-        } else if (line.rfind("PM ", 0) == 0) {
+    for (const vyktest::MetaRecord &r : vyktest::meta_records(vyktest::read_file(path))) {
+        if (r.kind == "TE") {
+            d.texts.push_back({r.pts[0].x, r.pts[0].y, r.text});
+        } else if (r.kind == "PL") {
+            d.lines.emplace_back();
+            for (const Gpt &p : r.pts) d.lines.back().push_back({p.x, p.y});
+        } else if (r.kind == "PM") {
+            d.marker_types.push_back(r.marker_type);
             d.marks++;
-        } else if (line.rfind("FA ", 0) == 0) {
+        } else if (r.kind == "FA") {
             d.fills++;
         }
     }

@@ -5,10 +5,10 @@
 #include <gtest/gtest.h>
 
 #include "image_util.h"
+#include "meta_fixture.h"
 #include "test_util.h"
 
 #include <cstdio>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -38,23 +38,11 @@ struct Drawing {
 Drawing read_meta(const std::string &path)
 {
     Drawing d;
-    std::istringstream in(vyktest::read_file(path));
-    std::string line;
-    while (std::getline(in, line)) {
-        if (line.rfind("TE ", 0) == 0) {
-            Text t;
-            char text[256] = "";
-            if (std::sscanf(line.c_str(), "TE %f,%f %255[^\n]", &t.x, &t.y, text) >= 2) {
-                t.text = text;
-                d.texts.push_back(t);
-            }
-        } else if (line.rfind("PL ", 0) == 0) {
-            d.lines++;
-        } else if (line.rfind("PM ", 0) == 0) {
-            d.marks++;
-        } else if (line.rfind("FA ", 0) == 0) {
-            d.fills++;
-        }
+    for (const vyktest::MetaRecord &r : vyktest::meta_records(vyktest::read_file(path))) {
+        if (r.kind == "TE") d.texts.push_back({r.pts[0].x, r.pts[0].y, r.text});
+        d.lines += r.kind == "PL";
+        d.marks += r.kind == "PM";
+        d.fills += r.kind == "FA";
     }
     return d;
 }
