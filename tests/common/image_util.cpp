@@ -6,9 +6,11 @@
 #include "gks.h"
 #include "gks_x11.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 
 namespace vyktest {
 
@@ -158,6 +160,28 @@ void make_truecolor(IMG_report *im, int w, int h, const std::vector<Rgb> &px)
         im->data[4 * i + 2] = static_cast<unsigned char>(px[i].r);
         im->data[4 * i + 3] = 0x77;
     }
+}
+
+void set_pixels(IMG_report *im, int w, int h, int depth, int bits, int bytes_line,
+                const std::vector<unsigned char> &data)
+{
+    im->width = w;
+    im->height = h;
+    im->depth = depth;
+    im->bits_pixel = bits;
+    im->bytes_line = bytes_line;
+    std::free(im->data);
+    im->data = static_cast<unsigned char *>(std::malloc(std::max<size_t>(data.size(), 1)));
+    if (!data.empty()) std::memcpy(im->data, data.data(), data.size());
+}
+
+void set_table(IMG_report *im, int n, const std::vector<std::pair<int, IMG_color>> &entries)
+{
+    im->color_type = 1;
+    im->num_colors = n;
+    std::free(im->colors);
+    im->colors = static_cast<IMG_color *>(std::calloc(static_cast<size_t>(n), sizeof(IMG_color)));
+    for (const auto &[i, c] : entries) im->colors[i] = c;
 }
 
 Rgb record_rgb(const IMG_report &im, int x, int y)

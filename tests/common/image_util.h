@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace vyktest {
@@ -61,6 +62,15 @@ std::string be32(uint32_t v);
 /// capture gives it: masks 0xff0000, 0xff00, 0xff; the fourth byte, which no mask selects, holds
 /// 0x77) with the colours px, rows from the top.
 void make_truecolor(IMG_report *im, int w, int h, const std::vector<Rgb> &px);
+
+/// Gives a record w x h pixels of depth bits, each taking bits bits of rows of bytes_line bytes,
+/// the pixel area a copy of data; the other fields stay as they are.
+void set_pixels(IMG_report *im, int w, int h, int depth, int bits, int bytes_line,
+                const std::vector<unsigned char> &data);
+
+/// Makes a record's pixels index a colour table of n entries, black but for the (index, colour)
+/// entries listed.
+void set_table(IMG_report *im, int n, const std::vector<std::pair<int, IMG_color>> &entries);
 
 /// The colour of pixel (x, y) of a record: its colour-table entry (indexed records; {-1, -1, -1}
 /// for an index beyond the table), its value as grey (no masks) or the colour its masks select.

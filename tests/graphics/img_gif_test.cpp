@@ -388,44 +388,30 @@ TEST_F(ImgGif, TransparentBackgroundColour)
 
 TEST_F(ImgGif, IndexedAndLowDepthRecords)
 {
-    // 8-bit indices with a table (and one index beyond it, written black), 4-bit and 1-bit.
-    Image idx;
-    idx.r.width = 4;
-    idx.r.height = 1;
-    idx.r.depth = 8;
-    idx.r.bits_pixel = 8;
-    idx.r.bytes_line = 4;
-    idx.r.color_type = 1;
-    idx.r.num_colors = 2;
-    idx.r.colors = static_cast<IMG_color *>(std::calloc(2, sizeof(IMG_color)));
-    idx.r.colors[0] = {0, 1, 0};
-    idx.r.colors[1] = {1, 1, 1};
-    idx.r.data = static_cast<unsigned char *>(std::malloc(4));
-    const unsigned char d[4] = {1, 0, 9, 1};
-    std::memcpy(idx.r.data, d, 4);
-    ASSERT_EQ(GIF_write(dir.file("i.gif").c_str(), &idx.r), 1);
-    EXPECT_EQ(magick_rgb(dir.file("i.gif"), 0),
-              (std::vector<Rgb>{{255, 255, 255}, {0, 255, 0}, {0, 0, 0}, {255, 255, 255}}));
-    EXPECT_EQ(idx.r.data[2], 9);
-
-    Image nib;
-    nib.r.width = 3;
-    nib.r.height = 2;
-    nib.r.depth = 4;
-    nib.r.bits_pixel = 4;
-    nib.r.bytes_line = 2;
-    nib.r.color_type = 1;
-    nib.r.num_colors = 16;
-    nib.r.colors = static_cast<IMG_color *>(std::calloc(16, sizeof(IMG_color)));
-    nib.r.colors[3] = {1, 0, 0};
-    nib.r.colors[12] = {0, 0, 1};
-    nib.r.data = static_cast<unsigned char *>(std::malloc(4));
-    const unsigned char n4[4] = {0x3c, 0x30, 0xc3, 0xc0};
-    std::memcpy(nib.r.data, n4, 4);
-    ASSERT_EQ(GIF_write(dir.file("n.gif").c_str(), &nib.r), 1);
-    EXPECT_EQ(magick_rgb(dir.file("n.gif"), 0),
-              (std::vector<Rgb>{{255, 0, 0}, {0, 0, 255}, {255, 0, 0}, {0, 0, 255}, {255, 0, 0},
-                                {0, 0, 255}}));
+    // 8-bit indices with a table (and one index beyond it, written black, the record's own
+    // byte left as it was), 4-bit.
+    struct Case {
+        const char *layout;
+        int w, h, depth, bytes_line, colors;
+        std::vector<std::pair<int, IMG_color>> table;
+        std::vector<unsigned char> data;
+        std::vector<Rgb> want;
+    } cases[] = {
+        {"indexed", 4, 1, 8, 4, 2, {{0, {0, 1, 0}}, {1, {1, 1, 1}}}, {1, 0, 9, 1},
+         {{255, 255, 255}, {0, 255, 0}, {0, 0, 0}, {255, 255, 255}}},
+        {"4-bit", 3, 2, 4, 2, 16, {{3, {1, 0, 0}}, {12, {0, 0, 1}}}, {0x3c, 0x30, 0xc3, 0xc0},
+         {{255, 0, 0}, {0, 0, 255}, {255, 0, 0}, {0, 0, 255}, {255, 0, 0}, {0, 0, 255}}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.layout);
+        Image im;
+        vyktest::set_pixels(&im.r, c.w, c.h, c.depth, c.depth, c.bytes_line, c.data);
+        vyktest::set_table(&im.r, c.colors, c.table);
+        const std::string file = dir.file(std::string(c.layout) + ".gif");
+        ASSERT_EQ(GIF_write(file.c_str(), &im.r), 1);
+        EXPECT_EQ(magick_rgb(file, 0), c.want);
+        EXPECT_EQ(std::vector<unsigned char>(im.r.data, im.r.data + c.data.size()), c.data);
+    }
 }
 
 TEST_F(ImgGif, FilesWithoutAnImageAndImagesBeyondTheScreen)

@@ -137,97 +137,46 @@ TEST_F(ImgPng, ColoursBeyondTheTwoHundredFiftySixthTakeEntryZero)
 
 TEST_F(ImgPng, OtherRecordLayoutsAreWrittenWithTheirColours)
 {
-    // An indexed record with an index beyond its table (black) and padded rows.
-    Image idx;
-    idx.r.width = 3;
-    idx.r.height = 2;
-    idx.r.depth = 8;
-    idx.r.bits_pixel = 8;
-    idx.r.bytes_line = 4;
-    idx.r.color_type = 1;
-    idx.r.num_colors = 2;
-    idx.r.colors = static_cast<IMG_color *>(std::calloc(2, sizeof(IMG_color)));
-    idx.r.colors[0] = {1, 0, 0};
-    idx.r.colors[1] = {0, 0, 1};
-    idx.r.data = static_cast<unsigned char *>(std::malloc(8));
-    const unsigned char d8[8] = {0, 1, 7, 0xee, 1, 0, 0, 0xee};
-    std::memcpy(idx.r.data, d8, 8);
-    ASSERT_EQ(PNG_write(dir.file("i.png").c_str(), &idx.r), 1);
-    EXPECT_EQ(magick_rgb(dir.file("i.png")),
-              (std::vector<Rgb>{{255, 0, 0}, {0, 0, 255}, {0, 0, 0}, {0, 0, 255}, {255, 0, 0},
-                                {255, 0, 0}}));
-
-    // A grey record as the own format gives it (no table, no masks).
-    Image grey;
-    grey.r.width = 3;
-    grey.r.height = 1;
-    grey.r.depth = 8;
-    grey.r.bytes_line = 3;
-    grey.r.data = static_cast<unsigned char *>(std::malloc(3));
-    grey.r.data[0] = 0;
-    grey.r.data[1] = 128;
-    grey.r.data[2] = 255;
-    ASSERT_EQ(PNG_write(dir.file("g.png").c_str(), &grey.r), 1);
-    EXPECT_EQ(magick_rgb(dir.file("g.png")),
-              (std::vector<Rgb>{{0, 0, 0}, {128, 128, 128}, {255, 255, 255}}));
-
-    // 4-bit pixels, the high half-byte first; 1-bit pixels, the least significant bit first.
-    Image nib;
-    nib.r.width = 3;
-    nib.r.height = 1;
-    nib.r.depth = 4;
-    nib.r.bits_pixel = 4;
-    nib.r.bytes_line = 2;
-    nib.r.color_type = 1;
-    nib.r.num_colors = 16;
-    nib.r.colors = static_cast<IMG_color *>(std::calloc(16, sizeof(IMG_color)));
-    nib.r.colors[2] = {0, 1, 0};
-    nib.r.colors[5] = {1, 1, 1};
-    nib.r.data = static_cast<unsigned char *>(std::malloc(2));
-    nib.r.data[0] = 0x25;
-    nib.r.data[1] = 0x20;
-    ASSERT_EQ(PNG_write(dir.file("n.png").c_str(), &nib.r), 1);
-    EXPECT_EQ(magick_rgb(dir.file("n.png")),
-              (std::vector<Rgb>{{0, 255, 0}, {255, 255, 255}, {0, 255, 0}}));
-
-    Image bit;
-    bit.r.width = 3;
-    bit.r.height = 1;
-    bit.r.depth = 1;
-    bit.r.bits_pixel = 1;
-    bit.r.bytes_line = 1;
-    bit.r.color_type = 1;
-    bit.r.num_colors = 2;
-    bit.r.colors = static_cast<IMG_color *>(std::calloc(2, sizeof(IMG_color)));
-    bit.r.colors[1] = {1, 1, 0};
-    bit.r.data = static_cast<unsigned char *>(std::malloc(1));
-    bit.r.data[0] = 0x06;
-    ASSERT_EQ(PNG_write(dir.file("b.png").c_str(), &bit.r), 1);
-    EXPECT_EQ(magick_rgb(dir.file("b.png")),
-              (std::vector<Rgb>{{0, 0, 0}, {255, 255, 0}, {255, 255, 0}}));
+    struct Case {
+        const char *layout;
+        int w, h, depth, bits, bytes_line, colors;  // colors 0: no table
+        std::vector<std::pair<int, IMG_color>> table;
+        std::vector<unsigned char> data;
+        std::vector<Rgb> want;
+    } cases[] = {
+        // An indexed record with an index beyond its table (black) and padded rows.
+        {"indexed", 3, 2, 8, 8, 4, 2, {{0, {1, 0, 0}}, {1, {0, 0, 1}}},
+         {0, 1, 7, 0xee, 1, 0, 0, 0xee},
+         {{255, 0, 0}, {0, 0, 255}, {0, 0, 0}, {0, 0, 255}, {255, 0, 0}, {255, 0, 0}}},
+        // A grey record as the own format gives it (no table, no masks).
+        {"grey", 3, 1, 8, 0, 3, 0, {}, {0, 128, 255},
+         {{0, 0, 0}, {128, 128, 128}, {255, 255, 255}}},
+        // 4-bit pixels, the high half-byte first; 1-bit pixels, the least significant bit first.
+        {"4-bit", 3, 1, 4, 4, 2, 16, {{2, {0, 1, 0}}, {5, {1, 1, 1}}}, {0x25, 0x20},
+         {{0, 255, 0}, {255, 255, 255}, {0, 255, 0}}},
+        {"1-bit", 3, 1, 1, 1, 1, 2, {{1, {1, 1, 0}}}, {0x06},
+         {{0, 0, 0}, {255, 255, 0}, {255, 255, 0}}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.layout);
+        Image im;
+        vyktest::set_pixels(&im.r, c.w, c.h, c.depth, c.bits, c.bytes_line, c.data);
+        if (c.colors > 0) vyktest::set_table(&im.r, c.colors, c.table);
+        const std::string file = dir.file(std::string(c.layout) + ".png");
+        ASSERT_EQ(PNG_write(file.c_str(), &im.r), 1);
+        EXPECT_EQ(magick_rgb(file), c.want);
+    }
 }
 
 TEST_F(ImgPng, WriterRefusesRecordsItCannotRead)
 {
     Image empty;
     Image odd;
-    odd.r.width = 4;
-    odd.r.height = 4;
-    odd.r.depth = 12;
-    odd.r.bytes_line = 8;
-    odd.r.data = static_cast<unsigned char *>(std::calloc(32, 1));
+    vyktest::set_pixels(&odd.r, 4, 4, 12, 0, 8, std::vector<unsigned char>(32));
     Image narrow;
-    narrow.r.width = 10;
-    narrow.r.height = 2;
-    narrow.r.depth = 8;
-    narrow.r.bytes_line = 4;
-    narrow.r.data = static_cast<unsigned char *>(std::calloc(8, 1));
+    vyktest::set_pixels(&narrow.r, 10, 2, 8, 0, 4, std::vector<unsigned char>(8));
     Image fine;
-    fine.r.width = 2;
-    fine.r.height = 2;
-    fine.r.depth = 8;
-    fine.r.bytes_line = 2;
-    fine.r.data = static_cast<unsigned char *>(std::calloc(4, 1));
+    vyktest::set_pixels(&fine.r, 2, 2, 8, 0, 2, std::vector<unsigned char>(4));
     CaptureStdio cap;
     EXPECT_EQ(PNG_write(dir.file("e.png").c_str(), &empty.r), 0);
     EXPECT_EQ(PNG_write(dir.file("o.png").c_str(), &odd.r), 0);

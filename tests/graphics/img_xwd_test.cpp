@@ -34,20 +34,11 @@ namespace {
 /// A PseudoColor record: 8-bit indices into a three-colour table, rows padded to 8 bytes.
 void make_indexed(IMG_report *im)
 {
-    im->width = 6;
-    im->height = 3;
-    im->depth = 8;
-    im->bits_pixel = 8;
-    im->bytes_line = 8;
-    im->color_type = 1;
-    im->num_colors = 3;
-    im->colors = static_cast<IMG_color *>(std::calloc(3, sizeof(IMG_color)));
-    im->colors[0] = {1, 1, 1};
-    im->colors[1] = {1, 0, 0};
-    im->colors[2] = {0, 0.4f, 1};
-    im->data = static_cast<unsigned char *>(std::calloc(24, 1));
+    std::vector<unsigned char> data(24);
     for (int y = 0; y < 3; y++)
-        for (int x = 0; x < 6; x++) im->data[y * 8 + x] = static_cast<unsigned char>((x + y) % 3);
+        for (int x = 0; x < 6; x++) data[y * 8 + x] = static_cast<unsigned char>((x + y) % 3);
+    vyktest::set_pixels(im, 6, 3, 8, 8, 8, data);
+    vyktest::set_table(im, 3, {{0, {1, 1, 1}}, {1, {1, 0, 0}}, {2, {0, 0.4f, 1}}});
     std::snprintf(im->info, sizeof im->info, "xwdump");
 }
 
