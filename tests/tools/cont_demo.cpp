@@ -34,6 +34,7 @@
 // Standard output: "grid NX NY MIN MAX", then per pass "levels CONLO INTRVL NUM TYPE BAR" and
 // "close STATUS".  Exit status: 0 done, 1 the plot failed, 2 a bad argument or grid.
 #include "gks.h"
+#include "tool_plot.h"
 #include "vyk.h"
 #include "vykcont.h"
 #include "vykgfile.h"
@@ -213,23 +214,10 @@ void print_levels()
 /// One plot pass of this program: the frame, the contours, the labels and the bar.
 int demo_plot(Domain *domain)
 {
-    const bool reset = gchk_graphics();
-    MAP_domain(domain);
-    MAP_limits lim;
-    MAP_get_limits(&lim);
-    const float h = lim.y_max - lim.y_min;
-    const float aspect = h > 0 ? (lim.x_max - lim.x_min) / h : 1;
-    if (reset) {
-        if (PLT_reset(aspect) != 0) return -1;
-    } else {
-        if (PLT_open(aspect) != 0) return -1;
-        PLT_set_callback(on_event);
-        PLT_set_zoom_func(demo_plot);
-        PLT_set_resize_func(demo_plot);
-    }
-    const Glim win = {lim.x_min, lim.x_max, lim.y_min, lim.y_max};
-    GPH_win(2, &win);
-    GPH_trans(2);
+    const int opened = open_or_reset_plot(domain, on_event, demo_plot);
+    if (opened < 0) return -1;
+    const bool reset = opened == 1;
+    set_plot_window();
     GRD_report *grid = GRD_get_grid(slot);
     CONT_plot_setup(0, slot, grid, domain, on_event);
     CONT_draw(grid);
@@ -265,12 +253,8 @@ int vect_plot(Domain *domain)
 
 int main(int argc, char **argv)
 {
-    RES_init(argc, argv, res_key, res_pos);
+    if (read_command_line(argc, argv, "cont_demo", res_key, res_pos)) return 0;
     if (!FLAG_batch()) setvbuf(stdout, nullptr, _IOLBF, 0);
-    if (FLAG_help()) {
-        RES_help_print("cont_demo", res_key, res_pos);
-        return 0;
-    }
     int nx = 41, ny = 31, kind = 2;
     RES_getval("nx", &nx, CV_int);
     RES_getval("ny", &ny, CV_int);

@@ -52,6 +52,7 @@
 // without the PCL wrapper).
 #include "gks.h"
 #include "gks_x11.h"
+#include "tool_args.h"
 #include "vyk.h"
 #include "vykgks.h"
 #include "vykimg.h"
@@ -402,11 +403,7 @@ const res_type res_pos[] = {RES_null};
 
 int main(int argc, char **argv)
 {
-    RES_init(argc, argv, res_key, res_pos);
-    if (FLAG_help()) {
-        RES_help_print("gks_demo", res_key, res_pos);
-        return 0;
-    }
+    if (read_command_line(argc, argv, "gks_demo", res_key, res_pos)) return 0;
     if (RES_get("list")) {
         for (const Section &s : sections) std::printf("%-8s %s\n", s.name, s.what);
         return 0;

@@ -19,6 +19,7 @@
 //   symbols  every symbol of the stroke file, each labelled, ten to a row under the rest
 #include "gks.h"
 #include "gks_x11.h"
+#include "tool_args.h"
 #include "vyk.h"
 #include "vykgks.h"
 #include "vykimg.h"
@@ -171,11 +172,7 @@ const res_type res_pos[] = {RES_null};
 
 int main(int argc, char **argv)
 {
-    RES_init(argc, argv, res_key, res_pos);
-    if (FLAG_help()) {
-        RES_help_print("glyph_demo", res_key, res_pos);
-        return 0;
-    }
+    if (read_command_line(argc, argv, "glyph_demo", res_key, res_pos)) return 0;
     int hold_seconds = 0;
     RES_getval("hold-seconds", &hold_seconds, CV_int);
     const char *dump = RES_get("dump");

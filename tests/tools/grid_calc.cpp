@@ -5,10 +5,10 @@
 // Options: -fp path (lookup files), -gp grid path, -cu current file, -pa parameters ("grdfmt=..."),
 // -fm plot format (printed values), -of output file, -gt grid type, -me mask.
 // Exit status 0 when the command ran, 1 when it failed.
+#include "tool_args.h"
 #include "vyk.h"
 #include "vykgcmd.h"
 
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -24,11 +24,7 @@ const res_type res_pos[] = {RES_filenames, RES_null};
 int main(int argc, char **argv)
 {
     RES_init(argc, argv, res_key, res_pos);
-    std::vector<std::string> words;
-    const char *names = RES_get("filename");
-    std::istringstream in(names ? names : "");
-    for (std::string w; std::getline(in, w);)
-        if (!w.empty()) words.push_back(w);
+    std::vector<std::string> words = file_arguments();
     std::vector<char *> cmd;
     for (std::string &w : words) cmd.push_back(w.data());
     cmd.push_back(nullptr);

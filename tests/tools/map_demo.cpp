@@ -16,6 +16,7 @@
 // "close STATUS".  The exit status: 0 when the plot closed with 0, 1 when the close failed,
 // 2 for a bad domain or option, 3 when the frame refused to open.
 #include "gks.h"
+#include "tool_plot.h"
 #include "vyk.h"
 #include "vykgks.h"
 #include "vykplot.h"
@@ -43,8 +44,7 @@ int map_plot(Domain *domain)
     MAP_domain(domain);
     MAP_limits lim;
     MAP_get_limits(&lim);
-    const float h = lim.y_max - lim.y_min;
-    if (PLT_open(h > 0 ? (lim.x_max - lim.x_min) / h : 1) != 0) return -1;
+    if (PLT_open(plot_aspect()) != 0) return -1;
     MAP_setup(domain);
     std::printf("limits %g %g %g %g\nvert %g\n", static_cast<double>(lim.x_min),
                 static_cast<double>(lim.x_max), static_cast<double>(lim.y_min),
@@ -81,11 +81,7 @@ bool read_masks(const char *text)
 
 int main(int argc, char **argv)
 {
-    RES_init(argc, argv, res_key, res_pos);
-    if (FLAG_help()) {
-        RES_help_print("map_demo", res_key, res_pos);
-        return 0;
-    }
+    if (read_command_line(argc, argv, "map_demo", res_key, res_pos)) return 0;
     if (const char *p = RES_get("passes"); p && !read_masks(p)) {
         MESS_print(M_ERROR, "map_demo: --passes takes masks separated by ','\n");
         return 2;
@@ -99,16 +95,8 @@ int main(int argc, char **argv)
         circle = true;
     }
     if (FLAG_get(FLAG_DEVICE) < 1) FLAG_set(FLAG_DEVICE, GWS_X11);
-    const char *names = RES_get("filename");
-    std::string text = names ? names : "";
-    text = text.substr(0, text.find('\n'));
     Domain domain;
-    DOM_init(&domain);
-    const int decoded = text.empty() ? -1 : DOM_decode(text.c_str(), &domain);
-    if (decoded != 1 && decoded != 2) {
-        MESS_print(M_ERROR, "map_demo: not a domain: %s\n", text.c_str());
-        return 2;
-    }
+    if (!domain_argument("map_demo", &domain)) return 2;
     const int status = map_plot(&domain);
     if (status == -1 && !gchk_graphics()) return 3;
     return status == 0 ? 0 : 1;

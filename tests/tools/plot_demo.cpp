@@ -30,6 +30,7 @@
 // 3 when the frame refused to open.
 #include "gks.h"
 #include "gks_x11.h"
+#include "tool_plot.h"
 #include "vyk.h"
 #include "vykgks.h"
 #include "vykplot.h"
@@ -85,16 +86,6 @@ void write_labels()
     PLT_label_low_right("LR label");
 }
 
-// The plot window of the current domain: transformation 2 spans the plot limits.
-void set_plot_window()
-{
-    MAP_limits lim;
-    MAP_get_limits(&lim);
-    const Glim win = {lim.x_min, lim.x_max, lim.y_min, lim.y_max};
-    GPH_win(2, &win);
-    GPH_trans(2);
-}
-
 void on_event(int type, const char *event, float x, float y)
 {
     (void)type;
@@ -140,19 +131,10 @@ void draw_frames()
 
 int demo_plot(Domain *domain)
 {
-    const bool reset = gchk_graphics();
-    MAP_domain(domain);
-    MAP_limits lim;
-    MAP_get_limits(&lim);
-    const float h = lim.y_max - lim.y_min;
-    const float aspect = h > 0 ? (lim.x_max - lim.x_min) / h : 1;
-    if (reset) {
-        if (PLT_reset(aspect) != 0) return -1;
-    } else {
-        if (PLT_open(aspect) != 0) return -1;
-        PLT_set_callback(on_event);
-        PLT_set_zoom_func(demo_plot);
-        PLT_set_resize_func(demo_plot);
+    const int opened = open_or_reset_plot(domain, on_event, demo_plot);
+    if (opened < 0) return -1;
+    const bool reset = opened == 1;
+    if (!reset) {
         if (refresh > 0) PLT_set_refresh_func(refresh, demo_plot);
         if (gtype_is_WIN()) std::printf("window %lu\n", gget_root_window());
     }
@@ -181,14 +163,10 @@ int demo_plot(Domain *domain)
 
 int main(int argc, char **argv)
 {
-    RES_init(argc, argv, res_key, res_pos);
+    if (read_command_line(argc, argv, "plot_demo", res_key, res_pos)) return 0;
     // Lines go out as they are written, so that a driver can follow the plot; in batch mode the
     // output stays fully buffered: what a detach would lose shows that it flushes first.
     if (!FLAG_batch()) setvbuf(stdout, nullptr, _IOLBF, 0);
-    if (FLAG_help()) {
-        RES_help_print("plot_demo", res_key, res_pos);
-        return 0;
-    }
     RES_getval("frames", &frames, CV_int);
     RES_getval("refresh", &refresh, CV_int);
     if (frames < 0 || frames > 128) {
@@ -197,16 +175,8 @@ int main(int argc, char **argv)
     }
     // Without a device the plot goes to the own window (no prompt).
     if (FLAG_get(FLAG_DEVICE) < 1) FLAG_set(FLAG_DEVICE, GWS_X11);
-    const char *names = RES_get("filename");
-    std::string text = names ? names : "";
-    text = text.substr(0, text.find('\n'));
     Domain domain;
-    DOM_init(&domain);
-    const int decoded = text.empty() ? -1 : DOM_decode(text.c_str(), &domain);
-    if (decoded != 1 && decoded != 2) {
-        MESS_print(M_ERROR, "plot_demo: not a domain: %s\n", text.c_str());
-        return 2;
-    }
+    if (!domain_argument("plot_demo", &domain)) return 2;
     const int status = demo_plot(&domain);
     if (passes == 0) return 3;
     return status == 0 ? 0 : 1;

@@ -22,6 +22,7 @@
 #include "dadodu.h"
 #include "gks.h"
 #include "gks_x11.h"
+#include "tool_plot.h"
 #include "vyk.h"
 #include "vykgks.h"
 #include "vykimg.h"
@@ -79,15 +80,6 @@ bool read_datum(const std::string &line, RAW_data &datum)
     return true;
 }
 
-void set_plot_window()
-{
-    MAP_limits lim;
-    MAP_get_limits(&lim);
-    const Glim win = {lim.x_min, lim.x_max, lim.y_min, lim.y_max};
-    GPH_win(2, &win);
-    GPH_trans(2);
-}
-
 int draw_table()
 {
     Gattribs attr;
@@ -116,11 +108,7 @@ int draw_table()
 
 int main(int argc, char **argv)
 {
-    RES_init(argc, argv, res_key, res_pos);
-    if (FLAG_help()) {
-        RES_help_print("point_demo", res_key, res_pos);
-        return 0;
-    }
+    if (read_command_line(argc, argv, "point_demo", res_key, res_pos)) return 0;
     if (FLAG_get(FLAG_DEVICE) < 1) FLAG_set(FLAG_DEVICE, GWS_X11);
     const char *text = RES_get("filename");
     Domain domain;
@@ -128,10 +116,7 @@ int main(int argc, char **argv)
         MESS_print(M_ERROR, "point_demo: invalid domain\n");
         return 2;
     }
-    MAP_limits lim;
-    MAP_get_limits(&lim);
-    const float h = lim.y_max - lim.y_min;
-    if (PLT_open(h > 0 ? (lim.x_max - lim.x_min) / h : 1) != 0) return 3;
+    if (PLT_open(plot_aspect()) != 0) return 3;
     set_plot_window();
     const int status = draw_table();
     std::fflush(stdout);

@@ -11,6 +11,7 @@
 // Options: -fp path (station file), -cf file, -id patterns, -pa parameters, -pf plot format,
 // -rp raw path, -pr priority, -me mask.  Exit status 0 on success, 1 on failure, 2 for usage.
 #include "dadodu.h"
+#include "tool_args.h"
 #include "vykcty.h"
 #include "vykplot.h"
 
@@ -27,17 +28,6 @@ const res_type res_key[] = {RES_help,      RES_batch,      RES_message,    RES_f
                             RES_identifier, RES_parameter, RES_plot_format, RES_raw_path,
                             RES_stat_prior, RES_current,   RES_null};
 const res_type res_pos[] = {RES_filenames, RES_null};
-
-std::vector<std::string> words()
-{
-    std::vector<std::string> out;
-    const char *names = RES_get("filename");
-    std::istringstream in(names ? names : "");
-    std::string w;
-    while (std::getline(in, w))
-        if (!w.empty()) out.push_back(w);
-    return out;
-}
 
 int math(std::vector<std::string> w)
 {
@@ -157,12 +147,8 @@ int get(const std::string &id)
 
 int main(int argc, char **argv)
 {
-    RES_init(argc, argv, res_key, res_pos);
-    if (FLAG_help()) {
-        RES_help_print("raw_tool", res_key, res_pos);
-        return 0;
-    }
-    const std::vector<std::string> w = words();
+    if (read_command_line(argc, argv, "raw_tool", res_key, res_pos)) return 0;
+    const std::vector<std::string> w = file_arguments();
     if (w.empty()) return 2;
     const std::string &cmd = w[0];
     if (cmd == "math" && w.size() > 1) return math(w);

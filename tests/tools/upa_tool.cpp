@@ -14,12 +14,12 @@
 //                                           (batch mode narrows the messages: add -me out3)
 // Options: -id identifier, -le level, -ba batch, -fp file path, -if in_file, -of out_file,
 // -pp plot parameters, -me mask.  Exit status 0 on success, 1 on failure, 2 for usage.
+#include "tool_args.h"
 #include "zazudi.h"
 #include "vykvar.h"
 
 #include <cstdio>
 #include <cstdlib>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -29,17 +29,6 @@ const res_type res_key[] = {RES_help,      RES_batch,    RES_message,  RES_file_
                             RES_identifier, RES_level,   RES_in_file,  RES_out_file,
                             RES_plot_param, RES_data_path, RES_raw_path, RES_null};
 const res_type res_pos[] = {RES_filenames, RES_null};
-
-std::vector<std::string> words()
-{
-    std::vector<std::string> out;
-    const char *names = RES_get("filename");
-    std::istringstream in(names ? names : "");
-    std::string w;
-    while (std::getline(in, w))
-        if (!w.empty()) out.push_back(w);
-    return out;
-}
 
 void value(float v)
 {
@@ -190,12 +179,8 @@ int analyse(const std::string &file)
 
 int main(int argc, char **argv)
 {
-    RES_init(argc, argv, res_key, res_pos);
-    if (FLAG_help()) {
-        RES_help_print("upa_tool", res_key, res_pos);
-        return 0;
-    }
-    const std::vector<std::string> w = words();
+    if (read_command_line(argc, argv, "upa_tool", res_key, res_pos)) return 0;
+    const std::vector<std::string> w = file_arguments();
     if (w.empty()) return 2;
     const std::string &cmd = w[0];
     if (cmd == "kind" && w.size() == 2) return kind(w[1]);
