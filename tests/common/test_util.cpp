@@ -268,12 +268,28 @@ std::vector<std::string> ToolProcess::rest(int timeout_ms)
     return lines;
 }
 
-int ToolProcess::status()
+bool ToolProcess::running()
 {
     int st = 0;
+    if (pid_ <= 0 || ended_) return false;
+    if (waitpid(pid_, &st, WNOHANG) != pid_) return true;
+    ended_ = true;
+    status_ = WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
+    return false;
+}
+
+int ToolProcess::status(int limit_ms)
+{
+    if (limit_ms >= 0) {
+        for (int waited = 0; waited < limit_ms && running(); waited += 100) usleep(100000);
+        return ended_ ? status_ : -1;
+    }
+    int st = 0;
+    if (ended_) return status_;
     if (pid_ <= 0 || waitpid(pid_, &st, 0) != pid_) return -1;
     ended_ = true;
-    return WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
+    status_ = WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
+    return status_;
 }
 
 }  // namespace vyktest

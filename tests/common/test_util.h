@@ -118,8 +118,13 @@ public:
     std::string wait_for(const std::string &prefix, int timeout_ms = 20000);
     /// Every remaining line, up to the end of the output (each waited for at most timeout_ms).
     std::vector<std::string> rest(int timeout_ms = 20000);
-    /// The exit status once the program has ended (128 + signal when killed).
-    int status();
+    /// Whether the program is still running (once it has ended, status() gives its status at
+    /// once).
+    bool running();
+    /// The exit status once the program has ended (128 + signal when killed); with limit_ms,
+    /// -1 when it has not ended within about that long (a program that never ends then fails
+    /// the test instead of hanging it).
+    int status(int limit_ms = -1);
     /// Everything read so far.
     const std::string &output() const { return all_; }
     /// True once the end of the output was read (every writer closed it).
@@ -129,6 +134,7 @@ private:
     int pid_ = -1;
     int fd_ = -1;
     bool ended_ = false;
+    int status_ = -1;
     std::string buffer_, all_;
 };
 

@@ -6,9 +6,6 @@
 
 #include "test_util.h"
 
-#include <poll.h>
-#include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -67,79 +64,22 @@ std::string demo_command(const std::string &options)
 
 // The demo run in the background: its standard output is read line by line, so that keys can
 // be typed once the window is ready.
-class Demo {
+class Demo : public vyktest::ToolProcess {
 public:
     explicit Demo(const std::vector<std::string> &args)
+        : ToolProcess(vyktest::tool("gks_demo"), with_defaults(args))
     {
-        int fds[2];
-        if (pipe(fds) != 0) return;
-        pid_ = fork();
-        if (pid_ == 0) {
-            close(fds[0]);
-            dup2(fds[1], 1);
-            const std::string path = vyktest::tool("gks_demo");
-            std::vector<std::string> all = {path, "-de", "d", "-fp", VYK_SOURCE_DIR "/etc"};
-            all.insert(all.end(), args.begin(), args.end());
-            std::vector<char *> argv;
-            for (std::string &a : all) argv.push_back(a.data());
-            argv.push_back(nullptr);
-            execv(path.c_str(), argv.data());
-            _exit(127);
-        }
-        close(fds[1]);
-        fd_ = fds[0];
     }
-    ~Demo()
-    {
-        if (fd_ >= 0) close(fd_);
-        if (pid_ > 0 && !ended_) {
-            kill(pid_, SIGKILL);
-            waitpid(pid_, nullptr, 0);
-        }
-    }
-    Demo(const Demo &) = delete;
-    Demo &operator=(const Demo &) = delete;
-
     // The first line that begins with "ready", or "" when the output ends first.
-    std::string ready()
-    {
-        std::string line;
-        char ch;
-        while (fd_ >= 0) {
-            pollfd p{fd_, POLLIN, 0};
-            if (poll(&p, 1, 30000) <= 0 || read(fd_, &ch, 1) != 1) break;
-            if (ch != '\n') {
-                line += ch;
-            } else if (line.compare(0, 5, "ready") == 0) {
-                return line;
-            } else {
-                line.clear();
-            }
-        }
-        return "";
-    }
-    bool running()
-    {
-        int st = 0;
-        if (pid_ <= 0 || ended_) return false;
-        if (waitpid(pid_, &st, WNOHANG) != pid_) return true;
-        ended_ = true;
-        status_ = WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
-        return false;
-    }
-    // The exit status once the program has ended; -1 when it does not end within a minute
-    // (a hold that never ends fails the test instead of hanging it).
-    int status()
-    {
-        for (int i = 0; i < 600 && running(); i++) usleep(100000);
-        return ended_ ? status_ : -1;
-    }
+    std::string ready() { return wait_for("ready", 30000); }
 
 private:
-    pid_t pid_ = -1;
-    int fd_ = -1;
-    bool ended_ = false;
-    int status_ = -1;
+    static std::vector<std::string> with_defaults(const std::vector<std::string> &args)
+    {
+        std::vector<std::string> all = {"-de", "d", "-fp", VYK_SOURCE_DIR "/etc"};
+        all.insert(all.end(), args.begin(), args.end());
+        return all;
+    }
 };
 
 // Standard error without the notices of functions that are not available yet.
@@ -346,6 +286,6 @@ TEST(GksDemo, HoldEndsWithReturn)
             vyktest::run(key);
             usleep(200000);
         }
-        EXPECT_EQ(demo.status(), 0);
+        EXPECT_EQ(demo.status(60000), 0);  // -1: the hold did not end within a minute
     }
 }

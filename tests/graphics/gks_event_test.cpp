@@ -16,15 +16,12 @@
 #include <X11/Xutil.h>
 
 #include <algorithm>
-#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <poll.h>
 #include <sstream>
 #include <string>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -47,94 +44,12 @@ struct EventX : PrivateX {
 };
 
 // The hold tool running on the private server, its output read line by line.
-class HoldTool {
+class HoldTool : public vyktest::ToolProcess {
 public:
     HoldTool(const PrivateX &x, const std::vector<std::string> &args)
+        : ToolProcess(vyktest::tool("gks_hold_tool"), args, {"DISPLAY=" + x.name()})
     {
-        int fds[2];
-        if (pipe(fds) != 0) return;
-        pid_ = fork();
-        if (pid_ == 0) {
-            close(fds[0]);
-            dup2(fds[1], 1);
-            setenv("DISPLAY", x.name().c_str(), 1);
-            const std::string path = vyktest::tool("gks_hold_tool");
-            std::vector<char *> argv{const_cast<char *>(path.c_str())};
-            for (const std::string &a : args) argv.push_back(const_cast<char *>(a.c_str()));
-            argv.push_back(nullptr);
-            execv(path.c_str(), argv.data());
-            _exit(127);
-        }
-        close(fds[1]);
-        fd_ = fds[0];
     }
-    ~HoldTool()
-    {
-        if (fd_ >= 0) close(fd_);
-        if (pid_ > 0 && !ended_) {
-            kill(pid_, SIGKILL);
-            waitpid(pid_, nullptr, 0);
-        }
-    }
-    HoldTool(const HoldTool &) = delete;
-    HoldTool &operator=(const HoldTool &) = delete;
-
-    /// The next line, waiting at most timeout_ms; false at the end of the output or on time-out.
-    bool line(std::string &out, int timeout_ms)
-    {
-        for (;;) {
-            const size_t nl = buffer_.find('\n');
-            if (nl != std::string::npos) {
-                out = buffer_.substr(0, nl);
-                buffer_.erase(0, nl + 1);
-                all_ += out + "\n";
-                return true;
-            }
-            if (fd_ < 0) return false;
-            pollfd p{fd_, POLLIN, 0};
-            if (poll(&p, 1, timeout_ms) <= 0) return false;
-            char chunk[512];
-            const ssize_t n = read(fd_, chunk, sizeof chunk);
-            if (n <= 0) {
-                close(fd_);
-                fd_ = -1;
-                continue;
-            }
-            buffer_.append(chunk, static_cast<size_t>(n));
-        }
-    }
-    /// The line that begins with prefix, skipping others; empty when none comes in time.
-    std::string wait_for(const std::string &prefix, int timeout_ms = 20000)
-    {
-        std::string l;
-        while (line(l, timeout_ms))
-            if (l.compare(0, prefix.size(), prefix) == 0) return l;
-        return "";
-    }
-    /// Every remaining line, up to the end of the output.
-    std::vector<std::string> rest()
-    {
-        std::vector<std::string> lines;
-        std::string l;
-        while (line(l, 20000)) lines.push_back(l);
-        return lines;
-    }
-    /// The exit status once the program has ended.
-    int status()
-    {
-        int st = 0;
-        if (pid_ <= 0 || waitpid(pid_, &st, 0) != pid_) return -1;
-        ended_ = true;
-        return WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
-    }
-    /// Everything read so far.
-    const std::string &output() const { return all_; }
-
-private:
-    pid_t pid_ = -1;
-    int fd_ = -1;
-    bool ended_ = false;
-    std::string buffer_, all_;
 };
 
 struct Event {
