@@ -1,4 +1,5 @@
 // Line readers: lines, strings and raw strings read within a limit.
+#include "line_scan.h"
 #include "test_util.h"
 #include "vyk.h"
 
@@ -16,32 +17,8 @@ using vyktest::TempDir;
 
 namespace {
 
-// The readers as the scans "%N[^\n]%n" and "%*c%N[^\n]%n" define them; the readers must give
-// exactly the same results, buffers and stream positions.
-int scan_getnline(FILE *fp, char *buf, int n)
-{
-    char first[32], second[32];
-    snprintf(first, sizeof first, "%%%d[^\n]%%n", n);
-    snprintf(second, sizeof second, "%%*c%%%d[^\n]%%n", n);
-    int count = 0;
-    int r = fscanf(fp, first, buf, &count);
-    if (r == 1)
-        return count;
-    if (r == EOF)
-        return -1;
-    r = fscanf(fp, second, buf, &count);
-    if (r == 1)
-        return count - 1;
-    if (r == EOF)
-        return -1;
-    buf[0] = '\0';
-    return 0;
-}
-
-int scan_skipline(FILE *fp)
-{
-    return fscanf(fp, "%*[^\n]%*c");
-}
+using vyktest::scan_getnline;
+using vyktest::scan_skipline;
 
 struct Read {
     int result;

@@ -3,9 +3,7 @@
 // first line "VYKGRID" and a product header announcing binary values (format 3), so that the
 // fuzzer works on the headers and the big-endian values behind them.  Products are scanned,
 // read with their values, skipped over and read again.
-#include "fuzz_util.h"
-#include "vykgfile.h"
-#include "vykgtab.h"
+#include "fuzz_grid.h"
 
 #include <cstdint>
 #include <cstring>
@@ -17,14 +15,10 @@ constexpr int MAX_PRODUCTS = 32;
 
 void scan(const char *path)
 {
-    int k = GRD_DETECT;
-    const int fd = GRD_open(path, GRD_ACCESS_READ, &k);
-    if (fd < 0) return;
-    GRD_info info{};
-    GRD_getinfo(fd, &info);
-    GRD_report g{};
-    GRD_init(&g);
-    DOM_init(&g.domain);
+    vykfuzz::GridFile f(path, GRD_DETECT);
+    if (f.fd < 0) return;
+    const int fd = f.fd;
+    GRD_report &g = f.g;
     int n = 0;
     for (; n < MAX_PRODUCTS; n++) {
         int num = n;
@@ -41,8 +35,6 @@ void scan(const char *path)
         m = num;
         GRD_read(fd, &g, GRD_READ_VALUES, &m);
     }
-    GRD_free(&g);
-    GRD_close(fd);
 }
 
 }  // namespace

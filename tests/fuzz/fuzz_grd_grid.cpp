@@ -2,9 +2,7 @@
 // magic), so that the fuzzer works on the groups, the packing and the rows of values.  Every
 // product is read as a header and with its values, then again out of order; a values read must
 // give a whole octant grid of numbers.
-#include "fuzz_util.h"
-#include "vykgfile.h"
-#include "vykgtab.h"
+#include "fuzz_grid.h"
 
 #include <cmath>
 #include <cstdint>
@@ -23,18 +21,10 @@ void check(const GRD_report &g)
 
 void scan(const char *path)
 {
-    int k = GRD_DETECT;
-    const int fd = GRD_open(path, GRD_ACCESS_READ, &k);
-    if (fd < 0) return;
-    GRD_info info{};
-    DATE_init(&info.date);
-    if (GRD_getinfo(fd, &info) != 0) {
-        GRD_close(fd);
-        return;
-    }
-    GRD_report g{};
-    GRD_init(&g);
-    DOM_init(&g.domain);
+    vykfuzz::GridFile f(path, GRD_DETECT);
+    if (!f.has_info) return;
+    const int fd = f.fd;
+    GRD_report &g = f.g;
     int n = 0;
     for (; n < MAX_PRODUCTS; n++) {
         int num = n;
@@ -46,8 +36,6 @@ void scan(const char *path)
         int m = num;
         if (GRD_read(fd, &g, GRD_READ_VALUES, &m) == 0) check(g);
     }
-    GRD_free(&g);
-    GRD_close(fd);
 }
 
 }  // namespace

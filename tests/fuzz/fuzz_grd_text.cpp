@@ -2,9 +2,7 @@
 // the input is a grid file; its header is read and its products are scanned header by header,
 // read with their values, read again, skipped ahead to and rewound.  Every record that a read
 // reports as filled must hold a grid of its domain's size with terminated labels.
-#include "fuzz_util.h"
-#include "vykgfile.h"
-#include "vykgtab.h"
+#include "fuzz_grid.h"
 
 #include <cstdint>
 #include <cstring>
@@ -26,15 +24,11 @@ void check(const GRD_report &g)
 
 void scan(const char *path, int kind)
 {
-    int k = kind;
-    const int fd = GRD_open(path, GRD_ACCESS_READ, &k);
-    if (fd < 0) return;
-    GRD_info info{};
-    GRD_getinfo(fd, &info);
-    if (std::memchr(info.datim, 0, sizeof info.datim) == nullptr) vykfuzz::fail("header label");
-    GRD_report g{};
-    GRD_init(&g);
-    DOM_init(&g.domain);
+    vykfuzz::GridFile f(path, kind);
+    if (f.fd < 0) return;
+    if (std::memchr(f.info.datim, 0, sizeof f.info.datim) == nullptr) vykfuzz::fail("header label");
+    const int fd = f.fd;
+    GRD_report &g = f.g;
     int n = 0;
     for (; n < MAX_PRODUCTS; n++) {
         int num = n;
@@ -57,8 +51,6 @@ void scan(const char *path, int kind)
     GRD_rewind(fd);
     int zero = 0;
     if (GRD_read(fd, &g, GRD_READ_HEADER, &zero) == 0 && g.grid) vykfuzz::fail("header values");
-    GRD_free(&g);
-    GRD_close(fd);
 }
 
 }  // namespace

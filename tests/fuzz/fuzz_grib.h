@@ -4,10 +4,8 @@
 #ifndef VYK_FUZZ_GRIB_H
 #define VYK_FUZZ_GRIB_H
 
-#include "fuzz_util.h"
-#include "vykgfile.h"
+#include "fuzz_grid.h"
 #include "vykgrib.h"
-#include "vykgtab.h"
 
 namespace vykfuzz {
 
@@ -15,17 +13,10 @@ constexpr int GRIB_PRODUCTS_MAX = 16;
 
 inline void scan_grib(const char *path)
 {
-    int k = GRD_GRIB;
-    const int fd = GRD_open(path, GRD_ACCESS_READ, &k);
-    if (fd < 0) return;
-    GRD_info info{};
-    if (GRD_getinfo(fd, &info) != 0) {
-        GRD_close(fd);
-        return;
-    }
-    GRD_report g{};
-    GRD_init(&g);
-    DOM_init(&g.domain);
+    GridFile f(path, GRD_GRIB);
+    if (!f.has_info) return;
+    const int fd = f.fd;
+    GRD_report &g = f.g;
     int n = 0;
     for (; n < GRIB_PRODUCTS_MAX; n++) {
         int num = n;
@@ -48,8 +39,6 @@ inline void scan_grib(const char *path)
         int m = num;
         GRD_read(fd, &g, GRD_READ_VALUES, &m);
     }
-    GRD_free(&g);
-    GRD_close(fd);
 }
 
 }  // namespace vykfuzz

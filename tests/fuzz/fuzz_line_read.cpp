@@ -1,6 +1,7 @@
 // Fuzz target of the line readers: arbitrary bytes read through fgetnline, fget_rawstring and
 // fskipline.  The first byte chooses the line limit, the second the order of the calls.  Every
 // read of fgetnline is also checked against the scan formats that define the line convention.
+#include "../common/line_scan.h"
 #include "vyk.h"
 
 #include <cstdint>
@@ -11,25 +12,7 @@
 
 namespace {
 
-int scan_getnline(FILE *fp, char *buf, int n)
-{
-    char first[32], second[32];
-    snprintf(first, sizeof first, "%%%d[^\n]%%n", n);
-    snprintf(second, sizeof second, "%%*c%%%d[^\n]%%n", n);
-    int count = 0;
-    int r = fscanf(fp, first, buf, &count);
-    if (r == 1)
-        return count;
-    if (r == EOF)
-        return -1;
-    r = fscanf(fp, second, buf, &count);
-    if (r == 1)
-        return count - 1;
-    if (r == EOF)
-        return -1;
-    buf[0] = '\0';
-    return 0;
-}
+using vyktest::scan_getnline;
 
 FILE *open_bytes(const uint8_t *data, size_t size)
 {
