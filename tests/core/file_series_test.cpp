@@ -360,15 +360,25 @@ TEST(FileSeries, ListOfNames)
     EXPECT_EQ(walk(), std::vector<std::string>{data + "2024010105.prf"});
 }
 
-// The input file from the `filename` resource, the `current` resource or batch mode.
-TEST(FileSeries, InputFileFromResources)
-{
+// The input-file series "prf_dat" in a scratch folder (data: its data folder), the current
+// time 12 UTC 1 January 2024; out takes the names.
+class FileInput : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        data = setup(dir) + "/";
+        FILE_set_name("prf_dat");
+        setenv("vykcurtime", "2024010112", 1);
+    }
     TempDir dir;
-    const std::string data = setup(dir) + "/";
-    FILE_set_name("prf_dat");
+    std::string data;
+    char out[FILE_NAME_MAX + 1] = "";
+};
+
+// The input file from the `filename` resource, the `current` resource or batch mode.
+TEST_F(FileInput, InputFileFromResources)
+{
     vyktest::write_file(data + "2024010110.prf", "x");
-    setenv("vykcurtime", "2024010112", 1);
-    char out[FILE_NAME_MAX + 1];
 
     RES_put("filename", "2024010110");
     EXPECT_EQ(FILE_get_file("Enter: ", out), 1);
@@ -386,14 +396,9 @@ TEST(FileSeries, InputFileFromResources)
         testing::ExitedWithCode(0), "");
 }
 
-TEST(FileSeries, InputFileCurrentAndBatch)
+TEST_F(FileInput, InputFileCurrentAndBatch)
 {
-    TempDir dir;
-    const std::string data = setup(dir) + "/";
-    FILE_set_name("prf_dat");
     vyktest::write_file(data + "2024010110.prf", "x");
-    setenv("vykcurtime", "2024010112", 1);
-    char out[FILE_NAME_MAX + 1];
 
     RES_put("current", "la");
     EXPECT_EQ(FILE_get_file("Enter: ", out), 1);
@@ -405,14 +410,9 @@ TEST(FileSeries, InputFileCurrentAndBatch)
     EXPECT_EXIT(FILE_get_file("Enter: ", out), testing::ExitedWithCode(10), "File not found");
 }
 
-TEST(FileSeries, InputFileInBatchMode)
+TEST_F(FileInput, InputFileInBatchMode)
 {
-    TempDir dir;
-    const std::string data = setup(dir) + "/";
-    FILE_set_name("prf_dat");
-    setenv("vykcurtime", "2024010112", 1);
     FLAG_set_batch(1);
-    char out[FILE_NAME_MAX + 1];
     EXPECT_EQ(FILE_get_file_only("Enter: ", out), 0);
     EXPECT_EXIT(FILE_get_file("Enter: ", out), testing::ExitedWithCode(10), "File not found");
     vyktest::write_file(data + "2024010103.prf", "x");
@@ -421,14 +421,9 @@ TEST(FileSeries, InputFileInBatchMode)
 }
 
 // Prompt answers: a missing name is asked again, at most four times.
-TEST(FileSeries, InputFileFromPrompt)
+TEST_F(FileInput, InputFileFromPrompt)
 {
-    TempDir dir;
-    const std::string data = setup(dir) + "/";
-    FILE_set_name("prf_dat");
     vyktest::write_file(data + "2024010110.prf", "x");
-    setenv("vykcurtime", "2024010112", 1);
-    char out[FILE_NAME_MAX + 1];
     const struct {
         const char *answers;
         int status;  // -1: the call returns 1 with the name

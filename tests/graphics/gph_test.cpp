@@ -97,6 +97,19 @@ void draw_picture(const Glim &panel)
     GPH_printf(0.5f, 0.68f, "panel %d", 2);
 }
 
+/// Sets the plotting layer up on the text metafile meta (the colour table and fonts from etc/),
+/// without margins; its workstation.
+Gint setup_metafile(const std::string &meta)
+{
+    RES_put("file_path", ETC);
+    RES_put("device", ("m," + meta).c_str());
+    Gint ws_id = 0;
+    Gws_type type = 0;
+    Glim margins = {0, 0, 0, 0};
+    GPH_setup(&ws_id, &type, 0, &margins);
+    return ws_id;
+}
+
 }  // namespace
 
 // The device letter picks the type and the text after the first comma the output; flag 2
@@ -328,12 +341,7 @@ TEST(Gph, AttributeSetsReachTheKernel)
 {
     TempDir dir;
     const std::string meta = dir.file("attr.meta");
-    RES_put("file_path", ETC);
-    RES_put("device", ("m," + meta).c_str());
-    Gint ws_id;
-    Gws_type type = 0;
-    Glim margins = {0, 0, 0, 0};
-    GPH_setup(&ws_id, &type, 0, &margins);
+    const Gint ws_id = setup_metafile(meta);
     Gattribs a;
     ATTRIB_init(&a);
     a.color = 12;
@@ -369,12 +377,7 @@ TEST(Gph, FormattedTextIsCutAtItsBuffer)
 {
     TempDir dir;
     const std::string meta = dir.file("text.meta");
-    RES_put("file_path", ETC);
-    RES_put("device", ("m," + meta).c_str());
-    Gint ws_id;
-    Gws_type type = 0;
-    Glim margins = {0, 0, 0, 0};
-    GPH_setup(&ws_id, &type, 0, &margins);
+    const Gint ws_id = setup_metafile(meta);
     const std::string long_text(150, 'a');
     const Gpt pt = {0.5f, 0.5f};
     GPH_pprintf(&pt, "%s%d", long_text.c_str(), 7);
