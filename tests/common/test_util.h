@@ -68,6 +68,15 @@ private:
     bool done_ = false;
 };
 
+/// What f writes to standard error (standard output is captured and dropped).
+template <class F> std::string stderr_of(F f)
+{
+    CaptureStdio cap;
+    f();
+    cap.finish();
+    return cap.err();
+}
+
 /// An X server of the test's own (Xvfb on a free display, chosen by the server), made the
 /// DISPLAY for as long as the object lives (unless set_display is false: then the caller names
 /// the server itself, or calls use()).  Tests that read pixels back from the screen use it,

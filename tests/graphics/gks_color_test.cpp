@@ -9,6 +9,7 @@
 #include "gks.h"
 #include "gks_x11.h"
 #include "gks_internal.h"
+#include "kernel_util.h"
 #include "vyk.h"
 #include "vykgks.h"
 
@@ -29,6 +30,8 @@ using vyktest::CaptureStdio;
 namespace {
 
 using vyktest::PrivateX;
+using vyktest::define;
+using vyktest::pixel_world;
 
 struct DisplayCloser {
     void operator()(Display *d) const
@@ -56,17 +59,6 @@ unsigned long true_pixel(float r, float g, float b)
            static_cast<unsigned long>(comp16(g) >> 8) << 8 | (comp16(b) >> 8);
 }
 
-// Sheet units onto the default 640 x 512 window: world (x, y) is pixel (x, 511 - y).
-void pixel_world()
-{
-    const Glim ws = {0, 1, 0, 511.0f / 639.0f};
-    gset_ws_win(1, &ws);
-    const Glim win = {0, 639, 0, 511};
-    gset_win(1, &win);
-    gset_vp(1, &ws);
-    gsel_norm_tran(1);
-}
-
 unsigned long pixmap_pixel(int x, int y)
 {
     XImage *img = XGetImage(gget_display(), gget_draw_window(), x, y, 1, 1, AllPlanes, ZPixmap);
@@ -83,12 +75,6 @@ void swatch(int ind, float y)
     gset_linewidth(6);
     const Gpt pts[2] = {{100, y}, {200, y}};
     gpolyline(2, pts);
-}
-
-void define(int ind, float r, float g, float b)
-{
-    const Gcolr_rep rep = {r, g, b};
-    ASSERT_EQ(gset_colr_rep(1, ind, &rep), 0);
 }
 
 void open_window(const char *display = "")

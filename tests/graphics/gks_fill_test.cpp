@@ -9,6 +9,7 @@
 #include "gks_x11.h"
 #include "gks_internal.h"
 #include "image_util.h"
+#include "kernel_util.h"
 
 #include <cctype>
 #include <cstdlib>
@@ -21,35 +22,12 @@ using vyktest::Rgb;
 using vyktest::parse_ppm;
 using vyktest::capture_window;
 using Image = vyktest::RgbImage;
+using vyktest::at_pixel;
+using vyktest::define;
 
 namespace {
 
 constexpr Rgb BLACK{0, 0, 0}, RED{255, 0, 0};
-
-void define(int ind, float r, float g, float b)
-{
-    const Gcolr_rep rep = {r, g, b};
-    ASSERT_EQ(gset_colr_rep(1, ind, &rep), 0);
-}
-
-// The world point whose pixel is (px, py) under transformation 1 (set by open_window).
-Gpt at_pixel(int px, int py) { return {static_cast<float>(px), static_cast<float>(511 - py)}; }
-
-// The own window with transformation 1 in pixels of its left 512 x 512 square; colour 0 black,
-// 2 red; the square painted black.
-void open_window()
-{
-    ASSERT_EQ(gopen_gks(nullptr, 0), 0);
-    ASSERT_EQ(gopen_ws(1, "", GWS_X11), 0);
-    const Glim win = {0, 511, 0, 511};
-    ASSERT_EQ(gset_win(1, &win), 0);
-    ASSERT_EQ(gsel_norm_tran(1), 0);
-    define(0, 0, 0, 0);
-    define(2, 1, 0, 0);
-    ASSERT_EQ(gset_fill_colr_ind(0), 0);
-    const Gpt all[] = {at_pixel(0, 0), at_pixel(511, 0), at_pixel(511, 511), at_pixel(0, 511)};
-    ASSERT_EQ(gfill_area(4, all), 0);
-}
 
 // A square polygon with corners (x0, y0) and (x1, y1) in pixels, four points, not closed.
 struct Square {
@@ -155,7 +133,7 @@ TEST(GksFill, SolidFillsOnWindow)
 {
     vyktest::PrivateX x;  // nothing of other tests covers the capture
     ASSERT_FALSE(x.name().empty());
-    open_window();
+    vyktest::open_pixel_square();
     ASSERT_EQ(gset_fill_colr_ind(2), 0);
     EXPECT_EQ(gget_fill_colr(), 2);
 
@@ -201,7 +179,7 @@ TEST(GksFill, PatternFillsOnWindow)
 {
     vyktest::PrivateX x;  // nothing of other tests covers the capture
     ASSERT_FALSE(x.name().empty());
-    open_window();
+    vyktest::open_pixel_square();
     ASSERT_EQ(gset_fill_colr_ind(2), 0);
     ASSERT_EQ(gset_fill_int_style(GPAT), 0);
     // All 20 patterns in 40 x 40 squares, five to a row.

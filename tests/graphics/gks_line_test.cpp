@@ -10,6 +10,7 @@
 #include "gks.h"
 #include "gks_x11.h"
 #include "gks_internal.h"
+#include "kernel_util.h"
 #include "vyk.h"
 
 #include <X11/Xutil.h>
@@ -32,6 +33,8 @@ using vyktest::run;
 namespace {
 
 using vyktest::PrivateX;
+using vyktest::define;
+using vyktest::pixel_world;
 
 // ---------------------------------------------------------------------------------------------
 // Captured images
@@ -163,23 +166,6 @@ unsigned long field(const std::string &line, const std::string &name)
 // ---------------------------------------------------------------------------------------------
 // In-process drawing read back from the pixmap
 // ---------------------------------------------------------------------------------------------
-
-// World (x, y) is pixel (x, 511 - y) on the default 640 x 512 window.
-void pixel_world()
-{
-    const Glim ws = {0, 1, 0, 511.0f / 639.0f};
-    gset_ws_win(1, &ws);
-    const Glim win = {0, 639, 0, 511};
-    gset_win(1, &win);
-    gset_vp(1, &ws);
-    gsel_norm_tran(1);
-}
-
-void define(int ind, float r, float g, float b)
-{
-    const Gcolr_rep rep = {r, g, b};
-    ASSERT_EQ(gset_colr_rep(1, ind, &rep), 0);
-}
 
 Image pixmap_image()
 {

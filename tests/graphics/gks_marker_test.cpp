@@ -9,6 +9,7 @@
 #include "gks_x11.h"
 #include "gks_internal.h"
 #include "image_util.h"
+#include "kernel_util.h"
 
 #include <algorithm>
 #include <cmath>
@@ -25,37 +26,12 @@ using vyktest::run;
 using vyktest::Rgb;
 using vyktest::capture_window;
 using Image = vyktest::RgbImage;
+using vyktest::at_pixel;
+using vyktest::define;
 
 namespace {
 
 constexpr Rgb BLACK{0, 0, 0}, RED{255, 0, 0}, WHITE{255, 255, 255};
-
-void define(int ind, float r, float g, float b)
-{
-    const Gcolr_rep rep = {r, g, b};
-    ASSERT_EQ(gset_colr_rep(1, ind, &rep), 0);
-}
-
-// The world point whose pixel is (px, py) under transformation 1 (set by open_window).
-Gpt at_pixel(int px, int py) { return {static_cast<float>(px), static_cast<float>(511 - py)}; }
-
-// The own window with transformation 1 in pixels of its left 512 x 512 square; colour 0 black,
-// 2 red, 3 white; the square painted in colour `ground`.
-void open_window(int ground = 0)
-{
-    ASSERT_EQ(gopen_gks(nullptr, 0), 0);
-    ASSERT_EQ(gopen_ws(1, "", GWS_X11), 0);
-    const Glim win = {0, 511, 0, 511};
-    ASSERT_EQ(gset_win(1, &win), 0);
-    ASSERT_EQ(gsel_norm_tran(1), 0);
-    define(0, 0, 0, 0);
-    define(2, 1, 0, 0);
-    define(3, 1, 1, 1);
-    ASSERT_EQ(gset_font_drop(0), 0);  // no shadow unless a test asks for one
-    ASSERT_EQ(gset_fill_colr_ind(ground), 0);
-    const Gpt all[] = {at_pixel(0, 0), at_pixel(511, 0), at_pixel(511, 511), at_pixel(0, 511)};
-    ASSERT_EQ(gfill_area(4, all), 0);
-}
 
 // The marked pixels of the square of half-width `half` around (cx, cy).
 struct Extent {
@@ -133,7 +109,7 @@ TEST(GksMarker, NineShapesOnWindow)
 {
     vyktest::PrivateX x;  // nothing of other tests covers the capture
     ASSERT_FALSE(x.name().empty());
-    open_window();
+    vyktest::open_pixel_square();
     ASSERT_EQ(gset_marker_colr_ind(2), 0);
     EXPECT_EQ(gget_marker_colr(), 2);
 
@@ -201,7 +177,7 @@ TEST(GksMarker, WidthAndManyPointsOnWindow)
 {
     vyktest::PrivateX x;  // nothing of other tests covers the capture
     ASSERT_FALSE(x.name().empty());
-    open_window();
+    vyktest::open_pixel_square();
     ASSERT_EQ(gset_marker_colr_ind(2), 0);
     ASSERT_EQ(gset_marker_type(2), 0);
     ASSERT_EQ(gset_marker_size(1), 0);
@@ -230,7 +206,7 @@ TEST(GksMarker, DropShadowOnWindow)
 {
     vyktest::PrivateX x;  // nothing of other tests covers the capture
     ASSERT_FALSE(x.name().empty());
-    open_window(3);  // white ground, so that the black copies show
+    vyktest::open_pixel_square(3);  // white ground, so that the black copies show
     ASSERT_EQ(gset_marker_colr_ind(2), 0);
     ASSERT_EQ(gset_marker_type(2), 0);
     ASSERT_EQ(gset_marker_size(1), 0);

@@ -97,16 +97,19 @@ void draw_picture(const Glim &panel)
     GPH_printf(0.5f, 0.68f, "panel %d", 2);
 }
 
-/// Sets the plotting layer up on the text metafile meta (the colour table and fonts from etc/),
-/// without margins; its workstation.
-Gint setup_metafile(const std::string &meta)
+/// Sets the plotting layer up on device (the colour table and fonts from etc/) without
+/// margins: its workstation; type and panel (when asked for) get the kind of workstation and
+/// the panel.
+Gint setup(const std::string &device, Gws_type *type = nullptr, Glim *panel = nullptr)
 {
     RES_put("file_path", ETC);
-    RES_put("device", ("m," + meta).c_str());
+    RES_put("device", device.c_str());
     Gint ws_id = 0;
-    Gws_type type = 0;
-    Glim margins = {0, 0, 0, 0};
-    GPH_setup(&ws_id, &type, 0, &margins);
+    Gws_type t = 0;
+    Glim p = {0, 0, 0, 0};
+    GPH_setup(&ws_id, &t, 0, &p);
+    if (type) *type = t;
+    if (panel) *panel = p;
     return ws_id;
 }
 
@@ -341,7 +344,7 @@ TEST(Gph, AttributeSetsReachTheKernel)
 {
     TempDir dir;
     const std::string meta = dir.file("attr.meta");
-    const Gint ws_id = setup_metafile(meta);
+    const Gint ws_id = setup("m," + meta);
     Gattribs a;
     ATTRIB_init(&a);
     a.color = 12;
@@ -377,7 +380,7 @@ TEST(Gph, FormattedTextIsCutAtItsBuffer)
 {
     TempDir dir;
     const std::string meta = dir.file("text.meta");
-    const Gint ws_id = setup_metafile(meta);
+    const Gint ws_id = setup("m," + meta);
     const std::string long_text(150, 'a');
     const Gpt pt = {0.5f, 0.5f};
     GPH_pprintf(&pt, "%s%d", long_text.c_str(), 7);
@@ -430,13 +433,10 @@ TEST(Gph, PictureOnWindow)
     ASSERT_FALSE(server.name().empty());
     TempDir dir;
     ASSERT_EQ(chdir(dir.path().c_str()), 0);
-    RES_put("file_path", ETC);
     RES_put("geometry", "641x481");
-    RES_put("device", "d");
-    Gint ws_id;
     Gws_type type = 0;
-    Glim panel = {0, 0, 0, 0};
-    GPH_setup(&ws_id, &type, 0, &panel);
+    Glim panel;
+    const Gint ws_id = setup("d", &type, &panel);
     ASSERT_EQ(type, GWS_X11);
     draw_picture(panel);
     gupdate_window();
@@ -464,13 +464,9 @@ TEST(Gph, HoldOnOwnWindowEndsWithReturn)
 
     TempDir dir;
     ASSERT_EQ(chdir(dir.path().c_str()), 0);
-    RES_put("file_path", ETC);
     RES_put("geometry", "200x150");
-    RES_put("device", "d");
-    Gint ws_id;
     Gws_type type = 0;
-    Glim panel = {0, 0, 0, 0};
-    GPH_setup(&ws_id, &type, 0, &panel);
+    const Gint ws_id = setup("d", &type);
     ASSERT_EQ(type, GWS_X11);
     const std::string win = std::to_string(gget_root_window());
     // Return is typed again and again until the hold has ended.

@@ -11,13 +11,7 @@
 
 namespace {
 
-template <class F> std::string stderr_of(F f)
-{
-    vyktest::CaptureStdio cap;
-    f();
-    cap.finish();
-    return cap.err();
-}
+using vyktest::stderr_of;
 
 /// A file path holding a model file and a naming-convention file.
 struct ModelFiles {

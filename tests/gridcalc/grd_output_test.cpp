@@ -17,13 +17,7 @@ using gfiletest::Rec;
 
 namespace {
 
-template <class F> std::string stderr_of(F f)
-{
-    vyktest::CaptureStdio cap;
-    f();
-    cap.finish();
-    return cap.err();
-}
+using vyktest::stderr_of;
 
 // No prompts: batch mode, the lookup files of etc/.
 const bool setup = (FLAG_set(FLAG_BATCH, 1), RES_put("file_path", VYK_SOURCE_DIR "/etc"), true);

@@ -15,13 +15,7 @@ using gfiletest::Rec;
 
 namespace {
 
-template <class F> std::string stderr_of(F f)
-{
-    vyktest::CaptureStdio cap;
-    f();
-    cap.finish();
-    return cap.err();
-}
+using vyktest::stderr_of;
 
 /// The lookup files of the shipped etc/ folder (variables, units, conventions).
 const bool on_etc = (RES_put("file_path", VYK_SOURCE_DIR "/etc"), true);

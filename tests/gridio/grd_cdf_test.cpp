@@ -16,13 +16,7 @@ using gfiletest::Rec;
 
 namespace {
 
-template <class F> std::string stderr_of(F f)
-{
-    vyktest::CaptureStdio cap;
-    f();
-    cap.finish();
-    return cap.err();
-}
+using vyktest::stderr_of;
 
 vyktest::RunResult ncdump(const std::string &args, const std::string &path)
 {

@@ -10,19 +10,7 @@
 #include <string>
 
 using gfiletest::Rec;
-
-namespace {
-
-/// Runs f with messages captured; returns what went to standard error.
-template <class F> std::string stderr_of(F f)
-{
-    vyktest::CaptureStdio cap;
-    f();
-    cap.finish();
-    return cap.err();
-}
-
-}  // namespace
+using vyktest::stderr_of;
 
 TEST(GrdFile, KindsFromTheFirstBytes)
 {

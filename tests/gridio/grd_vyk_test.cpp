@@ -79,14 +79,7 @@ void expect_product(const GRD_report &g, const Prod &p, bool exact, int format)
     }
 }
 
-/// Runs f with messages captured; what went to standard error.
-template <class F> std::string stderr_of(F f)
-{
-    vyktest::CaptureStdio cap;
-    f();
-    cap.finish();
-    return cap.err();
-}
+using vyktest::stderr_of;
 
 /// Reads every product of a file with its values: the count read.
 int read_all(const std::string &path, std::vector<std::vector<float>> *values = nullptr)
