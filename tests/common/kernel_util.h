@@ -1,12 +1,14 @@
-// Helpers of the kernel tests that draw on the own window and read its pixels back: colour
-// representations, and world coordinates that are the window's pixels.  For the tests of
-// graphics and the folders above it.
+// Helpers of the kernel tests: colour representations, world coordinates that are the own
+// window's pixels, and a small colour table.  For the tests of graphics and the folders above it.
 #ifndef VYK_KERNEL_UTIL_H
 #define VYK_KERNEL_UTIL_H
 
 #include <gtest/gtest.h>
 
 #include "gks.h"
+#include "test_util.h"
+#include "vykgks.h"
+#include "vykresrc.h"
 
 namespace vyktest {
 
@@ -51,6 +53,21 @@ inline void open_pixel_square(int ground = 0)
     const Gpt all[] = {at_pixel(0, 0), at_pixel(511, 0), at_pixel(511, 511), at_pixel(0, 511)};
     ASSERT_EQ(gfill_area(4, all), 0);
 }
+
+/// Loads a small colour table while it lives (file_path names its scratch folder): red 0,
+/// green 1, magenta 2, white 3.
+class Colours {
+public:
+    Colours()
+    {
+        write_file(dir_.file("t.clr"), "red 1 0 0\ngreen 0 1 0\nmagenta 1 0 1\nwhite 1 1 1\n");
+        RES_put("file_path", dir_.path().c_str());
+        CLR_read_table("t.clr");
+    }
+
+private:
+    TempDir dir_;
+};
 
 }  // namespace vyktest
 

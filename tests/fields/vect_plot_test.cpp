@@ -5,6 +5,7 @@
 // caller's grids left as they were, and winds without a speed drawn as nothing.
 #include <gtest/gtest.h>
 
+#include "domain_util.h"
 #include "gks.h"
 #include "meta_fixture.h"
 #include "test_util.h"
@@ -68,16 +69,9 @@ Domain latlon(int nx, int ny, float dx = 1)
 /// A polar stereographic domain centred at clat, 100W.
 Domain polar(int nx, int ny, float dx = 2, float clat = 80)
 {
-    Domain d;
-    DOM_init(&d);
-    d.proj = 1;
+    Domain d = vyktest::make_domain(1, clat, -100, dx, dx, nx, ny);
     d.plat = 90;
     d.plon = -100;
-    d.clat = clat;
-    d.clon = -100;
-    d.nx = nx;
-    d.ny = ny;
-    d.dx = d.dy = dx;
     return d;
 }
 

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "domain_util.h"
 #include "grd_fixture.h"
 #include "vykcalc.h"
 #include "vykplot.h"
@@ -110,16 +111,7 @@ inline void fill(Grid &g, const std::function<float(double, double, double, doub
 /// A latitude-longitude domain centred at (clat, -100).
 inline Domain latlon_domain(int nx, int ny, float clat, float dx, float dy)
 {
-    Domain d;
-    DOM_init(&d);
-    d.proj = DOM_LATLON;
-    d.clat = clat;
-    d.clon = -100;
-    d.dx = dx;
-    d.dy = dy;
-    d.nx = nx;
-    d.ny = ny;
-    return d;
+    return vyktest::make_domain(DOM_LATLON, clat, -100, dx, dy, nx, ny);
 }
 
 /// A polar stereographic domain (pole at 90 N, -105 E, true at 60 N) centred at (55, -100),

@@ -2,6 +2,7 @@
 // the pressure and thermodynamic kinds, the hodograph and pixels.
 #include <gtest/gtest.h>
 
+#include "domain_util.h"
 #include "vykplot.h"
 
 #include <cmath>
@@ -10,15 +11,7 @@ namespace {
 
 Domain diagram(int kind, float clat, float dx, int nx, float clon, float dy, int ny)
 {
-    Domain d;
-    DOM_init(&d);
-    d.proj = kind;
-    d.clat = clat;
-    d.dx = dx;
-    d.nx = nx;
-    d.clon = clon;
-    d.dy = dy;
-    d.ny = ny;
+    Domain d = vyktest::make_domain(kind, clat, clon, dx, dy, nx, ny);
     MAP_domain(&d);
     return d;
 }

@@ -26,7 +26,7 @@ namespace {
 /// height (and twice that width) in degrees.
 Domain latlon(float clat, float clon, int height)
 {
-    return maptest::domain(DOM_LATLON, clat, clon, 1, 1, 2 * height + 1, height + 1);
+    return vyktest::make_domain(DOM_LATLON, clat, clon, 1, 1, 2 * height + 1, height + 1);
 }
 
 /// The items drawn: the names of the "Map: " messages.
@@ -240,7 +240,7 @@ TEST(MapDraw, NamesAreOpenedAsPlainFilesOnly)
 
 TEST(MapDraw, DiagramsOpenNoGeographicMapFile)
 {
-    Drawing d(maptest::domain(DOM_CAT, -1, -1000, 14, 18000, 25, 21));
+    Drawing d(vyktest::make_domain(DOM_CAT, -1, -1000, 14, 18000, 25, 21));
     MAP_file("cont.map");
     vyktest::CaptureStdio cap;
     MAP_draw(7);
@@ -297,7 +297,7 @@ TEST(MapDraw, SettingsAndTheWindow)
 
 TEST(MapDraw, ARangeCircleIsClosed)
 {
-    Drawing d(maptest::domain(DOM_PSTEREO, 40, -100, 1, 1, 41, 41));
+    Drawing d(vyktest::make_domain(DOM_PSTEREO, 40, -100, 1, 1, 41, 41));
     float x, y;
     MAP_tran(40, -100, &x, &y);
     EXPECT_EQ(MAP_draw_circle(x, y, 100), 0);

@@ -100,7 +100,7 @@ Domain mercator()
 
 Domain world(float plon = 0)
 {
-    Domain d = maptest::domain(DOM_LATLON, 0, plon, 2, 2, 181, 91);
+    Domain d = vyktest::make_domain(DOM_LATLON, 0, plon, 2, 2, 181, 91);
     d.plon = plon;
     return d;
 }
@@ -132,7 +132,7 @@ const std::vector<Line> SAMPLE = {
 
 TEST(MapFile, BothFormsGiveTheSameLines)
 {
-    for (const Domain &dom : {world(), world(-100), maptest::domain(DOM_PSTEREO, 90, -100, 4, 4, 41, 41),
+    for (const Domain &dom : {world(), world(-100), vyktest::make_domain(DOM_PSTEREO, 90, -100, 4, 4, 41, 41),
                               mercator()}) {
         const Drawn text = draw_bytes(dom, text_file(SAMPLE));
         const Drawn bin = draw_bytes(dom, binary_file(SAMPLE));
@@ -207,7 +207,7 @@ TEST(MapFile, LinesAcrossTheCutAreSplit)
     const double half = 400.31555892808814 / 2;
     EXPECT_NEAR(ml[0].pts[1].x - ml[0].pts[0].x, 2.0 / 360 * 2 * half, 1e-3);
     // A point that the projection hides ends the piece: the south pole seen from the north.
-    const Drawn p = draw_bytes(maptest::domain(DOM_ORTHO, 90, 0, 2, 2, 65, 65),
+    const Drawn p = draw_bytes(vyktest::make_domain(DOM_ORTHO, 90, 0, 2, 2, 65, 65),
                                text_file({{{10, 0}, {11, 0}, {-80, 0}, {12, 10}, {13, 10}}}));
     EXPECT_EQ(maptest::of_kind(p.records, "PL").size(), 2u);
 }

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "domain_util.h"
 #include "gks.h"
 #include "meta_fixture.h"
 #include "test_util.h"
@@ -18,21 +19,6 @@
 namespace maptest {
 
 using Record = vyktest::MetaRecord;
-
-/// A domain made of its fields.
-inline Domain domain(int proj, float clat, float clon, float dx, float dy, int nx, int ny)
-{
-    Domain d;
-    DOM_init(&d);
-    d.proj = proj;
-    d.clat = clat;
-    d.clon = clon;
-    d.dx = dx;
-    d.dy = dy;
-    d.nx = nx;
-    d.ny = ny;
-    return d;
-}
 
 /// Opens a plot on a metafile (with the colour table and the default font copied into a
 /// scratch folder that file_path names) and makes the domain current with MAP_setup; records()

@@ -18,7 +18,7 @@ using vyktest::has;
 
 namespace {
 
-Domain world() { return maptest::domain(DOM_LATLON, 0, 0, 2, 2, 181, 91); }
+Domain world() { return vyktest::make_domain(DOM_LATLON, 0, 0, 2, 2, 181, 91); }
 
 /// What MAP_lines drew: its result and the records.
 struct Lines {
@@ -135,7 +135,7 @@ TEST(MapLines, AParallelAcrossTheCutIsDrawnInTwoPieces)
 {
     // Centred on -100, the parallel at 30 N crosses the cut at longitude 80: the step from 80
     // to 82.5 jumps left by 357.5 units and is drawn off the right edge and from the left edge.
-    Domain dom = maptest::domain(DOM_LATLON, 0, -100, 2, 2, 181, 91);
+    Domain dom = vyktest::make_domain(DOM_LATLON, 0, -100, 2, 2, 181, 91);
     const Lines l = draw_lines(dom, 30, 360);
     int right = 0, left = 0;
     for (const Record &r : maptest::of_kind(l.records, "PL")) {
@@ -150,7 +150,7 @@ TEST(MapLines, AParallelAcrossTheCutIsDrawnInTwoPieces)
 TEST(MapLines, MeridiansOfPolarMapsStopShortOfThePoles)
 {
     for (const float dlat : {10.0f, 20.0f}) {
-        const Lines l = draw_lines(maptest::domain(DOM_PSTEREO, 90, -100, 4, 4, 41, 41), dlat, 90);
+        const Lines l = draw_lines(vyktest::make_domain(DOM_PSTEREO, 90, -100, 4, 4, 41, 41), dlat, 90);
         float lowest = 90, highest = -90;
         for (const Record &r : maptest::of_kind(l.records, "PL")) {
             for (const Gpt &p : r.pts) {
@@ -197,7 +197,7 @@ TEST(MapLines, TheTimeHeightSectionGrid)
 {
     // The profiler display's section: columns -1 to 13, heights from 1000 m below the ground
     // over 18000 m; a line per file and height lines every 2000 m aligned to multiples.
-    const Domain dom = maptest::domain(DOM_CAT, -1, -1000, 14, 18000, 25, 21);
+    const Domain dom = vyktest::make_domain(DOM_CAT, -1, -1000, 14, 18000, 25, 21);
     const Lines l = draw_lines(dom, 1, -2000);
     EXPECT_EQ(l.result, -1);
     EXPECT_EQ(levels(l.records, false).size(), 15u);
@@ -214,7 +214,7 @@ TEST(MapLines, TheTimeHeightSectionGrid)
     EXPECT_EQ(count_text(l.records, "16000"), 1);
 
     // The lower form: 400 m below over 8000 m, every 1000 m: 0 to 7000.
-    const Lines lower = draw_lines(maptest::domain(DOM_CAT, -1, -400, 14, 8000, 25, 21), 1, -1000);
+    const Lines lower = draw_lines(vyktest::make_domain(DOM_CAT, -1, -400, 14, 8000, 25, 21), 1, -1000);
     EXPECT_EQ(levels(lower.records, true).size(), 8u);
 }
 
@@ -222,14 +222,14 @@ TEST(MapLines, DiagramLinesCountedByIndex)
 {
     // Tenths, which a float holds inexactly, over 0 to 180 and 0 to 90: x lines at both ends,
     // y lines up to 89.9 (the end excluded).
-    const Lines l = draw_lines(maptest::domain(DOM_XY, 0, 0, 180, 90, 181, 91), 0.1f, 0.1f);
+    const Lines l = draw_lines(vyktest::make_domain(DOM_XY, 0, 0, 180, 90, 181, 91), 0.1f, 0.1f);
     EXPECT_EQ(levels(l.records, false).size(), 1801u);
     EXPECT_EQ(levels(l.records, true).size(), 900u);
 }
 
 TEST(MapLines, APressureDiagramRunsDownward)
 {
-    const Domain dom = maptest::domain(DOM_XLOGP, 0, 1050, 10, -950, 11, 11);
+    const Domain dom = vyktest::make_domain(DOM_XLOGP, 0, 1050, 10, -950, 11, 11);
     const Lines l = draw_lines(dom, 5, 100);
     EXPECT_EQ(l.result, -1);
     std::set<long> want;
@@ -272,7 +272,7 @@ class MapLinesBad : public testing::TestWithParam<BadCase> {};
 TEST_P(MapLinesBad, DrawNothing)
 {
     const BadCase &c = GetParam();
-    const Domain dom = c.diagram ? maptest::domain(DOM_CAT, -1, -1000, 14, 18000, 25, 21) : world();
+    const Domain dom = c.diagram ? vyktest::make_domain(DOM_CAT, -1, -1000, 14, 18000, 25, 21) : world();
     const Lines l = draw_lines(dom, c.dlat, c.dlon);
     EXPECT_EQ(l.result, -1);
     EXPECT_TRUE(maptest::of_kind(l.records, "PL").empty());

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "dadodu.h"
+#include "kernel_util.h"
 #include "test_util.h"
 
 #include <cmath>
@@ -19,19 +20,7 @@ namespace {
 
 constexpr float M = VYK_MISS;
 
-/// Loads a small colour table: red 0, green 1, magenta 2, white 3.
-class Colours {
-public:
-    Colours()
-    {
-        write_file(dir_.file("t.clr"), "red 1 0 0\ngreen 0 1 0\nmagenta 1 0 1\nwhite 1 1 1\n");
-        RES_put("file_path", dir_.path().c_str());
-        CLR_read_table("t.clr");
-    }
-
-private:
-    TempDir dir_;
-};
+using vyktest::Colours;
 
 RAW_attribs fresh()
 {
