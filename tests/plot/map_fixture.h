@@ -20,6 +20,9 @@ namespace maptest {
 
 using Record = vyktest::MetaRecord;
 
+/// A domain made of its fields (vyktest::make_domain, by the name the map tests know it).
+inline constexpr auto &domain = vyktest::make_domain;
+
 /// Opens a plot on a metafile (with the colour table and the default font copied into a
 /// scratch folder that file_path names) and makes the domain current with MAP_setup; records()
 /// closes the kernel and returns what was drawn.
