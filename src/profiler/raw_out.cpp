@@ -4,6 +4,7 @@
 // the values plotted there.
 #include "dadodu.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -73,6 +74,22 @@ bool open_output(int i, const Date *date, RAW_info &info)
 
 namespace {
 
+// Where a file argument's name ends: its first ':' from the third character on, or the first
+// '-' before that.  A '-' separates only in the last part of a path (a directory whose name
+// holds a '-' stays whole) and never as the first character of a name.
+size_t separator(const char *file_arg)
+{
+    const size_t len = std::strlen(file_arg);
+    const char *colon = len > SEPARATORS_FROM ? std::strchr(file_arg + SEPARATORS_FROM, ':') : nullptr;
+    const size_t end = colon ? static_cast<size_t>(colon - file_arg) : len;
+    size_t from = SEPARATORS_FROM;
+    for (size_t i = 0; i < end; i++)
+        if (file_arg[i] == '/') from = std::max(SEPARATORS_FROM, i + 2);
+    for (size_t i = from; i < end; i++)
+        if (file_arg[i] == '-') return i;
+    return colon ? end : std::string::npos;
+}
+
 // Splits a file argument in place (the name, "-" and a column, ":" and a format) and opens
 // the file on `raw_path`; with plain only a regular file is opened (never a command or a
 // standard stream: the name came from data).
@@ -81,10 +98,7 @@ int open_spec(char *file_arg, const char **designator, const char **format, int 
     const char *des = RAW_field(RAW_FIELD_EACH);
     const char *fmt = nullptr;
     if (!file_arg) return -1;
-    const size_t len = std::strlen(file_arg);
-    size_t sep = std::string::npos;
-    for (size_t i = SEPARATORS_FROM; i < len && sep == std::string::npos; i++)
-        if (file_arg[i] == '-' || file_arg[i] == ':') sep = i;
+    const size_t sep = separator(file_arg);
     if (sep != std::string::npos) {
         char *rest = file_arg + sep + 1;
         const bool column = file_arg[sep] == '-';

@@ -5,8 +5,11 @@
 #include "dadodu.h"
 #include "test_util.h"
 
+#include <sys/stat.h>
+
 #include <cstring>
 #include <string>
+#include <vector>
 
 using vyktest::CaptureStdio;
 using vyktest::TempDir;
@@ -52,6 +55,43 @@ TEST(RawOut, FileArguments)
     EXPECT_EQ(RAW_file_open(missing, &des, &fmt, RAW_READ), -1);
     cap.finish();
     EXPECT_TRUE(has(cap.err() + cap.out(), "RAW_file_open: Unable to open file:" + dir.file("absent")));
+}
+
+TEST(RawOut, DirectoriesWithDashesStayInTheName)
+{
+    TempDir dir;
+    const std::string sub = dir.file("my-dir");
+    ASSERT_EQ(mkdir(sub.c_str(), 0700), 0);
+    write_file(sub + "/pts", "A 1 2 3\n");
+    write_file(sub + "/-pts", "A 1 2 3\n");
+    write_file(sub + "/a", "A 1 2 3\n");
+    RES_put("raw_path", dir.path().c_str());
+    const struct {
+        std::string file_arg, name;
+        int designator;  // -1: a name
+        const char *column, *format;
+    } rows[] = {
+        {sub + "/pts", sub + "/pts", RAW_FIELD_EACH, nullptr, nullptr},
+        {sub + "/pts-3:%5.1f", sub + "/pts", 13, nullptr, "%5.1f"},
+        {sub + "/pts:%4.0f", sub + "/pts", RAW_FIELD_EACH, nullptr, "%4.0f"},
+        {sub + "/-pts-temp", sub + "/-pts", -1, "temp", nullptr},  // a name may begin with '-'
+        {sub + "/a-2", sub + "/a", 12, nullptr, nullptr},
+        {"my-dir/pts-temp:x", "my-dir/pts", -1, "temp", "x"},  // under raw_path
+        {"my-dir/pts:a/b-c", "my-dir/pts", RAW_FIELD_EACH, nullptr, "a/b-c"},
+    };
+    for (const auto &r : rows) {
+        std::vector<char> file_arg(r.file_arg.begin(), r.file_arg.end());
+        file_arg.push_back('\0');
+        const char *des = nullptr, *fmt = nullptr;
+        const int slot = RAW_file_open(file_arg.data(), &des, &fmt, RAW_READ);
+        EXPECT_GE(slot, 0) << r.file_arg;
+        EXPECT_EQ(std::string(file_arg.data()), r.name);
+        if (r.designator >= 0) EXPECT_EQ(des, RAW_field(r.designator)) << r.file_arg;
+        else EXPECT_STREQ(des, r.column);
+        if (r.format) EXPECT_STREQ(fmt, r.format) << r.file_arg;
+        else EXPECT_EQ(fmt, nullptr) << r.file_arg;
+        if (slot >= 0) RAW_close(slot);
+    }
 }
 
 TEST(RawOut, PlottedDataReadBackAsDrawn)
