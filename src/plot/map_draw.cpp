@@ -203,6 +203,9 @@ int rawfile_item(const char *rest)
     return 0;
 }
 
+/// Whether latitude-longitude lines and diagram grids are drawn: the grid plot-component switch.
+bool grid_on() { return FLAG_getplot(PLOT_GRID) != 0; }
+
 /// The attributes of latitude-longitude lines: own when given, else the color_line resource
 /// and its default; sets the line and text attributes.  False when the colour is -1.
 bool line_attribs(const char *own)
@@ -239,7 +242,7 @@ int lalo_item(const char *args)
         }
     }
     PLT_mess("Map-lalo: %.1f,%.1f", static_cast<double>(lat), static_cast<double>(lon));
-    if (line_attribs(*p == ':' ? p + 1 : nullptr)) MAP_lines(lat, lon);
+    if (grid_on() && line_attribs(*p == ':' ? p + 1 : nullptr)) MAP_lines(lat, lon);
     return 0;
 }
 
@@ -394,7 +397,7 @@ int MAP_draw(int flag)
         if (strnicmp(item.c_str(), "fi:", 3) == 0) draw_list_file(item.c_str() + 3);
         else MAP_process(item.c_str());
     }
-    if (st.latln > 0 && line_attribs(nullptr)) MAP_lines(st.latln, st.lonln);
+    if (st.latln > 0 && grid_on() && line_attribs(nullptr)) MAP_lines(st.latln, st.lonln);
     return 0;
 }
 

@@ -164,6 +164,26 @@ TEST(MapDraw, NothingWhileTheMapSwitchIsOff)
     EXPECT_TRUE(drawn(rs).empty());
 }
 
+TEST(MapDraw, NoLatitudeLongitudeLinesWhileTheGridSwitchIsOff)
+{
+    for (const int grid : {1, 0}) {
+        SCOPED_TRACE(grid);
+        Drawing d(latlon(40, -100, 20));
+        d.write("a.map", ONE_LINE);
+        MAP_file("a.map,lalo:20");
+        MAP_latlon(10, 10, 0, 0);
+        FLAG_setplot(PLOT_GRID, grid);
+        vyktest::CaptureStdio cap;
+        EXPECT_EQ(MAP_draw(7), 0);
+        cap.finish();
+        const std::vector<Record> rs = d.records();
+        EXPECT_EQ(joined(drawn(rs)), "a.map");  // the map itself is drawn either way
+        const size_t lines = maptest::of_kind(rs, "PL").size();
+        if (grid) EXPECT_GT(lines, 10u);
+        else EXPECT_EQ(lines, 1u);  // the map file's one line
+    }
+}
+
 TEST(MapDraw, ItemsDrawInTheirColoursAndFills)
 {
     Drawing d(latlon(40, -100, 20));
