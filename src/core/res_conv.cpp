@@ -100,6 +100,14 @@ void set_from_table(int flag, int code)
     if (code != VYK_MISS) FLAG_set(flag, code);
 }
 
+/// Whether word, its sign dropped, is a word of the draw list.
+bool is_draw_word(const char *word)
+{
+    if (*word == '+' || *word == '-') word++;
+    return stricmp(word, "none") == 0 || stricmp(word, "all") == 0 || stricmp(word, "text") == 0 ||
+           lookup(draw_words, word) != VYK_MISS;
+}
+
 /// Applies a draw list to the plot-component switches.
 void apply_draw(const char *data)
 {
@@ -323,6 +331,18 @@ int RES_hour_date(const char *text, Date *date)
         date->min = VYK_MISS;
     }
     return 0;
+}
+
+bool RES_is_draw_list(const char *text)
+{
+    if (!text || !text[0]) return false;
+    int count = 0;
+    char **items = nullptr;
+    if (parse_string(text, ',', &count, &items) != 0) return false;
+    bool all = count > 0;
+    for (int i = 0; i < count && all; i++) all = is_draw_word(items[i]);
+    free_parsed_array(count, items);
+    return all;
 }
 
 int RES_conv_data(const char *data, void *out, DEF_convert cvt, size_t size)

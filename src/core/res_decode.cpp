@@ -295,6 +295,11 @@ void decode_command_line(int argc, char **argv, const RES_defobj *table, int row
                 continue;
             }
             const RES_defobj &row = table[r];
+            // A draw list switching components off begins with '-': the next word is taken
+            // although it looks like an option, when it is nothing but draw words.
+            if (row.cvt == CV_draw && !value && i + 1 < argc && argv[i + 1] &&
+                RES_is_draw_list(argv[i + 1]))
+                value = argv[++i];
             if ((row.cvt == CV_bool || row.cvt == CV_batch || row.cvt == CV_help) && from_next) {
                 i--;  // the word is decoded on its own
                 value = nullptr;

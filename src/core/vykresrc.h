@@ -97,6 +97,9 @@ int RES_decode(const char *progname, const char *cls, int argc, char **argv,
 int RES_conv_data(const char *data, void *out, DEF_convert cvt, size_t size = 0);
 int RES_getval(const char *name, void *data, DEF_convert cvt, size_t size = 0);
 int RES_set_device(const char *str);
+/// Whether text is a draw list: every comma-separated item a word of the `draw` resource,
+/// with or without a sign.
+bool RES_is_draw_list(const char *text);
 /// Reads the text of a forced file time (the `hour` resource) into date, every field not given
 /// being -9999; a forced hour or minute step of 0 is refused with a warning and left -9999.
 /// Returns 0, or -1 when text or date is none.

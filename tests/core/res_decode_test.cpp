@@ -231,6 +231,34 @@ TEST_F(ResDecode, BooleanKindsGiveBackTheNextWord)
     }
 }
 
+TEST_F(ResDecode, ADrawListAfterItsOptionMayBeginWithAMinus)
+{
+    struct Case {
+        std::vector<std::string> words;
+        const char *switches;  // data, map, grid, then batch and map_file
+    } cases[] = {
+        {{"-dr", "-map,-grid"}, "1 0 0 -9999 (none)"},
+        {{"-dr=-map,-grid"}, "1 0 0 -9999 (none)"},
+        {{"-dr", "-Map", "-ba"}, "1 0 1 1 (none)"},
+        {{"-dr", "+grid,-data"}, "0 1 1 -9999 (none)"},
+        {{"-dr", "-ba"}, "1 1 1 1 (none)"},                 // an option, not a draw word
+        {{"-dr", "-map,-x.map"}, "1 1 1 -9999 (none)"},     // not a draw list: left alone
+        {{"-dr", "data", "-map", "a.map"}, "1 0 0 -9999 a.map"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.words[1 % c.words.size()]);
+        expect_in_child(
+            [&] {
+                init(c.words, {RES_draw, RES_batch, RES_map_file});
+                return std::to_string(FLAG_getplot(PLOT_DATA)) + " " +
+                       std::to_string(FLAG_getplot(PLOT_MAP)) + " " +
+                       std::to_string(FLAG_getplot(PLOT_GRID)) + " " +
+                       std::to_string(FLAG_get(FLAG_BATCH)) + " " + get("map_file");
+            },
+            c.switches);
+    }
+}
+
 TEST_F(ResDecode, PositionalWords)
 {
     struct Case {
