@@ -96,6 +96,8 @@ const Entry LOCAL[] = {
     {314, "def2", "Shearing deformation"},
     {315, "conv", "Convergence"},
     {316, "vconv", "Moisture convergence"},
+    {332, "wvect", "Wind vectors"},
+    {333, "wstrm", "Streamlines"},
 };
 
 std::vector<std::string> read_lines(const std::string &path)

@@ -391,6 +391,36 @@ TEST_F(VectPlot, StreamlinesOfSolidBodyRotationAreCircles)
     EXPECT_EQ(v.values(), v0);
 }
 
+TEST_F(VectPlot, TheLabelNamesVectorsOrStreamlines)
+{
+    const Domain d = latlon(11, 9);
+    Grid u(d, [](int, int) { return 10.0f; }), v(d, [](int, int) { return 5.0f; });
+    u.get()->ltype = 100;
+    u.get()->level = 500;
+    const struct {
+        int type;
+        const char *label;
+    } rows[] = {{21, "500 mb Wind vectors (m/s)"}, {22, "500 mb Wind vectors (m/s)"},
+                {23, "500 mb Streamlines (m/s)"}};
+    for (const auto &r : rows) {
+        SCOPED_TRACE(r.type);
+        FLAG_set(FLAG_PLOT_TYPE, r.type);
+        RES_put("device", ("m," + dir.file("label.meta")).c_str());
+        Domain dom = d;
+        MAP_domain(&dom);
+        ASSERT_EQ(PLT_open(DOM_aspect(&dom)), 0);
+        MAP_setup(&dom);
+        VECT_set_type(r.type);
+        VECT_set_format(r.type, "");
+        vyktest::CaptureStdio cap;
+        VECT_plot_setup(0, 0, u.get(), v.get(), &dom, nullptr);
+        cap.finish();
+        const char *upper_left = PLT_get_label(PLT_UP_LEFT, 0);
+        EXPECT_STREQ(upper_left ? upper_left : "", r.label);
+        PLT_close();
+    }
+}
+
 TEST_F(VectPlot, StreamlinesUseTurnedWindsBetweenLatticePoints)
 {
     // An earth-relative west wind on a polar stereographic map, every other point a seed: the
