@@ -470,6 +470,17 @@ ReadAll read_all(const std::string &file)
     return r;
 }
 
+/// The octets of a good message: the first generated case with a smooth field, made by eccodes
+/// in dir.
+std::string base_message(const vyktest::TempDir &dir)
+{
+    const GenCase &c = gen_cases()[0];
+    const std::string base = dir.file("base.grib1");
+    gribtest::make(base, gribtest::sample(c.sample), c.keys, c.pre, field(c.nx * c.ny, 280, 30),
+                   c.post);
+    return gribtest::octets(base);
+}
+
 struct HostileCase {
     const char *name;
     void (*patch)(std::string &m);
@@ -483,11 +494,7 @@ struct HostileCase {
 TEST(Grib1, HostileMessagesAreSkippedWithAWarning)
 {
     vyktest::TempDir dir;
-    const GenCase &c = gen_cases()[0];
-    const std::string base = dir.file("base.grib1");
-    gribtest::make(base, gribtest::sample(c.sample), c.keys, c.pre, field(c.nx * c.ny, 280, 30),
-                   c.post);
-    const std::string good = gribtest::octets(base);
+    const std::string good = base_message(dir);
     const std::vector<HostileCase> cases = {
         {"total length 0", [](std::string &m) { put3(m, 4, 0); }, 1, 0, "Invalid product size: 0"},
         {"total length 2^24 - 1", [](std::string &m) { put3(m, 4, 0xFFFFFF); }, 0, 0,
@@ -546,11 +553,7 @@ TEST(Grib1, HostileMessagesAreSkippedWithAWarning)
 TEST(Grib1, TruncatedLastMessage)
 {
     vyktest::TempDir dir;
-    const GenCase &c = gen_cases()[0];
-    const std::string base = dir.file("base.grib1");
-    gribtest::make(base, gribtest::sample(c.sample), c.keys, c.pre, field(c.nx * c.ny, 280, 30),
-                   c.post);
-    const std::string good = gribtest::octets(base);
+    const std::string good = base_message(dir);
     const std::string file = dir.file("t.grib1");
     for (size_t cut : {good.size() - 10, size_t(Sections(good).bds + 5), size_t(40), size_t(9)}) {
         SCOPED_TRACE(cut);
@@ -733,14 +736,10 @@ TEST(Grib1, OtherMessagesArePassedOver)
 {
     // A GRID message and a BUFR message before a product: one product.
     vyktest::TempDir dir;
-    const GenCase &c = gen_cases()[0];
-    const std::string base = dir.file("base.grib1");
-    gribtest::make(base, gribtest::sample(c.sample), c.keys, c.pre, field(c.nx * c.ny, 280, 30),
-                   c.post);
     std::string bufr = "BUFR";
     bufr += std::string("\0\0\x40\x04", 4) + std::string(52, 'x') + "7777";
     const std::string file = dir.file("o.grib");
-    gribtest::put_octets(file, "GRID 1 2 3\n7777\n" + bufr + gribtest::octets(base));
+    gribtest::put_octets(file, "GRID 1 2 3\n7777\n" + bufr + base_message(dir));
     const ReadAll r = read_all(file);
     EXPECT_EQ(r.headers, 1);
     ASSERT_EQ(r.values.size(), 1u);
