@@ -39,9 +39,7 @@ inline int open_or_reset_plot(Domain *domain, PLT_callback on_event, PLT_replot 
     const float aspect = plot_aspect();
     if (reset) return PLT_reset(aspect) != 0 ? -1 : 1;
     if (PLT_open(aspect) != 0) return -1;
-    PLT_set_callback(on_event);
-    PLT_set_zoom_func(replot);
-    PLT_set_resize_func(replot);
+    PLT_set_handlers(on_event, replot);
     return 0;
 }
 
