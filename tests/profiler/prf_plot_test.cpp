@@ -142,12 +142,16 @@ protected:
                        ",port,color,sz=8.5x11 " + args);
     }
 
+    /// The (column, height) places of the section of PLTC2 from the hourly files of 14 May 2024
+    /// (columns 0 to 12) at the given heights where the column's file holds a wind.
+    std::vector<std::pair<int, int>> winds_at(const std::vector<int> &at) const;
+
     TempDir dir;
 };
 
 // Heights below the signal top of every file (12000 m at least), where the winds blow from the
 // south-west, so that the stem of the barb above does not reach down to the point.
-const int heights[] = {3000, 5000, 7000, 9000, 11000};
+const std::vector<int> heights = {3000, 5000, 7000, 9000, 11000};
 
 /// Whether the file has a wind for the station at height h (levels of suspect quality have
 /// none).
@@ -158,6 +162,18 @@ bool has_wind(const std::string &file, const char *id, int h)
         return false;
     float u = 0, v = 0;
     return PRF_get_level(&report, 105, h, &u, &v, nullptr) && u != VYK_MISS && v != VYK_MISS;
+}
+
+std::vector<std::pair<int, int>> PrfPlot::winds_at(const std::vector<int> &at) const
+{
+    std::vector<std::pair<int, int>> out;
+    for (int c = 0; c < 13; c++) {
+        char name[40];
+        std::snprintf(name, sizeof name, "data/station/20240514%02d.prf", c);
+        for (int h : at)
+            if (has_wind(dir.file(name), "PLTC2", h)) out.push_back({c, h});
+    }
+    return out;
 }
 
 TEST_F(PrfPlot, SectionBarbsAtTheirColumnsAndHeights)
@@ -174,16 +190,10 @@ TEST_F(PrfPlot, SectionBarbsAtTheirColumnsAndHeights)
     for (size_t k = 2; k < s.rows.size(); k++)
         EXPECT_NEAR(s.rows[k - 1] - s.rows[k], s.rows[0] - s.rows[1], 1.5);
     int checked = 0;
-    for (int c = 0; c < 13; c++) {
-        char name[40];
-        std::snprintf(name, sizeof name, "data/station/20240514%02d.prf", c);
-        for (int h : heights) {
-            if (!has_wind(dir.file(name), "PLTC2", h))
-                continue;
-            SCOPED_TRACE(std::to_string(c) + " " + std::to_string(h));
-            EXPECT_GT(s.blue_near(c, h, NEAR), 0);
-            checked++;
-        }
+    for (const auto &[c, h] : winds_at(heights)) {
+        SCOPED_TRACE(std::to_string(c) + " " + std::to_string(h));
+        EXPECT_GT(s.blue_near(c, h, NEAR), 0);
+        checked++;
     }
     EXPECT_GT(checked, 13 * 4);
 }
@@ -316,16 +326,10 @@ TEST_F(PrfPlot, LowerFormHasItsHeightsAndNothingAboveIt)
     ASSERT_EQ(s.rows.size(), 8u);  // 0 to 7000 m
     // Heights every 250 m: those between the lines.
     int checked = 0;
-    for (int c = 0; c < 13; c++) {
-        char name[40];
-        std::snprintf(name, sizeof name, "data/station/20240514%02d.prf", c);
-        for (int h : {3250, 4750, 5250, 6750}) {
-            if (!has_wind(dir.file(name), "PLTC2", h))
-                continue;
-            SCOPED_TRACE(std::to_string(c) + " " + std::to_string(h));
-            EXPECT_GT(s.blue_near(c, h, NEAR / 2), 0);
-            checked++;
-        }
+    for (const auto &[c, h] : winds_at({3250, 4750, 5250, 6750})) {
+        SCOPED_TRACE(std::to_string(c) + " " + std::to_string(h));
+        EXPECT_GT(s.blue_near(c, h, NEAR / 2), 0);
+        checked++;
     }
     EXPECT_GT(checked, 13 * 3);
     // The heights above the top (7600 m) are visited but not drawn: no barb above the border.
@@ -347,24 +351,18 @@ TEST_F(PrfPlot, TwoVariablesEachWithItsOwnColour)
     ASSERT_EQ(s.cols.size(), 13u);
     // Around every point with a wind: the barb (blue) and the speed (red).
     int checked = 0;
-    for (int c = 0; c < 13; c++) {
-        char name[40];
-        std::snprintf(name, sizeof name, "data/station/20240514%02d.prf", c);
-        for (int h : heights) {
-            if (!has_wind(dir.file(name), "PLTC2", h))
-                continue;
-            SCOPED_TRACE(std::to_string(c) + " " + std::to_string(h));
-            EXPECT_GT(s.blue_near(c, h, NEAR), 0);
-            int red = 0;
-            const int cx = static_cast<int>(s.x(c)), cy = static_cast<int>(s.y(h));
-            for (int y = cy - 3 * NEAR; y <= cy + 3 * NEAR; y++)
-                for (int x = cx - 4 * NEAR; x <= cx + 4 * NEAR; x++) {
-                    const vyktest::Rgb p = s.img.at(x, y);
-                    red += p.r > 150 && p.g < 100 && p.b < 100 ? 1 : 0;
-                }
-            EXPECT_GT(red, 0);
-            checked++;
-        }
+    for (const auto &[c, h] : winds_at(heights)) {
+        SCOPED_TRACE(std::to_string(c) + " " + std::to_string(h));
+        EXPECT_GT(s.blue_near(c, h, NEAR), 0);
+        int red = 0;
+        const int cx = static_cast<int>(s.x(c)), cy = static_cast<int>(s.y(h));
+        for (int y = cy - 3 * NEAR; y <= cy + 3 * NEAR; y++)
+            for (int x = cx - 4 * NEAR; x <= cx + 4 * NEAR; x++) {
+                const vyktest::Rgb p = s.img.at(x, y);
+                red += p.r > 150 && p.g < 100 && p.b < 100 ? 1 : 0;
+            }
+        EXPECT_GT(red, 0);
+        checked++;
     }
     EXPECT_GT(checked, 13 * 4);
 }
