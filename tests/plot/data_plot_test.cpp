@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "dadodu.h"
+#include "date_util.h"
 #include "image_util.h"
 #include "meta_fixture.h"
 #include "test_util.h"
@@ -109,9 +110,7 @@ DATA_info full_info()
     std::memset(&info, 0, sizeof info);
     info.plot = 0;
     info.model = VYK_MISS;
-    DATE_init(&info.date);
-    info.date.year = 2026, info.date.month = 12, info.date.day = 10, info.date.hour = 12;
-    info.date.min = 0;
+    info.date = vyktest::make_date(2026, 12, 10, 12, 0, VYK_MISS);
     info.report = &current;
     info.get_var = get_var;
     info.read_report = read_report;
