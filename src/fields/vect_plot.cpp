@@ -51,6 +51,7 @@ constexpr float LEGEND_TEXT = 0.015f;  // text height, times the view height
 constexpr float LEGEND_X = 0.01f, LEGEND_TEXT_X = 0.02f, LEGEND_Y = 0.025f;
 
 constexpr int LABEL_MAX = 79;  // longest lower-left levels text
+constexpr int VAR_VECTORS = 332, VAR_STREAMLINES = 333;  // variable codes of the upper-left label
 
 struct VectState {
     int vect_type = VYK_MISS;    // 21 arrows, 22 barbs, 23 streamlines, 99 none
@@ -220,7 +221,7 @@ void setup_labels(const GRD_report *u)
 {
     const bool stream = FLAG_get(FLAG_PLOT_TYPE) == VT_STREAM;
     char text[VAR_LABEL_LEN];
-    VAR_make_datatype(u->time, u->ltype, u->level, stream ? 333 : 332, "m/s", text);
+    VAR_make_datatype(u->time, u->ltype, u->level, stream ? VAR_STREAMLINES : VAR_VECTORS, "m/s", text);
     PLT_label_up_left(text);
     PLT_label_up_right(u->datim);
     if (stream || st.plt_vect == 0) {
