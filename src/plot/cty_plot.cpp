@@ -1,8 +1,8 @@
 // The station plot: the stations of the database drawn as labelled points over the current map,
 // chosen by the station priority of the plot and the `identifier` entries.  An entry may carry,
-// after its first ':', a label specification for the first station it selects: a label, or
+// after its first ':', a label part for the first station it selects: a label, or
 // "lat:lon:label" that moves that station (each part given replaces the station's own); a
-// specification that no station took draws a point of its own when it holds a position.
+// label part that no station took draws a point of its own when it holds a position.
 //
 // Labels come from the file and from the user's entries: each is cut to the datum's text field,
 // and '_' stands for a blank.  A station's datum carries its priority as value, so that the
@@ -105,11 +105,11 @@ void apply_word(const char *word)
 }
 
 // ---------------------------------------------------------------------------------------------
-// Entries and their label specifications
+// Entries and their label parts
 // ---------------------------------------------------------------------------------------------
 
-/// A label specification as read.
-struct Spec {
+/// A label part as read.
+struct LabelPart {
     bool position = false;       // it begins with a number: "lat[:lon[:label]]"
     bool readable = true;        // every number of the position reads
     bool has_lat = false, has_lon = false, has_label = false;
@@ -117,12 +117,12 @@ struct Spec {
     std::string label;
 };
 
-/// One `identifier` entry: the pattern before its first ':', the specification after it.
+/// One `identifier` entry: the pattern before its first ':', the label part after it.
 struct Entry {
     std::string pattern;
-    bool has_spec = false;
-    bool used = false;  // a specification serves the first station its entry selects
-    Spec spec;
+    bool has_part = false;
+    bool used = false;  // a label part serves the first station its entry selects
+    LabelPart part;
 };
 
 bool begins_with_number(const std::string &text)
@@ -132,9 +132,9 @@ bool begins_with_number(const std::string &text)
     return (c >= '0' && c <= '9') || c == '-' || c == '+' || c == '.';
 }
 
-Spec read_spec(const std::string &text)
+LabelPart read_part(const std::string &text)
 {
-    Spec s;
+    LabelPart s;
     if (!begins_with_number(text)) {
         s.has_label = true;
         s.label = text;
@@ -167,9 +167,9 @@ std::vector<Entry> read_entries()
         const size_t colon = text.find(':');
         e.pattern = text.substr(0, colon);
         if (colon != std::string::npos && colon + 1 < text.size()) {
-            e.has_spec = true;
-            e.spec = read_spec(text.substr(colon + 1));
-            if (!e.spec.readable)
+            e.has_part = true;
+            e.part = read_part(text.substr(colon + 1));
+            if (!e.part.readable)
                 MESS_print(M_WARN, "CTY_plot: Unable to read the position of: %s\n", text.c_str());
         }
         entries.push_back(e);
@@ -195,13 +195,13 @@ void default_label(RAW_data &datum, const CTY_data &city)
     set_label(datum, text);
 }
 
-/// Applies an unused specification of the station's entry to the station and its datum: true
+/// Applies an unused label part of the station's entry to the station and its datum: true
 /// when it gave the label.
-bool apply_spec(Entry &e, CTY_data &city, RAW_data &datum)
+bool apply_part(Entry &e, CTY_data &city, RAW_data &datum)
 {
-    if (!e.has_spec || e.used) return false;
+    if (!e.has_part || e.used) return false;
     e.used = true;
-    const Spec &s = e.spec;
+    const LabelPart &s = e.part;
     if (s.position && !s.readable) return false;
     if (s.has_lat) city.lat = s.lat;
     if (s.has_lon) city.lon = s.lon;
@@ -254,7 +254,7 @@ void plot_station(Plot &p, CTY_data &city)
     if (!p.entries.empty()) {
         const int k = CTY_data_cmp(static_cast<int>(p.patterns.size()), p.patterns.data(), &city);
         if (k < 0) return;
-        labelled = apply_spec(p.entries[static_cast<size_t>(k)], city, datum);
+        labelled = apply_part(p.entries[static_cast<size_t>(k)], city, datum);
     }
     MAP_tran(city.lat, city.lon, &datum.x, &datum.y);
     if (VYK_is_miss(datum.x) || VYK_is_miss(datum.y)) return;
@@ -267,12 +267,12 @@ void plot_station(Plot &p, CTY_data &city)
     }
 }
 
-/// The specifications that no station took and that hold a whole position, as points of their own.
+/// The label parts that no station took and that hold a whole position, as points of their own.
 void plot_extra_points(const Plot &p)
 {
     for (const Entry &e : p.entries) {
-        if (!e.has_spec || e.used) continue;
-        const Spec &s = e.spec;
+        if (!e.has_part || e.used) continue;
+        const LabelPart &s = e.part;
         if (!s.position || !s.readable) continue;
         if (!s.has_lon) {
             MESS_print(M_WARN, "CTY_plot: No longitude for the point of: %s\n", e.pattern.c_str());

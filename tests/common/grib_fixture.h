@@ -97,17 +97,7 @@ inline std::string octets(const std::string &file) { return vyktest::read_file(f
 inline void put_octets(const std::string &file, const std::string &o) { vyktest::write_file(file, o); }
 
 /// A grid record released at the end.
-struct Rec {
-    GRD_report r{};
-    Rec()
-    {
-        GRD_init(&r);
-        DOM_init(&r.domain);
-    }
-    ~Rec() { GRD_free(&r); }
-    Rec(const Rec &) = delete;
-    Rec &operator=(const Rec &) = delete;
-};
+using Rec = GRD_scratch;
 
 /// A GRIB file opened in a slot (with an index file attached when one is named), closed at
 /// the end.

@@ -76,16 +76,7 @@ struct Call {
 };
 
 /// An output record without values, released at the end.
-struct Out {
-    GRD_report r{};
-    Out()
-    {
-        GRD_init(&r);
-        DOM_init(&r.domain);
-    }
-    ~Out() { GRD_free(&r); }
-    Out(const Out &) = delete;
-    Out &operator=(const Out &) = delete;
+struct Out : GRD_scratch {
     float at(int k) const { return r.grid[k]; }
 };
 

@@ -1,6 +1,6 @@
 // The station plot, drawn on a metafile over a latitude-longitude map and read back: the
 // stations of the plot's priority that the identifier entries select, the label words and
-// nzero, label specifications (a label or a position for the first station an entry selects,
+// nzero, label parts (a label or a position for the first station an entry selects,
 // points of their own for those no station took), colouring by priority, markers, and plots
 // without a database.
 #include <gtest/gtest.h>
@@ -165,11 +165,11 @@ TEST_F(CtyPlot, UnreadableNzeroIsReported)
     EXPECT_TRUE(p.has_text("KBOU"));
 }
 
-// A label specification serves the first station its entry selects: a label ('_' a blank), or
-// a position and label that move the station.  Specifications no station took draw points of
+// A label part serves the first station its entry selects: a label ('_' a blank), or
+// a position and label that move the station.  Label parts no station took draw points of
 // their own when they hold a whole position; a position that does not read, or a latitude
 // alone, draws none.
-TEST_F(CtyPlot, LabelSpecificationsAndPointsOfTheirOwn)
+TEST_F(CtyPlot, LabelPartsAndPointsOfTheirOwn)
 {
     const Plotted p = plot({{"identifier",
                              "CN=US:First_of_all,KPUB:38.5:-103:Moved,XTRA:45.5:-90.25:New_Point,"
@@ -181,7 +181,7 @@ TEST_F(CtyPlot, LabelSpecificationsAndPointsOfTheirOwn)
     EXPECT_TRUE(maptest::near(first->pts[0], -4.66f, 39.85f));
     EXPECT_FALSE(p.has_text("KDEN"));
     for (const char *id : {"KBOU", "KPUB", "KGJT", "KOMA"}) EXPECT_TRUE(p.has_text(id)) << id;
-    // KPUB was taken by CN=US (its first matching entry), so its own entry's specification is
+    // KPUB was taken by CN=US (its first matching entry), so its own entry's label part is
     // left over and draws a point of its own.
     const Record *moved = p.find("Moved");
     ASSERT_NE(moved, nullptr);

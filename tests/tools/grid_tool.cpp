@@ -59,15 +59,7 @@ int kind_of(const char *w)
     return *end == '\0' && end != w ? static_cast<int>(v) : -1;
 }
 
-struct Record {
-    GRD_report r{};
-    Record()
-    {
-        GRD_init(&r);
-        DOM_init(&r.domain);
-    }
-    ~Record() { GRD_free(&r); }
-};
+using Record = GRD_scratch;
 
 void print_header(int n, const GRD_report &g)
 {
