@@ -164,8 +164,8 @@ struct Command {
             MESS_print(M_WARN, "GRD_math_command: no output file name\n");
             return 0;
         }
-        GRD_save_file(file, result, header, format);
-        return 1;
+        // A write that fails fails the command; with no output asked for there is nothing to write.
+        return GRD_save_file(file, result, header, format) || format == GRD_OUT_NONE;
     }
 };
 
@@ -457,7 +457,8 @@ int function_form(Command &c, const char *op, int p)
             c.values[entry] = x;
             continue;
         }
-        read_operand(c.word(k), next, &c.other_hdr);
+        // An operand that does not read fails the command: its slot may hold an earlier grid.
+        if (!read_operand(c.word(k), next, &c.other_hdr)) return 0;
         grids[entry] = slot(next++);
     }
     if (!computed(GRD_math(op, grids, c.values), op)) return 0;

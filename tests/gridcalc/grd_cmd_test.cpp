@@ -225,6 +225,7 @@ TEST(GrdCmd, RefusalsWriteNothing)
         "cutoff {a.grd} lower 3 0",               // no output word
         "cutoff {a.grd} lower x 0 {out.grd}",
         "{a.grd} add",
+        "{a.grd} add #5 {a.grd}/out.grd",         // an output that cannot be written
     };
     for (const char *words : cases) {
         SCOPED_TRACE(words);
