@@ -26,7 +26,6 @@ enum { CONT_DASH_NEG = -1, CONT_DASH_NONE = 0, CONT_DASH_ALL = 1 };
 /// Line types the contours use.
 enum { CONT_SOLID = 1, CONT_DASHED = 2 };
 
-constexpr int CONT_LEVELS = 256;        // explicit levels and colour-table entries
 constexpr int CONT_LABEL_LEN = 10;      // a bar label: 9 characters and the end
 constexpr int CONT_FORMAT_LEN = 100;    // the slot's format text: 99 characters and the end
 constexpr int CONT_NUMFORM_LEN = 10;    // a number format: 9 characters and the end

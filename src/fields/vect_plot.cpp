@@ -63,6 +63,7 @@ struct VectState {
     float min_cut = VYK_MISS;    // speeds strictly between the cut-offs are drawn
     float max_cut = VYK_MISS;
     float grid_max = VYK_MISS;   // the largest speed of the pair
+    std::string units = "m/s";  // the speeds' units: the grids' own, m/s when they name none
     float scale = 1;             // vector length scale, also the streamline length factor
     float arrow_scale = 1;       // streamline arrow heads: size and spacing
     int xskip = 1, yskip = 1;    // every xskip-th column and yskip-th row is drawn
@@ -197,7 +198,7 @@ void apply_con_base()
 void label_levels(std::string *text)
 {
     char num[32];
-    float levels[256];
+    float levels[CONT_LEVELS];
     const int n = CONT_get_values(levels);
     if (n > 0) {
         *text = "LEVELS: ";
@@ -221,7 +222,9 @@ void setup_labels(const GRD_report *u)
 {
     const bool stream = FLAG_get(FLAG_PLOT_TYPE) == VT_STREAM;
     char text[VAR_LABEL_LEN];
-    VAR_make_datatype(u->time, u->ltype, u->level, stream ? VAR_STREAMLINES : VAR_VECTORS, "m/s", text);
+    st.units = u->units[0] ? u->units : "m/s";
+    VAR_make_datatype(u->time, u->ltype, u->level, stream ? VAR_STREAMLINES : VAR_VECTORS,
+                      st.units.c_str(), text);
     PLT_label_up_left(text);
     PLT_label_up_right(u->datim);
     if (stream || st.plt_vect == 0) {
@@ -812,7 +815,7 @@ int VECT_draw_vect()
     WIND_vect(view.x_max - LEGEND_X * width - length, y, 270, 1, length, 1);
     char num[32];
     const Gpt at = {view.x_max - LEGEND_TEXT_X * width - length, y};
-    GPH_pprintf(&at, "MAX VECTOR: %s m/s", set_num(num, "5.3.1", st.grid_max));
+    GPH_pprintf(&at, "MAX VECTOR: %s %s", set_num(num, "5.3.1", st.grid_max), st.units.c_str());
     return 0;
 }
 

@@ -28,7 +28,9 @@ int CONT_draw_grid(int value);
 int CONT_set_scale(float scale);
 int CONT_set_skip(int x, int y);
 int CONT_set_plot_offset(float x, float y);
-/// Explicit levels: at most 256 of the num values, stopping at a -9999.  -1 (nothing changed)
+constexpr int CONT_LEVELS = 256;  // explicit levels and colour-table entries
+
+/// Explicit levels: at most CONT_LEVELS of the num values, stopping at a -9999.  -1 (nothing changed)
 /// while the colour table is latched.
 int CONT_set_values(const float *values, int num);
 int CONT_reset_values();

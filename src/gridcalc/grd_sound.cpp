@@ -109,9 +109,8 @@ int collect(int grd_fd, float lat, float lon, UPA_level *sm, int n)
     for (size_t s = 0; s < std::size(SELECTORS); s++)
         GRD_set_params(&sel[s], time, SELECTORS[s].ltype, SELECTORS[s].level, SELECTORS[s].var);
     const int type = wanted_type();
-    GRD_report g{};
-    GRD_init(&g);
-    DOM_init(&g.domain);
+    GRD_scratch rec;
+    GRD_report &g = rec.r;
     int count = 0;
     for (int p = 0;; p++) {
         int num = p;
@@ -128,7 +127,6 @@ int collect(int grd_fd, float lat, float lon, UPA_level *sm, int n)
             break;
         }
     }
-    GRD_free(&g);
     return count;
 }
 

@@ -17,6 +17,7 @@
 #include "vykvplot.h"
 
 #include <cmath>
+#include <cstdio>
 #include <functional>
 #include <map>
 #include <string>
@@ -397,13 +398,16 @@ TEST_F(VectPlot, TheLabelNamesVectorsOrStreamlines)
     Grid u(d, [](int, int) { return 10.0f; }), v(d, [](int, int) { return 5.0f; });
     u.get()->ltype = 100;
     u.get()->level = 500;
+    // The speeds' units are the grids' own (converted by the driver), m/s when they name none.
     const struct {
         int type;
+        const char *units;
         const char *label;
-    } rows[] = {{21, "500 mb Wind vectors (m/s)"}, {22, "500 mb Wind vectors (m/s)"},
-                {23, "500 mb Streamlines (m/s)"}};
+    } rows[] = {{21, "", "500 mb Wind vectors (m/s)"}, {22, "", "500 mb Wind vectors (m/s)"},
+                {23, "", "500 mb Streamlines (m/s)"}, {22, "kts", "500 mb Wind vectors (kts)"}};
     for (const auto &r : rows) {
         SCOPED_TRACE(r.type);
+        std::snprintf(u.get()->units, sizeof u.get()->units, "%s", r.units);
         FLAG_set(FLAG_PLOT_TYPE, r.type);
         RES_put("device", ("m," + dir.file("label.meta")).c_str());
         Domain dom = d;
