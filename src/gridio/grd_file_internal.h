@@ -21,6 +21,7 @@ struct GRD_pos {
     int pcont = 0;      // GRIB edition 2: the current product is such a field
     int wind = 0;       // WMO GRID messages: the wind counter
     long msg_pos = 0;   // GRIB: offset where the current product's message begins
+    long msg_end = -1;  // GRIB: offset just after that message; -1 unknown
     int field = 0;      // GRIB edition 2: the current product's field in its message (0 first)
 };
 

@@ -71,13 +71,16 @@ int continuation(GRD_file *f, int slot, GRD_report *grd, int rep_type)
     }
     p.pcont = 0;
     if (r == GRIB_NO_PRODUCT) {
-        const long after = grib2_message_end();
+        // A field refused before its end leaves the message's end unknown to the decoder: the
+        // message's own length tells where the next message begins.
+        long after = grib2_message_end();
+        if (after <= p.cur_pos) after = p.msg_end;
         if (after <= p.cur_pos) return -1;
         p.cur_pos = after;
         return NEXT_MESSAGE;
     }
     p.pcont = 1;
-    follow_field(p, -1);
+    follow_field(p, p.msg_end);
     grib_seek(f->file, p.cur_pos);
     return r == GRIB_DECODED ? 0 : 1;
 }
@@ -122,6 +125,7 @@ int locate(int slot, GRD_file *f, GRD_report *grd, int rep_type)
         p.new_pos = end;
         p.cont = 0;
         p.msg_pos = p.cur_pos;
+        p.msg_end = end;
         p.field = 0;
         if (GRIB_get_edition() == 2) follow_field(p, end);
         grib_seek(f->file, p.cur_pos);

@@ -132,6 +132,29 @@ TEST(GrdGrib, RawCopyOfAFieldThatBorrowsABitMap)
     EXPECT_TRUE(copy == gribtest::octets(a));  // the message the two fields were made of
 }
 
+/// A later field of a message whose grid is refused is passed over; the messages after it are
+/// still read.
+TEST(GrdGrib, ARefusedLaterFieldLeavesTheNextMessagesReadable)
+{
+    vyktest::TempDir dir;
+    const std::string a = dir.file("a.grib2");
+    gribtest::make(a, gribtest::sample("GRIB2"), "", "", std::vector<double>(16 * 31, 1.0), "",
+                   false);
+    const std::string one = gribtest::octets(a);
+    const std::vector<std::string> s = gribtest::sections(one);
+    ASSERT_GT(s[3].size(), 38u);
+    std::string refused = s[3];  // template 3.0 with 2^31 - 1 points a row: a grid refused
+    refused[30] = char(0x7F);
+    refused[31] = refused[32] = refused[33] = char(0xFF);
+    const std::string two = dir.file("two.grib2");
+    gribtest::put_octets(two, gribtest::message(s[0], {s[1], s[3], s[4], s[5], s[6], s[7], refused,
+                                                       s[4], s[5], s[6], s[7]}) + one);
+    gribtest::Open g(two);
+    ASSERT_GE(g.slot, 0);
+    vyktest::CaptureStdio cap;  // the refusal's warning
+    EXPECT_EQ(gribtest::count_products(g.slot), 2);
+}
+
 /// GRD_write of kind 21 writes a product copied out raw, unchanged; a computed grid, or a
 /// record whose octets are not a whole GRIB message, is refused and nothing is written.
 TEST(GrdGrib, WritingCopiesRawProductsAndRefusesComputedGrids)
