@@ -12,12 +12,16 @@ the file).
 
 DATADIR is the package's data folder (default
 /usr/lib/R/site-library/rnaturalearthdata/data).  Written:
-    cont.map     the continental coastlines (coastline110)
+    cont.map     the continental coastlines (coastline110) and the lake shores
     country.map  the land borders between countries (countries110: ring edges two countries
                  share)
     vyk.map      the finer map of North America: coastlines (coastline50), country borders
-                 (countries50) and the borders of states and provinces (states50), cut to
-                 latitudes 5 to 90 and longitudes -180 to -40
+                 (countries50), the borders of states and provinces (states50) and the lake
+                 shores, cut to latitudes 5 to 90 and longitudes -180 to -40
+
+The package has no lakes layer.  The lake shores are those of the lakes that the 1:50m states
+and provinces (states50) leave out while the countries cover them (the Great Lakes): the
+closed runs of state ring edges that enclose water with land all around (lake_shores).
 """
 import argparse
 import bz2
@@ -250,23 +254,32 @@ def coords_of(obj, want):
     return found
 
 
-def shared_edges(rings):
-    """The lines along which two rings meet: each edge that occurs in two rings, joined into
-    runs in the order of the first ring that has them."""
-    def key(a, b):
-        return (a, b) if a <= b else (b, a)
+def edge_key(a, b):
+    """An edge whatever its direction."""
+    return (a, b) if a <= b else (b, a)
+
+
+def edge_counts(rings):
+    """How many times each edge occurs in the rings."""
     count = {}
     for ring in rings:
         for a, b in zip(ring, ring[1:]):
             if a != b:
-                k = key(a, b)
+                k = edge_key(a, b)
                 count[k] = count.get(k, 0) + 1
+    return count
+
+
+def shared_edges(rings):
+    """The lines along which two rings meet: each edge that occurs in two rings, joined into
+    runs in the order of the first ring that has them."""
+    count = edge_counts(rings)
     done = set()
     lines = []
     for ring in rings:
         run = []
         for a, b in zip(ring, ring[1:]):
-            k = key(a, b)
+            k = edge_key(a, b)
             if a != b and count.get(k, 0) >= 2 and k not in done:
                 done.add(k)
                 if run and run[-1] == a:
@@ -281,6 +294,52 @@ def shared_edges(rings):
         if len(run) >= 2:
             lines.append(run)
     return lines
+
+
+# Gaps smaller than this (square degrees) are slivers between rings, not lakes.
+MIN_LAKE_AREA = 0.001
+
+
+def signed_area(ring):
+    """The area of a closed ring in square degrees, positive when it runs
+    counter-clockwise (longitude to the right, latitude up)."""
+    return 0.5 * sum(x1 * y2 - x2 * y1 for (x1, y1), (x2, y2) in zip(ring, ring[1:]))
+
+
+def lake_shores(rings):
+    """The shores of the water that the rings leave out with land all around it: the edges
+    that belong to one ring only, chained end to start in their rings' own direction into
+    closed runs.  Land lies on the same side of every such edge, so a run around a piece of
+    land (a coast) winds as the rings' outer boundaries do, and a run that winds the other way
+    goes round a lake.  Runs that do not close, and slivers of less than MIN_LAKE_AREA, are
+    left out."""
+    count = edge_counts(rings)
+    after = {}
+    for ring in rings:
+        for a, b in zip(ring, ring[1:]):
+            if a != b and count[edge_key(a, b)] == 1:
+                after.setdefault(a, []).append(b)
+    land = 1 if sum(signed_area(r) for r in rings) >= 0 else -1
+    used = set()
+    lakes = []
+    for start, ends in after.items():
+        for first in ends:
+            if (start, first) in used:
+                continue
+            run = [start]
+            a, b = start, first
+            while True:
+                used.add((a, b))
+                run.append(b)
+                if b == start:
+                    break
+                nxt = [c for c in after.get(b, []) if (b, c) not in used]
+                if not nxt:
+                    break
+                a, b = b, nxt[0]
+            if run[-1] == start and -land * signed_area(run) >= MIN_LAKE_AREA:
+                lakes.append(run)
+    return lakes
 
 
 def clip_box(lines, lat0, lat1, lon0, lon1):
@@ -339,10 +398,11 @@ def main():
     def borders(name):
         return shared_edges(coords_of(load_object(db[name]), 'Polygon'))
 
-    write_map(os.path.join(args.o, 'cont.map'), lines('coastline110'))
+    lakes = lake_shores(coords_of(load_object(db['states50']), 'Polygon'))
+    write_map(os.path.join(args.o, 'cont.map'), lines('coastline110') + lakes)
     write_map(os.path.join(args.o, 'country.map'), borders('countries110'))
     box = (5.0, 90.0, -180.0, -40.0)
-    fine = lines('coastline50') + borders('countries50') + borders('states50')
+    fine = lines('coastline50') + borders('countries50') + borders('states50') + lakes
     write_map(os.path.join(args.o, 'vyk.map'), clip_box(fine, *box))
     return 0
 
