@@ -1,7 +1,7 @@
 // The background map: map lists with passes, region blocks and size tests, the default list,
 // item attributes and fills, map list files, the settings of the line intervals, range
-// circles; and world and polar maps from the shipped map files drawn to PostScript through
-// map_demo and rendered by ghostscript.
+// circles; and world, polar and United States maps from the shipped map files drawn to
+// PostScript through map_demo and rendered by ghostscript.
 #include <gtest/gtest.h>
 
 #include "image_util.h"
@@ -344,8 +344,9 @@ struct Page {
 
 bool dark(const vyktest::Rgb &c) { return c.r < 200 || c.g < 200 || c.b < 200; }
 
-/// Runs map_demo on PostScript (portrait) with the shipped map files and renders the page.
-Page render(const std::string &domain_text, const std::string &options)
+/// Runs map_demo on PostScript (portrait) with the shipped map files and renders the page at
+/// dpi dots per inch.
+Page render(const std::string &domain_text, const std::string &options, int dpi = 72)
 {
     vyktest::TempDir dir;
     const std::string ps = dir.file("map.ps");
@@ -357,7 +358,8 @@ Page render(const std::string &domain_text, const std::string &options)
     EXPECT_EQ(r.status, 0) << r.out << r.err;
     EXPECT_FALSE(has(r.err, "MAP_")) << r.err;
     const vyktest::RunResult gs = vyktest::run(
-        "gs -q -dSAFER -dBATCH -dNOPAUSE -sDEVICE=ppmraw -r72 -sOutputFile=- " + ps);
+        "gs -q -dSAFER -dBATCH -dNOPAUSE -sDEVICE=ppmraw -r" + std::to_string(dpi) +
+        " -sOutputFile=- " + ps);
     EXPECT_EQ(gs.status, 0) << gs.err;
     page.img = vyktest::parse_ppm(gs.out);
     const vyktest::RgbImage &img = page.img;
@@ -475,4 +477,54 @@ TEST(MapRender, APolarMapWithGridLines)
     EXPECT_GT(dark_near(p, 50, -165, 1), 0);
     EXPECT_GT(dark_near(p, 40, -140, 1), 0);
     EXPECT_EQ(dark_near(p, 45, -145, 2), 0);
+}
+
+namespace {
+
+/// A place on a lake's shore, or on its open water, and its name.
+struct LakePlace {
+    const char *name;
+    EarthPoint at;
+};
+
+// Shores of the Great Lakes at lakeside towns: Lake Michigan's west shore (Milwaukee,
+// Sheboygan) and east shore (Grand Haven, Ludington); Lake Superior's south and north shores
+// (Marquette, Thunder Bay), Lake Erie's south shore (Cleveland) and Lake Ontario's (Rochester).
+const LakePlace lake_shores[] = {
+    {"Milwaukee", {43.04f, -87.89f}},   {"Sheboygan", {43.75f, -87.70f}},
+    {"Grand Haven", {43.06f, -86.25f}}, {"Ludington", {43.955f, -86.455f}},
+    {"Marquette", {46.54f, -87.39f}},   {"Thunder Bay", {48.40f, -89.20f}},
+    {"Cleveland", {41.50f, -81.70f}},   {"Rochester", {43.26f, -77.60f}}};
+
+// The open water of Lake Michigan between those shores, 55 km and more from either.
+const LakePlace lake_water[] = {{"off Milwaukee", {43.0f, -87.05f}},
+                                {"off Kenosha", {42.5f, -87.0f}}};
+
+/// Each shore has a line within shore_r pixels; the open water has none within water_r.
+void expect_lakes(const Page &p, int shore_r, int water_r)
+{
+    for (const LakePlace &s : lake_shores)
+        EXPECT_GT(dark_near(p, s.at.lat, s.at.lon, shore_r), 0) << s.name;
+    for (const LakePlace &w : lake_water)
+        EXPECT_EQ(dark_near(p, w.at.lat, w.at.lon, water_r), 0) << w.name;
+}
+
+}  // namespace
+
+TEST(MapRender, TheUnitedStatesMapDrawsTheGreatLakes)
+{
+    // The Contiguous_US region: a plot 36 units high over America, whose default map is the
+    // finer North American map. At 144 dpi a pixel is about 5.5 km; Lake Michigan is some 25
+    // pixels wide.
+    const Page p = render("lc:40:-97:33:45,38.5,-96.5,29,19,2,2", "", 144);
+    ASSERT_GT(p.right - p.left, 900);
+    expect_lakes(p, 2, 4);
+}
+
+TEST(MapRender, TheWorldMapDrawsTheGreatLakes)
+{
+    // At 300 dpi a degree is about 6.7 pixels; Lake Michigan is some 11 pixels wide.
+    const Page p = render("ll,0,0,181,91,2,2", "", 300);
+    ASSERT_GT(p.right - p.left, 2000);
+    expect_lakes(p, 2, 1);
 }
