@@ -3,8 +3,10 @@
 // Station layout: one record per station along "station", a low-mode and a high-mode set of 36
 // levels each ("low_level", "high_level"), west longitudes stored positive, a quality byte that
 // must say 10 for a level's winds to count.  Record layout: one record per station along
-// "recNum", one set of 72 levels ("levels"), relative humidity in place of the dew point.  One
-// reader serves both, driven by a table of each layout's variable names.
+// "recNum", one set of 72 levels ("levels"), the relative humidity in place of the dew point
+// (the report's dew point is derived from it and the temperature, so that both layouts give
+// the same weather the same values).  One reader serves both, driven by a table of each
+// layout's variable names.
 //
 // The file is untrusted.  Every variable is checked once, when the header is read: its type
 // must suit its use (numbers are converted from whatever numeric type the file stores) and its
@@ -16,6 +18,7 @@
 // identifier can safely become part of a file name.
 #include "prf_internal.h"
 #include "vykcdf.h"
+#include "vykform.h"
 
 #include <algorithm>
 #include <array>
@@ -115,12 +118,19 @@ struct Layout {
     bool station;            // which column of `names`
     const char *records;     // the record dimension when the file has no unlimited one
     float lon_sign;          // -1: west longitudes are stored positive
+    bool humidity;           // the dew-point variable holds the relative humidity, %
     bool quality_screen;     // a level whose quality is not QUALITY_GOOD loses its values
     int num_sets;
     Level_set sets[2];
 };
-constexpr Layout station_layout = {true, "station", -1, true, 2, {{0, 36, LOW_H}, {36, 36, HIGH_H}}};
-constexpr Layout record_layout = {false, "recNum", 1, false, 1, {{0, 72, LOW_H}, {0, 0, LOW_H}}};
+constexpr Layout station_layout = {true,  "station", -1, false, true, 2,
+                                   {{0, 36, LOW_H}, {36, 36, HIGH_H}}};
+constexpr Layout record_layout = {false, "recNum", 1, true, false, 1,
+                                  {{0, 72, LOW_H}, {0, 0, LOW_H}}};
+/// Relative humidities outside this range are missing, %.
+constexpr float HUMIDITY_MIN = 0, HUMIDITY_MAX = 100;
+/// Degrees C to kelvin.
+constexpr float KELVIN = 273.15f;
 
 template <class T, size_t N> constexpr std::array<T, N> filled(T value)
 {
@@ -161,6 +171,16 @@ int to_int(double v)
 float in_range(float v, float lo, float hi)
 {
     return v >= lo && v <= hi ? v : VYK_MISS;
+}
+
+/// The dew point (C) of air at temp (C) with relative humidity rh (%): missing when either is
+/// missing or out of range.
+float dew_point(float temp, float rh)
+{
+    if (VYK_is_miss(temp) || VYK_is_miss(in_range(rh, HUMIDITY_MIN, HUMIDITY_MAX)))
+        return VYK_MISS;
+    const float td = dew_temp(temp + KELVIN, rh);
+    return VYK_is_miss(td) ? VYK_MISS : td - KELVIN;
 }
 
 /// The characters an identifier may hold: printable ASCII without the path separator.
@@ -313,8 +333,10 @@ void read_station(int rec, PRF_report *r)
     float *const fields[] = {&r->pres, &r->temp, &r->dewp, &r->dir, &r->spd, &r->rain};
     for (size_t k = 0; k < std::size(surface_ranges); k++) {
         const Range_row &range = surface_ranges[k];
-        *fields[k] = in_range(to_float(CDF_get_number(state.var[range.role])), range.lo,
-                              range.hi);
+        float v = to_float(CDF_get_number(state.var[range.role]));
+        if (range.role == DEWP && state.layout->humidity)
+            v = dew_point(r->temp, v);  // the temperature comes first and is screened
+        *fields[k] = in_range(v, range.lo, range.hi);
     }
 }
 
@@ -419,7 +441,7 @@ int open_layout(const Layout &layout, const char *filename, int access)
     int fd;
     {
         PRF_quiet_cdf quiet;
-        fd = CDF_open(filename, access);
+        fd = PRF_regular_file(filename) ? CDF_open(filename, access) : -1;
     }
     return fd == -1 ? -1 : adopt_layout(layout, fd);
 }
