@@ -194,12 +194,31 @@ void suppress_zero(char *text)
     if (p[0] == '0' && p[1] == '.') std::memmove(p, p + 1, std::strlen(p + 1) + 1);
 }
 
+// A value that rounds to zero is printed without its sign: "-0" and "-0.0" say nothing that
+// "0" and "0.0" do not (a small negative value of a quantity shown in whole units).
+void drop_negative_zero(char *text)
+{
+    for (char *minus = std::strchr(text, '-'); minus; minus = std::strchr(minus + 1, '-')) {
+        if (minus[1] != '0' && minus[1] != '.') continue;
+        char *end = nullptr;
+        if (std::strtod(minus, &end) == 0 && end != minus + 1) {
+            // Padding keeps its width: the sign becomes a blank after other text.
+            if (minus == text)
+                std::memmove(minus, minus + 1, std::strlen(minus + 1) + 1);
+            else
+                *minus = ' ';
+            return;
+        }
+    }
+}
+
 // value printed with the set's format (float conversions) into text.
 void format_value(const RAW_attribs &set, float value, char *text, size_t size, bool *zero_out)
 {
     bool zero;
     const std::string f = usable_format(set.format, FLOAT_CONVERSIONS, DEFAULT_VALUE_FORMAT, zero);
     std::snprintf(text, size, f.c_str(), static_cast<double>(value));
+    drop_negative_zero(text);
     if (zero) suppress_zero(text);
     if (zero_out) *zero_out = zero;
 }

@@ -249,6 +249,13 @@ TEST(RawPlot, DatumTexts)
         {"%z1.2f", datum(VAR_T_VALUE, 1.25f), "1.25"},
         {"%z5.2f", datum(VAR_T_VALUE, 0.5f), " .50"},
         {"%z1.0f", datum(VAR_T_VALUE, 0), "0"},
+        // A value that rounds to zero has no sign: never "-0".
+        {"", datum(VAR_T_VALUE, -0.3f), "0"},
+        {"%.1f", datum(VAR_T_VALUE, -0.04f), "0.0"},
+        {"%.1f", datum(VAR_T_VALUE, -0.3f), "-0.3"},
+        {"%5.1f", datum(VAR_T_VALUE, -0.01f), "  0.0"},
+        {"%z1.1f", datum(VAR_T_VALUE, -0.02f), ".0"},
+        {"%e", datum(VAR_T_VALUE, -1e-30f), "-1.000000e-30"},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(std::string(row.format) + " " + std::to_string(row.d.type));
