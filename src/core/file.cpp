@@ -289,7 +289,10 @@ int FILE_make_dir(char *path, int flag)
         }
         dir += list[i];
         dir += '/';
-        mkdir(dir.c_str(), 0755);  // an existing directory or a failure shows at the open
+        // An existing directory or a failure shows at the open; a directory made is said, so
+        // that the user knows where the output went.
+        if (mkdir(dir.c_str(), 0755) == 0)
+            MESS_print(M_PRINT, "Created directory: %s\n", dir.c_str());
     }
     free_parsed_array(count, list);
     return 0;

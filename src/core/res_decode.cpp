@@ -14,6 +14,7 @@
 #include <initializer_list>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -35,6 +36,14 @@ std::deque<std::string> &path_tags()
 {
     static auto *tags = new std::deque<std::string>;
     return *tags;
+}
+
+// The keyed options of the command line that no declaration of the program matched, as typed
+// (they are kept as free-form resources).
+std::vector<std::string> &unknown_options()
+{
+    static auto *options = new std::vector<std::string>;
+    return *options;
 }
 
 inline bool is_letter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
@@ -291,6 +300,7 @@ void decode_command_line(int argc, char **argv, const RES_defobj *table, int row
             const int r = find_keyed_row(name, table, rows);
             if (r == -2) continue;
             if (r == -1) {
+                unknown_options().emplace_back(w);
                 RES_new(VYK_MISS, name, value, CV_string);
                 continue;
             }
@@ -349,6 +359,7 @@ int RES_decode(const char *progname, const char *cls, int argc, char **argv, RES
 
     RES_setCL(argc, argv);
     DEF_prog();
+    unknown_options().clear();
 
     if (const char *env = getenv("vykdefault")) {
         char value[TEXT_LEN];
@@ -379,6 +390,12 @@ int RES_decode(const char *progname, const char *cls, int argc, char **argv, RES
 
     convert_all(def_table, rows);
     return 0;
+}
+
+const char *RES_unknown_option(int k)
+{
+    const std::vector<std::string> &options = unknown_options();
+    return k >= 0 && static_cast<size_t>(k) < options.size() ? options[k].c_str() : nullptr;
 }
 
 int RES_init(int argc, char **argv, const res_type *res_key, const res_type *res_pos)

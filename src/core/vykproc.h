@@ -13,6 +13,8 @@ enum VYK_exit_status {
     VYK_EXIT_NO_FILE = 10,    // an input file is missing or cannot be opened
     VYK_EXIT_NO_STATION = 31, // no station named in batch mode, or a named station not found
     VYK_EXIT_BAD_REGION = 43, // a domain or region text at the region prompt does not decode
+    VYK_EXIT_BAD_REQUEST = 44,// a variable or level that the program does not know
+    VYK_EXIT_NO_DATA = 45,    // the files read hold no value of what was asked for
 };
 
 constexpr int VYK_MAX_PROC = 10;

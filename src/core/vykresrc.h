@@ -91,6 +91,9 @@ int RES_help_print(const char *name, const res_type *res_key, const res_type *re
 int RES_init(int argc, char **argv, const res_type *res_key, const res_type *res_pos);
 int RES_decode(const char *progname, const char *cls, int argc, char **argv,
                RES_defobj *def_table);
+/// The k-th keyed option (from 0, as typed) of the last command line decoded that no
+/// declaration of the program matched; it was kept as a free-form resource.  NULL past the last.
+const char *RES_unknown_option(int k);
 
 // Value conversions (res_conv.cpp).  `size` is the size of a CV_strcpy destination buffer;
 // 0 stands for FILE_NAME_MAX + 1 bytes.

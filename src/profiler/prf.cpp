@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <sys/stat.h>
 
 namespace {
 
@@ -50,6 +51,8 @@ const PRF_backend *backend_of(int kind)
 /// The first byte of a file, EOF when it cannot be read.
 int first_byte(const char *filename)
 {
+    if (!PRF_regular_file(filename))
+        return EOF;
     FILE *fp = std::fopen(filename, "rb");
     if (fp == nullptr)
         return EOF;
@@ -91,6 +94,12 @@ int detect(const char *filename, int *keep)
 }
 
 }  // namespace
+
+bool PRF_regular_file(const char *filename)
+{
+    struct stat sb;
+    return filename != nullptr && stat(filename, &sb) == 0 && S_ISREG(sb.st_mode);
+}
 
 PRF_quiet_cdf::PRF_quiet_cdf()
 {

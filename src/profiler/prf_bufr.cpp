@@ -197,7 +197,7 @@ bool next_message()
 
 int open_file(const char *filename, int access)
 {
-    if (access != 0)  // bulletin files are read only
+    if (access != 0 || !PRF_regular_file(filename))  // bulletin files are read only
         return -1;
     FILE *fp = std::fopen(filename, "rb");
     if (fp == nullptr)
@@ -208,8 +208,27 @@ int open_file(const char *filename, int access)
     return BUFR_HANDLE;
 }
 
-int getinfo(PRF_info *)
+int read_report(PRF_report *report, int *);
+int rewind_file();
+
+/// Bulletins have no header: the file's date is the time of its first report, when it has
+/// one (the file is read again from its start afterwards).
+int getinfo(PRF_info *info)
 {
+    PRF_report first;
+    if (read_report(&first, nullptr) == 1) {
+        Date d = state.msg.date;
+        if (!VYK_is_miss(d.year) && !VYK_is_miss(d.month) && !VYK_is_miss(d.day) &&
+            !VYK_is_miss(d.hour)) {
+            if (VYK_is_miss(d.min))
+                d.min = 0;
+            d.sec = 0;
+            const int64_t seconds = DATE_num_sec(&d);
+            DATE_get_gmdate(&seconds, &info->date);
+            DATE_make_label(&info->date, info->datim, sizeof info->datim);
+        }
+    }
+    rewind_file();
     return 0;
 }
 

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdarg>
 #include <cstdint>
 #include <cstdio>
@@ -81,7 +82,10 @@ constexpr Element elements[] = {
 constexpr int NUM_ELEMENTS = static_cast<int>(std::size(elements));
 
 /// What an element gives the report; the others are decoded and dropped.
-enum Role { DROPPED, BLOCK, STATION, LAT, LON, ELEV, HEIGHT_INC, U, V, W, HDEV, VDEV, QUALITY };
+enum Role {
+    DROPPED, BLOCK, STATION, LAT, LON, ELEV, HEIGHT_INC, U, V, W, HDEV, VDEV, QUALITY,
+    YEAR, MONTH, DAY, HOUR, MINUTE
+};
 
 struct Role_row {
     int x, y;
@@ -91,6 +95,7 @@ constexpr Role_row roles[] = {
     {1, 1, BLOCK}, {1, 2, STATION}, {5, 2, LAT},  {6, 2, LON},   {7, 1, ELEV},
     {7, 5, HEIGHT_INC}, {11, 3, U}, {11, 4, V},   {11, 6, W},    {11, 50, HDEV},
     {11, 51, VDEV},     {25, 34, QUALITY},
+    {4, 1, YEAR}, {4, 2, MONTH}, {4, 3, DAY}, {4, 4, HOUR}, {4, 5, MINUTE},
 };
 
 /// The role of each row of the element table.
@@ -108,6 +113,8 @@ constexpr std::array<Role, NUM_ELEMENTS> row_roles = [] {
 constexpr float WIND_LIMIT = 200;
 /// Valid WMO block and station numbers.
 constexpr int MAX_BLOCK = 99, MAX_STATION = 999;
+/// Largest date fields of a subset's time (a year's four digits).
+constexpr int MAX_YEAR = 9999, MAX_MONTH = 12, MAX_DAY = 31, MAX_HOUR = 23, MAX_MINUTE = 59;
 /// Widest field the bit reader takes.
 constexpr int MAX_WIDTH = 32;
 /// The levels whose quality is 0 before a subset sets it (the levels of the netCDF files).
@@ -337,6 +344,15 @@ int whole_number(float v, int max)
     return VYK_is_miss(v) || v < 0 || v > static_cast<float>(max) ? -1 : static_cast<int>(v);
 }
 
+/// A field of the subset's time: missing when it is not a whole number within lo to hi.
+int date_field(float v, int lo, int hi)
+{
+    return !VYK_is_miss(v) && v >= static_cast<float>(lo) && v <= static_cast<float>(hi) &&
+                   v == std::trunc(v)
+               ? static_cast<int>(v)
+               : VYK_MISS;
+}
+
 void store(Walk &w, Role role, float v)
 {
     PRF_report *r = w.report;
@@ -369,6 +385,11 @@ void store(Walk &w, Role role, float v)
     case HDEV: if (lev != nullptr && wind_value(v)) lev->hdev = v; break;
     case VDEV: if (lev != nullptr && wind_value(v)) lev->vdev = v; break;
     case QUALITY: if (lev != nullptr && !VYK_is_miss(v)) lev->q = static_cast<int>(v); break;
+    case YEAR: w.msg->date.year = date_field(v, 1, MAX_YEAR); break;
+    case MONTH: w.msg->date.month = date_field(v, 1, MAX_MONTH); break;
+    case DAY: w.msg->date.day = date_field(v, 1, MAX_DAY); break;
+    case HOUR: w.msg->date.hour = date_field(v, 0, MAX_HOUR); break;
+    case MINUTE: w.msg->date.min = date_field(v, 0, MAX_MINUTE); break;
     case DROPPED: break;
     }
 }
@@ -494,6 +515,7 @@ int PRF_bufr_subset(PRF_bufr_message *msg, PRF_report *report)
     if (msg->subset >= msg->num_subsets)
         return 0;
     PRF_initialize(report);
+    DATE_init(&msg->date);
     report->wmo = VYK_MISS;
     for (int i = 0; i < QUALITY_LEVELS; i++)
         report->lev[i].q = 0;

@@ -3,20 +3,22 @@
 // with its domain, the station and the plot variable; then the plot.  Also the program's one
 // open profiler file (the file wrappers), the station listing and the variable prompt.
 //
-// The program state lives here; the plot (prf_plot.cpp) reads it through prf_disp.h.
+// What the user asks for is checked before anything is drawn: an unknown option is named, and
+// a naming convention or variable file that cannot be found, a level or a variable that the
+// program does not know end it with a message and a status of their own (vykproc.h).  The
+// program state lives here; the plot (prf_plot.cpp) shares it through prf_disp.h.
 #include "prf_disp.h"
 #include "vykplot.h"
 #include "vykresrc.h"
 #include "vykvar.h"
 
+#include <cerrno>
 #include <cstring>
 #include <string>
 #include <vector>
 
 namespace {
 
-/// Longest variable text (var_str holds it and the end).
-constexpr int VAR_STR_LEN = 80;
 /// Longest answer to the station prompt.
 constexpr int STATION_ANSWER_LEN = 80;
 /// Station identifiers per line of the listing.
@@ -43,6 +45,8 @@ constexpr float SECTION_VIEW[4] = {0.065f, 0.05f, 0.05f, 0.035f};
 
 /// The batch-mode plot variable: wind barbs.
 constexpr const char *BATCH_VARIABLE = "wbrb";
+/// The naming convention of profiler files.
+constexpr const char *PROFILER_CONVENTION = "prf_dat";
 
 const res_type res_key[] = {
     RES_help, RES_batch, RES_message, RES_file_path, RES_data_path, RES_con_path,
@@ -58,21 +62,19 @@ const res_type res_key[] = {
 static_assert(sizeof res_key / sizeof res_key[0] == 58, "57 keyed kinds and the end");
 const res_type res_pos[] = {RES_filenames, RES_null};
 
-struct State {
-    int plt_type = PRF_PLOT_SECTION;
-    int numid = -1;                  // identifiers in ids (0 or more once read)
-    std::vector<std::string> ids;    // station identifiers; the first is plotted
-    float dlev = normal_form.dlev;   // height step of the section, m
-    float scale = 1;                 // size factor of plotted values
-    int variable_prompt = 1;         // the variable is still to be obtained
-    bool var_file_opened = false;    // the variable file was opened (first prompt)
-    char var_str[VAR_STR_LEN] = "";  // the variable text
-    Date file_date = {};             // date of the profiler file in use
-    PRF_info info = {};              // header of the last profiler file opened
-    int prf_fd = -1;                 // the file opened through the wrappers
-    int stat_num = 0;                // its record counter
-};
-State state;
+PrfState state;
+
+/// The words of a ','-separated text (none for NULL).
+std::vector<std::string> words_of(const char *text)
+{
+    int count = 0;
+    char **list = nullptr;
+    if (text != nullptr)
+        parse_string(text, ',', &count, &list);
+    std::vector<std::string> words(list, list + count);
+    free_parsed_array(count, list);
+    return words;
+}
 
 /// The words of a ','-separated resource (none when it is not set).
 std::vector<std::string> resource_words(const char *name)
@@ -104,12 +106,40 @@ void set_identifiers(const std::vector<std::string> &words)
     VYK_exit(VYK_EXIT_OK);
 }
 
-/// "prf_dat", then each in_file value in turn: the last one holds.
+/// Names the options of the command line that the program does not know (they are kept as
+/// free-form resources, which no part of the program reads).
+void warn_unknown_options()
+{
+    for (int k = 0; const char *option = RES_unknown_option(k); k++)
+        MESS_print(M_WARN, "PRF_main: unknown option %s (see -h for the options)\n", option);
+}
+
+/// The file path searched for the lookup files, for messages.
+const char *file_path_text()
+{
+    const char *path = RES_get("file_path");
+    return path != nullptr ? path : "(not set)";
+}
+
+/// "prf_dat", then each in_file value in turn: the last one holds.  Without a convention file
+/// that knows "prf_dat" no file name of the series can be made: the end (status 10).
 void select_conventions()
 {
-    FILE_set_name("prf_dat");
-    for (const std::string &type : resource_words("in_file"))
-        FILE_set_name(type.c_str());
+    const int found = FILE_set_name(PROFILER_CONVENTION);
+    state.convention = PROFILER_CONVENTION;
+    const std::vector<std::string> types = resource_words("in_file");
+    for (const std::string &type : types) {
+        if (FILE_set_name(type.c_str()) == 0 && type[0] != '@')
+            MESS_print(M_WARN, "PRF_main: in_file %s is not a naming convention of the "
+                               "convention file; taken as a file name\n", type.c_str());
+        state.convention = type;
+    }
+    if (found == 0 && types.empty()) {
+        MESS_print(M_ERROR, "PRF_main: the naming convention %s of profiler files is not "
+                            "known: no name_conv in the file path %s (set it with -fp)\n",
+                   PROFILER_CONVENTION, file_path_text());
+        VYK_exit(VYK_EXIT_NO_FILE);
+    }
 }
 
 /// Whether plot_param asks for the lower form of the section.
@@ -121,11 +151,47 @@ bool lower_asked()
     return false;
 }
 
-/// The single-level map: the level into flags 7 and 8, the map domain from the resources.
+/// Opens a profiler file of any kind and reads its header into info: the handle, or -1.
+int open_with_header(const char *filename)
+{
+    int type = 0;
+    const int fd = PRF_open(filename, 0, &type);
+    if (fd == -1)
+        return -1;
+    state.info = PRF_info{};
+    PRF_getinfo(fd, &state.info);
+    return fd;
+}
+
+/// The date of a file whose name carries none: that of its header (of its first report for a
+/// bulletin file), when it has one.
+void date_from_header(const char *filename)
+{
+    const int fd = open_with_header(filename);
+    if (fd == -1)
+        return;
+    if (!VYK_is_miss(state.info.date.year) && state.info.date.year != 0) {
+        state.file_date = state.named_date = state.info.date;
+        // The series steps by the period of the naming convention, which the file layer
+        // learns from a name it makes.
+        char name[FILE_NAME_MAX + 1];
+        FILE_set_date(&state.file_date, name);
+    }
+    PRF_close(fd);
+}
+
+/// The single-level map: the level into flags 7 and 8, the map domain from the resources.  A
+/// level that does not decode ends the program (status 44).
 void level_map(Domain *domain)
 {
+    const char *text = RES_get("level");
     int ltype = VYK_MISS, level = VYK_MISS;
-    VAR_dec_level(RES_get("level"), &ltype, &level);
+    VAR_dec_level(text, &ltype, &level);
+    if (VYK_is_miss(ltype) || VYK_is_miss(level)) {
+        MESS_print(M_ERROR, "PRF_main: invalid level: %s (a height such as 3000m_ag or "
+                            "1500m, a pressure such as 700mb, or sfc)\n", text);
+        VYK_exit(VYK_EXIT_BAD_REQUEST);
+    }
     FLAG_set(FLAG_LEVEL, level);
     FLAG_set(FLAG_LEVEL_TYPE, ltype);
     DOM_get_region(domain, 4);
@@ -170,13 +236,7 @@ void ask_station(const char *file)
     if (!FLAG_batch()) {
         char answer[STATION_ANSWER_LEN] = "";
         VYK_prompts("Enter the stations: ", answer, STATION_ANSWER_LEN);
-        std::vector<std::string> words;
-        int count = 0;
-        char **list = nullptr;
-        parse_string(answer, ',', &count, &list);
-        words.assign(list, list + count);
-        free_parsed_array(count, list);
-        set_identifiers(words);
+        set_identifiers(words_of(answer));
         if (state.numid > 0)
             return;
     }
@@ -184,19 +244,90 @@ void ask_station(const char *file)
     VYK_exit(VYK_EXIT_NO_STATION);
 }
 
-/// Opens a profiler file of any kind and reads its header into info: the handle, or -1.
-int open_with_header(const char *filename)
+/// The names of the plotted variables that the program does not compute, ", "-separated.
+std::string unknown_variables()
 {
-    int type = 0;
-    const int fd = PRF_open(filename, 0, &type);
-    if (fd == -1)
-        return -1;
-    state.info = PRF_info{};
-    PRF_getinfo(fd, &state.info);
-    return fd;
+    std::string names;
+    for (int k = 0; k < VAR_get_num(); k++)
+        if (VAR_is_type_PLOT(k) && !PRF_is_variable(VAR_get_var(k)))
+            names += (names.empty() ? "" : ", ") + std::string(VAR_get_var(k)->name);
+    return names;
+}
+
+/// The plot variable: from the resource, the batch default or the menu.  A variable file that
+/// cannot be found ends the program (status 10); a variable that the program does not compute
+/// ends it when it was given (status 44) and is asked for again when it came from the menu.
+void obtain_variable()
+{
+    for (;;) {
+        const int answer = PRF_prompt_variable();
+        if (!state.var_file_opened) {
+            MESS_print(M_ERROR, "PRF_main: the variable file was not found in the file path "
+                                "%s (set it with -fp)\n", file_path_text());
+            VYK_exit(VYK_EXIT_NO_FILE);
+        }
+        const std::string unknown = answer == 0 ? "" : unknown_variables();
+        if (unknown.empty())
+            return;
+        char known[PRF_VAR_STR_LEN * 2];
+        PRF_variable_names(known, sizeof known);
+        MESS_print(M_ERROR, "PRF_main: unknown variable: %s (the program plots %s)\n",
+                   unknown.c_str(), known);
+        if (state.variable_prompt == 0)
+            VYK_exit(VYK_EXIT_BAD_REQUEST);
+    }
 }
 
 }  // namespace
+
+PrfState &prf_state() { return state; }
+
+const char *prf_station() { return state.ids.empty() ? "" : state.ids[0].c_str(); }
+
+std::string prf_file_problem(const char *filename)
+{
+    const std::string name = filename != nullptr ? filename : "";
+    const auto cannot_open = [&](const char *why) { return "cannot open " + name + ": " + why; };
+    const auto not_profiler = [&](const char *why) {
+        return "not a profiler file: " + name + " (" + why + ")";
+    };
+    if (!FILE_exist(filename))
+        return cannot_open("no such file");
+    if (FILE_is_dir(filename))
+        return cannot_open("a directory");
+    if (!FILE_is_file(filename))
+        return cannot_open("not a regular file");
+    if (FILE *fp = std::fopen(filename, "rb"))
+        std::fclose(fp);
+    else
+        return cannot_open(std::strerror(errno));
+    if (FILE_size(filename) == 0)
+        return not_profiler("empty");
+    if (PRF_chktype(filename) == -1)
+        return not_profiler("neither a bulletin nor a netCDF file");
+    return "";
+}
+
+std::string prf_station_lines(const char *filename)
+{
+    // The header of the file stays in info.
+    std::string lines;
+    if (!PRF_open_file(filename))
+        return lines;
+    PRF_report report;
+    int n = 0;
+    char id[PRF_ID_LEN + 2];
+    while (PRF_read_next(&report) > 0) {
+        std::snprintf(id, sizeof id, "%5s ", report.id);
+        lines += id;
+        if (++n % STATIONS_PER_LINE == 0)
+            lines += '\n';
+    }
+    if (n == 0 || n % STATIONS_PER_LINE != 0)
+        lines += '\n';
+    PRF_close_file();
+    return lines;
+}
 
 const res_type *PRF_res_keys() { return res_key; }
 
@@ -208,12 +339,17 @@ int PRF_main(int argc, char **argv)
     if (FLAG_help())
         print_help();
     MESS_print_prog("PROFILER DISPLAY PROGRAM");
+    warn_unknown_options();
     select_conventions();
     const bool lower = lower_asked();
 
     char file[FILE_NAME_MAX + 1] = "";
     FILE_get_file("Enter the profiler filename: ", file);
+    state.file = file;
     FILE_get_date(&state.file_date);
+    state.named_date = state.file_date;
+    if (VYK_is_miss(state.file_date.year))
+        date_from_header(file);
     set_identifiers(resource_words("identifier"));
 
     Domain domain = {};
@@ -225,30 +361,18 @@ int PRF_main(int argc, char **argv)
     if (state.numid == 0 && state.plt_type == PRF_PLOT_SECTION)
         ask_station(file);
 
-    PRF_prompt_variable();
+    obtain_variable();
     // The plot's output (the device file or an image dump) that could not be written is a
-    // failure of the run.
+    // failure of the run; a plot without data ends the program in the plot.
     if (PRF_plot(&domain) != 0)
         return VYK_EXIT_GRAPHICS;
     return VYK_EXIT_OK;
 }
 
-int PRF_get_plot_type() { return state.plt_type; }
-
-const char *PRF_get_station() { return state.ids.empty() ? "" : state.ids[0].c_str(); }
-
-float PRF_get_dlev() { return state.dlev; }
-
-Date *PRF_file_date() { return &state.file_date; }
-
-PRF_info *PRF_file_info() { return &state.info; }
-
 int PRF_prompt_variable()
 {
-    if (!state.var_file_opened) {
-        VAR_open_file(nullptr);
-        state.var_file_opened = true;
-    }
+    if (!state.var_file_opened)
+        state.var_file_opened = VAR_open_file(nullptr) != 0;
     VAR_read_menu();
     if (state.variable_prompt == 0)
         return 0;
@@ -257,7 +381,7 @@ int PRF_prompt_variable()
     if (const char *variable = RES_get("variable")) {
         if (strfcpy(state.var_str, variable) < std::strlen(variable))
             MESS_print(M_WARN, "PRF_prompt_variable: variable cut to %d characters: %s\n",
-                       VAR_STR_LEN - 1, state.var_str);
+                       PRF_VAR_STR_LEN - 1, state.var_str);
         state.variable_prompt = 0;
         answer = 1;
     } else if (FLAG_batch()) {
@@ -283,20 +407,12 @@ int PRF_set_prompt_variable(int val)
 
 int PRF_list_stations(const char *filename)
 {
-    if (!PRF_open_file(filename))
-        return 0;
+    const std::string lines = prf_station_lines(filename);
+    if (lines.empty())
+        return 0;  // the file cannot be opened
     MESS_print(M_MESS, "\nDate: %s\n", state.info.datim);
     MESS_print(M_MESS, "\nAvailable stations:\n");
-    PRF_report report;
-    int n = 0;
-    while (PRF_read_next(&report) > 0) {
-        MESS_print(M_MESS, "%5s ", report.id);
-        if (++n % STATIONS_PER_LINE == 0)
-            MESS_print(M_MESS, "\n");
-    }
-    if (n == 0 || n % STATIONS_PER_LINE != 0)
-        MESS_print(M_MESS, "\n");
-    PRF_close_file();
+    MESS_print(M_MESS, "%s", lines.c_str());
     return 0;
 }
 

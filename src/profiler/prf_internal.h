@@ -34,6 +34,10 @@ extern const PRF_backend PRF_cdf_station;
 extern const PRF_backend PRF_cdf_record;
 extern const PRF_backend PRF_bufr;
 
+/// Profiler files are regular files: a FIFO would hold the program at its open, a directory
+/// or a device holds no reports.  Every open and the detection refuse the others.
+bool PRF_regular_file(const char *filename);
+
 /// Leaves out the levels without a height (levels a file does not have, or whose height is
 /// missing), keeping the order of the others and emptying the slots freed.  Returns the number
 /// of levels left of the first n.
@@ -73,6 +77,8 @@ struct PRF_bufr_message {
     PRF_bufr_desc desc[PRF_BUFR_MAX_DESC] = {};
     int num_subsets = 0;
     int subset = 0;                // subsets decoded so far
+    Date date = {VYK_MISS, VYK_MISS, VYK_MISS, VYK_MISS, VYK_MISS, VYK_MISS, VYK_MISS,
+                 VYK_MISS};        // time of the last subset decoded (fields -9999 when absent)
     PRF_bufr_bits bits;            // into the caller's octets, which must stay in place
 };
 

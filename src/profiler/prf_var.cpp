@@ -163,8 +163,12 @@ float column_helicity(const PRF_report *report, VAR_data *var)
     return h.tot_hel;
 }
 
-// Surface values are only given at the surface level.
-float surface(const VAR_data *var, float value) { return var->ltype == LT_SFC ? value : MISS; }
+// Surface values are only given at the surface level: level type 1, or the ground (0 m above
+// it) as the winds take it, so that a time-height section shows them on its ground row.
+float surface(const VAR_data *var, float value)
+{
+    return var->ltype == LT_SFC || (var->ltype == LT_AGL && var->level == 0) ? value : MISS;
+}
 
 void compute(const PRF_report *report, VAR_data *var, Var which, RAW_data *data)
 {
@@ -266,6 +270,19 @@ int PRF_get_data(const PRF_report *report, VAR_data *var, RAW_data *data)
         value = UNIT_cvt(value, name.produced, var->units);
     }
     return 1;
+}
+
+int PRF_is_variable(const VAR_data *var)
+{
+    return var && lookup(var).var != Var::other ? 1 : 0;
+}
+
+int PRF_variable_names(char *buf, size_t size)
+{
+    std::string names;
+    for (const VarName &v : VARS)
+        names += (names.empty() ? "" : ", ") + std::string(v.name);
+    return strfcpy(buf, size, names.c_str()) < names.size() ? -1 : 0;
 }
 
 int PRF_get_var(VAR_data *var)

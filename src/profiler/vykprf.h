@@ -48,7 +48,7 @@ struct PRF_report {
     float elev;           // m
     float pres;           // surface pressure, mb
     float temp;           // surface temperature, C
-    float dewp;           // surface dew point, C (relative humidity, %, in the record layout)
+    float dewp;           // surface dew point, C (in the record layout, from its humidity)
     float dir, spd;       // surface wind, degrees and m/s
     float rain;           // rain rate
     PRF_level lev[PRF_MAX_LEVELS];
@@ -103,6 +103,11 @@ int PRF_get_level(const PRF_report *report, int ltype, long level, float *u, flo
 int PRF_get_data(const PRF_report *report, VAR_data *var, RAW_data *data);
 /// Gives a variable without units its default units.  1.
 int PRF_get_var(VAR_data *var);
+/// 1 when the variable's name (up to the first '-') is one the program computes, else 0.
+int PRF_is_variable(const VAR_data *var);
+/// The names of the variables the program computes, ", "-separated, into buf (size bytes):
+/// 0, or -1 when they were cut to fit.
+int PRF_variable_names(char *buf, size_t size);
 
 // ---------------------------------------------------------------------------------------------
 // The profiler display program (prf_disp.cpp)

@@ -142,9 +142,9 @@ TEST_F(PrfDisp, ListsTheStationsOfEitherLayout)
 
 TEST_F(PrfDisp, ListsTheStationsOfABulletinFile)
 {
-    // Bulletin files carry no file header: no date line.
+    // Bulletin files carry no file header: the date is that of the first report.
     const RunResult r = prfdisp("data/bufr/2024051412.prf", "\n");
-    EXPECT_EQ(r.out, banner() + "\nDate: \n\nAvailable stations:\n"
+    EXPECT_EQ(r.out, banner() + "\nDate: 1200Z 14 MAY 24\n\nAvailable stations:\n"
                                 "74531 74532 74533 74534 74535 74536 \n"
                                 "Enter the stations: ");
     EXPECT_EQ(r.status, 31);
@@ -230,15 +230,96 @@ TEST_F(PrfDisp, SeriesStepThatMakesNoColumns)
     }
 }
 
+TEST_F(PrfDisp, UserMistakesEndWithAMessageAndAStatus)
+{
+    // The series as netCDF files named *.nc (no naming convention makes such names), an empty
+    // file, a picture named as a profiler file, and a folder of lookup files without the
+    // variable file.
+    ASSERT_EQ(system(("mkdir " + quote(dir.file("nc")) + " " + quote(dir.file("lookup"))).c_str()), 0);
+    for (int h = 0; h <= 12; h++) {
+        char from[40], to[40];
+        std::snprintf(from, sizeof from, "data/station/20240514%02d.prf", h);
+        std::snprintf(to, sizeof to, "nc/20240514%02d.nc", h);
+        write_file(dir.file(to), read_file(dir.file(from)));
+    }
+    write_file(dir.file("nothing.prf"), "");
+    write_file(dir.file("picture.prf"), "\x89PNG\r\n\x1a\n");
+    write_file(dir.file("lookup/name_conv"),
+               read_file(std::string(VYK_SOURCE_DIR) + "/etc/name_conv"));
+    const std::string station = "data/station/2024051412.prf";
+    const struct {
+        std::string args;
+        int status;
+        std::string message;  // in the standard error
+    } rows[] = {
+        // The named file is read for its column; the other hours are named once.
+        {"-id PLTC2 -dp nc 2024051412.nc", 0,
+         "PRF_plot: 12 of the 13 files of the series not found: nc/2024051400.prf ... "
+         "nc/2024051411.prf\nPRF_plot: the names follow the naming convention prf_dat "
+         "(%D/%Y%m%d%h.prf); in_file (-if) selects another\n"},
+        {"-id PLTC2 data/none.prf", 10, "PRF_plot: cannot open ./data/none.prf: no such file\n"},
+        {"-id PLTC2 empty", 10, "PRF_plot: cannot open ./empty: a directory\n"},
+        {"-id PLTC2 nothing.prf", 10, "PRF_plot: not a profiler file: ./nothing.prf (empty)\n"},
+        {"-id PLTC2 picture.prf", 10,
+         "PRF_plot: not a profiler file: ./picture.prf (neither a bulletin nor a netCDF file)\n"},
+        {"-id XXXX1 " + station, 31,
+         "XXXX1 not found in any of the 13 files read; ./" + station +
+             " has the stations:\nPLTC2 NLGN1 LMNO2 HKLO2 WNFL1 WSMN5 \n"},
+        {"-id PLTC2 -va nosuch " + station, 44, "PRF_main: unknown variable: nosuch (the program "
+         "plots city, temp, dewp, dewd, wdir, wspd, wbrbc, wbrb, wind, uwnd, vwnd, vvel, shear, "
+         "hel)\n"},
+        {"-le foo " + station, 44, "PRF_main: invalid level: foo ("},
+        {"-le 30000m_ag -va wspd " + station, 45, "PRF_plot: no station of ./" + station +
+         " has a value of 30000 m AG Wind speed (knt)\n"},
+        {"-fp empty -id PLTC2 " + station, 10, "PRF_main: the naming convention prf_dat of "
+         "profiler files is not known: no name_conv in the file path empty (set it with -fp)\n"},
+        {"-fp lookup -id PLTC2 " + station, 10, "PRF_main: the variable file was not found in "
+         "the file path lookup (set it with -fp)\n"},
+        // An unknown option is named; the plot goes on.
+        {"-zz 3 -id PLTC2 " + station, 0, "PRF_main: unknown option -zz (see -h for the options)\n"},
+    };
+    for (const auto &row : rows) {
+        for (const char *mode : {"-ba ", ""}) {
+            SCOPED_TRACE(mode + row.args);
+            // Interactive runs name a variable where the row does not, so that no menu asks.
+            const bool var = vyktest::has(row.args, "-va") || vyktest::has(row.args, "-le");
+            const RunResult r = prfdisp(mode + row.args + (*mode || var ? "" : " -va wbrb"));
+            EXPECT_EQ(r.status, row.status) << r.err;
+            EXPECT_TRUE(vyktest::has(r.err, row.message)) << r.err;
+            EXPECT_EQ(vyktest::count(r.err, "not found"), vyktest::count(row.message, "not found"))
+                << r.err;
+        }
+    }
+}
+
+TEST_F(PrfDisp, OutputDirectoriesMadeAreNamed)
+{
+    const RunResult r = prfdisp("-ba -id PLTC2 -de p,out/sub/x.ps data/station/2024051412.prf");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "Created directory: out/\nCreated directory: out/sub/\n");
+    EXPECT_FALSE(read_file(dir.file("out/sub/x.ps")).empty());
+}
+
+TEST_F(PrfDisp, UnknownMenuVariableIsAskedAgain)
+{
+    const RunResult r = prfdisp("-id PLTC2 data/station/2024051412.prf", "nosuch\n8\n");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(vyktest::count(r.err, "PRF_main: unknown variable: nosuch"), 1) << r.err;
+    EXPECT_EQ(vyktest::count(r.out, "Enter the variable: "), 2) << r.out;
+}
+
 TEST_F(PrfDisp, LongVariableIsCutWithAWarning)
 {
     const std::string var(200, 'w');
     const RunResult r = prfdisp("-ba -id PLTC2 -va " + var + " data/station/2024051403.prf");
-    EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.err.find("PRF_prompt_variable: variable cut to 79 characters: " +
                          std::string(79, 'w') + "\n"),
               std::string::npos)
         << r.err;
+    // What is left names no variable of the program.
+    EXPECT_EQ(r.status, 44) << r.err;
+    EXPECT_TRUE(vyktest::has(r.err, "PRF_main: unknown variable: " + std::string(19, 'w') + " ("))
+        << r.err;  // a name holds 19 characters
 }
 
 TEST_F(PrfDisp, FileWrappersAndStationSearch)

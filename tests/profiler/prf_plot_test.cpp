@@ -15,6 +15,7 @@
 #include <sstream>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -221,7 +222,12 @@ TEST_F(PrfPlot, SectionKeepsTheColumnsOfFilesWithoutTheStation)
     const std::string ps = dir.file("section.ps");
     const RunResult r = section_ps("-id PLTC2 -dp data/station 2024051412.prf", ps);
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(vyktest::count(r.err, "PLTC2 not found\n"), 2) << r.err;
+    // Each file that gave nothing is named once.
+    EXPECT_EQ(r.err, "PRF_plot: 1 of the 13 files of the series not found: "
+                     "data/station/2024051406.prf\n"
+                     "PRF_plot: the names follow the naming convention prf_dat (%D/%Y%m%d%h.prf); "
+                     "in_file (-if) selects another\n"
+                     "PLTC2 not found in 1 of the 12 files read: data/station/2024051408.prf\n");
     const Section s = read_section(ps, 13, 2000);
     ASSERT_EQ(s.cols.size(), 13u);
     ASSERT_GE(s.rows.size(), 2u);
@@ -237,6 +243,82 @@ TEST_F(PrfPlot, SectionKeepsTheColumnsOfFilesWithoutTheStation)
     }
 }
 
+TEST_F(PrfPlot, NamedFileOutsideTheNamingConventionDrawsItsColumn)
+{
+    // The last file of the series alone, named *.nc: its column is drawn, the others are empty.
+    ASSERT_EQ(system(("mkdir " + quote(dir.file("nc"))).c_str()), 0);
+    vyktest::write_file(dir.file("nc/2024051412.nc"),
+                        vyktest::read_file(dir.file("data/station/2024051412.prf")));
+    const std::string ps = dir.file("section.ps");
+    const RunResult r = section_ps("-id PLTC2 -dp nc 2024051412.nc", ps);
+    ASSERT_EQ(r.status, 0) << r.err;
+    const Section s = read_section(ps, 13, 2000);
+    ASSERT_EQ(s.cols.size(), 13u);
+    int checked = 0;
+    for (const auto &[c, h] : winds_at(heights)) {
+        if (c != 12)
+            continue;
+        EXPECT_GT(s.blue_near(c, h, NEAR), 0) << h;
+        checked++;
+    }
+    EXPECT_GE(checked, 4);
+    for (int c = 0; c < 12; c++)
+        for (int h : heights)
+            EXPECT_EQ(s.blue_near(c, h, NEAR), 0) << c << " " << h;
+}
+
+TEST_F(PrfPlot, VerticalVelocityInTenthsWithoutNegativeZero)
+{
+    // The values are the texts of the metafile: w of a few tenths of a metre per second.
+    const std::string meta = dir.file("vvel.meta");
+    const RunResult r = prfdisp("-ba -id PLTC2 -va vvel -de M," + quote(meta) +
+                                " -dp data/station 2024051412.prf");
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::istringstream in(vyktest::read_file(meta));
+    int values = 0, nonzero = 0;
+    for (std::string line; std::getline(in, line);) {
+        std::istringstream words(line);
+        std::string key, at, text;
+        if (!(words >> key >> at >> text) || key != "TE" || text.find('.') == std::string::npos)
+            continue;
+        SCOPED_TRACE(line);
+        values++;
+        EXPECT_EQ(text.size() - text.find('.'), 2u);  // one decimal
+        EXPECT_NE(text, "-0.0");
+        nonzero += std::stof(text) != 0 ? 1 : 0;
+    }
+    EXPECT_GT(values, 100);
+    EXPECT_GT(nonzero, 50);
+}
+
+TEST_F(PrfPlot, SurfaceVariableOnTheGroundRow)
+{
+    // The values of the surface temperature (the texts of the data area, normalization
+    // transformation 2, in the metafile) stand on the ground row of every column.
+    const std::string meta = dir.file("temp.meta");
+    const RunResult r = prfdisp("-ba -id PLTC2 -va temp -de M," + quote(meta) +
+                                " -dp data/station 2024051412.prf");
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::istringstream in(vyktest::read_file(meta));
+    float y_min = 0, y_max = 0;  // the data area's window: heights from -1000 to 17000 m
+    int tran = 0;
+    std::vector<float> drawn;
+    for (std::string line; std::getline(in, line);) {
+        float x = 0, y = 0, x1 = 0;
+        char text[40] = "";
+        if (std::sscanf(line.c_str(), "WIN 2 %f %f %f %f", &x, &y_min, &x1, &y_max) == 4)
+            continue;
+        if (std::sscanf(line.c_str(), "TR %d", &tran) == 1)
+            continue;
+        if (tran == 2 && std::sscanf(line.c_str(), "TE %f,%f %39s", &x, &y, text) == 3)
+            drawn.push_back(y);
+    }
+    ASSERT_EQ(drawn.size(), 13u);  // one a column
+    const float ground = y_min + (y_max - y_min) * 1000.0f / 18000.0f;
+    for (float y : drawn)
+        EXPECT_NEAR(y, ground, 0.01);
+}
+
 TEST_F(PrfPlot, SectionAsPngDump)
 {
     const char *display = std::getenv("DISPLAY");
@@ -247,7 +329,8 @@ TEST_F(PrfPlot, SectionAsPngDump)
     const std::string png = dir.file("section.png"), empty = dir.file("empty.png");
     const RunResult r = prfdisp("-ba -id PLTC2 -dp data/station -of png=" + png + " 2024051412.prf", env);
     ASSERT_EQ(r.status, 0) << r.err;
-    const RunResult none = prfdisp("-ba -id NOSUCH -dp data/station -of png=" + empty + " 2024051412.prf", env);
+    const RunResult none =
+        prfdisp("-ba -id PLTC2 -dr -data -dp data/station -of png=" + empty + " 2024051412.prf", env);
     ASSERT_EQ(none.status, 0) << none.err;
     for (const std::string &file : {png, empty}) {
         const RunResult check = run("pngcheck " + quote(file));

@@ -136,6 +136,9 @@ TEST(PrfVar, EachVariableWithItsUnits)
         {"city", 105, 1000, "", M, M, "PLTC2", ""},
         {"temp", 1, 0, "", 12, M, "", "C"},
         {"temp", 105, 1000, "", M, M, "", "C"},
+        // The ground row of a time-height section (0 m above the ground) is the surface.
+        {"temp", 105, 0, "", 12, M, "", "C"},
+        {"dewp", 105, 0, "", 8, M, "", "C"},
         {"temp", 1, 0, "K", 285.15f, M, "", "K"},
         {"dewp", 1, 0, "", 8, M, "", "C"},
         {"dewd", 1, 0, "", 4, M, "", "dC"},
@@ -171,6 +174,7 @@ TEST(PrfVar, EachVariableWithItsUnits)
         EXPECT_STREQ(d.data, row.text);
         EXPECT_STREQ(var.units, row.units_out);
         EXPECT_EQ(d.type, VAR_T_VALUE);  // position, type and format are not touched
+        EXPECT_EQ(PRF_is_variable(&var), std::string(row.name) != "other");
     }
 }
 
