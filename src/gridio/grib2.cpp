@@ -4,7 +4,10 @@
 //
 // Every section is read whole into a buffer sized by the length it states (bounded by the
 // largest message taken), so a template never reads beyond its section.  A grid whose size is
-// not known, or too large, is refused before any value is allocated.
+// not known, or too large, is refused before any value is allocated.  What a later field of a
+// message inherits (the discipline, centre, reference time and grid; the packing and bit map,
+// grib2_unpack.cpp) belongs to the open file it was read from: files read by turns, or a field
+// read without the fields before it, decode alike.
 #include "grib2_internal.h"
 #include "vykdate.h"
 #include "vykdomain.h"
@@ -16,6 +19,7 @@
 #include "vykstr.h"
 #include "vykvar.h"
 
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -34,16 +38,32 @@ constexpr int SIDE_MAX_PROJ = 2000;     // rows of a projected grid
 constexpr uint32_t ALL_ONES = 0xFFFFFFFFu;
 constexpr int VAR_PROB = 191;
 
+/// What a message carries from field to field: a later field inherits the indicator,
+/// identification and grid sections read before it.  Each open file (slot) keeps its own, so
+/// files read by turns never decode a field with another file's sections.
+struct Carried {
+    int discipline = 0;  // octet 7 of the indicator section
+    int source = 0;      // section 1: originating centre
+    Date date{};         // section 1: reference time
+    G2_grid grid;        // the last grid definition section
+};
+
 struct State {
     int sect = 0;
     long slen = 0;
-    int source = 0;
-    Date date{};
     long next_field = -1;  // after a field: offset of the next field of the message, or -1
     long message_end = -1; // after a field that ended its message: offset after "7777"
+    std::array<Carried, GRD_MAX_FILES> files;  // by slot
+    Carried loose;         // for a slot number outside the table (never carried)
 };
 State st;
-G2_grid grid;
+
+Carried &carried(int grd_fd)
+{
+    if (grd_fd >= 0 && grd_fd < GRD_MAX_FILES) return st.files[size_t(grd_fd)];
+    st.loose = Carried{};
+    return st.loose;
+}
 
 /// Reads the rest of the current section (its header octets kept in front).  1, -1 short.
 int read_body(FILE *fp, G2_section &s)
@@ -67,7 +87,7 @@ int read_body(FILE *fp, G2_section &s)
 
 /// An angle in millionths of a degree (sign and magnitude).
 float deg(const G2_section &s, size_t n) { return float(s.s(n, 4)) / 1e6f; }
-void scanning(int mode)
+void scanning(G2_grid &grid, int mode)
 {
     grid.ydir = (mode & 0x40) || (mode & 0x02) ? 1 : -1;
     grid.xalt = (mode & 0x10) ? 1 : 0;
@@ -77,19 +97,20 @@ void scanning(int mode)
 }
 
 /// The centre of a projected grid from its first point (the columns run west to east).
-void projected_centre(Domain &d, float la1, float lo1)
+void projected_centre(const G2_grid &grid, Domain &d, float la1, float lo1)
 {
     grib_projected_centre(d, la1, lo1, 1.0f, float(grid.ydir));
 }
 
-bool latlon(const G2_section &s, Domain &d)
+bool latlon(const G2_section &s, G2_grid &grid)
 {
+    Domain &d = grid.dv;
     MESS_print(M_TRACE, "Lat-lon Grid\n");
     if (s.size() < 72) return false;
     const uint32_t ni = s.u(31, 4), nj = s.u(35, 4);
     if (nj == 0 || nj > uint32_t(SIDE_MAX_LATLON)) return false;
     d.ny = int(nj);
-    scanning(s(72));
+    scanning(grid, s(72));
     if (ni == ALL_ONES) {
         // Quasi-regular rows: one octet per row gives its points.
         if (s.size() < 72 + size_t(nj)) return false;
@@ -132,11 +153,12 @@ bool size_of(const G2_section &s, Domain &d)
     return true;
 }
 
-bool mercator(const G2_section &s, Domain &d)
+bool mercator(const G2_section &s, G2_grid &grid)
 {
+    Domain &d = grid.dv;
     MESS_print(M_TRACE, "Mercator Grid\n");
     if (s.size() < 60 || !size_of(s, d)) return false;
-    scanning(s(60));
+    scanning(grid, s(60));
     const float la1 = deg(s, 39), lo1 = grib_lon180(deg(s, 43));
     const float la2 = deg(s, 52), lo2 = grib_lon180(deg(s, 56));
     d.proj = DOM_MERC;
@@ -146,26 +168,28 @@ bool mercator(const G2_section &s, Domain &d)
     return true;
 }
 
-bool polar(const G2_section &s, Domain &d)
+bool polar(const G2_section &s, G2_grid &grid)
 {
+    Domain &d = grid.dv;
     MESS_print(M_TRACE, "Polar Stereographic Grid\n");
     if (s.size() < 65 || !size_of(s, d)) return false;
-    scanning(s(65));
+    scanning(grid, s(65));
     d.proj = DOM_PSTEREO;
     d.plon = grib_lon180(deg(s, 52));
     d.plat = (s(64) & 0x80) ? -90.0f : 90.0f;
     d.param[0] = deg(s, 48);
     d.dx = float(s.u(56, 4)) * 1e-8f;
     d.dy = float(s.u(60, 4)) * 1e-8f;
-    projected_centre(d, deg(s, 39), grib_lon180(deg(s, 43)));
+    projected_centre(grid, d, deg(s, 39), grib_lon180(deg(s, 43)));
     return true;
 }
 
-bool lambert(const G2_section &s, Domain &d)
+bool lambert(const G2_section &s, G2_grid &grid)
 {
+    Domain &d = grid.dv;
     MESS_print(M_TRACE, "Lambert Conformal Grid\n");
     if (s.size() < 73 || !size_of(s, d)) return false;
-    scanning(s(65));
+    scanning(grid, s(65));
     d.proj = DOM_LAMB;
     d.plon = grib_lon180(deg(s, 52));
     d.plat = (s(64) & 0x80) ? -90.0f : 90.0f;
@@ -178,15 +202,15 @@ bool lambert(const G2_section &s, Domain &d)
     d.dy = float(s.u(60, 4)) * 1e-8f;
     const float la1 = deg(s, 39), lo1 = grib_lon180(deg(s, 43));
     MESS_print(M_TRACE, "Grid start: %3.2f N, %3.2f E\n", double(la1), double(lo1));
-    projected_centre(d, la1, lo1);
+    projected_centre(grid, d, la1, lo1);
     return true;
 }
 
-/// One grid template: its number and the reader of its domain (false: a grid that is too
-/// large or whose size cannot be known).
+/// One grid template: its number and the reader of its domain, scanning and rows (false: a
+/// grid that is too large or whose size cannot be known).
 struct GridTemplate {
     int num;
-    bool (*read)(const G2_section &, Domain &);
+    bool (*read)(const G2_section &, G2_grid &);
 };
 constexpr GridTemplate GRID_TEMPLATES[] = {
     {0, latlon}, {10, mercator}, {20, polar}, {30, lambert}};
@@ -296,14 +320,15 @@ int time_code(int code, long long p, long long l)
     return t > 2147483647LL || t < -2147483647LL ? MISS_CODE : int(t);
 }
 
-/// Template 4.8: the overall time interval ends at octets 35 to 41.
-int time_s8(const G2_section &s)
+/// Template 4.8: the overall time interval ends at octets 35 to 41 (ref_date: the message's
+/// reference time).
+int time_s8(const G2_section &s, const Date &ref_date)
 {
     const int k = s(47), u = s(18);
     long long p = s.u(19, 4), l = s.u(50, 4);
     if (k == 255 && u == 1 && l > 250) {
         Date end{int(s.u(35, 2)), s(37), s(38), 0, 0, s(39), s(40), s(41)};
-        Date ref = st.date;
+        Date ref = ref_date;
         ref.sec = 0;
         l = (DATE_num_sec(&end) - DATE_num_sec(&ref)) / 3600 - p;
     }
@@ -368,7 +393,7 @@ int time_stat(const G2_section &s, size_t kn, size_t ln, int prev)
 }
 
 /// The product templates read (4.0, 4.1, 4.2, 4.5, 4.8, 4.9, 4.11, 4.12 and JMA's 50008).
-bool product_template(const G2_section &s, int temp, GRD_report *grd)
+bool product_template(const G2_section &s, int temp, const Date &ref_date, GRD_report *grd)
 {
     GRIB_ensemble &en = grib_ensemble();
     switch (temp) {
@@ -398,7 +423,7 @@ bool product_template(const G2_section &s, int temp, GRD_report *grd)
     case 8:
         MESS_print(M_TRACE, "4.8: Average, accumulation or extreme value on horizontal level "
                             "at a fixed time\n");
-        grd->time = time_s8(s);
+        grd->time = time_s8(s, ref_date);
         return true;
     case 9: {
         MESS_print(M_TRACE, "4.9: Probability forecast, horizontal level/layer, time range\n");
@@ -507,17 +532,20 @@ int read_field(int grd_fd, GRD_report *grd, int rep_type)
     return values_ok ? GRIB_DECODED : GRIB_NO_VALUES;
 }
 
+/// The first field of a message: nothing of an earlier message is carried into it.
 int decode_edition_2(int grd_fd, GRD_report *grd, int rep_type)
 {
-    grid = G2_grid{};
-    grid.dv.proj = MISS_CODE;
-    DOM_init(&grid.dv);
+    Carried &c = carried(grd_fd);
+    c = Carried{};
+    DOM_init(&c.grid.dv);
+    c.discipline = grib_indicator()[6];
+    g2_unpack_reset(grd_fd);
     return read_field(grd_fd, grd, rep_type);
 }
 
 }  // namespace
 
-G2_grid &g2_grid() { return grid; }
+const G2_grid &g2_grid(int grd_fd) { return carried(grd_fd).grid; }
 
 int grib2_continue(int grd_fd, GRD_report *grd, int rep_type)
 {
@@ -569,11 +597,12 @@ int GRIB_IDS(int grd_fd, GRD_report *grd)
     G2_section s;
     if (!fp || read_body(fp, s) < 0) return -1;
     if (s.size() < 18) return 0;
-    st.source = int(s.u(6, 2));
-    st.date = Date{int(s.u(13, 2)), s(15), s(16), 0, 0, s(17), s(18), 0};
+    Carried &c = carried(grd_fd);
+    c.source = int(s.u(6, 2));
+    c.date = Date{int(s.u(13, 2)), s(15), s(16), 0, 0, s(17), s(18), 0};
     grd->version = 2;
-    grd->source = st.source;
-    grd->date = st.date;
+    grd->source = c.source;
+    grd->date = c.date;
     grd->type = 0;
     return 1;
 }
@@ -583,6 +612,7 @@ int GRIB_GDS(int grd_fd, GRD_report *grd)
     FILE *fp = grib_stream(grd_fd);
     G2_section s;
     if (!fp || read_body(fp, s) < 0) return -1;
+    G2_grid &grid = carried(grd_fd).grid;
     grid = G2_grid{};
     DOM_init(&grid.dv);
     if (s.size() < 14) return 0;
@@ -592,7 +622,7 @@ int GRIB_GDS(int grd_fd, GRD_report *grd)
     for (const GridTemplate &t : GRID_TEMPLATES)
         if (t.num == temp) row = &t;
     if (row) {
-        if (!row->read(s, grid.dv)) {
+        if (!row->read(s, grid)) {
             MESS_print(M_WARN, "GRIB_GDS: a grid of template 3.%d whose size is not known or "
                                "too large is refused\n", temp);
             DOM_init(&grid.dv);
@@ -607,12 +637,12 @@ int GRIB_GDS(int grd_fd, GRD_report *grd)
             return 0;
         }
         grid.known = true;
-        grd->type = grid_number(s, temp);
+        grid.type = grid_number(s, temp);
     } else {
         MESS_print(M_WARN, "GRIB_GDS: grid template 3.%d is not supported: the field's values "
                            "are not unpacked\n", temp);
-        grd->type = 0;
     }
+    grd->type = grid.type;
     grd->domain = grid.dv;
     return 1;
 }
@@ -623,9 +653,13 @@ int GRIB_PDS(int grd_fd, GRD_report *grd)
     FILE *fp = grib_stream(grd_fd);
     G2_section s;
     if (!fp || read_body(fp, s) < 0) return -1;
+    // What the field inherits from its message, whichever field of it is read first.
+    const Carried &c = carried(grd_fd);
     grd->version = 2;
-    grd->source = st.source;
-    grd->date = st.date;
+    grd->source = c.source;
+    grd->date = c.date;
+    grd->type = c.grid.type;
+    grd->domain = c.grid.dv;
     grd->model = 0;
     grd->time = grd->ltype = grd->level = grd->var = MISS_CODE;
     grd->units[0] = '\0';
@@ -635,7 +669,7 @@ int GRIB_PDS(int grd_fd, GRD_report *grd)
     const int temp = int(s.u(8, 2));
     if (temp == 50008) {
         MESS_print(M_TRACE, "JMA local sect 50008\n");
-        const GribParam p = GRIB_get_ver2_param(st.source, 0, s(10), s(11));
+        const GribParam p = GRIB_get_ver2_param(c.source, 0, s(10), s(11));
         grd->var = p.ind;
         strfcpy(grd->units, sizeof grd->units, p.units);
         grd->ltype = 1;
@@ -643,10 +677,8 @@ int GRIB_PDS(int grd_fd, GRD_report *grd)
         grd->time = 0;
     } else {
         if (s.size() < 34) return 1;
-        // The discipline is octet 7 of the indicator section.
-        const int disc = grib_indicator()[6];
-        const GribParam p = GRIB_get_ver2_param(st.source, disc, s(10), s(11));
-        if (!product_template(s, temp, grd)) {
+        const GribParam p = GRIB_get_ver2_param(c.source, c.discipline, s(10), s(11));
+        if (!product_template(s, temp, c.date, grd)) {
             MESS_print(M_WARN, "GRIB_PDS: product template 4.%d is not supported\n", temp);
             return 1;
         }
@@ -680,7 +712,7 @@ int GRIB_DRS(int grd_fd, GRD_report * /*grd*/)
     FILE *fp = grib_stream(grd_fd);
     G2_section s;
     if (!fp || read_body(fp, s) < 0) return -1;
-    return g2_drs(s);
+    return g2_drs(grd_fd, s);
 }
 
 int GRIB_BMS(int grd_fd)
@@ -688,7 +720,7 @@ int GRIB_BMS(int grd_fd)
     FILE *fp = grib_stream(grd_fd);
     G2_section s;
     if (!fp || read_body(fp, s) < 0) return -1;
-    return g2_bms(s);
+    return g2_bms(grd_fd, s);
 }
 
 int GRIB_DS(int grd_fd, GRD_report *grd)
@@ -696,7 +728,7 @@ int GRIB_DS(int grd_fd, GRD_report *grd)
     FILE *fp = grib_stream(grd_fd);
     G2_section s;
     if (!fp || read_body(fp, s) < 0) return -1;
-    return g2_ds(s, grd);
+    return g2_ds(grd_fd, s, grd);
 }
 
 int GribParam_init(GribParam *param)

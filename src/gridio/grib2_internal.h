@@ -36,26 +36,30 @@ struct G2_section {
 /// The grid of the last grid definition section: it stays for later fields of the message.
 struct G2_grid {
     Domain dv{};
+    int type = 0;          // the grid number the definition is known by (0: none)
     bool known = false;    // a supported grid template was decoded
     int ydir = 1;          // 1 rows south to north, -1 north to south
     int xalt = 0;          // 1 when adjacent rows run in opposite directions
     bool thin = false;     // quasi-regular rows
     std::vector<int> rows; // points of each quasi-regular row
 };
-G2_grid &g2_grid();
+/// The grid in force in the message being read from the slot's file (each open file keeps its
+/// own, so reading another file between two fields of a message changes nothing).
+const G2_grid &g2_grid(int grd_fd);
 
 /// Value of a 4-octet big-endian IEEE single-precision number.
 float GRIB_ieee_float_conv(const unsigned char *pc);
 
+// The packing and the bit map in force are kept for each open file (slot), as the grid is.
 /// Section 5 from its octets: the field's packing and its parameters.  1, or 0 (a warning) for
 /// a section too short for its template.
-int g2_drs(const G2_section &s);
+int g2_drs(int grd_fd, const G2_section &s);
 /// Section 6 from its octets: 1 when a bit map is in force afterwards, else 0.
-int g2_bms(const G2_section &s);
-/// Section 7 from its octets into grd's values (domain from the last grid).  1; 0 (a warning)
-/// when the values cannot be unpacked: the report then has no values, or all -9999 when the
-/// packing is not one this decoder knows.
-int g2_ds(const G2_section &s, GRD_report *grd);
+int g2_bms(int grd_fd, const G2_section &s);
+/// Section 7 from its octets into grd's values (domain from the grid in force).  1; 0 (a
+/// warning) when the values cannot be unpacked: the report then has no values, or all -9999
+/// when the packing is not one this decoder knows.
+int g2_ds(int grd_fd, const G2_section &s, GRD_report *grd);
 /// Where a decoded image's values go: the first `want` pixels, each c + a * X for its sample X.
 struct G2_image_out {
     float *v = nullptr;     // room for want values
@@ -69,7 +73,8 @@ long g2_jpeg_values(const unsigned char *p, size_t len, const G2_image_out &out)
 /// The values of a PNG file, likewise.
 long g2_png_values(const unsigned char *p, size_t len, const G2_image_out &out);
 
-/// Forgets the bit map and the packing (a new stream or message family).
-void g2_unpack_reset();
+/// Forgets the slot's bit map and packing (a new message: a bit map is borrowed only from an
+/// earlier field of the same message).
+void g2_unpack_reset(int grd_fd);
 
 #endif

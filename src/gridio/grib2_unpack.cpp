@@ -14,6 +14,7 @@
 #include "vykmess.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 
@@ -87,16 +88,31 @@ struct Drs {
     std::vector<float> map;
 };
 
-struct State {
+/// What a field takes from the fields before it in its message: the packing and the bit map in
+/// force.  Each open file (slot) keeps its own.
+struct Unpack {
     Drs drs;
     std::vector<unsigned char> bmb;  // the bit map in force
     bool has_bmb = false;
 };
+
+struct State {
+    std::array<Unpack, GRD_MAX_FILES> files;  // by slot
+    Unpack loose;  // for a slot number outside the table (never carried)
+};
 State st;
 
-/// What an unpacker works on: the data section's octets after its header, and room for the
-/// first `want` values of the field.
+Unpack &unpack(int grd_fd)
+{
+    if (grd_fd >= 0 && grd_fd < GRD_MAX_FILES) return st.files[size_t(grd_fd)];
+    st.loose = Unpack{};
+    return st.loose;
+}
+
+/// What an unpacker works on: the field's packing, the data section's octets after its header,
+/// and room for the first `want` values of the field.
 struct Data {
+    const Drs &drs;
     const unsigned char *p;
     size_t len;
     float *out;
@@ -201,7 +217,7 @@ bool drs_run_length(const G2_section &s, Drs &d)
 /// Simple packing: values of num_bits bits.
 long ds_simple(const Data &f)
 {
-    const Drs &d = st.drs;
+    const Drs &d = f.drs;
     if (d.num_bits > BITS_MAX) return skip("values wider than 32 bits are not unpacked");
     if (uint64_t(f.want) * uint64_t(d.num_bits) > uint64_t(f.len) * 8) return skip(SHORT);
     const double a = d.sfac * d.dscale, c = d.ref * d.dscale;
@@ -257,7 +273,7 @@ int64_t signed_octets(const unsigned char *p, int k)
 
 long differencing_of(const Data &f, Differencing &sd)
 {
-    const Drs &d = st.drs;
+    const Drs &d = f.drs;
     if (d.order == 0) return 0;  // no differencing (as some encoders write it): complex packing
     if (d.order != 1 && d.order != 2)
         return skip("spatial differencing of an order other than 1 or 2");
@@ -279,9 +295,8 @@ struct Groups {
     std::vector<uint32_t> ref, width, len;
 };
 
-long groups_of(BitCursor &b, size_t npts, Groups &g)
+long groups_of(const Drs &d, BitCursor &b, size_t npts, Groups &g)
 {
-    const Drs &d = st.drs;
     const size_t ng = d.num_group;
     if (d.num_bits_gref > BITS_MAX || d.num_bits_gwidth > BITS_MAX || d.num_bits_glen > BITS_MAX)
         return skip("group descriptors wider than 32 bits are not unpacked");
@@ -318,12 +333,12 @@ long groups_of(BitCursor &b, size_t npts, Groups &g)
 /// missing-value management are -9999 and take no place in the differences.
 long ds_complex(const Data &f)
 {
-    const Drs &d = st.drs;
+    const Drs &d = f.drs;
     Differencing sd;
     if (d.temp == 3 && differencing_of(f, sd) < 0) return -1;
     BitCursor b(f.p + sd.octets, f.len - sd.octets);
     Groups g;
-    if (groups_of(b, d.data_pnts, g) < 0) return -1;
+    if (groups_of(d, b, d.data_pnts, g) < 0) return -1;
     const double a = d.sfac * d.dscale, c = d.ref * d.dscale;
     const uint64_t gref_all = (uint64_t{1} << d.num_bits_gref) - 1;
     // A primary missing value is all ones; with management 2 all ones less 1 is a secondary one.
@@ -360,7 +375,7 @@ long ds_complex(const Data &f)
 /// data section, is constant: every value R x 10^-D.
 long ds_image(const Data &f)
 {
-    const Drs &d = st.drs;
+    const Drs &d = f.drs;
     if (d.num_bits == 0 || f.len == 0) {
         const float v = float(d.ref * d.dscale);
         for (size_t k = 0; k < f.want; k++) f.out[k] = v;
@@ -379,7 +394,7 @@ long ds_image(const Data &f)
 /// IEEE values of 32 or 64 bits, as they stand.
 long ds_ieee(const Data &f)
 {
-    const int precision = st.drs.precision;
+    const int precision = f.drs.precision;
     if (precision != IEEE_32 && precision != IEEE_64)
         return skip("IEEE values of this precision are not unpacked");
     const size_t octets = precision == IEEE_32 ? 4 : 8;
@@ -405,7 +420,7 @@ long ds_ieee(const Data &f)
 /// run is written when the section ends.
 long ds_run_length(const Data &f)
 {
-    const Drs &d = st.drs;
+    const Drs &d = f.drs;
     const int w = d.num_bits;
     if (w < 1 || w > 16) return skip("run-length values of this width are not unpacked");
     MESS_print(M_TRACE, "Template 7.200\n");
@@ -443,18 +458,19 @@ long ds_run_length(const Data &f)
 // Placing the values on the grid
 // ---------------------------------------------------------------------------------------------
 
-bool bit_of(size_t k)
+bool bit_of(const std::vector<unsigned char> &bmb, size_t k)
 {
-    if ((k >> 3) >= st.bmb.size()) return false;
-    return (st.bmb[k >> 3] >> (7 - (k & 7))) & 1;
+    if ((k >> 3) >= bmb.size()) return false;
+    return (bmb[k >> 3] >> (7 - (k & 7))) & 1;
 }
 
 /// Points in scanning order from the values: a bit-map bit 0, or a point after the values ran
 /// out, is missing.
-void spread(const float *vals, size_t n, float *pts, size_t points)
+void spread(const std::vector<unsigned char> &bmb, const float *vals, size_t n, float *pts,
+            size_t points)
 {
     size_t j = 0;
-    for (size_t k = 0; k < points; k++) pts[k] = bit_of(k) && j < n ? vals[j++] : MISS;
+    for (size_t k = 0; k < points; k++) pts[k] = bit_of(bmb, k) && j < n ? vals[j++] : MISS;
 }
 
 /// Rows in scanning order (first row first, each from its first column) into the array order
@@ -523,18 +539,18 @@ const Packing *packing_of(int temp)
     return nullptr;
 }
 
-int unsupported(GRD_report *grd, size_t total)
+int unsupported(const Drs &drs, GRD_report *grd, size_t total)
 {
-    const Packing *p = packing_of(st.drs.temp);
+    const Packing *p = packing_of(drs.temp);
     for (size_t i = 0; i < total; i++) grd->grid[i] = MISS;
-    if (st.drs.temp < 0) {
+    if (drs.temp < 0) {
         MESS_print(M_WARN, "GRIB_DS: no usable data representation section: the field is "
                            "missing\n");
         return 0;
     }
     MESS_print(M_WARN, "GRIB_DS: packing template 5.%d%s%s%s is not supported: the field is "
                        "missing\n",
-               st.drs.temp, p ? " (" : "", p ? p->name : "", p ? ")" : "");
+               drs.temp, p ? " (" : "", p ? p->name : "", p ? ")" : "");
     return 0;
 }
 
@@ -549,7 +565,7 @@ float GRIB_ieee_float_conv(const unsigned char *pc)
     return f;
 }
 
-int g2_drs(const G2_section &s)
+int g2_drs(int grd_fd, const G2_section &s)
 {
     Drs d;
     if (s.size() < 11) {
@@ -563,29 +579,31 @@ int g2_drs(const G2_section &s)
         MESS_print(M_WARN, "GRIB_DRS: a section too short for template 5.%d\n", d.temp);
         d.temp = -1;
     }
-    st.drs = std::move(d);
+    unpack(grd_fd).drs = std::move(d);
     return 1;
 }
 
-int g2_bms(const G2_section &s)
+int g2_bms(int grd_fd, const G2_section &s)
 {
+    Unpack &u = unpack(grd_fd);
     const int ind = s(6);
     if (ind == 254) {
-        MESS_print(M_TRACE, "BMS reuse: %d %d %d\n", ind, int(st.bmb.size()), int(st.has_bmb));
-        return st.has_bmb ? 1 : 0;
+        MESS_print(M_TRACE, "BMS reuse: %d %d %d\n", ind, int(u.bmb.size()), int(u.has_bmb));
+        return u.has_bmb ? 1 : 0;
     }
-    st.bmb.clear();
-    st.has_bmb = false;
+    u.bmb.clear();
+    u.has_bmb = false;
     if (ind == 255 || s.size() <= 6) return 0;
-    st.bmb.assign(s.o.begin() + 6, s.o.end());
-    st.has_bmb = true;
-    MESS_print(M_TRACE, "BMS: %d %d %d\n", ind, int(st.bmb.size()), 1);
+    u.bmb.assign(s.o.begin() + 6, s.o.end());
+    u.has_bmb = true;
+    MESS_print(M_TRACE, "BMS: %d %d %d\n", ind, int(u.bmb.size()), 1);
     return 1;
 }
 
-int g2_ds(const G2_section &s, GRD_report *grd)
+int g2_ds(int grd_fd, const G2_section &s, GRD_report *grd)
 {
-    const G2_grid &g = g2_grid();
+    const G2_grid &g = g2_grid(grd_fd);
+    const Unpack &u = unpack(grd_fd);
     grd->domain = g.dv;
     if (!g.known || g.dv.nx <= 0 || g.dv.ny <= 0) {
         grd_drop_values(grd);
@@ -596,8 +614,8 @@ int g2_ds(const G2_section &s, GRD_report *grd)
     const size_t nx = size_t(g.dv.nx), ny = size_t(g.dv.ny);
     const size_t total = nx * ny;
     if (!grd_values(grd, total)) return 0;
-    const Packing *p = packing_of(st.drs.temp);
-    if (!p || !p->ds) return unsupported(grd, total);
+    const Packing *p = packing_of(u.drs.temp);
+    if (!p || !p->ds) return unsupported(u.drs, grd, total);
     // Points of the field in scanning order: every point of a regular grid, the points of each
     // quasi-regular row.
     size_t points = total;
@@ -605,11 +623,11 @@ int g2_ds(const G2_section &s, GRD_report *grd)
         points = 0;
         for (int n : g.rows) points += size_t(n);
     }
-    const size_t want = std::min<size_t>(st.drs.data_pnts, points);
+    const size_t want = std::min<size_t>(u.drs.data_pnts, points);
     // Without a bit map the values of a regular grid are unpacked in place.
-    const bool direct = !st.has_bmb && !g.thin;
+    const bool direct = !u.has_bmb && !g.thin;
     std::vector<float> vals(direct ? 0 : want);
-    Data f{s.o.data() + 5, s.size() - 5, direct ? grd->grid : vals.data(), want, total};
+    Data f{u.drs, s.o.data() + 5, s.size() - 5, direct ? grd->grid : vals.data(), want, total};
     const long n = p->ds(f);
     if (n < 0) {
         grd_drop_values(grd);
@@ -618,12 +636,12 @@ int g2_ds(const G2_section &s, GRD_report *grd)
     if (direct) {
         for (size_t k = size_t(n); k < total; k++) grd->grid[k] = MISS;
     } else if (!g.thin) {
-        spread(vals.data(), size_t(n), grd->grid, total);
+        spread(u.bmb, vals.data(), size_t(n), grd->grid, total);
     } else {
         std::vector<float> pts(points);
-        if (st.has_bmb) spread(vals.data(), size_t(n), pts.data(), points);
+        if (u.has_bmb) spread(u.bmb, vals.data(), size_t(n), pts.data(), points);
         else std::copy(vals.begin(), vals.begin() + n, pts.begin());
-        std::fill(pts.begin() + (st.has_bmb ? long(points) : n), pts.end(), MISS);
+        std::fill(pts.begin() + (u.has_bmb ? long(points) : n), pts.end(), MISS);
         widen(pts.data(), g.rows, grd->grid, nx, g.ydir);
         return 1;
     }
@@ -631,7 +649,7 @@ int g2_ds(const G2_section &s, GRD_report *grd)
     return 1;
 }
 
-void g2_unpack_reset()
+void g2_unpack_reset(int grd_fd)
 {
-    st = State{};
+    unpack(grd_fd) = Unpack{};
 }

@@ -8,7 +8,8 @@
 // the sections that follow from the same stream.  The framing kind a stream uses is learnt on
 // its first message and kept in the slot's record (GRD_file::itype).
 //
-// One message of one stream is handled at a time; every operation takes the grid-file slot.
+// Every operation takes the grid-file slot; what a decoder carries from one field of a message
+// to the next is kept for each slot, so that several GRIB files may be read by turns.
 #ifndef VYKGRIB_H
 #define VYKGRIB_H
 

@@ -1,7 +1,8 @@
 // GRIB products through the grid-file contract: raw copies of a product (a field of a message
 // of several fields copied out as a message of its own, as eccodes' grib_copy writes it) and
-// the raw copy that GRD_write makes, which never passes a computed grid off as GRIB; a
-// contour plot of an edition-2 field.
+// the raw copy that GRD_write makes, which never passes a computed grid off as GRIB; the
+// fields of a message read by turns with another file, or directly, with the sections they
+// inherit; a contour plot of an edition-2 field.
 #include <gtest/gtest.h>
 
 #include "grib_fixture.h"
@@ -153,6 +154,137 @@ TEST(GrdGrib, ARefusedLaterFieldLeavesTheNextMessagesReadable)
     ASSERT_GE(g.slot, 0);
     vyktest::CaptureStdio cap;  // the refusal's warning
     EXPECT_EQ(gribtest::count_products(g.slot), 2);
+}
+
+namespace {
+
+/// Values of eccodes' 16 by 31 sample with every 7th missing (offset: where the others start).
+std::vector<double> sample_values(double offset)
+{
+    std::vector<double> v(16 * 31);
+    for (size_t i = 0; i < v.size(); i++) v[i] = (i % 7 == 3) ? gribtest::MISSING : offset + double(i);
+    return v;
+}
+
+/// A message of two fields on eccodes' 16 by 31 latitude-longitude sample: field 0 with a bit
+/// map of its own, field 1 (another parameter, other values) borrowing it (indicator 254).
+std::string two_field_message(const vyktest::TempDir &dir)
+{
+    const std::string a = dir.file("f0.grib2"), b = dir.file("f1.grib2");
+    gribtest::make(a, gribtest::sample("GRIB2"), "", "", sample_values(100), "", true);
+    gribtest::make(b, gribtest::sample("GRIB2"), "parameterNumber=2", "", sample_values(500), "",
+                   true);
+    const std::vector<std::string> s = gribtest::sections(gribtest::octets(a));
+    const std::vector<std::string> t = gribtest::sections(gribtest::octets(b));
+    std::string borrow = s[6].substr(0, 6);
+    borrow[3] = 6;  // the section's length
+    borrow[5] = char(254);
+    return gribtest::message(s[0], {s[1], s[3], s[4], s[5], s[6], s[7], t[4], t[5], borrow, t[7]});
+}
+
+/// The header of a product as the codes and domain it was read with.
+std::string header(const GRD_report &g)
+{
+    char b[400];
+    std::snprintf(b, sizeof b, "v%d s%d m%d type%d t%d l%d/%d var%d %s %04d%02d%02d%02d%02d "
+                  "dom %d %d %d %.4f %.4f %.4f %.4f",
+                  g.version, g.source, g.model, g.type, g.time, g.ltype, g.level, g.var, g.units,
+                  g.date.year, g.date.month, g.date.day, g.date.hour, g.date.min, g.domain.proj,
+                  g.domain.nx, g.domain.ny, double(g.domain.clat), double(g.domain.clon),
+                  double(g.domain.dx), double(g.domain.dy));
+    return b;
+}
+
+std::vector<float> grid_values(const GRD_report &g)
+{
+    if (!g.grid || g.domain.nx <= 0 || g.domain.ny <= 0) return {};
+    return std::vector<float>(g.grid, g.grid + size_t(g.domain.nx) * size_t(g.domain.ny));
+}
+
+}  // namespace
+
+/// Two files read by turns: the second field of a message of file A, then a field of file B
+/// (another grid, another bit map), then A's field again.  A's field comes back as it was read
+/// first: on A's grid, with A's bit map, with the same header.
+TEST(GrdGrib, FilesReadByTurnsKeepTheirOwnMessages)
+{
+    RES_put("file_path", VYK_SOURCE_DIR "/etc");
+    vyktest::TempDir dir;
+    const std::string a = dir.file("a.grib2"), b = dir.file("b.grib2");
+    gribtest::put_octets(a, two_field_message(dir));
+    ASSERT_EQ(gribtest::keys(a, "parameterNumber"), "0\n2\n");
+    std::vector<double> bv(8 * 6);
+    for (size_t i = 0; i < bv.size(); i++) bv[i] = (i % 5 == 1) ? gribtest::MISSING : -double(i);
+    gribtest::make(b, gribtest::sample("polar_stereographic_sfc_grib2"), "Nx=8,Ny=6", "", bv, "",
+                   true);
+
+    gribtest::Open fa(a), fb(b);
+    ASSERT_EQ(fa.info_result, 0);
+    ASSERT_EQ(fb.info_result, 0);
+    gribtest::Rec ra, rb;
+    int num = 1;
+    ASSERT_EQ(GRD_read(fa.slot, &ra.r, GRD_READ_VALUES, &num), 0);
+    const std::string want_head = header(ra.r);
+    const std::vector<float> want = grid_values(ra.r);
+    ASSERT_EQ(want.size(), 16u * 31u);
+    EXPECT_EQ(std::count(want.begin(), want.end(), -9999.0f), 16 * 31 / 7 + 1);
+    EXPECT_NEAR(*std::max_element(want.begin(), want.end()), 500.0 + 16 * 31 - 1, 0.5);
+
+    num = 0;
+    ASSERT_EQ(GRD_read(fb.slot, &rb.r, GRD_READ_VALUES, &num), 0);
+    ASSERT_EQ(rb.r.domain.nx, 8);
+    ASSERT_EQ(rb.r.domain.proj, DOM_PSTEREO);
+
+    for (int rep_type : {GRD_READ_HEADER, GRD_READ_VALUES}) {
+        SCOPED_TRACE(rep_type);
+        gribtest::Rec again;
+        num = 1;
+        ASSERT_EQ(GRD_read(fa.slot, &again.r, rep_type, &num), 0);
+        EXPECT_EQ(header(again.r), want_head);
+        if (rep_type == GRD_READ_VALUES) {
+            EXPECT_TRUE(grid_values(again.r) == want);
+        }
+        // B's next read is its first product again, unchanged.
+        num = 0;
+        gribtest::Rec b_again;
+        ASSERT_EQ(GRD_read(fb.slot, &b_again.r, GRD_READ_VALUES, &num), 0);
+        EXPECT_EQ(header(b_again.r), header(rb.r));
+        EXPECT_TRUE(grid_values(b_again.r) == grid_values(rb.r));
+    }
+}
+
+/// A later field of a message read directly (the fields before it skipped, into a fresh
+/// record) has the header it has when every field is read in turn: its grid number, domain,
+/// centre and date come from the message's sections.
+TEST(GrdGrib, ALaterFieldReadDirectlyHasItsMessagesHeader)
+{
+    RES_put("file_path", VYK_SOURCE_DIR "/etc");
+    vyktest::TempDir dir;
+    const std::string a = dir.file("a.grib2");
+    gribtest::put_octets(a, two_field_message(dir));
+    std::string in_turn;
+    int grid_number = 0;
+    {
+        gribtest::Open g(a);
+        gribtest::Rec rec;
+        int num = 0;
+        ASSERT_EQ(GRD_read(g.slot, &rec.r, GRD_READ_HEADER, &num), 0);
+        grid_number = rec.r.type;
+        num = 1;
+        ASSERT_EQ(GRD_read(g.slot, &rec.r, GRD_READ_HEADER, &num), 0);
+        in_turn = header(rec.r);
+    }
+    EXPECT_GT(grid_number, 0);
+    for (int rep_type : {GRD_READ_HEADER, GRD_READ_HEADER_DATA, GRD_READ_VALUES}) {
+        SCOPED_TRACE(rep_type);
+        gribtest::Open g(a);
+        gribtest::Rec rec;
+        int num = 1;
+        ASSERT_EQ(GRD_read(g.slot, &rec.r, rep_type, &num), 0);
+        EXPECT_EQ(rec.r.type, grid_number);
+        EXPECT_EQ(rec.r.domain.nx, 16);
+        EXPECT_EQ(header(rec.r), in_turn);
+    }
 }
 
 /// GRD_write of kind 21 writes a product copied out raw, unchanged; a computed grid, or a
