@@ -96,6 +96,12 @@ int name_kind(const char *name, int access, int kind)
 
 int grib_rewind(GRD_file *f) { return grd_stream_rewind(f, false); }
 
+int wmo_grid_close(GRD_file *f)
+{
+    GRID_forget(f);
+    return grd_stream_close(f);
+}
+
 }  // namespace
 
 const GRD_backend grd_backend_grib = {
@@ -104,7 +110,7 @@ const GRD_backend grd_backend_grib = {
 };
 
 const GRD_backend grd_backend_wmo_grid = {
-    GRD_WMO_GRID, "WMO GRID", grd_stream_open, grd_stream_close, grib_rewind,
+    GRD_WMO_GRID, "WMO GRID", grd_stream_open, wmo_grid_close, grib_rewind,
     GRID_getinfo, nullptr, GRID_read, nullptr,
 };
 

@@ -76,6 +76,8 @@ int GRIB_grd_write(int slot, GRD_file *f, GRD_report *grd, int *num);
 /// WMO character GRID messages.
 int GRID_getinfo(int slot, GRD_file *f, GRD_info *info);
 int GRID_read(int slot, GRD_file *f, GRD_report *grd, int rep_type, int *num);
+/// Forgets what was found in the messages of a file that is being closed.
+void GRID_forget(const GRD_file *f);
 /// netCDF model-output files (the netCDF back end hands such files over).
 int CDF_model_getinfo(int slot, GRD_file *f, GRD_info *info);
 int CDF_model_read(int slot, GRD_file *f, GRD_report *grd, int rep_type, int *num);

@@ -6,12 +6,16 @@
 // The messages of a file are found once, when its header is read: product k is message k,
 // except that a wind message (element 22, each value dddff) gives two products, its u and then
 // its v component.  Every read moves to its own message, so a scan advances message by message
-// and ends at the end of the file.  Files are untrusted: words and digit fields are bounded,
+// and ends at the end of the file.  The digits per value, which a message without the group
+// that gives them takes from the message before it, are worked out in file order when the
+// messages are found: each open file keeps its own, and a message reads alike whatever was
+// read before it.  Files are untrusted: words and digit fields are bounded,
 // values that do not read are missing, and a row never runs past the octant's grid.
 #include "grd_file_internal.h"
 #include "vykplot.h"
 #include "vykvar.h"
 
+#include <array>
 #include <cctype>
 #include <cmath>
 #include <cstdio>
@@ -39,20 +43,33 @@ constexpr float OCTANTS[12][2] = {
     {0, 135},  {0, 45},    {-55, -45}, {-55, -135}, {-55, 135}, {-55, 45},
 };
 
-/// One product: the offset of its message's "GRID" word and the wind component it gives
-/// (0 none, 1 u, 2 v).
+/// One product: the offset of its message's "GRID" word, the wind component it gives (0 none,
+/// 1 u, 2 v) and the digits per value in force for its message.
 struct Entry {
     long offset;
     int component;
+    int digits;
+};
+
+/// The messages of one open file.
+struct Index {
+    const GRD_file *file = nullptr;  // the file indexed
+    std::vector<Entry> products;
 };
 
 struct State {
-    const GRD_file *file = nullptr;  // the file indexed
-    std::vector<Entry> products;
-    int digits = 0;  // digits per value, kept from message to message
+    std::array<Index, GRD_MAX_FILES> slots;  // by slot
+    Index loose;  // for a slot number outside the table
 };
 
 State st;
+
+Index &index_of(int slot)
+{
+    if (slot >= 0 && slot < GRD_MAX_FILES) return st.slots[size_t(slot)];
+    st.loose = Index{};
+    return st.loose;
+}
 
 // ---------------------------------------------------------------------------------------------
 // Words
@@ -88,63 +105,6 @@ int field(const std::string &w, size_t from, size_t to, int fallback)
 bool begins(const std::string &w, char c) { return !w.empty() && w[0] == c; }
 
 // ---------------------------------------------------------------------------------------------
-// The index of messages
-// ---------------------------------------------------------------------------------------------
-
-/// The element of the message whose first word (after "GRID") was just read: the '1' word
-/// among the next words, or -1.
-int element_of(FILE *fp)
-{
-    std::string w;
-    for (int k = 0; k < 3; k++)
-        if (!next_word(fp, w)) return -1;
-    return begins(w, '1') ? field(w, 2, 3, -1) : -1;
-}
-
-/// Finds every message of the file: the offsets of its "GRID" words.
-bool index_file(const GRD_file *f)
-{
-    st.file = f;
-    st.products.clear();
-    FILE *fp = f->file;
-    if (!fp || std::fseek(fp, 0, SEEK_SET) != 0) return false;
-    std::vector<long> starts;
-    std::string w;
-    for (;;) {
-        int c;
-        while ((c = std::fgetc(fp)) != EOF && std::isspace(c)) {
-        }
-        if (c == EOF) break;
-        const long at = std::ftell(fp) - 1;
-        std::ungetc(c, fp);
-        if (!next_word(fp, w)) break;
-        if (w == "GRID") {
-            if (starts.size() >= MESSAGES_MAX) {
-                MESS_print(M_WARN, "GRD_getinfo: more than %zu messages in %s; the rest left out\n",
-                           MESSAGES_MAX, f->name);
-                break;
-            }
-            starts.push_back(at);
-        }
-    }
-    for (long at : starts) {
-        std::fseek(fp, at, SEEK_SET);
-        std::string grid;
-        next_word(fp, grid);
-        std::string first;
-        const bool wind = next_word(fp, first) && element_of(fp) == WIND_ELEMENT;
-        if (wind) {
-            st.products.push_back({at, 1});
-            st.products.push_back({at, 2});
-        } else {
-            st.products.push_back({at, 0});
-        }
-    }
-    std::fseek(fp, 0, SEEK_SET);
-    return true;
-}
-
-// ---------------------------------------------------------------------------------------------
 // One message
 // ---------------------------------------------------------------------------------------------
 
@@ -158,8 +118,9 @@ struct Message {
     std::string next;  // the word after the header: the first row's first word
 };
 
-/// Reads the header groups after "GRID"; false when the message has no first word.
-bool read_header(FILE *fp, Message &m)
+/// Reads the header groups after "GRID"; false when the message has no first word.  digits:
+/// the digits per value in force before the message, and after it.
+bool read_header(FILE *fp, Message &m, int &digits)
 {
     std::string w;
     if (!next_word(fp, w)) return false;
@@ -203,7 +164,7 @@ bool read_header(FILE *fp, Message &m)
     }
     if (begins(w, '2')) {
         const int d = field(w, 2, 2, VYK_MISS);
-        if (!VYK_is_miss(d)) st.digits = m.sign_mode == 1 ? d - 1 : d;
+        if (!VYK_is_miss(d)) digits = m.sign_mode == 1 ? d - 1 : d;
         next_word(fp, w);
     }
     if (begins(w, '3')) {
@@ -219,15 +180,64 @@ bool read_header(FILE *fp, Message &m)
     return true;
 }
 
+// ---------------------------------------------------------------------------------------------
+// The index of messages
+// ---------------------------------------------------------------------------------------------
+
+/// Finds every message of the file (the offsets of its "GRID" words) and reads their headers
+/// in file order for their elements and digits per value.
+bool index_file(Index &ix, const GRD_file *f)
+{
+    ix = Index{};
+    ix.file = f;
+    FILE *fp = f->file;
+    if (!fp || std::fseek(fp, 0, SEEK_SET) != 0) return false;
+    std::vector<long> starts;
+    std::string w;
+    for (;;) {
+        int c;
+        while ((c = std::fgetc(fp)) != EOF && std::isspace(c)) {
+        }
+        if (c == EOF) break;
+        const long at = std::ftell(fp) - 1;
+        std::ungetc(c, fp);
+        if (!next_word(fp, w)) break;
+        if (w == "GRID") {
+            if (starts.size() >= MESSAGES_MAX) {
+                MESS_print(M_WARN, "GRD_getinfo: more than %zu messages in %s; the rest left out\n",
+                           MESSAGES_MAX, f->name);
+                break;
+            }
+            starts.push_back(at);
+        }
+    }
+    int digits = 0;  // none before a message gives them
+    for (long at : starts) {
+        std::fseek(fp, at, SEEK_SET);
+        std::string grid;
+        next_word(fp, grid);
+        Message m;
+        read_header(fp, m, digits);
+        if (m.element == WIND_ELEMENT) {
+            ix.products.push_back({at, 1, digits});
+            ix.products.push_back({at, 2, digits});
+        } else {
+            ix.products.push_back({at, 0, digits});
+        }
+    }
+    std::fseek(fp, 0, SEEK_SET);
+    return true;
+}
+
 double factor_of(int code)
 {
     static constexpr double FACTORS[10] = {1, 0.1, 0.01, 0.001, 0.0001, 10, 100, 1000, 10000, 100000};
     return code >= 1 && code <= 9 ? FACTORS[code] : 1;
 }
 
-/// One value: an optional sign digit and st.digits digits, then blanks; false when the digits
+/// One value: an optional sign digit and `digits` digits, then blanks; false when the digits
 /// are not there (the characters read are used up).
-bool read_value(FILE *fp, int sign_mode, long &v, bool &negative)
+bool read_value(FILE *fp, int sign_mode, int digits, long &v, bool &negative)
 {
     int c;
     while ((c = std::fgetc(fp)) != EOF && std::isspace(c)) {
@@ -241,7 +251,7 @@ bool read_value(FILE *fp, int sign_mode, long &v, bool &negative)
         negative = c == '1';
     }
     v = 0;
-    for (int k = 0; k < st.digits; k++) {
+    for (int k = 0; k < digits; k++) {
         c = std::fgetc(fp);
         if (c < '0' || c > '9') {
             if (c != EOF) std::ungetc(c, fp);
@@ -266,7 +276,7 @@ float decode(const Message &m, int component, long v, bool negative)
 }
 
 /// Reads the rows of the octant grid into values (nx by ny, row 0 at the top).
-void read_rows(FILE *fp, const Message &m, int component, float *values)
+void read_rows(FILE *fp, const Message &m, int component, int digits, float *values)
 {
     const bool south_first = m.octant >= 1 && m.octant <= 4;
     std::string first = m.next, w;
@@ -277,7 +287,9 @@ void read_rows(FILE *fp, const Message &m, int component, float *values)
         for (int i = 0; i < count; i++) {
             long v = 0;
             bool negative = false;
-            row[i] = read_value(fp, m.sign_mode, v, negative) ? decode(m, component, v, negative) : MISS;
+            row[i] = read_value(fp, m.sign_mode, digits, v, negative)
+                         ? decode(m, component, v, negative)
+                         : MISS;
         }
         if (count == 1)
             for (int i = 1; i < OCT_NX; i++) row[i] = row[0];
@@ -318,25 +330,25 @@ bool known_octant(int o) { return o >= 1 && o <= 12; }
 // The contract
 // ---------------------------------------------------------------------------------------------
 
-int GRID_getinfo(int, GRD_file *f, GRD_info *info)
+int GRID_getinfo(int slot, GRD_file *f, GRD_info *info)
 {
-    if (!index_file(f)) return -1;
+    Index &ix = index_of(slot);
+    if (!index_file(ix, f)) return -1;
     f->num = 0;
     grd_pos(f).cur_pos = 0;
     grd_pos(f).new_pos = -1;
     grd_pos(f).wind = 0;
-    if (st.products.empty()) {
+    if (ix.products.empty()) {
         MESS_print(M_WARN, "GRD_getinfo: no GRID message in %s\n", f->name);
         return -1;
     }
     // The date of the first message.
-    std::fseek(f->file, st.products[0].offset, SEEK_SET);
+    std::fseek(f->file, ix.products[0].offset, SEEK_SET);
     std::string grid;
     next_word(f->file, grid);
     Message m;
-    const int digits = st.digits;
-    read_header(f->file, m);
-    st.digits = digits;
+    int digits = 0;
+    read_header(f->file, m, digits);
     if (!VYK_is_miss(m.year)) info->date.year = full_year(m.year);
     if (!VYK_is_miss(m.month)) info->date.month = m.month;
     if (!VYK_is_miss(m.day)) info->date.day = m.day;
@@ -347,18 +359,26 @@ int GRID_getinfo(int, GRD_file *f, GRD_info *info)
     return 0;
 }
 
-int GRID_read(int, GRD_file *f, GRD_report *grd, int rep_type, int *num)
+void GRID_forget(const GRD_file *f)
 {
-    if (st.file != f && !index_file(f)) return -1;
+    for (Index &ix : st.slots)
+        if (ix.file == f) ix = Index{};
+}
+
+int GRID_read(int slot, GRD_file *f, GRD_report *grd, int rep_type, int *num)
+{
+    Index &ix = index_of(slot);
+    if (ix.file != f && !index_file(ix, f)) return -1;
     if (*num >= 0) f->num = *num;
-    if (f->num < 0 || static_cast<size_t>(f->num) >= st.products.size()) return -1;
-    const Entry e = st.products[static_cast<size_t>(f->num)];
+    if (f->num < 0 || static_cast<size_t>(f->num) >= ix.products.size()) return -1;
+    const Entry e = ix.products[static_cast<size_t>(f->num)];
     FILE *fp = f->file;
     std::string grid;
     if (std::fseek(fp, e.offset, SEEK_SET) != 0 || !next_word(fp, grid)) return -1;
     grd_pos(f).cur_pos = e.offset;
     Message m;
-    if (!read_header(fp, m)) return -1;
+    int digits = e.digits;
+    if (!read_header(fp, m, digits)) return -1;
     grd_pos(f).wind = e.component;
     fill_header(m, e.component, grd);
     if (rep_type != GRD_READ_VALUES) return 0;
@@ -391,12 +411,12 @@ int GRID_read(int, GRD_file *f, GRD_report *grd, int rep_type, int *num)
     d.clon = OCTANTS[m.octant - 1][1];
     const size_t n = static_cast<size_t>(OCT_NX) * OCT_NY;
     if (!grd_values(grd, n)) return -1;
-    if (st.digits < DIGITS_MIN || st.digits > DIGITS_MAX) {
+    if (digits < DIGITS_MIN || digits > DIGITS_MAX) {
         MESS_print(M_WARN, "GRD_read: message %d of %s: %d digits per value are not read\n",
-                   f->num, f->name, st.digits);
+                   f->num, f->name, digits);
         for (size_t k = 0; k < n; k++) grd->grid[k] = MISS;
     } else {
-        read_rows(fp, m, e.component, grd->grid);
+        read_rows(fp, m, e.component, digits, grd->grid);
     }
     *num = f->num;
     return 0;

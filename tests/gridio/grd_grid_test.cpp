@@ -260,6 +260,53 @@ TEST(GrdGrid, DigitsOutOfRange)
     }
 }
 
+// A message without the group of digits per value takes them from the message before it in
+// its own file, whatever was read before: another file read between two messages, or the
+// message read first.
+TEST(GrdGrid, DigitsPerValueBelongToTheirFile)
+{
+    vyktest::TempDir dir;
+    Msg a0, a1, b0;
+    a0.fill([](int, int) { return std::string("123"); });  // 3 digits ("23")
+    a1.packing = {"10000"};                                // no digits group
+    a1.fill([](int, int) { return std::string("456"); });
+    b0.packing = {"25"};
+    b0.fill([](int, int) { return std::string("12345"); });
+    const std::string pa = dir.file("a.txt"), pb = dir.file("b.txt");
+    vyktest::write_file(pa, a0.text() + a1.text());
+    vyktest::write_file(pb, b0.text());
+    auto open = [](const std::string &path) {
+        int k = GRD_DETECT;
+        const int fd = GRD_open(path.c_str(), GRD_ACCESS_READ, &k);
+        GRD_info info{};
+        DATE_init(&info.date);
+        EXPECT_EQ(GRD_getinfo(fd, &info), 0);
+        return fd;
+    };
+    auto first_value = [](int fd, int n) {
+        Rec r;
+        int num = n;
+        EXPECT_EQ(GRD_read(fd, &r.r, GRD_READ_VALUES, &num), 0);
+        return r.r.grid ? r.r.grid[0] : -1.0f;
+    };
+    const int fa = open(pa), fb = open(pb);
+    ASSERT_GE(fa, 0);
+    ASSERT_GE(fb, 0);
+    vyktest::CaptureStdio cap;
+    EXPECT_EQ(first_value(fa, 0), 123);
+    EXPECT_EQ(first_value(fb, 0), 12345);
+    EXPECT_EQ(first_value(fa, 1), 456);
+    GRD_close(fa);
+    // Message 1 read first, in a file opened afresh after the other file's 5 digits.
+    EXPECT_EQ(first_value(fb, 0), 12345);
+    const int again = open(pa);
+    EXPECT_EQ(first_value(again, 1), 456);
+    GRD_close(again);
+    GRD_close(fb);
+    cap.finish();
+    EXPECT_FALSE(vyktest::has(cap.err(), "digits per value")) << cap.err();
+}
+
 // Hostile files: truncated messages, words of letters, an unknown octant, long words, no
 // message at all.  Reads end; values that do not read are missing.
 TEST(GrdGrid, HostileFiles)
