@@ -46,7 +46,39 @@ constexpr unsigned POLE_SOUTH = 0x80;                              // GDS octet 
 constexpr unsigned BDS_HARMONICS = 0x80, BDS_SECOND_ORDER = 0x40;  // BDS octet 4
 
 // Grid types of GDS octet 6.
-enum { GDS_LATLON = 0, GDS_MERCATOR = 1, GDS_LAMBERT = 3, GDS_POLAR = 5 };
+enum { GDS_LATLON = 0, GDS_MERCATOR = 1, GDS_LAMBERT = 3, GDS_GAUSSIAN = 4, GDS_POLAR = 5 };
+
+/// Names of the grid types (code table 6) this decoder does not place, for its warnings.
+struct GridKind {
+    int type;
+    const char *name;
+};
+constexpr GridKind UNPLACED_KINDS[] = {
+    {2, "gnomonic"},
+    {6, "Universal Transverse Mercator"},
+    {7, "simple polyconic"},
+    {8, "Albers equal-area"},
+    {9, "Miller cylindrical"},
+    {10, "rotated latitude-longitude"},
+    {13, "oblique Lambert conformal"},
+    {14, "rotated Gaussian"},
+    {20, "stretched latitude-longitude"},
+    {24, "stretched Gaussian"},
+    {30, "stretched and rotated latitude-longitude"},
+    {34, "stretched and rotated Gaussian"},
+    {50, "spherical harmonics"},
+    {60, "rotated spherical harmonics"},
+    {70, "stretched spherical harmonics"},
+    {80, "stretched and rotated spherical harmonics"},
+    {90, "space view"},
+};
+
+const char *unplaced_kind(int type)
+{
+    for (const GridKind &k : UNPLACED_KINDS)
+        if (k.type == type) return k.name;
+    return "unknown";
+}
 // Time range indicators of PDS octet 21 and time units of octet 18.
 enum { UNIT_DAY = 2, UNIT_MONTH = 3, UNIT_12H = 12 };
 // Predefined grids with special layouts.
@@ -747,7 +779,16 @@ int GRIB_GDB(int grd_fd, GRD_report *grd)
     case GDS_MERCATOR: mercator_domain(g, d); break;
     case GDS_LAMBERT: lambert_domain(g, d); break;
     case GDS_POLAR: polar_domain(g, d, grd->source); break;
-    default: break;  // the rest of the domain is that of the predefined grid
+    case GDS_GAUSSIAN: break;  // rows of latitude circles: their sizes are taken
+    default:
+        // The rest of the domain is that of the predefined grid; a grid kind without one would
+        // have no place at all: the product is not decoded.
+        if (VYK_is_miss(d.proj)) {
+            MESS_print(M_WARN, "GRIB_GDB: grids of type %d (%s) are not decoded\n", type,
+                       unplaced_kind(type));
+            return 0;
+        }
+        break;
     }
     return 1;
 }

@@ -524,6 +524,11 @@ TEST(Grib1, HostileMessagesAreSkippedWithAWarning)
          2, -1, "shorter than its header"},
         {"points stored column by column", [](std::string &m) { m[Sections(m).gds + 27] |= char(0x20); },
          1, 0, "column by column"},
+        // A grid kind the decoder does not place would decode with no georeference at all.
+        {"rotated latitude-longitude grid", [](std::string &m) { m[Sections(m).gds + 5] = 10; },
+         1, 0, "grids of type 10 (rotated latitude-longitude) are not decoded"},
+        {"space view grid", [](std::string &m) { m[Sections(m).gds + 5] = 90; }, 1, 0,
+         "grids of type 90 (space view) are not decoded"},
         {"product definition of 600 octets",
          [](std::string &m) { resize_section(m, Sections(m).pds, 600); }, 2, 0, ""},
         {"product definition of 10 octets", [](std::string &m) { put3(m, 8, 10); }, 1, 0,
@@ -548,6 +553,21 @@ TEST(Grib1, HostileMessagesAreSkippedWithAWarning)
         // The good message after it reads with its values.
         EXPECT_EQ(r.values.back(), 0) << r.err;
     }
+}
+
+/// eccodes' rotated latitude-longitude sample is refused as a whole, never listed without a
+/// place; a good message after it still reads.
+TEST(Grib1, RotatedGridOfEccodesIsNotDecoded)
+{
+    vyktest::TempDir dir;
+    const std::string file = dir.file("r.grib1");
+    gribtest::put_octets(file, gribtest::octets(gribtest::sample("rotated_ll_sfc_grib1")) +
+                                   base_message(dir));
+    const ReadAll r = read_all(file);
+    EXPECT_EQ(r.headers, 1) << r.err;
+    EXPECT_TRUE(vyktest::has(r.err, "(rotated latitude-longitude) are not decoded")) << r.err;
+    ASSERT_EQ(r.values.size(), 1u);
+    EXPECT_EQ(r.values[0], 0);
 }
 
 TEST(Grib1, TruncatedLastMessage)
