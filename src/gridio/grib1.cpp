@@ -315,7 +315,10 @@ int clamp_int(long long v)
     return int(v);
 }
 
-/// The name and code of a probability product.
+/// The name and code of a probability product.  A code beyond the int range (a parameter whose
+/// own number is large, as edition 2 numbers the parameters its table lacks, or a huge limit)
+/// cannot be given: such a product gets no variable number (-9999, which no selector matches),
+/// with a warning that names it, rather than a code it would share with others.
 std::string probability(GRD_report *grd)
 {
     std::string s = en.ens_prob_type > 3       ? "Prob (%) "
@@ -348,7 +351,14 @@ std::string probability(GRD_report *grd)
     }
     if (grd->units[0]) s += std::string(" ") + grd->units;
     strfcpy(grd->units, "%");
-    grd->var = clamp_int(q);
+    if (q > 2147483647LL || q < 0) {
+        MESS_print(M_WARN, "GRIB_set_var: %s (probability of variable %d) has no variable "
+                           "number: its code would lie beyond the codes a product can have\n",
+                   s.c_str(), en.ens_prob_var);
+        grd->var = VYK_MISS;
+        return s;
+    }
+    grd->var = int(q);
     return s;
 }
 

@@ -158,13 +158,14 @@ TEST(Grib2Corpus, FieldsOfAMessageAreProducts)
 }
 
 const char *const CCSDS_FILE = "20250912120000-0h-oper-fc.grib2.89.xz";
+const char *const CRITFIRE_FILE = "ds.critfireo.bin.xz";
 
 /// Every GRIB file of the corpus (not the reference arrays).
 std::vector<std::string> corpus_files()
 {
     return {"gdas.t12z.pgrb2.0p25.f000.12.xz",
             "gdas.t12z.pgrb2.0p25.f000.46.xz",
-            "ds.critfireo.bin.xz",
+            CRITFIRE_FILE,
             "CMC_glb_TMP_ISBL_1_latlon.24x.24_2021051800_P000.grib2",
             "MRMS_PrecipFlag_00.00_20260219-042400.grib2.gz",
             "Z__C_RJTD_20160822020000_NOWC_GPV_Ggis10km_Pphw10_FH0000-0100_grib2.bin",
@@ -174,7 +175,9 @@ std::vector<std::string> corpus_files()
 }
 
 /// Every product of every file is listed and read with its values, without a warning; the one
-/// packing the decoder does not handle (CCSDS) is refused with a warning that names it.
+/// packing the decoder does not handle (CCSDS) is refused with a warning that names it, and the
+/// probabilities of ds.critfireo.bin, whose codes no int holds, are read under no variable
+/// number with a warning that names them.
 TEST(Grib2Corpus, EveryFileDecodes)
 {
     use_tables();
@@ -203,7 +206,14 @@ TEST(Grib2Corpus, EveryFileDecodes)
             continue;
         }
         EXPECT_EQ(decoded, products);
-        EXPECT_EQ(decoder_warnings(cap.err()), "");
+        const std::string warnings = decoder_warnings(cap.err());
+        if (name == CRITFIRE_FILE) {
+            EXPECT_GE(vyktest::count(warnings, "has no variable number"), products) << warnings;
+            EXPECT_EQ(vyktest::count(warnings, "\n"), vyktest::count(warnings, "has no variable number"))
+                << warnings;
+        } else {
+            EXPECT_EQ(warnings, "");
+        }
         // eccodes counts messages; a message may hold several fields.
         if (ec.status == 0 && !ec.out.empty()) {
             EXPECT_GE(products, std::stoi(ec.out));
@@ -640,6 +650,65 @@ TEST(Grib2Products, EnsemblesAndProbabilitiesAreNamed)
     // The lower limit of a probability below a value names it.
     const Made below = made(dir, "b.grib2", cases[6].keys);
     EXPECT_NE(below.info.find(" below 0.25"), std::string::npos) << below.info;
+}
+
+/// A probability whose code would lie beyond an int (a parameter the table lacks, numbered
+/// discipline*1000000 + category*1000 + parameter, as NDFD's critical fire weather, 0.192.192
+/// of ds.critfireo.bin) gets no variable number, with a warning that names it, never a code
+/// clamped to the largest int and shared with every other such product; a probability whose
+/// code fits keeps it.
+TEST(Grib2Products, ProbabilitiesBeyondTheCodesGetNoNumber)
+{
+    use_tables();
+    vyktest::TempDir dir;
+    const std::string prob = "productDefinitionTemplateNumber=5,typeOfGeneratingProcess=4,"
+                             "probabilityType=1,scaleFactorOfUpperLimit=0,"
+                             "scaledValueOfUpperLimit=0,";
+    struct Case {
+        const char *param;
+        long long var;  // -9999: none
+        const char *named;
+    };
+    const Case cases[] = {
+        {"parameterCategory=192,parameterNumber=192", -9999, "variable 192192"},
+        {"parameterCategory=192,parameterNumber=193", -9999, "variable 192193"},
+        {"discipline=10,parameterCategory=191,parameterNumber=0", -9999, "variable 10191000"},
+        // 19200: the largest category that fits below 2^31 is 23
+        {"parameterCategory=19,parameterNumber=200", 1910000000LL + 10000LL * 19200 + 2000,
+         nullptr},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.param);
+        vyktest::CaptureStdio cap;
+        const Made m = made(dir, "p.grib2", prob + c.param);
+        cap.finish();
+        EXPECT_EQ(m.var, c.var);
+        EXPECT_EQ(m.units, "%");
+        EXPECT_TRUE(vyktest::has(m.info, "Ens prob (%) ")) << m.info;
+        if (c.named) {
+            EXPECT_TRUE(vyktest::has(cap.err(), "has no variable number")) << cap.err();
+            EXPECT_TRUE(vyktest::has(cap.err(), c.named)) << cap.err();
+        } else {
+            EXPECT_EQ(decoder_warnings(cap.err()), "");
+        }
+    }
+    // The four products of the corpus file: no number, each with its own label and values.
+    const std::string file = corpus(dir, "ds.critfireo.bin.xz");
+    gribtest::Open g(file);
+    vyktest::CaptureStdio cap;
+    for (int n = 0; n < 4; n++) {
+        gribtest::Rec rec;
+        int num = n;
+        ASSERT_EQ(GRD_read(g.slot, &rec.r, GRD_READ_VALUES, &num), 0);
+        EXPECT_EQ(rec.r.var, -9999);
+        EXPECT_NE(rec.r.grid, nullptr);
+    }
+    cap.finish();
+    EXPECT_GE(vyktest::count(cap.err(), "(probability of variable 192192) has no variable number"),
+              4)
+        << cap.err();
+    EXPECT_EQ(vyktest::count(decoder_warnings(cap.err()), "\n"),
+              vyktest::count(cap.err(), "has no variable number"));
 }
 
 /// A field that follows an ensemble member in the same message carries no ensemble code.
