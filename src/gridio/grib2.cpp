@@ -20,6 +20,7 @@
 #include "vykvar.h"
 
 #include <array>
+#include <cfloat>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -248,57 +249,78 @@ float scaled(const G2_section &s, size_t n)
 {
     if (s(n) == 255 || (s(n + 1) == 255 && s(n + 2) == 255)) return float(MISS_CODE);
     const int f = s.s(n, 1);
-    return float(double(s.s(n + 1, 4)) * std::pow(10.0, -f));
+    const double v = double(s.s(n + 1, 4)) * std::pow(10.0, -f);
+    // A scale factor can make a value no float holds: it is infinite.
+    if (std::fabs(v) > double(FLT_MAX)) return v > 0 ? HUGE_VALF : -HUGE_VALF;
+    return float(v);
 }
 
-/// Level type and value of the edition-2 surface types.
+/// The whole numbers a level is made of, truncated as C truncates; a value that is not finite
+/// or lies beyond an int (a scale factor can make one) marks the level as one that cannot be.
+struct LevelNumber {
+    bool bad = false;
+    long long operator()(float x)
+    {
+        if (!(double(x) > -2147483649.0 && double(x) < 2147483648.0)) {
+            bad = true;
+            return 0;
+        }
+        return static_cast<long long>(x);
+    }
+};
+
+/// Level type and value of the edition-2 surface types.  A level whose value no int holds is
+/// missing.
 void level_of(const G2_section &s, GRD_report *grd)
 {
     const int t1 = s(23), t2 = s(29);
     const float a = scaled(s, 24), b = scaled(s, 30);
     const bool pair = t2 != 255;
     MESS_print(M_TRACE, "LEV %d %d %f %f\n", t1, t2, double(a), double(b));
-    int lt = t1, lv = int(a);
+    LevelNumber n;
+    int lt = t1;
+    long long lv = 0;
     switch (t1) {
     case 100:
         lt = pair ? 101 : 100;
-        lv = pair ? int(a / 1000) * 1000 + int(b / 1000) : int(a / 100);
+        lv = pair ? n(a / 1000) * 1000 + n(b / 1000) : n(a / 100);
         break;
     case 101: lt = 102; lv = 0; break;
     case 102:
         lt = pair ? 104 : 103;
-        lv = pair ? (int(a) / 100) * 1000 + int(b) / 100 : int(a);
+        lv = pair ? (n(a) / 100) * 1000 + n(b) / 100 : n(a);
         break;
     case 103:
         lt = pair ? 106 : 105;
-        lv = pair ? (int(a) / 100) * 1000 + int(b) / 100 : int(a + 0.5f);
+        lv = pair ? (n(a) / 100) * 1000 + n(b) / 100 : n(a + 0.5f);
         break;
     case 104:
         lt = pair ? 108 : 107;
-        lv = pair ? int(a * 100 + 0.01f) * 1000 + int(b * 100 + 0.01f) : int(a * 10000 + 0.01f);
+        lv = pair ? n(a * 100 + 0.01f) * 1000 + n(b * 100 + 0.01f) : n(a * 10000 + 0.01f);
         break;
-    case 105: lt = 109; lv = int(a); break;
+    case 105: lt = 109; lv = n(a); break;
     case 106:
         lt = pair ? 112 : 111;
-        lv = pair ? int(a * 100 + 0.01f) * 1000 + int(b * 100 + 0.01f) : int(a * 100 + 0.01f);
+        lv = pair ? n(a * 100 + 0.01f) * 1000 + n(b * 100 + 0.01f) : n(a * 100 + 0.01f);
         break;
-    case 107: lt = pair ? 114 : 113; lv = int(a); break;
+    case 107: lt = pair ? 114 : 113; lv = n(a); break;
     case 108:
         lt = pair ? 116 : 115;
-        lv = pair ? int(a / 100) * 1000 + int(b / 100) : int(a / 100);
+        lv = pair ? n(a / 100) * 1000 + n(b / 100) : n(a / 100);
         break;
     case 109:
         lt = 117;
-        lv = a > 0 ? int(a * 1000000 + 0.01f) : int(a * 1000000 - 0.01f);
+        lv = a > 0 ? n(a * 1000000 + 0.01f) : n(a * 1000000 - 0.01f);
         break;
-    case 111: lt = pair ? 120 : 119; lv = int(a); break;
-    default: break;
+    case 111: lt = pair ? 120 : 119; lv = n(a); break;
+    default: lv = n(a); break;
     }
+    if (n.bad || lv > 2147483647LL || lv < -2147483647LL) lv = MISS_CODE;
     // A surface (a level type without a value) is level 0.
     if (a == float(MISS_CODE) && t1 != 100 && t1 != 102 && t1 != 103) lv = 0;
     if (t1 == 1) lv = 0;
     grd->ltype = lt;
-    grd->level = lv;
+    grd->level = int(lv);
 }
 
 /// Statistical process code of the time code (code table 4.10), 2 for any other.
@@ -338,8 +360,13 @@ int time_s8(const G2_section &s, const Date &ref_date)
     return time_code(process_code(k), p, l);
 }
 
-/// A probability limit: octet n the scale factor, n+1..n+4 the value.
-float limit(const G2_section &s, size_t n) { return scaled(s, n); }
+/// A probability limit: octet n the scale factor, n+1..n+4 the value; -9999 when missing or
+/// not finite.
+float limit(const G2_section &s, size_t n)
+{
+    const float v = scaled(s, n);
+    return std::isfinite(v) ? v : float(MISS_CODE);
+}
 
 void probability(const G2_section &s, int temp)
 {

@@ -711,6 +711,50 @@ TEST(Grib2Products, ProbabilitiesBeyondTheCodesGetNoNumber)
               vyktest::count(cap.err(), "has no variable number"));
 }
 
+/// A level whose scale factor makes its value infinite or larger than an int holds is missing
+/// (-9999), its level type kept; levels in range and surfaces decode as ever.
+TEST(Grib2Products, LevelsBeyondAnIntAreMissing)
+{
+    use_tables();
+    vyktest::TempDir dir;
+    const std::vector<std::string> s =
+        gribtest::sections(gribtest::octets(gribtest::sample("GRIB2")));
+    ASSERT_GE(s[4].size(), 34u);
+    struct Case {
+        int t1, scale;  // scale: the octet, sign and magnitude
+        uint32_t value;
+        int ltype, level;
+    };
+    constexpr int NEG = 0x80;
+    const Case cases[] = {
+        {100, 0, 85000, 100, 850},
+        {100, NEG | 126, 5, 100, -9999},      // 5e126 Pa: no float holds it
+        {103, NEG | 9, 3, 105, -9999},        // 3e9 m above ground
+        {104, NEG | 6, 3, 107, -9999},        // sigma 3e6, times 10000
+        {109, NEG | 3, 5000, 117, -9999},     // potential vorticity 5e6, times 1e6
+        {150, NEG | 20, 1, 150, -9999},       // another type: the value itself
+        {100, NEG | 8, 5, 100, 5000000},      // 5e6 hPa fits
+        {1, NEG | 126, 5, 1, 0},              // the ground has no value
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::to_string(c.t1) + " " + std::to_string(c.scale) + " " +
+                     std::to_string(c.value));
+        std::string pds = s[4];
+        pds[22] = char(c.t1);
+        pds[23] = char(c.scale);
+        for (int k = 0; k < 4; k++) pds[size_t(24 + k)] = char(c.value >> (24 - 8 * k));
+        pds[28] = char(255);  // no second surface
+        const std::string file = dir.file("l.grib2");
+        gribtest::put_octets(file, gribtest::message(s[0], {s[1], s[3], pds, s[5], s[6], s[7]}));
+        gribtest::Open g(file);
+        gribtest::Rec rec;
+        int num = 0;
+        ASSERT_EQ(GRD_read(g.slot, &rec.r, GRD_READ_VALUES, &num), 0);
+        EXPECT_EQ(rec.r.ltype, c.ltype);
+        EXPECT_EQ(rec.r.level, c.level);
+    }
+}
+
 /// A field that follows an ensemble member in the same message carries no ensemble code.
 TEST(Grib2Products, EnsembleCodesDoNotPassToTheNextField)
 {
