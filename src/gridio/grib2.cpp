@@ -20,9 +20,11 @@
 #include "vykvar.h"
 
 #include <array>
+#include <cerrno>
 #include <cfloat>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -489,6 +491,44 @@ struct ParamTable {
 };
 ParamTable table;
 
+/// The number of a parameter the table does not name: discipline*1000000 + category*1000 +
+/// parameter, each an octet of the message; -9999 for numbers no octet holds.
+int coded_param(int disc, int cat, int param)
+{
+    const auto octet = [](int v) { return v >= 0 && v < 256; };
+    return octet(disc) && octet(cat) && octet(param) ? disc * 1000000 + cat * 1000 + param
+                                                     : MISS_CODE;
+}
+
+/// Longest line of the parameter table.
+constexpr int TABLE_LINE_MAX = 200;
+
+/// A whole number of a table line at p (blanks before it skipped), p moved past it: false when
+/// there is none or it lies beyond an int.
+bool table_number(const char *&p, int &v)
+{
+    char *end = nullptr;
+    errno = 0;
+    const long x = std::strtol(p, &end, 10);
+    if (end == p || errno == ERANGE || x < -2147483647L || x > 2147483647L) return false;
+    if (*end != '\0' && *end != ' ' && *end != '\t' && *end != '\r') return false;
+    v = int(x);
+    p = end;
+    return true;
+}
+
+/// One row of the table from a line: centre, discipline, category and parameter, the name, the
+/// units and the long name (optional).  false for a line that is not a row.
+bool table_row(const char *line, GribParam &r)
+{
+    GribParam_init(&r);
+    const char *p = line;
+    if (!table_number(p, r.src) || !table_number(p, r.disc) || !table_number(p, r.cat) ||
+        !table_number(p, r.param))
+        return false;
+    return std::sscanf(p, "%19s %29s %79[^\n]", r.name, r.units, r.lname) >= 2;
+}
+
 void load_table(const char *path)
 {
     if (table.path == path) return;
@@ -496,14 +536,23 @@ void load_table(const char *path)
     table.rows.clear();
     FILE *fp = FILE_open(path, "r");
     if (!fp) return;
-    char line[201];
-    while (fgetnline(fp, line, sizeof line) >= 0) {
-        if (line[0] == '#' || line[0] == '\0') continue;
+    char line[TABLE_LINE_MAX + 1];
+    int got;
+    while ((got = fgetnline(fp, line, TABLE_LINE_MAX)) >= 0) {
+        if (got == TABLE_LINE_MAX) {
+            // A longer line would come in pieces, each read as a line: it is left out.
+            const int c = std::getc(fp);
+            if (c != EOF) std::ungetc(c, fp);
+            if (c != EOF && c != '\n') {
+                fskipline(fp);
+                MESS_print(M_WARN, "GRIB_get_ver2_param: a line longer than %d characters in "
+                                   "%s is left out\n", TABLE_LINE_MAX, path);
+                continue;
+            }
+        }
+        if (got == 0 || line[0] == '#') continue;
         GribParam r;
-        GribParam_init(&r);
-        if (std::sscanf(line, "%d %d %d %d %19s %29s %79[^\n]", &r.src, &r.disc, &r.cat,
-                        &r.param, r.name, r.units, r.lname) >= 6)
-            table.rows.push_back(r);
+        if (table_row(line, r)) table.rows.push_back(r);
     }
     FILE_close(fp);
 }
@@ -779,14 +828,12 @@ GribParam GRIB_get_ver2_param(int src, int disc, int cat, int param)
             row.param == param) {
             r = row;
             r.ind = VAR_search_var_num(row.name);
-            if (r.ind <= 0)
-                r.ind = disc * 1000000 + cat * 1000 + param;
+            if (r.ind <= 0) r.ind = coded_param(disc, cat, param);
             return r;
         }
     }
     // Parameters the table lacks keep their numbers.
-    if (disc >= 0 && disc < 256 && cat >= 0 && cat < 256 && param >= 0 && param < 256)
-        r.ind = disc * 1000000 + cat * 1000 + param;
+    r.ind = coded_param(disc, cat, param);
     return r;
 }
 

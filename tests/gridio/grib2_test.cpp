@@ -711,6 +711,52 @@ TEST(Grib2Products, ProbabilitiesBeyondTheCodesGetNoNumber)
               vyktest::count(cap.err(), "has no variable number"));
 }
 
+/// The parameter table: comments, rows of any centre or of one, a line longer than 200
+/// characters left out with a warning (its tail is not read as a row of its own), numbers no
+/// int holds and lines without a name are not rows.
+TEST(Grib2Products, ParameterTable)
+{
+    vyktest::TempDir dir;
+    vyktest::write_file(dir.file("variable.lup"),
+                        vyktest::read_file(VYK_SOURCE_DIR "/etc/variable.lup"));
+    const std::string pad(180, 'x');
+    vyktest::write_file(dir.file("grib2_var.lup"),
+                        "# centre discipline category parameter name units long-name\n"
+                        "0 0 0 0 tmp K Temperature\n"
+                        "7 0 1 8 apcp kg/m2 Total precipitation of centre 7\n"
+                        "0 0 2 2 uwnd m/s " + pad + " 0 0 2 3 vwnd m/s tail\n"
+                        "0 4294967296 0 1 vtmp K Virtual temperature\n"
+                        "0 0 0 4\n"
+                        "0 0 0 6 dewp K Dew point\n");
+    RES_put("file_path", dir.path().c_str());
+    struct Case {
+        int src, disc, cat, param;
+        int ind;
+        const char *units;
+    };
+    const Case cases[] = {
+        {34, 0, 0, 0, 11, "K"},      // centre 0: any centre
+        {7, 0, 1, 8, 61, "kg/m2"},   // the centre's own row
+        {98, 0, 1, 8, 1008, ""},     // not for another centre: the coded number
+        {7, 0, 2, 2, 2002, ""},      // the long line is left out
+        {7, 0, 2, 3, 2003, ""},      // and its tail is not a row
+        {7, 0, 0, 1, 1, ""},         // 4294967296 is no discipline 0
+        {7, 0, 0, 4, 4, ""},         // no name
+        {7, 0, 0, 6, 17, "K"},       // the rows after them are read
+        {7, 256, 0, 0, -9999, ""},   // numbers no octet holds have no code
+    };
+    vyktest::CaptureStdio cap;
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::to_string(c.disc) + "." + std::to_string(c.cat) + "." +
+                     std::to_string(c.param));
+        const GribParam p = GRIB_get_ver2_param(c.src, c.disc, c.cat, c.param);
+        EXPECT_EQ(p.ind, c.ind);
+        EXPECT_STREQ(p.units, c.units);
+    }
+    cap.finish();
+    EXPECT_EQ(vyktest::count(cap.err(), "a line longer than 200 characters"), 1) << cap.err();
+}
+
 /// A level whose scale factor makes its value infinite or larger than an int holds is missing
 /// (-9999), its level type kept; levels in range and surfaces decode as ever.
 TEST(Grib2Products, LevelsBeyondAnIntAreMissing)
