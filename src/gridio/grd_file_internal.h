@@ -23,6 +23,8 @@ struct GRD_pos {
     long msg_pos = 0;   // GRIB: offset where the current product's message begins
     long msg_end = -1;  // GRIB: offset just after that message; -1 unknown
     int field = 0;      // GRIB edition 2: the current product's field in its message (0 first)
+    int frame_prev = 0; // GRIB: the stream's framing, to try first again after a message that
+                        // came in another (0 none)
 };
 
 /// The positions of an open file (the table's state, one per slot; a slot's positions start

@@ -52,7 +52,6 @@ struct State {
     long cur_pos = 0;       // start of the message GRIB_get_raw copied last
     long new_pos = 0;       // its end (after a search: the position behind octet 8)
     int bad_max = -1;       // threshold of the edition-1 corrupt-data check; -1 off
-    int prev = GRIB_FRAME_UNKNOWN;  // framing kind to try again after one failed match
     bool refused = false;   // the last GRIB_next refused the stated length
 };
 
@@ -258,9 +257,11 @@ int GRIB_header(int grd_fd)
     if (!f) return -1;
     st.ind[0] = 0;
     const long old_pos = std::ftell(f->file);
-    if (st.prev != GRIB_FRAME_UNKNOWN) {
-        f->itype = st.prev;
-        st.prev = GRIB_FRAME_UNKNOWN;
+    // The framing to try first again: the stream's own, kept with its read positions.
+    int &prev = grd_pos(f).frame_prev;
+    if (prev != GRIB_FRAME_UNKNOWN) {
+        f->itype = prev;
+        prev = GRIB_FRAME_UNKNOWN;
     }
     if (f->itype != GRIB_FRAME_UNKNOWN) {
         int r = 0;
@@ -272,7 +273,7 @@ int GRIB_header(int grd_fd)
         default: break;
         }
         if (r != 0) return r;
-        if (f->itype != GRIB_FRAME_RAW) st.prev = f->itype;
+        if (f->itype != GRIB_FRAME_RAW) prev = f->itype;
         f->itype = GRIB_FRAME_UNKNOWN;
     }
     // The size line before the bare message: a size line begins with the magic's letters, so
