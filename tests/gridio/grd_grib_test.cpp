@@ -162,7 +162,8 @@ namespace {
 std::vector<double> sample_values(double offset)
 {
     std::vector<double> v(16 * 31);
-    for (size_t i = 0; i < v.size(); i++) v[i] = (i % 7 == 3) ? gribtest::MISSING : offset + double(i);
+    for (size_t i = 0; i < v.size(); i++)
+        v[i] = (i % 7 == 3) ? gribtest::MISSING : offset + double(i);
     return v;
 }
 

@@ -209,7 +209,8 @@ TEST(Grib2Corpus, EveryFileDecodes)
         const std::string warnings = decoder_warnings(cap.err());
         if (name == CRITFIRE_FILE) {
             EXPECT_GE(vyktest::count(warnings, "has no variable number"), products) << warnings;
-            EXPECT_EQ(vyktest::count(warnings, "\n"), vyktest::count(warnings, "has no variable number"))
+            EXPECT_EQ(vyktest::count(warnings, "\n"),
+                      vyktest::count(warnings, "has no variable number"))
                 << warnings;
         } else {
             EXPECT_EQ(warnings, "");
