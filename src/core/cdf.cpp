@@ -20,6 +20,7 @@
 #include <map>
 #include <string>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -41,6 +42,15 @@ struct FileLayout {
     std::vector<VarLayout> vars;
 };
 
+/// A file made by CDF_create_output: its name and the file it named then, so that an output
+/// that failed is removed only while the name still leads to that file.
+struct Output {
+    std::string name;
+    bool known = false;  // dev and ino were taken
+    dev_t dev = 0;
+    ino_t ino = 0;
+};
+
 // The component's state; the member initialisers are the start values.
 struct State {
     /// The netCDF id of the current file; -1 when none (a failed open, or after a close).
@@ -54,6 +64,8 @@ struct State {
     bool started = false;
     /// The layouts of the classic files open for reading, by netCDF id.
     std::map<int, FileLayout> layouts;
+    /// The files made by CDF_create_output and not closed yet, by netCDF id.
+    std::map<int, Output> outputs;
 };
 State st;
 
@@ -529,7 +541,7 @@ int CDF_open(const char *filename, int access)
     int id;
     FileLayout layout;
     if (access == 1)
-        id = nccreate(filename, NC_CLOBBER);
+        id = CDF_create_output(filename);
     else if (!header_sane(filename, &layout))
         id = -1;
     else
@@ -562,11 +574,58 @@ int CDF_close()
 {
     if (st.fd == -1)
         return -1;
+    return CDF_close_output(st.fd, 0);
+}
+
+int CDF_create_output(const char *filename)
+{
+    if (filename == nullptr)
+        return -1;
     start_library();
-    const int r = ncclose(st.fd) == -1 ? -1 : 0;
-    st.layouts.erase(st.fd);
-    st.fd = -1;
-    return r;
+    // The library removes the path when a creation fails: a device, a FIFO or a directory
+    // under the name is never handed to it.
+    struct stat sb;
+    if (stat(filename, &sb) == 0 && !S_ISREG(sb.st_mode)) {
+        MESS_print(M_WARN, "CDF_create_output: not a regular file, left as it is: %s\n",
+                   filename);
+        return -1;
+    }
+    const int id = nccreate(filename, NC_CLOBBER);
+    if (id < 0)
+        return -1;
+    Output out;
+    out.name = filename;
+    if (stat(filename, &sb) == 0 && S_ISREG(sb.st_mode)) {
+        out.known = true;
+        out.dev = sb.st_dev;
+        out.ino = sb.st_ino;
+    }
+    st.layouts.erase(id);
+    st.outputs[id] = std::move(out);
+    return id;
+}
+
+int CDF_close_output(int id, int failed)
+{
+    if (id < 0)
+        return -1;
+    start_library();
+    const bool closed = ncclose(id) != -1;
+    st.layouts.erase(id);
+    if (st.fd == id)
+        st.fd = -1;
+    const auto it = st.outputs.find(id);
+    if (it == st.outputs.end())
+        return closed && failed == 0 ? 0 : -1;
+    const Output out = std::move(it->second);
+    st.outputs.erase(it);
+    if (closed && failed == 0)
+        return 0;
+    struct stat sb;
+    if (out.known && stat(out.name.c_str(), &sb) == 0 && S_ISREG(sb.st_mode) &&
+        sb.st_dev == out.dev && sb.st_ino == out.ino)
+        unlink(out.name.c_str());
+    return -1;
 }
 
 int CDF_get_dim(const char *name)

@@ -58,16 +58,31 @@ private:
     int saved_;
 };
 
-/// access 0: read an existing file; 1: create (replacing a file of that name); 2: write an
-/// existing file.  The new id becomes current and is returned, -1 on failure.  Any other access
-/// opens nothing and returns the current id.
+/// access 0: read an existing file; 1: create (replacing a regular file of that name, through
+/// CDF_create_output); 2: write an existing file.  The new id becomes current and is returned,
+/// -1 on failure.  Any other access opens nothing and returns the current id.
 int CDF_open(const char *filename, int access);
 
 /// Defines a dimension (size 0: the unlimited record dimension); returns its id.
 int CDF_def_dim(const char *name, int size);
 int CDF_end_def();
-/// Closes the current file; afterwards no file is current.
+/// Closes the current file; afterwards no file is current.  0, or -1 when the close failed (a
+/// file made by CDF_open with access 1 is then removed, as CDF_close_output does).
 int CDF_close();
+
+// Output files.  A netCDF output ends like every other output of the system: a write or close
+// that failed leaves no cut file behind, and a name that is not a regular file is never
+// replaced (the library removes the path when a creation fails).
+
+/// Creates filename for writing, replacing a regular file of that name; a name that exists and
+/// is not a regular file (a device, a FIFO, a directory) is refused with a message before
+/// anything is created.  The id (not made current), or -1.  The file ends with
+/// CDF_close_output.
+int CDF_create_output(const char *filename);
+/// Closes the file id.  0 when the close succeeded and the writer reports no failure of its own
+/// (failed 0); otherwise -1, and a file made by CDF_create_output is removed while its name
+/// still leads to it.  Nothing is printed: the writer names the file in its message.
+int CDF_close_output(int id, int failed);
 int CDF_get_dim(const char *name);
 int CDF_get_var(const char *name);
 /// Length of a dimension (-1: the record dimension's number of records); -1 on failure or when

@@ -1,5 +1,5 @@
 // netCDF access layer: reads of files made by ncgen, files written by the layer checked with
-// ncdump, hostile and damaged files.
+// ncdump, hostile and damaged files, outputs that fail or are refused.
 #include "test_util.h"
 #include "vyk.h"
 #include "vykcdf.h"
@@ -12,6 +12,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 #include <vector>
 
 using vyktest::quote;
@@ -631,6 +634,49 @@ TEST_F(Cdf, CreateReplacesAnExistingFile)
     const std::string head = ncdump("-h", path);
     EXPECT_EQ(head.find("float x"), std::string::npos) << head;
     EXPECT_NE(head.find(":new = \"yes\" ;"), std::string::npos) << head;
+}
+
+// Outputs: a name that is not a regular file is never created over (the library would remove it
+// when the creation fails); a writer that failed leaves no file, but only the file it made goes.
+TEST_F(Cdf, OutputsRefuseOtherFilesAndLeaveNoFailedOne)
+{
+    const std::string device = dir.file("device"), fifo = dir.file("fifo"), sub = dir.file("sub");
+    const bool have_device = mknod(device.c_str(), S_IFCHR | 0666, makedev(1, 7)) == 0;
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    ASSERT_EQ(mkdir(sub.c_str(), 0700), 0);
+    for (const std::string &name : {device, fifo, sub}) {
+        if (name == device && !have_device) continue;
+        SCOPED_TRACE(name);
+        struct stat before, after;
+        ASSERT_EQ(stat(name.c_str(), &before), 0);
+        const std::string err = vyktest::stderr_of([&] {
+            EXPECT_EQ(CDF_create_output(name.c_str()), -1);
+            EXPECT_EQ(CDF_open(name.c_str(), 1), -1);
+        });
+        EXPECT_NE(err.find("not a regular file, left as it is: " + name), std::string::npos) << err;
+        ASSERT_EQ(stat(name.c_str(), &after), 0);
+        EXPECT_EQ(after.st_mode, before.st_mode);
+        EXPECT_EQ(after.st_rdev, before.st_rdev);
+    }
+
+    // Closed whole: kept.  Closed after the writer failed: removed.
+    const std::string kept = dir.file("kept.nc"), failed = dir.file("failed.nc");
+    const int k = CDF_create_output(kept.c_str()), f = CDF_create_output(failed.c_str());
+    ASSERT_GE(k, 0);
+    ASSERT_GE(f, 0);
+    EXPECT_EQ(CDF_close_output(k, 0), 0);
+    EXPECT_EQ(CDF_close_output(f, 1), -1);
+    EXPECT_NE(ncdump("-h", kept).find("netcdf kept"), std::string::npos);
+    EXPECT_NE(access(failed.c_str(), F_OK), 0);
+
+    // A file put under the name meanwhile is not the output's: it stays.
+    const std::string moved = dir.file("moved.nc"), other = dir.file("other");
+    const int m = CDF_create_output(moved.c_str());
+    ASSERT_GE(m, 0);
+    vyktest::write_file(other, "someone else's");
+    ASSERT_EQ(rename(other.c_str(), moved.c_str()), 0);
+    EXPECT_EQ(CDF_close_output(m, 1), -1);
+    EXPECT_EQ(vyktest::read_file(moved), "someone else's");
 }
 
 // Two files open at once, each selected before its access.
