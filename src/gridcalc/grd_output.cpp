@@ -66,7 +66,8 @@ int open_out(const char *path, int type, const Asker &who)
     return -1;
 }
 
-/// Writes the header and product 0 and closes the slot: true when both were written.
+/// Writes the header and product 0 and closes the slot: true when both were written and the
+/// close found the file whole.  A failed output leaves no file.
 bool write_grid(int fd, const GRD_report *grid, GRD_info *info)
 {
     // The writers may relabel the record (units written with '_'): they get a copy.
@@ -76,9 +77,11 @@ bool write_grid(int fd, const GRD_report *grid, GRD_info *info)
     if (header.max_x < g.domain.nx) header.max_x = g.domain.nx;
     if (header.max_y < g.domain.ny) header.max_y = g.domain.ny;
     int num = 0;
-    const bool ok = GRD_putinfo(fd, &header) == 0 && GRD_write(fd, &g, 0, &num) == 0;
-    GRD_close(fd);
-    return ok;
+    if (GRD_putinfo(fd, &header) != 0 || GRD_write(fd, &g, 0, &num) != 0) {
+        GRD_abandon(fd);
+        return false;
+    }
+    return GRD_close(fd) == 0;
 }
 
 void grid_path(const char *filename, char *path)

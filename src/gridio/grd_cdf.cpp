@@ -9,6 +9,11 @@
 // terminated within their fields, and a grid's size is checked against the file's dimensions
 // before anything is allocated.  Identifiers are 16-bit in the file: a value that does not fit
 // is written as -9999 with a warning, never wrapped.
+//
+// Outputs are made and ended through the core's netCDF output files: a name that is not a
+// regular file is never created over, every definition and write is checked, and a file whose
+// header, records or close failed is removed (records appended to an existing file are only
+// reported).
 #include "grd_file_internal.h"
 #include "vykplot.h"
 
@@ -171,9 +176,17 @@ bool own_layout(const GRD_file *f)
 
 int cdf_close(GRD_file *f)
 {
-    if (f->fd >= 0) ncclose(f->fd);
+    int result = 0;
+    if (f->fd >= 0 && f->output && !f->appending) {
+        // A file made for the output is removed when it could not be written whole.
+        result = CDF_close_output(f->fd, f->out_failed);
+    } else if (f->fd >= 0) {
+        // Records appended to an existing file cannot be taken back: the failure is reported.
+        const bool closed = ncclose(f->fd) >= 0;
+        if (f->output && (!closed || f->out_failed)) result = -1;
+    }
     f->fd = -1;
-    return 0;
+    return result;
 }
 
 /// Appending: the existing file must be of the own layout; records go after its last one.
@@ -209,7 +222,7 @@ int cdf_open(GRD_file *f, const char *name, int access)
         } else if (access == GRD_ACCESS_APPEND && FILE_size(name) > 0) {
             if (open_append(f, name) != 0) return -1;
         } else {
-            f->fd = nccreate(name, NC_CLOBBER);
+            f->fd = CDF_create_output(name);
         }
     }
     if (f->fd < 0) return -1;
@@ -229,19 +242,21 @@ int cdf_rewind(GRD_file *f)
 // Writing
 // ---------------------------------------------------------------------------------------------
 
-void put_text_att(int fd, int id, const char *name, const char *text)
+/// A text attribute: true when the library took it.
+bool put_text_att(int fd, int id, const char *name, const char *text)
 {
-    ncattput(fd, id, name, NC_CHAR, static_cast<int>(std::strlen(text)), text);
+    return ncattput(fd, id, name, NC_CHAR, static_cast<int>(std::strlen(text)), text) >= 0;
 }
 
+/// A variable with its attributes: the id, or -1 when any part of it was refused.
 int define_var(int fd, const Var &v, int ndims, const int *dims)
 {
     const int id = ncvardef(fd, v.name, v.type, ndims, dims);
     if (id < 0) return -1;
-    put_text_att(fd, id, "name", v.att_name);
-    put_text_att(fd, id, "long_name", v.long_name);
-    if (v.units) put_text_att(fd, id, "units", v.units);
-    return id;
+    const bool ok = put_text_att(fd, id, "name", v.att_name) &&
+                    put_text_att(fd, id, "long_name", v.long_name) &&
+                    (!v.units || put_text_att(fd, id, "units", v.units));
+    return ok ? id : -1;
 }
 
 int define_values(int fd, const char *name, const char *att_name, const char *long_name,
@@ -250,8 +265,17 @@ int define_values(int fd, const char *name, const char *att_name, const char *lo
     const Var v = {name, NC_FLOAT, nullptr, att_name, long_name, units};
     const int id = define_var(fd, v, 3, dims);
     const float fill = static_cast<float>(VYK_MISS);
-    if (id >= 0) ncattput(fd, id, "_FillValue", NC_FLOAT, 1, &fill);
+    if (id < 0 || ncattput(fd, id, "_FillValue", NC_FLOAT, 1, &fill) < 0) return -1;
     return id;
+}
+
+/// A header the library did not take: -1 with a message; the output fails at the close.
+int header_failed(GRD_file *f)
+{
+    f->out_failed = GRD_OUT_FAILED;
+    MESS_print(M_WARN, "GRD_putinfo: Unable to write the header of netCDF grid file %s\n",
+               f->name);
+    return -1;
 }
 
 /// A full year (two-digit years read as the date operations read them).
@@ -275,32 +299,41 @@ int cdf_putinfo(int /*slot*/, GRD_file *f, GRD_info *info)
     const int x_dim = ncdimdef(fd, "x", info->max_x);
     const int y_dim = ncdimdef(fd, "y", info->max_y);
     const int s_dim = ncdimdef(fd, "string_len", STRING_LEN);
-    if (grid_dim < 0 || x_dim < 0 || y_dim < 0 || s_dim < 0) return -1;
+    if (grid_dim < 0 || x_dim < 0 || y_dim < 0 || s_dim < 0) return header_failed(f);
     f->grid = info->grid_type == 1 ? 1 : 0;
     const int values_dims[3] = {grid_dim, x_dim, y_dim};
-    f->values_id[0] = define_values(fd, "values", "VALUES", "Grid values", nullptr, values_dims);
+    bool ok = true;
+    auto defined = [&ok](int id) {
+        ok = ok && id >= 0;
+        return id;
+    };
+    f->values_id[0] = defined(
+        define_values(fd, "values", "VALUES", "Grid values", nullptr, values_dims));
     if (f->grid == 1) {
-        f->x_coord_id = define_values(fd, "x_coord", "X_COORD",
-                                      "X coordinate gridpoint locations", "DEG", values_dims);
-        f->y_coord_id = define_values(fd, "y_coord", "Y_COORD",
-                                      "Y coordinate gridpoint locations", "DEG", values_dims);
+        f->x_coord_id = defined(define_values(fd, "x_coord", "X_COORD",
+                                              "X coordinate gridpoint locations", "DEG",
+                                              values_dims));
+        f->y_coord_id = defined(define_values(fd, "y_coord", "Y_COORD",
+                                              "Y coordinate gridpoint locations", "DEG",
+                                              values_dims));
     } else {
-        for (const Var &v : proj_vars) f->*v.id = define_var(fd, v, 1, &grid_dim);
+        for (const Var &v : proj_vars) f->*v.id = defined(define_var(fd, v, 1, &grid_dim));
     }
     const int text_dims[2] = {grid_dim, s_dim};
-    for (const Var &v : text_vars) f->*v.id = define_var(fd, v, 2, text_dims);
-    for (const Var &v : short_vars) f->*v.id = define_var(fd, v, 1, &grid_dim);
+    for (const Var &v : text_vars) f->*v.id = defined(define_var(fd, v, 2, text_dims));
+    for (const Var &v : short_vars) f->*v.id = defined(define_var(fd, v, 1, &grid_dim));
 
-    put_text_att(fd, NC_GLOBAL, "source", "VYK");
-    put_text_att(fd, NC_GLOBAL, "version", "1.0");
+    ok = ok && put_text_att(fd, NC_GLOBAL, "source", "VYK") &&
+         put_text_att(fd, NC_GLOBAL, "version", "1.0");
     const short atts[5] = {static_cast<short>(f->grid), full_year(info->date.year),
                            static_cast<short>(info->date.month), static_cast<short>(info->date.day),
                            static_cast<short>(info->date.hour)};
     const char *names[5] = {"grid_type", "year", "month", "day", "hour"};
-    for (int k = 0; k < 5; k++) ncattput(fd, NC_GLOBAL, names[k], NC_SHORT, 1, &atts[k]);
+    for (int k = 0; k < 5; k++)
+        ok = ok && ncattput(fd, NC_GLOBAL, names[k], NC_SHORT, 1, &atts[k]) >= 0;
     f->x_size = info->max_x;
     f->y_size = info->max_y;
-    return ncendef(fd) < 0 ? -1 : 0;
+    return ok && ncendef(fd) >= 0 ? 0 : header_failed(f);
 }
 
 /// A product identifier as the file's 16-bit value: -9999 with a warning when it does not fit.
@@ -357,6 +390,7 @@ int cdf_write(int /*slot*/, GRD_file *f, GRD_report *grd, int *num)
     if (bad > 0) {
         MESS_print(M_WARN, "GRD_write: Unable to write record %ld of netCDF grid file %s\n", rec,
                    f->name);
+        f->out_failed = GRD_OUT_FAILED;  // the record is cut: the output fails at the close
         return -1;
     }
     return 0;

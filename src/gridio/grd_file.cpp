@@ -4,6 +4,10 @@
 // by turns never step on each other's) and two settings: the use of GRIB index files and the value format of text output.  The format comes
 // from users (the "grdfmt" keyword), so it is taken only when it is one numeric conversion that
 // fits its buffer.
+//
+// An output ends through the core's output closing: when a write or the close failed, GRD_close
+// reports it and leaves no cut file; GRD_abandon ends an output whose writer gave up the same
+// way.  A header or product refused before anything was written leaves the output as it was.
 #include "grd_file_internal.h"
 
 #include <array>
@@ -134,16 +138,21 @@ int grd_stream_open(GRD_file *f, const char *name, int access)
     f->std_stream = f->file == stdin || f->file == stdout;
     f->hfile = nullptr;
     f->fd = 1;
+    if (f->output) f->out_start = FILE_output_start(f->file, access == GRD_ACCESS_APPEND);
     return 0;
 }
 
 int grd_stream_close(GRD_file *f)
 {
-    if (f->file && !f->std_stream) FILE_close(f->file);
+    int result = 0;
+    if (f->file && f->output)
+        result = FILE_close_output(f->file, f->out_start, f->out_failed);
+    else if (f->file && !f->std_stream)
+        FILE_close(f->file);
     if (f->hfile) std::fclose(f->hfile);
     f->file = f->hfile = nullptr;
     f->fd = -1;
-    return 0;
+    return result;
 }
 
 int grd_stream_rewind(GRD_file *f, bool skip_first)
@@ -227,6 +236,7 @@ int GRD_open(const char *filename, int f_access, int *f_type)
 
     auto f = std::make_unique<GRD_file>();
     f->type = kind;
+    f->output = f_access != GRD_ACCESS_READ;
     strfcpy(f->name, filename);
     if (b->open(f.get(), filename, f_access) != 0) return -1;
     if (f_type) *f_type = kind;
@@ -308,8 +318,20 @@ int GRD_close(int slot)
     std::unique_ptr<GRD_file> &f = st.gfile[static_cast<size_t>(slot)];
     if (!f) return 0;
     const GRD_backend *b = backend(f->type);
-    if (b && b->close) b->close(f.get());
+    const bool gave_up = f->out_failed == GRD_OUT_ABANDONED;
+    const int closed = b && b->close ? b->close(f.get()) : 0;
+    if (closed != 0 && f->output && !gave_up)
+        MESS_print(M_WARN, "GRD_close: Unable to write grid file: %s\n", f->name);
     f.reset();
+    return closed == 0 ? 0 : -1;
+}
+
+int GRD_abandon(int slot)
+{
+    GRD_file *f = GRD_get_gfile(slot);
+    if (!f) return GRD_close(slot);
+    if (f->output) f->out_failed = GRD_OUT_ABANDONED;
+    GRD_close(slot);
     return 0;
 }
 

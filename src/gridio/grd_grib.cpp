@@ -237,7 +237,10 @@ int GRIB_write_index(int grd_fd, const char *filename)
         return -1;
     }
     FILE *out = FILE_open(filename, "w");
-    if (!out) return -1;
+    if (!out) {
+        MESS_print(M_WARN, "GRIB_write_index: Unable to create %s\n", filename);
+        return -1;
+    }
     // The products of the GRIB file itself, never of an index attached to it.
     FILE *hfile = f->hfile;
     f->hfile = nullptr;
@@ -253,8 +256,8 @@ int GRIB_write_index(int grd_fd, const char *filename)
              std::fputc('\n', out) != EOF;
         step(f);
     }
-    ok = std::fflush(out) == 0 && ok;
-    FILE_close(out);
+    // An index cut short would send later reads to the wrong products: it is removed.
+    ok = FILE_close_output(out, -1, !ok) == 0 && ok;
     f->hfile = hfile;
     grd_stream_rewind(f, false);
     if (!ok) MESS_print(M_WARN, "GRIB_write_index: %s could not be written\n", filename);

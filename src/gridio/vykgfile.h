@@ -57,7 +57,7 @@ constexpr int GRD_FILE_VARNM_LEN = 50;
 constexpr int GRD_FILE_VARS = 15;
 
 /// One open grid file.  The fields up to ny_id are those of the file's readers and the GRIB
-/// decoder; the last two are the table's own bookkeeping.
+/// decoder; the rest are the table's own bookkeeping.
 struct GRD_file {
     FILE *file = nullptr;   // the data stream (stream kinds); none for netCDF
     FILE *hfile = nullptr;  // the attached GRIB index file, or none
@@ -90,7 +90,13 @@ struct GRD_file {
     long records = 0;    // netCDF opened to append: the records it held
     int cdf_model = 0;   // netCDF: 1 for a model-output file (whatever class itype names)
     char name[FILE_NAME_MAX + 1] = "";  // the name opened (for messages)
+    int output = 0;       // 1: opened to write (create or append)
+    int out_failed = 0;   // the output failed: GRD_OUT_FAILED or GRD_OUT_ABANDONED; 0 not
+    long out_start = -1;  // a stream output: where it began (FILE_output_start)
 };
+
+/// GRD_file::out_failed: a write the library or stream did not take; the writer gave up.
+enum { GRD_OUT_FAILED = 1, GRD_OUT_ABANDONED = 2 };
 
 // ---------------------------------------------------------------------------------------------
 // The contract
@@ -112,18 +118,29 @@ int GRD_chktype(const char *filename);
 int GRD_hdr_open(int slot, const char *filename);
 /// Reads the file header into info and prepares reading: 0 or -1.
 int GRD_getinfo(int slot, GRD_info *info);
-/// Writes the file header of an output file: 0, or -1 (bad slot, kind without a writer).
+/// Writes the file header of an output file: 0, or -1 (bad slot, kind without a writer, a header
+/// refused, or one that could not be written: the output then fails at GRD_close).
 int GRD_putinfo(int slot, GRD_info *info);
 /// Reads product *num into grd (rep_type: GRD_READ_VALUES, GRD_READ_HEADER,
 /// GRD_READ_HEADER_DATA); after a read with values *num holds the number of the product read.
 /// A negative *num reads the current product again.
 int GRD_read(int slot, GRD_report *grd, int rep_type, int *num);
-/// Appends product grd (it must have values); *num is the record number for netCDF.  0 or -1.
+/// Appends product grd (it must have values); *num is the record number for netCDF.  0, or -1
+/// when it was refused (nothing is written) or could not be written (the output then fails at
+/// GRD_close).
 int GRD_write(int slot, GRD_report *grd, int rep_type, int *num);
 /// Back to the first product: 0, or -1 for a bad slot.
 int GRD_rewind(int slot);
-/// Closes the file and empties the slot: 0 (also for an empty slot), -1 for a bad slot.
+/// Closes the file and empties the slot: 0 (also for an empty slot), -1 for a bad slot.  An
+/// output ends through the core's output closing: when a header or product was not written
+/// whole, or the close fails, the result is -1 with a message naming the file, and no cut file
+/// is left: a file made for the output is removed, a stream appended to is cut back to what it
+/// held (records appended to a netCDF file are only reported), a name that is not a regular
+/// file is only closed.
 int GRD_close(int slot);
+/// Closes an output whose writer gave up (it has said why), undoing it as a failed GRD_close
+/// does; any other slot is closed as GRD_close does.  0 (-1 for a bad slot).
+int GRD_abandon(int slot);
 
 // ---------------------------------------------------------------------------------------------
 // Settings (the plot-parameter words "nohdr" and "grdfmt")

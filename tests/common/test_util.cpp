@@ -12,6 +12,7 @@
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -357,8 +358,9 @@ bool write_proc(const char *file, const std::string &text)
     return ok;
 }
 
-// In the child: a private mount namespace with a full tmpfs on dir; false when none can be made.
-bool make_full_disk(const std::string &dir)
+// In the child: a private mount namespace with a full tmpfs on dir, room bytes (whole pages)
+// left; false when none can be made.
+bool make_full_disk(const std::string &dir, size_t room)
 {
     const uid_t uid = getuid();
     const gid_t gid = getgid();
@@ -376,19 +378,21 @@ bool make_full_disk(const std::string &dir)
     const int fd = open((dir + "/filler").c_str(), O_WRONLY | O_CREAT, 0600);
     if (fd < 0) return false;
     const std::string block(4096, 'f');
-    while (write(fd, block.data(), block.size()) > 0) {
-    }
-    while (write(fd, block.data(), 1) > 0) {
-    }
+    off_t size = 0;
+    for (ssize_t n; (n = write(fd, block.data(), block.size())) > 0;) size += n;
+    while (write(fd, block.data(), 1) > 0) size++;
+    const off_t keep = size > static_cast<off_t>(room) ? size - static_cast<off_t>(room) : 0;
+    const bool made = room == 0 || ftruncate(fd, keep) == 0;
     close(fd);
-    return true;
+    return made;
 }
 
 }  // namespace
 
 namespace vyktest {
 
-std::string on_full_disk(const std::function<std::string(const std::string &dir)> &body)
+std::string on_full_disk(const std::function<std::string(const std::string &dir)> &body,
+                         size_t room)
 {
     TempDir top;
     const std::string dir = top.file("full");
@@ -400,7 +404,7 @@ std::string on_full_disk(const std::function<std::string(const std::string &dir)
     if (pid < 0) return "no fork";
     if (pid == 0) {
         close(fds[0]);
-        const std::string text = body(make_full_disk(dir) ? dir : "");
+        const std::string text = body(make_full_disk(dir, room) ? dir : "");
         const bool sent =
             write(fds[1], text.data(), text.size()) == static_cast<ssize_t>(text.size());
         _exit(sent ? 0 : 1);
@@ -414,6 +418,50 @@ std::string on_full_disk(const std::function<std::string(const std::string &dir)
     int status = 0;
     waitpid(pid, &status, 0);
     return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? text : "crashed";
+}
+
+const char *fault_name(OutputFault fault)
+{
+    switch (fault) {
+    case OutputFault::full_disk: return "full disk";
+    case OutputFault::short_disk: return "short disk";
+    case OutputFault::full_device: return "full device";
+    }
+    return "";
+}
+
+std::string run_on_output_fault(OutputFault fault, const std::string &name,
+                                const std::function<std::string(const std::string &path)> &command)
+{
+    auto outcome = [](const RunResult &r, const std::string &path) {
+        return std::string(r.status == 0 ? "status 0" : "failed") +
+               (has(r.err + r.out, path) ? " named" : " silent");
+    };
+    if (fault == OutputFault::full_device) {
+        // A node of its own: the system's /dev/full is never handed to a writer.
+        TempDir dir;
+        const std::string path = dir.file(name);
+        if (mknod(path.c_str(), S_IFCHR | 0666, makedev(1, 7)) != 0) return "";
+        const RunResult r = run(command(path));
+        struct stat sb;
+        const bool kept = lstat(path.c_str(), &sb) == 0 && S_ISCHR(sb.st_mode) &&
+                          sb.st_rdev == makedev(1, 7);
+        return outcome(r, path) + (kept ? " kept" : " lost");
+    }
+    const size_t room = fault == OutputFault::short_disk ? SHORT_DISK_ROOM : 0;
+    const std::string text = on_full_disk(
+        [&](const std::string &dir) {
+            if (dir.empty()) return std::string("no disk");
+            const std::string path = dir + "/" + name;
+            const RunResult r = run(command(path));
+            struct stat sb;
+            const std::string left = lstat(path.c_str(), &sb) != 0
+                                         ? " gone"
+                                         : " left " + std::to_string(sb.st_size) + " bytes";
+            return outcome(r, path) + left;
+        },
+        room);
+    return text == "no disk" ? "" : text;
 }
 
 }  // namespace vyktest

@@ -149,10 +149,34 @@ private:
 
 /// Runs body in a child process with a full file system: a tiny tmpfs mounted over a directory
 /// in a private mount namespace (unshare, with a user namespace when not root) and filled to
-/// its last byte; body gets that directory and returns a text, which comes back here.  Where no
-/// mount namespace can be made, body gets "" and writes to /dev/full instead (its files cannot
-/// be looked at then).  A body that crashes gives "crashed".
-std::string on_full_disk(const std::function<std::string(const std::string &dir)> &body);
+/// its last byte, or to room bytes before it (whole pages); body gets that directory and
+/// returns a text, which comes back here.  Where no mount namespace can be made, body gets ""
+/// and writes to /dev/full instead (its files cannot be looked at then).  A body that crashes
+/// gives "crashed".
+std::string on_full_disk(const std::function<std::string(const std::string &dir)> &body,
+                         size_t room = 0);
+
+/// What an output can meet: a file system with no space left, one with a little space left (the
+/// output begins and is cut), both a tmpfs of its own in a private mount namespace; and a
+/// device that takes no byte, a node of the full device (1, 7) made with mknod in a scratch
+/// directory of its own.
+enum class OutputFault { full_disk, short_disk, full_device };
+constexpr OutputFault OUTPUT_FAULTS[] = {OutputFault::full_disk, OutputFault::short_disk,
+                                         OutputFault::full_device};
+/// The fault's name, for traces.
+const char *fault_name(OutputFault fault);
+/// Bytes the short disk has left.
+constexpr size_t SHORT_DISK_ROOM = 4096;
+
+/// Runs the shell line that command(path) gives, which writes an output file at path, with
+/// path on the fault, and tells what became of the run: "failed" (a non-zero status; else
+/// "status 0"), "named" when its messages name path (else "silent"), then for a disk "gone"
+/// when no file is left at path (else "left N bytes"), for the device "kept" while path is
+/// still that device node (else "lost").  So a writer that does what it should gives
+/// "failed named gone" or "failed named kept".  Empty when the fault cannot be made here (no
+/// mount namespace, mknod refused): the caller skips.
+std::string run_on_output_fault(OutputFault fault, const std::string &name,
+                                const std::function<std::string(const std::string &path)> &command);
 
 /// Watches the allocations of this process while it lives: the size of the largest single
 /// one.  It sees them through the address sanitizer's allocation hooks (the test builds use

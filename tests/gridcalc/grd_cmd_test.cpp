@@ -1,9 +1,10 @@
 // The grid calculator from the shell: every form of the command language as a table of cases
 // over grid files written by the grid-file layer, the results read back through it; refusals
-// write nothing.
+// and outputs that cannot be written whole write nothing.
 #include <gtest/gtest.h>
 
 #include "gfile_fixture.h"
+#include "output_fault.h"
 #include "test_util.h"
 #include "vykgcmd.h"
 #include "vykkin.h"
@@ -256,6 +257,23 @@ TEST(GrdCmd, GridFormat)
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_TRUE(vyktest::has(r.err, "GRD_set_format: not one numeric conversion")) << r.err;
     expect_values(values(f.path("out2.grd")), {1.5f, 2.5f, 3.5f, 4.5f, 5.5f, M});
+}
+
+// A result that cannot be written whole, in each output form, fails the command and leaves no
+// file (the calculator never replaces an existing file in batch use, so the device is only
+// refused).
+TEST(GrdCmd, OutputsThatCannotBeWrittenFailAndLeaveNoFile)
+{
+    Files f;
+    f.put("large.grd", std::vector<float>(40 * 40, 1.0f), 40, 40);
+    const std::string calc =
+        vyktest::tool("grid_calc") + " -fp " VYK_SOURCE_DIR "/etc -ba -me print,error,warn ";
+    const std::string words = " " + f.path("large.grd") + " add '#5' = {}";
+    vyktest::expect_outputs_fail_cleanly({
+        {"netCDF", calc + "-of cdf" + words},
+        {"text", calc + "-of vyk" + words},
+        {"binary", calc + "-of vykb" + words},
+    });
 }
 
 // In-process: fewer than 3 words, and reductions named otherwise, are refused.

@@ -1,17 +1,19 @@
 // The grid tool from a shell: a grid copied through every own kind (text, binary, netCDF, text
 // without a first line) lists and dumps the same products; edition-2 GRIB products list, dump
 // (with and without an index file) and copy out raw; bad arguments and files give a status,
-// never a crash.
+// never a crash; an output that cannot be written whole fails the run and leaves no file.
 #include <gtest/gtest.h>
 
 #include "gfile_fixture.h"
 #include "grib_fixture.h"
+#include "output_fault.h"
 #include "test_util.h"
 
 #include <cmath>
 #include <cstring>
 #include <sstream>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -147,4 +149,39 @@ TEST(GridTool, ListsDumpsIndexesAndCopiesGrib2Products)
         tool("copy " + vyktest::quote(text) + " grib " + vyktest::quote(dir.file("back.grib2")));
     EXPECT_EQ(back.status, 1);
     EXPECT_NE(back.err.find("computed grids are not written as GRIB"), std::string::npos) << back.err;
+}
+
+// Every writer of the tool on a full file system, on one with a little room left (the output
+// begins and is cut) and on a full device: the run fails, a message names the output, no cut
+// file is left and the device node stays.  The grid of 40 by 40 points is more than the room
+// in every form; the index of a GRIB file is less, so it meets only the full disk and device.
+TEST(GridTool, OutputsThatCannotBeWrittenFailAndLeaveNoFile)
+{
+    vyktest::TempDir dir;
+    const std::string grid = dir.file("in.grd");
+    ASSERT_TRUE(gfiletest::write(grid, GRD_TEXT, {gfiletest::Prod(40, 40)},
+                                 gfiletest::header(40, 40)));
+    const std::string grib = vyktest::data(
+        "grib2/Z__C_RJTD_20160822020000_NOWC_GPV_Ggis10km_Pphw10_FH0000-0100_grib2.bin");
+    const std::string t = vyktest::tool("grid_tool") + " ";
+    vyktest::expect_outputs_fail_cleanly({
+        {"text", t + "copy " + grid + " text {}"},
+        {"binary", t + "copy " + grid + " binary {}"},
+        {"netCDF", t + "copy " + grid + " cdf {}"},
+        {"raw GRIB", t + "copy " + grib + " grib {}"},
+        {"GRIB index", t + "index " + grib + " {}", false},
+    });
+}
+
+// A copy the GRIB writer refuses (decoded values are no GRIB product) leaves no empty file.
+TEST(GridTool, RefusedCopyLeavesNoFile)
+{
+    vyktest::TempDir dir;
+    const std::string grid = dir.file("in.grd"), out = dir.file("out.grib2");
+    ASSERT_TRUE(gfiletest::write(grid, GRD_TEXT, {gfiletest::Prod()}));
+    const vyktest::RunResult r = tool("copy " + grid + " grib " + out);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("not written to " + out), std::string::npos) << r.err;
+    struct stat sb;
+    EXPECT_NE(stat(out.c_str(), &sb), 0);
 }

@@ -157,7 +157,8 @@ int write_winds(const char *name, int kind, int nx, int ny)
             int rec = p;
             if (GRD_write(fd, &g[p], 0, &rec) != 0) status = 1;
         }
-        GRD_close(fd);
+        if (status != 0) GRD_abandon(fd);
+        else if (GRD_close(fd) != 0) status = 1;
     }
     for (GRD_report &r : g) GRD_free(&r);
     if (status) std::fprintf(stderr, "cont_demo: cannot write %s\n", name);

@@ -206,7 +206,9 @@ int copy(const char *in, int kind, int out_kind, const char *out, std::vector<in
         }
         record++;
     }
-    GRD_close(ofd);
+    // A copy that failed leaves no file; one that did not is whole only when its close says so.
+    if (status != 0) GRD_abandon(ofd);
+    else if (GRD_close(ofd) != 0) status = 1;
     GRD_close(fd);
     if (status == 0) std::printf("copied %d products to %s\n", record, out);
     return status;
