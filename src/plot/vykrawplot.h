@@ -44,6 +44,8 @@ int RAW_date_open(const Date *date);
 int RAW_save_station(const CTY_locate *station);
 int RAW_save_data(const RAW_data *datum);
 int RAW_save_end();
+/// Closes the output: 0, or -1 (with a message) when it could not be written whole or none is
+/// open.
 int RAW_close_file();
 /// Keeps the text of values plotted at a station (text: size bytes).  0.
 int RAW_set_var_string(const VAR_data *variable, const RAW_data *datum, char *text, size_t size);

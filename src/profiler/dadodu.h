@@ -95,7 +95,11 @@ const char *RAW_get_field_fmt(int slot, const char *designator);
 int RAW_putinfo(int slot, RAW_info *info);
 int RAW_putheader(int slot, const char *text);
 int RAW_rewind(int slot);
+/// Closes a slot: 0, or for an output -1 with a message naming the file when it could not be
+/// written whole (a file made for it is then removed, a file appended to cut back).
 int RAW_close(int slot);
+/// Closes an output whose writer gave up, undoing it as a failed RAW_close does; 0.
+int RAW_abandon(int slot);
 /// Reads data line *line (0 the first) or, with RAW_FIELD_EACH, its next value: see raw_file.cpp.
 int RAW_read(int slot, RAW_report *report, const char *designator, int *line);
 int RAW_dec_line(int slot, int entry, RAW_report *report, const char *token);
@@ -209,7 +213,7 @@ int RAW_grd_out_file();
 /// The window-event callback of the stand-alone point-data plot.
 void RAW_callback(int type, const char *event, float x, float y);
 /// The stand-alone point-data plot (the files of `filename` gridded and contoured); also its own
-/// zoom and resize function.  0.
+/// zoom and resize function.  0, or -1 when the plot's output could not be written.
 int RAW_plot(Domain *domain);
 /// The analysis buffers: reset (800 stations, no fields), a field's storage, a station's plot
 /// position (stations in order 0, 1, ...; the buffers grow by 400), a station's value of a field,

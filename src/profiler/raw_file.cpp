@@ -50,6 +50,8 @@ struct Slot {
     int values_at = 0;      // offset where the value tokens begin
     char line[RAW_LINE_LEN + 1] = {};
     int line_no = 0;        // lines of the file read, for messages
+    long out_start = -1;    // an output: where it began (FILE_output_start)
+    char name[FILE_NAME_MAX + 1] = {};  // the name opened, for messages
 };
 
 struct State {
@@ -578,6 +580,8 @@ int RAW_open(char *name, int access, int *type)
     s.stdio = fp == stdin || fp == stdout;
     s.type = t;
     s.access = access;
+    if (access != RAW_READ) s.out_start = FILE_output_start(fp, access == RAW_APPEND);
+    strfcpy(s.name, name);
     if (type) *type = t;
     return slot;
 }
@@ -623,13 +627,41 @@ int RAW_rewind(int slot)
     return 0;
 }
 
+namespace {
+
+/// Ends a slot; an output through the core's output closing (writer_failed: the writer gave up
+/// and has said why).  0, or -1 when the output is not whole (with a message naming the file
+/// unless the writer gave up): a file made for it is then removed, a file appended to cut back
+/// to what it held.
+int close_slot(Slot &s, bool writer_failed)
+{
+    int result = 0;
+    if (s.access == RAW_READ) {
+        FILE_close(s.file);
+    } else {
+        if (!writer_failed) std::fputc('\n', s.file);
+        if (FILE_close_output(s.file, s.out_start, writer_failed) != 0) {
+            if (!writer_failed)
+                MESS_print(M_WARN, "RAW_close: Unable to write point-data file: %s\n", s.name);
+            result = -1;
+        }
+    }
+    s = Slot();
+    return result;
+}
+
+}  // namespace
+
 int RAW_close(int slot)
 {
     Slot *s = slot_of(slot);
-    if (!s) return 0;
-    if (s->access != RAW_READ) std::fputc('\n', s->file);
-    FILE_close(s->file);
-    *s = Slot();
+    return s ? close_slot(*s, false) : 0;
+}
+
+int RAW_abandon(int slot)
+{
+    Slot *s = slot_of(slot);
+    if (s) close_slot(*s, true);
     return 0;
 }
 

@@ -421,8 +421,7 @@ int RAW_save_table(TAB_table *tbl, const char *file, int flag)
         write_value(out, r, s->value);
         MESS_print(M_TRACE, "Saved: %s %d %f\n", s->id, s->flag, static_cast<double>(s->value));
     }
-    RAW_close(out);
-    return 1;
+    return RAW_close(out) == 0 ? 1 : 0;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -451,8 +450,7 @@ int RAW_math(const char *oper, const char *ifile, const char *valstr, const char
         return true;
     });
     RAW_close(in);
-    RAW_close(out);
-    return 1;
+    return RAW_close(out) == 0 ? 1 : 0;
 }
 
 int RAW_extract(const char *ifile, const char *ofile)
@@ -483,8 +481,7 @@ int RAW_extract(const char *ifile, const char *ofile)
         return true;
     });
     RAW_close(in);
-    RAW_close(out);
-    return 1;
+    return RAW_close(out) == 0 ? 1 : 0;
 }
 
 int RAW_series(char **cmd, int num)
@@ -506,7 +503,7 @@ int RAW_series(char **cmd, int num)
         const char *des;
         const int in = open_word(cmd[i], RAW_READ, in_name, &des);
         if (in < 0) {
-            RAW_close(out);
+            RAW_abandon(out);  // a series without this file is not the one asked for
             return 0;
         }
         RAW_info info{};
@@ -530,8 +527,7 @@ int RAW_series(char **cmd, int num)
         });
         RAW_close(in);
     }
-    RAW_close(out);
-    return 1;
+    return RAW_close(out) == 0 ? 1 : 0;
 }
 
 int RAW_math_command(int num, char **cmd)

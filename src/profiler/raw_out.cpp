@@ -196,9 +196,9 @@ int RAW_save_end()
 int RAW_close_file()
 {
     if (st.out < 0) return -1;
-    RAW_close(st.out);
+    const int closed = RAW_close(st.out);  // a file not written whole is reported and removed
     st.out = -1;
-    return 0;
+    return closed;
 }
 
 int RAW_set_var_string(const VAR_data *variable, const RAW_data *datum, char *text, size_t size)

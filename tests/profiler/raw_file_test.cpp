@@ -1,10 +1,11 @@
 // Point-data files: the header and its field list, every read mode (value by value, by column
 // number and name, by a NAME= search), the positioning between lines, the tokens, the writer's
-// forms, the slots, and hostile files.
+// forms, the slots, hostile files, and outputs that cannot be written whole.
 #include <gtest/gtest.h>
 
 #include "dadodu.h"
 #include "date_util.h"
+#include "output_fault.h"
 #include "test_util.h"
 
 #include <cstring>
@@ -346,6 +347,33 @@ TEST_F(RawFile, HostileFiles)
             EXPECT_TRUE(has(cap.err() + cap.out(), "longer than 400 characters")) << cap.err();
         }
     }
+}
+
+// The point-data writers run as users run them (raw_tool write, and the arithmetic's "="
+// output in each form) on a full file system, on one with a little room left and on a full
+// device: the run fails, a message names the file, no cut file is left, the device stays.
+TEST_F(RawFile, OutputsThatCannotBeWrittenFailAndLeaveNoFile)
+{
+    std::string lines, data = "DADODU\n" + label_2026() + "\nStations\n";
+    for (int k = 0; k < 200; k++) {
+        const std::string line = "S" + std::to_string(1000 + k) + " 39.75 -104.87 " +
+                                 std::to_string(k) + ".5\n";
+        lines += line;
+        data += line;
+    }
+    write_file(dir.file("lines"), lines);
+    write_file(dir.file("a1"), data);
+    write_file(dir.file("a2"), data);
+    const std::string tool = vyktest::tool("raw_tool") + " -me print,error,warn ";
+    const std::string a1 = " " + dir.file("a1"), a2 = " " + dir.file("a2");
+    vyktest::expect_outputs_fail_cleanly({
+        {"write", tool + "write {} Stations 12Z <" + dir.file("lines")},
+        {"constant", tool + "math" + a1 + " add '#1' = {}"},
+        {"two files", tool + "math" + a1 + " sub" + a2 + " = {}"},
+        {"table", tool + "math sum" + a1 + a2 + " = {}"},
+        {"extract", tool + "math ext" + a1 + "-0 = {}"},
+        {"series", tool + "math series" + a1 + a2 + " = {}"},
+    });
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "dadodu.h"
 #include "test_util.h"
 
+#include <filesystem>
 #include <map>
 #include <string>
 #include <vector>
@@ -165,6 +166,8 @@ TEST_F(RawMath, FailuresReportFailure)
     EXPECT_EQ(command({"@a1", "sub", "@a2", "=", "@nodir/x/" + std::string(200, 'n')}), 0);
     cap.finish();
     EXPECT_EQ(vyktest::count(cap.err() + cap.out(), "RAW_math_command: Invalid operation"), 2);
+    // The series begun before its second file failed to open is not left behind cut short.
+    EXPECT_FALSE(std::filesystem::exists(dir.file("o")));
 }
 
 }  // namespace

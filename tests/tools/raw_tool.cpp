@@ -90,8 +90,7 @@ int write(std::string out, const std::string &desc, const std::string &date)
         }
         RAW_write(slot, &r, RAW_END, nullptr);
     }
-    RAW_close(slot);
-    return 0;
+    return RAW_close(slot) == 0 ? 0 : 1;  // a file not written whole is reported and removed
 }
 
 void print_station(const CTY_data &c)
