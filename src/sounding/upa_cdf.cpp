@@ -5,7 +5,9 @@
 //
 // Every station is written and read through staging arrays set to -9999 first, so that nothing
 // of one station reaches the next.  Counts and level dimensions read from a file are held to
-// the record's limits.
+// the record's limits.  An output is made and ended through the core's netCDF output files:
+// every definition and write is checked, and a file whose header, records or close failed is
+// removed at UPA_close.
 #include "zazudi.h"
 #include "upa_file_internal.h"
 #include "vykcdf.h"
@@ -61,6 +63,7 @@ struct State {
     int var[NUM_STATION_VARS] = {};
     int level[NUM_LEVEL_VARS] = {};
     bool old_layout = false;  // no "version": longitudes west positive
+    int failures = 0;         // definitions and writes of the output that failed
 };
 
 State st;
@@ -74,47 +77,56 @@ float scaled(float v, float f) { return has(v) ? v * f : v; }
 
 // ----- writing ------------------------------------------------------------------------------
 
+/// Every definition and write of an output goes through here: a result below 0 (an id or a
+/// status) fails the output.  Gives r back.
+int noted(int r)
+{
+    if (r < 0) st.failures++;
+    return r;
+}
+
 int def_text(const char *name, int rec, int str, const char *long_name)
 {
-    CDF_set_shape(2, rec, str);
-    const int id = CDF_def_char_var(name);
-    CDF_put_base_att(id, long_name, nullptr);
+    noted(CDF_set_shape(2, rec, str));
+    const int id = noted(CDF_def_char_var(name));
+    noted(CDF_put_base_att(id, long_name, nullptr));
     return id;
 }
 
 int def_count(const char *name, int rec, const char *long_name, long max)
 {
-    CDF_set_shape(1, rec);
-    const int id = CDF_def_long_var(name);
-    CDF_put_base_att(id, long_name, nullptr);
-    CDF_put_long_range_att(id, 0, max);
-    CDF_put_long_fill_att(id, 0);
+    noted(CDF_set_shape(1, rec));
+    const int id = noted(CDF_def_long_var(name));
+    noted(CDF_put_base_att(id, long_name, nullptr));
+    noted(CDF_put_long_range_att(id, 0, max));
+    noted(CDF_put_long_fill_att(id, 0));
     return id;
 }
 
 int def_float(const char *name, const char *long_name, const char *units, float min, float max)
 {
-    const int id = CDF_def_float_var(name);
-    CDF_put_base_att(id, long_name, units);
-    CDF_put_float_range_att(id, min, max);
-    CDF_put_fill_att(id);
+    const int id = noted(CDF_def_float_var(name));
+    noted(CDF_put_base_att(id, long_name, units));
+    noted(CDF_put_float_range_att(id, min, max));
+    noted(CDF_put_fill_att(id));
     return id;
 }
 
 int cdf_putinfo(UPA_info *info)
 {
-    const int rec = CDF_def_dim(metric() ? "report" : "station", 0);
+    CDF_set_fd(st.fd);
+    const int rec = noted(CDF_def_dim(metric() ? "report" : "station", 0));
     int dims[3];
-    dims[0] = CDF_def_dim("mant_level", UPA_NUM_MAN);
-    dims[1] = CDF_def_dim("sigt_level", UPA_NUM_SIG);
-    dims[2] = CDF_def_dim("sigw_level", UPA_NUM_WND);
-    const int str = CDF_def_dim("string_len", STRING_LEN);
+    dims[0] = noted(CDF_def_dim("mant_level", UPA_NUM_MAN));
+    dims[1] = noted(CDF_def_dim("sigt_level", UPA_NUM_SIG));
+    dims[2] = noted(CDF_def_dim("sigw_level", UPA_NUM_WND));
+    const int str = noted(CDF_def_dim("string_len", STRING_LEN));
     st.var[V_ID] = def_text("id", rec, str, "Station ID");
     st.var[V_REGION] = def_text("region", rec, str, "Region ID");
     st.var[V_TYPE] = def_text("type", rec, str, "Report Origination");
-    CDF_set_shape(1, rec);
-    st.var[V_IDN] = CDF_def_long_var("idn");
-    CDF_put_base_att(st.var[V_IDN], "WMO Numeric Station ID", nullptr);
+    noted(CDF_set_shape(1, rec));
+    st.var[V_IDN] = noted(CDF_def_long_var("idn"));
+    noted(CDF_put_base_att(st.var[V_IDN], "WMO Numeric Station ID", nullptr));
     st.var[V_LAT] = def_float("lat", "Latitude", "degrees_N", -90, 90);
     st.var[V_LON] = def_float("lon", "Longitude", "degrees_E", -180, 180);
     st.var[V_NUM_MANT] = def_count("num_mant", rec, "Number of Mandatory Levels", UPA_NUM_MAN);
@@ -122,43 +134,44 @@ int cdf_putinfo(UPA_info *info)
     st.var[V_NUM_SIGW] = def_count("num_sigw", rec, "Number of Significant Levels wrt W", UPA_NUM_WND);
     for (int k = 0; k < NUM_LEVEL_VARS; k++) {
         const LevelVar &v = LEVEL_VARS[k];
-        CDF_set_shape(2, rec, dims[v.dim]);
+        noted(CDF_set_shape(2, rec, dims[v.dim]));
         st.level[k] = metric() ? def_float(v.upper, v.long_name, v.units_12, v.min_12, v.max_12)
                                : def_float(v.lower, v.long_name, v.units_11, v.min_11, v.max_11);
     }
     if (!info->cmdline) info->cmdline = DEFAULT_HISTORY;
-    CDF_put_glob_att("title", "Upper Air Observations");
-    CDF_put_glob_att("version", "2.0");
-    CDF_put_glob_att("history", info->cmdline);
-    CDF_put_glob_att("filetime", info->datim);
-    CDF_put_glob_att("yymmddhh", info->file);
-    CDF_end_def();
-    return 0;
+    noted(CDF_put_glob_att("title", "Upper Air Observations"));
+    noted(CDF_put_glob_att("version", "2.0"));
+    noted(CDF_put_glob_att("history", info->cmdline));
+    noted(CDF_put_glob_att("filetime", info->datim));
+    noted(CDF_put_glob_att("yymmddhh", info->file));
+    noted(CDF_end_def());
+    return st.failures > 0 ? -1 : 0;
 }
 
 /// Writes the first n staged values of level variable k at record r (the rest -9999).
 void put_levels(int k, int r, const float *values)
 {
-    CDF_set_range(2, r, 1, 0, LEVEL_DIMS[LEVEL_VARS[k].dim]);
-    CDF_put_float_array(st.level[k], values);
+    noted(CDF_set_range(2, r, 1, 0, LEVEL_DIMS[LEVEL_VARS[k].dim]));
+    noted(CDF_put_float_array(st.level[k], values));
 }
 
 int cdf_write(UPA_report *rep, int *statnum)
 {
     const int r = *statnum;
+    const int before = st.failures;
     CDF_set_fd(st.fd);
-    CDF_set_pos(1, r);
-    CDF_put_str(st.var[V_ID], rep->id);
-    CDF_put_str(st.var[V_REGION], rep->area);
-    CDF_put_str(st.var[V_TYPE], "LAND");
-    CDF_put_long(st.var[V_IDN], rep->wmo);
-    CDF_put_float(st.var[V_LAT], rep->lat);
-    CDF_put_float(st.var[V_LON], rep->lon);
+    noted(CDF_set_pos(1, r));
+    noted(CDF_put_str(st.var[V_ID], rep->id));
+    noted(CDF_put_str(st.var[V_REGION], rep->area));
+    noted(CDF_put_str(st.var[V_TYPE], "LAND"));
+    noted(CDF_put_long(st.var[V_IDN], rep->wmo));
+    noted(CDF_put_float(st.var[V_LAT], rep->lat));
+    noted(CDF_put_float(st.var[V_LON], rep->lon));
     const int numsig = upa_count(rep->numsig, UPA_NUM_SIG);
     const int numwnd = upa_count(rep->numwnd, UPA_NUM_WND);
-    CDF_put_long(st.var[V_NUM_MANT], rep->numman != 0 ? UPA_NUM_MAN : 0);
-    CDF_put_long(st.var[V_NUM_SIGT], numsig);
-    CDF_put_long(st.var[V_NUM_SIGW], numwnd);
+    noted(CDF_put_long(st.var[V_NUM_MANT], rep->numman != 0 ? UPA_NUM_MAN : 0));
+    noted(CDF_put_long(st.var[V_NUM_SIGT], numsig));
+    noted(CDF_put_long(st.var[V_NUM_SIGW], numwnd));
 
     const float spd = metric() ? KNOT_TO_MS : 1, hght = metric() ? FEET_TO_M : 1;
     float stage[NUM_LEVEL_VARS][UPA_NUM_SIG];
@@ -177,7 +190,7 @@ int cdf_write(UPA_report *rep, int *statnum)
         stage[SPD_SIGW][i] = scaled(rep->wnd[i].spd, spd);
     }
     for (int k = 0; k < NUM_LEVEL_VARS; k++) put_levels(k, r, stage[k]);
-    return 0;
+    return st.failures > before ? -1 : 0;
 }
 
 // ----- reading ------------------------------------------------------------------------------
@@ -324,10 +337,16 @@ int cdf_open(const char *name, int access, int kind)
 
 int cdf_close()
 {
-    CDF_set_fd(st.fd);
-    const int result = CDF_close() == -1 ? -1 : 0;
+    int result;
+    if (st.access == UPA_ACCESS_WRITE) {
+        // An output whose header, records or close failed leaves no file behind.
+        result = CDF_close_output(st.fd, st.failures > 0);
+    } else {
+        CDF_set_fd(st.fd);
+        result = CDF_close();
+    }
     st = State{};
-    return result;
+    return result == -1 ? -1 : 0;
 }
 
 int cdf_rewind() { return 0; }

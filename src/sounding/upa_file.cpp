@@ -16,6 +16,7 @@ struct State {
     int access = UPA_ACCESS_READ;
     const UPA_backend *be = nullptr;
     int fd = -1;      // descriptor or netCDF id handed to the caller
+    char name[FILE_NAME_MAX + 1] = "";  // the name opened, for messages
 };
 
 State st;
@@ -126,6 +127,7 @@ int UPA_open(const char *filename, int f_access, int *f_type)
     st.access = f_access;
     st.be = be;
     st.fd = fd;
+    strfcpy(st.name, filename);
     encd_set_kind(kind);
     *f_type = kind;
     return fd;
@@ -135,6 +137,9 @@ int UPA_close(int)
 {
     if (st.kind == 0) return -1;
     const int result = st.be->close();
+    if (result != 0 && st.access == UPA_ACCESS_WRITE)
+        MESS_print(M_WARN, "UPA_close: the upper-air file %s could not be written whole\n",
+                   st.name);
     st = State{};
     encd_set_kind(UPA_FILE_DETECT);
     return result;
@@ -192,9 +197,7 @@ int upa_close_stream(FILE *fp, int access, long start)
         FILE_close(fp);
         return 0;
     }
-    if (FILE_close_output(fp, start, 0) == 0) return 0;
-    MESS_print(M_WARN, "UPA_close: the upper-air file could not be written whole\n");
-    return -1;
+    return FILE_close_output(fp, start, 0) == 0 ? 0 : -1;
 }
 
 void upa_surface_as_sig(UPA_report *report)

@@ -31,8 +31,8 @@ extern const UPA_backend UPA_bin_backend;
 /// The stream of a text, XML or binary back end: opened for reading ("r" or "rb") or for
 /// writing ("w" or "wb"); NULL when it cannot be opened.  *start is what upa_close_stream needs.
 FILE *upa_open_stream(const char *name, int access, bool binary, long *start);
-/// Closes such a stream: 0, or for an output -1 with a message when it could not be written
-/// whole (the file is then removed).
+/// Closes such a stream: 0, or for an output -1 when it could not be written whole (the file is
+/// then removed; UPA_close names it in its message).
 int upa_close_stream(FILE *fp, int access, long start);
 /// Text pressures written by the newer text forms: the surface (p, t, td) as the first
 /// significant level when a report has none and the surface has a pressure; the same for the
