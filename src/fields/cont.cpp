@@ -605,9 +605,9 @@ int CONT_plot_grid(const GRD_report *grid, Domain *domain, PLT_callback callback
     Domain own = grid ? grid->domain : Domain{};
     Domain *dom = domain;
     if (!dom || VYK_is_miss(dom->clat)) dom = &own;
-    CONT_plot(dom);
+    const int plotted = CONT_plot(dom);
     st.cont_type = VYK_MISS;
-    return 0;
+    return plotted;
 }
 
 int CONT_plot(Domain *domain)
@@ -633,7 +633,8 @@ int CONT_plot(Domain *domain)
     PLT_labels();
     if (st.plt_bar > 0) CONT_draw_bar(1, "");
     PLT_dump(0);
-    if (!reset) PLT_close();
+    // A plot whose output file could not be written fails (the frame says which).
+    if (!reset && PLT_close() != 0) return -1;
     return 0;
 }
 

@@ -855,7 +855,8 @@ int VECT_plot(Domain *domain)
     PLT_labels();
     MAP_setup(domain);
     PLT_dump(0);
-    if (!reset) PLT_close();
+    // A plot whose output file could not be written fails (the frame says which).
+    const bool failed = !reset && PLT_close() != 0;
     if (st.computed) release_positions();
-    return 0;
+    return failed ? -1 : 0;
 }

@@ -77,9 +77,10 @@ int CONT_prompt_type();
 /// the first).  0.
 int CONT_plot_setup(int plot, int ind, const GRD_report *grid, Domain *domain,
                     PLT_callback callback);
-/// Stand-alone contour plot of one grid.  0.
+/// Stand-alone contour plot of one grid.  0, or -1 when the plot's output could not be written.
 int CONT_plot_grid(const GRD_report *grid, Domain *domain, PLT_callback callback);
-/// Stand-alone contour plot of grid slot 0; also its zoom and resize function.  0.
+/// Stand-alone contour plot of grid slot 0; also its zoom and resize function.  0, or -1 when
+/// the plot's output could not be written.
 int CONT_plot(Domain *domain);
 /// Event callback of the stand-alone plot ("s-Alt" saves grid slot 0 to "output.grd").
 void CONT_callback(int type, const char *event, float x, float y);

@@ -53,9 +53,10 @@ int VECT_draw(GRD_report *ugrid, GRD_report *vgrid);
 int VECT_stream(GRD_report *ugrid, GRD_report *vgrid, int i, int j, float length);
 /// Draws the reference-vector legend in transformation 1.  0.
 int VECT_draw_vect();
-/// Stand-alone vector plot of the pair.  0.
+/// Stand-alone vector plot of the pair.  0, or -1 when the plot's output could not be written.
 int VECT_plot_grid(GRD_report *ugrid, GRD_report *vgrid, Domain *domain, PLT_callback callback);
-/// Stand-alone vector plot of the remembered pair; also its zoom and resize function.  0.
+/// Stand-alone vector plot of the remembered pair; also its zoom and resize function.  0, or -1
+/// when the plot's output could not be written.
 int VECT_plot(Domain *domain);
 
 #endif

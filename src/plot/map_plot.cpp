@@ -276,7 +276,8 @@ int MAP_plot(Domain *domain)
         draw_bar();
     }
     PLT_dump(0);
-    if (!reset) PLT_close();
+    // A plot whose output file could not be written fails (the frame says which).
+    if (!reset && PLT_close() != 0) return -1;
     return 0;
 }
 

@@ -7,7 +7,8 @@
 
 #include "vykdom.h"
 
-/// Draws the whole plot for domain; also its own zoom and resize function.  0.
+/// Draws the whole plot for domain; also its own zoom and resize function.  0, or -1 when the
+/// plot's output (a PostScript file, a metafile, a dump) could not be written.
 int MAP_plot(Domain *domain);
 /// The mouse callback MAP_plot installs: the value print, zoom and resize of the plot frame.
 void MAP_callback(int type, const char *event, float x, float y);

@@ -489,7 +489,8 @@ int RAW_plot(Domain *domain)
     free_parsed_array(n, files);
     PLT_labels();
     PLT_dump(0);
-    if (!redraw) PLT_close();
+    // A plot whose output file could not be written fails (the frame says which).
+    if (!redraw && PLT_close() != 0) return -1;
     return 0;
 }
 

@@ -1,12 +1,15 @@
 // The map plot program run from a shell as a user would (map_plot_tool): labels, texts, markers
 // and range circles of its items, the stations of the station database when only labels are
 // given, point-data files plotted station by station (identifier filter, skip, formats),
-// gridded and contoured, metafiles replayed, hostile point-data files and names; and world maps
-// with stations and gridded point data on PostScript, rendered by ghostscript.  Drawings are read back from the text metafile.
+// gridded and contoured, metafiles replayed, hostile point-data files and names; world maps
+// with stations and gridded point data on PostScript, rendered by ghostscript; and plots whose
+// output cannot be written, which fail the program.  Drawings are read back from the text
+// metafile.
 #include <gtest/gtest.h>
 
 #include "image_util.h"
 #include "meta_fixture.h"
+#include "output_fault.h"
 #include "test_util.h"
 
 #include <cmath>
@@ -436,6 +439,22 @@ TEST(MapPlot, StandAlonePointDataPlotGridsEachFile)
     int bar_labels = 0;
     for (const Text &t : d.texts) bar_labels += t.text == "40";
     EXPECT_EQ(bar_labels, 1) << "one colour bar";
+}
+
+// A plot whose PostScript file or metafile cannot be written whole (a full file system, one
+// with a little room left, a full device) fails the program with a message naming it, and
+// leaves no cut file; so does the stand-alone point-data plot.
+TEST(MapPlot, OutputsThatCannotBeWrittenFailTheProgram)
+{
+    const std::string map = quote(vyktest::tool("map_plot_tool")) + " -ba -fp " +
+                            quote(VYK_SOURCE_DIR "/etc") + " -pd " + quote(DOMAIN) + " -de ";
+    const std::string raw = quote(vyktest::tool("map_plot_tool")) + " --raw -ba -fp " +
+                            quote(VYK_SOURCE_DIR "/etc") + " -pd " + quote(DOMAIN) + " -de ";
+    vyktest::expect_outputs_fail_cleanly({
+        {"PostScript", map + "p,{} ul:Title mark:40:-105:tri map"},
+        {"metafile", map + "m,{} ul:Title map"},
+        {"point-data plot", raw + "p,{} map"},
+    });
 }
 
 // On a time-height diagram the n-th line of a point-data file is plotted at x = n with y its

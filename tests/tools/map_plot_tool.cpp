@@ -17,7 +17,8 @@
 // --raw runs the library's stand-alone point-data plot instead: every item is a point-data file
 // gridded and contoured (or "map", the plain map items).
 //
-// Exit status: 0 done, 43 no valid domain.
+// Exit status: 0 done, 1 the plot's output (a PostScript file, a metafile) could not be written,
+// 43 no valid domain.
 #include "dadodu.h"
 #include "vyk.h"
 #include "vykplot.h"
@@ -55,7 +56,12 @@ int main(int argc, char **argv)
         MESS_print(M_ERROR, "map_plot_tool: Invalid domain\n");
         return EXIT_BAD_DOMAIN;
     }
-    if (raw) RAW_plot(&domain);
-    else MAP_plot(&domain);
+    const int plotted = raw ? RAW_plot(&domain) : MAP_plot(&domain);
+    if (plotted != 0) {
+        const char *device = RES_get("device");
+        MESS_print(M_ERROR, "map_plot_tool: the plot could not be written (device %s)\n",
+                   device ? device : "");
+        return 1;
+    }
     return 0;
 }
