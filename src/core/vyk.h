@@ -21,5 +21,6 @@
 #include "vykproc.h"   // version, exit statuses, processes, prompts, timing
 #include "vykmenu.h"   // console menus
 #include "vykmq.h"     // messaging with the loop window program
+#include "vykrec.h"    // the records shared by every folder (domain, grid, point datum, level)
 
 #endif

@@ -11,7 +11,7 @@
 #include "gks.h"
 #include "vykframe.h"
 #include "vykgks.h"
-#include "vykgrid.h"
+#include "vykrec.h"
 
 #include <functional>
 

@@ -6,7 +6,7 @@
 #ifndef VYKGEXT_H
 #define VYKGEXT_H
 
-#include "vykgrid.h"
+#include "vykrec.h"
 
 /// Largest and smallest present values (both -9999 when there is none): 0, or -1 without values.
 int GRD_maxmin(const GRD_report *grid, float *max, float *min);

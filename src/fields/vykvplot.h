@@ -11,7 +11,7 @@
 
 #include "vykframe.h"
 #include "vykgks.h"
-#include "vykgrid.h"
+#include "vykrec.h"
 
 /// Resets the type (unless fixed with VECT_set_type), interval, base and cut-offs.  0.
 int VECT_init();

@@ -1,27 +1,14 @@
-// vykdom.h: the domain record and the plot services that the image files call (the georeference
-// of a picture and the label line of an image dump).  They belong to the plot folder, above
+// vykdom.h: the plot services that the image files call (the georeference of a picture and the
+// label line of an image dump; the Domain record itself is core's, vykrec.h).  They belong to the plot folder, above
 // graphics; graphics declares exactly these here, as an exception to the layering listed with
 // the folder layout, and the plot folder's header includes this one.
 #ifndef VYKDOM_H
 #define VYKDOM_H
 
 #include "vykmess.h"
+#include "vykrec.h"
 #include "vykup.h"
 
-/// The georeference of a map, grid, image or diagram.
-struct Domain {
-    int proj;        // projection; -9999 none
-    float plat;      // reference latitude
-    float plon;      // reference longitude
-    float param[5];  // projection parameters
-    float clat;      // centre latitude (diagram: origin)
-    float clon;      // centre longitude (diagram: origin)
-    float dx;        // grid spacing in plot units (diagram: extent)
-    float dy;
-    int nx;          // point counts
-    int ny;
-    int ellipse;     // earth ellipsoid flag
-};
 
 // DOM_decode is declared in vykup.h (core's resource conversion calls it too).
 

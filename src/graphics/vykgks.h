@@ -54,17 +54,6 @@ int CLR_get_num_fill();
 // Attribute sets and attribute strings (attrib.cpp)
 // ---------------------------------------------------------------------------------------------
 
-/// One attribute set.  Every field is unset at -9999 (VYK_MISS); a colour of -1 means that
-/// nothing is drawn.
-struct Gattribs {
-    int color;     // colour index (CLR_get_ind)
-    float width;   // line width; stroke width for text; line width for markers
-    float height;  // character height for text; size factor for markers
-    float expan;   // text expansion (width factor)
-    int style;     // line type for lines (1 solid .. 5 dotted); marker type for markers
-    int fill_pat;  // fill pattern 0..19; 0 is solid
-    int font;      // font number, 1-based position in the font list
-};
 
 int ATTR_parse_fill_pat(const char *str);
 int ATTR_parse_marker(const char *str);

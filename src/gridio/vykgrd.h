@@ -1,6 +1,6 @@
 // vykgrd.h: grid records and grid files.
 //
-// The grid record GRD_report (vykgrid.h, where contouring needs it) carries every gridded field
+// The grid record GRD_report (core's vykrec.h, shared with contouring) carries every gridded field
 // of the system: the grid-file readers fill it, the grid calculations compute into it,
 // contouring and vector plots draw from it.  Its operations belong to the grid calculations
 // (src/gridcalc, vykgtab.h); the few that the grid-file readers call (an empty record, values
@@ -10,7 +10,8 @@
 #define VYKGRD_H
 
 #include "vyk.h"
-#include "vykgrid.h"
+#include "vykdom.h"
+#include "vykrec.h"
 
 #include <cstddef>
 

@@ -1,29 +1,19 @@
 // vykrawplot.h: the point data that plot calls: the plotting of point-data files for the
 // background map's "rf:" items, and for the data-plotting driver and the station plot the
-// point-datum record and its plotter and the output of plotted values.  They belong to the point data (src/profiler),
+// point-datum plotter and the output of plotted values (the RAW_data record is core's,
+// vykrec.h).  They belong to the point data (src/profiler),
 // above plot; plot declares exactly these here, as an exception to the layering listed with
 // the folder layout, and the point-data header includes this one.
 #ifndef VYKRAWPLOT_H
 #define VYKRAWPLOT_H
 
+#include "vykrec.h"
 #include "vykcty.h"
 #include "vykgks.h"
 #include "vykvar.h"
 
 #include <cstddef>
 
-constexpr int RAW_DATUM_FORMAT_LEN = 80;  // a datum's format: 79 characters and the end
-constexpr int RAW_DATUM_DATA_LEN = 40;    // a datum's text: 39 characters and the end
-
-/// One point to plot (the point-datum plotter's record).
-struct RAW_data {
-    float x, y;                          // plot position
-    int type;                            // plot-type code (VAR_T_*)
-    Gattribs attr;                       // the datum's own attributes (unset fields: none)
-    char format[RAW_DATUM_FORMAT_LEN];   // the datum's own plot format
-    char data[RAW_DATUM_DATA_LEN];       // the datum's text
-    float value[2];                      // the value (wind: direction, speed in knots)
-};
 
 /// Position, values, text, format and attributes reset; the type stays as it was.  0.
 int RAW_data_init(RAW_data *datum);
