@@ -68,7 +68,7 @@ bool grd_values(GRD_report *grd, size_t n);
 void grd_drop_values(GRD_report *grd);
 
 // ---------------------------------------------------------------------------------------------
-// Kinds whose back ends belong to components not built here (pending.cpp until they land)
+// Kinds whose back ends live in files of their own (grd_grib.cpp, grd_grid.cpp, grd_cdf_model.cpp)
 // ---------------------------------------------------------------------------------------------
 
 /// GRIB files through the grid-file contract (header, products, raw copies).

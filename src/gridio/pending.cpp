@@ -1,3 +1,0 @@
-// Placeholders for functions of components that are not built yet.  Each prints
-// "NAME: not available" and returns its failure value; it goes when the real function lands.
-#include "grd_file_internal.h"
