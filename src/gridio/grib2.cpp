@@ -271,8 +271,56 @@ struct LevelNumber {
     }
 };
 
-/// Level type and value of the edition-2 surface types.  A level whose value no int holds is
-/// missing.
+// The level value of a surface type from its first (a) and second (b) scaled values, in the
+// units the level types count in.
+using LevelValue = long long (*)(LevelNumber &n, float a, float b);
+
+long long level_none(LevelNumber &, float, float) { return 0; }
+long long level_whole(LevelNumber &n, float a, float) { return n(a); }
+long long level_rounded(LevelNumber &n, float a, float) { return n(a + 0.5f); }
+long long level_hecto(LevelNumber &n, float a, float) { return n(a / 100); }
+long long level_centi(LevelNumber &n, float a, float) { return n(a * 100 + 0.01f); }
+long long level_sigma(LevelNumber &n, float a, float) { return n(a * 10000 + 0.01f); }
+long long level_micro(LevelNumber &n, float a, float)
+{
+    return a > 0 ? n(a * 1000000 + 0.01f) : n(a * 1000000 - 0.01f);
+}
+long long layer_kilo(LevelNumber &n, float a, float b) { return n(a / 1000) * 1000 + n(b / 1000); }
+long long layer_hecto(LevelNumber &n, float a, float b) { return n(a / 100) * 1000 + n(b / 100); }
+long long layer_hundreds(LevelNumber &n, float a, float b)
+{
+    return (n(a) / 100) * 1000 + n(b) / 100;
+}
+long long layer_centi(LevelNumber &n, float a, float b)
+{
+    return n(a * 100 + 0.01f) * 1000 + n(b * 100 + 0.01f);
+}
+
+/// One surface type (code table 4.5): the level type and value of a single surface, and of a
+/// layer when a second surface is given.
+struct SurfaceType {
+    int code;
+    int level_type;
+    LevelValue level;
+    int layer_type;
+    LevelValue layer;
+};
+constexpr SurfaceType SURFACE_TYPES[] = {
+    {100, 100, level_hecto, 101, layer_kilo},        // isobaric surface, Pa
+    {101, 102, level_none, 102, level_none},         // mean sea level
+    {102, 103, level_whole, 104, layer_hundreds},    // altitude above mean sea level, m
+    {103, 105, level_rounded, 106, layer_hundreds},  // height above ground, m
+    {104, 107, level_sigma, 108, layer_centi},       // sigma
+    {105, 109, level_whole, 109, level_whole},       // hybrid level
+    {106, 111, level_centi, 112, layer_centi},       // depth below land surface, m
+    {107, 113, level_whole, 114, level_whole},       // isentropic level, K
+    {108, 115, level_hecto, 116, layer_hecto},       // pressure difference from ground, Pa
+    {109, 117, level_micro, 117, level_micro},       // potential vorticity surface
+    {111, 119, level_whole, 120, level_whole},       // eta level
+};
+
+/// Level type and value of the edition-2 surface types; any other type keeps its code and the
+/// first value.  A level whose value no int holds is missing.
 void level_of(const G2_section &s, GRD_report *grd)
 {
     const int t1 = s(23), t2 = s(29);
@@ -282,40 +330,17 @@ void level_of(const G2_section &s, GRD_report *grd)
     LevelNumber n;
     int lt = t1;
     long long lv = 0;
-    switch (t1) {
-    case 100:
-        lt = pair ? 101 : 100;
-        lv = pair ? n(a / 1000) * 1000 + n(b / 1000) : n(a / 100);
-        break;
-    case 101: lt = 102; lv = 0; break;
-    case 102:
-        lt = pair ? 104 : 103;
-        lv = pair ? (n(a) / 100) * 1000 + n(b) / 100 : n(a);
-        break;
-    case 103:
-        lt = pair ? 106 : 105;
-        lv = pair ? (n(a) / 100) * 1000 + n(b) / 100 : n(a + 0.5f);
-        break;
-    case 104:
-        lt = pair ? 108 : 107;
-        lv = pair ? n(a * 100 + 0.01f) * 1000 + n(b * 100 + 0.01f) : n(a * 10000 + 0.01f);
-        break;
-    case 105: lt = 109; lv = n(a); break;
-    case 106:
-        lt = pair ? 112 : 111;
-        lv = pair ? n(a * 100 + 0.01f) * 1000 + n(b * 100 + 0.01f) : n(a * 100 + 0.01f);
-        break;
-    case 107: lt = pair ? 114 : 113; lv = n(a); break;
-    case 108:
-        lt = pair ? 116 : 115;
-        lv = pair ? n(a / 100) * 1000 + n(b / 100) : n(a / 100);
-        break;
-    case 109:
-        lt = 117;
-        lv = a > 0 ? n(a * 1000000 + 0.01f) : n(a * 1000000 - 0.01f);
-        break;
-    case 111: lt = pair ? 120 : 119; lv = n(a); break;
-    default: lv = n(a); break;
+    const SurfaceType *type = nullptr;
+    for (const SurfaceType &t : SURFACE_TYPES)
+        if (t.code == t1) type = &t;
+    if (!type) {
+        lv = n(a);
+    } else if (pair) {
+        lt = type->layer_type;
+        lv = type->layer(n, a, b);
+    } else {
+        lt = type->level_type;
+        lv = type->level(n, a, b);
     }
     if (n.bad || lv > 2147483647LL || lv < -2147483647LL) lv = MISS_CODE;
     // A surface (a level type without a value) is level 0.
@@ -421,64 +446,89 @@ int time_stat(const G2_section &s, size_t kn, size_t ln, int prev)
     return time_code(process_code(k), s.u(19, 4), s.u(ln, 4));
 }
 
-/// The product templates read (4.0, 4.1, 4.2, 4.5, 4.8, 4.9, 4.11, 4.12 and JMA's 50008).
-bool product_template(const G2_section &s, int temp, const Date &ref_date, GRD_report *grd)
+// The readers of the product templates: the ensemble description and the time code.
+void analysis(const G2_section &s, const Date &, GRD_report *grd) { grd->time = int(s.u(19, 4)); }
+
+void member_at(const G2_section &s, const Date &, GRD_report *grd)
+{
+    member(s);
+    grd->time = int(s.u(19, 4));
+}
+
+void derived_at(const G2_section &s, const Date &, GRD_report *grd)
 {
     GRIB_ensemble &en = grib_ensemble();
-    switch (temp) {
-    case 0:
-        MESS_print(M_TRACE, "4.0: Analysis or forecast on horizontal level at a fixed time\n");
-        grd->time = int(s.u(19, 4));
-        return true;
-    case 1:
-        MESS_print(M_TRACE, "4.1: Individual ensemble member, horizontal level, fixed time\n");
-        member(s);
-        grd->time = int(s.u(19, 4));
-        return true;
-    case 2:
-        MESS_print(M_TRACE, "4.2: Derived forecast based on all ensemble members, horizontal "
-                            "level, fixed time\n");
-        en.ens_type = 5;
-        en.ens_id = 0;
-        en.ens_smooth = 0;
-        derived(s);
-        grd->time = int(s.u(19, 4));
-        return true;
-    case 5:
-        MESS_print(M_TRACE, "4.5: Probability forecast, horizontal level, fixed time\n");
-        probability(s, 5);
-        grd->time = int(s.u(19, 4));
-        return true;
-    case 8:
-        MESS_print(M_TRACE, "4.8: Average, accumulation or extreme value on horizontal level "
-                            "at a fixed time\n");
-        grd->time = time_s8(s, ref_date);
-        return true;
-    case 9: {
-        MESS_print(M_TRACE, "4.9: Probability forecast, horizontal level/layer, time range\n");
-        probability(s, 9);
-        const int k = s(60);
-        if (k <= 4) {
-            long long p = s.u(19, 4);
-            if (s(18) == 2) p += 800;
-            else if (s(18) == 3) p += 900;
-            grd->time = time_code(process_code(k), p, s.u(63, 4));
-        }
-        return true;
+    en.ens_type = 5;
+    en.ens_id = 0;
+    en.ens_smooth = 0;
+    derived(s);
+    grd->time = int(s.u(19, 4));
+}
+
+void probability_at(const G2_section &s, const Date &, GRD_report *grd)
+{
+    probability(s, 5);
+    grd->time = int(s.u(19, 4));
+}
+
+void statistics(const G2_section &s, const Date &ref_date, GRD_report *grd)
+{
+    grd->time = time_s8(s, ref_date);
+}
+
+void probability_over(const G2_section &s, const Date &, GRD_report *grd)
+{
+    probability(s, 9);
+    const int k = s(60);
+    if (k <= 4) {
+        long long p = s.u(19, 4);
+        if (s(18) == 2) p += 800;
+        else if (s(18) == 3) p += 900;
+        grd->time = time_code(process_code(k), p, s.u(63, 4));
     }
-    case 11:
-        MESS_print(M_TRACE, "4.11: Individual ensemble member, horizontal level, time range\n");
-        member(s);
-        grd->time = time_stat(s, 50, 53, grd->time);
-        return true;
-    case 12:
-        MESS_print(M_TRACE, "4.12: Derived forecast based on all ensemble members, horizontal "
-                            "level, time range\n");
-        derived(s);
-        grd->time = time_stat(s, 49, 52, grd->time);
-        return true;
-    default: return false;
-    }
+}
+
+void member_over(const G2_section &s, const Date &, GRD_report *grd)
+{
+    member(s);
+    grd->time = time_stat(s, 50, 53, grd->time);
+}
+
+void derived_over(const G2_section &s, const Date &, GRD_report *grd)
+{
+    derived(s);
+    grd->time = time_stat(s, 49, 52, grd->time);
+}
+
+/// One product template: its number and title, whether its field is a probability, and the
+/// reader of its ensemble and time (ref_date: the message's reference time).
+struct ProductTemplate {
+    int num;
+    const char *title;
+    bool probability;
+    void (*read)(const G2_section &s, const Date &ref_date, GRD_report *grd);
+};
+constexpr ProductTemplate PRODUCT_TEMPLATES[] = {
+    {0, "Analysis or forecast on horizontal level at a fixed time", false, analysis},
+    {1, "Individual ensemble member, horizontal level, fixed time", false, member_at},
+    {2, "Derived forecast based on all ensemble members, horizontal level, fixed time", false,
+     derived_at},
+    {5, "Probability forecast, horizontal level, fixed time", true, probability_at},
+    {8, "Average, accumulation or extreme value on horizontal level at a fixed time", false,
+     statistics},
+    {9, "Probability forecast, horizontal level/layer, time range", true, probability_over},
+    {11, "Individual ensemble member, horizontal level, time range", false, member_over},
+    {12, "Derived forecast based on all ensemble members, horizontal level, time range", false,
+     derived_over},
+};
+
+/// The product template numbered temp, or NULL when it is not read (JMA's local 50008 is read
+/// apart).
+const ProductTemplate *product_template(int temp)
+{
+    for (const ProductTemplate &t : PRODUCT_TEMPLATES)
+        if (t.num == temp) return &t;
+    return nullptr;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -754,11 +804,14 @@ int GRIB_PDS(int grd_fd, GRD_report *grd)
     } else {
         if (s.size() < 34) return 1;
         const GribParam p = GRIB_get_ver2_param(c.source, c.discipline, s(10), s(11));
-        if (!product_template(s, temp, c.date, grd)) {
+        const ProductTemplate *t = product_template(temp);
+        if (!t) {
             MESS_print(M_WARN, "GRIB_PDS: product template 4.%d is not supported\n", temp);
             return 1;
         }
-        if (temp == 5 || temp == 9) {
+        MESS_print(M_TRACE, "4.%d: %s\n", t->num, t->title);
+        t->read(s, c.date, grd);
+        if (t->probability) {
             grd->var = VAR_PROB;
             en.ens_prob_var = p.ind;
         } else {

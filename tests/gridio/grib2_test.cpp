@@ -802,6 +802,73 @@ TEST(Grib2Products, LevelsBeyondAnIntAreMissing)
     }
 }
 
+/// Every surface type gives its level type and value, for a single surface and for a layer
+/// between two surfaces; a type without a row keeps its code and its first value.
+TEST(Grib2Products, SurfaceTypesGiveLevelTypesAndValues)
+{
+    use_tables();
+    vyktest::TempDir dir;
+    const std::vector<std::string> s =
+        gribtest::sections(gribtest::octets(gribtest::sample("GRIB2")));
+    ASSERT_GE(s[4].size(), 34u);
+    struct Surface {
+        int scale;  // decimal scale factor of the value
+        uint32_t value;
+    };
+    struct Case {
+        int t1;
+        Surface a;
+        int t2;  // 255: a single surface
+        Surface b;
+        int ltype, level;
+    };
+    const Case cases[] = {
+        {100, {0, 85000}, 255, {0, 0}, 100, 850},         // isobaric, hPa
+        {100, {0, 50000}, 100, {0, 100000}, 101, 50100},  // layer, kPa
+        {101, {0, 0}, 255, {0, 0}, 102, 0},               // mean sea level
+        {101, {0, 0}, 101, {0, 0}, 102, 0},
+        {102, {0, 1500}, 255, {0, 0}, 103, 1500},        // altitude, m
+        {102, {0, 1000}, 102, {0, 500}, 104, 10005},     // layer, hm
+        {103, {1, 25}, 255, {0, 0}, 105, 3},             // height above ground, rounded
+        {103, {0, 0}, 103, {0, 3000}, 106, 30},
+        {104, {3, 995}, 255, {0, 0}, 107, 9950},         // sigma
+        {104, {3, 995}, 104, {1, 5}, 108, 99050},
+        {105, {0, 10}, 255, {0, 0}, 109, 10},            // hybrid
+        {105, {0, 10}, 105, {0, 20}, 109, 10},
+        {106, {1, 1}, 255, {0, 0}, 111, 10},             // depth below land, cm
+        {106, {0, 0}, 106, {1, 1}, 112, 10},
+        {107, {0, 300}, 255, {0, 0}, 113, 300},          // isentropic, K
+        {107, {0, 300}, 107, {0, 310}, 114, 300},
+        {108, {0, 3000}, 255, {0, 0}, 115, 30},          // pressure from ground, hPa
+        {108, {0, 3000}, 108, {0, 0}, 116, 30000},
+        {109, {6, 2}, 255, {0, 0}, 117, 2},              // potential vorticity
+        {109, {6, 2}, 109, {6, 1}, 117, 2},
+        {111, {0, 1}, 255, {0, 0}, 119, 1},              // eta
+        {111, {0, 1}, 111, {0, 0}, 120, 1},
+        {150, {0, 7}, 150, {0, 9}, 150, 7},              // no row
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::to_string(c.t1) + " " + std::to_string(c.t2));
+        std::string pds = s[4];
+        pds[22] = char(c.t1);
+        pds[23] = char(c.a.scale);
+        pds[28] = char(c.t2);
+        pds[29] = char(c.b.scale);
+        for (int k = 0; k < 4; k++) {
+            pds[size_t(24 + k)] = char(c.a.value >> (24 - 8 * k));
+            pds[size_t(30 + k)] = char(c.b.value >> (24 - 8 * k));
+        }
+        const std::string file = dir.file("l.grib2");
+        gribtest::put_octets(file, gribtest::message(s[0], {s[1], s[3], pds, s[5], s[6], s[7]}));
+        gribtest::Open g(file);
+        gribtest::Rec rec;
+        int num = 0;
+        ASSERT_EQ(GRD_read(g.slot, &rec.r, GRD_READ_VALUES, &num), 0);
+        EXPECT_EQ(rec.r.ltype, c.ltype);
+        EXPECT_EQ(rec.r.level, c.level);
+    }
+}
+
 /// A field that follows an ensemble member in the same message carries no ensemble code.
 TEST(Grib2Products, EnsembleCodesDoNotPassToTheNextField)
 {
