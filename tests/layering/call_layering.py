@@ -6,13 +6,17 @@ declare.
 The folder list comes from the build (tests/layering/CMakeLists.txt writes it), one line a folder:
     folder|<name>|<folders it sees>|<its up-headers>|<its object files>
 the last three ;-separated.  The allow-list of a folder is the function names its up-headers
-declare; nothing else lists them.
+declare (at file level, comments and bodies left out), with those of the up-headers of other
+folders that its up-headers include (graphics' vykdom.h includes core's vykup.h for DOM_decode);
+nothing else lists them.  A name a folder's own up-headers declare but the folder never calls
+upward fails too, so that the up-headers name exactly the calls that cross.
 
 Usage: call_layering.py FOLDERS_FILE [--nm NM] [--cxxfilt CXXFILT] [--measure]
   --measure  also prints the upward names, the count of them, and the largest loop of calls through
              files of different folders (a strongly connected component of the file call graph
              that holds files of more than one folder): its size in files and its folders.
-Exit status: 0 when every upward call is declared, 1 when one is not, 2 when the input is wrong.
+Exit status: 0 when the upward calls are exactly those declared, 1 when not, 2 when the input is
+wrong.
 """
 
 import argparse
