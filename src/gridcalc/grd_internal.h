@@ -6,7 +6,9 @@
 #include "vykplot.h"
 
 #include <cmath>
+#include <bit>
 #include <cstddef>
+#include <cstdint>
 
 /// The number of values of a domain: nx x ny, or 0 for a size that is not positive or beyond
 /// GRD_MAX_POINTS.
@@ -25,12 +27,16 @@ void grd_release_old(const GRD_report *grid, float *old);
 /// false when n is 0 or beyond GRD_MAX_POINTS or memory runs out (the record then has none).
 bool grd_alloc_points(GRD_report *grid, size_t n);
 
+/// std::isfinite of a float given by its bits (all exponent bits set is an infinity or NaN),
+/// which loops vectorise without a branch.
+inline bool grd_finite_bits(uint32_t bits) { return (bits & 0x7f800000u) != 0x7f800000u; }
+
 /// A computed value as it is stored: a value that is not a finite float is missing, and -0 is 0.
+/// Written as a selection without a branch, so that loops over rows of results vectorise.
 inline float grd_result(double v)
 {
-    const float f = static_cast<float>(v);
-    if (!std::isfinite(f)) return static_cast<float>(VYK_MISS);
-    return f + 0.0f;
+    const uint32_t bits = std::bit_cast<uint32_t>(static_cast<float>(v) + 0.0f);
+    return std::bit_cast<float>(grd_finite_bits(bits) ? bits : std::bit_cast<uint32_t>(static_cast<float>(VYK_MISS)));
 }
 
 /// The plot positions of a grid's points on its own map (which the caller has made current):

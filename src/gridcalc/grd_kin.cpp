@@ -3,15 +3,20 @@
 // grid points and the rotation of earth-relative winds to a grid's axes.
 //
 // Each difference operator is one pass over the grid in memory order; neighbours are read at
-// offsets of one value (x) and one row (y), and nothing is allocated but the output.
+// offsets of one value (x) and one row (y).  Inside a row, the runs of points whose every
+// neighbour has a value take a branch-free loop (one factor per row instead of a division per
+// point); the edges and the points beside a missing value take the point-by-point rules.
 #include "grd_internal.h"
 #include "vykkin.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
 #include <initializer_list>
 #include <limits>
+#include <vector>
 
 namespace {
 
@@ -25,6 +30,104 @@ constexpr float MISS = static_cast<float>(VYK_MISS);
 constexpr double NONE = std::numeric_limits<double>::quiet_NaN();
 
 bool present(float v) { return grd_present(v); }
+
+/// !present(v) without a branch, for scanning whole rows.
+inline int absent(float v)
+{
+    const uint32_t bits = std::bit_cast<uint32_t>(v);
+    return static_cast<int>(bits == std::bit_cast<uint32_t>(MISS)) | static_cast<int>(!grd_finite_bits(bits));
+}
+
+/// The columns of a row of nx values that hold no usable value, in order, into out.  A whole
+/// row is checked in one loop without a branch; only a row with a gap is searched.
+void missing_columns(const float *row, int nx, std::vector<int> &out)
+{
+    out.clear();
+    int bad = 0;
+    for (int i = 0; i < nx; i++) bad |= absent(row[i]);
+    if (!bad) return;
+    for (int i = 0; i < nx; i++)
+        if (absent(row[i])) out.push_back(i);
+}
+
+/// The points of an inner row that the branch-free loop must leave to the point-by-point rules:
+/// the two edge columns, and every column whose stencil meets a missing value of a field read
+/// around the point (the row itself at the column and either side, the rows above and below at
+/// the column) or of a field read at the point only.
+class Holes {
+public:
+    Holes(std::initializer_list<const float *> around, std::initializer_list<const float *> at, int nx)
+        : nx_(nx)
+    {
+        for (const float *f : around)
+            if (f) around_.push_back(Field{f, {}});
+        for (const float *f : at)
+            if (f) at_.push_back(f);
+    }
+
+    /// The sorted columns of inner row j (0 < j < ny - 1) that the fast loop skips.
+    const std::vector<int> &row(int j)
+    {
+        cols_.assign({0, nx_ - 1});
+        for (Field &f : around_) {
+            for (int r = j - 1; r <= j + 1; r++) {
+                for (int c : f.missing(r, nx_)) {
+                    cols_.push_back(c);
+                    if (r == j) {
+                        cols_.push_back(c - 1);
+                        cols_.push_back(c + 1);
+                    }
+                }
+            }
+        }
+        for (const float *f : at_) {
+            missing_columns(f + static_cast<size_t>(j) * static_cast<size_t>(nx_), nx_, scratch_);
+            cols_.insert(cols_.end(), scratch_.begin(), scratch_.end());
+        }
+        std::sort(cols_.begin(), cols_.end());
+        cols_.erase(std::unique(cols_.begin(), cols_.end()), cols_.end());
+        // Columns beyond the edges came from neighbours of missing edge values.
+        cols_.erase(std::remove_if(cols_.begin(), cols_.end(), [&](int c) { return c < 0 || c >= nx_; }),
+                    cols_.end());
+        return cols_;
+    }
+
+private:
+    /// A field read around the point, with the missing columns of the last rows scanned (each
+    /// row is scanned once while the pass moves down).
+    struct Field {
+        const float *values;
+        struct Row {
+            int j = -1;
+            std::vector<int> cols;
+        } rows[3];
+        const std::vector<int> &missing(int j, int nx)
+        {
+            Row &r = rows[j % 3];
+            if (r.j != j) {
+                missing_columns(values + static_cast<size_t>(j) * static_cast<size_t>(nx), nx, r.cols);
+                r.j = j;
+            }
+            return r.cols;
+        }
+    };
+    int nx_;
+    std::vector<Field> around_;
+    std::vector<const float *> at_;
+    std::vector<int> cols_, scratch_;
+};
+
+/// Calls fast(i0, i1) for each run of columns between the sorted holes of a row and slow(i)
+/// for each hole.
+template <class Fast, class Slow> void split_row(const std::vector<int> &holes, Fast fast, Slow slow)
+{
+    int next = 0;
+    for (int h : holes) {
+        if (h > next) fast(next, h);
+        slow(h);
+        next = h + 1;
+    }
+}
 
 /// The latitude of row j (0 at the top) of a latitude-longitude domain.
 double row_lat(const Domain &d, int j)
@@ -132,22 +235,73 @@ template <Op op> float point(const Fields &f, const At &a)
     }
 }
 
+/// The fields a first-derivative operator reads around each point, and those it reads at the
+/// point only.
+template <Op op> Holes holes_of(const Fields &f, int nx)
+{
+    if constexpr (op == Op::dx || op == Op::dy) return Holes({f.u}, {}, nx);
+    else if constexpr (op == Op::adv) return Holes({f.z}, {f.u, f.v}, nx);
+    else return Holes({f.u, f.v}, {f.z}, nx);
+}
+
+/// Columns i0 to i1 - 1 of a row (starting at index k0 of the inputs) whose every neighbour has
+/// a value, in the order of point<op>'s sums; rx and ry are 1 / (2 spacing).
+template <Op op>
+void run_inner(const Fields &f, size_t k0, size_t nx, int i0, int i1, double rx, double ry, float *row)
+{
+    const float *u = f.u + k0, *v = f.v ? f.v + k0 : nullptr, *z = f.z ? f.z + k0 : nullptr;
+    auto dx = [&](const float *F, int i) { return (static_cast<double>(F[i + 1]) - F[i - 1]) * rx; };
+    auto dy = [&](const float *F, int i) { return (static_cast<double>(F[i - nx]) - F[i + nx]) * ry; };
+    if constexpr (op == Op::dx) {
+        for (int i = i0; i < i1; i++) row[i] = grd_result(dx(u, i));
+    } else if constexpr (op == Op::dy) {
+        for (int i = i0; i < i1; i++) row[i] = grd_result(dy(u, i));
+    } else if constexpr (op == Op::conv) {
+        if (z) {
+            for (int i = i0; i < i1; i++) row[i] = grd_result((-dx(u, i) - dy(v, i)) * z[i]);
+        } else {
+            for (int i = i0; i < i1; i++) row[i] = grd_result(-dx(u, i) - dy(v, i));
+        }
+    } else if constexpr (op == Op::vort) {
+        for (int i = i0; i < i1; i++) row[i] = grd_result(dx(v, i) - dy(u, i));
+    } else if constexpr (op == Op::def1) {
+        for (int i = i0; i < i1; i++) row[i] = grd_result(dx(u, i) - dy(v, i));
+    } else if constexpr (op == Op::def2) {
+        for (int i = i0; i < i1; i++) row[i] = grd_result(-dy(u, i) - dx(v, i));
+    } else {
+        for (int i = i0; i < i1; i++) row[i] = grd_result(-(u[i] * dx(z, i)) - (v[i] * dy(z, i)));
+    }
+}
+
 /// One pass of a first-derivative operator over a grid of domain d into out.
 template <Op op> void pass(const Fields &f, const Domain &d, float *out)
 {
     constexpr bool uses_x = op != Op::dy;
     constexpr bool uses_y = op != Op::dx;
     const Spacing sp(d);
+    Holes holes = holes_of<op>(f, d.nx);
+    const size_t nx = static_cast<size_t>(d.nx);
     At a{0, 0, 0, d.nx, d.ny, 1, sp.y()};
     for (a.j = 0; a.j < d.ny; a.j++) {
         a.sx = uses_x ? sp.x(a.j) : 1;
-        float *row = out + static_cast<size_t>(a.j) * static_cast<size_t>(d.nx);
+        float *row = out + static_cast<size_t>(a.j) * nx;
         if ((uses_x && a.sx == 0) || (uses_y && a.sy == 0)) {
             std::fill(row, row + d.nx, MISS);
             continue;
         }
-        a.k = static_cast<size_t>(a.j) * static_cast<size_t>(d.nx);
-        for (a.i = 0; a.i < d.nx; a.i++, a.k++) row[a.i] = point<op>(f, a);
+        const size_t k0 = static_cast<size_t>(a.j) * nx;
+        auto slow = [&](int i) {
+            a.i = i;
+            a.k = k0 + static_cast<size_t>(i);
+            row[i] = point<op>(f, a);
+        };
+        if (a.j == 0 || a.j == d.ny - 1 || d.nx < 3) {
+            for (int i = 0; i < d.nx; i++) slow(i);
+            continue;
+        }
+        const double rx = 1 / (2 * a.sx), ry = 1 / (2 * a.sy);
+        split_row(holes.row(a.j), [&](int i0, int i1) { run_inner<op>(f, k0, nx, i0, i1, rx, ry, row); },
+                  slow);
     }
 }
 
@@ -297,6 +451,7 @@ int GRD_laplacian(const GRD_report *agrid, GRD_report *bgrid)
     const Spacing sp(d);
     const double sy2 = sp.y() * sp.y();
     const ptrdiff_t nx = d.nx;
+    Holes holes({agrid->grid}, {}, d.nx);
     for (int j = 0; j < d.ny; j++) {
         const double sx = sp.x(j);
         float *row = out + j * nx;
@@ -306,16 +461,30 @@ int GRD_laplacian(const GRD_report *agrid, GRD_report *bgrid)
             continue;
         }
         const double sx2 = sx * sx;
-        for (int i = 0; i < d.nx; i++) {
+        auto slow = [&](int i) {
             if (!present(F[i])) {
                 row[i] = MISS;
-                continue;
+                return;
             }
             // South (row j + 1) is checked first along y, east (column i + 1) along x.
             const double yy = second_diff(F + i, nx, d.ny - 1 - j, j, sy2);
             const double xx = second_diff(F + i, 1, d.nx - 1 - i, i, sx2);
             row[i] = grd_result(yy + xx);
+        };
+        if (j == 0 || j == d.ny - 1 || d.nx < 3) {
+            for (int i = 0; i < d.nx; i++) slow(i);
+            continue;
         }
+        const double ry2 = 1 / sy2, rx2 = 1 / sx2;
+        auto fast = [&](int i0, int i1) {
+            for (int i = i0; i < i1; i++) {
+                const double c = F[i];
+                const double yy = (static_cast<double>(F[i - nx]) + F[i + nx] - 2.0 * c) * ry2;
+                const double xx = (static_cast<double>(F[i - 1]) + F[i + 1] - 2.0 * c) * rx2;
+                row[i] = grd_result(yy + xx);
+            }
+        };
+        split_row(holes.row(j), fast, slow);
     }
     return 0;
 }
