@@ -2,11 +2,20 @@
 // the same scheme written with numpy (vectorised over each row of grid points and the stations
 // within the radius of that row) in the same run.  numpy's time is measured inside python,
 // around the analysis alone (no start-up, no input parsing), and reported as manual time.
+//
+// BM_ObjPairedWithCKDTree pairs each of our analyses with one of scipy's cKDTree version
+// (bench/obj_ckdtree.py), taken right after it.
+// Command: build-bench/bench/bench_obj --benchmark_filter=Paired
+// Statistic: the time column is ours per iteration (manual time); the counters are the medians
+// over the pairs of our milliseconds (vyk_ms), scipy's (peer_ms) and of their ratio (ratio,
+// ours / scipy's).
+#include "bench_peer.h"
 #include "vykobj.h"
 #include "vykplot.h"
 
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <sstream>
@@ -73,6 +82,56 @@ void BM_ObjAnalyze(benchmark::State &state)
     }
 }
 BENCHMARK(BM_ObjAnalyze)->Unit(benchmark::kMillisecond);
+
+/// Writes the input of obj_ckdtree.py to a new temporary file; its name, empty on failure.
+std::string ckdtree_input(const Case &c)
+{
+    char path[] = "/tmp/bench_obj.XXXXXX";
+    const int fd = mkstemp(path);
+    if (fd < 0) return {};
+    FILE *f = fdopen(fd, "wb");
+    const int sizes[] = {NX, NY, NSTA, PASSES};
+    const double params[] = {SPACING, FILTER, RADIUS, CONVERG};
+    std::fwrite(sizes, sizeof sizes, 1, f);
+    std::fwrite(params, sizeof params, 1, f);
+    for (const std::vector<float> *v : {&c.gx, &c.gy, &c.z}) std::fwrite(v->data(), sizeof(float), v->size(), f);
+    std::fclose(f);
+    return path;
+}
+
+void BM_ObjPairedWithCKDTree(benchmark::State &state)
+{
+    Case c;
+    MAP_domain(&c.grid.domain);
+    std::vector<float> px(NSTA), py(NSTA);
+    for (int k = 0; k < NSTA; k++) MAP_grid_tran(c.gx[k], c.gy[k], &px[k], &py[k]);
+    const std::string input = ckdtree_input(c);
+    Peer peer(VYK_BENCH_DIR "/obj_ckdtree.py", input);
+    std::vector<double> ours, theirs, ratio;
+    for (auto _ : state) {
+        const auto t0 = std::chrono::steady_clock::now();
+        std::vector<float> x = px, y = py, z = c.z;
+        float *fields[] = {z.data()};
+        set_params();
+        OBJ_analyze(x.data(), y.data(), fields, NSTA, 1, &c.grid);
+        const double t = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+        benchmark::DoNotOptimize(c.grid.grid[0]);
+        const double p = peer.run();
+        if (p <= 0) {
+            state.SkipWithError("the scipy peer did not run");
+            break;
+        }
+        state.SetIterationTime(t);
+        ours.push_back(t * 1e3);
+        theirs.push_back(p * 1e3);
+        ratio.push_back(t / p);
+    }
+    std::remove(input.c_str());
+    state.counters["vyk_ms"] = median(ours);
+    state.counters["peer_ms"] = median(theirs);
+    state.counters["ratio"] = median(ratio);
+}
+BENCHMARK(BM_ObjPairedWithCKDTree)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(11);
 
 const char *const NUMPY = R"(
 import sys, time

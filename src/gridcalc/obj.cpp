@@ -11,6 +11,7 @@
 #include "vykgops.h"
 #include "vykplot.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -142,30 +143,68 @@ struct RowSums {
     }
 };
 
-// The column factors exp(-(dx (gx - i))^2 / filter) of every station, when the table is small
-// enough; empty otherwise.
-std::vector<double> column_factors(const Analysis &a, double filter)
+// The column factors exp(-(dx (gx - i))^2 / filter) of every station for the columns within
+// the radius of it (and two more on each side, against rounding): width factors from column
+// first[s] on.  Empty when the table would be too large.
+struct ColumnFactors {
+    std::vector<double> values;
+    std::vector<int> first;
+    int width = 0;
+    bool empty() const { return values.empty(); }
+    const double *of(int s) const { return values.data() + static_cast<size_t>(s) * static_cast<size_t>(width); }
+};
+
+// The reach of the radius in columns, plus one against rounding (as row_sums widens it).
+double column_reach(const Analysis &a, double ay)
 {
-    std::vector<double> t;
-    const size_t n = static_cast<size_t>(a.numdata) * static_cast<size_t>(a.nx);
-    if (n == 0 || n > COLUMN_TABLE_MAX) return t;
+    return a.dx > 0 ? std::sqrt(a.r2 - ay) / a.dx + 1.0 : 0.0;
+}
+
+ColumnFactors column_factors(const Analysis &a, double filter)
+{
+    ColumnFactors c;
+    if (a.numdata <= 0 || a.nx <= 0) return c;
+    const double span = column_reach(a, 0.0);
+    c.width = static_cast<int>(std::fmin(std::ceil(2 * span) + 5, a.nx));
+    const size_t n = static_cast<size_t>(a.numdata) * static_cast<size_t>(c.width);
+    if (n > COLUMN_TABLE_MAX) return {};
     try {
-        t.resize(n);
+        c.values.resize(n);
+        c.first.resize(static_cast<size_t>(a.numdata));
     } catch (const std::bad_alloc &) {
         return {};
     }
+    const double last_first = a.nx - c.width;
     for (int s = 0; s < a.numdata; s++) {
-        double *row = t.data() + static_cast<size_t>(s) * a.nx;
-        for (int i = 0; i < a.nx; i++) {
-            const double e = a.placed(s) ? a.dx * (a.gx[s] - i) : 0.0;
-            row[i] = gauss(e * e, filter);
+        const double from = a.placed(s) ? std::floor(a.gx[s] - span) - 1 : 0.0;
+        c.first[s] = static_cast<int>(std::fmin(std::fmax(from, 0.0), last_first));
+        double *row = c.values.data() + static_cast<size_t>(s) * c.width;
+        for (int t = 0; t < c.width; t++) {
+            const double e = a.placed(s) ? a.dx * (a.gx[s] - (c.first[s] + t)) : 0.0;
+            row[t] = gauss(e * e, filter);
         }
     }
-    return t;
+    return c;
+}
+
+// Adds one station's weighted value v to columns lo to hi of a row's sums; w(i) its weight.
+template <class Weight> void add_station(RowSums &r, int lo, int hi, double v, Weight w)
+{
+    double *sum = r.sum.data(), *wsum = r.wsum.data();
+    int *count = r.count.data();
+    for (int i = lo; i <= hi; i++) {
+        const double wi = w(i);
+        sum[i] += wi * v;
+        wsum[i] += wi;
+        count[i]++;
+    }
 }
 
 // Accumulates the weighted values of every station within the radius of the points of row j.
-void row_sums(const Analysis &a, int j, double filter, const std::vector<double> &cols,
+// The points a station reaches along a row are one run of columns (the distance grows with
+// the column's distance from the station's), found at its ends; the run is then added without
+// a test per point.  Each point still takes the stations in their order.
+void row_sums(const Analysis &a, int j, double filter, const ColumnFactors &cols,
               std::vector<RowSums> &rows)
 {
     for (RowSums &r : rows) r.clear();
@@ -176,23 +215,34 @@ void row_sums(const Analysis &a, int j, double filter, const std::vector<double>
         const double ay = ey * ey;
         if (ay > a.r2) continue;
         const double fy = gauss(ay, filter);
-        // The columns within reach, widened by one against rounding; each is tested exactly.
-        const double reach = a.dx > 0 ? std::sqrt(a.r2 - ay) / a.dx + 1.0 : 0.0;
-        const int i0 = static_cast<int>(std::fmax(std::floor(a.gx[s] - reach), 0.0));
-        const int i1 = static_cast<int>(std::fmin(std::ceil(a.gx[s] + reach), a.nx - 1.0));
-        const double *cf = cols.empty() ? nullptr : cols.data() + static_cast<size_t>(s) * a.nx;
-        for (int i = i0; i <= i1; i++) {
+        // The columns within reach, widened by one against rounding; the ends are tested exactly.
+        // Positions far off the grid are kept to it before they become column numbers.
+        const double reach = column_reach(a, ay);
+        int lo = static_cast<int>(std::fmin(std::fmax(std::floor(a.gx[s] - reach), 0.0), a.nx));
+        int hi = static_cast<int>(std::fmax(std::fmin(std::ceil(a.gx[s] + reach), a.nx - 1.0), -1.0));
+        if (!cols.empty()) {
+            lo = std::max(lo, cols.first[s]);
+            hi = std::min(hi, cols.first[s] + cols.width - 1);
+        }
+        const auto within = [&](int i) {
             const double ex = a.dx * (a.gx[s] - i);
-            const double d2 = ex * ex + ay;
-            if (d2 > a.r2) continue;
-            const double w = cf ? cf[i] * fy : gauss(d2, filter);
-            for (size_t k = 0; k < nf; k++) {
-                const float v = a.values[k][s];
-                if (VYK_is_miss(v)) continue;
-                RowSums &r = rows[k];
-                r.sum[i] += w * v;
-                r.wsum[i] += w;
-                r.count[i]++;
+            return ex * ex + ay <= a.r2;
+        };
+        while (lo <= hi && !within(lo)) lo++;
+        while (hi >= lo && !within(hi)) hi--;
+        if (lo > hi) continue;
+        for (size_t k = 0; k < nf; k++) {
+            const float v = a.values[k][s];
+            if (VYK_is_miss(v)) continue;
+            if (!cols.empty()) {
+                const double *cf = cols.of(s);
+                const int first = cols.first[s];
+                add_station(rows[k], lo, hi, v, [&](int i) { return cf[i - first] * fy; });
+            } else {
+                add_station(rows[k], lo, hi, v, [&](int i) {
+                    const double ex = a.dx * (a.gx[s] - i);
+                    return gauss(ex * ex + ay, filter);
+                });
             }
         }
     }
@@ -205,7 +255,7 @@ float tidy(double v) { return std::fabs(v) < TINY ? 0.0f : grd_result(v); }
 // of them reach a point with a value, and leaves every other point as it was.
 void pass(const Analysis &a, double filter, bool first)
 {
-    const std::vector<double> cols = column_factors(a, filter);
+    const ColumnFactors cols = column_factors(a, filter);
     std::vector<RowSums> rows(a.fields.size(), RowSums(a.nx));
     for (int j = 0; j < a.ny; j++) {
         row_sums(a, j, filter, cols, rows);

@@ -261,6 +261,25 @@ TEST(ObjAnalyze, SingleStationFillsItsRadius)
         }
 }
 
+// Stations far beside the grid on a row it has (positions from a report, as any number) reach
+// no point and are passed over at once, whatever the distance.
+TEST(ObjAnalyze, StationsFarOffTheGridReachNothing)
+{
+    for (const float far : {1e6f, 1e12f, 3e38f, -1e12f, -3e38f}) {
+        SCOPED_TRACE(far);
+        Small a;
+        a.add(3.0f, 2.0f, 5.0f);
+        a.add(far, 2.0f, 100.0f);
+        set({1.0f, 2.0f, 2, 0.5f, 1});
+        ASSERT_EQ(a.run(), 0);
+        for (int j = 0; j < 5; j++)
+            for (int i = 0; i < 7; i++) {
+                const double d2 = (i - 3.0) * (i - 3.0) + (j - 2.0) * (j - 2.0);
+                EXPECT_EQ(a.g.at(i, j), d2 <= 4 ? 5.0f : MISS) << i << ',' << j;
+            }
+    }
+}
+
 TEST(ObjAnalyze, TooFewStationsLeaveMissing)
 {
     Small a;
