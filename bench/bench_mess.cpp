@@ -2,6 +2,7 @@
 // inner loops of readers and plotting code.
 #include <benchmark/benchmark.h>
 
+#include "gks.h"
 #include "vyk.h"
 
 static void BM_MessPrintFiltered(benchmark::State &state)
@@ -24,3 +25,15 @@ static void BM_MessPrintToFile(benchmark::State &state)
     }
 }
 BENCHMARK(BM_MessPrintToFile);
+
+// A primitive the kernel refuses (no workstation open) while warnings are filtered out: the
+// refusal's text is never formatted.
+static void BM_GksRefusalFiltered(benchmark::State &state)
+{
+    MESS_set(10, M_PRINT);
+    gopen_gks(nullptr, 0);
+    const Gpt pts[] = {{0.1f, 0.1f}, {0.9f, 0.9f}};
+    for (auto _ : state) benchmark::DoNotOptimize(gpolyline(2, pts));
+    gclose_gks();
+}
+BENCHMARK(BM_GksRefusalFiltered);

@@ -173,7 +173,8 @@ Gint gemergency_close_gks() { return 0; }
 
 int gerr_printf(const char *func, const char *mess, ...)
 {
-    if (!state.err_file) return 0;
+    // A warning below the reporting level costs this test, not a format.
+    if (!state.err_file || !MESS_check(M_WARN)) return 0;
     char text[80] = "";
     if (mess) {
         va_list args;

@@ -155,6 +155,7 @@ int refuse(const PRF_bufr_message &msg, const char *format, ...)
     __attribute__((format(printf, 2, 3)));
 int refuse(const PRF_bufr_message &msg, const char *format, ...)
 {
+    if (!MESS_check(M_WARN)) return 0;
     char what[160];
     va_list ap;
     va_start(ap, format);

@@ -32,6 +32,23 @@ TEST(Gks, ErrorReportOnlyWhileChannelOpen)
     EXPECT_EQ(cap.err(), "gset_vp: open 2\n\ngset_vp: still 3\n\n");
 }
 
+// Warnings filtered out of the reporting level print nothing, from the kernel's refusals too;
+// let back in, they read as before.
+TEST(Gks, ErrorReportFollowsTheWarningLevel)
+{
+    const Gpt pt[] = {{0.5f, 0.5f}, {0.6f, 0.6f}};
+    ASSERT_EQ(gopen_gks(nullptr, 0), 0);
+    CaptureStdio cap;
+    MESS_set(MESS_PROG_CLEAR, M_WARN);
+    gerr_printf("gset_vp", "hidden %d\n", 1);
+    EXPECT_EQ(gpolyline(2, pt), -1);
+    MESS_set(MESS_PROG_ADD, M_WARN);
+    gerr_printf("gset_vp", "shown %d\n", 2);
+    EXPECT_EQ(gpolyline(2, pt), -1);
+    cap.finish();
+    EXPECT_EQ(cap.err(), "gset_vp: shown 2\n\ngpolyline: GKS not opened\n\n");
+}
+
 TEST(Gks, ErrorReportIsCutTo79Characters)
 {
     gopen_gks(nullptr, 0);
