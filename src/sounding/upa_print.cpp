@@ -203,9 +203,10 @@ void wind_row(M_type mess1, M_type mess2, int ind, const UPA_level &l, const WIN
 
 }  // namespace
 
+// Each printer checks its level first: a table below the reporting level is not formatted.
 int UPA_print_locate(M_type mess, const UPA_report *report)
 {
-    if (!report) return 0;
+    if (!report || !MESS_check(mess)) return 0;
     MESS_print(mess, "Date:%s\n", UPA_get_datim());
     MESS_print(mess, "Station: %.10s\n", report->id);
     if (report->wmo != VYK_MISS) MESS_print(mess, "WMO ident: %6ld\n", static_cast<long>(report->wmo));
@@ -217,7 +218,7 @@ int UPA_print_locate(M_type mess, const UPA_report *report)
 
 int UPA_print_report(M_type mess, const UPA_report *report)
 {
-    if (!report) return 0;
+    if (!report || !MESS_check(mess)) return 0;
     man_table(mess, report);
     sig_table(mess, report);
     wnd_table(mess, report);
@@ -227,7 +228,7 @@ int UPA_print_report(M_type mess, const UPA_report *report)
 
 int UPA_print_man(M_type mess, const UPA_report *report)
 {
-    if (!report) return 0;
+    if (!report || !MESS_check(mess)) return 0;
     station_line(mess, report);
     man_table(mess, report);
     return 0;
@@ -235,7 +236,7 @@ int UPA_print_man(M_type mess, const UPA_report *report)
 
 int UPA_print_sig(M_type mess, const UPA_report *report)
 {
-    if (!report) return 0;
+    if (!report || !MESS_check(mess)) return 0;
     station_line(mess, report);
     sig_table(mess, report);
     return 0;
@@ -243,7 +244,7 @@ int UPA_print_sig(M_type mess, const UPA_report *report)
 
 int UPA_print_wnd(M_type mess, const UPA_report *report)
 {
-    if (!report) return 0;
+    if (!report || !MESS_check(mess)) return 0;
     station_line(mess, report);
     wnd_table(mess, report);
     MESS_print(mess, "\n");
@@ -253,6 +254,7 @@ int UPA_print_wnd(M_type mess, const UPA_report *report)
 int UPA_print_wind(M_type mess1, M_type mess2, int ind, const UPA_level *level,
                    const WIND *storm)
 {
+    if (!MESS_check(mess1 | mess2)) return 0;
     if (!level) {
         wind_header(mess1, mess2, storm);
         return 0;
