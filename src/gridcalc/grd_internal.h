@@ -18,8 +18,7 @@ inline size_t grd_points(const GRD_report *grid)
 {
     return grid && grid->grid ? grd_domain_points(grid->domain) : 0;
 }
-/// A value that takes part in extremes, statistics and interpolation: not missing, a number.
-inline bool grd_present(float v) { return !VYK_is_miss(v) && std::isfinite(v); }
+
 /// Releases values that the record grid held before it took new ones (an operation whose
 /// output is its input), as GRD_free would: values another record owns are left alone.
 void grd_release_old(const GRD_report *grid, float *old);
@@ -30,6 +29,16 @@ bool grd_alloc_points(GRD_report *grid, size_t n);
 /// std::isfinite of a float given by its bits (all exponent bits set is an infinity or NaN),
 /// which loops vectorise without a branch.
 inline bool grd_finite_bits(uint32_t bits) { return (bits & 0x7f800000u) != 0x7f800000u; }
+
+/// A value that takes no part in extremes, statistics and interpolation: missing, or not a
+/// finite number.  An int of the bits, so that loops over rows vectorise without a branch.
+inline int grd_absent(float v)
+{
+    const uint32_t bits = std::bit_cast<uint32_t>(v);
+    return static_cast<int>(VYK_is_miss(v)) | static_cast<int>(!grd_finite_bits(bits));
+}
+/// A value that takes part in extremes, statistics and interpolation: not missing, a number.
+inline bool grd_present(float v) { return grd_absent(v) == 0; }
 
 /// A computed value as it is stored: a value that is not a finite float is missing, and -0 is 0.
 /// Written as a selection without a branch, so that loops over rows of results vectorise.

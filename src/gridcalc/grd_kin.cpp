@@ -10,10 +10,8 @@
 #include "vykkin.h"
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
 #include <cstddef>
-#include <cstdint>
 #include <initializer_list>
 #include <limits>
 #include <vector>
@@ -31,23 +29,16 @@ constexpr double NONE = std::numeric_limits<double>::quiet_NaN();
 
 bool present(float v) { return grd_present(v); }
 
-/// !present(v) without a branch, for scanning whole rows.
-inline int absent(float v)
-{
-    const uint32_t bits = std::bit_cast<uint32_t>(v);
-    return static_cast<int>(bits == std::bit_cast<uint32_t>(MISS)) | static_cast<int>(!grd_finite_bits(bits));
-}
-
 /// The columns of a row of nx values that hold no usable value, in order, into out.  A whole
 /// row is checked in one loop without a branch; only a row with a gap is searched.
 void missing_columns(const float *row, int nx, std::vector<int> &out)
 {
     out.clear();
     int bad = 0;
-    for (int i = 0; i < nx; i++) bad |= absent(row[i]);
+    for (int i = 0; i < nx; i++) bad |= grd_absent(row[i]);
     if (!bad) return;
     for (int i = 0; i < nx; i++)
-        if (absent(row[i])) out.push_back(i);
+        if (grd_absent(row[i])) out.push_back(i);
 }
 
 /// The points of an inner row that the branch-free loop must leave to the point-by-point rules:
