@@ -118,6 +118,9 @@ struct Analysis {
     std::vector<int> fields;                   // analysed field numbers
     std::vector<const float *> values;         // per analysed field: station values or residuals
     std::vector<float *> out;                  // per analysed field: the grid values
+    // The placed stations that may reach row j, in their order: row_stations[row_start[j]] to
+    // row_stations[row_start[j + 1] - 1].
+    std::vector<int> row_start, row_stations;
 
     bool placed(int s) const { return std::isfinite(gx[s]) && std::isfinite(gy[s]) && !VYK_is_miss(gx[s]); }
     // The squared distance to the nearest grid point, in plot units.
@@ -187,6 +190,33 @@ ColumnFactors column_factors(const Analysis &a, double filter)
     return c;
 }
 
+// The rows each placed station may reach: those within the radius of it and one more on each
+// side, against rounding (row_sums tests each exactly).  Positions far off the grid are kept to
+// it before they become row numbers.
+void station_rows(Analysis &a)
+{
+    const double span = a.dy > 0 ? std::sqrt(a.r2) / a.dy + 1.0 : 0.0;
+    const auto rows_of = [&](int s, int &j0, int &j1) {
+        j0 = static_cast<int>(std::fmin(std::fmax(std::floor(a.gy[s] - span), 0.0), a.ny));
+        j1 = static_cast<int>(std::fmax(std::fmin(std::ceil(a.gy[s] + span), a.ny - 1.0), -1.0));
+    };
+    a.row_start.assign(static_cast<size_t>(a.ny) + 1, 0);
+    int j0, j1;
+    for (int s = 0; s < a.numdata; s++) {
+        if (!a.placed(s)) continue;
+        rows_of(s, j0, j1);
+        for (int j = j0; j <= j1; j++) a.row_start[j + 1]++;
+    }
+    for (int j = 0; j < a.ny; j++) a.row_start[j + 1] += a.row_start[j];
+    a.row_stations.resize(static_cast<size_t>(a.row_start[a.ny]));
+    std::vector<int> next(a.row_start.begin(), a.row_start.end() - 1);
+    for (int s = 0; s < a.numdata; s++) {
+        if (!a.placed(s)) continue;
+        rows_of(s, j0, j1);
+        for (int j = j0; j <= j1; j++) a.row_stations[next[j]++] = s;
+    }
+}
+
 // Adds one station's weighted value v to columns lo to hi of a row's sums; w(i) its weight.
 template <class Weight> void add_station(RowSums &r, int lo, int hi, double v, Weight w)
 {
@@ -209,8 +239,8 @@ void row_sums(const Analysis &a, int j, double filter, const ColumnFactors &cols
 {
     for (RowSums &r : rows) r.clear();
     const size_t nf = a.fields.size();
-    for (int s = 0; s < a.numdata; s++) {
-        if (!a.placed(s)) continue;
+    for (int n = a.row_start[j]; n < a.row_start[j + 1]; n++) {
+        const int s = a.row_stations[n];
         const double ey = a.dy * (a.gy[s] - j);
         const double ay = ey * ey;
         if (ay > a.r2) continue;
@@ -452,6 +482,12 @@ int OBJ_analyze(float *x, float *y, float **z, int numdata, int num_fields, GRD_
         grid[f].domain = dom;
     }
     replace_missing(a, z);
+    try {
+        station_rows(a);
+    } catch (const std::bad_alloc &) {
+        MESS_print(M_WARN, "OBJ_analyze: No memory for the stations of each row\n");
+        return -1;
+    }
     for (int f : a.fields) a.values.push_back(z[f]);
 
     MESS_print(M_OUT3, "Pass: %d...\n", 1);
