@@ -5,7 +5,11 @@
 # from the ground (the surface wind at 0 m) below 17000 m, and draws them as barbs in knots at
 # (file column, height) with the hour under each column, on a PNG of the given size.
 #
-# Usage: prf_barbs_matplotlib.py DATADIR STATION YYYYMMDDHH OUT.png WIDTH HEIGHT
+# HOURS (default 12) sets how many hours before the given one the section reaches back.
+#
+# Command: /usr/bin/python3 bench/prf_barbs_matplotlib.py DATADIR STATION YYYYMMDDHH OUT.png
+#          WIDTH HEIGHT [HOURS]
+# Timed (by bench/prfdisp_vs_matplotlib.sh): the whole process, wall time, median of the pairs.
 import sys
 from datetime import datetime, timedelta
 
@@ -81,11 +85,12 @@ def at_heights(h, u, v, su, sv, targets):
 def main():
     datadir, station, end, out, width, height = sys.argv[1:7]
     width, height = int(width), int(height)
+    span = int(sys.argv[7]) if len(sys.argv) > 7 else HOURS
     end = datetime.strptime(end, "%Y%m%d%H")
     targets = np.arange(0.0, TOP, STEP)
     xs, ys, us, vs, hours = [], [], [], [], []
-    for col in range(HOURS + 1):
-        when = end - timedelta(hours=HOURS - col)
+    for col in range(span + 1):
+        when = end - timedelta(hours=span - col)
         hours.append((col, when.strftime("%H")))
         prof = read_station(f"{datadir}/{when:%Y%m%d%H}.prf", station)
         if prof is None:
@@ -103,7 +108,7 @@ def main():
     ax = fig.add_axes([0.065, 0.05, 1 - 0.065 - 0.05, 1 - 0.05 - 0.035])
     ax.barbs(np.concatenate(xs), np.concatenate(ys), np.concatenate(us), np.concatenate(vs),
              length=5, linewidth=0.6)
-    ax.set_xlim(-1, HOURS + 1)
+    ax.set_xlim(-1, span + 1)
     ax.set_ylim(-1000, 17000)
     ax.set_xticks([c for c, _ in hours], [t for _, t in hours])
     ax.set_yticks(np.arange(0, 17001, 2000))

@@ -1,81 +1,71 @@
 #!/usr/bin/env bash
-# Whole-process benchmark of prfdisp's batch time-height section (one station's wind barbs over
-# 13 hourly files) to PostScript and to PNG, and of the matplotlib peer (prf_barbs_matplotlib.py)
-# drawing the same barb section from the same files to a PNG of the same size, in the same run.
-# Prints the fastest wall time and the least processor time of RUNS runs of each, the peak
-# memory of each (maximum resident set size from /usr/bin/time -v) and the ratios (peer /
-# prfdisp: above 1 means prfdisp is faster or smaller).  The PNG runs need an X display;
-# without one all of it runs on a virtual one.
-# Usage: bench/prfdisp_vs_matplotlib.sh [BUILD [RUNS]]   (default: build-bench, 10 runs)
+# Whole-process benchmark of prfdisp's batch time-height section against its matplotlib peer
+# (prf_barbs_matplotlib.py), both reading the same profiler files of six stations and drawing one
+# station's wind barbs, timed in the same run in alternating pairs (bench/paired.py):
+#   PostScript  prfdisp -ba -de P,OUT.ps  over 13 hourly files     peer: the same 13 files to PNG
+#   PNG         prfdisp -ba -of png=OUT   over 13 hourly files     peer: the same
+#   200 files   prfdisp -ba -de P,OUT.ps -nh -199 over 200 files   peer: the same 200 files to PNG
+# Statistic: the median wall time of PAIRS pairs of each, and the median of the pairs' ratios
+# prfdisp / peer (below 1 means prfdisp is faster; 0.02 is 50 times as fast), with the least and
+# largest ratio; beside it the median processor times and the median of their ratios (steadier
+# than wall time on a loaded machine) and the peak memory of one run (maximum
+# resident set size from /usr/bin/time -v).  The PNG runs need an X display; without one all of
+# it runs on a virtual one.  The X server's share of the PNG runs is not in the processor time.
+# Usage: bench/prfdisp_vs_matplotlib.sh [BUILD [PAIRS]]   (default: build-bench, 9 pairs)
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$top/build-bench}" && pwd)
-runs=${2:-10}
+pairs=${2:-9}
 if [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$build" "$runs"
+  exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$build" "$pairs"
 fi
 
 work=$(mktemp -d /tmp/prfdisp_bench.XXXXXX)
 trap 'rm -rf "$work"' EXIT
-"$build/prfgen" -l station "$work/data" >/dev/null
-data=$work/data/station
+"$build/prfgen" -l station "$work/d13" >/dev/null
+"$build/prfgen" -l station -n 200 "$work/d200" >/dev/null
 station=PLTC2
 last=2024051412
+last200=2024052207
 width=800
 height=640
 
-prfdisp=("$build/prfdisp" -fp "$top/etc" -ba -ge "${width}x$height" -id "$station" -dp "$data")
-ps_run=("${prfdisp[@]}" -de "P,$work/section.ps" "$data/$last.prf")
-png_run=("${prfdisp[@]}" -of "png=$work/section.png" "$data/$last.prf")
-peer_run=(/usr/bin/python3 "$top/bench/prf_barbs_matplotlib.py" "$data" "$station" "$last"
-          "$work/peer.png" "$width" "$height")
+prfdisp=("$build/prfdisp" -fp "$top/etc" -ba -ge "${width}x$height" -id "$station")
+ps_run=("${prfdisp[@]}" -dp "$work/d13/station" -de "P,$work/section.ps" "$work/d13/station/$last.prf")
+png_run=("${prfdisp[@]}" -dp "$work/d13/station" -of "png=$work/section.png" "$work/d13/station/$last.prf")
+s200_run=("${prfdisp[@]}" -nh -199 -dp "$work/d200/station" -de "P,$work/s200.ps"
+          "$work/d200/station/$last200.prf")
+peer=(/usr/bin/python3 "$top/bench/prf_barbs_matplotlib.py")
+peer_run=("${peer[@]}" "$work/d13/station" "$station" "$last" "$work/peer.png" "$width" "$height")
+peer200_run=("${peer[@]}" "$work/d200/station" "$station" "$last200" "$work/peer200.png" "$width"
+             "$height" 199)
 
-# The fastest wall time and the least processor time (user + system, the process and the
-# children it waited for) of RUNS runs, in milliseconds: "WALL CPU".  The command's output is
-# dropped.
-fastest() {
-  /usr/bin/python3 - "$runs" "$@" <<'PY'
-import os, subprocess, sys, time
-runs, cmd = int(sys.argv[1]), sys.argv[2:]
-wall = cpu = None
-for _ in range(runs):
-    t = time.perf_counter()
-    p = subprocess.Popen(cmd, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    _, _, use = os.wait4(p.pid, 0)
-    w = (time.perf_counter() - t) * 1000
-    c = (use.ru_utime + use.ru_stime) * 1000
-    wall = w if wall is None else min(wall, w)
-    cpu = c if cpu is None else min(cpu, c)
-print("%.1f %.1f" % (wall, cpu))
-PY
+# Each writes its picture once first: a run that fails is reported, not timed.
+check() {
+  local what=$1 out=$2
+  shift 2
+  "$@" >/dev/null && [ -s "$out" ] || { echo "$what failed" >&2; exit 1; }
 }
+check "prfdisp to PostScript" "$work/section.ps" "${ps_run[@]}"
+check "prfdisp to PNG" "$work/section.png" "${png_run[@]}"
+check "prfdisp over 200 files" "$work/s200.ps" "${s200_run[@]}"
+check "the matplotlib peer" "$work/peer.png" "${peer_run[@]}"
+check "the matplotlib peer over 200 files" "$work/peer200.png" "${peer200_run[@]}"
 
-# Peak resident memory of one run, in kB.
 peak() {
   /usr/bin/time -v "$@" 2>&1 >/dev/null | awk -F: '/Maximum resident set size/ { print $2 + 0 }'
 }
 
-# Each writes its picture once first: a run that fails is reported, not timed.
-"${ps_run[@]}" >/dev/null && [ -s "$work/section.ps" ] || { echo "prfdisp to PostScript failed" >&2; exit 1; }
-"${png_run[@]}" >/dev/null && [ -s "$work/section.png" ] || { echo "prfdisp to PNG failed" >&2; exit 1; }
-"${peer_run[@]}" >/dev/null && [ -s "$work/peer.png" ] || { echo "the matplotlib peer failed" >&2; exit 1; }
-
-read -r ps_ms ps_cpu < <(fastest "${ps_run[@]}")
-read -r png_ms png_cpu < <(fastest "${png_run[@]}")
-read -r peer_ms peer_cpu < <(fastest "${peer_run[@]}")
-ps_kb=$(peak "${ps_run[@]}")
-png_kb=$(peak "${png_run[@]}")
-peer_kb=$(peak "${peer_run[@]}")
-
-echo "time-height section of $station, 13 hourly files, ${width}x$height, best of $runs runs:"
-echo "                         wall ms    cpu ms   peak kB   (cpu: the process; the X server's"
-echo "                                                        share of the PNG runs not counted)"
-printf '  prfdisp to PostScript  %8.1f  %8.1f  %8d\n' "$ps_ms" "$ps_cpu" "$ps_kb"
-printf '  prfdisp to PNG         %8.1f  %8.1f  %8d\n' "$png_ms" "$png_cpu" "$png_kb"
-printf '  matplotlib peer (PNG)  %8.1f  %8.1f  %8d\n' "$peer_ms" "$peer_cpu" "$peer_kb"
-awk -v p="$peer_ms" -v a="$png_ms" -v b="$ps_ms" 'BEGIN {
-  printf "wall time ratio (peer / prfdisp): PNG %.1f, PostScript %.1f\n", p / a, p / b }'
-awk -v p="$peer_cpu" -v a="$png_cpu" -v b="$ps_cpu" 'BEGIN {
-  printf "processor time ratio (peer / prfdisp): PNG %.1f, PostScript %.1f\n", p / a, p / b }'
-awk -v p="$peer_kb" -v a="$png_kb" -v b="$ps_kb" 'BEGIN {
-  printf "peak memory ratio (peer / prfdisp): PNG %.1f, PostScript %.1f\n", p / a, p / b }'
+echo "time-height section of $station, ${width}x$height, medians of $pairs alternating pairs:"
+echo "                        prfdisp ms  peer ms  ratio (least-largest)  cpu ms: prfdisp  peer  ratio  peak kB: prfdisp  peer"
+row() {
+  local name=$1 n=$2
+  shift 2
+  local a=("${@:1:$n}") b=("${@:$((n + 1))}")
+  read -r wa wb r ca cb lo hi cr < <(/usr/bin/python3 "$top/bench/paired.py" "$pairs" "${a[@]}" -- "${b[@]}")
+  printf '  %-20s %10.1f %8.1f  %6.4f (%.4f-%.4f)  %13.1f %6.1f %6.4f  %15d %6d\n' "$name" "$wa" \
+    "$wb" "$r" "$lo" "$hi" "$ca" "$cb" "$cr" "$(peak "${a[@]}")" "$(peak "${b[@]}")"
+}
+row "13 files, PostScript" ${#ps_run[@]} "${ps_run[@]}" "${peer_run[@]}"
+row "13 files, PNG" ${#png_run[@]} "${png_run[@]}" "${peer_run[@]}"
+row "200 files, PostScript" ${#s200_run[@]} "${s200_run[@]}" "${peer200_run[@]}"

@@ -13,7 +13,7 @@ test_pkgs=(libgtest-dev libbenchmark-dev clang xvfb xauth x11-apps x11-utils x11
            xdotool ghostscript imagemagick pngcheck giflib-tools gifsicle netpbm hp2xx
            netcdf-bin libeccodes-tools proj-bin units locales python3 python3-numpy python3-contourpy
            hershey-fonts-data weather-util-data)
-bench_pkgs=(time python3-matplotlib python3-netcdf4 python3-scipy)
+bench_pkgs=(time python3-matplotlib python3-netcdf4 python3-scipy python3-cairo)
 
 pkgs=("${build_pkgs[@]}")
 case $what in
