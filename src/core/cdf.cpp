@@ -19,6 +19,8 @@
 #include <cstring>
 #include <map>
 #include <string>
+#include <fcntl.h>
+#include <netcdf_mem.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -36,11 +38,22 @@ struct VarLayout {
 /// The data layout of a classic file opened for reading, from its header, and its size: a read
 /// that needs bytes past the end of a file cut short fails instead of giving zeros.
 struct FileLayout {
-    std::string name;
+    std::string name;             // empty for a file served from memory (it cannot grow)
     uint64_t size = 0;
     uint64_t record_size = 0;
     std::vector<VarLayout> vars;
+    std::vector<unsigned char> image;  // the whole file, when the library reads it from here
 };
+
+/// Classic files up to this size are read whole through the caller's descriptor and handed to
+/// the library from memory; larger ones the library opens by name and reads as it needs.
+constexpr off_t IMAGE_LIMIT = off_t{16} << 20;
+
+/// The smallest classic file (no records, dimensions, attributes or variables).  One stays open
+/// from memory for the life of the process: the library frees its table of open files (half a
+/// megabyte) when the last one closes and clears a fresh one at the next open, which in a
+/// series of files read one after the other would be paid at every file.
+unsigned char empty_classic[32] = {'C', 'D', 'F', 1};
 
 /// A file made by CDF_create_output: its name and the file it named then, so that an output
 /// that failed is removed only while the name still leads to that file.
@@ -443,28 +456,129 @@ private:
     bool ok_ = true;
 };
 
-/// Whether the library may open the file: a classic file with a damaged header is refused
-/// (with a message while errors are printed); other files are left to the library.  The
-/// layout of a sound classic file goes to *layout (else its variables stay empty).
-bool header_sane(const char *filename, FileLayout *layout)
+/// Keeps the library's table of open files from being freed between files (see empty_classic).
+void hold_file_table()
 {
-    FILE *fp = std::fopen(filename, "rb");
-    if (fp == nullptr)
-        return true;  // the library reports it
-    struct stat st;
+    static const bool held = [] {
+        int id = -1;
+        return nc_open_mem("empty", NC_NOWRITE, sizeof empty_classic, empty_classic, &id) ==
+               NC_NOERR;
+    }();
+    (void)held;
+}
+
+/// Zero bytes after a file served from memory: the library reads the header in blocks of up
+/// to 4096 bytes and refuses a block that passes the end of the memory, where a file on disk
+/// reads short.  What lies past the file's own end is never read as data (see within_file).
+constexpr size_t IMAGE_PAD = 4096;
+
+/// The whole of a file of size bytes open on fd, read from its start, with IMAGE_PAD zero
+/// bytes after it; empty when it cannot be read whole.
+std::vector<unsigned char> read_image(int fd, size_t size)
+{
+    std::vector<unsigned char> image(size + IMAGE_PAD);
+    size_t got = 0;
+    while (got < size) {
+        const ssize_t n = pread(fd, image.data() + got, size - got, static_cast<off_t>(got));
+        if (n <= 0)
+            return {};
+        got += static_cast<size_t>(n);
+    }
+    return image;
+}
+
+/// The header check of ClassicHeader on the file open on fd (of size bytes), from its start;
+/// the layout of a sound header goes to *layout.
+int check_header(int fd, uint64_t size, FileLayout *layout)
+{
+    const int copy = dup(fd);
+    FILE *fp = copy == -1 ? nullptr : fdopen(copy, "rb");
+    if (fp == nullptr) {
+        if (copy != -1)
+            close(copy);
+        return -1;  // left to the library
+    }
     int r = -1;
-    if (fstat(fileno(fp), &st) == 0 && S_ISREG(st.st_mode)) {
-        ClassicHeader header(fp, static_cast<uint64_t>(st.st_size));
+    if (fseeko(fp, 0, SEEK_SET) == 0) {
+        ClassicHeader header(fp, size);
         r = header.check();
-        if (r == 1) {
+        if (r == 1)
             *layout = header.layout();
-            layout->name = filename;
-        }
     }
     std::fclose(fp);
+    return r;
+}
+
+/// The same check on a whole file of size bytes in memory.
+int check_header(std::vector<unsigned char> &image, size_t size, FileLayout *layout)
+{
+    if (size < 4)
+        return 0;  // too short for a magic number: damaged, as a short read says
+    FILE *fp = fmemopen(image.data(), size, "rb");
+    if (fp == nullptr)
+        return -1;
+    ClassicHeader header(fp, size);
+    const int r = header.check();
+    if (r == 1)
+        *layout = header.layout();
+    std::fclose(fp);
+    return r;
+}
+
+/// The header check of a file open on fd: 1 a sound classic header (its layout in *layout,
+/// and the whole file in *image when it was read so), 0 a damaged one (with a message while
+/// errors are printed), -1 another kind of file or one that is not regular, left to the library.
+int checked_header(const char *filename, int fd, std::vector<unsigned char> *image,
+                   FileLayout *layout)
+{
+    struct stat sb;
+    if (fstat(fd, &sb) != 0 || !S_ISREG(sb.st_mode))
+        return -1;
+    const auto size = static_cast<size_t>(sb.st_size);
+    if (image != nullptr && sb.st_size <= IMAGE_LIMIT)
+        *image = read_image(fd, size);
+    const bool whole = image != nullptr && !image->empty();
+    const int r = whole ? check_header(*image, size, layout)
+                        : check_header(fd, static_cast<uint64_t>(size), layout);
     if (r == 0 && (ncopts & NC_VERBOSE))
         MESS_print(M_WARN, "CDF_open: %s: damaged netCDF header\n", filename);
-    return r != 0;
+    return r;
+}
+
+/// Opens filename for reading through fd (see CDF_open_fd): the library's id, -1 on failure.
+/// A classic file with a damaged header is refused; other files are left to the library.  The
+/// layout of a sound classic file goes to *layout (else its variables stay empty), with the
+/// memory the library reads it from.
+int open_for_reading(const char *filename, int fd, FileLayout *layout)
+{
+    std::vector<unsigned char> image;
+    const int r = checked_header(filename, fd, &image, layout);
+    if (r == 0)
+        return -1;
+    hold_file_table();
+    int id = -1;
+    if (r == 1 && !image.empty() &&
+        nc_open_mem(filename, NC_NOWRITE, image.size(), image.data(), &id) == NC_NOERR) {
+        layout->image = std::move(image);  // the buffer moves with it: the library's view stays
+        return id;
+    }
+    if (r == 1)
+        layout->name = filename;  // measured again when a read needs more than it had
+    return ncopen(filename, NC_NOWRITE);
+}
+
+/// Opens filename for writing when its header (if classic) is sound; -1 on failure.
+int open_for_writing(const char *filename)
+{
+    const int fd = open(filename, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd != -1) {
+        FileLayout unused;
+        const int r = checked_header(filename, fd, nullptr, &unused);
+        close(fd);
+        if (r == 0)
+            return -1;
+    }
+    return ncopen(filename, NC_WRITE);
 }
 
 /// The byte after the last one that reading the block at start and count (nd entries; count
@@ -487,8 +601,8 @@ uint64_t block_end(const VarLayout &v, const FileLayout &f, const long *start, c
     return end > UINT64_MAX ? UINT64_MAX : static_cast<uint64_t>(end);
 }
 
-/// Whether the file holds every byte that reading the block needs (see block_end); a file
-/// still being written is measured again before the read is refused.  Files other than
+/// Whether the file holds every byte that reading the block needs (see block_end); a file read
+/// by name that is still being written is measured again before the read is refused.  Files other than
 /// classic ones opened for reading are left to the library.
 bool within_file(const char *func, int var, const long *start, const long *count)
 {
@@ -498,12 +612,25 @@ bool within_file(const char *func, int var, const long *start, const long *count
     FileLayout &f = it->second;
     const uint64_t end = block_end(f.vars[static_cast<size_t>(var)], f, start, count);
     struct stat sb;
-    if (end > f.size && stat(f.name.c_str(), &sb) == 0)
+    if (end > f.size && !f.name.empty() && stat(f.name.c_str(), &sb) == 0)
         f.size = static_cast<uint64_t>(sb.st_size);
     if (end <= f.size)
         return true;
     complain(func, "lies past the end of the file (cut short)", var);
     return false;
+}
+
+/// Makes id (a file just opened, or -1) current, with the layout of a file opened for reading
+/// (a file open for writing grows by its own writes: only a read-only one is measured).
+int become_current(int id, FileLayout *layout)
+{
+    st.fd = id < 0 ? -1 : id;
+    if (st.fd != -1) {
+        st.layouts.erase(st.fd);
+        if (!layout->vars.empty() || !layout->image.empty())
+            st.layouts[st.fd] = std::move(*layout);
+    }
+    return st.fd;
 }
 
 }  // namespace
@@ -540,20 +667,28 @@ int CDF_open(const char *filename, int access)
     }
     int id;
     FileLayout layout;
-    if (access == 1)
+    if (access == 1) {
         id = CDF_create_output(filename);
-    else if (!header_sane(filename, &layout))
-        id = -1;
-    else
-        id = ncopen(filename, access == 2 ? NC_WRITE : NC_NOWRITE);
-    st.fd = id < 0 ? -1 : id;
-    if (st.fd != -1) {
-        // A file open for writing grows by its own writes: only a read-only one is measured.
-        st.layouts.erase(st.fd);
-        if (access == 0 && !layout.vars.empty())
-            st.layouts[st.fd] = std::move(layout);
+    } else if (access == 2) {
+        id = open_for_writing(filename);
+    } else {
+        const int fd = open(filename, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+        id = fd == -1 ? ncopen(filename, NC_NOWRITE) : open_for_reading(filename, fd, &layout);
+        if (fd != -1)
+            close(fd);
     }
-    return st.fd;
+    return become_current(id, &layout);
+}
+
+int CDF_open_fd(const char *filename, int fd)
+{
+    start_library();
+    if (filename == nullptr || fd < 0) {
+        st.fd = -1;
+        return -1;
+    }
+    FileLayout layout;
+    return become_current(open_for_reading(filename, fd, &layout), &layout);
 }
 
 int CDF_def_dim(const char *name, int size)

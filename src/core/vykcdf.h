@@ -62,6 +62,11 @@ private:
 /// CDF_create_output); 2: write an existing file.  The new id becomes current and is returned,
 /// -1 on failure.  Any other access opens nothing and returns the current id.
 int CDF_open(const char *filename, int access);
+/// Opens filename for reading, as CDF_open with access 0, through fd, a descriptor the caller
+/// already has open on it (and keeps: it may be closed once this returns).  A classic file of
+/// a size that memory holds easily is read through fd alone and served from memory, so the
+/// file is opened once; other files are opened by the library by name.
+int CDF_open_fd(const char *filename, int fd);
 
 /// Defines a dimension (size 0: the unlimited record dimension); returns its id.
 int CDF_def_dim(const char *name, int size);

@@ -9,7 +9,9 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -48,49 +50,52 @@ const PRF_backend *backend_of(int kind)
     return nullptr;
 }
 
-/// The first byte of a file, EOF when it cannot be read.
-int first_byte(const char *filename)
-{
-    if (!PRF_regular_file(filename))
-        return EOF;
-    FILE *fp = std::fopen(filename, "rb");
-    if (fp == nullptr)
-        return EOF;
-    const int c = std::getc(fp);
-    std::fclose(fp);
-    return c;
-}
-
-/// The netCDF layout of a file: 11 with a "station" dimension, 12 without, -1 when the netCDF
-/// layer cannot open it.  The file stays open for reading when keep is given (its id in
-/// *keep), else it is closed.
-int netcdf_layout(const char *filename, int *keep)
+/// The netCDF layout of the file open on fd: 11 with a "station" dimension, 12 without, -1
+/// when the netCDF layer cannot open it.  The file stays open for reading when keep is given
+/// (its id in *keep), else it is closed.
+int netcdf_layout(const char *filename, int fd, int *keep)
 {
     PRF_quiet_cdf quiet;
-    const int fd = CDF_open(filename, 0);
-    if (fd == -1)
+    const int id = CDF_open_fd(filename, fd);
+    if (id == -1)
         return -1;
     const int dim = CDF_get_dim(STATION_DIM);
     if (keep != nullptr)
-        *keep = fd;
+        *keep = id;
     else
         CDF_close();
     return dim >= 0 ? PRF_STATION : PRF_RECORD;
 }
 
-/// The kind of a file, as PRF_chktype gives it; a netCDF file stays open as netcdf_layout
-/// leaves it.
-int detect(const char *filename, int *keep)
+/// The kind of the regular file open on fd by its first byte; a netCDF file stays open as
+/// netcdf_layout leaves it.
+int detect_on(const char *filename, int fd, int *keep)
 {
-    if (filename == nullptr || filename[0] == '\0')
+    struct stat sb;
+    unsigned char c;
+    if (fstat(fd, &sb) != 0 || !S_ISREG(sb.st_mode) || pread(fd, &c, 1, 0) != 1)
         return -1;
-    const int c = first_byte(filename);
     for (int b : BUFR_STARTS)
         if (c == b)
             return PRF_BUFR;
     if (c == NETCDF_MAGIC)
-        return netcdf_layout(filename, keep);
+        return netcdf_layout(filename, fd, keep);
     return -1;
+}
+
+/// The kind of a file, as PRF_chktype gives it.  The file is opened once: the kind is read
+/// from the descriptor the netCDF layer then reads the file through (a device or a FIFO is
+/// opened without waiting and refused).
+int detect(const char *filename, int *keep)
+{
+    if (filename == nullptr || filename[0] == '\0')
+        return -1;
+    const int fd = open(filename, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd == -1)
+        return -1;
+    const int kind = detect_on(filename, fd, keep);
+    close(fd);
+    return kind;
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -766,6 +767,53 @@ TEST_F(Cdf, DamagedFilesDoNotCrash)
         }
         CDF_close();
     }
+}
+
+// A reader that has the file open already hands its descriptor over: the layer reads the file
+// through it alone (here the name no longer leads to the file), a damaged header is refused
+// the same way, and a file larger than the layer reads whole is read by name.
+TEST_F(Cdf, OpensThroughTheCallersDescriptor)
+{
+    const std::string good = vyktest::read_file(make_nc(dir, "prof", profile_cdl()));
+    const std::string big_cdl = "netcdf big {\ndimensions:\n\tn = 5000000 ;\n"
+                                "variables:\n\tfloat fill(n) ;\n\tfloat x ;\ndata:\n x = 7.5 ;\n}\n";
+    const std::string big = make_nc(dir, "big", big_cdl);
+    struct stat sb {};
+    ASSERT_EQ(stat(big.c_str(), &sb), 0);
+    ASSERT_GT(sb.st_size, 16 << 20);
+
+    path = dir.file("gone.nc");
+    vyktest::write_file(path, good);
+    int fd = open(path.c_str(), O_RDONLY);
+    ASSERT_NE(fd, -1);
+    ASSERT_EQ(unlink(path.c_str()), 0);
+    ASSERT_GE(CDF_open_fd(path.c_str(), fd), 0);
+    close(fd);
+    const int temp = CDF_get_var("temp"), name = CDF_get_var("name");
+    ASSERT_EQ(CDF_set_pos(2, RECS - 1, LEVELS - 1), 0);
+    EXPECT_EQ(CDF_get_float(temp), temp_at(RECS - 1, LEVELS - 1));
+    char s[SLEN + 1];
+    ASSERT_EQ(CDF_set_pos(1, 2), 0);
+    ASSERT_EQ(CDF_get_str(name, SLEN, s), 1);
+    EXPECT_STREQ(s, NAMES[2]);
+    EXPECT_EQ(CDF_close(), 0);
+
+    // Damaged: the header's variable list cut off.
+    path = dir.file("damaged.nc");
+    vyktest::write_file(path, good.substr(0, 40));
+    fd = open(path.c_str(), O_RDONLY);
+    ASSERT_NE(fd, -1);
+    CDF_print_errors(1);
+    vyktest::CaptureStdio cap;
+    EXPECT_EQ(CDF_open_fd(path.c_str(), fd), -1);
+    cap.finish();
+    close(fd);
+    EXPECT_NE((cap.out() + cap.err()).find("damaged netCDF header"), std::string::npos)
+        << cap.out() << cap.err();
+
+    ASSERT_GE(CDF_open(big.c_str(), 0), 0);
+    EXPECT_EQ(CDF_get_float(CDF_get_var("x")), 7.5f);
+    EXPECT_EQ(CDF_close(), 0);
 }
 
 TEST_F(Cdf, ReadsPastTheEndOfAFileCutShortFail)

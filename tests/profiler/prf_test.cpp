@@ -400,23 +400,31 @@ TEST_F(Prf, DetectedFilesAreOpenedOnceAndClosedWithTheReader)
             int kind = 0;
             const int fd = PRF_open(path.c_str(), 0, &kind);
             ASSERT_GE(fd, 0);
-            // The detection's file is the one read: one descriptor more, not two.
-            EXPECT_EQ(open_descriptors(), before + 1);
+            // The detection's descriptor is the one the file is read through, whole: none
+            // stays open while the file is read (two, when the library opened it again).
+            EXPECT_EQ(open_descriptors(), before);
             PRF_info info = {};
             PRF_report r;
             EXPECT_EQ(PRF_getinfo(fd, &info), 0);
             EXPECT_EQ(PRF_read(fd, &r, 0, nullptr), 1);
             EXPECT_EQ(PRF_close(fd), 0);
             EXPECT_EQ(open_descriptors(), before);
+            int format = 0;
+            EXPECT_EQ(nc_inq_format(fd, &format), NC_EBADID);  // the library's file is closed
         }
     // A second file opened over the first: the first is closed.
     int kind = 0;
-    ASSERT_GE(PRF_open(paths[0].c_str(), 0, &kind), 0);
+    const int first = PRF_open(paths[0].c_str(), 0, &kind);
+    ASSERT_GE(first, 0);
     kind = 0;
     const int fd = PRF_open(paths[1].c_str(), 0, &kind);
     ASSERT_GE(fd, 0);
-    EXPECT_EQ(open_descriptors(), before + 1);
+    int format = 0;
+    EXPECT_EQ(nc_inq_format(first, &format), NC_EBADID);
+    EXPECT_EQ(nc_inq_format(fd, &format), NC_NOERR);
+    EXPECT_EQ(open_descriptors(), before);
     EXPECT_EQ(PRF_close(fd), 0);
+    EXPECT_EQ(nc_inq_format(fd, &format), NC_EBADID);
     EXPECT_EQ(open_descriptors(), before);
 }
 
