@@ -58,7 +58,8 @@ Drawable draw_window = 0;       // the current drawing target
 GC root_gc = nullptr;
 unsigned long fore_colr = 0, back_colr = 0;
 unsigned long red_mask = 0, grn_mask = 0, blu_mask = 0;
-Cursor cursors[NUM_CURSORS] = {};
+Cursor cursors[NUM_CURSORS] = {};  // each made on its first use (see cursor_of)
+bool own_window_shown = false;     // cursors go to the program's own window only
 int cursor = 0;
 int icon = 0;
 int fixed_size = 0;
@@ -247,10 +248,24 @@ void set_properties(Window win, XSizeHints &hints)
     XSetClassHint(display, win, &class_hint);
 }
 
-// Maps the window and waits for it; the size it got, the colours, a pixmap in the background
-// colour and the cursors.
+// The cursor of a shape (an index into cursors), made on its first use: a program that never
+// sets one, as in batch mode, loads no cursor font.  0 when the server gives none, or when the
+// drawing goes to a window or pixmap that is not the program's own.
+Cursor cursor_of(int type)
+{
+    if (!own_window_shown) return 0;
+    static constexpr unsigned shapes[NUM_CURSORS] = {XC_X_cursor, XC_left_ptr, XC_fleur,
+                                                     XC_exchange, XC_dot,      XC_pencil,
+                                                     XC_tcross,   XC_xterm,    XC_watch};
+    if (!cursors[type]) cursors[type] = XCreateFontCursor(display, shapes[type]);
+    return cursors[type];
+}
+
+// Maps the window and waits for it; the size it got, the colours and a pixmap in the
+// background colour.
 void show_window(Window win)
 {
+    own_window_shown = true;
     XMapWindow(display, win);
     XSync(display, False);
     XEvent event;
@@ -271,11 +286,6 @@ void show_window(Window win)
     XFillRectangle(display, base_window, root_gc, 0, 0, static_cast<unsigned>(win_width),
                    static_cast<unsigned>(win_height));
     XSetForeground(display, root_gc, fore_colr);
-
-    static constexpr unsigned shapes[NUM_CURSORS] = {XC_X_cursor, XC_left_ptr, XC_fleur,
-                                                     XC_exchange, XC_dot,      XC_pencil,
-                                                     XC_tcross,   XC_xterm,    XC_watch};
-    for (int i = 0; i < NUM_CURSORS; i++) cursors[i] = XCreateFontCursor(display, shapes[i]);
     XSync(display, False);
 }
 
@@ -445,6 +455,7 @@ int gx_close_window(Gws_type type)
             if (c) XFreeCursor(display, c);
             c = 0;
         }
+        own_window_shown = false;
     }
     forget_window();
     return 0;
@@ -686,7 +697,9 @@ int gget_win_title_extra(char *str, size_t size)
 int gset_cursor_type(int type)
 {
     const int previous = cursor;
-    if (type >= 0 && type < NUM_CURSORS && cursors[type] && display && root_window)
+    // Nobody watches the pointer of a batch run: its type is kept, no cursor font is loaded.
+    if (type >= 0 && type < NUM_CURSORS && display && root_window && !FLAG_batch() &&
+        cursor_of(type))
         XDefineCursor(display, root_window, cursors[type]);
     cursor = type;
     return previous;
