@@ -700,14 +700,36 @@ int meta_segment(int code, Gint name)
 
 // "KEY n" and the points, four a line, each further line indented.  A polyline ends its last
 // line; the marker and fill records break after every fourth point, their last one included.
+// The numbers go out through std::to_chars, whose fixed form with a precision is printf's
+// ("%d"; "%f" of the float widened to double), into one buffer per line.
 void write_points(const char *key, Gint n, const Gpt *points, bool break_last)
 {
-    gmeta_printf("%s %d ", key, n);
+    if (!out_file || is_cgm()) return;
+    // A float in "%f" takes at most 39 integer digits, the sign, the point and 6 decimals.
+    constexpr size_t NUMBER_MAX = 48;
+    char line[64 + POINTS_PER_LINE * (2 * NUMBER_MAX + 2)];
+    char *const end = line + sizeof line;
+    char *p = line;
+    const size_t key_len = std::strlen(key);
+    if (key_len > 32) return;
+    std::memcpy(p, key, key_len);
+    p += key_len;
+    *p++ = ' ';
+    p = std::to_chars(p, end, n).ptr;
+    *p++ = ' ';
     for (Gint i = 0; i < n; i++) {
-        gmeta_printf("%f,%f ", points[i].x, points[i].y);
-        if ((i + 1) % POINTS_PER_LINE == 0 && (break_last || i != n - 1)) gmeta_printf("\n   ");
+        p = std::to_chars(p, end, static_cast<double>(points[i].x), std::chars_format::fixed, 6).ptr;
+        *p++ = ',';
+        p = std::to_chars(p, end, static_cast<double>(points[i].y), std::chars_format::fixed, 6).ptr;
+        *p++ = ' ';
+        if ((i + 1) % POINTS_PER_LINE == 0 && (break_last || i != n - 1)) {
+            std::memcpy(p, "\n   ", 4);
+            std::fwrite(line, 1, static_cast<size_t>(p + 4 - line), out_file);
+            p = line;
+        }
     }
-    if (!break_last || n % POINTS_PER_LINE != 0) gmeta_printf("\n");
+    if (!break_last || n % POINTS_PER_LINE != 0) *p++ = '\n';
+    std::fwrite(line, 1, static_cast<size_t>(p - line), out_file);
 }
 
 int meta_polyline(Gint n, const Gpt *points)

@@ -14,6 +14,7 @@
 #include "vykgks.h"
 #include "vykimg.h"
 
+#include <charconv>
 #include <csignal>
 #include <cmath>
 #include <cstdarg>
@@ -195,6 +196,19 @@ char *put_fixed2(char *p, float v)
     p[1] = static_cast<char>('0' + cents / 10);
     p[2] = static_cast<char>('0' + cents % 10);
     return p + 3;
+}
+
+// A mark line "%%TAG:n" that heads a primitive (tag with its "%%" and ':').
+void put_mark(const char *tag, int n)
+{
+    if (!out_st.file) return;
+    char line[48];
+    const size_t len = std::strlen(tag);
+    if (len > sizeof line / 2) return;
+    std::memcpy(line, tag, len);
+    char *end = std::to_chars(line + len, line + sizeof line - 1, n).ptr;
+    *end++ = '\n';
+    put(line, static_cast<size_t>(end - line));
 }
 
 // "x y mv\n" or "x y ln\n" with x and y in points.
@@ -796,7 +810,7 @@ void path(Gint n, const Gpt *points)
 int ps_polyline(Gint n, const Gpt *points)
 {
     const Gline_attr &line = gline_attr();
-    gps_printf("%%%%PL:%d\n", n);
+    put_mark("%%PL:", n);
     pen(line.color, line.width, line.type, line.color);
     gps_printf("np\n");
     path(n, points);
@@ -809,7 +823,7 @@ int ps_fill_area(Gint n, const Gpt *points)
 {
     const Gfill_attr &fill = gfill_attr();
     if (fill.style != GSOLID) return 0;
-    gps_printf("%%%%FA:%d\n", n);
+    put_mark("%%FA:", n);
     gps_printf("np\n");
     path(n, points);
     gps_printf("cp\n");
@@ -842,7 +856,7 @@ int ps_clear_region(const Glim *lim)
 void ps_marker_begin(Gint n)
 {
     const Gmarker_attr &marker = gmarker_attr();
-    gps_printf("%%%%PM:%d\n", n);
+    put_mark("%%PM:", n);
     pen(marker.color, marker.width, 1, marker.color);
 }
 

@@ -10,6 +10,7 @@
 #include "vyk.h"
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <string>
@@ -229,6 +230,33 @@ TEST(GksMeta, PointListBreaks)
                                             "FA 8 " + four + "\n   " + next + "\n   " +
                                             "PM 4 " + four + "\n   " +
                                             "PM 3 " + three + "\n");
+}
+
+TEST(GksMeta, PointsAreWrittenAsPrintfWritesThem)
+{
+    // The point lists are formatted without printf: each number must read as "%f" of the float
+    // widened to double, rounding ties, negative zero, tiny and huge values included.
+    const float values[] = {0.0f,     -0.0f,        0.5f,      -0.4999995f, 0.0000005f,
+                            1e-7f,    0.3333333f,   123456.79f, -98765.4321f, 16777217.0f,
+                            3.4e38f,  -3.4028235e38f, 2.5e-6f,  -1.0f,      7.0000005f,
+                            0.1f};
+    constexpr int n = static_cast<int>(sizeof values / sizeof values[0]) / 2;
+    Gpt p[n];
+    for (int i = 0; i < n; i++) p[i] = {values[2 * i], values[2 * i + 1]};
+    TempDir dir;
+    const std::string file = dir.file("numbers.meta");
+    open_meta(file);
+    gpolyline(n, p);
+    gclose_ws(1);
+    std::string expected = "PL " + std::to_string(n) + " ";
+    for (int i = 0; i < n; i++) {
+        char point[128];
+        std::snprintf(point, sizeof point, "%f,%f ", static_cast<double>(p[i].x),
+                      static_cast<double>(p[i].y));
+        expected += point;
+        if ((i + 1) % 4 == 0 && i != n - 1) expected += "\n   ";
+    }
+    EXPECT_EQ(body_of(read_file(file)), expected + "\n");
 }
 
 TEST(GksMeta, ReplayOntoMetafileCopiesEveryRecord)
