@@ -1,6 +1,7 @@
 // cont_internal.h: the contour module's shared state and the helpers its components share:
-// settings and levels (cont.cpp), colour table and bar (cont_color.cpp), the drawing gate
-// (cont_gate.cpp), cell contouring (cont_draw.cpp), labels and extremes (cont_label.cpp).
+// settings and levels (cont.cpp), the contour plot (cont_plot.cpp), colour table and bar
+// (cont_color.cpp), the drawing gate (cont_gate.cpp), cell contouring (cont_draw.cpp), labels
+// and extremes (cont_label.cpp).
 #ifndef CONT_INTERNAL_H
 #define CONT_INTERNAL_H
 

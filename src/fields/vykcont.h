@@ -1,7 +1,8 @@
 // vykcont.h: contouring.  One contour state is shared by everything that contours a grid or
-// colours values: settings, levels and the contour plot (cont.cpp), the colour table and the
-// colour bar (cont_color.cpp), the drawing gate across projection seams (cont_gate.cpp),
-// cell-by-cell contouring (cont_draw.cpp), contour labels and extremes (cont_label.cpp).
+// colours values: settings and levels (cont.cpp), the contour plot (cont_plot.cpp), the colour
+// table and the colour bar (cont_color.cpp), the drawing gate across projection seams
+// (cont_gate.cpp), cell-by-cell contouring (cont_draw.cpp), contour labels and extremes
+// (cont_label.cpp).
 //
 // Contour types are plot-type codes: 12 lines, 15 colour fill, 16 lines over fill, 17 grid
 // values, 99 none.  -9999 marks a value that is not set.
@@ -73,6 +74,11 @@ void CONT_base_items(const std::function<void(char kind, float value)> &item);
 float CONT_prompt_intrvl();
 /// The contour type kept, from the plot type or asked.
 int CONT_prompt_type();
+
+// ---------------------------------------------------------------------------------------------
+// The contour plot (cont_plot.cpp)
+// ---------------------------------------------------------------------------------------------
+
 /// Prepares the contour state for variable slot ind's grid (plot: the frame of a series, 0
 /// the first).  0.
 int CONT_plot_setup(int plot, int ind, const GRD_report *grid, Domain *domain,

@@ -1,6 +1,7 @@
 // vykvplot.h: vector plots of a pair of wind-component grids (u and v, in m/s): arrows, wind
 // barbs and streamlines on the current map, optionally coloured by speed through the contour
-// colour table, with a reference-vector legend (vect_plot.cpp).
+// colour table, with a reference-vector legend: the settings (vect_param.cpp), streamlines
+// (vect_strm.cpp), the drawing and the stand-alone plot (vect_plot.cpp).
 //
 // Vector types are plot-type codes: 21 arrows, 22 barbs, 23 streamlines, 99 none; 20 (plain
 // wind) and 10 (grid) leave the choice to the plot type or a prompt.  -9999 marks a value that

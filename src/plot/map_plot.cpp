@@ -90,7 +90,8 @@ void bad_item(const char *item)
     MESS_print(M_WARN, "MAP_plot: Unable to read item: %.80s\n", item);
 }
 
-void open_plot(Domain *domain)
+/// The aspect ratio of a plot opened for domain; diagram kinds get their view offsets.
+float open_aspect(Domain *domain)
 {
     float aspect = DOM_aspect(domain);
     for (const DiagramView &v : DIAGRAM_VIEWS) {
@@ -98,8 +99,7 @@ void open_plot(Domain *domain)
         PLT_set_view_offsets(v.xn, v.xx, v.yn, v.yx);
         if (v.aspect > 0) aspect = v.aspect;
     }
-    if (PLT_open(aspect) != 0) return;
-    PLT_set_handlers(MAP_callback, MAP_plot);
+    return aspect;
 }
 
 void report_corners()
@@ -236,49 +236,47 @@ void plot_item(Plot &p, const char *item)
 int MAP_plot(Domain *domain)
 {
     if (!domain) return 0;
-    const bool reset = gchk_graphics() != 0;
-    if (reset) PLT_reset(DOM_aspect(domain));
-    else open_plot(domain);
-    if (!gchk_graphics()) return 0;
-    MAP_setup(domain);
-    report_corners();
-    MAP_draw(MAP_PASS_MINUS | MAP_PASS_PLAIN);
-
-    int n = 0;
-    char **items = nullptr;
-    n = RES_getvals("filename", &n, &items);
-    bool data = false;
-    for (int k = 0; k < n; k++) data = data || !label_form(items[k]);
-    if (!data && (RES_get("stat_prior") || RES_get("identifier"))) CTY_plot();
-
+    const float aspect = gchk_graphics() ? DOM_aspect(domain) : open_aspect(domain);
     Plot p;
-    p.domain = domain;
-    ATTRIB_init(&p.attr);
-    ATTRIB_get("color_data", "green", &p.attr);
-    if (!RES_getval("plot_scale", &p.scale, CV_float) || !(p.scale > 0)) p.scale = 1;
-    for (int k = 0; k < n; k++) {
-        plot_item(p, items[k]);
-        float max, min;
-        RAW_get_range(&max, &min);
-        CONT_set_range(max, min);
-        if (!p.bar && CONT_get_bar() > 0) {
-            draw_bar();
-            p.bar = true;
-        }
-    }
-    free_parsed_array(n, items);
+    const auto draw = [domain, &p](bool) {
+        MAP_setup(domain);
+        report_corners();
+        MAP_draw(MAP_PASS_MINUS | MAP_PASS_PLAIN);
 
-    MAP_draw(MAP_PASS_PLUS);
-    PLT_labels();
-    if (!p.bar && CONT_get_bar() > 0) {
-        CONT_set_type(FILL_TYPE);
-        CONT_set_fill_colors(nullptr, 0);
-        draw_bar();
-    }
-    PLT_dump(0);
-    // A plot whose output file could not be written fails (the frame says which).
-    if (!reset && PLT_close() != 0) return -1;
-    return 0;
+        int n = 0;
+        char **items = nullptr;
+        n = RES_getvals("filename", &n, &items);
+        bool data = false;
+        for (int k = 0; k < n; k++) data = data || !label_form(items[k]);
+        if (!data && (RES_get("stat_prior") || RES_get("identifier"))) CTY_plot();
+
+        p.domain = domain;
+        ATTRIB_init(&p.attr);
+        ATTRIB_get("color_data", "green", &p.attr);
+        if (!RES_getval("plot_scale", &p.scale, CV_float) || !(p.scale > 0)) p.scale = 1;
+        for (int k = 0; k < n; k++) {
+            plot_item(p, items[k]);
+            float max, min;
+            RAW_get_range(&max, &min);
+            CONT_set_range(max, min);
+            if (!p.bar && CONT_get_bar() > 0) {
+                draw_bar();
+                p.bar = true;
+            }
+        }
+        free_parsed_array(n, items);
+
+        MAP_draw(MAP_PASS_PLUS);
+    };
+    const auto bar = [&p] {
+        if (!p.bar && CONT_get_bar() > 0) {
+            CONT_set_type(FILL_TYPE);
+            CONT_set_fill_colors(nullptr, 0);
+            draw_bar();
+        }
+    };
+    return PLT_run(aspect, {.name = "MAP_plot", .callback = MAP_callback, .replot = MAP_plot,
+                            .draw = draw, .over_labels = bar});
 }
 
 void MAP_callback(int, const char *event, float x, float y)

@@ -1,17 +1,19 @@
 // vykframe.h: the plot frame (plt_frame.cpp): opening, resetting and closing a plot around the
 // graphics kernel, panels, margins, image dumps and batch detaching; its event handlers
-// (plt_event.cpp): zoom, resize and refresh re-plots and the pointer read-outs; and the
-// plot-parameter keywords (plt_param.cpp).
+// (plt_event.cpp): zoom, resize and refresh re-plots and the pointer read-outs; the plot pass
+// of the plot routines (plt_run.cpp); and the plot-parameter keywords (plt_param.cpp).
 //
-// Every plotting routine runs one life cycle: PLT_open (or PLT_reset when the kernel is already
-// open), make its domain current, draw, PLT_labels, PLT_dump(0), PLT_close (only when it opened
-// the plot).  The re-plots of the event handlers call the routine again from inside the hold
-// of PLT_close; it must then reset, never open or close.
+// Every plotting routine runs one life cycle, PLT_run: PLT_open (or PLT_reset when the kernel is
+// already open), make its domain current, draw, PLT_labels, PLT_dump(0), PLT_close (only when it
+// opened the plot).  The re-plots of the event handlers call the routine again from inside the
+// hold of PLT_close; it must then reset, never open or close.
 #ifndef VYKFRAME_H
 #define VYKFRAME_H
 
 #include "gks.h"
 #include "vykdom.h"
+
+#include <functional>
 
 // ---------------------------------------------------------------------------------------------
 // The frame (plt_frame.cpp)
@@ -124,6 +126,28 @@ int PLT_print_location(const char *event, float x, float y);
 /// "v-Alt": the location, the nearest station and the plotted values; "e-Alt": edits the grid
 /// value under the pointer.  0.
 int PLT_print_values(const char *event, float x, float y);
+
+// ---------------------------------------------------------------------------------------------
+// The plot pass (plt_run.cpp)
+// ---------------------------------------------------------------------------------------------
+
+/// What a plot routine hands to PLT_run: its name (in messages), the event callback and re-plot
+/// function installed when the frame opens, its drawing (reset: a re-plot in the open frame)
+/// and what it draws over the labels (may be empty).
+struct PLT_routine {
+    const char *name = "";
+    PLT_callback callback = nullptr;
+    PLT_replot replot = nullptr;
+    std::function<void(bool reset)> draw;
+    std::function<void()> over_labels;
+};
+/// One plot pass of a plot routine: resets the frame when the kernel is open, else opens it for
+/// a data area of width : height = aspect : 1 and installs the routine's handlers; then draws,
+/// PLT_labels, draws over the labels, PLT_dump(0) and closes the frame when it opened it.  0;
+/// 0 with nothing drawn when nothing is to be plotted (the open is refused); -1 with nothing
+/// drawn when the open frame cannot be reset (reported); -1 when the plot's output could not
+/// be written.
+int PLT_run(float aspect, const PLT_routine &routine);
 
 // ---------------------------------------------------------------------------------------------
 // Plot-parameter keywords (plt_param.cpp)

@@ -440,36 +440,28 @@ int PRF_plot(Domain *domain)
 {
     if (!domain)
         return -1;
-    const bool graphics = gchk_graphics() != 0;
-    if (graphics) {
-        if (PLT_reset(DOM_aspect(domain)) != 0)
-            return 0;
-    } else {
-        if (PLT_open(DOM_aspect(domain)) != 0)
-            return 0;  // nothing is to be drawn
-        PLT_set_handlers(PRF_callback, PRF_plot);
-    }
-    // Every pass may draw the colour bar again (a zoom clears the frame).
-    PLT_set_bar(0);
-    MAP_setup(domain);
-    DATA_plot_init();
-    register_plot(domain);
-    MAP_fill_cont(0);
-    DATA_plot_start();
+    const auto draw = [domain](bool graphics) {
+        // Every pass may draw the colour bar again (a zoom clears the frame).
+        PLT_set_bar(0);
+        MAP_setup(domain);
+        DATA_plot_init();
+        register_plot(domain);
+        MAP_fill_cont(0);
+        DATA_plot_start();
 
-    const Point_attribs a = prepare_points();
-    st.values = 0;
-    if (prf_state().plt_type == PRF_PLOT_SECTION)
-        plot_section(*domain, a, !graphics);
-    else
-        plot_level_map(a, !graphics);
+        const Point_attribs a = prepare_points();
+        st.values = 0;
+        if (prf_state().plt_type == PRF_PLOT_SECTION)
+            plot_section(*domain, a, !graphics);
+        else
+            plot_level_map(a, !graphics);
 
-    PRF_plot_data(0);
-    DATA_plot_end();
-    PLT_dump(0);
-    if (!graphics && PLT_close() != 0)
-        return -1;
-    return 0;
+        PRF_plot_data(0);
+        DATA_map_overlay();  // the plot labels follow in the plot pass
+    };
+    return PLT_run(DOM_aspect(domain),
+                   {.name = "PRF_plot", .callback = PRF_callback, .replot = PRF_plot, .draw = draw,
+                    .over_labels = nullptr});
 }
 
 int PRF_plot_data(int)
