@@ -443,55 +443,47 @@ void RAW_callback(int, const char *event, float x, float y)
 int RAW_plot(Domain *domain)
 {
     if (!domain) return 0;
-    const bool redraw = gchk_graphics() != 0;
-    if (redraw) {
-        PLT_reset(DOM_aspect(domain));
-    } else {
-        if (PLT_open(DOM_aspect(domain)) != 0) return 0;
-        PLT_set_handlers(RAW_callback, RAW_plot);
-    }
-    MAP_setup(domain);
-    int n = 0;
-    char **files = nullptr;
-    n = RES_getvals("filename", &n, &files);
-    char current[FILE_NAME_MAX + 1] = "";
-    if (n == 0) FILE_get_filename(current);
-    const auto fills = [](int t) { return t == VAR_T_FCONT || t == VAR_T_BCONT || t == 52; };
-    bool fill = fills(static_cast<int>(FLAG_get(FLAG_PLOT_TYPE)));
-    MAP_fill_cont(0);
-    MAP_draw(fill ? MAP_PASS_MINUS : MAP_PASS_MINUS | MAP_PASS_PLAIN);
-    bool bar = false;
-    const int count = n > 0 ? n : (current[0] ? 1 : 0);
-    for (int k = 0; k < count; k++) {
-        const char *name = n > 0 ? files[k] : current;
-        if (stricmp(name, "map") == 0) {
-            MAP_draw(MAP_PASS_PLAIN);
-        } else {
-            RAW_grid_file(name, 1);
-            GRD_report *grid = GRD_get_grids();
-            CONT_plot_setup(0, 0, grid, domain, RAW_callback);
-            if (fills(CONT_get_type())) fill = true;
-            CONT_draw(grid);
-            if (!bar && CONT_get_bar() > 0) {
-                GPH_trans(1);
-                CONT_draw_bar(1, "");
-                GPH_trans(2);
-                bar = true;
+    const auto draw = [domain](bool) {
+        MAP_setup(domain);
+        int n = 0;
+        char **files = nullptr;
+        n = RES_getvals("filename", &n, &files);
+        char current[FILE_NAME_MAX + 1] = "";
+        if (n == 0) FILE_get_filename(current);
+        const auto fills = [](int t) { return t == VAR_T_FCONT || t == VAR_T_BCONT || t == 52; };
+        bool fill = fills(static_cast<int>(FLAG_get(FLAG_PLOT_TYPE)));
+        MAP_fill_cont(0);
+        MAP_draw(fill ? MAP_PASS_MINUS : MAP_PASS_MINUS | MAP_PASS_PLAIN);
+        bool bar = false;
+        const int count = n > 0 ? n : (current[0] ? 1 : 0);
+        for (int k = 0; k < count; k++) {
+            const char *name = n > 0 ? files[k] : current;
+            if (stricmp(name, "map") == 0) {
+                MAP_draw(MAP_PASS_PLAIN);
+            } else {
+                RAW_grid_file(name, 1);
+                GRD_report *grid = GRD_get_grids();
+                CONT_plot_setup(0, 0, grid, domain, RAW_callback);
+                if (fills(CONT_get_type())) fill = true;
+                CONT_draw(grid);
+                if (!bar && CONT_get_bar() > 0) {
+                    GPH_trans(1);
+                    CONT_draw_bar(1, "");
+                    GPH_trans(2);
+                    bar = true;
+                }
+            }
+            if (fill) {
+                MAP_fill_cont(1);
+                MAP_draw(MAP_PASS_PLUS | MAP_PASS_PLAIN);
+            } else {
+                MAP_draw(MAP_PASS_PLUS);
             }
         }
-        if (fill) {
-            MAP_fill_cont(1);
-            MAP_draw(MAP_PASS_PLUS | MAP_PASS_PLAIN);
-        } else {
-            MAP_draw(MAP_PASS_PLUS);
-        }
-    }
-    free_parsed_array(n, files);
-    PLT_labels();
-    PLT_dump(0);
-    // A plot whose output file could not be written fails (the frame says which).
-    if (!redraw && PLT_close() != 0) return -1;
-    return 0;
+        free_parsed_array(n, files);
+    };
+    return PLT_run(DOM_aspect(domain), {.name = "RAW_plot", .callback = RAW_callback,
+                                        .replot = RAW_plot, .draw = draw, .over_labels = nullptr});
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -1,8 +1,9 @@
-// The plot pass of the plot routines (contour, vector, map and profiler plots), on PostScript:
-// an open refused because nothing is to be plotted opens and draws nothing and is no failure;
-// a re-plot whose open frame cannot be reset draws nothing, says so and fails.
+// The plot pass of the plot routines (contour, vector, map, point-data and profiler plots), on
+// PostScript: an open refused because nothing is to be plotted opens and draws nothing and is no
+// failure; a re-plot whose open frame cannot be reset draws nothing, says so and fails.
 #include <gtest/gtest.h>
 
+#include "dadodu.h"
 #include "test_util.h"
 #include "vykcont.h"
 #include "vykgks.h"
@@ -27,6 +28,7 @@ const Routine ROUTINES[] = {
     {"CONT_plot", CONT_plot},
     {"VECT_plot", VECT_plot},
     {"MAP_plot", MAP_plot},
+    {"RAW_plot", RAW_plot},
     {"PRF_plot", PRF_plot},
 };
 
