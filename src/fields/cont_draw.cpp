@@ -34,6 +34,7 @@ constexpr float TEXT_FACTOR = 0.015f;
 struct Cell {
     float x[4], y[4], z[4];
     float zmin, zmax;
+    int i;  // column
 };
 
 /// The crossings of one level in the current cell.
@@ -189,10 +190,27 @@ int find_item(const Item *items, int n, int l, int s)
     return -1;
 }
 
+/// Where the fill pieces of a pass go: gathered into band regions, drawn one by one, or
+/// nowhere (a pass that draws only the lines).
+struct FillOut {
+    ContMerge *merge = nullptr;
+    bool draw = true;
+    int k = 0, off = 0;
+    float upper = 0;
+};
+
+void put_piece(const FillOut &out, int n, Gpt *poly)
+{
+    if (!out.draw) return;
+    if (out.merge && out.merge->piece(out.k, out.off, out.upper, n, poly)) return;
+    CONT_draw_lines(CONT_FILL, n, poly);
+}
+
 /// Fills the part of the cell between the two levels (lev[0] may be NULL: no lower bound
 /// inside the cell).
-void fill_band(const Cell &c, const Crossing *lev[2])
+void fill_band(const Cell &c, const Crossing *lev[2], const FillOut &out)
 {
+    if (!out.draw) return;
     Item items[4 + 8];
     const int n = boundary(c, lev, items);
     bool used[12] = {};
@@ -220,14 +238,16 @@ void fill_band(const Cell &c, const Crossing *lev[2])
         }
         if (!closed || np < 3) continue;
         poly[np++] = poly[0];
-        CONT_draw_lines(CONT_FILL, np, poly);
+        put_piece(out, np, poly);
     }
 }
 
-void fill_cell(const Cell &c)
+void fill_cell(const Cell &c, const FillOut &out)
 {
-    Gpt rect[5] = {{c.x[0], c.y[0]}, {c.x[1], c.y[1]}, {c.x[3], c.y[3]},
-                   {c.x[2], c.y[2]}, {c.x[0], c.y[0]}};
+    if (!out.draw) return;
+    const Gpt corner[4] = {{c.x[0], c.y[0]}, {c.x[1], c.y[1]}, {c.x[2], c.y[2]}, {c.x[3], c.y[3]}};
+    if (out.merge && out.merge->whole(c.i, out.k, out.off, out.upper, corner)) return;
+    Gpt rect[5] = {corner[0], corner[1], corner[3], corner[2], corner[0]};
     CONT_draw_lines(CONT_FILL, 5, rect);
 }
 
@@ -240,6 +260,8 @@ struct Bands {
     bool expl;
     int ncol;
     float limit;  // most levels a drawn cell may span
+    ContMerge *merge;  // fills gathered into band regions (NULL: drawn piece by piece)
+    bool draw_fills;   // false: the pass draws only the lines
 };
 
 float band_interval(const ContState &st, bool expl, int k, float level)
@@ -299,8 +321,9 @@ void contour_cell(const Bands &b, const Cell &c, bool traced)
         const int line_ent = b.type == CONT_LFILL ? (off + 1) % b.ncol : off;
         cont_band_attribs(st, off, line_ent, upper, b.type, 0);
         if (b.fill) {
+            const FillOut out = {b.merge, b.draw_fills, k, off, upper};
             if (c.zmax <= upper && lower <= c.zmin) {
-                fill_cell(c);
+                fill_cell(c, out);
                 break;
             }
             const Crossing *lev[2] = {nullptr, nullptr};
@@ -314,7 +337,7 @@ void contour_cell(const Bands &b, const Cell &c, bool traced)
                 if (traced) trace_level("CC", upper_x);
                 lev[1] = &upper_x;
             }
-            fill_band(c, lev);
+            fill_band(c, lev, out);
             if (!lev[1]) break;
             lower_x = upper_x;
             lower_level = upper;
@@ -350,6 +373,7 @@ bool load_cell(const GRD_report *grid, const float *gx, const float *gy, int i, 
             c->y[q] = static_cast<float>(jj);
         }
     }
+    c->i = i;
     c->zmin = std::min(std::min(c->z[0], c->z[1]), std::min(c->z[2], c->z[3]));
     c->zmax = std::max(std::max(c->z[0], c->z[1]), std::max(c->z[2], c->z[3]));
     return true;
@@ -364,7 +388,8 @@ void cell_loop(const GRD_report *grid, const Bands &b)
         for (int i = 0; i + 1 < nx; i++) {
             Cell c;
             if (!load_cell(grid, gx, gy, i, j, &c)) continue;
-            const bool traced = trace.on && trace.i == i && trace.j == j;
+            // The trace is printed by the first pass only.
+            const bool traced = trace.on && trace.i == i && trace.j == j && b.draw_fills;
             if (traced)
                 std::printf("GRIDPOINT: %f %f %f %f\n", static_cast<double>(c.z[0]),
                             static_cast<double>(c.z[1]), static_cast<double>(c.z[2]),
@@ -374,7 +399,31 @@ void cell_loop(const GRD_report *grid, const Bands &b)
             if (!VYK_is_miss(st.min_cut) && st.min_cut > c.zmax) continue;
             contour_cell(b, c, traced);
         }
+        if (b.merge) b.merge->end_row();
     }
+}
+
+/// The cell passes of a drawing: with merged fills, the fills are gathered over the whole
+/// grid and drawn as band regions, and the lines of lines over fill follow in a second pass so
+/// that they lie over every fill.
+void draw_cells(const GRD_report *grid, Bands b)
+{
+    ContState &st = *b.st;
+    if (!b.fill || !st.merge_fills) {
+        cell_loop(grid, b);
+        return;
+    }
+    ContMerge merge;
+    b.merge = &merge;
+    const bool lines = b.lines;
+    b.lines = false;
+    cell_loop(grid, b);
+    merge.flush(st, b.type);
+    if (!lines) return;
+    b.merge = nullptr;
+    b.lines = true;
+    b.draw_fills = false;
+    cell_loop(grid, b);
 }
 
 /// Printed grid values (type 17).
@@ -569,7 +618,7 @@ int CONT_draw_contour(const GRD_report *grid)
     if (expl && st.num_cont <= 0) return 0;
     if (!fill && !lines) return 0;
     read_trace();
-    const Bands b = {&st, type, fill, lines, expl, ncol, limit};
-    cell_loop(grid, b);
+    const Bands b = {&st, type, fill, lines, expl, ncol, limit, nullptr, true};
+    draw_cells(grid, b);
     return 0;
 }

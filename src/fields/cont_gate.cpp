@@ -148,6 +148,14 @@ int int_xy(Gpt *pt, float x1, float y1, float x2, float y2, float d)
     return 0;
 }
 
+bool cont_gate_plain(int n, const Gpt *p)
+{
+    const int proj = MAP_get_proj();
+    const bool wraps = proj == PROJ_LATLON || proj == PROJ_MERCATOR || proj == PROJ_LAMBERT ||
+                       proj == PROJ_MOLLWEIDE;
+    return n <= GATE_POINTS && (!wraps || !needs_split(cont_state(), proj, n, p));
+}
+
 int CONT_draw_lines(int type, int num_pt, Gpt *pts)
 {
     const ContState &st = cont_state();

@@ -9,6 +9,9 @@
 #include "vykframe.h"
 #include "vykgks.h"
 
+#include <map>
+#include <vector>
+
 /// Plot-type codes of contour kinds.
 enum {
     CONT_LINE = 12,        // line contours
@@ -85,6 +88,7 @@ struct ContState {
     Gattribs ln_cont_attr = {VYK_MISS, VYK_MISS, VYK_MISS, VYK_MISS, VYK_MISS, VYK_MISS, VYK_MISS};
     float x_min = VYK_MISS, x_max = VYK_MISS;
     float vert_size = 1;
+    bool merge_fills = true;  // fills drawn as traced band regions (else one piece per cell)
 };
 
 /// The one contour state of the process.
@@ -117,6 +121,48 @@ void cont_label_attribs(const ContState &st, Gattribs *line, Gattribs *fill);
 /// The contour line attributes: color_cont over the default colour, then the format's items,
 /// then the default fill pattern.
 void cont_line_attribs(ContState &st);
+/// Whether the drawing gate draws a fill piece as it stands (no seam to split it at).
+bool cont_gate_plain(int n, const Gpt *p);
+
+struct ContEdge {
+    Gpt a, b;
+};
+
+/// The fill pieces of one drawing, gathered by band and drawn as the outlines of the bands'
+/// regions (cont_merge.cpp).  Whole cells are given row by row, the rows from the top; end_row()
+/// ends each row.
+class ContMerge {
+public:
+    /// Takes a closed piece (the first point may repeat at the end) of band k; false when it
+    /// must be drawn on its own (it crosses a seam or has no area).
+    bool piece(int k, int off, float upper, int n, const Gpt *p);
+    /// Takes the whole cell of column i with its corners (0 lower left, 1 lower right, 2 upper
+    /// left, 3 upper right); false when it must be drawn on its own.
+    bool whole(int i, int k, int off, float upper, const Gpt corner[4]);
+    void end_row();
+    /// Draws every band's region with the band's attributes and forgets them.
+    void flush(ContState &st, int type);
+    void clear();
+
+private:
+    static constexpr int NONE = -1;
+    struct Band {
+        int off = 0;
+        float upper = 0;
+        std::vector<ContEdge> edges;
+    };
+    struct Whole {
+        int k = NONE;
+        int turn = 0;
+        Gpt p[4] = {};
+    };
+    std::map<int, Band> bands_;
+    std::vector<Whole> above_, row_;
+    Band &band(int k, int off, float upper);
+    void add(Band &band, int n, const Gpt *p, bool reverse);
+    void side(const Whole &w, int s);
+};
+
 /// "white", or "black" on an inverse display.
 const char *cont_default_color();
 

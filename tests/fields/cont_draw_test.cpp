@@ -2,6 +2,7 @@
 // its band, lines against contourpy, the cell rules (flat cells, corners on a level, cut-offs,
 // explicit levels, missing corners), grid values, the cell trace and hostile grids.
 #include "cont_fixture.h"
+#include "cont_internal.h"
 
 #include "vykresrc.h"
 
@@ -41,12 +42,15 @@ float waves(int i, int j)
     return static_cast<float>(40 * std::sin(0.45 * i + 0.1) * std::cos(0.38 * j + 0.2) + 0.3 * i);
 }
 
+/// What contouring draws, the fills piece by piece as the cells give them.
 std::vector<Record> draw(GRD_report *grid, int type, float intrvl, float base = VYK_MISS,
                          const char *colors = "1-15")
 {
     Drawing d;
     setup(grid, type, intrvl, base, colors);
+    cont_state().merge_fills = false;
     EXPECT_EQ(CONT_draw_contour(grid), 0);
+    cont_state().merge_fills = true;
     return d.records();
 }
 

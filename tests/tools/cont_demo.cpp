@@ -9,6 +9,7 @@
 //   hill      a Gaussian hill of height 100 at the centre
 //   corners   the hill with missing values in the four corner points
 //   dateline  a wave across the dateline: the grid runs from 150 to 210 degrees east
+//   flat      42 everywhere
 //   winds     (with --write only) a file of four products at forecast hour 12: 500 mb winds
 //             turning about the centre (uwnd, vwnd), 500 and 1000 mb heights (hgt)
 // Any other name is a grid file (own text or binary, netCDF; the kind is detected) whose first
@@ -82,7 +83,8 @@ void make_domain(Domain *d, float clat, float clon, int nx, int ny, float dx, fl
 bool analytic(const std::string &name, int nx, int ny, GRD_report *grid)
 {
     const bool dateline = name == "dateline";
-    if (name != "saddle" && name != "hill" && name != "corners" && !dateline) return false;
+    if (name != "saddle" && name != "hill" && name != "corners" && name != "flat" && !dateline)
+        return false;
     GRD_init(grid);
     if (dateline) make_domain(&grid->domain, 0, 180, nx, ny, 60.0f / (nx - 1), 40.0f / (ny - 1));
     else make_domain(&grid->domain, 40, -100, nx, ny, 1, 1);
@@ -99,6 +101,7 @@ bool analytic(const std::string &name, int nx, int ny, GRD_report *grid)
             double z = 0;
             if (name == "saddle") z = 100 * u * v;
             else if (dateline) z = 50 * std::sin(3 * u) * std::cos(2 * v);
+            else if (name == "flat") z = 42;
             else z = 100 * std::exp(-3 * (u * u + v * v));
             grid->grid[static_cast<size_t>(r) * nx + i] = static_cast<float>(z);
         }
