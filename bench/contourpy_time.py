@@ -1,5 +1,8 @@
-# Times contourpy's line and filled generation of the grid and levels of bench_cont: the
-# fastest of five runs of each, in milliseconds, as "lines MS" and "filled MS".
+# Times contourpy's line and filled generation of the grid and levels of bench_cont.
+# Command: /usr/bin/python3 bench/contourpy_time.py (bench/cont_vs_contourpy.sh pairs it with ours)
+# Statistic: the least processor time (time.process_time) of five runs of each, in
+# milliseconds, printed as "lines MS" and "filled MS"; a run makes a new generator and
+# generates every level (lines) or every band (filled) as lists of points, drawing nothing.
 import time
 
 import contourpy
@@ -17,9 +20,9 @@ levels = [float(np.float32(lo) + k * step) for k in range(LEVELS + 2)]
 def best(run):
     times = []
     for _ in range(5):
-        t = time.perf_counter()
+        t = time.process_time()
         run()
-        times.append(time.perf_counter() - t)
+        times.append(time.process_time() - t)
     return 1000 * min(times)
 
 
