@@ -197,12 +197,21 @@ struct FillOut {
     bool draw = true;
     int k = 0, off = 0;
     float upper = 0;
+    int line_ent = 0, type = CONT_FILL;
 };
+
+/// The band's settings before a piece that a gathering pass draws on its own (other passes
+/// make them for every band).
+void direct_attribs(const FillOut &out)
+{
+    if (out.merge) cont_band_attribs(cont_state(), out.off, out.line_ent, out.upper, out.type, 0);
+}
 
 void put_piece(const FillOut &out, int n, Gpt *poly)
 {
     if (!out.draw) return;
     if (out.merge && out.merge->piece(out.k, out.off, out.upper, n, poly)) return;
+    direct_attribs(out);
     CONT_draw_lines(CONT_FILL, n, poly);
 }
 
@@ -247,6 +256,7 @@ void fill_cell(const Cell &c, const FillOut &out)
     if (!out.draw) return;
     const Gpt corner[4] = {{c.x[0], c.y[0]}, {c.x[1], c.y[1]}, {c.x[2], c.y[2]}, {c.x[3], c.y[3]}};
     if (out.merge && out.merge->whole(c.i, out.k, out.off, out.upper, corner)) return;
+    direct_attribs(out);
     Gpt rect[5] = {corner[0], corner[1], corner[3], corner[2], corner[0]};
     CONT_draw_lines(CONT_FILL, 5, rect);
 }
@@ -319,9 +329,10 @@ void contour_cell(const Bands &b, const Cell &c, bool traced)
         }
         st.con_off = off;
         const int line_ent = b.type == CONT_LFILL ? (off + 1) % b.ncol : off;
-        cont_band_attribs(st, off, line_ent, upper, b.type, 0);
+        // A gathering pass sets the fill only where it draws; a pass of lines alone sets no fill.
+        if (!b.merge) cont_band_attribs(st, off, line_ent, upper, b.draw_fills ? b.type : CONT_LINE, 0);
         if (b.fill) {
-            const FillOut out = {b.merge, b.draw_fills, k, off, upper};
+            const FillOut out = {b.merge, b.draw_fills, k, off, upper, line_ent, b.type};
             if (c.zmax <= upper && lower <= c.zmin) {
                 fill_cell(c, out);
                 break;

@@ -146,6 +146,23 @@ TEST(ContMerge, LinesOverFillLieOverEveryFill)
     EXPECT_GT(only(rs, 'L').size(), 50u);
 }
 
+// The fill settings are made once a region, not once a band of every cell: a metafile
+// records each change.
+TEST(ContMerge, FillSettingsFollowTheRegions)
+{
+    Grid g(60, 45, waves);
+    for (int type : {15, 16}) {
+        SCOPED_TRACE(type);
+        Drawing d;
+        setup(g.get(), type, 6, VYK_MISS, "1-15");
+        EXPECT_EQ(CONT_draw_contour(g.get()), 0);
+        const auto fs = only(d.records(), 'F');
+        const std::string text = d.text();
+        ASSERT_GT(fs.size(), 5u);
+        EXPECT_LE(vyktest::count(text, "\nFA_CLR "), fs.size() + 1);
+    }
+}
+
 /// The grid's fills on PostScript rendered by ghostscript.
 vyktest::RgbImage render(GRD_report *grid, float intrvl, bool merge, const std::string &ps)
 {
