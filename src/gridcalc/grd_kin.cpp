@@ -564,7 +564,10 @@ template <class Fn> void walk_present(GRD_report *grid, Fn fn)
 /// The latitude and longitude of a plot position of the current map: false off the earth.
 bool earth_point(float x, float y, float &lat, float &lon)
 {
-    return !VYK_is_miss(x) && MAP_untran(x, y, &lat, &lon) == 1;
+    if (VYK_is_miss(x)) return false;
+    lat = lon = VYK_MISS;
+    MAP_untran(x, y, &lat, &lon);  // its answer is 0 at the centre of an azimuthal view
+    return !VYK_is_miss(lat) && !VYK_is_miss(lon);
 }
 
 }  // namespace

@@ -123,6 +123,7 @@ bool map_tran_raw(MapState &s, double a, double b, double &x, double &y)
 
 bool map_untran_raw(MapState &s, double x, double y, double &a, double &b)
 {
+    s.at_centre = false;
     if (cur.kind == nullptr || !std::isfinite(x) || !std::isfinite(y)) return false;
     return cur.kind->untran(s, x, y, a, b) && std::isfinite(a) && std::isfinite(b);
 }
@@ -273,7 +274,8 @@ int MAP_untran(float x, float y, float *lat, float *lon)
     double a, b;
     if (!map_untran_raw(cur.state, x, y, a, b) || !store(a, b, lat, lon))
         return missing(lat, lon);
-    return 1;
+    // The centre of a Lambert azimuthal view answers 0 with its position.
+    return cur.state.at_centre ? 0 : 1;
 }
 
 int MAP_tran_ep(EarthPoint ept, Point *pt) { return MAP_tran(ept.lat, ept.lon, &pt->x, &pt->y); }

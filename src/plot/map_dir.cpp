@@ -46,7 +46,39 @@ float turn(bool inverse, float dir, float x, float y)
     return std::isfinite(r) && r != MISS ? static_cast<float>(r) : VYK_MISS;
 }
 
+/// A pole has no east: the flat step's longitude scale is taken as undefined where the
+/// parallel's length is below this share of the equator's (only at the pole itself in floats).
+constexpr double POLE_COS = 1e-9;
+
 }  // namespace
+
+namespace vykmap {
+
+void map_flat_step(double lat, double lon, double dir, double km, double &lat2, double &lon2)
+{
+    const double deg = km / MAP_KM_PER_DEG;
+    const double c = std::cos(lat * RAD);
+    if (c > POLE_COS) {
+        lon2 = lon + deg * std::sin(dir * RAD) / c;
+        lat2 = lat + deg * std::cos(dir * RAD);
+    } else {
+        // At a pole every direction leads down one meridian: from the north pole direction dir
+        // goes down meridian lon + 180 - dir (dir 0 carries on across the pole), from the south
+        // pole down meridian lon + dir; the whole step is latitude.
+        const bool north = lat > 0.0;
+        lon2 = north ? lon + 180.0 - dir : lon + dir;
+        lat2 = north ? 90.0 - deg : -90.0 + deg;
+    }
+    // A latitude past a pole goes on down the meridian on the far side, once per crossing.
+    const double turns = std::floor((lat2 + 90.0) / 180.0);
+    const double part = lat2 + 90.0 - 180.0 * turns;  // [0, 180)
+    const bool odd = std::fmod(std::fabs(turns), 2.0) == 1.0;
+    lat2 = odd ? 90.0 - part : part - 90.0;
+    if (odd) lon2 += 180.0;
+    lon2 = wrap_lon(lon2);
+}
+
+}  // namespace vykmap
 
 float MAP_dir_adj(float dir, float x, float y) { return turn(false, dir, x, y); }
 
@@ -75,20 +107,17 @@ float MAP_factor(float lat, float lon)
 
 int MAP_offset(float xi, float yi, float dir, float rad, float *xf, float *yf)
 {
-    float lat, lon;
-    if (unusable(xi) || unusable(yi) || unusable(dir) || unusable(rad) ||
-        MAP_untran(xi, yi, &lat, &lon) == 0 || VYK_is_miss(lat) || VYK_is_miss(lon)) {
+    float lat = VYK_MISS, lon = VYK_MISS;
+    if (!unusable(xi) && !unusable(yi)) MAP_untran(xi, yi, &lat, &lon);
+    // The inverse's answer is not looked at: the centre of an azimuthal view answers 0 with its
+    // position.  A start off the earth has none.
+    if (unusable(lat) || unusable(lon) || unusable(dir) || unusable(rad)) {
         *xf = *yf = VYK_MISS;
         return 0;
     }
-    // Along the great circle: rad km at MAP_KM_PER_DEG km per degree.
-    const double delta = rad / MAP_KM_PER_DEG * RAD, theta = dir * RAD;
-    const double p1 = lat * RAD;
-    const double sp2 = std::sin(p1) * std::cos(delta) + std::cos(p1) * std::sin(delta) * std::cos(theta);
-    const double p2 = std::asin(std::fmax(-1.0, std::fmin(1.0, sp2)));
-    const double dl = std::atan2(std::sin(theta) * std::sin(delta) * std::cos(p1),
-                                 std::cos(delta) - std::sin(p1) * sp2);
-    return MAP_tran(static_cast<float>(p2 * DEG), static_cast<float>(lon + dl * DEG), xf, yf);
+    double lat2, lon2;
+    map_flat_step(lat, lon, dir, rad, lat2, lon2);
+    return MAP_tran(static_cast<float>(lat2), static_cast<float>(lon2), xf, yf);
 }
 
 int MAP_set_plot_limit(int val)

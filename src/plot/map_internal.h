@@ -53,6 +53,7 @@ struct MapState {
     double tlat1 = 30.0, tlat2 = 60.0;  // true latitudes
     MapCache cache;
     bool warned = false;  // the one warning of a domain without a transform was given
+    bool at_centre = false;  // the last inverse transform found the centre of an azimuthal view
 };
 
 /// One kind's back end.  tran and untran return false for a hidden point or a position off
@@ -85,6 +86,10 @@ const MapKind *map_current_kind();
 /// transform on the way (limits of diagrams, satellite directions).
 bool map_tran_raw(MapState &s, double a, double b, double &x, double &y);
 bool map_untran_raw(MapState &s, double x, double y, double &a, double &b);
+/// The place reached from (lat, lon) by a flat step of km kilometres along true direction dir
+/// (the longitude step scaled by the parallel's length); over a pole the step goes on down the
+/// meridian on the far side.  The longitude is brought into [-180, 180].
+void map_flat_step(double lat, double lon, double dir, double km, double &lat2, double &lon2);
 /// The limits from two corners (clat, clon) and (clat + dx, clon + dy).
 void map_corner_limits(MapState &s, double x1, double y1, double x2, double y2);
 

@@ -315,8 +315,9 @@ bool laea_untran(MapState &st, double x, double y, double &lat, double &lon)
     const double m = std::fmin(rho / (2.0 * R), 1.0);
     if (rho / (2.0 * R) > 1.0 + EDGE) return false;
     lon = st.domain.plon;
-    if (rho < 1e-10) {  // the centre
+    if (rho < 1e-10) {  // the centre: its position, marked for MAP_untran's answer 0
         lat = st.domain.plat;
+        st.at_centre = true;
         return true;
     }
     const double c = 2.0 * std::asin(m);
@@ -419,10 +420,9 @@ bool sat_untran(MapState &st, double x, double y, double &lat, double &lon)
 /// A true direction on the plot: the plot direction towards the point 1 km away along dir.
 double sat_dir_adj(MapState &st, double dir, double x, double y)
 {
-    double lat, lon, x2, y2;
+    double lat, lon, lat2, lon2, x2, y2;
     if (!map_untran_raw(st, x, y, lat, lon)) return MISS;
-    const double lon2 = lon + std::sin(dir * RAD) / (MAP_KM_PER_DEG * cosd(lat));
-    const double lat2 = lat + std::cos(dir * RAD) / MAP_KM_PER_DEG;
+    map_flat_step(lat, lon, dir, 1.0, lat2, lon2);
     if (!map_tran_raw(st, lat2, lon2, x2, y2)) return MISS;
     return atan2d(x2 - x, y2 - y);
 }

@@ -83,8 +83,9 @@ bool zoom_map(float x, float y, Domain &dom)
         MESS_print(M_WARN, "PLT_plot_zoom: the domain has no cells to zoom\n");
         return false;
     }
-    float lat, lon;
-    if (MAP_untran(cx, cy, &lat, &lon) != 1) {
+    float lat = VYK_MISS, lon = VYK_MISS;
+    MAP_untran(cx, cy, &lat, &lon);  // its answer is 0 at the centre of an azimuthal view
+    if (VYK_is_miss(lat) || VYK_is_miss(lon)) {
         MESS_print(M_WARN, "PLT_plot_zoom: the box centre is off the earth\n");
         return false;
     }

@@ -166,7 +166,10 @@ int RAW_save_station(const CTY_locate *station)
     if (!station) return 0;
     RAW_report &r = st.record;
     r.lat = r.lon = VYK_MISS;
-    if (MAP_untran(station->x, station->y, &r.lat, &r.lon) != 1) r.lat = r.lon = VYK_MISS;
+    // Off the earth both come back missing (the centre of an azimuthal view answers 0 with its
+    // position, so the answer is not looked at).
+    MAP_untran(station->x, station->y, &r.lat, &r.lon);
+    if (VYK_is_miss(r.lat) || VYK_is_miss(r.lon)) r.lat = r.lon = VYK_MISS;
     strfcpy(r.id, station->id);
     RAW_write(st.out, &r, RAW_START, nullptr);
     return 0;

@@ -1,12 +1,13 @@
 // Directions, distances and the decluttering grid: plot directions against PROJ's meridian
-// convergence, the inverse turn, the scale factor, offsets against a haversine, and the cells of
-// the decluttering grid.
+// convergence, the inverse turn, the scale factor, offsets worked out by hand and placed by PROJ,
+// and the cells of the decluttering grid.
 #include <gtest/gtest.h>
 
 #include "test_util.h"
 #include "vykplot.h"
 
 #include <cmath>
+#include <cstdio>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -170,6 +171,81 @@ double haversine(double lat1, double lon1, double lat2, double lon2)
     return 2 * R * std::asin(std::sqrt(a));
 }
 
+/// PROJ's plot position (100 km units) of each (lat, lon) on a sphere of radius 63.7122.
+std::vector<std::pair<double, double>> proj_positions(const std::string &proj,
+                                                     const std::vector<std::pair<double, double>> &pts)
+{
+    std::string in;
+    char line[64];
+    for (const auto &p : pts) {
+        std::snprintf(line, sizeof line, "%.8f %.8f\n", p.second, p.first);
+        in += line;
+    }
+    const auto r = run("proj -f %.6f " + proj + " +R=6371220", in);
+    EXPECT_EQ(r.status, 0) << r.err;
+    std::vector<std::pair<double, double>> out;
+    std::istringstream lines(r.out);
+    double x, y;
+    while (lines >> x >> y) out.emplace_back(x / 1e5, y / 1e5);
+    return out;
+}
+
+/// The offset is a flat step: latitude + km cos(dir) / 111.195, longitude + km sin(dir) /
+/// (111.195 cos lat).  A step past a pole goes on down the meridian on the far side, and from a
+/// pole itself direction dir leads down meridian lon + 180 - dir (north) or lon + dir (south),
+/// lon being the pole's longitude on the plot.  The ends were worked out by hand; the plot
+/// points are PROJ's.
+TEST(MapDir, OffsetsAreFlatStepsGuardedAtThePoles)
+{
+    struct Case {
+        const char *domain, *proj;
+        float lat, lon, dir, km;
+        double lat2, lon2;
+    };
+    const char *PS_N = "ps:90:-105,60,-105,25,17,1,1", *PS_S = "ps:-90:140,-70,140,25,17,1,1";
+    const char *STERE_N = "+proj=stere +lat_0=90 +lat_ts=60 +lon_0=-105";
+    const char *STERE_S = "+proj=stere +lat_0=-90 +lat_ts=-60 +lon_0=140";
+    const Case cases[] = {
+        {PS_N, STERE_N, 45, -100, 45, 200, 46.27183, -98.20136},
+        {"lc:40:-100:30:60,40,-100,25,17,1,1", "+proj=lcc +lat_1=30 +lat_2=60 +lat_0=90 +lon_0=-100",
+         40, -100, 90, 500, 40, -94.13010},
+        {"lc:-40:145:-30:-60,-30,145,25,17,1,1",
+         "+proj=lcc +lat_1=-30 +lat_2=-60 +lat_0=-90 +lon_0=145", -30, 140, 300, 800, -26.40272,
+         132.80543},
+        {"merc:0:-100,30,-100,25,17,1,1", "+proj=merc +lon_0=-100", 30, -100, 135, 300, 28.09225,
+         -97.79712},
+        // Near the north pole: across it onto the far meridian; round it along the parallel.
+        {PS_N, STERE_N, 89, -105, 0, 300, 88.30204, 75},
+        {PS_N, STERE_N, 89.5f, 60, 90, 200, 89.5, -93.88819},
+        // From the pole itself, whose longitude on this plot is -105.
+        {PS_N, STERE_N, 90, -105, 90, 111.195f, 89, -15},
+        // Near the south pole and from it (longitude 140 on the plot).
+        {PS_S, STERE_S, -89, 140, 180, 300, -88.30204, -40},
+        {PS_S, STERE_S, -88, 10, 250, 150, -88.46138, -26.32224},
+        {PS_S, STERE_S, -90, 140, 30, 222.39f, -88, 170},
+        // From the centre of an azimuthal view; 200 degrees north crosses both poles.
+        {"lambaz:50:10,50,10,25,17,1,1", "+proj=laea +lat_0=50 +lon_0=10", 50, 10, 0, 111.195f,
+         51, 10},
+        {"lambaz:0:0,0,0,25,17,1,1", "+proj=laea +lat_0=0 +lon_0=0", 80, 20, 0, 22239, -80, 20},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::string(c.domain) + " from " + std::to_string(c.lat) + " " +
+                     std::to_string(c.lon) + " dir " + std::to_string(c.dir));
+        make_current(c.domain);
+        const auto want = proj_positions(c.proj, {{c.lat2, c.lon2}});
+        ASSERT_EQ(want.size(), 1u);
+        float xi, yi, xf = 0, yf = 0, lat, lon;
+        ASSERT_EQ(MAP_tran(c.lat, c.lon, &xi, &yi), 1);
+        ASSERT_EQ(MAP_offset(xi, yi, c.dir, c.km, &xf, &yf), 1);
+        EXPECT_NEAR(xf, want[0].first, 2e-4);
+        EXPECT_NEAR(yf, want[0].second, 2e-4);
+        MAP_untran(xf, yf, &lat, &lon);
+        EXPECT_NEAR(lat, c.lat2, 1e-4);
+        // the longitude to 1e-4 degrees of the equator (near a pole it is given by less)
+        EXPECT_LE(angle_diff(lon, c.lon2) * std::cos(c.lat2 * M_PI / 180), 1e-4) << lon;
+    }
+}
+
 TEST(MapDir, OffsetsAndSegmentDirections)
 {
     for (const char *text : {"lc:40:-100:30:60,40,-100,25,17,1,1", "ps:90:-105,60,-105,25,17,1,1",
@@ -181,15 +257,21 @@ TEST(MapDir, OffsetsAndSegmentDirections)
             float xi, yi;
             if (MAP_tran(s[0], s[1], &xi, &yi) == 0) continue;
             for (float dir : {0.0f, 60.0f, 135.0f, 270.0f}) {
-                for (float km : {10.0f, 500.0f}) {
-                    float xf, yf, lat, lon;
-                    ASSERT_EQ(MAP_offset(xi, yi, dir, km, &xf, &yf), 1);
-                    MAP_untran(xf, yf, &lat, &lon);
-                    EXPECT_NEAR(haversine(s[0], s[1], lat, lon), km, km * 1e-4 + 0.01)
-                        << s[0] << " " << s[1] << " dir " << dir;
-                }
+                // A short step is as long on the earth as it was asked to be; a long one
+                // keeps its north and east parts on the parallel it starts from.
+                float xf, yf, lat, lon;
+                ASSERT_EQ(MAP_offset(xi, yi, dir, 10, &xf, &yf), 1);
+                MAP_untran(xf, yf, &lat, &lon);
+                EXPECT_NEAR(haversine(s[0], s[1], lat, lon), 10, 0.011)
+                    << s[0] << " " << s[1] << " dir " << dir;
+                ASSERT_EQ(MAP_offset(xi, yi, dir, 500, &xf, &yf), 1);
+                MAP_untran(xf, yf, &lat, &lon);
+                const double r = M_PI / 180;
+                EXPECT_NEAR((lat - s[0]) * 111.195, 500 * std::cos(dir * r), 0.05) << dir;
+                EXPECT_NEAR(std::remainder(lon - s[1], 360.0) * 111.195 * std::cos(s[0] * r),
+                            500 * std::sin(dir * r), 0.05)
+                    << dir;
                 // Over a short segment the plot segment's true direction is dir.
-                float xf, yf;
                 MAP_offset(xi, yi, dir, 1, &xf, &yf);
                 EXPECT_LE(angle_diff(MAP_dir(xi, yi, xf, yf), dir), 0.05) << dir;
             }

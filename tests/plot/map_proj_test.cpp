@@ -292,13 +292,13 @@ TEST(MapProj, CasesOfTheFormulas)
     EXPECT_NEAR(y, 0, 1e-5);
     EXPECT_EQ(MAP_get_domain(nullptr)->plat, 0);
 
-    // Lambert azimuthal: only the antipode is hidden; the centre inverts to the pole of the
-    // domain; farther than 2 R from it is off the earth.
+    // Lambert azimuthal: only the antipode is hidden; the centre inverts to the centre of the
+    // domain (answering 0); farther than 2 R from it is off the earth.
     ASSERT_EQ(DOM_decode("lambaz:50:10,50,10,25,17,1,1", &d), 1);
     MAP_domain(&d);
     EXPECT_EQ(MAP_tran(-50, -170, &x, &y), 0);
     EXPECT_EQ(MAP_tran(-49.9f, -170, &x, &y), 1);
-    EXPECT_EQ(MAP_untran(0, 0, &lat, &lon), 1);
+    EXPECT_EQ(MAP_untran(0, 0, &lat, &lon), 0);
     EXPECT_FLOAT_EQ(lat, 50);
     EXPECT_FLOAT_EQ(lon, 10);
     EXPECT_EQ(MAP_untran(2 * R + 0.01f, 0, &lat, &lon), 0);
@@ -359,6 +359,40 @@ TEST(MapProj, LambertCones)
         MAP_tran(50, -90, &x2, &y2);
         const double angle = std::atan2(x2, std::fabs(y2)) - std::atan2(x1, std::fabs(y1));
         EXPECT_NEAR(angle * 180 / M_PI / 10, r.n, 1e-4);
+    }
+}
+
+/// The exact centre of a Lambert azimuthal view goes back to (plat, plon) and answers 0; a
+/// point a metre away is an ordinary point.  Callers look at the outputs, not the answer.
+TEST(MapProj, LambertAzimuthalCentre)
+{
+    struct Row {
+        const char *domain;
+        float x, y;
+        int answer;
+        float lat, lon;
+    };
+    const Row rows[] = {
+        {"lambaz:50:10,50,10,25,17,1,1", 0, 0, 0, 50, 10},
+        {"lambaz:90:-105,60,-105,25,17,1,1", 0, 0, 0, 90, -105},
+        {"lambaz:-90:140,-70,140,25,17,1,1", 0, 0, 0, -90, 140},
+        {"lambaz:-35:-60,-35,-60,25,17,1,1", 0, 0, 0, -35, -60},
+        // 1 m north and 1 m east of the centre (100 km units)
+        {"lambaz:50:10,50,10,25,17,1,1", 0, 1e-5f, 1, 50.000009f, 10},
+        {"lambaz:-35:-60,-35,-60,25,17,1,1", 1e-5f, 0, 1, -35, -59.999989f},
+    };
+    for (const Row &r : rows) {
+        SCOPED_TRACE(std::string(r.domain) + " at " + std::to_string(r.x) + " " + std::to_string(r.y));
+        Domain d;
+        ASSERT_EQ(DOM_decode(r.domain, &d), 1);
+        MAP_domain(&d);
+        float lat = 1, lon = 1;
+        EXPECT_EQ(MAP_untran(r.x, r.y, &lat, &lon), r.answer);
+        EXPECT_NEAR(lat, r.lat, 1e-5);
+        EXPECT_NEAR(lon, r.lon, 1e-5);
+        EarthPoint e{};
+        EXPECT_EQ(MAP_tran_pe(Point{r.x, r.y}, &e), r.answer);
+        EXPECT_EQ(e.lat, lat);
     }
 }
 
