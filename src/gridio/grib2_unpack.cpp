@@ -277,7 +277,9 @@ long differencing_of(const Data &f, Differencing &sd)
     if (d.order == 0) return 0;  // no differencing (as some encoders write it): complex packing
     if (d.order != 1 && d.order != 2)
         return skip("spatial differencing of an order other than 1 or 2");
-    if (d.spat_bytes < 1 || d.spat_bytes > SPAT_OCTETS_MAX)
+    if (d.spat_bytes < 1)
+        return skip("spatial differencing whose extra descriptors have no octets");
+    if (d.spat_bytes > SPAT_OCTETS_MAX)
         return skip("extra descriptors of more than three octets are not supported");
     const size_t nb = size_t(d.spat_bytes);
     sd.order = d.order;
