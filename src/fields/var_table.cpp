@@ -11,6 +11,7 @@
 #include <cctype>
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -139,13 +140,12 @@ char *VAR_str(char *str, size_t size, int variable, const char *units)
 {
     if (!str || size == 0) return str;
     const VAR_desc *e = find_number(variable % 1000);
-    string text;
+    char unknown[16];
     if (!e) {
         MESS_print(VAR_TRACE, "VAR_str: no var: %d\n", variable);
-        text = "v" + std::to_string(variable);
-    } else {
-        text = PLT_get_label_type() < 0 ? e->abbr : e->name;
+        std::snprintf(unknown, sizeof unknown, "v%d", variable);
     }
+    string text(!e ? unknown : PLT_get_label_type() < 0 ? e->abbr : e->name);
     if (units && *units) text += " (" + string(units) + ")";
     strfcpy(str, size, text.c_str());
     return str;

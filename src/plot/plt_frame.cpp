@@ -165,8 +165,11 @@ void dump_kind(int kind, int frame, const Date &date)
     const bool series = frame == PLT_DUMP_ALL_FRAMES && images > 1;
     FILE_set_name(st.dump_file[kind].c_str());
     const std::string conv = FILE_get_template();
-    if (series && !conv.empty() && !has_frame_directive(conv.c_str()))
-        FILE_set_name(("@" + frame_template(conv)).c_str());
+    if (series && !conv.empty() && !has_frame_directive(conv.c_str())) {
+        std::string with_frame = "@";
+        with_frame += frame_template(conv);
+        FILE_set_name(with_frame.c_str());
+    }
     FILE_set_key('p', gget_win_title());
     if (series) {
         for (int i = 0; i < images; i++) {

@@ -89,7 +89,8 @@ int bin_write(UPA_report *r, int *statnum)
 {
     swap_setup(2);  // little-endian, also when no header was written
     char id[ID_LEN] = {};
-    if (std::isalpha(static_cast<unsigned char>(r->id[0]))) std::strncpy(id, r->id, ID_LEN);
+    if (std::isalpha(static_cast<unsigned char>(r->id[0])))
+        std::memcpy(id, r->id, strnlen(r->id, ID_LEN));  // the field is not terminated
     std::fwrite(id, 1, ID_LEN, st.fp);
     char wmo[WMO_LEN + 1] = {};
     if (r->wmo >= 0 && r->wmo <= 99999) std::snprintf(wmo, sizeof wmo, "%5.5d", r->wmo);

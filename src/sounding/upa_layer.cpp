@@ -52,7 +52,10 @@ constexpr Quantity QUANTITIES[] = {
 // Labels of the ends of a segment that are not sounding levels.
 constexpr int AT_BOTTOM = -1, AT_TOP = -2;
 
-void index_label(char (&out)[8], int ind)
+/// Room for the label of any index.
+constexpr size_t LABEL_LEN = 12;
+
+void index_label(char (&out)[LABEL_LEN], int ind)
 {
     if (ind == AT_BOTTOM) strfcpy(out, "LB");
     else if (ind == AT_TOP) strfcpy(out, "LT");
@@ -116,7 +119,7 @@ struct LogMean {
 void trace_segment(int lo, int up, float t1, float t2, float p1, float p2, float v1, float v2)
 {
     if (!MESS_check(M_DEBUG_C)) return;
-    char a[8], b[8];
+    char a[LABEL_LEN], b[LABEL_LEN];
     index_label(a, lo);
     index_label(b, up);
     MESS_print(M_DEBUG_C, "%s,%s  %5.1f,%5.1f %5.1f,%5.1f %5.1f,%5.1f\n", a, b, t1, t2, p1, p2, v1,
@@ -238,7 +241,7 @@ struct Ascent {
             else out->Bminus -= e;
         }
         if (MESS_check(M_DEBUG_C)) {
-            char a[8], b[8];
+            char a[LABEL_LEN], b[LABEL_LEN];
             index_label(a, lo);
             index_label(b, up);
             MESS_print(M_DEBUG_C, "%s,%s  %5.1f,%5.1f %5.1f,%5.1f %5.1f,%5.1f = %5.1f\n", a, b,

@@ -33,7 +33,7 @@ std::string stations_cdl(int n)
                       " int month(station) ;\n int day(station) ;\n int hour(station) ;\n"
                       "data:\n";
     if (n > 0) {
-        char id[8];
+        char id[16];  // room for any int
         cdl += " id = " + list([&](int i) {
                    snprintf(id, sizeof id, "\"S%02d\"", i);
                    return std::string(id);
