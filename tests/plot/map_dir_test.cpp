@@ -154,6 +154,10 @@ TEST(MapDir, ScaleFactors)
     make_current("ps:-90:140,-70,140,25,17,1,1");
     EXPECT_NEAR(MAP_factor(-60, 0), 1, 1e-6);
     EXPECT_NEAR(MAP_factor(0, 0), 1 + std::sin(M_PI / 3), 1e-5);
+    // The domain's own true latitude, not always 60.
+    make_current("ps:90:-105:45,60,-105,25,17,1,1");
+    EXPECT_NEAR(MAP_factor(45, 0), 1, 1e-6);
+    EXPECT_NEAR(MAP_factor(90, 0), (1 + std::sin(M_PI / 4)) / 2, 1e-5);
     make_current("lc:40:-100:30:60:0.95,40,-100,25,17,1,1");
     EXPECT_FLOAT_EQ(MAP_factor(45, -100), 0.95f);
     make_current("lc:40:-100:30:60,40,-100,25,17,1,1");
