@@ -175,9 +175,15 @@ void read_loop_window(const char *item, RES_defobj *table, int rows)
     loop_win = c;
 }
 
+// A value that could open a command: a '|' anywhere in it.  The programs split values at
+// commas, colons, line ends or blanks before taking a piece as a file name (a device's name
+// follows a comma, a path lists directories), so only a value without '|' surely names none.
+bool may_name_command(const char *value) { return std::strchr(value, '|') != nullptr; }
+
 // Defaults file or directory (with owned_only, only a file of the user's own that others may
-// not write): every entry taken is stored for each row whose name its key
-// matches, or as a free-form resource when the key applies to this program.
+// not write; it may have come with downloaded data, so no value of it that could open a
+// command is taken): every entry taken is stored for each row whose name its key matches, or
+// as a free-form resource when the key applies to this program.
 void read_defaults_file(const char *item, const RES_defobj *table, int rows, bool owned_only)
 {
     if (owned_only) DEF_open_owned(item);
@@ -187,6 +193,13 @@ void read_defaults_file(const char *item, const RES_defobj *table, int rows, boo
     while (DEF_get(key, value) == 1) {
         key[DEF_KEY_LEN - 1] = '\0';
         value[DEF_VALUE_LEN - 1] = '\0';
+        if (owned_only && may_name_command(value)) {
+            MESS_print(M_WARN,
+                       "RES_decode: %s %s ignored: no command is run from the current "
+                       "directory's defaults file\n",
+                       key, value);
+            continue;
+        }
         bool matched = false;
         for (int i = 0; i < rows; i++) {
             if (!has_name(table[i]) || !DEF_cmp(table[i].def, key)) continue;

@@ -398,6 +398,49 @@ TEST_F(ResDecode, CurrentDirectoryFileOfTheBuiltInPathMustBeTheUsersOwn)
     }
 }
 
+TEST_F(ResDecode, CurrentDirectoryFileNamesNoCommand)
+{
+    // The user's own ./.vykdef of the built-in path is read, but a value that could open a
+    // command ('|' anywhere: a device after its comma, a path item, a file) is left out with a
+    // warning.  A path the user named, and the command line, may still name one.
+    write_file(dir.file(".vykdef"), "*.level 700\n*.device \"P,|touch ran\"\n*.file_path "
+                                    "/a:|cat\n*.out_file |cat\n*.color_table x|y\n");
+    ASSERT_EQ(chmod(dir.file(".vykdef").c_str(), 0644), 0);
+    ASSERT_EQ(chdir(dir.path().c_str()), 0);
+    struct Case {
+        bool named;  // the path named in vykdefault
+        std::vector<std::string> words;
+        const char *want;
+    } cases[] = {
+        {false, {}, "700 (none) (none) (none) (none) 4 warned"},
+        {true, {}, "700 P,|touch ran /a:|cat |cat x|y 0"},
+        {false, {"-de", "p,|lpr"}, "700 p,|lpr (none) (none) (none) 4 warned"},
+    };
+    const std::vector<res_type> keys = {RES_level, RES_device, RES_file_path, RES_out_file,
+                                        RES_color_table};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.want);
+        if (c.named) setenv("vykdefault", ".", 1);
+        else unsetenv("vykdefault");
+        expect_in_child(
+            [&] {
+                CaptureStdio cap;
+                init(c.words, keys);
+                cap.finish();
+                const std::string &err = cap.err();
+                const size_t n = std::count(err.begin(), err.end(), '\n');
+                const bool device = err.find("RES_decode: *.device P,|touch ran ignored: no "
+                                             "command is run from the current directory's "
+                                             "defaults file\n") != std::string::npos;
+                return get("level") + " " + get("device") + " " + get("file_path") + " " +
+                       get("out_file") + " " + get("color_table") + " " + std::to_string(n) +
+                       (device ? " warned" : "");
+            },
+            c.want);
+    }
+    EXPECT_NE(access(dir.file("ran").c_str(), F_OK), 0);
+}
+
 TEST_F(ResDecode, NoArgumentsNoDefaults)
 {
     ASSERT_EQ(chdir(dir.path().c_str()), 0);  // the default path begins with "."

@@ -8,6 +8,8 @@
 
 #include <cstdio>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using vyktest::CaptureStdio;
 using vyktest::quote;
@@ -298,6 +300,23 @@ TEST_F(PrfDisp, OutputDirectoriesMadeAreNamed)
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "Created directory: out/\nCreated directory: out/sub/\n");
     EXPECT_FALSE(read_file(dir.file("out/sub/x.ps")).empty());
+}
+
+TEST_F(PrfDisp, DefaultsFileOfTheCurrentDirectoryRunsNoCommand)
+{
+    // A ./.vykdef of the user's own (as unpacked from downloaded data) names the device: its
+    // pipe is left out with a warning, so the plot goes to the program's own device instead.
+    write_file(dir.file(".vykdef"), "*.device \"P,|touch ran\"\n");
+    ASSERT_EQ(chmod(dir.file(".vykdef").c_str(), 0644), 0);
+    const RunResult r = run("cd " + quote(dir.path()) + " && env -i HOME=" + quote(dir.path()) +
+                            " PATH=/usr/bin:/bin vykfile=" +
+                            quote(std::string(VYK_SOURCE_DIR) + "/etc") + " " +
+                            quote(VYK_PRFDISP) + " -ba -id PLTC2 data/station/2024051412.prf");
+    EXPECT_TRUE(vyktest::has(r.err, "RES_decode: *.device P,|touch ran ignored: no command is run "
+                                    "from the current directory's defaults file\n"))
+        << r.err;
+    EXPECT_NE(access(dir.file("ran").c_str(), F_OK), 0);
+    EXPECT_NE(r.status, 0) << r.err;  // no display to fall back on
 }
 
 TEST_F(PrfDisp, UnknownMenuVariableIsAskedAgain)
