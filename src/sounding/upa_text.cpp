@@ -89,7 +89,8 @@ bool line_has_dash()
 }
 
 /// Passes one station from its start: its lines (kinds 1 to 3; a kind 3 station with levels
-/// above 10 mb has one more), or everything up to a "$" word and the end of its line.
+/// above 10 mb has one more), or its token and everything after it up to a "$" word and the
+/// end of its line (a token may itself begin with '$').
 void skip_station()
 {
     switch (st.kind) {
@@ -106,8 +107,10 @@ void skip_station()
         return;
     }
     default: {
+        int c = getc(st.fp);
+        while (c != EOF && !is_blank(c)) c = getc(st.fp);  // the station's token
         bool start = true;
-        for (int c = getc(st.fp); c != EOF; c = getc(st.fp)) {
+        for (; c != EOF; c = getc(st.fp)) {
             if (start && c == '$') {
                 skip_line();
                 return;

@@ -379,6 +379,24 @@ TEST(UpaText, NumberAndPositionTokenIsReadWithinItsFields)
     }
 }
 
+TEST(UpaText, StationTokenBeginningWithADollarIsNoEndMarker)
+{
+    // The end marker of a station is a "$" word after its token: a token "$AB" is a name.
+    TempDir dir;
+    for (int kind : {UPA_FILE_PLUS, UPA_FILE_X}) {
+        SCOPED_TRACE("kind " + std::to_string(kind));
+        const std::string path = dir.file("dollar" + std::to_string(kind));
+        const UPA_report src[] = {sample_report("$AB", 72520), sample_report("BBB", 72528, 8, 12)};
+        ASSERT_EQ(write_reports(path, kind, {src[0], src[1]}), 0);
+        const std::vector<UPA_report> got = read_reports(path);
+        ASSERT_EQ(got.size(), 2u);
+        for (int s = 0; s < 2; s++) {
+            EXPECT_STREQ(got[s].id, src[s].id);
+            expect_same_levels(as_newer(src[s], kind), got[s]);
+        }
+    }
+}
+
 TEST(UpaText, HostileFilesEndTheStationsWithoutHarm)
 {
     TempDir dir;
