@@ -149,6 +149,10 @@ void read_rows(int slot, Reading &rd)
                        name ? name : "", static_cast<double>(rep.value[0]), rep.data);
         }
         if (stricmp(rep.id, "sfc") == 0) rd.sfc_p = rep.lat;
+        if (rep.type == VYK_MISS) {
+            rd.cur = nullptr;  // a row without values: no level, and the last one stays as it is
+            continue;
+        }
         if (rep.type == COL_H) rd.cur = begin_row(rd, rep.id);
         if (!rd.cur) continue;
         rd.cur->p = rep.lat;

@@ -128,6 +128,17 @@ TEST(ThermRaw, FilesWithoutSurfaceOrWindRowsAndTooManyRows)
     EXPECT_TRUE(has(cap.out() + cap.err(), "more than 300 levels")) << cap.out() << cap.err();
 }
 
+TEST(ThermRaw, RowWithoutValuesLeavesTheLevelBeforeIt)
+{
+    TempDir dir;
+    const std::string path = dir.file("short.txt");
+    write_file(path, "DADODU\n12Z 15 MAR 96\n!KBUF Sounding\n Lev   P     H     T     Td    Dir Spd $\n"
+                     "   0  990   200   10.0   5.0  200  10\n   1  850\n   2  700  3000   -5.0 -10.0  250  30\n");
+    THERM_read_raw(path.c_str());
+    expect_levels(THERM_get_SM(), THERM_get_SM_num(),
+                  {{990, 200, 10, 5, 200, 10}, {700, 3000, -5, -10, 250, 30}});
+}
+
 TEST(ThermRaw, FilesThatCannotBeOpened)
 {
     TempDir dir;
