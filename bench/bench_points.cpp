@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -129,5 +130,50 @@ void BM_CtyNearest(benchmark::State &state)
     state.counters["found"] = benchmark::Counter(found, benchmark::Counter::kAvgIterations);
 }
 BENCHMARK(BM_CtyNearest);
+
+// A station file of n stations on a lattice over the globe (about 0.2 degrees apart for a
+// million), stored by location once; then nearest-station searches at points between them and
+// look-ups by identifier.  The table keeps the bucket count of the file's size (at most 4000).
+void BM_CtyNearestLarge(benchmark::State &state)
+{
+    MESS_set(0, 0);
+    const int n = static_cast<int>(state.range(0));
+    const std::string dir = scratch("cty");
+    mkdir(dir.c_str(), 0700);
+    const std::string file = dir + "/big.cty";
+    const int rows = 800, cols = (n + rows - 1) / rows;
+    if (FILE *fp = std::fopen(file.c_str(), "w")) {
+        for (int k = 0; k < n; k++) {
+            const double lat = -80.0 + 160.0 * (k % rows) / rows;
+            const double lon = -179.9 + 359.8 * (k / rows) / cols;
+            std::fprintf(fp, "Station_%07d    XX XX S%06d 3    %6.2f %7.2f   100 99999\n", k, k,
+                         lat, lon);
+        }
+        std::fclose(fp);
+    }
+    RES_put("file_path", dir.c_str());
+    Domain dom{};
+    DOM_decode("ll,0,0,361,181,1,1", &dom);
+    if (CTY_store("big.cty", CTY_STORE_XY_LOC, &dom, VYK_MISS) <= 0) {
+        state.SkipWithError("no stations stored");
+        return;
+    }
+    int found = 0, k = 0;
+    char id[16];
+    for (auto _ : state) {
+        const float lat = -79.0f + static_cast<float>(k % 997) * 0.157f;
+        const float lon = -179.0f + static_cast<float>(k % 1009) * 0.353f;
+        CTY_locate loc{};
+        found += CTY_search_loc(lat, lon, &loc);
+        std::snprintf(id, sizeof id, "S%06d", (k * 7919) % n);
+        found += CTY_search(id, &loc);
+        k++;
+    }
+    CTY_clear();
+    std::remove(file.c_str());
+    rmdir(dir.c_str());
+    state.counters["found"] = benchmark::Counter(found, benchmark::Counter::kAvgIterations);
+}
+BENCHMARK(BM_CtyNearestLarge)->Arg(1000000)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

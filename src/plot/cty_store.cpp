@@ -1,13 +1,23 @@
 // The station table of the current plot: the stations of the database that pass the priority,
 // the `identifier` patterns and the domain, keyed by identifier, WMO number and (store type 3)
 // location in tenths of degrees, each with an optional user buffer that data programs fill.
+//
+// The table has as many buckets as the database file suggests, at most a few thousand, so that
+// a large database makes long bucket chains.  Beside it an index per key (in memory only) finds
+// the record the table's search would find, the one entered first under that key, at once: a
+// look-up, and the nearest-station search of up to ten thousand probes, stays short whatever
+// the size of the database.
 #include "vykplot.h"
 #include "vykcty.h"
 
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <unordered_map>
+#include <utility>
 
 namespace {
 
@@ -16,12 +26,30 @@ constexpr int KEY_WMO = 2;
 constexpr int KEY_LOC = 3;
 constexpr int RINGS = 50;   // the nearest-station search reaches 4.9 degrees
 constexpr int KEY_LEN = 64; // a location key of any float fits
+constexpr double CELL_MAX = 1e15;  // tenths of degrees beyond this have no cell in the index
+
+// A location cell: whole tenths of degrees of latitude and longitude.
+using Cell = std::pair<int64_t, int64_t>;
+struct CellHash {
+    size_t operator()(const Cell &c) const
+    {
+        return std::hash<uint64_t>()(static_cast<uint64_t>(c.first) * 0x9E3779B97F4A7C15u ^
+                                     static_cast<uint64_t>(c.second));
+    }
+};
+
+// The records of the table by key, each key to the record entered first under it.
+struct Index {
+    std::unordered_map<std::string, void *> id, wmo;
+    std::unordered_map<Cell, void *, CellHash> loc;
+};
 
 struct State {
     int store = CTY_STORE_NONE;
     int id_type = CTY_ID_STATION;
     TAB_table city_tbl{};
     bool table_made = false;
+    Index index;
     int data_size = 0;
     CTY_enter enter_func = nullptr;
 };
@@ -54,6 +82,47 @@ double tenths(double v)
 void loc_key(double lat10, double lon10, char (&key)[KEY_LEN])
 {
     std::snprintf(key, sizeof key, "%5.0f%6.0f", tenths(lat10), tenths(lon10));
+}
+
+// The cell of a location key; false for one too far out (or not a number) to have one.
+bool loc_cell(double lat10, double lon10, Cell &cell)
+{
+    const double a = tenths(lat10), b = tenths(lon10);
+    if (!(std::fabs(a) <= CELL_MAX && std::fabs(b) <= CELL_MAX)) return false;
+    cell = {static_cast<int64_t>(a), static_cast<int64_t>(b)};
+    return true;
+}
+
+// The record the table holds under a location key, through the index where the key has a cell.
+void *find_loc(double lat10, double lon10)
+{
+    Cell cell;
+    if (loc_cell(lat10, lon10, cell)) {
+        const auto it = st.index.loc.find(cell);
+        return it == st.index.loc.end() ? nullptr : it->second;
+    }
+    char key[KEY_LEN];
+    loc_key(lat10, lon10, key);
+    return TAB_search(&st.city_tbl, KEY_LOC, key);
+}
+
+// The record the table holds under an identifier or WMO key.
+void *find_key(int slot, const char *key)
+{
+    const auto &map = slot == KEY_WMO ? st.index.wmo : st.index.id;
+    const auto it = map.find(key);
+    return it == map.end() ? nullptr : it->second;
+}
+
+// Indexes the record just entered under its keys, unless an earlier record holds a key.
+void index_last(const char *id_key, const char *wmo, const double *loc)
+{
+    void *rec = st.city_tbl.last_ptr ? st.city_tbl.last_ptr->data : nullptr;
+    if (!rec) return;
+    st.index.id.emplace(id_key, rec);
+    st.index.wmo.emplace(wmo, rec);
+    Cell cell;
+    if (loc && loc_cell(loc[0], loc[1], cell)) st.index.loc.emplace(cell, rec);
 }
 
 // The identifier a stored station goes by on the plot.
@@ -107,6 +176,7 @@ void drop_table()
     free_buffers();
     if (st.table_made) TAB_clear(&st.city_tbl);
     st.table_made = false;
+    st.index = Index{};
 }
 
 bool make_table(int type, int buckets)
@@ -126,7 +196,10 @@ bool enter(const CTY_data &city, const char *id_key, const char *wmo)
 {
     if (full_records()) {
         stat_FULL_data rec{city, new_buffer(city)};
-        if (TAB_enter(&st.city_tbl, &rec, id_key, wmo) == 0) return true;
+        if (TAB_enter(&st.city_tbl, &rec, id_key, wmo) == 0) {
+            index_last(id_key, wmo, nullptr);
+            return true;
+        }
         std::free(rec.ptr);
         return false;
     }
@@ -141,14 +214,18 @@ bool enter(const CTY_data &city, const char *id_key, const char *wmo)
     rec.data.pr = city.prior;
     rec.ptr = new_buffer(city);
     int status;
+    const double cell[2] = {10.0 * city.lat, 10.0 * city.lon};
     if (st.store == CTY_STORE_XY_LOC) {
         char loc[KEY_LEN];
-        loc_key(10.0 * city.lat, 10.0 * city.lon, loc);
+        loc_key(cell[0], cell[1], loc);
         status = TAB_enter(&st.city_tbl, &rec, rec.data.id, wmo, loc);
     } else {
         status = TAB_enter(&st.city_tbl, &rec, rec.data.id, wmo);
     }
-    if (status == 0) return true;
+    if (status == 0) {
+        index_last(rec.data.id, wmo, st.store == CTY_STORE_XY_LOC ? cell : nullptr);
+        return true;
+    }
     std::free(rec.ptr);
     return false;
 }
@@ -200,15 +277,15 @@ void *find(const char *id)
     if (!st.table_made || !id) return nullptr;
     const size_t len = std::strlen(id);
     if ((len == 5 && all_digits(id)) || (len == 6 && id[0] == 'b'))
-        return TAB_search(&st.city_tbl, KEY_WMO, id);
+        return find_key(KEY_WMO, id);
     if (coded_form(id)) {
         int wmo;
         id_to_wmo(id, &wmo);
         char key[KEY_LEN];
         std::snprintf(key, sizeof key, "%5.5d", wmo);
-        return TAB_search(&st.city_tbl, KEY_WMO, key);
+        return find_key(KEY_WMO, key);
     }
-    return TAB_search(&st.city_tbl, KEY_ID, id);
+    return find_key(KEY_ID, id);
 }
 
 }  // namespace
@@ -288,7 +365,6 @@ int CTY_search_loc(float lat, float lon, CTY_locate *data)
 {
     if (st.store != CTY_STORE_XY_LOC || !st.table_made || !data) return 0;
     const double L = 10.0 * static_cast<double>(lat), M = 10.0 * static_cast<double>(lon);
-    char key[KEY_LEN];
     for (int i = 0; i < RINGS; i++) {
         // The ring's sides in a fixed order, then its south-west corner, which they miss.
         const double probes[4][2] = {{1, 0}, {0, 1}, {-1, 0}, {0, -1}};
@@ -296,16 +372,14 @@ int CTY_search_loc(float lat, float lon, CTY_locate *data)
             for (const auto &pr : probes) {
                 const double a = pr[0] != 0 ? pr[0] * i : j;
                 const double b = pr[0] != 0 ? j : pr[1] * i;
-                loc_key(L + a, M + b, key);
-                if (const void *rec = TAB_search(&st.city_tbl, KEY_LOC, key)) {
+                if (const void *rec = find_loc(L + a, M + b)) {
                     *data = static_cast<const stat_XY_data *>(rec)->data;
                     return 1;
                 }
             }
         }
         if (i == 0) continue;
-        loc_key(L - i, M - i, key);
-        if (const void *rec = TAB_search(&st.city_tbl, KEY_LOC, key)) {
+        if (const void *rec = find_loc(L - i, M - i)) {
             *data = static_cast<const stat_XY_data *>(rec)->data;
             return 1;
         }
@@ -317,7 +391,7 @@ char *CTY_get_data(const char *id)
 {
     if (st.store == CTY_STORE_NONE || !st.table_made || !id) return nullptr;
     const bool number = std::strlen(id) == 5 && id[0] >= '0' && id[0] <= '9';
-    void *rec = TAB_search(&st.city_tbl, number ? KEY_WMO : KEY_ID, id);
+    void *rec = find_key(number ? KEY_WMO : KEY_ID, id);
     return rec ? buffer_of(rec) : nullptr;
 }
 

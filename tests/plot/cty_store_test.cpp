@@ -8,6 +8,7 @@
 #include "vykplot.h"
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -157,6 +158,50 @@ TEST_F(CtyStore, NegativeZeroKeysAreZero)
     CTY_locate loc{};
     EXPECT_EQ(CTY_search_loc(-0.01f, 0.01f, &loc), 1);
     EXPECT_STREQ(loc.id, "ZERO");
+}
+
+TEST_F(CtyStore, LargeFileKeepsItsBucketsAndFindsEveryStation)
+{
+    // 60,000 stations (more than 4,000 buckets hold in short chains): the table keeps the
+    // bucket count of the file, and every station is found by identifier, by number and by
+    // location; a station sharing a cell or a number with an earlier one leaves the earlier.
+    std::string text;
+    char line[96];
+    const int n = 60000, rows = 300;
+    for (int k = 0; k < n; k++) {
+        std::snprintf(line, sizeof line, "S%06d XX XX S%06d 3 %.1f %.1f 0 %05d\n", k, k,
+                      -60.0 + 0.2 * (k % rows), -170.0 + 0.5 * (k / rows), 10000 + k % 50000);
+        text += line;
+    }
+    text += "Late XX XX LATE 3 -60.0 -170.0 0 10000\n";  // the cell and number of S000000
+    write_file(dir.file("big.cty"), text);
+    ASSERT_GT(DOM_decode("ll,0,0,361,181,1,1", &dom), 0);
+    ASSERT_GT(CTY_store("big.cty", CTY_STORE_XY_LOC, &dom, VYK_MISS), 0);
+    ASSERT_NE(CTY_get_table(), nullptr);
+    EXPECT_EQ(CTY_get_table()->tab_size, 4000);
+    EXPECT_EQ(CTY_get_table()->num_entry, n + 1);
+    for (int k = 0; k < n; k += 199) {
+        SCOPED_TRACE(k);
+        char id[16], wmo[16];
+        std::snprintf(id, sizeof id, "S%06d", k);
+        std::snprintf(wmo, sizeof wmo, "%05d", 10000 + k % 50000);
+        CTY_locate loc{};
+        ASSERT_EQ(CTY_search(id, &loc), 1);
+        EXPECT_STREQ(loc.id, id);
+        ASSERT_EQ(CTY_search(wmo, &loc), 1);
+        EXPECT_EQ(loc.wmo, 10000 + k % 50000);
+        const float lat = static_cast<float>(-60.0 + 0.2 * (k % rows) + 0.04);
+        const float lon = static_cast<float>(-170.0 + 0.5 * (k / rows) - 0.03);
+        ASSERT_EQ(CTY_search_loc(lat, lon, &loc), 1);
+        EXPECT_STREQ(loc.id, id);
+    }
+    CTY_locate loc{};
+    ASSERT_EQ(CTY_search_loc(-60.0f, -170.0f, &loc), 1);
+    EXPECT_STREQ(loc.id, "S000000");
+    ASSERT_EQ(CTY_search("10000", &loc), 1);
+    EXPECT_STREQ(loc.id, "S000000");
+    ASSERT_EQ(CTY_search("LATE", &loc), 1);
+    EXPECT_EQ(CTY_search_loc(80.0f, 0.0f, &loc), 0);  // nothing within 4.9 degrees
 }
 
 void fill(const CTY_data *city, char *buf) { std::snprintf(buf, 16, "%s!", city->id); }
