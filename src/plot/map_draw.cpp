@@ -164,7 +164,7 @@ bool size_tests(const char *&p, bool &draw)
 // The items
 // ---------------------------------------------------------------------------------------------
 
-/// "im:" and "if:": name[:colour[:x:y]] or name::x:y.
+/// "im:" and "if:": name[:colour[:x:y]] or name::x:y; a name that is no regular file is refused.
 int image_item(const char *rest, bool whole_display)
 {
     std::string name = rest;
@@ -188,6 +188,10 @@ int image_item(const char *rest, bool whole_display)
         name.resize(colon);
     }
     const std::string full = find_plain("image_path", name.c_str());
+    if (!FILE_is_file(full.c_str())) {
+        MESS_print(M_WARN, "MAP_process: Image file not found: %s\n", full.c_str());
+        return -1;
+    }
     PLT_mess("Map-image: %s", full.c_str());
     if (whole_display) GPH_trans(1);
     goverlay_image_file(full.c_str(), colour[0] ? colour : nullptr, x, y);
@@ -420,6 +424,10 @@ int MAP_process(const char *str)
     if (strnicmp(p, "im:", 3) == 0) return image_item(p + 3, false);
     if (strnicmp(p, "if:", 3) == 0) return image_item(p + 3, true);
     if (strnicmp(p, "mf:", 3) == 0) {
+        if (!FILE_is_file(p + 3)) {
+            MESS_print(M_WARN, "MAP_process: Metafile not found: %s\n", p + 3);
+            return -1;
+        }
         PLT_mess("Map-metafile: %s", p + 3);
         gread_metafile(p + 3);
         return 0;

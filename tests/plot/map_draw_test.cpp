@@ -14,6 +14,8 @@
 #include <cstring>
 #include <fstream>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 using maptest::Drawing;
@@ -256,6 +258,28 @@ TEST(MapDraw, NamesAreOpenedAsPlainFilesOnly)
     EXPECT_FALSE(vyktest::run("test -e " + marker).status == 0);
     EXPECT_TRUE(has(cap.err(), "Map file not found: |touch")) << cap.err();
     EXPECT_TRUE(has(cap.err(), "Unable to open map list file: |touch")) << cap.err();
+}
+
+TEST(MapDraw, ImagesAndMetafilesOfAListAreRegularFilesOnly)
+{
+    // A map list file comes with data: its image items never start a command and its metafile
+    // items never open a FIFO (which would wait for ever).
+    Drawing d(latlon(40, -100, 20));
+    RES_put("file_path", d.dir().path().c_str());
+    RES_put("image_path", "");
+    const std::string marker = d.dir().file("ran"), fifo = d.dir().file("fifo");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    d.write("list.txt", "im:|touch${IFS}" + marker + " if:|touch${IFS}" + marker + " mf:" + fifo + "\n");
+    MAP_file("fi:list.txt");
+    vyktest::CaptureStdio cap;
+    MAP_draw(7);
+    cap.finish();
+    d.records();
+    EXPECT_NE(access(marker.c_str(), F_OK), 0);
+    EXPECT_EQ(vyktest::count(cap.err(), "MAP_process: Image file not found: |touch${IFS}" + marker),
+              2)
+        << cap.err();
+    EXPECT_TRUE(has(cap.err(), "MAP_process: Metafile not found: " + fifo)) << cap.err();
 }
 
 TEST(MapDraw, DiagramsOpenNoGeographicMapFile)
