@@ -4,13 +4,61 @@
 // Each key slot has an array of tab_size bucket heads stored inline; further entries of a bucket
 // are allocated one by one and chained through link.  All key slots of a record point to one
 // record copy; the key-slot-1 entries are chained through next in order of entry.
+//
+// A record is appended at the end of its chain, so that a search finds the first record entered
+// under a key.  The last entry of every chain is remembered beside the table (from TAB_create
+// to TAB_clear), so that entering stays quick however long a chain grows: many records under
+// one key, or far more records than buckets.
 #include "vyk.h"
 
 #include <cstdarg>
 #include <cstdlib>
 #include <cstring>
+#include <new>
+#include <unordered_map>
+#include <vector>
 
 namespace {
+
+// The component's state: the last entry of each chain, per bucket array (NULL: the chain is
+// its head alone or empty).  Made on first use and never destroyed, since tables may be made
+// and cleared while other files' statics are built or torn down.
+struct State {
+    std::unordered_map<const TAB_entry *, std::vector<TAB_entry *>> ends;
+};
+State &state()
+{
+    static auto *st = new State;
+    return *st;
+}
+
+/// Starts remembering the chain ends of a new bucket array (nothing remembered when no
+/// storage can be had: the chains are then walked).
+void track_chains(const TAB_entry *buckets, int tab_size)
+{
+    try {
+        state().ends[buckets].assign(static_cast<size_t>(tab_size), nullptr);
+    } catch (const std::bad_alloc &) {
+        state().ends.erase(buckets);
+    }
+}
+
+/// The last entry of bucket b of a key slot's array.
+TAB_entry *chain_end(TAB_entry *buckets, int b)
+{
+    TAB_entry *e = &buckets[b];
+    const auto it = state().ends.find(buckets);
+    if (it != state().ends.end() && static_cast<size_t>(b) < it->second.size() && it->second[b])
+        e = it->second[b];
+    while (e->key && e->link) e = e->link;
+    return e;
+}
+
+void set_chain_end(const TAB_entry *buckets, int b, TAB_entry *e)
+{
+    const auto it = state().ends.find(buckets);
+    if (it != state().ends.end() && static_cast<size_t>(b) < it->second.size()) it->second[b] = e;
+}
 
 /// The bucket array of a key slot counted from 1, or NULL when the slot or the table is unusable.
 TAB_entry *slot_buckets(const TAB_table *tab, int slot)
@@ -46,11 +94,13 @@ int TAB_create(TAB_table *tab, int tab_size, int data_size, int numkey)
         tab->table[k] = static_cast<TAB_entry *>(calloc(static_cast<size_t>(tab_size), sizeof(TAB_entry)));
         if (!tab->table[k]) {
             for (int j = 0; j < k; j++) {
+                state().ends.erase(tab->table[j]);
                 free(tab->table[j]);
                 tab->table[j] = nullptr;
             }
             return -1;
         }
+        track_chains(tab->table[k], tab_size);
     }
     tab->tab_size = tab_size;
     tab->data_size = data_size;
@@ -89,13 +139,14 @@ int TAB_enter(TAB_table *tab, const void *data, ...)
     // Everything the record needs is allocated before anything is linked in, so that running
     // out of memory leaves the table exactly as it was.
     TAB_entry *target[TAB_MAX_KEYS] = {};  // the free bucket head, or the chain's last entry
+    int bucket[TAB_MAX_KEYS] = {};
     TAB_entry *fresh[TAB_MAX_KEYS] = {};   // a new chained entry, when the bucket is taken
     char *key_copy[TAB_MAX_KEYS] = {};
     void *record = nullptr;
     bool failed = false;
     for (int k = 0; k < numkey && !failed; k++) {
-        TAB_entry *e = &tab->table[k][TAB_key(tab, keys[k])];
-        while (e->key && e->link) e = e->link;
+        bucket[k] = TAB_key(tab, keys[k]);
+        TAB_entry *e = chain_end(tab->table[k], bucket[k]);
         target[k] = e;
         if (e->key) {
             fresh[k] = static_cast<TAB_entry *>(malloc(sizeof(TAB_entry)));
@@ -131,6 +182,7 @@ int TAB_enter(TAB_table *tab, const void *data, ...)
         e->next = nullptr;
         e->key = key_copy[k];
         e->data = record;
+        set_chain_end(tab->table[k], bucket[k], e);
         if (k == 0) first = e;
     }
     if (!tab->head_ptr)
@@ -182,6 +234,7 @@ int TAB_clear(TAB_table *tab)
     for (int k = 0; k < TAB_MAX_KEYS; k++) {
         TAB_entry *bucket = tab->table[k];
         if (!bucket) continue;
+        state().ends.erase(bucket);
         for (int b = 0; b < tab->tab_size; b++) {
             TAB_entry *head = &bucket[b];
             free(head->key);

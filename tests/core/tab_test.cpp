@@ -154,6 +154,34 @@ TEST(Tab, SameKeyTwice)
     TAB_clear(&tab);
 }
 
+TEST(Tab, LongChainsKeepTheirEntryOrder)
+{
+    // Records far beyond the buckets, many under one key, in two tables made and cleared in
+    // turn: each search finds the first record entered under its key, and every record of a
+    // key comes in entry order.
+    for (int round = 0; round < 2; round++) {
+        TAB_table tab;
+        ASSERT_EQ(TAB_create(&tab, 3, sizeof(Station), 2), 0);
+        const int n = 3000;
+        for (int i = 0; i < n; i++) {
+            Station s = station("S", i);
+            const std::string id = "K" + std::to_string(i % 100);
+            ASSERT_EQ(TAB_enter(&tab, &s, id.c_str(), i % 2 ? "odd" : "even"), 0);
+        }
+        EXPECT_EQ(tab.num_entry, n);
+        for (int k = 0; k < 100; k += 7) {
+            const auto *found = static_cast<Station *>(TAB_search(&tab, 1, ("K" + std::to_string(k)).c_str()));
+            ASSERT_NE(found, nullptr);
+            EXPECT_EQ(found->number, k);
+        }
+        std::vector<void *> out(n);
+        ASSERT_EQ(TAB_searches(&tab, 2, "odd", out.data(), n), n / 2);
+        for (int i = 0; i < n / 2; i++) EXPECT_EQ(static_cast<Station *>(out[i])->number, 2 * i + 1);
+        EXPECT_EQ(walk(&tab).size(), static_cast<size_t>(n));
+        TAB_clear(&tab);
+    }
+}
+
 TEST(Tab, KeysAreCaseSensitive)
 {
     TAB_table tab;
