@@ -192,4 +192,23 @@ void BM_CtyNearestLarge(benchmark::State &state)
 }
 BENCHMARK(BM_CtyNearestLarge)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
 
+// The longest search: points more than 4.9 degrees from every station (north of the lattice),
+// where every ring is probed and nothing is found.
+void BM_CtyNoneNearLarge(benchmark::State &state)
+{
+    MESS_set(0, 0);
+    double store_seconds = 0;
+    if (!store_lattice(static_cast<int>(state.range(0)), store_seconds)) {
+        state.SkipWithError("no stations stored");
+        return;
+    }
+    int found = 0, k = 0;
+    for (auto _ : state) {
+        CTY_locate loc{};
+        found += CTY_search_loc(86.0f, -179.0f + static_cast<float>(k++ % 359), &loc);
+    }
+    state.counters["found"] = benchmark::Counter(found, benchmark::Counter::kAvgIterations);
+}
+BENCHMARK(BM_CtyNoneNearLarge)->Arg(1000000)->Unit(benchmark::kMicrosecond);
+
 }  // namespace

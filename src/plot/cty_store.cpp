@@ -18,6 +18,7 @@
 #include <string>
 #include <unordered_map>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -38,11 +39,27 @@ struct CellHash {
     }
 };
 
-// The records of the table by key, each key to the record entered first under it.
+// Cells of locations on the earth, for the map of the cells holding a station: tenths of
+// degrees of latitude from -90 to 90 and of longitude from -360 to 360.
+constexpr int64_t LAT_CELLS = 1801, LON_CELLS = 7201;
+
+// The records of the table by key, each key to the record entered first under it, and a bit
+// for every cell of the earth that holds a station, so that the many empty cells a search
+// probes are passed without a look-up.
 struct Index {
     std::unordered_map<std::string, void *> id, wmo;
     std::unordered_map<Cell, void *, CellHash> loc;
+    std::vector<uint64_t> held;  // LAT_CELLS x LON_CELLS bits, made with the first location
 };
+
+// The bit of a cell on the earth; false for a cell beyond it.
+bool earth_bit(const Cell &c, size_t &bit)
+{
+    const int64_t row = c.first + LAT_CELLS / 2, col = c.second + LON_CELLS / 2;
+    if (row < 0 || row >= LAT_CELLS || col < 0 || col >= LON_CELLS) return false;
+    bit = static_cast<size_t>(row * LON_CELLS + col);
+    return true;
+}
 
 struct State {
     int store = CTY_STORE_NONE;
@@ -98,6 +115,10 @@ void *find_loc(double lat10, double lon10)
 {
     Cell cell;
     if (loc_cell(lat10, lon10, cell)) {
+        size_t bit;
+        const std::vector<uint64_t> &held = st.index.held;
+        if (earth_bit(cell, bit) && (held.empty() || !(held[bit / 64] >> (bit % 64) & 1)))
+            return nullptr;
         const auto it = st.index.loc.find(cell);
         return it == st.index.loc.end() ? nullptr : it->second;
     }
@@ -122,7 +143,13 @@ void index_last(const char *id_key, const char *wmo, const double *loc)
     st.index.id.emplace(id_key, rec);
     st.index.wmo.emplace(wmo, rec);
     Cell cell;
-    if (loc && loc_cell(loc[0], loc[1], cell)) st.index.loc.emplace(cell, rec);
+    if (!loc || !loc_cell(loc[0], loc[1], cell)) return;
+    st.index.loc.emplace(cell, rec);
+    size_t bit;
+    if (!earth_bit(cell, bit)) return;
+    if (st.index.held.empty())
+        st.index.held.assign(static_cast<size_t>((LAT_CELLS * LON_CELLS + 63) / 64), 0);
+    st.index.held[bit / 64] |= uint64_t(1) << (bit % 64);
 }
 
 // The identifier a stored station goes by on the plot.
