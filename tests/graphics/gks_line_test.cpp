@@ -296,7 +296,11 @@ TEST(GksLine, DemoDrawsIntoTheLoopWindow)
         execl(prog.c_str(), prog.c_str(), dir.path().c_str(), "answer", nullptr);
         _exit(3);
     }
-    for (int i = 0; i < 500 && access(dir.file("vovadev.3").c_str(), R_OK) != 0; i++) usleep(20000);
+    // However long the program takes to start, its window-id file is waited for until it
+    // appears or the program ends.
+    while (access(dir.file("vovadev.3").c_str(), R_OK) != 0 &&
+           waitpid(loop, nullptr, WNOHANG) == 0)
+        usleep(20000);
     unsigned long win = 0, pix = 0;
     const std::string desc = vyktest::read_file(dir.file("vovadev.3"));
     ASSERT_EQ(std::sscanf(desc.c_str(), "+%lu:%lu:", &win, &pix), 2);

@@ -240,9 +240,16 @@ struct LoopWindow {
             execl(prog.c_str(), prog.c_str(), dir.path().c_str(), mode, nullptr);
             _exit(3);
         }
-        // The window-id file appears when the window is ready.
-        for (int i = 0; i < 500 && access(dir.file("vovadev.3").c_str(), R_OK) != 0; i++)
+        // The window-id file appears when the window is ready; however long the program takes
+        // to start on a busy machine, it is waited for until it appears or the program ends.
+        while (access(dir.file("vovadev.3").c_str(), R_OK) != 0) {
+            int st = 0;
+            if (waitpid(pid, &st, WNOHANG) == pid) {
+                pid = -1;
+                break;
+            }
             usleep(20000);
+        }
         RES_put("file_path", dir.path().c_str());
     }
     ~LoopWindow()
