@@ -234,6 +234,20 @@ int FILE_is_device(const char *name)
     return stat_name(name, st) && (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode)) ? 1 : 0;
 }
 
+int FILE_input_ok(const char *name, const char *who)
+{
+    if (name == nullptr || is_stdio(name) || name[0] == '|')
+        return 1;
+    struct stat st;
+    // A FIFO would hold the reader until a writer comes and lose what a first look took; a
+    // directory or a device is no data file.  A name that is not there fails at its opening.
+    if (!stat_name(name, st) || S_ISREG(st.st_mode))
+        return 1;
+    MESS_print(M_WARN, "%s: not a regular file, not read: %s\n", who != nullptr ? who : "FILE_input_ok",
+               name);
+    return 0;
+}
+
 long FILE_size(const char *name)
 {
     struct stat st;

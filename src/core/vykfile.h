@@ -39,6 +39,11 @@ int FILE_is_dir(const char *name);
 int FILE_is_file(const char *name);
 int FILE_is_fifo(const char *name);
 int FILE_is_device(const char *name);
+/// Whether name may be read as an input: 1 for a standard stream, a command ('|' first, which
+/// only a user can name), a regular file, or a name that is not there (its opening fails).  0
+/// for a directory, FIFO, device or socket, with the warning "WHO: not a regular file, not
+/// read: NAME" (who: the caller's name).  Readers ask before their first look at a file.
+int FILE_input_ok(const char *name, const char *who);
 long FILE_size(const char *name);
 int64_t FILE_modtime(const char *name);
 int FILE_delete(const char *name);

@@ -209,6 +209,7 @@ bool grd_values(GRD_report *grd, size_t n)
 int GRD_chktype(const char *filename)
 {
     if (!filename || FILE_is_stdio(filename) || is_command(filename)) return -1;
+    if (!FILE_is_file(filename)) return -1;  // a FIFO's first bytes would be lost to the look
     FILE *fp = FILE_open(filename, "r");
     if (!fp) return -1;
     unsigned char b[CHK_BYTES];
@@ -227,6 +228,7 @@ int GRD_open(const char *filename, int f_access, int *f_type)
         f_access != GRD_ACCESS_APPEND)
         return -1;
 
+    if (f_access == GRD_ACCESS_READ && !FILE_input_ok(filename, "GRD_open")) return -1;
     const int given = f_type ? *f_type : GRD_DETECT;
     const int kind = name_kind(filename, f_access, given);
     if (kind < 0) return -1;
@@ -251,6 +253,7 @@ int GRD_hdr_open(int slot, const char *filename)
     GRD_file *f = open_slot(slot, "GRD_hdr_open");
     if (!f || f->type != GRD_GRIB || !filename || filename[0] == '\0') return -1;
     if (FILE_is_stdio(filename) || is_command(filename)) return -1;
+    if (!FILE_input_ok(filename, "GRD_hdr_open")) return -1;
     FILE *h = FILE_open(filename, "r");
     if (!h) return -1;
     if (f->hfile) std::fclose(f->hfile);

@@ -63,16 +63,19 @@ struct RAW_info {
 
 /// Field designators are text pointers: a name, or a small number made by RAW_field (1 every
 /// value in turn, 2 the identifier, 10 + k data column k).
-inline const char *RAW_field(int n) { return reinterpret_cast<const char *>(static_cast<intptr_t>(n)); }
-/// True for a designator made by RAW_field rather than a name.
-inline bool RAW_field_is_num(const char *designator)
-{
-    const intptr_t v = reinterpret_cast<intptr_t>(designator);
-    return v == -9999 || (v >= 0 && v <= RAW_FIELDS);
-}
 constexpr int RAW_FIELD_EACH = 1;
 constexpr int RAW_FIELD_ID = 2;
 constexpr int RAW_FIELD_DATA = 10;  // + k: data column k
+/// The highest designator number: the last data column a field list can hold.
+constexpr int RAW_FIELD_LAST = RAW_FIELD_DATA + RAW_FIELDS - 1;
+inline const char *RAW_field(int n) { return reinterpret_cast<const char *>(static_cast<intptr_t>(n)); }
+/// True for a designator made by RAW_field rather than a name (every column number up to
+/// RAW_FIELD_LAST, and the missing value).
+inline bool RAW_field_is_num(const char *designator)
+{
+    const intptr_t v = reinterpret_cast<intptr_t>(designator);
+    return v == -9999 || (v >= 0 && v <= RAW_FIELD_LAST);
+}
 
 // ---------------------------------------------------------------------------------------------
 // Files (raw_file.cpp)

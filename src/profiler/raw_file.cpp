@@ -183,12 +183,13 @@ void store_entry(Slot &s, const std::string &tok)
     RAW_check_format(fmt.c_str(), s.field_fmt[k], sizeof s.field_fmt[k]);
 }
 
-// Reads the field list after a '!' description, up to the '$' token and the end of its line.
+// Reads the field list after a '!' description, up to the '$' token and the end of its line;
+// entries beyond RAW_FIELDS are passed over (the '$' of a full list is no data line).
 void read_field_list(Slot &s)
 {
     char word[RAW_LINE_LEN + 1];
     int c;
-    while (s.num_field < RAW_FIELDS) {
+    for (;;) {
         while ((c = std::fgetc(s.file)) != EOF && std::isspace(c)) {}
         if (c == EOF) return;
         int n = 0;
@@ -199,7 +200,7 @@ void read_field_list(Slot &s)
             while (c != EOF && c != '\n') c = std::fgetc(s.file);
             break;
         }
-        store_entry(s, word);
+        if (s.num_field < RAW_FIELDS) store_entry(s, word);
     }
     // Blank space after the list is not the end of the data.
     while ((c = std::fgetc(s.file)) != EOF && std::isspace(c)) {}
@@ -538,6 +539,8 @@ int RAW_check_format(const char *text, char *out, size_t size)
 int RAW_chktype(const char *name)
 {
     if (!name) return -1;
+    // A FIFO's first bytes would be lost to the look (and its opening waits for a writer).
+    if (!FILE_is_stdio(name) && name[0] != '|' && !FILE_is_file(name)) return -1;
     FILE *fp = FILE_open(name, "r");
     if (!fp) return -1;
     char head[8] = {};
@@ -561,6 +564,8 @@ int RAW_open(char *name, int access, int *type)
         std::strcpy(name, "-");
         t = RAW_TYPE_PLAIN;
     }
+    // An append reads the file's head first.
+    if (access != RAW_WRITE && !FILE_input_ok(name, "RAW_open")) return -1;
     if (t == RAW_TYPE_NONE && access != RAW_APPEND) {
         if (access != RAW_READ) return -1;
         t = RAW_chktype(name);

@@ -95,6 +95,8 @@ int cdf_kind(const char *filename)
 int UPA_chktype(const char *filename)
 {
     if (!filename) return -1;
+    // A FIFO's first bytes would be lost to the look (and its opening waits for a writer).
+    if (!FILE_is_stdio(filename) && filename[0] != '|' && !FILE_is_file(filename)) return -1;
     FILE *fp = FILE_open(filename, "r");
     if (!fp) return -1;
     char word[WORD_MAX + 1];
@@ -114,6 +116,7 @@ int UPA_open(const char *filename, int f_access, int *f_type)
     if (!filename || !f_type) return -1;
     if (f_access != UPA_ACCESS_READ && f_access != UPA_ACCESS_WRITE) return -1;
     if (st.kind != 0) UPA_close(st.fd);  // one open file: a new open ends the last one
+    if (f_access == UPA_ACCESS_READ && !FILE_input_ok(filename, "UPA_open")) return -1;
     int kind = *f_type;
     if (kind == UPA_FILE_DETECT) {
         if (f_access != UPA_ACCESS_READ) return -1;

@@ -211,6 +211,31 @@ TEST(File, ExistAndKinds)
     EXPECT_EQ(FILE_exist(nullptr), 0);
 }
 
+// What a reader may take as its input: a FIFO (whose opening would wait for a writer), a
+// directory or a device is refused with a warning naming it; a command or a standard stream
+// named by the user, a regular file and a missing name (its opening fails) pass.
+TEST(File, InputOkRefusesWhatIsNoRegularFile)
+{
+    TempDir dir;
+    const std::string file = dir.file("f.dat"), fifo = dir.file("pipe"), sub = dir.file("sub");
+    write_file(file, "abc");
+    ASSERT_EQ(run("mkfifo " + quote(fifo) + " && mkdir " + quote(sub)).status, 0);
+    struct Case {
+        std::string name;
+        int ok;
+    };
+    const Case cases[] = {
+        {file, 1}, {dir.file("missing"), 1}, {"-", 1}, {"std", 1}, {"|cat " + fifo, 1},
+        {fifo, 0}, {sub, 0},                 {"/dev/null", 0},
+    };
+    for (const Case &c : cases) {
+        int ok = -1;
+        const std::string err = vyktest::stderr_of([&] { ok = FILE_input_ok(c.name.c_str(), "reader"); });
+        EXPECT_EQ(ok, c.ok) << c.name;
+        EXPECT_EQ(err, c.ok ? "" : "reader: not a regular file, not read: " + c.name + "\n") << c.name;
+    }
+}
+
 TEST(File, SizeAndModificationTime)
 {
     TempDir dir;

@@ -185,3 +185,32 @@ TEST(GridTool, RefusedCopyLeavesNoFile)
     struct stat sb;
     EXPECT_NE(stat(out.c_str(), &sb), 0);
 }
+
+// A FIFO or a directory named as the grid file (detected or of a given kind) or as the index
+// file is refused with a message naming it, never waited on: the tool fails.  (The timeout
+// turns a wait into a failure instead of a stuck test.)
+TEST(GridTool, InputsThatAreNotRegularFilesAreRefused)
+{
+    vyktest::TempDir dir;
+    const std::string fifo = dir.file("fifo.grd"), sub = dir.file("sub.grd");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    ASSERT_EQ(mkdir(sub.c_str(), 0700), 0);
+    const std::string grib = gribtest::corpus(dir, gribtest::JMA_16_FIELDS);
+    struct Row {
+        std::string args, refused;
+    };
+    const Row rows[] = {
+        {"list " + fifo, fifo},         {"list " + sub, sub},
+        {"-k 11 list " + fifo, fifo},   {"-k 3 list " + fifo, fifo},
+        {"-k 21 dump " + sub + " 0", sub},
+        {"-i " + fifo + " list " + grib, fifo},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.args);
+        const vyktest::RunResult r =
+            vyktest::run("timeout 60 " + vyktest::tool("grid_tool") + " " + row.args + " </dev/null");
+        EXPECT_EQ(r.status, 1);
+        EXPECT_NE(r.err.find("not a regular file, not read: " + row.refused), std::string::npos)
+            << r.err;
+    }
+}

@@ -10,6 +10,7 @@
 
 #include <cstring>
 #include <string>
+#include <sys/stat.h>
 
 using vyktest::CaptureStdio;
 using vyktest::TempDir;
@@ -137,6 +138,63 @@ TEST_F(RawFile, HeaderAndFieldList)
     EXPECT_EQ(RAW_read(slot, &r, RAW_field(10), &line), -1);
     EXPECT_EQ(RAW_read(slot, &r, RAW_field(10), &line), -1);
     EXPECT_EQ(RAW_close(slot), 0);
+}
+
+// Every data column of a full field list is reached by its number, the last ones (66 to 71,
+// designators 76 to 81) too: a number is never taken for a name.  An entry beyond a full list
+// and its '$' are passed over, not read as data lines.
+TEST_F(RawFile, EveryColumnNumberOfAFullList)
+{
+    std::string list = "id lat lon", line = "S1 40 -105";
+    for (int k = 0; k < RAW_FIELDS - 3; k++) {
+        list += (k % 12 ? " c" : "\nc") + std::to_string(k);
+        line += " " + std::to_string(k) + ".5";
+    }
+    const int slot = open("DADODU\n" + label_2026() + "\n!Wide\n" + list + " extra $\n" + line + "\n");
+    ASSERT_GE(slot, 0);
+    RAW_info info{};
+    ASSERT_EQ(RAW_getinfo(slot, &info), 0);
+    ASSERT_EQ(RAW_get_num_field(slot), RAW_FIELDS);
+    for (int k : {0, 64, 65, 66, 70, RAW_FIELDS - 4}) {
+        SCOPED_TRACE(k);
+        const char *des = RAW_field(RAW_FIELD_DATA + k);
+        EXPECT_EQ(RAW_get_field_ind(slot, des), 3 + k);
+        EXPECT_STREQ(RAW_get_field_name(slot, des), ("c" + std::to_string(k)).c_str());
+        RAW_report r{};
+        int n = 0;
+        ASSERT_EQ(RAW_read(slot, &r, des, &n), 0);
+        EXPECT_STREQ(r.id, "S1");
+        EXPECT_FLOAT_EQ(r.value[0], k + 0.5f);
+    }
+    RAW_report r{};
+    int second = 1;
+    EXPECT_EQ(RAW_read(slot, &r, RAW_field(RAW_FIELD_DATA), &second), -1);  // one data line
+    // Beyond the list: a number still, and nothing there.
+    EXPECT_EQ(RAW_get_field_name(slot, RAW_field(RAW_FIELD_LAST)), nullptr);
+    EXPECT_EQ(RAW_get_field_ind(slot, RAW_field(RAW_FIELD_LAST)), -1);
+    EXPECT_EQ(RAW_close(slot), 0);
+}
+
+// A FIFO or a directory named as the point-data file is refused with a message naming it,
+// never waited on or read as an empty file: reading fails.  (The timeout turns a wait into a
+// failure, not a stuck test.)
+TEST_F(RawFile, InputsThatAreNotRegularFilesAreRefused)
+{
+    const std::string fifo = dir.file("fifo.dat"), sub = dir.file("sub.dat");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    ASSERT_EQ(mkdir(sub.c_str(), 0700), 0);
+    for (const std::string &name : {fifo, sub}) {
+        SCOPED_TRACE(name);
+        const vyktest::RunResult r =
+            vyktest::run("timeout 60 " + vyktest::tool("raw_tool") + " read " + name + " </dev/null");
+        EXPECT_EQ(r.status, 1);
+        EXPECT_TRUE(has(r.err, "RAW_open: not a regular file, not read: " + name)) << r.err;
+        // Appending reads the file's head first: refused the same way.
+        int type = RAW_TYPE_HEADER;
+        std::string path = name;
+        EXPECT_EQ(vyktest::stderr_of([&] { EXPECT_EQ(RAW_open(path.data(), RAW_APPEND, &type), -1); }),
+                  "RAW_open: not a regular file, not read: " + name + "\n");
+    }
 }
 
 TEST_F(RawFile, PositioningBetweenLines)

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 using namespace upatest;
@@ -31,6 +32,23 @@ TEST(UpaFile, OutputsThatCannotBeWrittenFailAndLeaveNoFile)
         {"binary", convert + "41"},
         {"XML", convert + "51"},
     });
+}
+
+// A FIFO or a directory named as the upper-air file is refused with a message naming it,
+// never waited on: the tool fails.  (The timeout turns a wait into a failure, not a stuck test.)
+TEST(UpaFile, InputsThatAreNotRegularFilesAreRefused)
+{
+    vyktest::TempDir dir;
+    const std::string fifo = dir.file("fifo.upa"), sub = dir.file("sub.upa");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    ASSERT_EQ(mkdir(sub.c_str(), 0700), 0);
+    for (const std::string &name : {fifo, sub}) {
+        SCOPED_TRACE(name);
+        const vyktest::RunResult r = vyktest::run("timeout 60 " + vyktest::tool("upa_tool") +
+                                                  " -ba dump " + name + " </dev/null");
+        EXPECT_EQ(r.status, 1);
+        EXPECT_TRUE(vyktest::has(r.err, "UPA_open: not a regular file, not read: " + name)) << r.err;
+    }
 }
 
 }  // namespace
