@@ -83,7 +83,9 @@ struct Gcolr_rep {
     Gfloat red, green, blue;
 };
 
-enum Gfill_int_style { GHOLLOW = 0, GSOLID = 1, GPAT = 2, GHATCH = 3 };
+/// Interior styles of fill areas; the kernel stores any number it is given (a metafile may
+/// hold one beyond these), so the type holds every int.
+enum Gfill_int_style : int { GHOLLOW = 0, GSOLID = 1, GPAT = 2, GHATCH = 3 };
 enum Gclear_flag { GCOND = 0, GALWAYS = 1 };
 
 /// Kinds of kernel initialisation: ginit_plot, ginit_tran and the modules' ginit_* calls.

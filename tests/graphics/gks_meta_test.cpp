@@ -301,6 +301,17 @@ TEST(GksMeta, ReplaySkipsFirstLineAndIgnoredRecords)
     EXPECT_EQ(r.messages, "");
 }
 
+// An interior style beyond the named ones is stored and copied as it stands, as the setter
+// stores any number (the sanitizer build checks that no value outside the type is made).
+TEST(GksMeta, InteriorStylesBeyondTheNamedOnesReplayAsTheyStand)
+{
+    TempDir dir;
+    const Replay r = replay_text(dir, header_line() + "FA_INT 77\nFA_INT -2147483648\nFA_INT 3\n");
+    EXPECT_EQ(r.result, 0);
+    EXPECT_EQ(r.records, "FA_INT 77\nFA_INT -2147483648\nFA_INT 3\n");
+    EXPECT_EQ(r.messages, "");
+}
+
 TEST(GksMeta, LongTextReplaysFirstHundredCharacters)
 {
     TempDir dir;
