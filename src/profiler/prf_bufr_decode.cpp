@@ -473,7 +473,15 @@ void finish_report(const Walk &w)
         MESS_print(M_WARN, "PRF_read: message at offset %lld, subset %d: %d levels; those "
                            "beyond %d dropped\n", w.msg->offset, w.msg->subset + 1, w.level,
                    PRF_MAX_LEVELS);
-    r->num_levels = PRF_drop_levels_without_height(r->lev, std::min(w.level, PRF_MAX_LEVELS));
+    const int levels = std::min(w.level, PRF_MAX_LEVELS);
+    // Winds met after the last pass fill no level of the report: the levels beyond its count
+    // go back to how the set-up left them.
+    for (int k = levels; k < PRF_MAX_LEVELS; k++) {
+        r->lev[k] = PRF_NO_LEVEL;
+        if (k < QUALITY_LEVELS)
+            r->lev[k].q = 0;
+    }
+    r->num_levels = PRF_drop_levels_without_height(r->lev, levels);
 }
 
 }  // namespace

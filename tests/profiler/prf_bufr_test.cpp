@@ -393,6 +393,20 @@ std::string missing_increment()
     return star_heading(m.build());
 }
 
+/// A wind after the last pass of a replication fills no level: the count stays at the passes
+/// and nothing of it is left behind the count.
+std::string wind_after_the_passes()
+{
+    Message m;
+    m.desc = {{0, 1, 1}, {0, 1, 2}, {0, 7, 5}, {1, 2, 2}, {0, 11, 3}, {0, 11, 4}, {0, 11, 3}, {0, 11, 4}};
+    Data d;
+    d.el(1, 1, 74).el(1, 2, 10).el(7, 5, 500);
+    d.el(11, 3, 1).el(11, 4, 1).el(11, 3, 2).el(11, 4, 2);
+    d.el(11, 3, 9).el(11, 4, 9);
+    m.data = d.octets();
+    return star_heading(m.build());
+}
+
 /// Octets left in the data section after the last subset are not decoded as a further one.
 std::string trailing_octets()
 {
@@ -432,6 +446,9 @@ const Edge_row edge_rows[] = {
      "120 levels; those beyond 100 dropped"},
     {"SubsetsCountedNotGuessed", trailing_octets,
      {{"74003", 40, -100, 300, 2, {{1, 750, 2, -2, 0.1f, 2, 1, 8}}}}, ""},
+    {"WindAfterThePassesFillsNoLevel", wind_after_the_passes,
+     {{"74010", M, M, M, 2, {{0, 500, 1, 1, M, M, M, 0}, {1, 1000, 2, 2, M, M, M, 0}}}},
+     ""},
     {"MissingIncrementDropsTheLevelsAfterIt", missing_increment,
      {{"74009", M, M, M, 2, {{0, 500, 1, 1, M, M, M, 0}, {1, 1000, 2, 2, M, M, M, 0}}}},
      ""},
