@@ -529,7 +529,7 @@ int check_header(std::vector<unsigned char> &image, size_t size, FileLayout *lay
 /// and the whole file in *image when it was read so), 0 a damaged one (with a message while
 /// errors are printed), -1 another kind of file or one that is not regular, left to the library.
 int checked_header(const char *filename, int fd, std::vector<unsigned char> *image,
-                   FileLayout *layout)
+                   FileLayout *layout, const char *who = "CDF_open")
 {
     struct stat sb;
     if (fstat(fd, &sb) != 0 || !S_ISREG(sb.st_mode))
@@ -541,7 +541,7 @@ int checked_header(const char *filename, int fd, std::vector<unsigned char> *ima
     const int r = whole ? check_header(*image, size, layout)
                         : check_header(fd, static_cast<uint64_t>(size), layout);
     if (r == 0 && (ncopts & NC_VERBOSE))
-        MESS_print(M_WARN, "CDF_open: %s: damaged netCDF header\n", filename);
+        MESS_print(M_WARN, "%s: %s: damaged netCDF header\n", who, filename);
     return r;
 }
 
@@ -689,6 +689,21 @@ int CDF_open_fd(const char *filename, int fd)
     }
     FileLayout layout;
     return become_current(open_for_reading(filename, fd, &layout), &layout);
+}
+
+int CDF_header_ok(const char *filename, const char *who)
+{
+    start_library();
+    if (filename == nullptr)
+        return 0;
+    const int fd = open(filename, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd == -1)
+        return 1;  // the library reports it
+    FileLayout unused;
+    const int r = checked_header(filename, fd, nullptr, &unused,
+                                 who != nullptr ? who : "CDF_header_ok");
+    close(fd);
+    return r == 0 ? 0 : 1;
 }
 
 int CDF_def_dim(const char *name, int size)

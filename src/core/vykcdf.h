@@ -68,6 +68,12 @@ int CDF_open(const char *filename, int access);
 /// file is opened once; other files are opened by the library by name.
 int CDF_open_fd(const char *filename, int fd);
 
+/// The screening CDF_open gives a file before the library reads it, for readers that open
+/// their files through the library themselves: 0 for a classic file whose header is damaged or
+/// claims more than the file holds (with "WHO: NAME: damaged netCDF header" while errors are
+/// printed), else 1 (other files are left to the library).
+int CDF_header_ok(const char *filename, const char *who);
+
 /// Defines a dimension (size 0: the unlimited record dimension); returns its id.
 int CDF_def_dim(const char *name, int size);
 int CDF_end_def();

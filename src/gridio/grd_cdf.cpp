@@ -192,7 +192,7 @@ int cdf_close(GRD_file *f)
 /// Appending: the existing file must be of the own layout; records go after its last one.
 int open_append(GRD_file *f, const char *name)
 {
-    f->fd = ncopen(name, NC_WRITE);
+    f->fd = CDF_header_ok(name, "GRD_open") ? ncopen(name, NC_WRITE) : -1;
     long records = 0;
     const int recdim = f->fd < 0 ? -1 : record_dim(f, records);
     short grid_type = 0;
@@ -215,6 +215,9 @@ int open_append(GRD_file *f, const char *name)
 
 int cdf_open(GRD_file *f, const char *name, int access)
 {
+    // The header is screened before the library reads it: counts and sizes it claims that the
+    // file cannot hold would cost the library time and memory.
+    if (access == GRD_ACCESS_READ && !CDF_header_ok(name, "GRD_open")) return -1;
     {
         const CDF_quiet quiet;
         if (access == GRD_ACCESS_READ) {

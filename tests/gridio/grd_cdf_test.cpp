@@ -348,3 +348,31 @@ TEST(GrdCdf, ModelOutputFilesGoToTheirOwnReader)
     EXPECT_EQ(GRD_get_gfile(fd)->itype, 1);
     GRD_close(fd);
 }
+
+// A header claiming far more dimensions than the file holds (a few bytes changed in a small
+// file) is refused by the screening before the library reads it, for reading (a file of the
+// own layout, a model-output file) and for appending, with a message naming the file.
+TEST(GrdCdf, InflatedHeaderCountsAreRefusedBeforeTheLibraryReadsThem)
+{
+    vyktest::TempDir dir;
+    const std::string own = dir.file("own.nc");
+    ASSERT_TRUE(gfiletest::write(own, GRD_NETCDF, {three_products()[1]}));
+    const std::string model = ncgen(dir, "netcdf m {\ndimensions:\n lat = 2 ;\n lon = 2 ;\n"
+                                         "variables:\n float T(lat, lon) ;\n int year ;\n"
+                                         "data:\n T = 1, 2, 3, 4 ;\n year = 2000 ;\n}\n");
+    for (const std::string &path : {own, model}) {
+        SCOPED_TRACE(path);
+        std::string bytes = vyktest::read_file(path);
+        ASSERT_EQ(bytes.substr(8, 4), std::string("\0\0\0\x0a", 4));  // the dimension list
+        bytes.replace(12, 4, "\x3f\xff\xff\xff");
+        vyktest::write_file(path, bytes);
+        const vyktest::RunResult r = vyktest::run(vyktest::tool("grid_tool") + " list " + path);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_NE(r.err.find("GRD_open: " + path + ": damaged netCDF header"), std::string::npos)
+            << r.err;
+        int k = GRD_NETCDF;
+        const std::string err =
+            stderr_of([&] { EXPECT_EQ(GRD_open(path.c_str(), GRD_ACCESS_APPEND, &k), -1); });
+        EXPECT_NE(err.find("nothing appended"), std::string::npos) << err;
+    }
+}
