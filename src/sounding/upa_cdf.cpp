@@ -255,7 +255,11 @@ int cdf_read(UPA_report *rep, int mode, int r)
 {
     if (r >= st.count) return -1;
     const bool one = (mode >= 0 && mode <= UPA_MAN_10MB) || mode == UPA_READ_TROP || mode == UPA_READ_MWND;
-    if (mode != UPA_READ_ALL && mode != UPA_READ_ID && mode != UPA_READ_STATION && !one) return 0;
+    if (mode != UPA_READ_ALL && mode != UPA_READ_ID && mode != UPA_READ_STATION && !one) {
+        // Nothing would be read: the caller must not take the report as read.
+        MESS_print(M_WARN, "UPA_read: read mode %d is not one of a netCDF upper-air file\n", mode);
+        return -1;
+    }
     CDF_set_fd(st.fd);
     float man[6][UPA_NUM_MAN];
     for (int k = P_MAN; k <= SPD_MAN; k++) get_levels(k, r, man[k]);

@@ -236,8 +236,16 @@ TEST(UpaCdf, ReadModesOfTheStationFields)
     ASSERT_EQ(UPA_read(fd, &r, 5, &n), 0);
     EXPECT_EQ(r.man[0].p, 500);
     EXPECT_EQ(r.man[0].h, 5760);
-    EXPECT_EQ(UPA_read(fd, &r, 44, &n), 0);  // reads nothing
-    EXPECT_EQ(r.man[0].p, 500);
+    // A mode the netCDF kinds do not read is a failure with a warning, never a station read;
+    // the report stays as it was.
+    for (int mode : {-1, 17, 21, 24, 29, 33, 44}) {
+        SCOPED_TRACE(mode);
+        int got = 0;
+        const std::string err = vyktest::stderr_of([&] { got = UPA_read(fd, &r, mode, &n); });
+        EXPECT_EQ(got, -1);
+        EXPECT_TRUE(has(err, "read mode " + std::to_string(mode) + " is not one of a netCDF")) << err;
+        EXPECT_EQ(r.man[0].p, 500);
+    }
     EXPECT_EQ(UPA_close(fd), 0);
 }
 
