@@ -669,6 +669,8 @@ int CDF_open(const char *filename, int access)
     FileLayout layout;
     if (access == 1) {
         id = CDF_create_output(filename);
+    } else if (!FILE_input_ok(filename, "CDF_open")) {  // a FIFO would hold the opening
+        id = -1;
     } else if (access == 2) {
         id = open_for_writing(filename);
     } else {

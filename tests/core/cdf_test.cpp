@@ -680,6 +680,24 @@ TEST_F(Cdf, OutputsRefuseOtherFilesAndLeaveNoFailedOne)
     EXPECT_EQ(vyktest::read_file(moved), "someone else's");
 }
 
+// A FIFO or a directory is no file to read or write in place: refused with a message naming
+// it, never waited on (the alarm ends a wait as a failure).
+TEST_F(Cdf, InputsThatAreNotRegularFilesAreRefused)
+{
+    const std::string fifo = dir.file("fifo"), sub = dir.file("sub");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    ASSERT_EQ(mkdir(sub.c_str(), 0700), 0);
+    alarm(60);
+    for (const std::string &name : {fifo, sub})
+        for (int access : {0, 2}) {
+            SCOPED_TRACE(name + " " + std::to_string(access));
+            const std::string err =
+                vyktest::stderr_of([&] { EXPECT_EQ(CDF_open(name.c_str(), access), -1); });
+            EXPECT_EQ(err, "CDF_open: not a regular file, not read: " + name + "\n");
+        }
+    alarm(0);
+}
+
 // Two files open at once, each selected before its access.
 TEST_F(Cdf, SelectsTheCurrentFile)
 {
