@@ -100,12 +100,6 @@ int detect(const char *filename, int *keep)
 
 }  // namespace
 
-bool PRF_regular_file(const char *filename)
-{
-    struct stat sb;
-    return filename != nullptr && stat(filename, &sb) == 0 && S_ISREG(sb.st_mode);
-}
-
 PRF_quiet_cdf::PRF_quiet_cdf()
 {
     CDF_print_errors(0);

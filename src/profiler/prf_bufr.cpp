@@ -197,7 +197,7 @@ bool next_message()
 
 int open_file(const char *filename, int access)
 {
-    if (access != 0 || !PRF_regular_file(filename))  // bulletin files are read only
+    if (access != 0 || !FILE_is_file(filename))  // bulletin files are read only
         return -1;
     FILE *fp = std::fopen(filename, "rb");
     if (fp == nullptr)

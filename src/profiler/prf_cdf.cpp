@@ -441,7 +441,9 @@ int open_layout(const Layout &layout, const char *filename, int access)
     int fd;
     {
         PRF_quiet_cdf quiet;
-        fd = PRF_regular_file(filename) ? CDF_open(filename, access) : -1;
+        // Profiler files are regular files: a FIFO would hold the program at its open, a
+        // directory or a device holds no reports.
+        fd = FILE_is_file(filename) ? CDF_open(filename, access) : -1;
     }
     return fd == -1 ? -1 : adopt_layout(layout, fd);
 }

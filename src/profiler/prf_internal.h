@@ -34,10 +34,6 @@ extern const PRF_backend PRF_cdf_station;
 extern const PRF_backend PRF_cdf_record;
 extern const PRF_backend PRF_bufr;
 
-/// Profiler files are regular files: a FIFO would hold the program at its open, a directory
-/// or a device holds no reports.  Every open and the detection refuse the others.
-bool PRF_regular_file(const char *filename);
-
 /// Leaves out the levels without a height (levels a file does not have, or whose height is
 /// missing), keeping the order of the others and emptying the slots freed.  Returns the number
 /// of levels left of the first n.
