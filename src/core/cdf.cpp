@@ -7,7 +7,11 @@
 // dimensions say); lengths from the file are checked against the caller's buffers; and 32-bit
 // integers are converted to and from the callers' longs.  The library's fatal error option is
 // switched off before the first library call.
-#include "vyk.h"
+#include "vykbase.h"
+#include "vykmess.h"
+#include "vykstr.h"
+#include "vykfile.h"
+#include "vykscan.h"
 #include "vykcdf.h"
 
 #include <netcdf.h>

@@ -4,7 +4,9 @@
 //
 // All times are UTC except DATE_get_localtime and DATE_get_localdate.  Seconds since 1970 are
 // 64-bit signed integers throughout.
-#include "vyk.h"
+#include "vykbase.h"
+#include "vykmess.h"
+#include "vykdate.h"
 
 #include <climits>
 #include <cmath>

@@ -11,7 +11,11 @@
 // Every maker writes into the caller's buffer of `size` bytes and never past it: a text that
 // does not fit is cut and terminated.  The defaults (vyk.h) hold every label the maker writes
 // for dates of the years 0 to 9999.
-#include "vyk.h"
+#include "vykbase.h"
+#include "vykmess.h"
+#include "vykdate.h"
+#include "vykscan.h"
+#include "vykmq.h"
 #include "vykup.h"
 
 #include <cstdarg>

@@ -20,7 +20,11 @@
 // - blocks nest 10 deep: a block opened deeper is skipped whole with a warning, and its END
 //   still closes it;
 // - a defaults file name holds 79 characters: a longer one is not opened (with a warning).
-#include "vyk.h"
+#include "vykmess.h"
+#include "vykstr.h"
+#include "vykfile.h"
+#include "vykcdf.h"
+#include "vykscan.h"
 #include "vykresrc.h"
 
 #include <cctype>

@@ -12,7 +12,13 @@
 // down (that could name another file): the operation fails.  Where a joined name has to be
 // returned in the caller's 160-byte buffer, the buffer receives FILE_NAME_TOO_LONG instead, a
 // name that every operation of this file refuses and that no system can open.
-#include "vyk.h"
+#include "vykmess.h"
+#include "vykflag.h"
+#include "vykstr.h"
+#include "vykfile.h"
+#include "vykcdf.h"
+#include "vykscan.h"
+#include "vykproc.h"
 
 #include <pwd.h>
 #include <sys/stat.h>

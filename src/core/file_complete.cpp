@@ -2,7 +2,13 @@
 // directory, a full path, "la" for the latest file) is matched against the current template
 // and completed into the full name the template describes; the fields read on the way make the
 // file date, so that a program can go on to the neighbouring files of the same series.
-#include "vyk.h"
+#include "vykbase.h"
+#include "vykmess.h"
+#include "vykfile.h"
+#include "vykfname.h"
+#include "vykdate.h"
+#include "vykscan.h"
+#include "vykproc.h"
 #include "vykresrc.h"
 
 #include <algorithm>

@@ -21,7 +21,14 @@
 // FILE_NAME_TOO_LONG, which no file operation accepts, and the builders return -1.  A step of 0
 // has no meaning: it is taken as no step, with a warning.  Candidate files are listed in-process
 // (glob), never through a shell.
-#include "vyk.h"
+#include "vykbase.h"
+#include "vykmess.h"
+#include "vykstr.h"
+#include "vykfile.h"
+#include "vykfname.h"
+#include "vykdate.h"
+#include "vykcdf.h"
+#include "vykscan.h"
 #include "vykresrc.h"
 
 #include <glob.h>

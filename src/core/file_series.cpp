@@ -2,7 +2,16 @@
 // the latest file, or a prompt answer), which file belongs to the present time or to a given
 // date, and which files make up a series over a span of time or a list of names.  The names
 // come from the current naming convention; the forced date (the `hour` resource) shapes them.
-#include "vyk.h"
+#include "vykbase.h"
+#include "vykmess.h"
+#include "vykflag.h"
+#include "vykstr.h"
+#include "vykfile.h"
+#include "vykfname.h"
+#include "vykdate.h"
+#include "vykcdf.h"
+#include "vykscan.h"
+#include "vykproc.h"
 #include "vykresrc.h"
 
 #include <cctype>

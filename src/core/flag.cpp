@@ -1,5 +1,5 @@
 // The numbered program flags and the plot-component switches shared by all subsystems.
-#include "vyk.h"
+#include "vykflag.h"
 
 namespace {
 

@@ -9,7 +9,10 @@
 // Precision: every function computes in double and rounds its result to float; where a float
 // intermediate is part of the definition it is written as an explicit float below, so results
 // are the same on every machine.
-#include "vyk.h"
+#include "vykbase.h"
+#include "vykcdf.h"
+#include "vykform.h"
+#include "vykscan.h"
 
 #include <cmath>
 

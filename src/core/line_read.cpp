@@ -12,7 +12,7 @@
 // These readers sit under every text-file reader of the system, so they walk the stream one
 // character at a time instead of scanning with formats built at run time; they give exactly
 // what the scans "%N[^\n]" and "%*c%N[^\n]" would give.
-#include "vyk.h"
+#include "vykfile.h"
 
 #include <cstring>
 

@@ -1,7 +1,13 @@
 // Console menus: a caller's table of entries printed as numbered choices in one or two columns,
 // one answer read and turned into the chosen entry's index.  Entry 0 is the back choice, the
 // items follow, and the table ends at the first entry without a name.
-#include "vyk.h"
+#include "vykbase.h"
+#include "vykmess.h"
+#include "vykstr.h"
+#include "vykcdf.h"
+#include "vykscan.h"
+#include "vykproc.h"
+#include "vykmenu.h"
 
 #include <climits>
 #include <cstdlib>

@@ -1,6 +1,14 @@
 // Levelled messages: one printf-style call with a class mask, shown only when the mask meets
 // the mask in force, copied to log files and paged on the terminal.
-#include "vyk.h"
+#include "vykmess.h"
+#include "vykflag.h"
+#include "vykstr.h"
+#include "vykfile.h"
+#include "vykdate.h"
+#include "vykcdf.h"
+#include "vykscan.h"
+#include "vykproc.h"
+#include "vykmq.h"
 
 #include <cstdarg>
 #include <cstdlib>

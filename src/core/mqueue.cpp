@@ -6,7 +6,12 @@
 // Every text travels behind one code character: '0' plus the sender's connection id (client to
 // server) or '0' plus a flag (server to client).  On the queue every message carries 120 bytes
 // of mtext; on the socket a frame is one length byte followed by the code and the text.
-#include "vyk.h"
+#include "vykmess.h"
+#include "vykstr.h"
+#include "vykcdf.h"
+#include "vykscan.h"
+#include "vykproc.h"
+#include "vykmq.h"
 #include "vykresrc.h"
 
 #include <algorithm>
@@ -15,6 +20,7 @@
 #include <climits>
 #include <csignal>
 #include <cstdarg>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>

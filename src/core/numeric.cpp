@@ -1,6 +1,7 @@
 // Small numeric routines: linear interpolation, exchanging two floats and the integer code of a
 // float that variable codes carry.
-#include "vyk.h"
+#include "vykbase.h"
+#include "vykform.h"
 
 #include <cmath>
 

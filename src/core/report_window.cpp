@@ -3,7 +3,10 @@
 // decoding hour and minute applied (forced by the file layer or given by `decode_hour`); the
 // window runs from min_pre to min_post minutes around it.  Everything is counted in seconds
 // since 1970, so windows that cross midnight work.
-#include "vyk.h"
+#include "vykbase.h"
+#include "vykmess.h"
+#include "vykfname.h"
+#include "vykdate.h"
 #include "vykresrc.h"
 
 #include <cctype>

@@ -4,7 +4,13 @@
 // behind a fixed head record; records are never removed, and a value is released only when it is
 // replaced.  The catalogue holds the declaration row of every kind a program may accept: its
 // name, environment variable, option abbreviation or positional slot, conversion and help.
-#include "vyk.h"
+#include "vykbase.h"
+#include "vykmess.h"
+#include "vykstr.h"
+#include "vykfile.h"
+#include "vykcdf.h"
+#include "vykscan.h"
+#include "vykproc.h"
 #include "vykresrc.h"
 
 #include <array>

@@ -6,7 +6,16 @@
 // and CV_color; float for CV_float; const char * (a view of the text) for CV_string and
 // CV_device; char * (new storage the caller releases with free()) for CV_path; a character
 // buffer of `size` bytes for CV_strcpy; a Domain for CV_region and CV_domain.
-#include "vyk.h"
+#include "vykbase.h"
+#include "vykmess.h"
+#include "vykflag.h"
+#include "vykstr.h"
+#include "vykfile.h"
+#include "vykfname.h"
+#include "vykdate.h"
+#include "vykcdf.h"
+#include "vykscan.h"
+#include "vykrec.h"
 #include "vykresrc.h"
 #include "vykup.h"
 

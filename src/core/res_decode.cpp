@@ -1,7 +1,14 @@
 // Resource decoding and start-up: builds a program's declaration table from its lists of
 // accepted kinds and merges the defaults path (defaults files and loop window programs), the
 // environment and the command line into the resource list, then runs the start-up conversions.
-#include "vyk.h"
+#include "vykbase.h"
+#include "vykmess.h"
+#include "vykflag.h"
+#include "vykstr.h"
+#include "vykdate.h"
+#include "vykcdf.h"
+#include "vykscan.h"
+#include "vykmq.h"
 #include "vykresrc.h"
 
 #include <algorithm>

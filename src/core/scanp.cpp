@@ -14,12 +14,16 @@
 //
 // Every destination carries its size: text is cut to fit (always terminated, except for %c),
 // never written past.  Nothing is allocated; the scanner keeps no state besides the cursor.
-#include "vyk.h"
+#include "vykbase.h"
+#include "vykmess.h"
+#include "vykcdf.h"
+#include "vykscan.h"
 
 #include <cfloat>
 #include <charconv>
 #include <climits>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <string_view>
 

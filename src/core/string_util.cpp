@@ -3,12 +3,17 @@
 // copying and significant-digit number formatting.
 //
 // Letter case, letters and digits are ASCII only: the results never depend on the locale.
-#include "vyk.h"
+#include "vykbase.h"
+#include "vykmess.h"
+#include "vykstr.h"
+#include "vykscan.h"
+#include "vykmq.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 

@@ -3,7 +3,8 @@
 // Readers and writers of binary files call swap_setup before their first value; the setting
 // holds for the whole process until the next call.  Every operation below obeys it: with
 // swapping off the swap functions leave the value alone and return -1.
-#include "vyk.h"
+#include "vykfile.h"
+#include "vykscan.h"
 
 #include <algorithm>
 #include <cstring>

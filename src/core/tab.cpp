@@ -9,7 +9,9 @@
 // under a key.  The last entry of every chain is remembered beside the table (from TAB_create
 // to TAB_clear), so that entering stays quick however long a chain grows: many records under
 // one key, or far more records than buckets.
-#include "vyk.h"
+#include "vykstr.h"
+#include "vyktab.h"
+#include "vykscan.h"
 
 #include <cstdarg>
 #include <cstdlib>

@@ -8,7 +8,13 @@
 // another directory); the pair converted last is cached, so a grid converted point by point
 // costs a few comparisons per value.  A pair that cannot be converted (no table, no entry, an
 // unusable factor) gives the missing value -9999 and one warning, never a guessed value.
-#include "vyk.h"
+#include "vykbase.h"
+#include "vykmess.h"
+#include "vykstr.h"
+#include "vykfile.h"
+#include "vykunit.h"
+#include "vykcdf.h"
+#include "vykscan.h"
 #include "vykresrc.h"
 
 #include <cctype>

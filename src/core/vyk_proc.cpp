@@ -1,6 +1,10 @@
 // System services: the version text, ending the program, the table of background children,
 // running a program or a function in a child process, and detaching into the background.
-#include "vyk.h"
+#include "vykmess.h"
+#include "vykstr.h"
+#include "vykcdf.h"
+#include "vykscan.h"
+#include "vykproc.h"
 
 #include <cerrno>
 #include <csignal>

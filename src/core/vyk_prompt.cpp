@@ -1,6 +1,11 @@
 // Console prompts: a word, a menu answer, a float or an int read from standard input, with the
 // built-in answers "set" (store or list resources) and "exit" (end the program).
-#include "vyk.h"
+#include "vykmess.h"
+#include "vykstr.h"
+#include "vykresrc.h"
+#include "vykcdf.h"
+#include "vykscan.h"
+#include "vykproc.h"
 
 #include <cctype>
 #include <climits>

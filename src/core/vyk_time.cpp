@@ -1,8 +1,11 @@
 // Sleeping, elapsed time and the process's virtual memory size.
-#include "vyk.h"
+#include "vykcdf.h"
+#include "vykscan.h"
+#include "vykproc.h"
 
 #include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>

@@ -5,7 +5,11 @@
 //
 // The state is one struct with its start values; the getters hand out the addresses of its
 // levels, which stay valid and see every later change.
-#include "zazudi.h"
+#include "vyk.h"
+#include "upa_level.h"
+#include "therm.h"
+#include "upa_interp.h"
+#include "upa_row.h"
 
 #include <cctype>
 #include <cerrno>

@@ -1,7 +1,14 @@
 // therm_calc.cpp: the analysis of the current sounding.  The indices are the stateless functions
 // of the layer, index and wind components; this decides which levels, layers, depths and parcel
 // they are applied to.  Pressures in mb, heights in m, temperatures in degrees C unless stated.
-#include "zazudi.h"
+#include "vyk.h"
+#include "upa_level.h"
+#include "therm.h"
+#include "upa_interp.h"
+#include "upa_wind.h"
+#include "upa_layer.h"
+#include "upa_index.h"
+#include "therm_calc.h"
 
 namespace {
 

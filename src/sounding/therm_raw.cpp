@@ -3,7 +3,12 @@
 // row's label, its pressure and its values by column; the rows of the temperature sounding
 // come first, the wind sounding begins at the row labelled "WIND", and "TROP" and "MWND" rows
 // carry the special levels.
-#include "zazudi.h"
+#include "vyk.h"
+#include "upa_level.h"
+#include "therm.h"
+#include "upa_report.h"
+#include "therm_raw.h"
+#include "upa_load.h"
 #include "dadodu.h"
 
 #include <cstdio>

@@ -1,7 +1,16 @@
 // therm_report.cpp: the printed reports of the current sounding.  Each line goes out under its
 // own message mask, so a user picks the lines through the message options; the risk wording of
 // each index is a table of thresholds.
-#include "zazudi.h"
+#include "vyk.h"
+#include "upa_level.h"
+#include "therm.h"
+#include "upa_interp.h"
+#include "upa_wind.h"
+#include "upa_row.h"
+#include "upa_layer.h"
+#include "upa_index.h"
+#include "upa_print.h"
+#include "therm_report.h"
 
 #include <cmath>
 

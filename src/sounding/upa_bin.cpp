@@ -2,7 +2,10 @@
 // header with the date, then one 78-byte record per station with the 850, 700 and 500 mb
 // values, the tropopause height and the 1000-500 mb thickness as signed little-endian 16-bit
 // numbers, 9999 for a missing value (and for a value that does not fit 16 bits).
-#include "zazudi.h"
+#include "vyk.h"
+#include "upa_level.h"
+#include "upa_report.h"
+#include "upa_file.h"
 #include "upa_file_internal.h"
 
 #include <cctype>

@@ -1,6 +1,9 @@
 // upa_calc.cpp: layer values of the current sounding: a variable's level is decoded into a
 // coordinate code and a layer, and the layer's mean is taken over SM or WM.
-#include "zazudi.h"
+#include "vyk.h"
+#include "therm.h"
+#include "upa_layer.h"
+#include "upa_calc.h"
 
 namespace {
 

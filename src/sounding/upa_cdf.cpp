@@ -8,12 +8,16 @@
 // the record's limits.  An output is made and ended through the core's netCDF output files:
 // every definition and write is checked, and a file whose header, records or close failed is
 // removed at UPA_close.
-#include "zazudi.h"
+#include "vyk.h"
+#include "upa_level.h"
+#include "upa_report.h"
+#include "upa_file.h"
 #include "upa_file_internal.h"
 #include "vykcdf.h"
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 
 namespace {
 

@@ -1,6 +1,10 @@
 // upa_file.cpp: the upper-air file layer's front: kind detection, and open, close, rewind,
 // header and station operations handed to the back end of the open kind.
-#include "zazudi.h"
+#include "vyk.h"
+#include "upa_level.h"
+#include "upa_report.h"
+#include "upa_group.h"
+#include "upa_file.h"
 #include "upa_file_internal.h"
 #include "vykcdf.h"
 

@@ -5,7 +5,10 @@
 //
 // The encoders write into one buffer, which each encoding overwrites; the missing marker
 // follows the kind of the open file.
-#include "zazudi.h"
+#include "vyk.h"
+#include "upa_level.h"
+#include "upa_report.h"
+#include "upa_group.h"
 
 #include <cmath>
 #include <cstdio>

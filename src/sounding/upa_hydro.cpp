@@ -4,7 +4,10 @@
 //
 // Both fills write an end marker into the record after the last level, so the caller's array
 // holds one record more than its levels; a column of 300 levels or more is refused.
-#include "zazudi.h"
+#include "vyk.h"
+#include "upa_level.h"
+#include "therm.h"
+#include "upa_hydro.h"
 
 #include <cmath>
 

@@ -4,7 +4,12 @@
 //
 // Levels come from the interpolation; temperatures enter the formulas in kelvin.  Every index
 // whose inputs are missing is -9999: no formula ever sees -9999 as a temperature.
-#include "zazudi.h"
+#include "vyk.h"
+#include "upa_level.h"
+#include "therm.h"
+#include "upa_interp.h"
+#include "upa_layer.h"
+#include "upa_index.h"
 
 #include <algorithm>
 #include <cmath>

@@ -5,7 +5,10 @@
 // The coordinate values of a sounding live in a fixed working column of 300 floats, so the
 // interpolation allocates nothing; a longer sounding is cut to its first 300 levels with a
 // warning.
-#include "zazudi.h"
+#include "vyk.h"
+#include "upa_level.h"
+#include "therm.h"
+#include "upa_interp.h"
 
 #include <cmath>
 

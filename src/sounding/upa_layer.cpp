@@ -7,7 +7,11 @@
 // interpolated top T, each segment weighed by ln(p_lower / p_upper).  A segment whose ends lack
 // a value (or a pressure) is left out; the energies leave out layers that lack a temperature or
 // a height instead of integrating over them.
-#include "zazudi.h"
+#include "vyk.h"
+#include "upa_level.h"
+#include "therm.h"
+#include "upa_interp.h"
+#include "upa_layer.h"
 
 #include <algorithm>
 #include <cmath>

@@ -5,7 +5,9 @@
 // For every layer lev1 is the end nearer the ground (the larger pressure, the smaller height or
 // potential temperature) and lev2 the far end.  Layers that need a special level of the current
 // sounding (surface pressure, tropopause) are missing when the sounding has none.
-#include "zazudi.h"
+#include "vyk.h"
+#include "upa_level.h"
+#include "therm.h"
 
 #include <iterator>
 

@@ -1,9 +1,19 @@
 // upa_load.cpp: an upper-air report becomes the current sounding.  The report is merged into the
 // component's own working arrays (never into arrays a caller installed), the gaps are filled
 // hydrostatically, the special levels are taken from its slots and the soundings installed.
-#include "zazudi.h"
+#include "vyk.h"
+#include "vykcty.h"
+#include "upa_level.h"
+#include "therm.h"
+#include "upa_interp.h"
+#include "upa_report.h"
+#include "upa_merge.h"
+#include "upa_hydro.h"
+#include "upa_print.h"
+#include "upa_load.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace {
 

@@ -6,7 +6,12 @@
 //
 // Every count read from the report is kept within the record's slots, and every insertion
 // within the working limit of 300 levels.
-#include "zazudi.h"
+#include "vyk.h"
+#include "upa_level.h"
+#include "therm.h"
+#include "upa_row.h"
+#include "upa_report.h"
+#include "upa_merge.h"
 
 #include <algorithm>
 #include <cmath>

@@ -4,7 +4,12 @@
 //
 // The report tables print the values as stored (missing ones as -9999); every number keeps
 // the width of its column, a wider one printing as a column of '*'.
-#include "zazudi.h"
+#include "vyk.h"
+#include "upa_level.h"
+#include "upa_wind.h"
+#include "upa_row.h"
+#include "upa_report.h"
+#include "upa_print.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,6 +1,8 @@
 // upa_report.cpp: the upper-air report record's reset, and the header of the open upper-air
 // file with its date label.
-#include "zazudi.h"
+#include "vyk.h"
+#include "upa_level.h"
+#include "upa_report.h"
 
 namespace {
 

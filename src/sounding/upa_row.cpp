@@ -4,7 +4,9 @@
 //
 // Every column keeps its width: a missing value prints as blanks (or a right-aligned '-' once
 // the dash option is on), a value too wide for its column as a column of '*'.
-#include "zazudi.h"
+#include "vyk.h"
+#include "upa_level.h"
+#include "upa_row.h"
 
 #include <cstdio>
 #include <string>

@@ -1,7 +1,10 @@
 // upa_select.cpp: the upper-air input of programs that work on one station at a time: the
 // input file name, opening the file with its header and date, listing, finding and reading
 // stations, and the vertical level menu, which the program's "%s.lev" file can replace.
-#include "zazudi.h"
+#include "vyk.h"
+#include "upa_report.h"
+#include "upa_file.h"
+#include "upa_select.h"
 #include "vykvar.h"
 #include "vyklabel.h"
 

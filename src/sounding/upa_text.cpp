@@ -4,7 +4,11 @@
 // and 5); a station is read token by token, and the stream then goes on from the station's
 // start by one skip, so that every read leaves it at the start of the next station.
 // The writing side is upa_text_out.cpp.
-#include "zazudi.h"
+#include "vyk.h"
+#include "upa_level.h"
+#include "upa_report.h"
+#include "upa_group.h"
+#include "upa_file.h"
 #include "upa_file_internal.h"
 
 #include <cctype>

@@ -3,7 +3,10 @@
 // written in a shape that would shift the tokens after them: pressures outside 0 to 1100 mb
 // in the level lists, levels above 10 mb outside 1 to 10 mb, wind heights that do not fit the
 // two-digit field, and blanks inside a station token (written as '_').
-#include "zazudi.h"
+#include "vyk.h"
+#include "upa_level.h"
+#include "upa_report.h"
+#include "upa_group.h"
 #include "upa_file_internal.h"
 
 #include <cmath>

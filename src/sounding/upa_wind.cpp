@@ -6,7 +6,11 @@
 // samples inside it come from the interpolation; a sample without a wind is left out of the
 // sums, and a step that lacks what its sum needs (a pressure for the log-pressure weights) is
 // skipped, so that no sum ever takes a missing value.
-#include "zazudi.h"
+#include "vyk.h"
+#include "upa_level.h"
+#include "upa_interp.h"
+#include "upa_wind.h"
+#include "upa_row.h"
 
 #include <algorithm>
 #include <cmath>

@@ -2,7 +2,10 @@
 // header and closed, with the same name, when the file is closed; one "obs" element per
 // station with its mandatory, significant and wind levels as attributes.  Texts taken from
 // reports and headers are escaped; a missing value leaves its attribute out.
-#include "zazudi.h"
+#include "vyk.h"
+#include "upa_level.h"
+#include "upa_report.h"
+#include "upa_file.h"
 #include "upa_file_internal.h"
 
 #include <string>
