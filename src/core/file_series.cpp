@@ -244,6 +244,11 @@ bool item_file(const std::string &item, char *out, bool user_given)
     if (user_given) FILE_set_filename_type(1);
     char *cur = FILE_get_filename(nullptr);
     FILE_set_file(item.c_str(), cur);
+    // A relative name with a directory of its own ("dir/file") that names a file as typed is
+    // that file, where completing it under the data path names none.
+    if (user_given && !FILE_exist(cur) && item.find('/') != std::string::npos &&
+        FILE_exist(item.c_str()))
+        FILE_store_name(item.c_str(), cur);
     strfcpy(out, FILE_NAME_MAX + 1, cur);
     return FILE_exist(cur);
 }

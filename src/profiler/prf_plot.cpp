@@ -311,6 +311,13 @@ std::string convention_text()
     return text.substr(from + 1, to == std::string::npos ? std::string::npos : to - from - 1);
 }
 
+/// "the file read" for one file, else "<some>the N files read".
+std::string files_read(int n, const char *some)
+{
+    return n == 1 ? std::string("the file read")
+                  : some + std::string("the ") + std::to_string(n) + " files read";
+}
+
 /// The messages at the end of a section's first pass, and its end when there is nothing to
 /// draw: no file read (status 10), the station in none of the files read (31), no value (45).
 void section_end(const Series_result &res, const char *id)
@@ -331,15 +338,16 @@ void section_end(const Series_result &res, const char *id)
         PLT_exit(VYK_EXIT_NO_FILE);
     }
     if (found == 0) {
-        MESS_print(M_ERROR, "%s not found in any of the %d files read; %s has the stations:\n%s",
-                   id, res.read, res.newest.c_str(), prf_station_lines(res.newest.c_str()).c_str());
+        MESS_print(M_ERROR, "%s not found in %s; %s has the stations:\n%s", id,
+                   files_read(res.read, "any of ").c_str(), res.newest.c_str(),
+                   prf_station_lines(res.newest.c_str()).c_str());
         PLT_exit(VYK_EXIT_NO_STATION);
     }
     if (st.values == 0 && data_asked()) {
         char desc[PLT_LABEL_MAX + 1];
         describe_slot0(desc);
-        MESS_print(M_ERROR, "PRF_plot: no values of %s for %s in the %d files read\n",
-                   desc[0] ? desc : "the variable", id, found);
+        MESS_print(M_ERROR, "PRF_plot: no values of %s for %s in %s\n",
+                   desc[0] ? desc : "the variable", id, files_read(found, "").c_str());
         PLT_exit(VYK_EXIT_NO_DATA);
     }
 }

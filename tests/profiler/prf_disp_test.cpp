@@ -259,6 +259,10 @@ TEST_F(PrfDisp, UserMistakesEndWithAMessageAndAStatus)
          "PRF_plot: 12 of the 13 files of the series not found: nc/2024051400.prf ... "
          "nc/2024051411.prf\nPRF_plot: the names follow the naming convention prf_dat "
          "(%D/%Y%m%d%h.prf); in_file (-if) selects another\n"},
+        // A relative name with its own directory is the file as typed, not one under -dp.
+        {"-id PLTC2 -dp nc nc/2024051412.nc", 0,
+         "PRF_plot: 12 of the 13 files of the series not found: nc/2024051400.prf ... "
+         "nc/2024051411.prf\n"},
         {"-id PLTC2 data/none.prf", 10, "PRF_plot: cannot open ./data/none.prf: no such file\n"},
         {"-id PLTC2 empty", 10, "PRF_plot: cannot open ./empty: a directory\n"},
         {"-id PLTC2 nothing.prf", 10, "PRF_plot: not a profiler file: ./nothing.prf (empty)\n"},
