@@ -110,7 +110,7 @@ int open_spec(char *file_arg, const char **designator, const char **format, int 
             }
             if (is_digit(rest[0])) {
                 const long n = std::strtol(rest, nullptr, 10);
-                if (n >= 0 && n <= RAW_FIELDS - RAW_FIELD_DATA) des = RAW_field(RAW_FIELD_DATA + static_cast<int>(n));
+                if (n >= 0 && n <= RAW_FIELD_LAST - RAW_FIELD_DATA) des = RAW_field(RAW_FIELD_DATA + static_cast<int>(n));
                 else des = RAW_field(VYK_MISS);
             } else {
                 des = rest;

@@ -31,6 +31,9 @@ TEST(RawOut, FileArguments)
         const char *column, *format;
     } rows[] = {
         {"pts-3:%5.1f", "pts", 13, nullptr, "%5.1f"},
+        {"pts-66", "pts", RAW_FIELD_DATA + 66, nullptr, nullptr},  // every column of a full list
+        {"pts-74", "pts", RAW_FIELD_LAST, nullptr, nullptr},
+        {"pts-75", "pts", VYK_MISS, nullptr, nullptr},
         {"pts-temp", "pts", -1, "temp", nullptr},
         {"pts:%4.0f", "pts", RAW_FIELD_EACH, nullptr, "%4.0f"},
         {"pts", "pts", RAW_FIELD_EACH, nullptr, nullptr},
@@ -43,7 +46,7 @@ TEST(RawOut, FileArguments)
         const int slot = RAW_file_open(file_arg, &des, &fmt, RAW_READ);
         EXPECT_GE(slot, 0) << r.file_arg;
         EXPECT_STREQ(file_arg, r.name);
-        if (r.designator >= 0) EXPECT_EQ(des, RAW_field(r.designator)) << r.file_arg;
+        if (r.designator != -1) EXPECT_EQ(des, RAW_field(r.designator)) << r.file_arg;
         else EXPECT_STREQ(des, r.column);
         if (r.format) EXPECT_STREQ(fmt, r.format) << r.file_arg;
         else EXPECT_EQ(fmt, nullptr) << r.file_arg;
