@@ -5,7 +5,7 @@
 // field, a number that is not one, a priority that is not a digit, a position off the earth) is
 // passed over with a warning, so that it never becomes a station made of the previous one's
 // fields.
-#include "vykplot.h"
+#include "vyk.h"
 #include "vykcty.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 // The identifier patterns of the `identifier` resource: an entry is a plain identifier, WMO
 // number or name beginning, or a pattern of parts joined by ':' (Name=, ST=, CN=, ID=, RA<,
 // P=, Lat<, Elev>, WMO= ...), every part of which must hold.
-#include "vykplot.h"
+#include "vyk.h"
 #include "vykcty.h"
 
 #include <cerrno>

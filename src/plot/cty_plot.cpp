@@ -9,11 +9,14 @@
 // point plotter's colouring by value (explicit levels, an interval) colours the stations by
 // priority instead of leaving out datums without a value.  A position whose numbers do not read, or that gives a latitude
 // without a longitude, moves nothing and draws no point of its own.
-#include "vykplot.h"
+#include "vyk.h"
 #include "vykcont.h"
 #include "vykcty.h"
+#include "vykdomain.h"
 #include "vykgks.h"
+#include "vykmap.h"
 #include "vykrawplot.h"
+#include "vykvar.h"
 
 #include <cerrno>
 #include <cmath>

@@ -7,8 +7,9 @@
 // the record the table's search would find, the one entered first under that key, at once: a
 // look-up, and the nearest-station search of up to ten thousand probes, stays short whatever
 // the size of the database.
-#include "vykplot.h"
+#include "vyk.h"
 #include "vykcty.h"
+#include "vykmap.h"
 
 #include <cmath>
 #include <cstdint>

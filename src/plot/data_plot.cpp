@@ -6,10 +6,20 @@
 // and the plot labels.
 //
 // Every callback of the record is checked before it is called: an empty entry is skipped.
-#include "vykplot.h"
+#include "vyk.h"
+#include "gks.h"
 #include "vykcont.h"
-#include "vykvplot.h"
+#include "vykcty.h"
+#include "vykdata.h"
+#include "vykframe.h"
 #include "vykgacc.h"
+#include "vykgks.h"
+#include "vyklabel.h"
+#include "vykmap.h"
+#include "vykmapdraw.h"
+#include "vykrawplot.h"
+#include "vykvar.h"
+#include "vykvplot.h"
 
 #include <cstring>
 #include <initializer_list>

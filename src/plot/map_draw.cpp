@@ -5,9 +5,13 @@
 // as a plain file found on its path resource: never as a command, never as a standard stream.
 #include "map_internal.h"
 #include "vyk.h"
+#include "gks.h"
+#include "vykdomain.h"
+#include "vykframe.h"
 #include "vykgks.h"
 #include "vykimg.h"
-#include "vykplot.h"
+#include "vykmap.h"
+#include "vykmapdraw.h"
 #include "vykrawplot.h"
 
 #include <cmath>

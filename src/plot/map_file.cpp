@@ -10,7 +10,10 @@
 // read, or data that is not numbers end the map with a warning; the record is not drawn.
 #include "map_internal.h"
 #include "vyk.h"
-#include "vykplot.h"
+#include "gks.h"
+#include "vykdomain.h"
+#include "vykmap.h"
+#include "vykmapdraw.h"
 
 #include <cerrno>
 #include <cmath>

@@ -7,8 +7,13 @@
 // negative on a map projection, or so small that the lines cannot be told apart) draws nothing.
 #include "map_internal.h"
 #include "vyk.h"
+#include "gks.h"
+#include "vykdom.h"
+#include "vykdomain.h"
+#include "vykframe.h"
 #include "vykgks.h"
-#include "vykplot.h"
+#include "vykmap.h"
+#include "vykmapdraw.h"
 
 #include <cmath>
 #include <cstdio>

@@ -8,9 +8,15 @@
 #include "gks.h"
 #include "vyk.h"
 #include "vykcont.h"
+#include "vykcty.h"
+#include "vykdomain.h"
+#include "vykframe.h"
 #include "vykgacc.h"
 #include "vykgks.h"
-#include "vykplot.h"
+#include "vyklabel.h"
+#include "vykmap.h"
+#include "vykmapdraw.h"
+#include "vykmapplot.h"
 #include "vykrawplot.h"
 
 #include <cmath>

@@ -3,10 +3,15 @@
 // program's plot routine with a domain from inside the kernel's hold loop; it runs with the
 // wait cursor, and with the window's event handling paused, so that events that arrive while it
 // draws wait until it has finished instead of starting a re-plot inside the re-plot.
-#include "vykplot.h"
+#include "vyk.h"
+#include "gks.h"
 #include "vykcty.h"
+#include "vykdom.h"
+#include "vykdomain.h"
+#include "vykframe.h"
 #include "vykgacc.h"
 #include "vykgks.h"
+#include "vykmap.h"
 #include "vykvar.h"
 
 #include <cmath>

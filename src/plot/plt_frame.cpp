@@ -7,10 +7,14 @@
 // workstation, with no image dump) detaches into the background; a plot written to a file or
 // dumped finishes in the foreground, so that its end status tells whether its output was
 // written (PLT_close fails after a failed dump or a device file that could not be written).
-#include "vykplot.h"
+#include "vyk.h"
+#include "gks.h"
 #include "vykcont.h"
+#include "vykdom.h"
+#include "vykframe.h"
 #include "vykgks.h"
 #include "vykimg.h"
+#include "vyklabel.h"
 #include "vykresrc.h"
 
 #include <algorithm>

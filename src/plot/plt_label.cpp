@@ -2,11 +2,15 @@
 // lines each, the label templates with their date codes, and the drawing of the labels (with
 // the `label` resource's own texts) when a plot ends.  Every text is kept within its line
 // (PLT_LABEL_MAX characters): a longer text is cut, never written past the line.
-#include "vykplot.h"
+#include "vyk.h"
+#include "gks.h"
 #include "vykcont.h"
-#include "vykvplot.h"
+#include "vykdom.h"
+#include "vykframe.h"
 #include "vykgks.h"
+#include "vyklabel.h"
 #include "vykresrc.h"
+#include "vykvplot.h"
 
 #include <algorithm>
 #include <iterator>

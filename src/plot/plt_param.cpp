@@ -6,13 +6,19 @@
 // winning; a prefix keyword matches every word that begins with it.  A value follows after one
 // separator character ('=' as a rule).  A keyword that needs a value and has none, or whose
 // value is not the number it needs, is ignored with a warning.
-#include "vykplot.h"
+#include "vyk.h"
+#include "gks.h"
 #include "vykcont.h"
 #include "vykcty.h"
+#include "vykdomain.h"
+#include "vykframe.h"
 #include "vykgacc.h"
 #include "vykgks.h"
 #include "vykgopt.h"
 #include "vykimg.h"
+#include "vyklabel.h"
+#include "vykmap.h"
+#include "vykmapdraw.h"
 #include "vykresrc.h"
 
 #include <algorithm>

@@ -4,7 +4,10 @@
 // frame.  One rule holds for every routine: an open refused because nothing is to be plotted
 // draws nothing and is no failure; an open frame that cannot be reset draws nothing, says so
 // and fails the pass, so that no picture is drawn over a frame that was not laid out for it.
-#include "vykplot.h"
+#include "vyk.h"
+#include "gks.h"
+#include "vykframe.h"
+#include "vyklabel.h"
 
 int PLT_run(float aspect, const PLT_routine &routine)
 {
