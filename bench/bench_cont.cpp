@@ -10,8 +10,8 @@
 #include "cont_internal.h"
 #include "gks.h"
 #include "vyk.h"
-#include "vykcont.h"
-#include "vykgtab.h"
+#include "cont.h"
+#include "grd_tool.h"
 #include "vykplot.h"
 
 #include <unistd.h>

@@ -1,8 +1,8 @@
 // Grid files: writing and reading one product of the own text, binary and netCDF kinds, and a
 // header scan over a file of many products (what every grid search does first).
 #include "bench_field.h"
-#include "vykgfile.h"
-#include "vykgtab.h"
+#include "grd_file.h"
+#include "grd_tool.h"
 #include "vykplot.h"
 
 #include <benchmark/benchmark.h>

@@ -3,7 +3,7 @@
 // metafile on /dev/null, so that the glyph code and the kernel's front end are measured.
 #include "gks.h"
 #include "vyk.h"
-#include "vykwind.h"
+#include "wind_glyph.h"
 
 #include <benchmark/benchmark.h>
 

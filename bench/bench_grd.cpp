@@ -2,7 +2,7 @@
 // the largest wind, bilinear values at every point of a finer raster, grid-point positions on
 // another map, and remapping.
 #include "bench_field.h"
-#include "vykgops.h"
+#include "grd_oper.h"
 #include "vykplot.h"
 
 #include <benchmark/benchmark.h>

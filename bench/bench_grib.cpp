@@ -2,8 +2,8 @@
 // decoded through the grid-file layer, beside eccodes decoding the same message in the same
 // run (codes_get_double_array on a handle made from the message in memory, and from the file).
 // The message is made with eccodes from its GRIB1 sample.  Report the ratio of the times.
-#include "vykgfile.h"
-#include "vykgtab.h"
+#include "grd_file.h"
+#include "grd_tool.h"
 #include "vykplot.h"
 
 #include <eccodes.h>

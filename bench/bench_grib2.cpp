@@ -4,8 +4,8 @@
 // memory).  The corpus's simple-packed fields are small (81 x 61), so a 1440 x 721 field
 // repacked as simple packing by eccodes from the GDAS field is measured as well, and the PNG
 // field (7000 x 3500) for completeness.  Report the ratio of the times of each pair.
-#include "vykgfile.h"
-#include "vykgtab.h"
+#include "grd_file.h"
+#include "grd_tool.h"
 #include "vykplot.h"
 #include "vykresrc.h"
 

@@ -4,7 +4,7 @@
 // temperature, absolute vorticity).
 #include "bench_field.h"
 #include "vykcalc.h"
-#include "vykkin.h"
+#include "grd_kin.h"
 #include "vykplot.h"
 
 #include <benchmark/benchmark.h>

@@ -9,7 +9,7 @@
 // ours / numpy's).
 #include "bench_peer.h"
 #include "vykgrd.h"
-#include "vykkin.h"
+#include "grd_kin.h"
 #include "vykplot.h"
 
 #include <benchmark/benchmark.h>

@@ -10,7 +10,7 @@
 // over the pairs of our milliseconds (vyk_ms), scipy's (peer_ms) and of their ratio (ratio,
 // ours / scipy's).
 #include "bench_peer.h"
-#include "vykobj.h"
+#include "obj.h"
 #include "vykplot.h"
 
 #include <benchmark/benchmark.h>

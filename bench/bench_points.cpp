@@ -2,7 +2,7 @@
 // arithmetic command joining two such files station by station, and the nearest-station search
 // in the shipped surface-station file.
 #include "dadodu.h"
-#include "vykcty.h"
+#include "cty.h"
 #include "vykplot.h"
 
 #include <benchmark/benchmark.h>

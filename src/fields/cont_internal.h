@@ -5,8 +5,8 @@
 #ifndef CONT_INTERNAL_H
 #define CONT_INTERNAL_H
 
-#include "vykcont.h"
-#include "vykframe.h"
+#include "cont.h"
+#include "plt_frame.h"
 #include "vykgks.h"
 
 #include <map>

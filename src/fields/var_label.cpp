@@ -4,7 +4,7 @@
 // below 0 the variable's abbreviation instead of its description, types above 0 the slot's
 // format after it.
 #include "var_internal.h"
-#include "vyklabel.h"
+#include "plt_label.h"
 
 #include <cstdarg>
 #include <cstdio>

@@ -6,7 +6,7 @@
 // be opened it is tried again at the next use.  source.lup: a source number and its name; it is
 // opened and closed at each question.
 #include "var_internal.h"
-#include "vyklabel.h"
+#include "plt_label.h"
 
 #include <cctype>
 #include <cerrno>

@@ -2,7 +2,7 @@
 //
 // The trigonometry, the arc tangent and the square root run in double precision; every result
 // is stored as a float.
-#include "vykvect.h"
+#include "vect.h"
 
 #include "vyk.h"
 

@@ -4,7 +4,7 @@
 #ifndef VECT_INTERNAL_H
 #define VECT_INTERNAL_H
 
-#include "vykvplot.h"
+#include "vect_plot.h"
 
 #include "vyk.h"
 

@@ -6,7 +6,7 @@
 #include "vect_internal.h"
 
 #include "vyk.h"
-#include "vykcont.h"
+#include "cont.h"
 #include "vykresrc.h"
 
 #include <cstdio>

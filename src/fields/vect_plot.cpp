@@ -8,12 +8,12 @@
 #include "vect_internal.h"
 
 #include "vyk.h"
-#include "vykcont.h"
+#include "cont.h"
 #include "vykgext.h"
 #include "vykplot.h"
 #include "vykresrc.h"
 #include "vykvar.h"
-#include "vykwind.h"
+#include "wind_glyph.h"
 
 #include <cmath>
 #include <cstdio>

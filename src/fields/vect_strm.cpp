@@ -6,7 +6,7 @@
 #include "vyk.h"
 #include "vykgext.h"
 #include "vykplot.h"
-#include "vykwind.h"
+#include "wind_glyph.h"
 
 #include <algorithm>
 #include <cmath>

@@ -4,7 +4,7 @@
 // caller's attributes.
 #include "gks.h"
 #include "vykplot.h"
-#include "vykwind.h"
+#include "wind_glyph.h"
 
 #include <cmath>
 

@@ -12,7 +12,7 @@
 // buffers, a stroke keeps at most WX_STROKE_MAX points (the rest is left out with a warning),
 // and coordinates that are not numbers or lie beyond +-100 symbol sizes leave their stroke out.
 #include "gks.h"
-#include "vykwind.h"
+#include "wind_glyph.h"
 
 #include <array>
 #include <cctype>

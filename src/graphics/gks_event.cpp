@@ -7,7 +7,7 @@
 #include "gks_x11.h"
 #include "gks_internal.h"
 #include "vyk.h"
-#include "vykimg.h"
+#include "img.h"
 #include "vykresrc.h"
 
 #include <X11/Xutil.h>

@@ -12,7 +12,7 @@
 #include "gks_internal.h"
 #include "vyk.h"
 #include "vykgks.h"
-#include "vykimg.h"
+#include "img.h"
 
 #include <charconv>
 #include <csignal>

@@ -7,7 +7,7 @@
 // bytes_line bytes; a slot is 4 bytes when bits_pixel is 32, else 3, 2 or 1 bytes, a half-byte
 // (the high one first) or a bit (the least significant first) by the depth.  Only the first
 // width slots of a row are picture; the rest is row padding.
-#include "vykimg.h"
+#include "img.h"
 #include "img_internal.h"
 
 #include "gks.h"

@@ -4,7 +4,7 @@
 // use the LZW coder of this file: a decoder with a prefix/suffix string table and a pixel
 // stack, and an encoder whose string table is a hash of 4096 buckets with chains from a fixed
 // pool of nodes, so that coding allocates nothing.
-#include "vykimg.h"
+#include "img.h"
 #include "img_internal.h"
 
 #include "gks.h"

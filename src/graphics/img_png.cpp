@@ -7,7 +7,7 @@
 //
 // libpng reports errors by a long jump back to the setjmp of the call: the functions that set
 // it up hold only plain C data, so that nothing with a destructor is skipped.
-#include "vykimg.h"
+#include "img.h"
 #include "img_internal.h"
 
 #include "gks.h"

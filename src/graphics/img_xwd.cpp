@@ -2,7 +2,7 @@
 // fields, the window name with its zero byte, the colour map (12 bytes an entry) and the pixel
 // rows as they are.  Image reading falls back on this reader for every file it does not
 // recognise otherwise.
-#include "vykimg.h"
+#include "img.h"
 #include "img_internal.h"
 
 #include <cstdint>

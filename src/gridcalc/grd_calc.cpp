@@ -6,7 +6,7 @@
 // arguments of a function at depth d are the slots at depth d + 1 that follow it, up to the
 // next slot at a depth below d + 1.  Grid slot i holds the grid of variable slot i.
 #include "grd_math_internal.h"
-#include "vykgops.h"
+#include "grd_oper.h"
 #include "vykvar.h"
 
 #include <cerrno>

@@ -6,14 +6,14 @@
 // further operands of a function call.  Every file name is built under the naming convention
 // an operand names, between a save and a restore of the convention in force.  A result is
 // written only when its computation succeeded.
-#include "vykgcmd.h"
+#include "grd_cmd.h"
 
 #include "grd_math_internal.h"
 #include "vykcalc.h"
-#include "vykcty.h"
-#include "vykgops.h"
-#include "vykgout.h"
-#include "vykkin.h"
+#include "cty.h"
+#include "grd_oper.h"
+#include "grd_output.h"
+#include "grd_kin.h"
 #include "vykplot.h"
 
 #include <cerrno>

@@ -2,7 +2,7 @@
 #ifndef GRD_INTERNAL_H
 #define GRD_INTERNAL_H
 
-#include "vykgtab.h"
+#include "grd_tool.h"
 #include "vykplot.h"
 
 #include <cmath>

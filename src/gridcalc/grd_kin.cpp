@@ -7,7 +7,7 @@
 // neighbour has a value take a branch-free loop (one factor per row instead of a division per
 // point); the edges and the points beside a missing value take the point-by-point rules.
 #include "grd_internal.h"
-#include "vykkin.h"
+#include "grd_kin.h"
 
 #include <algorithm>
 #include <cmath>

@@ -7,8 +7,8 @@
 // Arithmetic is done in single precision and the library functions in double precision; a
 // result that is not a finite number is stored as -9999.
 #include "grd_math_internal.h"
-#include "vykgops.h"
-#include "vykkin.h"
+#include "grd_oper.h"
+#include "grd_kin.h"
 #include "vykvar.h"
 
 #include <algorithm>

@@ -6,7 +6,7 @@
 // entry is a model name, the mosaic size "NXxNY" and its pieces "conv[#type],conv[#type],...";
 // a word beginning '#' starts a comment to the end of its line.  Words are read within
 // MODEL_WORD_MAX characters, names within their fields, and the pieces within the table.
-#include "vykgsel.h"
+#include "grd_search.h"
 
 #include <array>
 #include <charconv>

@@ -4,10 +4,10 @@
 // An operation whose output record is also its input reads the input's values to the end and
 // then releases them when the record owned them.
 #include "grd_internal.h"
-#include "vykgops.h"
+#include "grd_oper.h"
 #include "vykplot.h"
 #include "vykvar.h"
-#include "vykwind.h"
+#include "wind_glyph.h"
 
 #include <climits>
 #include <cmath>

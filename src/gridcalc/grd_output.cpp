@@ -3,7 +3,7 @@
 // the file layer, reusing an existing output file of the same region, and loading every grid
 // the variable table asks for from one file or from the piece files of a model mosaic.
 #include "vykcalc.h"
-#include "vykgout.h"
+#include "grd_output.h"
 #include "vykplot.h"
 
 #include <cstring>

@@ -4,8 +4,8 @@
 //
 // Every word of a selector is read within its limit (longer ones are cut with a warning);
 // the variable words of the short forms are GRIB edition-1 parameter numbers.
-#include "vykgops.h"
-#include "vykgsel.h"
+#include "grd_oper.h"
+#include "grd_search.h"
 
 #include <charconv>
 #include <cstring>

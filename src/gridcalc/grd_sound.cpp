@@ -6,13 +6,13 @@
 //
 // While the column is built the td field of a level holds relative humidity (per cent), dir and
 // spd the u and v components (m/s).  Values are converted from the units of their products.
-#include "vykgsnd.h"
+#include "grd_sound.h"
 
 #include "grd_internal.h"
-#include "vykgops.h"
-#include "vykgsel.h"
+#include "grd_oper.h"
+#include "grd_search.h"
 #include "vykplot.h"
-#include "vykvect.h"
+#include "vect.h"
 
 #include <cmath>
 #include <cstdlib>

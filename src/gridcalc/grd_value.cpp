@@ -2,7 +2,7 @@
 // extremes and statistics, the plot position of every grid point, the bilinear value at any
 // point, and the interactive printing and editing of a value.
 #include "grd_internal.h"
-#include "vykgops.h"
+#include "grd_oper.h"
 #include "vykplot.h"
 
 #include <cmath>

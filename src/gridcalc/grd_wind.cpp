@@ -8,8 +8,8 @@
 // also take constants.  Derivative units are the argument's scaled by 1e-5 per m (values per
 // 100 km), 1e-10 per m^2 or 1e-5 per s.
 #include "grd_math_internal.h"
-#include "vykgops.h"
-#include "vykkin.h"
+#include "grd_oper.h"
+#include "grd_kin.h"
 
 #include <cmath>
 

@@ -5,10 +5,10 @@
 // the product of the station's column and row factors (exp(-a-b) = exp(-a) exp(-b)), so that
 // one exponential per station and column and one per station and row serve every point.  The
 // stations still reach each grid point in their own order.
-#include "vykobj.h"
+#include "obj.h"
 
 #include "grd_internal.h"
-#include "vykgops.h"
+#include "grd_oper.h"
 #include "vykplot.h"
 
 #include <algorithm>

@@ -5,7 +5,7 @@
 #define VYKCALC_H
 
 #include "vyk.h"
-#include "vykgtab.h"
+#include "grd_tool.h"
 // GRD_is_vect_func and GRD_is_math_func, declared where the variable language needs them.
 #include "vykgfunc.h"
 

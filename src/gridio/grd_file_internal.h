@@ -9,7 +9,7 @@
 #define GRD_FILE_INTERNAL_H
 
 #include "vyk.h"
-#include "vykgfile.h"
+#include "grd_file.h"
 
 #include <cstddef>
 

@@ -9,8 +9,8 @@
 // stream through a 64-bit accumulator fed by a bounded buffer; the data section is never held
 // whole.
 #include "grib_internal.h"
-#include "vykgrib1.h"
-#include "vykgribtab.h"
+#include "grib1.h"
+#include "grib_table.h"
 #include "vykplot.h"
 #include "vykvar.h"
 

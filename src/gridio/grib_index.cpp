@@ -13,7 +13,7 @@
 // record's codes.
 #include "grib_internal.h"
 #include "vykdate.h"
-#include "vykgribtab.h"
+#include "grib_table.h"
 #include "vykvar.h"
 
 #include <sys/stat.h>

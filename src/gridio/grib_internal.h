@@ -4,8 +4,8 @@
 #define GRIB_INTERNAL_H
 
 #include "grd_file_internal.h"
-#include "vykgrib.h"
-#include "vykmap.h"
+#include "grib.h"
+#include "map.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -9,9 +9,9 @@
 //   the old grid variable codes carry;
 // - predefined grids: NCEP Office Note 388, table B (grids 21 to 64 latitude-longitude, 211,
 //   212 and 215 Lambert conformal on standard parallels 25 N, 25 N with orientation 95 W).
-#include "vykgribtab.h"
+#include "grib_table.h"
 
-#include "vykdomain.h"
+#include "dom.h"
 
 #include <cstring>
 

@@ -3,7 +3,7 @@
 // The grid record GRD_report (core's vykrec.h, shared with contouring) carries every gridded field
 // of the system: the grid-file readers fill it, the grid calculations compute into it,
 // contouring and vector plots draw from it.  Its operations belong to the grid calculations
-// (src/gridcalc, vykgtab.h); the few that the grid-file readers call (an empty record, values
+// (src/gridcalc, grd_tool.h); the few that the grid-file readers call (an empty record, values
 // allocated and released, and a scratch record built on them) are declared here, as an
 // exception to the layering listed with the folder layout.
 #ifndef VYKGRD_H
@@ -16,7 +16,7 @@
 #include <cstddef>
 
 // Record operations that the grid-file readers use (defined in src/gridcalc/grd_tool.cpp).
-// The readers keep to the ownership rule of the grid table (vykgtab.h): values they read go
+// The readers keep to the ownership rule of the grid table (grd_tool.h): values they read go
 // into an array of GRD_alloc, and the record's old values are released only through GRD_free.
 
 /// Empties a record: no values (nothing released), labels empty, source, model and type 0,

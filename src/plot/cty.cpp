@@ -6,7 +6,7 @@
 // passed over with a warning, so that it never becomes a station made of the previous one's
 // fields.
 #include "vyk.h"
-#include "vykcty.h"
+#include "cty.h"
 
 #include <algorithm>
 #include <cerrno>

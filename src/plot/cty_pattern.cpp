@@ -2,7 +2,7 @@
 // number or name beginning, or a pattern of parts joined by ':' (Name=, ST=, CN=, ID=, RA<,
 // P=, Lat<, Elev>, WMO= ...), every part of which must hold.
 #include "vyk.h"
-#include "vykcty.h"
+#include "cty.h"
 
 #include <cerrno>
 #include <cmath>

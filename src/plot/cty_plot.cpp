@@ -10,11 +10,11 @@
 // priority instead of leaving out datums without a value.  A position whose numbers do not read, or that gives a latitude
 // without a longitude, moves nothing and draws no point of its own.
 #include "vyk.h"
-#include "vykcont.h"
-#include "vykcty.h"
-#include "vykdomain.h"
+#include "cont.h"
+#include "cty.h"
+#include "dom.h"
 #include "vykgks.h"
-#include "vykmap.h"
+#include "map.h"
 #include "vykrawplot.h"
 #include "vykvar.h"
 

@@ -8,8 +8,8 @@
 // look-up, and the nearest-station search of up to ten thousand probes, stays short whatever
 // the size of the database.
 #include "vyk.h"
-#include "vykcty.h"
-#include "vykmap.h"
+#include "cty.h"
+#include "map.h"
 
 #include <cmath>
 #include <cstdint>

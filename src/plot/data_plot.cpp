@@ -8,18 +8,18 @@
 // Every callback of the record is checked before it is called: an empty entry is skipped.
 #include "vyk.h"
 #include "gks.h"
-#include "vykcont.h"
-#include "vykcty.h"
-#include "vykdata.h"
-#include "vykframe.h"
+#include "cont.h"
+#include "cty.h"
+#include "data_plot.h"
+#include "plt_frame.h"
 #include "vykgacc.h"
 #include "vykgks.h"
-#include "vyklabel.h"
-#include "vykmap.h"
-#include "vykmapdraw.h"
+#include "plt_label.h"
+#include "map.h"
+#include "map_draw.h"
 #include "vykrawplot.h"
 #include "vykvar.h"
-#include "vykvplot.h"
+#include "vect_plot.h"
 
 #include <cstring>
 #include <initializer_list>

@@ -8,7 +8,7 @@
 // or a region).  What DOM_print writes reads back as the same domain for every kind.
 #include "dom_internal.h"
 #include "vyk.h"
-#include "vykcty.h"
+#include "cty.h"
 
 #include <charconv>
 #include <cmath>

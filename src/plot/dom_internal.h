@@ -3,7 +3,7 @@
 #ifndef DOM_INTERNAL_H
 #define DOM_INTERNAL_H
 
-#include "vykdomain.h"
+#include "dom.h"
 
 namespace vykdom {
 

@@ -6,12 +6,12 @@
 #include "map_internal.h"
 #include "vyk.h"
 #include "gks.h"
-#include "vykdomain.h"
-#include "vykframe.h"
+#include "dom.h"
+#include "plt_frame.h"
 #include "vykgks.h"
-#include "vykimg.h"
-#include "vykmap.h"
-#include "vykmapdraw.h"
+#include "img.h"
+#include "map.h"
+#include "map_draw.h"
 #include "vykrawplot.h"
 
 #include <cmath>

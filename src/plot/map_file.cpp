@@ -11,9 +11,9 @@
 #include "map_internal.h"
 #include "vyk.h"
 #include "gks.h"
-#include "vykdomain.h"
-#include "vykmap.h"
-#include "vykmapdraw.h"
+#include "dom.h"
+#include "map.h"
+#include "map_draw.h"
 
 #include <cerrno>
 #include <cmath>

@@ -9,7 +9,7 @@
 #define MAP_INTERNAL_H
 
 #include "vykbase.h"
-#include "vykmap.h"
+#include "map.h"
 
 namespace vykmap {
 

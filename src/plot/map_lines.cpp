@@ -9,11 +9,11 @@
 #include "vyk.h"
 #include "gks.h"
 #include "vykdom.h"
-#include "vykdomain.h"
-#include "vykframe.h"
+#include "dom.h"
+#include "plt_frame.h"
 #include "vykgks.h"
-#include "vykmap.h"
-#include "vykmapdraw.h"
+#include "map.h"
+#include "map_draw.h"
 
 #include <cmath>
 #include <cstdio>

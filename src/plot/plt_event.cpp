@@ -5,13 +5,13 @@
 // draws wait until it has finished instead of starting a re-plot inside the re-plot.
 #include "vyk.h"
 #include "gks.h"
-#include "vykcty.h"
+#include "cty.h"
 #include "vykdom.h"
-#include "vykdomain.h"
-#include "vykframe.h"
+#include "dom.h"
+#include "plt_frame.h"
 #include "vykgacc.h"
 #include "vykgks.h"
-#include "vykmap.h"
+#include "map.h"
 #include "vykvar.h"
 
 #include <cmath>

@@ -9,12 +9,12 @@
 // written (PLT_close fails after a failed dump or a device file that could not be written).
 #include "vyk.h"
 #include "gks.h"
-#include "vykcont.h"
+#include "cont.h"
 #include "vykdom.h"
-#include "vykframe.h"
+#include "plt_frame.h"
 #include "vykgks.h"
-#include "vykimg.h"
-#include "vyklabel.h"
+#include "img.h"
+#include "plt_label.h"
 #include "vykresrc.h"
 
 #include <algorithm>

@@ -4,13 +4,13 @@
 // (PLT_LABEL_MAX characters): a longer text is cut, never written past the line.
 #include "vyk.h"
 #include "gks.h"
-#include "vykcont.h"
+#include "cont.h"
 #include "vykdom.h"
-#include "vykframe.h"
+#include "plt_frame.h"
 #include "vykgks.h"
-#include "vyklabel.h"
+#include "plt_label.h"
 #include "vykresrc.h"
-#include "vykvplot.h"
+#include "vect_plot.h"
 
 #include <algorithm>
 #include <iterator>

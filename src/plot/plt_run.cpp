@@ -6,8 +6,8 @@
 // and fails the pass, so that no picture is drawn over a frame that was not laid out for it.
 #include "vyk.h"
 #include "gks.h"
-#include "vykframe.h"
-#include "vyklabel.h"
+#include "plt_frame.h"
+#include "plt_label.h"
 
 int PLT_run(float aspect, const PLT_routine &routine)
 {

@@ -8,7 +8,7 @@
 #define VYKRAWPLOT_H
 
 #include "vykrec.h"
-#include "vykcty.h"
+#include "cty.h"
 #include "vykgks.h"
 #include "vykvar.h"
 

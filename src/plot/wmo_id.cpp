@@ -1,7 +1,7 @@
 // WMO station numbers and their coded identifiers: a country prefix and the last digits of the
 // number (1234 is EN234, 35123 is X5123), through one table of number ranges.  Both directions
 // are pure functions.
-#include "vykcty.h"
+#include "cty.h"
 
 #include <cctype>
 #include <cstdio>

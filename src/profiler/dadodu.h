@@ -7,7 +7,7 @@
 #define DADODU_H
 
 #include "vykplot.h"
-#include "vykcty.h"
+#include "cty.h"
 // RAW_plot_file, which map lists call; RAW_data, RAW_data_init, RAW_plot_init, RAW_plot_data
 // and the output of plotted values, which the data-plotting driver calls.
 #include "vykrawplot.h"

@@ -9,8 +9,8 @@
 // the files that lack the station.  When it finds nothing to draw it ends the program with the
 // status that says why (no file, no station, no value), instead of leaving an empty plot.
 #include "prf_disp.h"
-#include "vykcont.h"
-#include "vykdata.h"
+#include "cont.h"
+#include "data_plot.h"
 #include "vykplot.h"
 #include "vykprf.h"
 #include "vykresrc.h"

@@ -7,7 +7,7 @@
 
 #include "vykrec.h"   // UPA_level, SHEAR_params, HELICITY_params
 #include "vykvar.h"   // VAR_data
-#include "vykvect.h"  // WIND
+#include "vect.h"  // WIND
 
 
 /// The vertical coordinate code, bottom, top and thickness of var's level against the current

@@ -9,7 +9,7 @@
 // checked here), and a file named by data (a map list item) is opened as a plain file only.
 #include "dadodu.h"
 #include "raw_grid.h"
-#include "vykcont.h"
+#include "cont.h"
 
 #include <cmath>
 #include <cstdio>

@@ -10,8 +10,8 @@
 // printf would read; any other format is replaced by the default, with a warning once for each
 // format text refused.
 #include "dadodu.h"
-#include "vykcont.h"
-#include "vykwind.h"
+#include "cont.h"
+#include "wind_glyph.h"
 
 #include <cmath>
 #include <cstdio>

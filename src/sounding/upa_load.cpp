@@ -2,7 +2,7 @@
 // component's own working arrays (never into arrays a caller installed), the gaps are filled
 // hydrostatically, the special levels are taken from its slots and the soundings installed.
 #include "vyk.h"
-#include "vykcty.h"
+#include "cty.h"
 #include "upa_level.h"
 #include "therm.h"
 #include "upa_interp.h"

@@ -6,7 +6,7 @@
 #include "upa_file.h"
 #include "upa_select.h"
 #include "vykvar.h"
-#include "vyklabel.h"
+#include "plt_label.h"
 
 #include <cctype>
 #include <cerrno>

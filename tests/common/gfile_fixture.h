@@ -6,9 +6,9 @@
 #include <gtest/gtest.h>
 
 #include "test_util.h"
-#include "vykgfile.h"
-#include "vykgrib.h"
-#include "vykgtab.h"
+#include "grd_file.h"
+#include "grib.h"
+#include "grd_tool.h"
 #include "vykplot.h"
 
 #include <cstring>

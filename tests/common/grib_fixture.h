@@ -7,8 +7,8 @@
 #include <gtest/gtest.h>
 
 #include "test_util.h"
-#include "vykgfile.h"
-#include "vykgtab.h"
+#include "grd_file.h"
+#include "grd_tool.h"
 #include "vykplot.h"
 
 #include <cstdio>

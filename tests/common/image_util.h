@@ -3,7 +3,7 @@
 #ifndef VYK_IMAGE_UTIL_H
 #define VYK_IMAGE_UTIL_H
 
-#include "vykimg.h"
+#include "img.h"
 
 #include <cstdint>
 #include <ostream>

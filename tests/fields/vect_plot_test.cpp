@@ -10,11 +10,11 @@
 #include "meta_fixture.h"
 #include "test_util.h"
 #include "vyk.h"
-#include "vykcont.h"
+#include "cont.h"
 #include "vykgks.h"
-#include "vykgtab.h"
+#include "grd_tool.h"
 #include "vykplot.h"
-#include "vykvplot.h"
+#include "vect_plot.h"
 
 #include <cmath>
 #include <cstdio>

@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "vykvect.h"
+#include "vect.h"
 #include "vyk.h"
 
 namespace {

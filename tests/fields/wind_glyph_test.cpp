@@ -7,7 +7,7 @@
 #include "image_util.h"
 #include "test_util.h"
 #include "vykplot.h"
-#include "vykwind.h"
+#include "wind_glyph.h"
 
 #include <algorithm>
 #include <cmath>

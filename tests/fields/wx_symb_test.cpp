@@ -6,7 +6,7 @@
 
 #include "glyph_fixture.h"
 #include "test_util.h"
-#include "vykwind.h"
+#include "wind_glyph.h"
 
 #include <algorithm>
 #include <cmath>

@@ -2,7 +2,7 @@
 // fields within their sizes, a priority digit, a position on the earth and an elevation no
 // higher than the limit; the lookups by identifier and the station table run over it too.
 #include "fuzz_util.h"
-#include "vykcty.h"
+#include "cty.h"
 #include "vykplot.h"
 
 #include <cstdint>

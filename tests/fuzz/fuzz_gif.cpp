@@ -1,6 +1,6 @@
 // Fuzz target of the GIF reader: arbitrary bytes after the GIF signature, read whole and header
 // only; a picture read whole is written again (the writer's palette and coder on any pixels).
-#include "vykimg.h"
+#include "img.h"
 #include "fuzz_util.h"
 
 #include <cstdint>

@@ -7,8 +7,8 @@
 // command wrote are removed after it, and what it prints goes to /dev/null.
 #include "fuzz_util.h"
 #include "vyk.h"
-#include "vykgcmd.h"
-#include "vykgtab.h"
+#include "grd_cmd.h"
+#include "grd_tool.h"
 
 #include <fcntl.h>
 #include <unistd.h>

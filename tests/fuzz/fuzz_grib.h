@@ -5,7 +5,7 @@
 #define VYK_FUZZ_GRIB_H
 
 #include "fuzz_grid.h"
-#include "vykgrib.h"
+#include "grib.h"
 
 namespace vykfuzz {
 

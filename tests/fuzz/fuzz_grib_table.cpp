@@ -17,8 +17,8 @@
 // product's texts are terminated within theirs; a predefined grid is a domain that can be.
 #include "../common/grib2_build.h"
 #include "fuzz_grib.h"
-#include "vykgrib2.h"
-#include "vykgribtab.h"
+#include "grib2.h"
+#include "grib_table.h"
 #include "vykresrc.h"
 
 #include <cmath>

@@ -4,8 +4,8 @@
 #define VYK_FUZZ_GRID_H
 
 #include "fuzz_util.h"
-#include "vykgfile.h"
-#include "vykgtab.h"
+#include "grd_file.h"
+#include "grd_tool.h"
 
 namespace vykfuzz {
 

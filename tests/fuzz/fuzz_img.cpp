@@ -1,7 +1,7 @@
 // Fuzz target of the own image format: arbitrary bytes in a file read through IMG_read (the
 // sniffing reader) and IMG_read_vyk.  The compressed reader does not wait at the end of data
 // for a file that is still being written.
-#include "vykimg.h"
+#include "img.h"
 #include "fuzz_util.h"
 
 #include <cstdint>

@@ -1,6 +1,6 @@
 // Fuzz target of the PNG reader: arbitrary bytes after the PNG signature, read whole and
 // header only.  A successful whole read must give a pixel area of bytes_line x height bytes.
-#include "vykimg.h"
+#include "img.h"
 #include "fuzz_util.h"
 
 #include <cstdint>

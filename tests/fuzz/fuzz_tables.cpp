@@ -11,7 +11,7 @@
 #include "gks.h"
 #include "vykgks.h"
 #include "vyk.h"
-#include "vykgsel.h"
+#include "grd_search.h"
 #include "vykresrc.h"
 
 #include <algorithm>

@@ -3,7 +3,7 @@
 // on /dev/null.  Results must be 0 or 1; the sanitizers watch the reading.
 #include "fuzz_util.h"
 #include "gks.h"
-#include "vykwind.h"
+#include "wind_glyph.h"
 
 #include <cctype>
 #include <cstdint>

@@ -1,7 +1,7 @@
 // Fuzz target of the XWD reader: arbitrary bytes read as a window dump, accepting any depth.
 // A successful read must give a pixel area of bytes_line x height bytes and a colour table of
 // num_colors entries.
-#include "vykimg.h"
+#include "img.h"
 #include "fuzz_util.h"
 
 #include <cstdint>

@@ -11,7 +11,7 @@
 #include "gks.h"
 #include "gks_internal.h"
 #include "vyk.h"
-#include "vykimg.h"
+#include "img.h"
 
 #include <csignal>
 #include <cmath>

@@ -8,7 +8,7 @@
 #include "test_util.h"
 
 #include "gks.h"
-#include "vykimg.h"
+#include "img.h"
 #include "image_util.h"
 
 #include <cstdlib>

@@ -6,7 +6,7 @@
 #include "test_util.h"
 
 #include "gks.h"
-#include "vykimg.h"
+#include "img.h"
 #include "image_util.h"
 
 #include <csignal>

@@ -8,8 +8,8 @@
 #include "grd_fixture.h"
 #include "test_util.h"
 #include "vykcalc.h"
-#include "vykgout.h"
-#include "vykkin.h"
+#include "grd_output.h"
+#include "grd_kin.h"
 #include "vykvar.h"
 
 #include <cmath>

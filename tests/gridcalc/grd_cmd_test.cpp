@@ -6,8 +6,8 @@
 #include "gfile_fixture.h"
 #include "output_fault.h"
 #include "test_util.h"
-#include "vykgcmd.h"
-#include "vykkin.h"
+#include "grd_cmd.h"
+#include "grd_kin.h"
 
 #include <cmath>
 #include <cstdio>

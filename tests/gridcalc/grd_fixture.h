@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "test_util.h"
-#include "vykgops.h"
+#include "grd_oper.h"
 
 #include <sstream>
 #include <string>

@@ -7,7 +7,7 @@
 #include "grd_fixture.h"
 #include "test_util.h"
 #include "vykcalc.h"
-#include "vykkin.h"
+#include "grd_kin.h"
 #include "vykvar.h"
 
 #include <cmath>

@@ -5,7 +5,7 @@
 
 #include "gfile_fixture.h"
 #include "test_util.h"
-#include "vykgsel.h"
+#include "grd_search.h"
 
 #include <string>
 

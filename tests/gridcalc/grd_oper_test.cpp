@@ -5,7 +5,7 @@
 
 #include "grd_fixture.h"
 #include "test_util.h"
-#include "vykgops.h"
+#include "grd_oper.h"
 #include "vykplot.h"
 
 #include <cmath>

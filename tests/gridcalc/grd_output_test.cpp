@@ -6,7 +6,7 @@
 
 #include "gfile_fixture.h"
 #include "test_util.h"
-#include "vykgout.h"
+#include "grd_output.h"
 
 #include <filesystem>
 #include <string>

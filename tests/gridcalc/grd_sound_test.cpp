@@ -6,7 +6,7 @@
 
 #include "gfile_fixture.h"
 #include "test_util.h"
-#include "vykgsnd.h"
+#include "grd_sound.h"
 
 #include <cmath>
 #include <string>

@@ -5,7 +5,7 @@
 
 #include "grd_fixture.h"
 #include "test_util.h"
-#include "vykgtab.h"
+#include "grd_tool.h"
 #include "vykvar.h"
 
 #include <cstdlib>

@@ -8,7 +8,7 @@
 #include "grd_fixture.h"
 #include "test_util.h"
 #include "vykcalc.h"
-#include "vykkin.h"
+#include "grd_kin.h"
 #include "vykplot.h"
 #include "vykvar.h"
 

@@ -5,7 +5,7 @@
 
 #include "grd_fixture.h"
 #include "test_util.h"
-#include "vykobj.h"
+#include "obj.h"
 #include "vykplot.h"
 
 #include <algorithm>

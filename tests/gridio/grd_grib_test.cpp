@@ -8,7 +8,7 @@
 #include "grib_fixture.h"
 #include "image_util.h"
 #include "test_util.h"
-#include "vykgrib.h"
+#include "grib.h"
 #include "vykresrc.h"
 
 #include <algorithm>

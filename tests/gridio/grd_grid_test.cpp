@@ -5,7 +5,7 @@
 
 #include "gfile_fixture.h"
 #include "test_util.h"
-#include "vykgfile.h"
+#include "grd_file.h"
 
 #include <cmath>
 #include <string>

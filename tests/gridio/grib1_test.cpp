@@ -9,8 +9,8 @@
 #include "gfile_fixture.h"
 #include "grib_fixture.h"
 #include "test_util.h"
-#include "vykgrib.h"
-#include "vykgrib1.h"
+#include "grib.h"
+#include "grib1.h"
 
 #include <cmath>
 #include <cstring>

@@ -7,7 +7,7 @@
 #include "grib_fixture.h"
 #include "test_util.h"
 #include "vykform.h"
-#include "vykgrib2.h"
+#include "grib2.h"
 #include "vykresrc.h"
 
 #include <cmath>

@@ -6,7 +6,7 @@
 
 #include "grib_fixture.h"
 #include "test_util.h"
-#include "vykgrib.h"
+#include "grib.h"
 #include "vykresrc.h"
 
 #include <cstdio>

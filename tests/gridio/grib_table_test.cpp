@@ -4,7 +4,7 @@
 
 #include "grib_fixture.h"
 #include "test_util.h"
-#include "vykgribtab.h"
+#include "grib_table.h"
 
 #include <cstring>
 #include <string>

@@ -6,7 +6,7 @@
 #include "gfile_fixture.h"
 #include "grib_fixture.h"
 #include "test_util.h"
-#include "vykgrib.h"
+#include "grib.h"
 
 #include <cstring>
 #include <string>

@@ -2,7 +2,7 @@
 // followers, numbers that do not parse, and the prefilter of identifiers alone.
 #include <gtest/gtest.h>
 
-#include "vykcty.h"
+#include "cty.h"
 #include "vykplot.h"
 
 #include <cstring>

@@ -7,8 +7,8 @@
 
 #include "map_fixture.h"
 #include "test_util.h"
-#include "vykcont.h"
-#include "vykcty.h"
+#include "cont.h"
+#include "cty.h"
 #include "vykplot.h"
 
 #include <algorithm>

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "test_util.h"
-#include "vykcty.h"
+#include "cty.h"
 #include "vykplot.h"
 
 #include <string>

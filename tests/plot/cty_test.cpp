@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "test_util.h"
-#include "vykcty.h"
+#include "cty.h"
 #include "vykplot.h"
 
 #include <string>

@@ -10,10 +10,10 @@
 #include "image_util.h"
 #include "meta_fixture.h"
 #include "test_util.h"
-#include "vykcont.h"
-#include "vykgtab.h"
+#include "cont.h"
+#include "grd_tool.h"
 #include "vykplot.h"
-#include "vykvplot.h"
+#include "vect_plot.h"
 
 #include <algorithm>
 #include <cmath>

@@ -6,12 +6,12 @@
 
 #include "test_util.h"
 #include "gks_internal.h"
-#include "vykgfile.h"
+#include "grd_file.h"
 #include "vykgks.h"
-#include "vykgrib.h"
-#include "vykgtab.h"
-#include "vykcont.h"
-#include "vykcty.h"
+#include "grib.h"
+#include "grd_tool.h"
+#include "cont.h"
+#include "cty.h"
 #include "vykplot.h"
 #include "vykresrc.h"
 

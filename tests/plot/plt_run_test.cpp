@@ -5,12 +5,12 @@
 
 #include "dadodu.h"
 #include "test_util.h"
-#include "vykcont.h"
+#include "cont.h"
 #include "vykgks.h"
 #include "vykplot.h"
 #include "vykprf.h"
 #include "vykresrc.h"
-#include "vykvplot.h"
+#include "vect_plot.h"
 
 #include <string>
 

@@ -2,7 +2,7 @@
 // reading of odd texts, and the round trip of every number from 0 to 99999.
 #include <gtest/gtest.h>
 
-#include "vykcty.h"
+#include "cty.h"
 #include "vykplot.h"
 
 #include <string>

@@ -5,7 +5,7 @@
 
 #include "dadodu.h"
 #include "vykprf.h"
-#include "vykvect.h"
+#include "vect.h"
 
 #include <cmath>
 #include <cstring>

@@ -7,8 +7,8 @@
 #include "dadodu.h"
 #include "test_util.h"
 #include "vyk.h"
-#include "vykgfile.h"
-#include "vykgtab.h"
+#include "grd_file.h"
+#include "grd_tool.h"
 #include "vykplot.h"
 
 #include <cmath>

@@ -37,15 +37,15 @@
 #include "gks.h"
 #include "tool_plot.h"
 #include "vyk.h"
-#include "vykcont.h"
-#include "vykgfile.h"
+#include "cont.h"
+#include "grd_file.h"
 #include "vykgks.h"
-#include "vykgout.h"
-#include "vykgtab.h"
+#include "grd_output.h"
+#include "grd_tool.h"
 #include "vykplot.h"
 #include "vykresrc.h"
 #include "vykvar.h"
-#include "vykvplot.h"
+#include "vect_plot.h"
 
 #include <cmath>
 #include <cstdio>

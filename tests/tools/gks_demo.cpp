@@ -55,7 +55,7 @@
 #include "tool_args.h"
 #include "vyk.h"
 #include "vykgks.h"
-#include "vykimg.h"
+#include "img.h"
 #include "vykresrc.h"
 
 #include <poll.h>

@@ -22,9 +22,9 @@
 #include "tool_args.h"
 #include "vyk.h"
 #include "vykgks.h"
-#include "vykimg.h"
+#include "img.h"
 #include "vykresrc.h"
-#include "vykwind.h"
+#include "wind_glyph.h"
 
 #include <cctype>
 #include <cstdio>

@@ -7,7 +7,7 @@
 // Exit status 0 when the command ran, 1 when it failed.
 #include "tool_args.h"
 #include "vyk.h"
-#include "vykgcmd.h"
+#include "grd_cmd.h"
 
 #include <string>
 #include <vector>

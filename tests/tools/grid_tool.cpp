@@ -15,9 +15,9 @@
 //     proj clat clon plat plon dx dy nx ny
 // Exit status: 0 done, 1 a file or product failed, 2 usage.
 #include "vyk.h"
-#include "vykgfile.h"
-#include "vykgrib.h"
-#include "vykgtab.h"
+#include "grd_file.h"
+#include "grib.h"
+#include "grd_tool.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -25,10 +25,10 @@
 #include "tool_plot.h"
 #include "vyk.h"
 #include "vykgks.h"
-#include "vykimg.h"
+#include "img.h"
 #include "vykplot.h"
 #include "vykresrc.h"
-#include "vykwind.h"
+#include "wind_glyph.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -12,7 +12,7 @@
 // -rp raw path, -pr priority, -me mask.  Exit status 0 on success, 1 on failure, 2 for usage.
 #include "dadodu.h"
 #include "tool_args.h"
-#include "vykcty.h"
+#include "cty.h"
 #include "vykplot.h"
 
 #include <cstdio>

@@ -1,4 +1,4 @@
-// vykgfile.h: the table of open grid files (grd_file.cpp).
+// grd_file.h: the table of open grid files (grd_file.cpp).
 //
 // Every grid file is read and written through one contract, whatever its kind: open it in a
 // slot (0 to GRD_MAX_FILES - 1), read its header, read product N (its header alone, or with
@@ -11,8 +11,8 @@
 // without data).  Products are numbered 0, 1, 2, ... in file order.  A scan reads the headers of
 // products 0, 1, 2, ... (GRD_READ_HEADER) until the result is not 0 and reads a wanted product
 // again with its values under the same number.
-#ifndef VYKGFILE_H
-#define VYKGFILE_H
+#ifndef GRD_FILE_H
+#define GRD_FILE_H
 
 #include "vykgrd.h"
 // GRD_set_format and GRD_use_hdr_file, declared where the plot-parameter keywords need them.

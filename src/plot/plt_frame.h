@@ -1,4 +1,4 @@
-// vykframe.h: the plot frame (plt_frame.cpp): opening, resetting and closing a plot around the
+// plt_frame.h: the plot frame (plt_frame.cpp): opening, resetting and closing a plot around the
 // graphics kernel, panels, margins, image dumps and batch detaching; its event handlers
 // (plt_event.cpp): zoom, resize and refresh re-plots and the pointer read-outs; the plot pass
 // of the plot routines (plt_run.cpp); and the plot-parameter keywords (plt_param.cpp).
@@ -7,8 +7,8 @@
 // already open), make its domain current, draw, PLT_labels, PLT_dump(0), PLT_close (only when it
 // opened the plot).  The re-plots of the event handlers call the routine again from inside the
 // hold of PLT_close; it must then reset, never open or close.
-#ifndef VYKFRAME_H
-#define VYKFRAME_H
+#ifndef PLT_FRAME_H
+#define PLT_FRAME_H
 
 #include "gks.h"
 #include "vykdom.h"

@@ -1,11 +1,11 @@
-// vyklabel.h: the label store and the plot labels (plt_label.cpp).
+// plt_label.h: the label store and the plot labels (plt_label.cpp).
 //
 // Six label positions around the data area, each with overlay lines 0 to 5 of at most
 // PLT_LABEL_MAX characters: the plotting code writes them while it draws, PLT_labels draws them
 // when the plot ends and PLT_close empties the store.  The label type decides how overlays
 // share the lines and how much the label texts of the variables say.
-#ifndef VYKLABEL_H
-#define VYKLABEL_H
+#ifndef PLT_LABEL_H
+#define PLT_LABEL_H
 
 #include "vykdate.h"
 

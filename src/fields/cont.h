@@ -1,4 +1,4 @@
-// vykcont.h: contouring.  One contour state is shared by everything that contours a grid or
+// cont.h: contouring.  One contour state is shared by everything that contours a grid or
 // colours values: settings and levels (cont.cpp), the contour plot (cont_plot.cpp), the colour
 // table and the colour bar (cont_color.cpp), the drawing gate across projection seams
 // (cont_gate.cpp), cell-by-cell contouring (cont_draw.cpp), contour labels and extremes
@@ -6,11 +6,11 @@
 //
 // Contour types are plot-type codes: 12 lines, 15 colour fill, 16 lines over fill, 17 grid
 // values, 99 none.  -9999 marks a value that is not set.
-#ifndef VYKCONT_H
-#define VYKCONT_H
+#ifndef CONT_H
+#define CONT_H
 
 #include "gks.h"
-#include "vykframe.h"
+#include "plt_frame.h"
 #include "vykgks.h"
 #include "vykrec.h"
 

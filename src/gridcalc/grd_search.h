@@ -1,16 +1,16 @@
-// vykgsel.h: grids from files: selectors and the searches of grid files (grd_search.cpp), and
+// grd_search.h: grids from files: selectors and the searches of grid files (grd_search.cpp), and
 // the grid input configuration of the resources: the model, its file-naming convention, model
 // mosaics of piece files from "model.lup", and the input file kind (grd_model.cpp).
 //
 // A grid is asked for by its product number in a file ("#3"), by a short selector of time,
 // level and variable ("-12p5hh", "+h12:p500:st:C:2"), or through the variable table.  The
-// searches read product headers in file order through the grid-file contract (vykgfile.h) and
+// searches read product headers in file order through the grid-file contract (grd_file.h) and
 // read a matching product whole.  Results: 1 found, 0 not found, -1 the file cannot be opened.
-#ifndef VYKGSEL_H
-#define VYKGSEL_H
+#ifndef GRD_SEARCH_H
+#define GRD_SEARCH_H
 
-#include "vykgfile.h"
-#include "vykgtab.h"
+#include "grd_file.h"
+#include "grd_tool.h"
 #include "vykvar.h"
 
 // ---------------------------------------------------------------------------------------------

@@ -1,4 +1,4 @@
-// vykvplot.h: vector plots of a pair of wind-component grids (u and v, in m/s): arrows, wind
+// vect_plot.h: vector plots of a pair of wind-component grids (u and v, in m/s): arrows, wind
 // barbs and streamlines on the current map, optionally coloured by speed through the contour
 // colour table, with a reference-vector legend: the settings (vect_param.cpp), streamlines
 // (vect_strm.cpp), the drawing and the stand-alone plot (vect_plot.cpp).
@@ -7,10 +7,10 @@
 // wind) and 10 (grid) leave the choice to the plot type or a prompt.  -9999 marks a value that
 // is not set.  The plots draw from a private copy of the caller's grids: the grids handed in
 // are never changed.
-#ifndef VYKVPLOT_H
-#define VYKVPLOT_H
+#ifndef VECT_PLOT_H
+#define VECT_PLOT_H
 
-#include "vykframe.h"
+#include "plt_frame.h"
 #include "vykgks.h"
 #include "vykrec.h"
 

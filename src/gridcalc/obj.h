@@ -1,14 +1,14 @@
-// vykobj.h: objective analysis of station data onto grids (obj.cpp).
+// obj.h: objective analysis of station data onto grids (obj.cpp).
 //
 // A Barnes-type successive correction: every grid point receives the Gaussian-weighted mean
 // (weight exp(-d*d/filter), d in plot units) of the stations within the radius of influence;
 // each later pass narrows the filter by the convergence parameter and adds the weighted mean of
 // the station residuals.  The parameters persist between analyses; OBJ_initialize resets them.
-#ifndef VYKOBJ_H
-#define VYKOBJ_H
+#ifndef OBJ_H
+#define OBJ_H
 
 #include "vyk.h"
-#include "vykgtab.h"
+#include "grd_tool.h"
 // The analysis that the gridding of point-data files calls, declared there.
 #include "raw_grid.h"
 

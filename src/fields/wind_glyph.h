@@ -1,16 +1,16 @@
-// vykwind.h: wind glyphs: wind barbs, arrows and motion tracks (wind_glyph.cpp), and weather
+// wind_glyph.h: wind glyphs: wind barbs, arrows and motion tracks (wind_glyph.cpp), and weather
 // symbols from a stroke file and sky-cover circles (wx_symb.cpp).
 //
 // Directions are meteorological degrees clockwise from north (on a plot: from plot-up), the
 // direction the wind comes from.  Angles are converted with pi taken as 3.1415926535898
 // (VECT_DEG2RAD), computing in double precision and storing floats.  -9999 (VYK_MISS) marks a
 // missing value.
-#ifndef VYKWIND_H
-#define VYKWIND_H
+#ifndef WIND_GLYPH_H
+#define WIND_GLYPH_H
 
 #include "vyk.h"
 // WIND, VECT, the wind and polar conversions and VECT_DEG2RAD.
-#include "vykvect.h"
+#include "vect.h"
 
 // ---------------------------------------------------------------------------------------------
 // Wind glyphs (wind_glyph.cpp).  Drawn in world coordinates with the caller's line and fill

@@ -1,11 +1,11 @@
-// vykgtab.h: grid records and the table of 60 grids (grd_tool.cpp).
+// grd_tool.h: grid records and the table of 60 grids (grd_tool.cpp).
 //
 // Grid slot i holds the grid of variable slot i.  An array of values is owned by the record
 // that allocated it (GRD_alloc); GRD_copy and GRD_set_grid share it with another record, which
 // never releases it; GRD_move hands it over.  Copy records with these operations, not by
 // assignment, so that the owner stays known.
-#ifndef VYKGTAB_H
-#define VYKGTAB_H
+#ifndef GRD_TOOL_H
+#define GRD_TOOL_H
 
 #include "vyk.h"
 // GRD_report, GRD_info, GRD_init, GRD_alloc and GRD_free, declared where the grid files need

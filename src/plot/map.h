@@ -1,4 +1,4 @@
-// vykmap.h: the one current map domain and its plot transforms (map.cpp), the map projections
+// map.h: the one current map domain and its plot transforms (map.cpp), the map projections
 // (map_proj.cpp), the diagram spaces (map_diagram.cpp), and directions, distances and the
 // decluttering grid (map_dir.cpp).
 //
@@ -6,10 +6,10 @@
 // 63.7122 units) and in degrees on the latitude-longitude projection; on diagram spaces the
 // two transform arguments are the diagram's x and y values.  A point that a projection hides,
 // or a plot position off the projected earth, gives -9999 for both outputs.
-#ifndef VYKMAP_H
-#define VYKMAP_H
+#ifndef MAP_H
+#define MAP_H
 
-#include "vykdomain.h"
+#include "dom.h"
 
 /// Plot limits, in this order.
 struct MAP_limits {

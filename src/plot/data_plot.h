@@ -1,12 +1,12 @@
-// vykdata.h: the data-plotting driver (data_plot.cpp): the frame into which a data program
+// data_plot.h: the data-plotting driver (data_plot.cpp): the frame into which a data program
 // plugs its reader and value extraction.  The program describes one plot in a DATA_info record
 // (date, domain, report buffer and callbacks) and calls, in order, DATA_plot_init,
 // DATA_plot_start, for each variable slot in turn one of DATA_plot_control, DATA_plot_map,
 // DATA_plot_grid or DATA_plot_raw (continuing after the slot they return), and DATA_plot_end.
-#ifndef VYKDATA_H
-#define VYKDATA_H
+#ifndef DATA_PLOT_H
+#define DATA_PLOT_H
 
-#include "vykframe.h"  // PLT_callback
+#include "plt_frame.h"  // PLT_callback
 #include "vykrawplot.h"  // RAW_data, CTY_locate, VAR_data
 
 struct GRD_report;

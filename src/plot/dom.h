@@ -1,12 +1,12 @@
-// vykdomain.h: the tools around the Domain record (dom.cpp): emptying, comparing and measuring a
+// dom.h: the tools around the Domain record (dom.cpp): emptying, comparing and measuring a
 // domain, the domain string with its reader DOM_decode and printer DOM_print, the projection
 // names and the station plotting priority; and the regions (dom_region.cpp): the region file
 // "vyk.reg", the built-in regions, the region menu and the region prompt.
 //
 // The Domain record, DOM_init, DOM_print and DOM_decode are declared in vykdom.h and vykup.h,
 // where the image files and the resource layer below this folder need them.
-#ifndef VYKDOMAIN_H
-#define VYKDOMAIN_H
+#ifndef DOM_H
+#define DOM_H
 
 #include "vykdom.h"
 

@@ -1,4 +1,4 @@
-// vykkin.h: finite-difference kinematics on grids and the Coriolis parameter (grd_kin.cpp).
+// grd_kin.h: finite-difference kinematics on grids and the Coriolis parameter (grd_kin.cpp).
 //
 // Distances are plot distances in units of 100 km (degrees of a latitude-longitude grid are
 // turned into such units, 1.11195 per degree, the x spacing shrinking with the cosine of the
@@ -16,10 +16,10 @@
 // return 0, or -1 with a warning when an input has no values, the inputs differ in size, the
 // output holds values of another size or is one of the inputs, or memory runs out
 // ("NAME: No memory for grid field").
-#ifndef VYKKIN_H
-#define VYKKIN_H
+#ifndef GRD_KIN_H
+#define GRD_KIN_H
 
-#include "vykgtab.h"
+#include "grd_tool.h"
 
 /// 2 x the earth's rotation rate in units of 1e-5 per second: f = TWO_OMEGA x sin(latitude).
 constexpr double GRD_TWO_OMEGA = 14.584;

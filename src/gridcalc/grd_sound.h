@@ -1,12 +1,12 @@
-// vykgsnd.h: soundings from grids (grd_sound.cpp).
+// grd_sound.h: soundings from grids (grd_sound.cpp).
 //
 // A model's grid file holds, for one forecast time, height, temperature, relative humidity and
 // wind on isobaric levels and the surface pressure, 2 m temperature and humidity and 10 m wind.
 // GRD_get_sound takes them at one place and builds a sounding column (pressure in mb, height
 // in m, temperature and dew point in degrees C, wind direction in degrees and speed in knots)
 // that the sounding calculations use like an observed sounding.
-#ifndef VYKGSND_H
-#define VYKGSND_H
+#ifndef GRD_SOUND_H
+#define GRD_SOUND_H
 
 #include "zazudi.h"
 

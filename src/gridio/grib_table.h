@@ -1,12 +1,12 @@
-// vykgribtab.h: GRIB parameter units and predefined grids (grib_table.cpp).
+// grib_table.h: GRIB parameter units and predefined grids (grib_table.cpp).
 //
 // The units of a product's parameter, the renumbering of two older parameter numberings into
 // WMO GRIB edition 1 code table 2 (the local parameters of ECMWF, centre 98, and the element
 // numbers of GRIB edition 0, which are also the old grid variable codes of model-output netCDF
 // files), the georeference of the NCEP predefined grids that a product may name by number
 // alone, and the units of the old grid variable codes.
-#ifndef VYKGRIBTAB_H
-#define VYKGRIBTAB_H
+#ifndef GRIB_TABLE_H
+#define GRIB_TABLE_H
 
 #include "vykgrd.h"
 

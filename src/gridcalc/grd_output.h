@@ -1,14 +1,14 @@
-// vykgout.h: grid output files and loading the variable table's grids (grd_output.cpp).
+// grd_output.h: grid output files and loading the variable table's grids (grd_output.cpp).
 //
 // Output formats (also kept in flag 17, the grid file type): 0 none, 2 the own text grid file,
 // 3 the own binary grid file, 11 netCDF.  The out_file resource chooses the format and the
 // file-naming convention; the file layer's overwrite rule (FILE_overwrite) decides whether an
 // existing file is replaced, appended to or left alone.  Computed grids are never written as
 // GRIB: only GRIB products themselves can be copied out, by the grid-file layer.
-#ifndef VYKGOUT_H
-#define VYKGOUT_H
+#ifndef GRD_OUTPUT_H
+#define GRD_OUTPUT_H
 
-#include "vykgsel.h"
+#include "grd_search.h"
 
 /// Output formats.
 enum { GRD_OUT_NONE = 0, GRD_OUT_TEXT = GRD_TEXT, GRD_OUT_BINARY = GRD_BINARY,

@@ -1,9 +1,9 @@
-// vykmapplot.h: the plot routine of the map-plotting program (map_plot.cpp): the background
+// map_plot.h: the plot routine of the map-plotting program (map_plot.cpp): the background
 // map with the items of the `filename` resource drawn over it (labels, texts, markers, range
 // circles, map passes, point-data files plotted or gridded and contoured, metafiles), stations,
 // a colour bar, the dump and the close.
-#ifndef VYKMAPPLOT_H
-#define VYKMAPPLOT_H
+#ifndef MAP_PLOT_H
+#define MAP_PLOT_H
 
 #include "vykdom.h"
 

@@ -1,11 +1,11 @@
-// vykimg.h: raster images: the image record that every image reader and writer fills or
+// img.h: raster images: the image record that every image reader and writer fills or
 // consumes, the system's own image format "VYKIMG", and the GIF, PNG and XWD files.
 //
 // Readers return 1 on success and 0 on failure (after a message, mask 192); they check every
 // size they read before allocating.  A record owns its pixel area and its colour table: both
 // are allocated with malloc and released by IMG_free.
-#ifndef VYKIMG_H
-#define VYKIMG_H
+#ifndef IMG_H
+#define IMG_H
 
 #include "vyk.h"
 #include "vykdom.h"

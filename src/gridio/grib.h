@@ -1,4 +1,4 @@
-// vykgrib.h: GRIB framing and message search (grib.cpp).
+// grib.h: GRIB framing and message search (grib.cpp).
 //
 // A GRIB file is a stream of messages (GRIB editions 0, 1 and 2; GRID and BUFR messages may
 // stand between them), each possibly wrapped in the framing of the feed that delivered it: a
@@ -10,8 +10,8 @@
 //
 // Every operation takes the grid-file slot; what a decoder carries from one field of a message
 // to the next is kept for each slot, so that several GRIB files may be read by turns.
-#ifndef VYKGRIB_H
-#define VYKGRIB_H
+#ifndef GRIB_H
+#define GRIB_H
 
 // GRIB_set_max_bad, declared where the plot-parameter keywords need it.
 #include "vykgopt.h"

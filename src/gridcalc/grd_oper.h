@@ -1,4 +1,4 @@
-// vykgops.h: operations on one grid (or a u and v pair): extremes, statistics, grid-point
+// grd_oper.h: operations on one grid (or a u and v pair): extremes, statistics, grid-point
 // positions, interpolated values and their interactive printing and editing (grd_value.cpp);
 // mosaics, remapping, cut-offs, scaling, offsets, units and calculator labels (grd_oper.cpp).
 //
@@ -6,10 +6,10 @@
 // fractional between points.  Plot coordinates are those of the current map (src/plot).
 // Missing values are -9999.  A record whose domain size is not positive, or larger than
 // GRD_MAX_POINTS, is taken as a record without values.
-#ifndef VYKGOPS_H
-#define VYKGOPS_H
+#ifndef GRD_OPER_H
+#define GRD_OPER_H
 
-#include "vykgtab.h"
+#include "grd_tool.h"
 
 // ---------------------------------------------------------------------------------------------
 // Extremes and statistics

@@ -1,4 +1,4 @@
-// vykgrib1.h: GRIB edition 1 decoding (grib1.cpp).
+// grib1.h: GRIB edition 1 decoding (grib1.cpp).
 //
 // One GRIB edition 1 message (or edition 0: the same sections without the length octets) into
 // a grid record: the product definition section (PDS) into the system's centre, model, grid,
@@ -7,8 +7,8 @@
 // into the values, north row first.  The sections are read in turn from the stream that
 // GRIB_header left behind the indicator section.  The product naming with the ensemble and
 // probability codes and the bit reader with its corrupt-data check serve edition 2 too.
-#ifndef VYKGRIB1_H
-#define VYKGRIB1_H
+#ifndef GRIB1_H
+#define GRIB1_H
 
 #include "vykgrd.h"
 

@@ -1,4 +1,4 @@
-// vykmapdraw.h: the background map (map_draw.cpp): the plot window of the current domain, map
+// map_draw.h: the background map (map_draw.cpp): the plot window of the current domain, map
 // lists and their items, drawn in passes; the map files (map_file.cpp); and the
 // latitude-longitude lines and diagram grids (map_lines.cpp).
 //
@@ -7,8 +7,8 @@
 // region blocks [lat1,lat2,lon1,lon2(,size)] that limit the items after them to plots of an
 // area.  An item prefixed '-' is drawn only in passes whose mask has MAP_PASS_MINUS, one
 // prefixed '+' in passes with MAP_PASS_PLUS, the others in passes with MAP_PASS_PLAIN.
-#ifndef VYKMAPDRAW_H
-#define VYKMAPDRAW_H
+#ifndef MAP_DRAW_H
+#define MAP_DRAW_H
 
 #include "gks.h"
 #include "vykdom.h"

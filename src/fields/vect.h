@@ -1,4 +1,4 @@
-// vykvect.h: winds and vectors (vect.cpp): a wind as direction and speed, a three-component
+// vect.h: winds and vectors (vect.cpp): a wind as direction and speed, a three-component
 // vector, the conversions between them in the wind and the polar conventions, and the dot and
 // cross products.
 //
@@ -6,8 +6,8 @@
 // is where the wind blows from (u = -spd sin dir, v = -spd cos dir); in the polar convention it
 // is where the vector points to (u = spd sin dir, v = spd cos dir).  Speeds and components keep
 // the unit they come in.  -9999 marks a missing value; a vector whose x is -9999 is missing.
-#ifndef VYKVECT_H
-#define VYKVECT_H
+#ifndef VECT_H
+#define VECT_H
 
 /// A wind: the direction it blows from (degrees) and its speed.
 struct WIND {

@@ -1,4 +1,4 @@
-// vykgrib2.h: GRIB edition 2 sections and templates (grib2.cpp) and data unpacking
+// grib2.h: GRIB edition 2 sections and templates (grib2.cpp) and data unpacking
 // (grib2_unpack.cpp).
 //
 // An edition-2 message is a sequence of numbered sections; sections 2 to 7 may repeat, so one
@@ -6,8 +6,8 @@
 // GRIB_header has read the indicator section, GRIB_read_section reads one section header at a
 // time and the section's reader takes the rest of it.  Every section is read by the length it
 // states; a length shorter than its header or beyond GRIB_MAX_SIZE ends the message.
-#ifndef VYKGRIB2_H
-#define VYKGRIB2_H
+#ifndef GRIB2_H
+#define GRIB2_H
 
 #include "vykgrd.h"
 

@@ -1,4 +1,4 @@
-// vykgcmd.h: the grid calculator's command language and reductions over several grid files
+// grd_cmd.h: the grid calculator's command language and reductions over several grid files
 // (grd_cmd.cpp).
 //
 // A command is a list of words.  A file operand is "name" or "name+selector": the name is a
@@ -17,8 +17,8 @@
 //                                                       further files or constants
 // OUT is an output naming convention or template ("-": the standard output; the default); the
 // result is written for the date of the first operand's file.
-#ifndef VYKGCMD_H
-#define VYKGCMD_H
+#ifndef GRD_CMD_H
+#define GRD_CMD_H
 
 /// Runs one command.  1 when it ran (its output printed or its result written), 0 when it has
 /// fewer than 3 words, an operand cannot be read, a word is missing or does not parse, the

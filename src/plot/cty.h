@@ -1,4 +1,4 @@
-// vykcty.h: the station database (cty.cpp: the station file and lookups in it; cty_pattern.cpp:
+// cty.h: the station database (cty.cpp: the station file and lookups in it; cty_pattern.cpp:
 // the identifier patterns; cty_store.cpp: the keyed station table of the current plot;
 // cty_plot.cpp: the station plot) and the WMO numbers' coded identifiers (wmo_id.cpp).
 //
@@ -6,11 +6,11 @@
 // blanks: name ('_' for blanks, at most 20 characters), state (2), country code (2, "B_" for a
 // buoy), identifier (9), the priority token ([*]DIGIT[*]), latitude, longitude, elevation (above
 // 9000: missing), WMO number (99999: none) and an optional count.
-#ifndef VYKCTY_H
-#define VYKCTY_H
+#ifndef CTY_H
+#define CTY_H
 
 #include "vyktab.h"
-#include "vykdomain.h"
+#include "dom.h"
 
 constexpr int CTY_ID_LEN = 11;      // a plot identifier: 10 characters and the end
 constexpr int CTY_NAME_LEN = 21;    // station name: 20 characters and the end
