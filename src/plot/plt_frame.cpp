@@ -1,7 +1,8 @@
 // The plot frame: opens the graphics kernel and its workstation for a data area of a given
 // aspect inside margins, lays it out again for a re-plot or a panel, writes the image dumps of
 // the finished picture, detaches batch runs whose close would hold a window, holds the window
-// and closes it.
+// and closes it.  The margins, the border and the full-area labels are the layout settings of
+// plt_layout.cpp.
 //
 // Batch runs: only a close that would hold a window (the own X11 window or a loop-window
 // workstation, with no image dump) detaches into the background; a plot written to a file or
@@ -33,11 +34,7 @@ constexpr int MAX_PANELS = 8;       // panel grids: at most 8 by 8
 struct State {
     Gint work_id = 0;
     Gws_type wk_type = 0;
-    Glim view_off = {0, 0, 0.04f, 0.04f};  // margins: left, right, bottom, top
-    float view_offset = 0;                 // the margin last given to PLT_set_view_offset
     Glim dis_view = {0, 1, 0, 1};          // the data area (NDC)
-    int border = 1;
-    int full_lab = 0;
     int bar = 0;                           // colour bar claims
     // Image dumps: the template of each kind asked for (empty: not asked for).
     std::string dump_file[PLT_DUMP_KINDS];
@@ -224,7 +221,7 @@ int read_geometry(const char *str, float (&v)[4])
 int PLT_open(float aspect)
 {
     PLT_param_decode();
-    st.dis_view = st.view_off;
+    PLT_get_view_offsets(&st.dis_view);
     st.output_failed = false;
     if (nothing_to_plot()) return -1;
     GPH_setup(&st.work_id, &st.wk_type, usable_aspect("PLT_open", aspect), &st.dis_view);
@@ -233,7 +230,7 @@ int PLT_open(float aspect)
 
 int PLT_reset(float aspect)
 {
-    st.dis_view = st.view_off;
+    PLT_get_view_offsets(&st.dis_view);
     const int type = PLT_get_label_type();
     if (type < 0) PLT_set_label_type(PLT_LABEL_SIMPLE);
     else if (type > 0) PLT_set_label_type(PLT_LABEL_COMPLETE);
@@ -252,7 +249,7 @@ int PLT_panel(float aspect)
         const float h = st.dis_view.y_max - st.dis_view.y_min;
         aspect = h > 0 ? (st.dis_view.x_max - st.dis_view.x_min) / h : 1.0f;
     }
-    st.dis_view = st.view_off;
+    PLT_get_view_offsets(&st.dis_view);
     GPH_panel(&st.work_id, &st.wk_type, usable_aspect("PLT_panel", aspect), &st.dis_view);
     return 0;
 }
@@ -296,37 +293,8 @@ int PLT_mess(const char *format, ...)
 }
 
 // ---------------------------------------------------------------------------------------------
-// Settings
+// The data area and the colour bar
 // ---------------------------------------------------------------------------------------------
-
-int PLT_border(int val)
-{
-    st.border = val;
-    return 0;
-}
-
-int PLT_get_border() { return st.border; }
-
-int PLT_set_view_offset(float offset)
-{
-    st.view_offset = offset;
-    st.view_off = {0, 0, offset, offset};
-    return 0;
-}
-
-float PLT_get_view_offset() { return st.view_offset; }
-
-int PLT_set_view_offsets(float xn, float xx, float yn, float yx)
-{
-    st.view_off = {xn, xx, yn, yx};
-    return 0;
-}
-
-int PLT_get_view_offsets(Glim *view)
-{
-    if (view) *view = st.view_off;
-    return 0;
-}
 
 int PLT_get_view(Glim *view)
 {
@@ -335,14 +303,6 @@ int PLT_get_view(Glim *view)
 }
 
 int PLT_get_work_type() { return st.wk_type; }
-
-int PLT_set_full_lab(int val)
-{
-    st.full_lab = val;
-    return 0;
-}
-
-int PLT_get_full_lab() { return st.full_lab; }
 
 int PLT_set_bar(int val)
 {

@@ -1,5 +1,6 @@
 // plt_frame.h: the plot frame (plt_frame.cpp): opening, resetting and closing a plot around the
-// graphics kernel, panels, margins, image dumps and batch detaching; its event handlers
+// graphics kernel, panels, image dumps and batch detaching; its layout settings (margins, border
+// and full-area labels, plt_layout.cpp); its event handlers
 // (plt_event.cpp): zoom, resize and refresh re-plots and the pointer read-outs; the plot pass
 // of the plot routines (plt_run.cpp); and the plot-parameter keywords (plt_param.cpp).
 //
@@ -55,6 +56,7 @@ int PLT_close();
 /// Records a message of at most PLT_MESS_MAX characters in the display list (a comment of
 /// metafile and PostScript output).  0.
 int PLT_mess(const char *format, ...) __attribute__((format(printf, 1, 2)));
+// The layout settings (plt_layout.cpp).
 /// Border around the data area: 1 drawn (the start value), 0 not.  0.
 int PLT_border(int val);
 int PLT_get_border();

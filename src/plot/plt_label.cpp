@@ -1,16 +1,13 @@
-// The label store and the plot labels: six positions around the data area with six overlay
-// lines each, the label templates with their date codes, and the drawing of the labels (with
-// the `label` resource's own texts) when a plot ends.  Every text is kept within its line
-// (PLT_LABEL_MAX characters): a longer text is cut, never written past the line.
+// The label store: six positions around the data area with six overlay lines each, the label
+// templates with their date codes, and the `label` resource's own texts.  Every text is kept
+// within its line (PLT_LABEL_MAX characters): a longer text is cut, never written past the
+// line.  The store draws nothing (plt_label_draw.cpp draws it), so the image files can read
+// the label line from it.
 #include "vyk.h"
-#include "gks.h"
-#include "cont.h"
 #include "vykdom.h"
-#include "plt_frame.h"
-#include "vykgks.h"
 #include "plt_label.h"
+#include "plt_internal.h"
 #include "vykresrc.h"
-#include "vect_plot.h"
 
 #include <algorithm>
 #include <iterator>
@@ -149,7 +146,9 @@ void apply_label_item(const char *item, bool (&done)[PLT_LABEL_POS])
     }
 }
 
-void read_label_resource(bool (&done)[PLT_LABEL_POS])
+}  // namespace
+
+void plt_label_resource(bool (&done)[PLT_LABEL_POS])
 {
     int count = 0;
     char **list = nullptr;
@@ -158,68 +157,6 @@ void read_label_resource(bool (&done)[PLT_LABEL_POS])
         if (list[i]) apply_label_item(list[i], done);
     free_parsed_array(count, list);
 }
-
-// ---------------------------------------------------------------------------------------------
-// Drawing
-// ---------------------------------------------------------------------------------------------
-
-struct Layout {
-    Glim area;         // the data area
-    int lines;         // lines drawn per position
-    float line_h;      // line height
-    float gap;         // distance of the first line from the data area
-    float x[3];        // left, centre and right positions
-};
-
-void draw_position(int pos, const Layout &lay, bool done)
-{
-    static constexpr int hor[3] = {GLEFT_HOR, GCENTER_HOR, GRIGHT_HOR};
-    const bool upper = pos < PLT_LOW_LEFT;
-    const int col = pos % 3;
-    GPH_text_align(hor[col], upper ? GBASE_VERT : GCAP_VERT);
-    const int lines = done ? 1 : std::min(lay.lines, PLT_LABEL_LINES);
-    for (int k = 0; k < lines; k++) {
-        const char *text = st.label[pos][k];
-        if (text[0] == '\0') continue;
-        Gpt pt;
-        pt.x = lay.x[col];
-        if (upper)
-            pt.y = lay.area.y_max + lay.gap + static_cast<float>(st.over_base + k) * lay.line_h;
-        else
-            pt.y = lay.area.y_min - lay.gap - static_cast<float>(lay.lines - 1 - k) * lay.line_h +
-                   static_cast<float>(st.over_base) * lay.line_h;
-        GPH_pprint(&pt, text);
-    }
-}
-
-bool position_on(int pos)
-{
-    if (!FLAG_getplot(PLOT_TEXT_UL + pos)) return false;
-    if (pos == PLT_LOW_LEFT || pos == PLT_LOW_CENTER) return CONT_get_bar() < 1;
-    if (pos == PLT_LOW_RIGHT) return VECT_get_vect() < 1;
-    return true;
-}
-
-void draw_texts(const Glim &area, float room, const Gattribs &attr, const bool (&done)[PLT_LABEL_POS])
-{
-    Layout lay;
-    lay.area = area;
-    const float height = area.y_max - area.y_min;
-    const float width = area.x_max - area.x_min;
-    lay.lines = (st.lab_type >= 0 && st.num_over != 0) ? st.num_over : 1;
-    lay.line_h = std::min(room / static_cast<float>(lay.lines), 0.03f * height);
-    GPH_text_attr(&attr, 0.75f * lay.line_h);
-    lay.gap = 0.2f * lay.line_h;
-    if (PLT_get_full_lab())
-        lay.gap = -0.2f * lay.line_h - static_cast<float>(lay.lines) * lay.line_h;
-    lay.x[0] = area.x_min + 0.01f * width;
-    lay.x[1] = (area.x_min + area.x_max) / 2;
-    lay.x[2] = area.x_max - 0.01f * width;
-    for (int pos = 0; pos < PLT_LABEL_POS; pos++)
-        if (position_on(pos)) draw_position(pos, lay, done[pos]);
-}
-
-}  // namespace
 
 // ---------------------------------------------------------------------------------------------
 // The store
@@ -340,36 +277,5 @@ int PLT_label_format(const char *form, char *str, size_t size)
             put_code(out, *++p);
         }
     }
-    return 0;
-}
-
-// ---------------------------------------------------------------------------------------------
-// Drawing
-// ---------------------------------------------------------------------------------------------
-
-int PLT_labels()
-{
-    bool done[PLT_LABEL_POS] = {};
-    read_label_resource(done);
-
-    Gattribs attr;
-    ATTRIB_init(&attr);
-    ATTRIB_get("color_text", gget_inverse() ? "black" : "white", &attr);
-
-    PLT_mess("Labels");
-    GPH_trans(1);
-    Glim disp;
-    GPH_get_view_size(&disp);
-    GPH_line_attr(nullptr);
-    GPH_text_attr(nullptr, 0);
-    GPH_text_font(nullptr);
-    GPH_line_attr(&attr);
-
-    Glim area;
-    PLT_get_view(&area);
-    const float room = PLT_get_full_lab() ? 0.06f : area.y_min - disp.y_min;
-    if (PLT_get_border() && FLAG_getplot(PLOT_BORD)) GPH_border(&area);
-    if (room < 0.005f) return -1;
-    if (FLAG_getplot(PLOT_TEXT)) draw_texts(area, room, attr, done);
     return 0;
 }

@@ -1,4 +1,4 @@
-// plt_label.h: the label store and the plot labels (plt_label.cpp).
+// plt_label.h: the label store (plt_label.cpp) and the plot labels (plt_label_draw.cpp).
 //
 // Six label positions around the data area, each with overlay lines 0 to 5 of at most
 // PLT_LABEL_MAX characters: the plotting code writes them while it draws, PLT_labels draws them
