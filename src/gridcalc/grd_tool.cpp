@@ -360,8 +360,6 @@ const char *GRD_get_grid_info(int ind)
     return g ? g->info : "";
 }
 
-const char *GRD_get_units(const GRD_report *grid) { return grid ? grid->units : ""; }
-
 int GRD_set_grid_date(int ind, const Date *date, const char *str)
 {
     GRD_report *g = slot(ind, "GRD_set_grid_date");

@@ -308,7 +308,7 @@ int DATA_plot_vect(int ind, DATA_info *data, char *units, const char *form)
             GRD_units(grids[0], units);
             GRD_units(grids[1], units);
         } else {
-            strfcpy(units, VAR_UNITS_LEN, GRD_get_units(grids[0]));
+            strfcpy(units, VAR_UNITS_LEN, grids[0]->units);
         }
     }
     VECT_plot_setup(data->plot, ind, grids[0], grids[1], &data->domain, data->callback);

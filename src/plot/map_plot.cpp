@@ -148,7 +148,7 @@ void mark_item(const Plot &p, const char *item, const char *rest)
     float lat, lon, x, y;
     char word[ITEM_TEXT_MAX + 1];
     if (!read_pair_text(rest, lat, lon, word)) return bad_item(item);
-    const int type = RAW_mark_type(word);
+    const int type = MAP_mark_type(word);
     if (type <= 0) {
         MESS_print(M_WARN, "MAP_plot: Unknown marker: %.40s\n", word);
         return;

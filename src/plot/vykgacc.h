@@ -1,6 +1,6 @@
 // vykgacc.h: the grid calculations that the plot frame and the data-plotting driver call: the
 // grid refinement factor of the plot-parameter keyword "gridx", the grid table's values under
-// the pointer, and the grids, descriptions and units of the plotted grid variables.  They belong
+// the pointer, and the grids, descriptions and unit conversion of the plotted grid variables.  They belong
 // to the grid calculations (src/gridcalc), above plot; plot declares exactly these here, as an
 // exception to the layering listed with the folder layout, and the grid calculations' header
 // includes this one.
@@ -18,8 +18,6 @@ GRD_report *GRD_get_grid(int ind);
 int GRD_find_param_grids(int start, int num, int depth, GRD_report **grids, float *values);
 /// The slot's description, owned by the table.
 const char *GRD_get_grid_info(int ind);
-/// The units of a grid's values ("" for NULL).
-const char *GRD_get_units(const GRD_report *grid);
 /// Converts the values to unit_out and relabels the grid.  0, or -1 without values or when
 /// the units do not convert (nothing then changes).
 int GRD_units(GRD_report *grid, const char *unit_out);

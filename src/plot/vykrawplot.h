@@ -46,8 +46,6 @@ int RAW_plot_file(const char *file_arg, int label);
 /// Analyses the point-data file named by file_arg onto grid slot 0 (over the `region` domain, else
 /// the current one) and saves the grid as `out_file` asks; label 1 as for RAW_plot_file.  0.
 int RAW_grid_file(const char *file_arg, int label);
-/// The marker type of a marker word ("dot", "+", "tri", ... by prefix) or number; 0 for neither.
-int RAW_mark_type(const char *word);
 /// The cut-offs of the point plots (-9999 when unset).  0.
 int RAW_get_range(float *max, float *min);
 

@@ -76,13 +76,6 @@ constexpr MarkerWord OPTION_MARKERS[] = {
     {"x", 5},   {"sqr", 6}, {"square", 6}, {"tri", 7}, {"itri", 9},
 };
 
-// Marker words of a mark datum's text, matched by prefix in this order.
-constexpr MarkerWord DATA_MARKERS[] = {
-    {"dot", 8},  {"pnt", 1}, {".", 1},   {"plus", 2},   {"+", 2}, {"star", 3},
-    {"*", 3},    {"crcl", 4}, {"circle", 4}, {"o", 4},  {"x", 5}, {"sqr", 6},
-    {"square", 6}, {"#", 6}, {"tri", 7}, {"^", 7},      {"itri", 9}, {"v", 9},
-};
-
 struct State {
     RAW_attribs base = {};
     RAW_attribs cur = {};
@@ -427,7 +420,7 @@ void draw_by_type(RAW_data *datum, float px, float py, float V)
         format_int(c, datum->value[0], text, sizeof text);
         draw_text(px, py, text);
         break;
-    case VAR_T_MARK: draw_marker(px, py, marker_of(datum->data, DATA_MARKERS)); break;
+    case VAR_T_MARK: draw_marker(px, py, MAP_mark_type(datum->data)); break;
     case VAR_T_CLOUD: WX_cloud(px, py, 0.01f * S, datum->data[0]); break;
     case VAR_T_CBARB:
         if (spd == 0) WX_cloud(px, py, 0.013f * S, COVER_CLEAR);
@@ -803,5 +796,3 @@ int RAW_base_format(const char *format)
     if (type > 0) st.base.type = type;
     return st.base.type;
 }
-
-int RAW_mark_type(const char *word) { return word ? marker_of(word, DATA_MARKERS) : 0; }
