@@ -25,6 +25,9 @@ void grd_release_old(const GRD_report *grid, float *old);
 /// Gives grid a new array of n values (uninitialised) that it owns, whatever its domain says;
 /// false when n is 0 or beyond GRD_MAX_POINTS or memory runs out (the record then has none).
 bool grd_alloc_points(GRD_report *grid, size_t n);
+/// True when grid's values are registered as its own (it allocated them or was handed them);
+/// false without values or for values shared from another record.
+bool grd_owns(const GRD_report *grid);
 
 /// std::isfinite of a float given by its bits (all exponent bits set is an infinity or NaN),
 /// which loops vectorise without a branch.

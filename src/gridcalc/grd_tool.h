@@ -1,4 +1,4 @@
-// grd_tool.h: grid records and the table of 60 grids (grd_tool.cpp).
+// grd_tool.h: grid records (grd_record.cpp) and the table of 60 grids (grd_tool.cpp).
 //
 // Grid slot i holds the grid of variable slot i.  An array of values is owned by the record
 // that allocated it (GRD_alloc); GRD_copy and GRD_set_grid share it with another record, which

@@ -15,7 +15,8 @@
 
 #include <cstddef>
 
-// Record operations that the grid-file readers use (defined in src/gridcalc/grd_tool.cpp).
+// Record operations that the grid-file readers use (defined in src/gridcalc/grd_record.cpp,
+// which calls nothing above the record).
 // The readers keep to the ownership rule of the grid table (grd_tool.h): values they read go
 // into an array of GRD_alloc, and the record's old values are released only through GRD_free.
 
