@@ -394,6 +394,12 @@ int FILE_extract_extra_info(char *name)
     return 0;
 }
 
+bool FILE_is_exit_word(const char *text)
+{
+    return text != nullptr && strncasecmp(text, "exit", 4) == 0 &&
+           (text[4] == '\0' || std::strchr("#-+:", text[4]) != nullptr);
+}
+
 int FILE_set_file(const char *typed, char *out)
 {
     if (!out) return -1;

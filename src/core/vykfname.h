@@ -104,6 +104,10 @@ constexpr int FILE_EXT_INFO_MAX = 39;
 /// Completes text into out (FILE_NAME_MAX + 1 bytes) and sets the file date.  0, or -1 when the
 /// name would be longer than FILE_NAME_MAX (out then holds FILE_NAME_TOO_LONG).
 int FILE_set_file(const char *text, char *out);
+/// Whether FILE_set_file would take text as "exit", the answer that ends the program ("exit",
+/// any case, alone or before a date or extra-information suffix).  Callers that pass a name
+/// which is no answer to a prompt (an operand of a command) refuse such a name.
+bool FILE_is_exit_word(const char *text);
 /// Moves a tail starting at '#', '-', '+' or ':' (searched from the third character) into the
 /// extra information and cuts name there.
 int FILE_extract_extra_info(char *name);

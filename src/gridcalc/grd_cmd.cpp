@@ -91,6 +91,11 @@ Operand resolve(const char *word)
         MESS_print(M_WARN, "GRD_math_command: not a file name: %.*s\n", WORD_SHOWN, word);
         return o;
     }
+    if (FILE_is_exit_word(name.c_str())) {
+        MESS_print(M_WARN, "GRD_math_command: %.*s is no grid file (a file of that name is "
+                           "./%.*s)\n", WORD_SHOWN, word, WORD_SHOWN, word);
+        return o;
+    }
     FILE_set_name(name.c_str());
     const char *current = RES_get("current");
     if (current && current[0]) FILE_set_current(current, o.file);

@@ -76,6 +76,11 @@ typedef char Word_name[FILE_NAME_MAX + 1];
 int open_word(const char *word, int mode, Word_name &name, const char **designator = nullptr)
 {
     if (!word) return -1;
+    if (FILE_is_exit_word(word)) {
+        MESS_print(M_WARN, "RAW_math_command: %.40s is no point-data file (a file of that name is ./%.40s)\n",
+                   word, word);
+        return -1;
+    }
     FILE_save_name_conv();
     FILE_set_name(word);
     const char *current = RES_get("current");

@@ -227,6 +227,8 @@ TEST(GrdCmd, RefusalsWriteNothing)
         "cutoff {a.grd} lower x 0 {out.grd}",
         "{a.grd} add",
         "{a.grd} add #5 {a.grd}/out.grd",         // an output that cannot be written
+        "{a.grd} add exit = {out.grd}",           // the word that ends a prompt is no operand
+        "{a.grd} add EXIT#2024 = {out.grd}",
     };
     for (const char *words : cases) {
         SCOPED_TRACE(words);

@@ -164,7 +164,11 @@ TEST_F(RawMath, FailuresReportFailure)
     EXPECT_EQ(command({"ext", "@nosuch", "=", "@o"}), 0);
     EXPECT_EQ(command({"series", "@a1", "@nosuch", "=", "@o"}), 0);
     EXPECT_EQ(command({"@a1", "sub", "@a2", "=", "@nodir/x/" + std::string(200, 'n')}), 0);
+    // The answer that ends a prompt is no operand: the program goes on.
+    EXPECT_EQ(command({"exit", "sub", "#1", "=", "@o"}), 0);
+    EXPECT_EQ(command({"@a1", "sub", "#1", "=", "Exit#2024"}), 0);
     cap.finish();
+    EXPECT_EQ(vyktest::count(cap.err() + cap.out(), "is no point-data file"), 2);
     EXPECT_EQ(vyktest::count(cap.err() + cap.out(), "RAW_math_command: Invalid operation"), 2);
     // The series begun before its second file failed to open is not left behind cut short.
     EXPECT_FALSE(std::filesystem::exists(dir.file("o")));
