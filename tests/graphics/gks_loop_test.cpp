@@ -564,6 +564,7 @@ TEST(GksLoop, ZoomReplicatesTwoBytePixels) { zoom_on_screen("1024x768x16"); }
 
 TEST(GksLoop, BackgroundIsPaintedAtOpenAndIntoNewFrames)
 {
+    PrivateX server;  // nothing of other tests covers or takes the window between captures
     gset_background("rgb:ff/80/00");
     open_window("64x48");
     const Rgb orange = {255, 128, 0};
