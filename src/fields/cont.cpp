@@ -415,21 +415,27 @@ int CONT_format_decode_type(const char *format)
     return 0;
 }
 
-int CONT_format_decode_attrib(Gattribs *attr)
+int CONT_format_attrib_items(const char *format, Gattribs *attr, bool fill_pattern)
 {
-    if (!attr) return 0;
+    if (!format || !attr) return 0;
     int n = 0;
     char **items = nullptr;
-    parse_string(st.format, ':', &n, &items);
+    parse_string(format, ':', &n, &items);
     for (int i = 0; i < n; i++) {
         const char *it = items[i];
         if (strnicmp(it, "co=", 3) == 0) attr->color = CLR_get_ind(it + 3);
         else if (strnicmp(it, "wi=", 3) == 0) attr->width = std::strtof(it + 3, nullptr);
         else if (strnicmp(it, "st=", 3) == 0) attr->style = std::atoi(it + 3);
-        else if (strnicmp(it, "fp=", 3) == 0) attr->fill_pat = ATTR_parse_fill_pat(it + 3);
+        else if (fill_pattern && strnicmp(it, "fp=", 3) == 0)
+            attr->fill_pat = ATTR_parse_fill_pat(it + 3);
     }
     free_parsed_array(n, items);
     return 0;
+}
+
+int CONT_format_decode_attrib(Gattribs *attr)
+{
+    return CONT_format_attrib_items(st.format, attr, true);
 }
 
 int CONT_param_decode()

@@ -64,6 +64,9 @@ int CONT_set_cont_ext(const GRD_report *grid);
 int CONT_format_decode_type(const char *format);
 /// Applies the co=, wi=, st= and fp= items of the stored format to attr.  0.
 int CONT_format_decode_attrib(Gattribs *attr);
+/// Applies the attribute items of a format ("co=" colour, "wi=" width, "st=" style and, when
+/// fill_pattern is set, "fp=" fill pattern; any case) to attr; other items are left alone.  0.
+int CONT_format_attrib_items(const char *format, Gattribs *attr, bool fill_pattern);
 /// Applies the contour words of the plot_param resource.  0.
 int CONT_param_decode();
 /// Hands each item of the con_base resource, in order, to item: kind '>' with a lower cut-off,

@@ -155,18 +155,7 @@ int VECT_format_decode_type()
 
 int VECT_format_decode_attrib(Gattribs *attr)
 {
-    if (!attr) return 0;
-    int n = 0;
-    char **items = nullptr;
-    parse_string(st.format, ':', &n, &items);
-    for (int i = 0; i < n; i++) {
-        const char *it = items[i];
-        if (strnicmp(it, "co=", 3) == 0) attr->color = CLR_get_ind(it + 3);
-        else if (strnicmp(it, "wi=", 3) == 0) attr->width = std::strtof(it + 3, nullptr);
-        else if (strnicmp(it, "st=", 3) == 0) attr->style = std::atoi(it + 3);
-    }
-    free_parsed_array(n, items);
-    return 0;
+    return CONT_format_attrib_items(st.format, attr, false);
 }
 
 int VECT_param_decode()

@@ -542,6 +542,16 @@ TEST_F(VectPlot, FailuresAndTypes)
     VECT_format_decode_type();
     EXPECT_EQ(VECT_get_type(), 23);
     EXPECT_EQ(VECT_get_vect(), 1);
+    // Attribute items: colour, width and style; a vector plot has no fill pattern.
+    VECT_set_format(20, "barb:CO=5:wi=2.5:st=3:fp=4:other");
+    Gattribs a;
+    ATTRIB_init(&a);
+    const int pattern = a.fill_pat;
+    VECT_format_decode_attrib(&a);
+    EXPECT_EQ(a.color, 5);
+    EXPECT_FLOAT_EQ(a.width, 2.5f);
+    EXPECT_EQ(a.style, 3);
+    EXPECT_EQ(a.fill_pat, pattern);
 }
 
 }  // namespace
